@@ -1,5 +1,6 @@
 #include "sqlmodel/SQLBuilder.h"
 #include "classlib/Assert.h"
+#include "sqlmodel/QualifiedName.h"
 
 #include <cmath>
 #include <vector>
@@ -20,9 +21,33 @@ TSQLBuilder::TSQLBuilder(TnvUpdatablePersistent *owner)
     FExpressionsSubQueryFormat->FromClauseFormat()->SetNewLineAfterDatasource(false);
     FExpressionsSubQueryFormat->FromClauseFormat()->SetNewLineAfterJoin(false);
     FFromSubQueryFormat = std::make_unique<TSQLBuilderSelectFormat>(this);
+    FDefaultDatabaseName = Create<TSQLQualifiedName>(nullptr);
+    FDefaultSchemaNames = Create<TSQLIdentifiersCollection>(nullptr);
 }
 
 TSQLBuilder::~TSQLBuilder() = default;
+
+void TSQLBuilder::SetDefaultDatabaseName(const TSQLQualifiedName *name)
+{
+    if (name == FDefaultDatabaseName.get())
+        return;
+    if (name)
+        FDefaultDatabaseName->Assign(name);
+    else
+        FDefaultDatabaseName->Clear();
+    FDefaultDatabaseName->SetSyntaxProvider(nullptr);
+}
+
+void TSQLBuilder::SetDefaultSchemaNames(const TSQLIdentifiersCollection *names)
+{
+    if (names == FDefaultSchemaNames.get())
+        return;
+    if (names)
+        FDefaultSchemaNames->Assign(names);
+    else
+        FDefaultSchemaNames->Clear();
+    FDefaultSchemaNames->SetSyntaxProvider(nullptr);
+}
 
 void TSQLBuilder::SetRightMargin(int value)
 {

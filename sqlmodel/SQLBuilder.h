@@ -12,6 +12,9 @@
 
 namespace nvqb {
 
+class TSQLQualifiedName;
+class TSQLIdentifiersCollection;
+
 enum TnvKeywordFormat { nkfFirstUpper, nkfUpperCase, nkfLowerCase };
 enum TnvIdentQuotation { icNone, icIfNeed, icAll };
 enum TnvObjectPrefixSkipping { opsSkipAll, opsSkipDatabase, opsSkipNone };
@@ -59,6 +62,15 @@ public:
     TnvObjectPrefixSkipping ObjectPrefixSkipping() const { return FObjectPrefixSkipping; }
     void SetObjectPrefixSkipping(TnvObjectPrefixSkipping value) { SetAndNotify(FObjectPrefixSkipping, value); }
 
+    // The default database name and schema names that object-name printing
+    // leaves out; empty at first and without syntax provider.
+    TSQLQualifiedName *DefaultDatabaseName() const { return FDefaultDatabaseName.get(); }
+    TSQLIdentifiersCollection *DefaultSchemaNames() const { return FDefaultSchemaNames.get(); }
+    // Copy the given names into the builder's own (dropping their provider);
+    // nil clears them.
+    void SetDefaultDatabaseName(const TSQLQualifiedName *name);
+    void SetDefaultSchemaNames(const TSQLIdentifiersCollection *names);
+
     TSQLBuilderSelectFormat *MainQueryFormat() const { return FMainQueryFormat.get(); }
     TSQLBuilderSelectFormat *ExpressionsSubQueryFormat() const { return FExpressionsSubQueryFormat.get(); }
     TSQLBuilderSelectFormat *FromSubQueryFormat() const { return FFromSubQueryFormat.get(); }
@@ -102,6 +114,8 @@ private:
     std::unique_ptr<TSQLBuilderSelectFormat> FFromSubQueryFormat;
     TnvIdentQuotation FQuoteIdentifiers = icIfNeed;
     TnvObjectPrefixSkipping FObjectPrefixSkipping = opsSkipAll;
+    TOwned<TSQLQualifiedName> FDefaultDatabaseName;
+    TOwned<TSQLIdentifiersCollection> FDefaultSchemaNames;
     QString FResultSQL;
     double FWorkingRightMargin = 80.0;
 };

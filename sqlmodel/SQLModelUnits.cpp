@@ -1,10 +1,25 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "classlib/UnitInit.h"
+#include "sqlmodel/ProviderRegistries.h"
+#include "sqlmodel/UnionOperatorIcons.h"
 
 namespace nvqb {
 
-void InitializeSQLModelUnits() {}
+void InitializeSQLModelUnits()
+{
+    // The message localizer comes first: everything after it may report errors.
+    void InitializeModelMessages(); // sqlmodel/ModelMessages.h
+    InitializeModelMessages();
+    InitializeUnionOperatorIcons();
+    InitializeProviderRegistries();
+}
 
-void FinalizeSQLModelUnits() {}
+void FinalizeSQLModelUnits()
+{
+    FinalizeProviderRegistries();
+    FinalizeUnionOperatorIcons();
+    void FinalizeModelMessages(); // sqlmodel/ModelMessages.h
+    FinalizeModelMessages();
+}
 
 } // namespace nvqb

@@ -1,0 +1,50 @@
+#include "sqlmodel/AstIdentifierLists.h"
+#include "classlib/Assert.h"
+#include "sqlmodel/SyntaxProvider.h"
+
+namespace nvqb {
+
+NV_IMPLEMENT_AST_CLASS(TastIdentifiersList, TastTokenList)
+NV_IMPLEMENT_AST_CLASS(TSQLIdentifiersCollection, TastNodeWithCollection)
+
+TastIdentifiersList::TastIdentifiersList(TnvBaseSyntaxProvider *provider)
+    : TastTokenList(provider, TastTokenIdentifier::StaticClassType())
+{
+}
+
+TSQLIdentifiersCollection::TSQLIdentifiersCollection(TnvBaseSyntaxProvider *provider)
+    : TastNodeWithCollection(provider, TastTokenIdentifier::StaticClassType())
+{
+}
+
+TastTokenIdentifier *TSQLIdentifiersCollection::AddIdentifier(const QString &text)
+{
+    TastTokenIdentifier *identifier = Add();
+    try {
+        identifier->SetIdToken(text);
+    } catch (...) {
+        Delete(GetCount() - 1);
+        throw;
+    }
+    return identifier;
+}
+
+bool TSQLIdentifiersCollection::ContainsSameId(const TastTokenIdentifier *identifier) const
+{
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    Assert(provider != nullptr, "nvAST", "Identifier comparison without a syntax provider");
+    for (qsizetype i = 0; i < GetCount(); ++i)
+        if (provider->IsIdentifiersEqual(GetItems(i), identifier))
+            return true;
+    return false;
+}
+
+bool TSQLIdentifiersCollection::ContainsSameIdStr(const QString &text) const
+{
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    Assert(provider != nullptr, "nvAST", "Identifier comparison without a syntax provider");
+    TOwned<TastTokenIdentifier> identifier = provider->ParseIdentifierQuoteIfNeed(text);
+    return identifier && ContainsSameId(identifier.get());
+}
+
+} // namespace nvqb

@@ -1,0 +1,136 @@
+#pragma once
+// The two-pass parser base. The first pass (way calculation) follows every
+// alternative of the grammar at once over a list of live paths, recording a
+// way point at each choice and dropping a path as soon as a token does not
+// fit. The second pass walks the grammar again along the first path that
+// reached the end, reading the recorded choices, and builds the tree.
+#include "classlib/ClassInfo.h"
+#include "classlib/StringList.h"
+#include "sqlmodel/Scanner.h"
+#include "sqlmodel/WayPoints.h"
+
+#include <bitset>
+#include <initializer_list>
+#include <vector>
+
+namespace nvqb {
+
+class TnvBaseSyntaxProvider;
+
+// A set of token kinds for look-ahead tests.
+class TnvTokenSet {
+public:
+    static constexpr int Size = 512;
+    constexpr TnvTokenSet() = default;
+    TnvTokenSet(std::initializer_list<int> kinds)
+    {
+        for (int k : kinds)
+            Include(k);
+    }
+    void Include(int kind)
+    {
+        if (kind >= 0 && kind < Size)
+            FBits.set(size_t(kind));
+    }
+    bool Contains(int kind) const { return kind >= 0 && kind < Size && FBits.test(size_t(kind)); }
+
+private:
+    std::bitset<Size> FBits;
+};
+
+class TnvBaseParser : public TObject {
+    NV_DECLARE_CLASS(TnvBaseParser)
+public:
+    // How deep brackets, sub-queries and operator chains may nest before the
+    // parse is refused; deeper trees would overflow the stack of every
+    // recursive walk over them.
+    static constexpr int MaxNestingDepth = 200;
+
+    TnvBaseParser(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *syntaxProvider);
+    ~TnvBaseParser() override;
+
+    TnvBaseScanner *Scanner() const { return FScanner; }
+    TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
+    bool LogicalOption() const { return FLogicalOption; }
+    void SetLogicalOption(bool value) { FLogicalOption = value; }
+    int FarthestToken() const { return FFarthestToken; }
+
+    // Runs one entry's first pass from a fresh root and keeps only the paths
+    // that reach the end of the text. When one does, the first of them is
+    // unrolled for the second pass (the root already stepped over) and the
+    // result is true. Every list and way point of the pass is back in its
+    // pool when this returns, whatever happened.
+    template <class WayCalc> bool CalcWay(WayCalc &&wayCalc)
+    {
+        TnvPooledWayPointsList list;
+        TnvWayPoint *root = WayPointCache().Get(nullptr, 0);
+        root->_AddRef();
+        struct ReleaseRoot {
+            TnvWayPoint *Root;
+            ~ReleaseRoot() { Root->_Release(); }
+        } releaseRoot{root};
+        list->Add(root);
+        FNesting = 0;
+        wayCalc(*list);
+        Expect(*list, 0);
+        if (list->IsEmpty())
+            return false;
+        UnrollWay(list->Items(0));
+        GetWayNode();
+        return true;
+    }
+
+    // First pass.
+    void Expect(TnvWayPointsList &list, int kind);
+    bool CheckLAToken(TnvWayPointsList &list, int kind);
+    bool CheckLAToken(TnvWayPointsList &list, const TnvTokenSet &kinds);
+    bool CheckLAToken(TnvWayPointsList &list, std::initializer_list<int> kinds);
+    bool CheckLANotToken(TnvWayPointsList &list, int kind);
+    bool CheckLANotToken(TnvWayPointsList &list, const TnvTokenSet &kinds);
+    bool CheckLANotToken(TnvWayPointsList &list, std::initializer_list<int> kinds);
+    bool CheckLANotIn(TnvWayPointsList &list, const TStringList &strings);
+    static bool IsIntInArray(int value, std::initializer_list<int> kinds);
+    void AddWayNode(TnvWayPointsList &list, int data);
+    void ListAddWithWayNode(TnvWayPointsList &target, const TnvWayPointsList &source, int data);
+
+    // Second pass.
+    void UnrollWay(TnvWayPoint *wayPoint);
+    TnvWayPoint *GetWayNode();
+    const TnvToken *Get();
+    const TnvToken *CurToken() const { return FCurToken; }
+    int CurTokenIndex() const { return FCurTokenIndex; }
+    int WayNodeIndex() const { return FWayNodeIndex; }
+    const TnvWayPointsList &Way() const { return *FWay; }
+    int GetBadToken() const { return FFarthestToken + 1; }
+    static QString UnrollWayStr(const TnvWayPoint *wayPoint);
+
+    // Nesting guard of the recursive rules. The first pass counts at the
+    // farthest token any live path has reached, the second at the next token
+    // to read; passing MaxNestingDepth raises EnvSQLError naming that token.
+    void EnterNesting(const TnvWayPointsList &list);
+    void EnterNesting();
+    void LeaveNesting() { --FNesting; }
+    int Nesting() const { return FNesting; }
+
+    int KindAt(int tokenIndex) const
+    {
+        return tokenIndex >= 0 && tokenIndex < int(FKinds.size()) ? FKinds[size_t(tokenIndex)] : 0;
+    }
+
+private:
+    [[noreturn]] void NestingError(int tokenIndex) const;
+
+    TnvBaseScanner *FScanner;
+    TnvBaseSyntaxProvider *FSyntaxProvider;
+    // The scanner's token kinds in one flat array for the first pass.
+    std::vector<int> FKinds;
+    int FFarthestToken = -1;
+    bool FLogicalOption = true;
+    int FCurTokenIndex = -1;
+    const TnvToken *FCurToken = nullptr;
+    int FWayNodeIndex = -1;
+    TnvWayPointsList *FWay;
+    int FNesting = 0;
+};
+
+} // namespace nvqb

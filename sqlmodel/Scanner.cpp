@@ -1,0 +1,169 @@
+#include "sqlmodel/Scanner.h"
+
+#include <algorithm>
+
+namespace nvqb {
+
+NV_IMPLEMENT_CLASS(TnvBaseScanner, TObject)
+
+void TnvBuffer::Fill(const QString &text)
+{
+    FChars = text;
+    FLength = int(text.size());
+    FPosition = 0;
+}
+
+QString TnvBuffer::GetString(int from, int to) const
+{
+    from = std::clamp(from, 0, FLength);
+    to = std::clamp(to, from, FLength);
+    return FChars.mid(from, to - from);
+}
+
+void TnvBuffer::SetPos(int index)
+{
+    if (index > FLength)
+        index = FLength;
+    if (index < 0)
+        index = 0;
+    FPosition = index;
+}
+
+TnvStartTable::TnvStartTable() { std::fill(std::begin(FAscii), std::end(FAscii), FDefault); }
+
+int TnvStartTable::FindEntry(int ch) const
+{
+    for (int i = 0; i < FCount; ++i)
+        if (FKeys[size_t(i)] == ch)
+            return i;
+    return -1;
+}
+
+void TnvStartTable::AddEntry(int ch, qint16 value)
+{
+    if (FCount == int(FKeys.size())) {
+        FKeys.resize(FKeys.size() + 32);
+        FValues.resize(FValues.size() + 32);
+    }
+    FKeys[size_t(FCount)] = char16_t(ch);
+    FValues[size_t(FCount)] = value;
+    ++FCount;
+}
+
+void TnvStartTable::SetItems(int ch, qint16 value)
+{
+    int i = FindEntry(ch);
+    if (i >= 0)
+        FValues[size_t(i)] = value;
+    else
+        AddEntry(ch, value);
+    if (ch >= 0 && ch < 128)
+        FAscii[ch] = value;
+}
+
+void TnvStartTable::SetDefault(qint16 value)
+{
+    FDefault = value;
+    for (int ch = 0; ch < 128; ++ch)
+        if (FindEntry(ch) < 0)
+            FAscii[ch] = value;
+}
+
+TnvBaseScanner::TnvBaseScanner() = default;
+
+TnvBaseScanner::~TnvBaseScanner() = default;
+
+void TnvBaseScanner::Init(const QString &text)
+{
+    FBuffer = std::make_unique<TnvBuffer>();
+    FBuffer->Fill(text);
+    FTokens.clear();
+    Pos = -1;
+    Line = 1;
+    LineStart = 0;
+    PendingLineEnds = 0;
+    NextCh();
+    FIgnoreSet.SetItems(' ', true);
+    InitInternal();
+    for (;;) {
+        FTokens.push_back(NextToken());
+        if (FTokens.back().Kind == 0)
+            break;
+    }
+    FTokens.back().Text = QStringLiteral("EOF");
+    FBuffer.reset();
+}
+
+void TnvBaseScanner::NextCh()
+{
+    if (PendingLineEnds > 0) {
+        Ch = 13;
+        SourceCh = 13;
+        ChIsPending = true;
+        --PendingLineEnds;
+        return;
+    }
+    ChIsPending = false;
+    ChStart = FBuffer->Position();
+    Ch = FBuffer->Read();
+    ++Pos;
+    if (Ch == 13) {
+        // CR LF is one line end; only a real CR takes the LF after it, so two
+        // lone LFs still count as two lines.
+        if (FBuffer->Peek() == 10) {
+            FBuffer->Read();
+            ++Pos;
+        }
+        ++Line;
+        LineStart = Pos + 1;
+    } else if (Ch == 10 && FBuffer->Peek() != 13) {
+        // A lone LF ends a line as a CR would; LF CR ends it once, at the CR.
+        Ch = 13;
+        ++Line;
+        LineStart = Pos + 1;
+    }
+    SourceCh = char16_t(Ch);
+    if (Ch >= 0)
+        Ch = QChar(char16_t(Ch)).toLower().unicode();
+}
+
+TnvBaseScanner::ReadState TnvBaseScanner::SaveReadState() const
+{
+    return ReadState{Ch, Pos, Line, LineStart, PendingLineEnds, ChStart, FBuffer->Position(), SourceCh, ChIsPending};
+}
+
+void TnvBaseScanner::RestoreReadState(const ReadState &state)
+{
+    Ch = state.Ch;
+    Pos = state.Pos;
+    Line = state.Line;
+    LineStart = state.LineStart;
+    PendingLineEnds = state.PendingLineEnds;
+    ChStart = state.ChStart;
+    FBuffer->SetPos(state.BufferPos);
+    SourceCh = state.SourceCh;
+    ChIsPending = state.ChIsPending;
+}
+
+TnvToken TnvBaseScanner::BeginToken(TokenStart &start) const
+{
+    TnvToken t;
+    t.Offset = Pos;
+    t.Column = Pos - LineStart + 1;
+    t.Line = Line;
+    start.TextStart = ChStart;
+    start.Pending = ChIsPending;
+    return t;
+}
+
+QString TnvBaseScanner::TokenText(const TokenStart &start) const
+{
+    // Cut from the buffer rather than collecting the characters one by one, so
+    // line ends inside a literal keep the form they were written in.
+    if (start.Pending)
+        return QStringLiteral("\r");
+    int end = Ch < 0 ? FBuffer->Length() : (ChIsPending ? FBuffer->Position() : ChStart);
+    return FBuffer->GetString(start.TextStart, end);
+}
+
+} // namespace nvqb

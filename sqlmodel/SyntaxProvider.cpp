@@ -1,0 +1,372 @@
+#include "sqlmodel/SyntaxProvider.h"
+#include "classlib/Assert.h"
+#include "classlib/Exceptions.h"
+#include "sqlmodel/UnionOperatorIcons.h"
+
+#include <climits>
+
+namespace nvqb {
+
+NV_IMPLEMENT_COMPONENT_CLASS(TnvBaseSyntaxProvider, TComponent)
+
+TnvBaseSyntaxProvider::TnvBaseSyntaxProvider(TComponent *owner) : TComponent(owner) {}
+
+TnvBaseSyntaxProvider::~TnvBaseSyntaxProvider() = default;
+
+void TnvBaseSyntaxProvider::BeforeDestruction()
+{
+    // A subscriber usually unsubscribes when it hears of the end; only those
+    // still subscribed are told.
+    const QList<InvSyntaxProviderNotifications *> subscribers = FSubscribers;
+    for (qsizetype i = subscribers.size() - 1; i >= 0; --i)
+        if (FSubscribers.contains(subscribers[i]))
+            subscribers[i]->SyntaxProviderDestroying();
+    FSubscribers.clear();
+    FExtenders.clear();
+    TComponent::BeforeDestruction();
+}
+
+// ---------------------------------------------------------------------------
+// Identifier rules
+
+TnvIdentCaseSensitivity TnvBaseSyntaxProvider::GetIdentCaseSens() const { return icsSensitiveUpperCase; }
+
+void TnvBaseSyntaxProvider::SetIdentCaseSens(TnvIdentCaseSensitivity) {}
+
+QString TnvBaseSyntaxProvider::GetQuoteBegin() const { return QStringLiteral("\""); }
+
+QString TnvBaseSyntaxProvider::GetQuoteEnd() const { return QStringLiteral("\""); }
+
+QString TnvBaseSyntaxProvider::GetEmptySchemaName() const { return QString(); }
+
+bool TnvBaseSyntaxProvider::IsIdentifiersCaseSensitive() const
+{
+    TnvIdentCaseSensitivity sensitivity = GetIdentCaseSens();
+    return sensitivity == icsSensitiveUpperCase || sensitivity == icsSensitiveLowerCase;
+}
+
+bool TnvBaseSyntaxProvider::IsNonQuotedIdentifiersToUpperCase() const
+{
+    return GetIdentCaseSens() == icsSensitiveUpperCase;
+}
+
+// ---------------------------------------------------------------------------
+// Lists
+
+void TnvBaseSyntaxProvider::GetStarAggregateNames(TSQLQualifiedNamesList *list) const
+{
+    list->Clear();
+    list->AddIdentifier(QStringLiteral("Count"), false);
+}
+
+void TnvBaseSyntaxProvider::Get1ParamAggregateNames(TSQLQualifiedNamesList *list) const { list->Clear(); }
+
+void TnvBaseSyntaxProvider::GetPrefixed1ParamAggregateNames(TSQLQualifiedNamesList *list) const
+{
+    list->Clear();
+    for (const char *name : {"Avg", "Count", "Max", "Min", "Sum"})
+        list->AddIdentifier(QString::fromLatin1(name), false);
+}
+
+void TnvBaseSyntaxProvider::GetComparisonOperators(TWideStringList *list) const
+{
+    list->Clear();
+    for (const char *op : {"=", ">", ">=", "<", "<=", "<>"})
+        list->Add(QString::fromLatin1(op));
+}
+
+void TnvBaseSyntaxProvider::GetUnionOperatorsList(TWideStringList *list) const
+{
+    list->Clear();
+    list->Add(QStringLiteral("Union"));
+    list->Add(QStringLiteral("Union All"));
+}
+
+// ---------------------------------------------------------------------------
+// Comparisons
+
+QString TnvBaseSyntaxProvider::IdentifierKey(const TastTokenIdentifier *identifier) const
+{
+    switch (GetIdentCaseSens()) {
+    case icsNonSensitive:
+        return identifier->Text().toUpper();
+    case icsSensitiveUpperCase:
+        return identifier->CaseSensitive() ? identifier->Text() : identifier->Text().toUpper();
+    case icsSensitiveLowerCase:
+        return identifier->CaseSensitive() ? identifier->Text() : identifier->Text().toLower();
+    }
+    return identifier->Text();
+}
+
+int TnvBaseSyntaxProvider::CompareIdentifiers(const TastTokenIdentifier *a, const TastTokenIdentifier *b) const
+{
+    Assert(a != nullptr && b != nullptr, "nvAST", "Comparing a nil identifier");
+    return IdentifierKey(a).compare(IdentifierKey(b), Qt::CaseSensitive);
+}
+
+int TnvBaseSyntaxProvider::CompareTokens(const TastToken *a, const TastToken *b) const
+{
+    Assert(a != nullptr && b != nullptr, "nvAST", "Comparing a nil token");
+    const auto *idA = As<TastTokenIdentifier>(a);
+    const auto *idB = As<TastTokenIdentifier>(b);
+    if (idA && idB)
+        return CompareIdentifiers(idA, idB);
+    return a->Text().compare(b->Text(), Qt::CaseSensitive);
+}
+
+int TnvBaseSyntaxProvider::CompareQualifiedNames(const TSQLQualifiedName *a, const TSQLQualifiedName *b) const
+{
+    Assert(a != nullptr && b != nullptr, "nvAST", "Comparing a nil name");
+    if (a->GetCount() != b->GetCount())
+        return a->GetCount() < b->GetCount() ? -1 : 1;
+    // From the outermost prefix to the object's own name.
+    for (qsizetype i = a->GetCount() - 1; i >= 0; --i) {
+        const TastToken *partA = a->GetItems(i);
+        const TastToken *partB = b->GetItems(i);
+        if (!partA || !partB) {
+            if (partA != partB)
+                return partA ? 1 : -1;
+            continue;
+        }
+        if (int result = CompareTokens(partA, partB))
+            return result;
+    }
+    return 0;
+}
+
+bool TnvBaseSyntaxProvider::IsColumnOfDBObject(const TSQLQualifiedName *column, const TSQLQualifiedName *object) const
+{
+    if (!column || !object)
+        return false;
+    qsizetype columnParts = column->GetCount();
+    qsizetype objectParts = object->GetCount();
+    // The column's name is the object's name followed by the column's own
+    // part, so it needs at least one part more than the object's.
+    if (columnParts < 2 || columnParts <= objectParts)
+        return false;
+    for (qsizetype k = 0; k < objectParts; ++k) {
+        const TastToken *columnPart = column->GetItems(columnParts - 1 - k);
+        const TastToken *objectPart = object->GetItems(objectParts - 1 - k);
+        if (!columnPart || !objectPart || CompareTokens(columnPart, objectPart) != 0)
+            return false;
+    }
+    return true;
+}
+
+bool TnvBaseSyntaxProvider::IsIdentifiersEqual(const TastTokenIdentifier *a, const TastTokenIdentifier *b) const
+{
+    return a == b || CompareIdentifiers(a, b) == 0;
+}
+
+bool TnvBaseSyntaxProvider::IsQualifiedNamesEqual(const TSQLQualifiedName *a, const TSQLQualifiedName *b) const
+{
+    if (a == b)
+        return true;
+    if (!a || !b)
+        return IsQualifiedNameEmpty(a) && IsQualifiedNameEmpty(b);
+    if (a->GetCount() != b->GetCount())
+        return false;
+    return CompareQualifiedNames(a, b) == 0;
+}
+
+// ---------------------------------------------------------------------------
+// Aggregates and union operators
+
+void TnvBaseSyntaxProvider::AggregateNormalize(TSQLQualifiedName *name) const
+{
+    if (!name)
+        return;
+    TSQLQualifiedNamesList list(const_cast<TnvBaseSyntaxProvider *>(this));
+    for (auto fill : {&TnvBaseSyntaxProvider::GetStarAggregateNames, &TnvBaseSyntaxProvider::Get1ParamAggregateNames,
+                      &TnvBaseSyntaxProvider::GetPrefixed1ParamAggregateNames}) {
+        (this->*fill)(&list);
+        qsizetype index = list.FindByName(name);
+        if (index >= 0) {
+            name->Clear();
+            name->Assign(list.GetItems(index));
+            return;
+        }
+    }
+}
+
+bool TnvBaseSyntaxProvider::IsInAggregateList(void (TnvBaseSyntaxProvider::*fill)(TSQLQualifiedNamesList *) const,
+                                              const TSQLQualifiedName *name) const
+{
+    if (!name)
+        return false;
+    TSQLQualifiedNamesList list(const_cast<TnvBaseSyntaxProvider *>(this));
+    (this->*fill)(&list);
+    return list.FindByName(name) >= 0;
+}
+
+bool TnvBaseSyntaxProvider::IsNameOfStarAggregate(const TSQLQualifiedName *name) const
+{
+    return IsInAggregateList(&TnvBaseSyntaxProvider::GetStarAggregateNames, name);
+}
+
+bool TnvBaseSyntaxProvider::IsNameOfAggregate(const TSQLQualifiedName *name) const
+{
+    return IsInAggregateList(&TnvBaseSyntaxProvider::Get1ParamAggregateNames, name);
+}
+
+bool TnvBaseSyntaxProvider::IsNameOfPrefixedAggregate(const TSQLQualifiedName *name) const
+{
+    return IsInAggregateList(&TnvBaseSyntaxProvider::GetPrefixed1ParamAggregateNames, name);
+}
+
+QString TnvBaseSyntaxProvider::NormalizeUnionOperator(const QString &text) const
+{
+    TWideStringList list;
+    GetUnionOperatorsList(&list);
+    QString lowered = text.toLower();
+    for (qsizetype i = 0; i < list.Count(); ++i)
+        if (list[i].toLower() == lowered)
+            return list[i];
+    return text;
+}
+
+const QImage *TnvBaseSyntaxProvider::GetUnionOperatorIcon(const QString &text)
+{
+    QString op = text.toUpper();
+    if (op == u"UNION")
+        return UnionOperatorIcon(uoiUnion);
+    if (op == u"UNION ALL")
+        return UnionOperatorIcon(uoiUnionAll);
+    if (op == u"EXCEPT" || op == u"MINUS")
+        return UnionOperatorIcon(uoiExcept);
+    if (op == u"EXCEPT ALL")
+        return UnionOperatorIcon(uoiExceptAll);
+    if (op == u"INTERSECT")
+        return UnionOperatorIcon(uoiIntersect);
+    if (op == u"INTERSECT ALL")
+        return UnionOperatorIcon(uoiIntersectAll);
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Capabilities and metadata
+
+void TnvBaseSyntaxProvider::ConnectionChanged(TnvBaseMetadataProvider *) {}
+
+TClass TnvBaseSyntaxProvider::GetEditPropsFormClass(TObject *) const { return nullptr; }
+
+QString TnvBaseSyntaxProvider::ServerName() const { return ClassName(); }
+
+TnvSyntaxSupportConectedServer TnvBaseSyntaxProvider::IsSupportConectedServer(TnvBaseMetadataProvider *) const
+{
+    return scsMaybeSupport;
+}
+
+QString TnvBaseSyntaxProvider::TableExistsSQL(const QString &objectName) const
+{
+    TOwned<TSQLQualifiedName> name = ParseQualifiedName(objectName);
+    if (IsQualifiedNameEmpty(name.get()))
+        return QString();
+    return QStringLiteral("select count(*) from ") + name->SimpleSQL(icAll, opsSkipNone, nullptr, nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Parsing
+
+TOwned<TastTokenIdentifier> TnvBaseSyntaxProvider::ParseIdentifier(const QString &) const { return nullptr; }
+
+TOwned<TSQLQualifiedName> TnvBaseSyntaxProvider::ParseQualifiedName(const QString &) const { return nullptr; }
+
+bool TnvBaseSyntaxProvider::IsValidIdent(const QString &) const { return false; }
+
+QString TnvBaseSyntaxProvider::QuoteText(const QString &text) const
+{
+    QString quoteEnd = GetQuoteEnd();
+    QString inner = text;
+    if (!quoteEnd.isEmpty())
+        inner.replace(quoteEnd, quoteEnd + quoteEnd);
+    return GetQuoteBegin() + inner + quoteEnd;
+}
+
+TOwned<TastTokenIdentifier> TnvBaseSyntaxProvider::ParseIdentifierQuoteIfNeed(const QString &text) const
+{
+    if (text.isEmpty())
+        return nullptr;
+    TOwned<TastTokenIdentifier> result = ParseIdentifier(text);
+    if (!result)
+        result = ParseIdentifier(QuoteText(text));
+    return result;
+}
+
+TOwned<TSQLQualifiedName> TnvBaseSyntaxProvider::ParseQualifiedNameQuoteIfNeed(const QString &text) const
+{
+    if (text.isEmpty())
+        return nullptr;
+    TOwned<TSQLQualifiedName> result = ParseQualifiedName(text);
+    if (!result)
+        result = ParseQualifiedName(QuoteText(text));
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Extenders
+
+void TnvBaseSyntaxProvider::RegisterExtender(TClass nodeClass, TastNodeClass extenderClass)
+{
+    Assert(nodeClass != nullptr && extenderClass != nullptr, "nvAST", "RegisterExtender of nil");
+    Assert(extenderClass->InheritsFrom(TastExtender::StaticClassType()), "nvAST",
+           "Extender class is not a TastExtender");
+    if (FindExtenderClass(nodeClass, false))
+        throw Exception(QStringLiteral("Extender for \"") + nodeClass->ClassName() +
+                        QStringLiteral("\" already registered!"));
+    FExtenders.append(TastClassToExtenderEntry{nodeClass, extenderClass});
+}
+
+void TnvBaseSyntaxProvider::RegisterExtender(std::initializer_list<TClass> nodeClasses, TastNodeClass extenderClass)
+{
+    for (TClass nodeClass : nodeClasses)
+        RegisterExtender(nodeClass, extenderClass);
+}
+
+TastNodeClass TnvBaseSyntaxProvider::FindExtenderClass(TClass nodeClass, bool useInheritance) const
+{
+    TastNodeClass best = nullptr;
+    int bestDistance = INT_MAX;
+    for (const TastClassToExtenderEntry &entry : FExtenders) {
+        if (entry.NodeClass == nodeClass)
+            return entry.ExtenderClass;
+        if (!useInheritance)
+            continue;
+        int distance = 0;
+        for (TClass cls = nodeClass; cls; cls = cls->Parent, ++distance) {
+            if (cls == entry.NodeClass) {
+                if (distance < bestDistance) {
+                    bestDistance = distance;
+                    best = entry.ExtenderClass;
+                }
+                break;
+            }
+        }
+    }
+    return best;
+}
+
+// ---------------------------------------------------------------------------
+// Subscribers
+
+void TnvBaseSyntaxProvider::SubscribeForNotifications(InvSyntaxProviderNotifications *subscriber)
+{
+    Assert(subscriber != nullptr, "nvAST", "Subscribing nil");
+    FSubscribers.append(subscriber);
+}
+
+void TnvBaseSyntaxProvider::UnsubscribeFromNotifications(InvSyntaxProviderNotifications *subscriber)
+{
+    FSubscribers.removeOne(subscriber);
+}
+
+void TnvBaseSyntaxProvider::SendNotifications()
+{
+    // A subscriber may unsubscribe itself or another one while it is told.
+    const QList<InvSyntaxProviderNotifications *> subscribers = FSubscribers;
+    for (InvSyntaxProviderNotifications *subscriber : subscribers)
+        if (FSubscribers.contains(subscriber))
+            subscriber->SyntaxProviderPropsChanged(this);
+}
+
+} // namespace nvqb

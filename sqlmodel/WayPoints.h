@@ -1,0 +1,146 @@
+#pragma once
+// Way points: the steps of the parse paths that the first parser pass follows
+// all at once. A path is the chain from a way point up through its parents;
+// paths share their common beginning. Way points are counted by hand and
+// recycled through a per-thread pool, and the lists of live paths come from a
+// pool too, so a step of the first pass allocates nothing once the pools have
+// grown to the largest parse so far.
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace nvqb {
+
+class TnvWayPoint {
+public:
+    int RefCount() const { return FRefCount; }
+    TnvWayPoint *GetParent() const { return FParent; }
+    int TokenIndex() const { return FTokenIndex; }
+    int GetData() const { return FData; }
+    void SetData(int value) { FData = value; }
+    // Consumes one token on this path and returns its index.
+    int NextToken() { return ++FTokenIndex; }
+    // The way points of the path, this one included (the root alone has depth 1).
+    int GetDepth() const;
+
+    void _AddRef() { ++FRefCount; }
+    // At 0 references the way point goes back to the pool.
+    void _Release();
+
+private:
+    friend class TnvQBWayPointsCache;
+    TnvWayPoint *FParent = nullptr;
+    int FRefCount = 0;
+    int FTokenIndex = -1;
+    int FData = 0;
+    bool FPooled = false;
+};
+
+// The pool of free way points of the calling thread.
+class TnvQBWayPointsCache {
+public:
+    TnvQBWayPointsCache();
+    ~TnvQBWayPointsCache();
+    // A way point with no references, a counted reference to `parent`, the
+    // parent's token index (-1 without parent) and `data`.
+    TnvWayPoint *Get(TnvWayPoint *parent, int data);
+    // Takes a way point back; its parent is released, which may pool it in turn.
+    void Put(TnvWayPoint *wayPoint);
+    // Way points made so far and those free now; equal when no parse holds any.
+    qsizetype TotalCount() const { return FTotal; }
+    qsizetype FreeCount() const { return qsizetype(FFree.size()); }
+
+private:
+    std::vector<std::unique_ptr<TnvWayPoint[]>> FSlabs;
+    std::vector<TnvWayPoint *> FFree;
+    qsizetype FTotal = 0;
+};
+
+// The live paths: one way point per path. The list holds a reference to each
+// of its way points; the ...Internal operations change it without counting.
+class TnvWayPointsList {
+public:
+    TnvWayPointsList() = default;
+    ~TnvWayPointsList();
+    TnvWayPointsList(const TnvWayPointsList &) = delete;
+    TnvWayPointsList &operator=(const TnvWayPointsList &) = delete;
+
+    int Count() const { return int(FItems.size()); }
+    bool IsEmpty() const { return FItems.empty(); }
+    TnvWayPoint *Items(int index) const;
+    TnvWayPoint *operator[](int index) const { return Items(index); }
+
+    void Add(TnvWayPoint *wayPoint);
+    void Insert(int index, TnvWayPoint *wayPoint);
+    void Delete(int index);
+    void Clear();
+    void AddInternal(TnvWayPoint *wayPoint) { FItems.push_back(wayPoint); }
+    void InsertInternal(int index, TnvWayPoint *wayPoint);
+    void DeleteInternal(int index);
+    void ClearInternal() { FItems.clear(); }
+    void SetItemsInternal(int index, TnvWayPoint *wayPoint);
+
+    // Adds every way point of `other`, each with a reference.
+    void AddFrom(const TnvWayPointsList &other);
+    // Replaces the content by `other`'s, each with a reference.
+    void CopyFrom(const TnvWayPointsList &other);
+    // Takes over `other`'s way points with their references and empties it.
+    void MoveFrom(TnvWayPointsList &other);
+
+    // Keeps, in their order, the way points for which keep(wayPoint) is true
+    // and releases the others, in one pass.
+    template <class Keep> void Filter(Keep &&keep)
+    {
+        size_t out = 0;
+        for (size_t i = 0; i < FItems.size(); ++i) {
+            TnvWayPoint *w = FItems[i];
+            if (keep(w))
+                FItems[out++] = w;
+            else
+                w->_Release();
+        }
+        FItems.resize(out);
+    }
+    std::vector<TnvWayPoint *> &Raw() { return FItems; }
+
+private:
+    std::vector<TnvWayPoint *> FItems;
+};
+
+// The pool of free way-point lists of the calling thread.
+class TnvQBWayPointListsCache {
+public:
+    TnvQBWayPointListsCache();
+    ~TnvQBWayPointListsCache();
+    TnvWayPointsList *Get();
+    // Clears the list (releasing its way points) and takes it back.
+    void Put(TnvWayPointsList *list);
+    qsizetype TotalCount() const { return FTotal; }
+    qsizetype FreeCount() const { return qsizetype(FFree.size()); }
+
+private:
+    std::vector<std::unique_ptr<TnvWayPointsList>> FAll;
+    std::vector<TnvWayPointsList *> FFree;
+    qsizetype FTotal = 0;
+};
+
+// The pools of the calling thread: two threads parsing at once never share one.
+TnvQBWayPointsCache &WayPointCache();
+TnvQBWayPointListsCache &WayPointListCache();
+
+// A list from the pool, given back when the holder goes out of scope.
+class TnvPooledWayPointsList {
+public:
+    TnvPooledWayPointsList() : FList(WayPointListCache().Get()) {}
+    ~TnvPooledWayPointsList() { WayPointListCache().Put(FList); }
+    TnvPooledWayPointsList(const TnvPooledWayPointsList &) = delete;
+    TnvPooledWayPointsList &operator=(const TnvPooledWayPointsList &) = delete;
+    TnvWayPointsList &operator*() const { return *FList; }
+    TnvWayPointsList *operator->() const { return FList; }
+    TnvWayPointsList *Get() const { return FList; }
+
+private:
+    TnvWayPointsList *FList;
+};
+
+} // namespace nvqb
