@@ -1,5 +1,6 @@
 #include "sqlmodel/Parser.h"
 #include "classlib/Assert.h"
+#include "sqlmodel/AstTokens.h"
 #include "sqlmodel/SQLError.h"
 
 #include <algorithm>
@@ -17,6 +18,10 @@ TnvBaseParser::TnvBaseParser(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *syn
 }
 
 TnvBaseParser::~TnvBaseParser() { WayPointListCache().Put(FWay); }
+
+void TnvBaseParser::ParseIdentifierWayCalc(TnvWayPointsList &list) { list.Clear(); }
+
+TOwned<TastTokenIdentifier> TnvBaseParser::ParseIdentifier() { return nullptr; }
 
 void TnvBaseParser::Expect(TnvWayPointsList &list, int kind)
 {

@@ -16,6 +16,38 @@
 namespace nvqb {
 
 class TnvBaseSyntaxProvider;
+class TnvBaseParser;
+class TastTokenIdentifier;
+class EnvSQLError;
+
+// Class references of scanners and parsers: a dialect names its classes and
+// the parse driver creates them through these.
+struct TnvScannerClassInfo {
+    TClass Class;
+    TnvBaseScanner *(*Factory)();
+    TOwned<TnvBaseScanner> Create() const { return TOwned<TnvBaseScanner>(Factory()); }
+};
+using TnvScannerClass = const TnvScannerClassInfo *;
+
+struct TnvParserClassInfo {
+    TClass Class;
+    TnvBaseParser *(*Factory)(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *provider);
+};
+using TnvParserClass = const TnvParserClassInfo *;
+
+template <class T> TnvScannerClass ScannerClassOf()
+{
+    static const TnvScannerClassInfo info{T::StaticClassType(), []() -> TnvBaseScanner * { return new T(); }};
+    return &info;
+}
+
+template <class T> TnvParserClass ParserClassOf()
+{
+    static const TnvParserClassInfo info{T::StaticClassType(),
+                                         [](TnvBaseScanner *scanner, TnvBaseSyntaxProvider *provider)
+                                             -> TnvBaseParser * { return new T(scanner, provider); }};
+    return &info;
+}
 
 // A set of token kinds for look-ahead tests.
 class TnvTokenSet {
@@ -54,6 +86,12 @@ public:
     bool LogicalOption() const { return FLogicalOption; }
     void SetLogicalOption(bool value) { FLogicalOption = value; }
     int FarthestToken() const { return FFarthestToken; }
+
+    // The entries' pass pairs: the first pass over the live paths, then the
+    // second building the node along the winning path. A dialect overrides
+    // the pairs it has; an entry it lacks accepts no text.
+    virtual void ParseIdentifierWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TastTokenIdentifier> ParseIdentifier();
 
     // Runs one entry's first pass from a fresh root and keeps only the paths
     // that reach the end of the text. When one does, the first of them is

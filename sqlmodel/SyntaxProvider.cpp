@@ -268,11 +268,55 @@ QString TnvBaseSyntaxProvider::TableExistsSQL(const QString &objectName) const
 // ---------------------------------------------------------------------------
 // Parsing
 
-TOwned<TastTokenIdentifier> TnvBaseSyntaxProvider::ParseIdentifier(const QString &) const { return nullptr; }
+TnvScannerClass TnvBaseSyntaxProvider::GetScannerClass() const { return nullptr; }
+
+TnvParserClass TnvBaseSyntaxProvider::GetParserClass() const { return nullptr; }
+
+void TnvBaseSyntaxProvider::SetScannerParams(TnvBaseScanner *) const {}
+
+void TnvBaseSyntaxProvider::SetParserParams(TnvBaseParser *) const {}
+
+TnvParseSetup TnvBaseSyntaxProvider::ParseSetup(std::optional<QString> failureMessage) const
+{
+    TnvParseSetup setup;
+    setup.ScannerClass = GetScannerClass();
+    setup.ParserClass = GetParserClass();
+    setup.Provider = const_cast<TnvBaseSyntaxProvider *>(this);
+    setup.SetScannerParams = [this](TnvBaseScanner &scanner) { SetScannerParams(&scanner); };
+    setup.SetParserParams = [this](TnvBaseParser &parser) { SetParserParams(&parser); };
+    setup.FailureMessage = std::move(failureMessage);
+    return setup;
+}
+
+TOwned<TastTokenIdentifier> TnvBaseSyntaxProvider::ParseIdentifier(const QString &text) const
+{
+    if (text.isEmpty())
+        return nullptr;
+    return RunParse(
+        ParseSetup(), text, [](TnvBaseParser &p, TnvWayPointsList &list) { p.ParseIdentifierWayCalc(list); },
+        [](TnvBaseParser &p) { return p.ParseIdentifier(); });
+}
 
 TOwned<TSQLQualifiedName> TnvBaseSyntaxProvider::ParseQualifiedName(const QString &) const { return nullptr; }
 
-bool TnvBaseSyntaxProvider::IsValidIdent(const QString &) const { return false; }
+bool TnvBaseSyntaxProvider::IsValidIdent(const QString &text) const
+{
+    if (text.isEmpty())
+        return false;
+    // Exactly the text: blanks and comments are characters like any other
+    // here, so a name with a blank around it is not a bare identifier.
+    TnvParseSetup setup;
+    setup.ScannerClass = GetScannerClass();
+    setup.ParserClass = GetParserClass();
+    setup.Provider = const_cast<TnvBaseSyntaxProvider *>(this);
+    setup.SetScannerParams = [](TnvBaseScanner &scanner) {
+        scanner.SetCommentsEnabled(false);
+        scanner.SetSkipIgnored(false);
+    };
+    return RunParse(
+        setup, text, [](TnvBaseParser &p, TnvWayPointsList &list) { p.ParseIdentifierWayCalc(list); },
+        [](TnvBaseParser &) { return true; });
+}
 
 QString TnvBaseSyntaxProvider::QuoteText(const QString &text) const
 {

@@ -7,6 +7,7 @@
 // differs.
 #include "classlib/ComponentClass.h"
 #include "classlib/StringList.h"
+#include "sqlmodel/ParseDriver.h"
 #include "sqlmodel/QualifiedName.h"
 
 #include <QImage>
@@ -95,8 +96,16 @@ public:
     virtual QString ServerName() const;
     virtual TnvSyntaxSupportConectedServer IsSupportConectedServer(TnvBaseMetadataProvider *metadataProvider) const;
 
-    // Parse entries. A dialect parses with its own scanner and parser; the base
-    // has neither, so it accepts nothing. The caller owns what is returned;
+    // The dialect's scanner and parser classes (nil in the base, which
+    // therefore parses nothing), and the hooks through which it adjusts a new
+    // scanner or parser before a parse.
+    virtual TnvScannerClass GetScannerClass() const;
+    virtual TnvParserClass GetParserClass() const;
+    virtual void SetScannerParams(TnvBaseScanner *scanner) const;
+    virtual void SetParserParams(TnvBaseParser *parser) const;
+
+    // Parse entries, run by the parse driver with the dialect's scanner and
+    // parser. The caller owns what is returned;
     // nil when the text does not parse.
     virtual TOwned<TastTokenIdentifier> ParseIdentifier(const QString &text) const;
     virtual TOwned<TSQLQualifiedName> ParseQualifiedName(const QString &text) const;
@@ -148,6 +157,11 @@ public:
     // SyntaxProviderPropsChanged to every subscriber in subscription order.
     void SendNotifications();
     qsizetype SubscriberCount() const { return FSubscribers.size(); }
+
+protected:
+    // The driver's set-up for one entry: the dialect's classes and hooks, and
+    // the message to raise when the text does not parse (none: return nil).
+    TnvParseSetup ParseSetup(std::optional<QString> failureMessage = std::nullopt) const;
 
 private:
     QString IdentifierKey(const TastTokenIdentifier *identifier) const;

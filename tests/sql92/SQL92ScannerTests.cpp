@@ -192,3 +192,29 @@ TEST(SQL92Scanner, KeywordsKeepTheirCaseAndFoldOnlyAscii)
     EXPECT_EQ(SQL92Scanner::KeywordKind(QStringLiteral("escape")), 88);
     EXPECT_EQ(SQL92Scanner::KeywordKind(QStringLiteral("selects")), -1);
 }
+
+TEST(ScannerBuffer, ReadsStayInsideTheText)
+{
+    TnvBuffer b;
+    b.Fill(QStringLiteral("abc"));
+    EXPECT_EQ(b.GetString(-5, 99), QStringLiteral("abc"));
+    EXPECT_EQ(b.GetString(2, 1), QString());
+    EXPECT_EQ(b.GetString(1, 2), QStringLiteral("b"));
+    EXPECT_EQ(b.Read(), 'a');
+    EXPECT_EQ(b.Peek(), 'b');
+    b.SetPos(10);
+    EXPECT_EQ(b.Position(), 3);
+    EXPECT_EQ(b.Read(), -1);
+    EXPECT_EQ(b.Position(), 3);
+
+    TnvStartTable t;
+    t.SetDefault(16);
+    t.SetItems('x', 3);
+    t.SetItems(0x4e2d, 7);
+    t.SetItems('x', 4);
+    EXPECT_EQ(t.Count(), 2);
+    EXPECT_EQ(t.GetItems('x'), 4);
+    EXPECT_EQ(t.GetItems(0x4e2d), 7);
+    EXPECT_EQ(t.GetItems('y'), 16);
+    EXPECT_EQ(t.FindEntry('q'), -1);
+}

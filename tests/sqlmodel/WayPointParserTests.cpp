@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace nvqb;
 using namespace nvqb::SQL92;
 
@@ -258,4 +261,22 @@ TEST(WayPointParser, LookAheadFilters)
     TStringList words;
     words.Add("SELECT");
     EXPECT_FALSE(parser.CheckLANotIn(*list, words));
+}
+
+TEST(WayPointParser, ThreadsParseWithPoolsOfTheirOwn)
+{
+    const QString text = QStringLiteral("a, (b, (c, d)), e, (f)");
+    std::atomic<int> wrong{0};
+    auto work = [&] {
+        for (int i = 0; i < 300; ++i)
+            if (ParseList(text) != QStringLiteral("a,[b,[c,d]],e,[f]"))
+                ++wrong;
+        if (!PoolsAreFull())
+            ++wrong;
+    };
+    std::thread t1(work), t2(work), t3(work);
+    t1.join();
+    t2.join();
+    t3.join();
+    EXPECT_EQ(wrong.load(), 0);
 }

@@ -2,7 +2,6 @@
 #include "classlib/Exceptions.h"
 #include "support/Mask.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
@@ -113,9 +112,7 @@ TEST(Mask, APathologicalMaskFinishesFast)
 {
     const TMask mask("%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%b", "%", u'_');
     const QString text(20000, u'a');
-    QElapsedTimer timer;
-    timer.start();
+    // Backtracking would not finish in a lifetime; the test's time limit catches it.
     EXPECT_FALSE(mask.Matches(text, true));
     EXPECT_TRUE(mask.Matches(text + "b", false));
-    EXPECT_LT(timer.elapsed(), 2000);
 }
