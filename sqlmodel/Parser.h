@@ -9,7 +9,6 @@
 #include "sqlmodel/Scanner.h"
 #include "sqlmodel/WayPoints.h"
 
-#include <bitset>
 #include <initializer_list>
 #include <vector>
 
@@ -49,25 +48,29 @@ template <class T> TnvParserClass ParserClassOf()
     return &info;
 }
 
-// A set of token kinds for look-ahead tests.
+// A set of token kinds for look-ahead tests; constant sets are built at
+// compile time.
 class TnvTokenSet {
 public:
     static constexpr int Size = 512;
     constexpr TnvTokenSet() = default;
-    TnvTokenSet(std::initializer_list<int> kinds)
+    constexpr TnvTokenSet(std::initializer_list<int> kinds)
     {
         for (int k : kinds)
             Include(k);
     }
-    void Include(int kind)
+    constexpr void Include(int kind)
     {
         if (kind >= 0 && kind < Size)
-            FBits.set(size_t(kind));
+            FWords[size_t(kind) / 64] |= quint64(1) << (kind % 64);
     }
-    bool Contains(int kind) const { return kind >= 0 && kind < Size && FBits.test(size_t(kind)); }
+    constexpr bool Contains(int kind) const
+    {
+        return kind >= 0 && kind < Size && (FWords[size_t(kind) / 64] >> (kind % 64)) & 1;
+    }
 
 private:
-    std::bitset<Size> FBits;
+    quint64 FWords[Size / 64] = {};
 };
 
 class TnvBaseParser : public TObject {
