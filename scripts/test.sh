@@ -7,6 +7,11 @@ cd "$root"
 
 bash scripts/deps.sh
 
+# A PostgreSQL server on loopback for the tests that read a real database;
+# it is stopped and removed however the run ends.
+eval "$(bash scripts/pgserver.sh start)"
+trap 'bash scripts/pgserver.sh stop "$NVQB_PG_DIR"' EXIT
+
 jobs="$(nproc)"
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/nvqb-ccache}"
 export QT_QPA_PLATFORM=offscreen

@@ -1,0 +1,193 @@
+#include "adoprovider/OdbcConnection.h"
+#include "adoprovider/ConnectionString.h"
+#include "adoprovider/OdbcApi.h"
+#include "adoprovider/OdbcDataset.h"
+#include "adoprovider/SchemaRowsets.h"
+#include "classlib/Strings.h"
+
+namespace nvqb {
+
+using namespace odbc;
+
+NV_IMPLEMENT_CLASS(TADOConnection, TComponent)
+
+TADOConnection::TADOConnection(TComponent *owner) : TComponent(owner) {}
+
+TADOConnection::~TADOConnection()
+{
+    // Deleted without Free: still release the session and the datasets' links.
+    DoClose();
+    for (TADODataSet *ds : FDataSets)
+        ds->FConnection = nullptr;
+}
+
+void TADOConnection::BeforeDestruction()
+{
+    DoClose();
+    const QList<TADODataSet *> dataSets = FDataSets;
+    for (TADODataSet *ds : dataSets)
+        ds->SetConnection(nullptr);
+    TComponent::BeforeDestruction();
+}
+
+void TADOConnection::SetConnectionString(const QString &value)
+{
+    if (value == FConnectionString)
+        return;
+    if (Connected())
+        throw EDatabaseError(QStringLiteral("Cannot change the connection string of an open connection"));
+    FConnectionString = value;
+}
+
+void TADOConnection::SetConnected(bool value)
+{
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+void TADOConnection::EnsureConnected()
+{
+    if (!Connected())
+        Open();
+}
+
+void TADOConnection::Open()
+{
+    if (Connected())
+        return;
+    if (Trim(FConnectionString).isEmpty())
+        throw EDatabaseError(QStringLiteral("Cannot open the connection: the connection string is empty"));
+    // Checks the syntax before anything reaches the driver.
+    QString connectString = BuildConnectionString(ParseConnectionString(FConnectionString));
+    if (FLoginPrompt && OnLogin) {
+        QString user = ConnectionStringValue(connectString, QStringLiteral("UID"));
+        QString password = ConnectionStringValue(connectString, QStringLiteral("PWD"));
+        if (!OnLogin(this, user, password))
+            throw EDatabaseError(QStringLiteral("Login cancelled"));
+        connectString = SetConnectionStringValue(connectString, QStringLiteral("UID"), user);
+        connectString = SetConnectionStringValue(connectString, QStringLiteral("PWD"), password);
+    }
+    const QString context =
+        QStringLiteral("Cannot open the connection (%1):").arg(MaskConnectionString(FConnectionString));
+
+    SQLHENV env = SQL_NULL_HENV;
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+        throw EOdbcError(context + QStringLiteral("\nthe ODBC driver manager cannot allocate an environment"));
+    OwnedHandle envOwner(SQL_HANDLE_ENV, env);
+    Check(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+          SQL_HANDLE_ENV, env, "SQLSetEnvAttr", context);
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    Check(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env, "SQLAllocHandle", context);
+    OwnedHandle dbcOwner(SQL_HANDLE_DBC, dbc);
+    if (FConnectionTimeout > 0) {
+        // Best effort, as for every timeout: drivers that lack one still connect.
+        // Statements have their own limit (CommandTimeout).
+        const auto seconds = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(FConnectionTimeout));
+        SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT, seconds, 0);
+    }
+    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, WText(connectString), SQL_NTS, nullptr, 0, nullptr,
+                                           SQL_DRIVER_NOPROMPT);
+    if (!Succeeded(rc))
+        RaiseError(rc, SQL_HANDLE_DBC, dbc, "SQLDriverConnect", context);
+    FDbc = dbcOwner.Release();
+    FEnv = envOwner.Release();
+}
+
+void TADOConnection::Close() { DoClose(); }
+
+void TADOConnection::DoClose()
+{
+    if (!FDbc)
+        return;
+    // Statements die with the session; their datasets must let go of them first.
+    const QList<TADODataSet *> dataSets = FDataSets;
+    for (TADODataSet *ds : dataSets)
+        ds->ConnectionClosing();
+    SQLDisconnect(FDbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, FDbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, FEnv);
+    FDbc = nullptr;
+    FEnv = nullptr;
+}
+
+QString TADOConnection::DefaultDatabase() const
+{
+    if (!FDbc)
+        return QString();
+    SQLWCHAR buffer[1024] = {};
+    SQLINTEGER length = 0;
+    const SQLRETURN rc = SQLGetConnectAttrW(FDbc, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof(buffer), &length);
+    if (!Succeeded(rc) || length <= 0)
+        return QString();
+    const qsizetype chars = qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), std::size(buffer) - 1);
+    return FromWText(buffer, chars);
+}
+
+void TADOConnection::SetDefaultDatabase(const QString &name)
+{
+    EnsureConnected();
+    if (name == DefaultDatabase())
+        return;
+    // Null-terminated: the driver manager takes an explicit length for this
+    // attribute as characters when it converts for a narrow driver, and reads
+    // past the text.
+    const SQLRETURN rc = SQLSetConnectAttrW(FDbc, SQL_ATTR_CURRENT_CATALOG, WText(name), SQL_NTS);
+    const QString context = QStringLiteral("Cannot make '%1' the default database:").arg(name);
+    if (!Succeeded(rc))
+        RaiseError(rc, SQL_HANDLE_DBC, FDbc, "SQLSetConnectAttr", context);
+    // Some drivers accept the attribute and keep their database (PostgreSQL's
+    // cannot switch within a session); loading another database's objects
+    // from the current one must not pass unnoticed.
+    const QString now = DefaultDatabase();
+    if (now != name)
+        throw EOdbcError(context + u'\n' +
+                         (now.isEmpty() ? QStringLiteral("the driver does not switch databases")
+                                        : QStringLiteral("the driver stayed in '%1'").arg(now)));
+}
+
+qint64 TADOConnection::Execute(const QString &sql)
+{
+    EnsureConnected();
+    OwnedHandle stmt = AllocStatement(FDbc, FCommandTimeout);
+    const SQLRETURN rc = Check(SQLExecDirectW(stmt.Get(), WText(sql), SQL_NTS), SQL_HANDLE_STMT, stmt.Get(),
+                               "SQLExecDirect");
+    if (rc == SQL_NO_DATA)
+        return 0; // a searched UPDATE or DELETE that matched nothing
+    SQLLEN count = -1;
+    if (!Succeeded(SQLRowCount(stmt.Get(), &count)))
+        count = -1;
+    return count;
+}
+
+TOwned<TMemoryDataset> TADOConnection::OpenSchema(TSchemaInfo schema)
+{
+    EnsureConnected();
+    auto dataSet = Create<TMemoryDataset>(nullptr);
+    switch (schema) {
+    case siCatalogs:
+        FillCatalogsRowset(FDbc, FCommandTimeout, *dataSet);
+        break;
+    case siTables:
+        FillTablesRowset(FDbc, FCommandTimeout, *dataSet);
+        break;
+    case siForeignKeys:
+        FillForeignKeysRowset(FDbc, FCommandTimeout, *dataSet);
+        break;
+    default:
+        throw EDatabaseError(QStringLiteral("Unknown schema rowset %1").arg(int(schema)));
+    }
+    dataSet->Open();
+    return dataSet;
+}
+
+void TADOConnection::RegisterDataSet(TADODataSet *dataSet)
+{
+    if (!FDataSets.contains(dataSet))
+        FDataSets.append(dataSet);
+}
+
+void TADOConnection::UnregisterDataSet(TADODataSet *dataSet) { FDataSets.removeAll(dataSet); }
+
+} // namespace nvqb

@@ -1,0 +1,205 @@
+#include "adoprovider/SchemaRowsets.h"
+#include "adoprovider/OdbcApi.h"
+
+#include <algorithm>
+
+namespace nvqb {
+
+using namespace odbc;
+
+namespace {
+
+constexpr int NameSize = 128;
+
+QVariant TextOrNull(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    const QString s = GetWideText(stmt, column);
+    return s.isNull() ? QVariant() : QVariant(s);
+}
+
+QVariant IntOrNull(SQLHSTMT stmt, SQLUSMALLINT column)
+{
+    SQLINTEGER value = 0;
+    SQLLEN indicator = 0;
+    Check(SQLGetData(stmt, column, SQL_C_SLONG, &value, sizeof(value), &indicator), SQL_HANDLE_STMT, stmt,
+          "SQLGetData");
+    if (indicator == SQL_NULL_DATA)
+        return QVariant();
+    return int(value);
+}
+
+bool Fetch(SQLHSTMT stmt) { return Check(SQLFetch(stmt), SQL_HANDLE_STMT, stmt, "SQLFetch") != SQL_NO_DATA; }
+
+// NULL for a null text: the catalog functions read NULL as "any", which is not
+// the same as an empty name.
+SQLWCHAR *Arg(const QString &s) { return s.isNull() ? nullptr : WText(s); }
+SQLSMALLINT ArgLength(const QString &s) { return s.isNull() ? 0 : SQL_NTS; }
+
+QString RuleName(const QVariant &rule)
+{
+    if (rule.isNull())
+        return QString();
+    switch (rule.toInt()) {
+    case SQL_CASCADE:
+        return QStringLiteral("CASCADE");
+    case SQL_RESTRICT:
+        return QStringLiteral("RESTRICT");
+    case SQL_SET_NULL:
+        return QStringLiteral("SET NULL");
+    case SQL_NO_ACTION:
+        return QStringLiteral("NO ACTION");
+    case SQL_SET_DEFAULT:
+        return QStringLiteral("SET DEFAULT");
+    default:
+        return QString::number(rule.toInt());
+    }
+}
+
+void Prepare(TMemoryDataset &target)
+{
+    target.Close();
+    target.ClearRecords();
+    target.FieldDefs().Clear();
+}
+
+struct TableRow {
+    QString Catalog, Schema, Name, Type, Remarks;
+};
+
+QList<TableRow> ReadTables(SQLHDBC dbc, int timeoutSeconds)
+{
+    OwnedHandle stmt = AllocStatement(dbc, timeoutSeconds);
+    Check(SQLTablesW(stmt.Get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_HANDLE_STMT, stmt.Get(),
+          "SQLTables");
+    QList<TableRow> rows;
+    while (Fetch(stmt.Get())) {
+        TableRow r;
+        r.Catalog = GetWideText(stmt.Get(), 1);
+        r.Schema = GetWideText(stmt.Get(), 2);
+        r.Name = GetWideText(stmt.Get(), 3);
+        r.Type = GetWideText(stmt.Get(), 4);
+        r.Remarks = GetWideText(stmt.Get(), 5);
+        rows.append(r);
+    }
+    return rows;
+}
+
+QVariant NullIfNull(const QString &s) { return s.isNull() ? QVariant() : QVariant(s); }
+
+} // namespace
+
+void FillCatalogsRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
+{
+    Prepare(target);
+    target.FieldDefs().Add(QStringLiteral("CATALOG_NAME"), ftWideString, NameSize);
+    target.FieldDefs().Add(QStringLiteral("DESCRIPTION"), ftWideString, 255);
+    OwnedHandle stmt = AllocStatement(dbc, timeoutSeconds);
+    QString all = QStringLiteral(SQL_ALL_CATALOGS), empty = QStringLiteral("");
+    Check(SQLTablesW(stmt.Get(), WText(all), SQL_NTS, WText(empty), SQL_NTS, WText(empty), SQL_NTS, WText(empty),
+                     SQL_NTS),
+          SQL_HANDLE_STMT, stmt.Get(), "SQLTables");
+    QStringList seen;
+    while (Fetch(stmt.Get())) {
+        const QString name = GetWideText(stmt.Get(), 1);
+        const QString remarks = GetWideText(stmt.Get(), 5);
+        // A nameless catalog is no catalog to choose.
+        if (name.isEmpty() || seen.contains(name))
+            continue;
+        seen.append(name);
+        target.AppendRecord({name, NullIfNull(remarks)});
+    }
+}
+
+void FillTablesRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
+{
+    Prepare(target);
+    TFieldDefs &defs = target.FieldDefs();
+    defs.Add(QStringLiteral("TABLE_CATALOG"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("TABLE_SCHEMA"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("TABLE_NAME"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("TABLE_TYPE"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("DESCRIPTION"), ftWideString, 255);
+    for (const TableRow &r : ReadTables(static_cast<SQLHDBC>(dbc), timeoutSeconds))
+        target.AppendRecord(
+            {NullIfNull(r.Catalog), NullIfNull(r.Schema), r.Name, NullIfNull(r.Type), NullIfNull(r.Remarks)});
+}
+
+void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
+{
+    Prepare(target);
+    TFieldDefs &defs = target.FieldDefs();
+    enum Column { PkCatalog, PkSchema, PkTable, PkColumn, FkCatalog, FkSchema, FkTable, FkColumn, Ordinal,
+                  UpdateRule, DeleteRule, PkName, FkName, ColumnCount };
+    defs.Add(QStringLiteral("PK_TABLE_CATALOG"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("PK_TABLE_SCHEMA"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("PK_TABLE_NAME"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("PK_COLUMN_NAME"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("FK_TABLE_CATALOG"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("FK_TABLE_SCHEMA"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("FK_TABLE_NAME"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("FK_COLUMN_NAME"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("ORDINAL"), ftInteger);
+    defs.Add(QStringLiteral("UPDATE_RULE"), ftWideString, 20);
+    defs.Add(QStringLiteral("DELETE_RULE"), ftWideString, 20);
+    defs.Add(QStringLiteral("PK_NAME"), ftWideString, NameSize);
+    defs.Add(QStringLiteral("FK_NAME"), ftWideString, NameSize);
+
+    const auto hdbc = static_cast<SQLHDBC>(dbc);
+    const QList<TableRow> tables = ReadTables(hdbc, timeoutSeconds);
+    OwnedHandle stmt = AllocStatement(hdbc, timeoutSeconds);
+    for (const TableRow &t : tables) {
+        // Only tables hold foreign keys ("TABLE", "SYSTEM TABLE", "BASE TABLE", ...).
+        if (!t.Type.trimmed().endsWith(QStringLiteral("TABLE"), Qt::CaseInsensitive) || t.Name.isEmpty())
+            continue;
+        const SQLRETURN rc = SQLForeignKeysW(stmt.Get(), nullptr, 0, nullptr, 0, nullptr, 0, Arg(t.Catalog),
+                                             ArgLength(t.Catalog), Arg(t.Schema), ArgLength(t.Schema),
+                                             WText(t.Name), SQL_NTS);
+        Check(rc, SQL_HANDLE_STMT, stmt.Get(), "SQLForeignKeys",
+              QStringLiteral("Cannot read the foreign keys of table %1:").arg(t.Name));
+        struct Row {
+            QList<QVariant> Values;
+            int Constraint;
+        };
+        QList<Row> rows;
+        // Constraints are told apart by name; unnamed ones (SQLite) by where
+        // their key sequence starts again at 1 in the driver's order.
+        int constraint = -1;
+        QVariant lastName;
+        int lastSeq = 0;
+        while (Fetch(stmt.Get())) {
+            QList<QVariant> v(ColumnCount);
+            v[PkCatalog] = TextOrNull(stmt.Get(), 1);
+            v[PkSchema] = TextOrNull(stmt.Get(), 2);
+            v[PkTable] = TextOrNull(stmt.Get(), 3);
+            v[PkColumn] = TextOrNull(stmt.Get(), 4);
+            v[FkCatalog] = TextOrNull(stmt.Get(), 5);
+            v[FkSchema] = TextOrNull(stmt.Get(), 6);
+            v[FkTable] = TextOrNull(stmt.Get(), 7);
+            v[FkColumn] = TextOrNull(stmt.Get(), 8);
+            v[Ordinal] = IntOrNull(stmt.Get(), 9);
+            v[UpdateRule] = NullIfNull(RuleName(IntOrNull(stmt.Get(), 10)));
+            v[DeleteRule] = NullIfNull(RuleName(IntOrNull(stmt.Get(), 11)));
+            v[FkName] = TextOrNull(stmt.Get(), 12);
+            v[PkName] = TextOrNull(stmt.Get(), 13);
+            const int seq = v[Ordinal].toInt();
+            if (constraint < 0 || v[FkName] != lastName || seq <= lastSeq)
+                ++constraint;
+            lastName = v[FkName];
+            lastSeq = seq;
+            rows.append({std::move(v), constraint});
+        }
+        SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+        std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) {
+            const QString an = a.Values[FkName].toString(), bn = b.Values[FkName].toString();
+            if (an != bn)
+                return an < bn;
+            if (an.isEmpty() && a.Constraint != b.Constraint)
+                return a.Constraint < b.Constraint;
+            return a.Values[Ordinal].toInt() < b.Values[Ordinal].toInt();
+        });
+        for (const Row &r : rows)
+            target.AppendRecord(r.Values);
+    }
+}
+
+} // namespace nvqb

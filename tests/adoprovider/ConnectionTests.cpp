@@ -1,0 +1,210 @@
+#include "OdbcTestSupport.h"
+#include "adoprovider/OdbcError.h"
+
+#include <QElapsedTimer>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace nvqb;
+using namespace nvqb::test;
+
+namespace {
+
+// A loopback port that accepts TCP connections into its backlog and never
+// answers: a server that hangs.
+class SilentServer {
+public:
+    SilentServer()
+    {
+        FSocket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        if (FSocket >= 0 && ::bind(FSocket, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0 &&
+            ::listen(FSocket, 4) == 0 &&
+            ::getsockname(FSocket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            FPort = ntohs(address.sin_port);
+    }
+    ~SilentServer()
+    {
+        if (FSocket >= 0)
+            ::close(FSocket);
+    }
+    int Port() const { return FPort; }
+
+private:
+    int FSocket = -1;
+    int FPort = 0;
+};
+
+struct LoginRecorder {
+    QString SeenUser, SeenPassword, NewUser, NewPassword;
+    bool Accept = true;
+    int Calls = 0;
+    bool Login(TObject *, QString &user, QString &password)
+    {
+        ++Calls;
+        SeenUser = user;
+        SeenPassword = password;
+        user = NewUser;
+        password = NewPassword;
+        return Accept;
+    }
+};
+
+} // namespace
+
+TEST(OdbcConnection, UnansweringServerFailsWithinTheLoginTimeout)
+{
+    SilentServer server;
+    ASSERT_NE(server.Port(), 0);
+    auto connection = Create<TADOConnection>(nullptr);
+    connection->SetConnectionString(
+        QStringLiteral("Driver=PostgreSQL Unicode;Servername=127.0.0.1;Port=%1;Database=x;UID=u;PWD=secret")
+            .arg(server.Port()));
+    connection->SetConnectionTimeout(2);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        connection->Open();
+        FAIL() << "connected to a server that never answers";
+    } catch (const EOdbcError &e) {
+        EXPECT_LT(timer.elapsed(), 8000);
+        EXPECT_EQ(e.SqlState(), QStringLiteral("08001"));
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot open the connection (Driver=PostgreSQL Unicode;"))) << e.what();
+        EXPECT_FALSE(e.Message().contains(QStringLiteral("secret"))) << e.what();
+    }
+    EXPECT_FALSE(connection->Connected());
+}
+
+TEST(OdbcConnection, UnknownDriverAndEmptyStringAreNamed)
+{
+    auto connection = Create<TADOConnection>(nullptr);
+    try {
+        connection->Open();
+        FAIL() << "opened without a connection string";
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot open the connection: the connection string is empty"));
+    }
+    connection->SetConnectionString(QStringLiteral("Driver=NoSuchDriver;Database=x"));
+    try {
+        connection->Open();
+        FAIL() << "opened with an unknown driver";
+    } catch (const EOdbcError &e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("NoSuchDriver"))) << e.what();
+        EXPECT_FALSE(e.Records().isEmpty());
+    }
+    // A dataset opened through a closed connection reports the same failure.
+    EXPECT_THROW(connection->OpenSchema(siTables), EOdbcError);
+    EXPECT_FALSE(connection->Connected());
+}
+
+class OdbcConnectionTest : public OdbcDatabaseTest {};
+
+TEST_P(OdbcConnectionTest, ExecuteCountsAffectedRowsAndReportsErrors)
+{
+    EXPECT_EQ(Connection->Execute(QStringLiteral("insert into parents (a, b, c, name) values (1, 1, 1, 'x')")), 1);
+    EXPECT_EQ(Connection->Execute(QStringLiteral("insert into parents (a, b, c, name) values (1, 2, 2, 'y')")), 1);
+    EXPECT_EQ(Connection->Execute(QStringLiteral("update parents set name = 'z' where a = 1")), 2);
+    EXPECT_EQ(Connection->Execute(QStringLiteral("delete from parents where a = 99")), 0);
+    try {
+        Connection->Execute(QStringLiteral("insert into no_such_table values (1)"));
+        FAIL() << "no error";
+    } catch (const EOdbcError &e) {
+        // The database's own message, with its state.
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("no_such_table"))) << e.what();
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("(SQLSTATE "))) << e.what();
+        EXPECT_FALSE(e.SqlState().isEmpty());
+    }
+    // The session survives a failed statement.
+    EXPECT_EQ(Connection->Execute(QStringLiteral("delete from parents")), 2);
+}
+
+TEST_P(OdbcConnectionTest, DefaultDatabaseIsReadAndNeverSilentlyKept)
+{
+    const QString current = Connection->DefaultDatabase();
+    if (IsPostgres())
+        EXPECT_EQ(current, qEnvironmentVariable("NVQB_PG_DATABASE", QStringLiteral("nvqb_test")));
+    else
+        EXPECT_EQ(current, QString()); // SQLite has no catalogs
+    Connection->SetDefaultDatabase(current); // the name it has: nothing to do
+    try {
+        Connection->SetDefaultDatabase(QStringLiteral("postgres"));
+        FAIL() << "switched the database";
+    } catch (const EOdbcError &e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot make 'postgres' the default database:"))) << e.what();
+    }
+    EXPECT_EQ(Connection->DefaultDatabase(), current);
+    Connection->Close();
+    EXPECT_EQ(Connection->DefaultDatabase(), QString());
+}
+
+TEST_P(OdbcConnectionTest, LoginPromptAsksTheHostForUserAndPassword)
+{
+    Connection->Close();
+    LoginRecorder recorder;
+    Connection->OnLogin = TLoginEvent::Bind<&LoginRecorder::Login>(&recorder);
+    recorder.NewUser = IsPostgres() ? qEnvironmentVariable("NVQB_PG_USER", QStringLiteral("nvqb_test")) : QString();
+    recorder.NewPassword = QStringLiteral("pw");
+
+    Connection->Open(); // no prompt unless asked for
+    EXPECT_EQ(recorder.Calls, 0);
+    Connection->Close();
+
+    Connection->SetLoginPrompt(true);
+    recorder.Accept = false;
+    try {
+        Connection->Open();
+        FAIL() << "connected after a cancelled login";
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Login cancelled"));
+    }
+    EXPECT_FALSE(Connection->Connected());
+    EXPECT_EQ(recorder.SeenUser, IsPostgres() ? recorder.NewUser : QString());
+
+    recorder.Accept = true;
+    Connection->Open();
+    EXPECT_TRUE(Connection->Connected());
+    // The answer is used for this login only; the connection string keeps its own values.
+    EXPECT_EQ(Connection->ConnectionString(), ConnectionString());
+
+    if (IsPostgres()) {
+        // The user the host names is the one that logs in.
+        Connection->Close();
+        recorder.NewUser = QStringLiteral("no_such_role_x");
+        try {
+            Connection->Open();
+            FAIL() << "logged in as a role that does not exist";
+        } catch (const EOdbcError &e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("no_such_role_x"))) << e.what();
+        }
+        recorder.NewUser = qEnvironmentVariable("NVQB_PG_USER", QStringLiteral("nvqb_test"));
+        Connection->Open();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, OdbcConnectionTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+                         BackendName);
+
+TEST(OdbcConnectionPostgres, StatementsStopAtTheCommandTimeout)
+{
+    const QString connectionString = PostgresConnectionString();
+    if (connectionString.isEmpty())
+        GTEST_SKIP() << "NVQB_PG_PORT is not set; start a server with scripts/pgserver.sh";
+    auto connection = Create<TADOConnection>(nullptr);
+    connection->SetConnectionString(connectionString);
+    connection->SetCommandTimeout(1);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        connection->Execute(QStringLiteral("select pg_sleep(30)"));
+        FAIL() << "the statement ran past its timeout";
+    } catch (const EOdbcError &e) {
+        EXPECT_LT(timer.elapsed(), 10000) << e.what();
+    }
+    // The session is still usable afterwards.
+    EXPECT_NO_THROW(connection->Execute(QStringLiteral("select 1")));
+}
