@@ -2,6 +2,8 @@
 #include "classlib/Assert.h"
 #include "classlib/Exceptions.h"
 #include "sqlmodel/UnionOperatorIcons.h"
+#include "sqlmodel/ModelMessages.h"
+#include "sqlmodel/SQLFromClause.h"
 
 #include <climits>
 
@@ -411,6 +413,50 @@ void TnvBaseSyntaxProvider::SendNotifications()
     for (InvSyntaxProviderNotifications *subscriber : subscribers)
         if (FSubscribers.contains(subscriber))
             subscriber->SyntaxProviderPropsChanged(this);
+}
+
+// ---------------------------------------------------------------------------
+// FROM sources made from object names
+
+namespace {
+TOwned<TSQLFromObject> MakeFromObject(TnvBaseSyntaxProvider *provider, TOwned<TSQLDatabaseObject> name,
+                                      TOwned<TastTokenIdentifier> alias)
+{
+    TOwned<TSQLFromObject> source = Create<TSQLFromObject>(provider);
+    name->SetDatasource(source.get());
+    source->ObjectName.reset(std::move(name));
+    if (alias) {
+        TOwned<TSQLAliasObjectAlias> aliasNode = Create<TSQLAliasObjectAlias>(provider);
+        aliasNode->Identifier.reset(std::move(alias));
+        source->Alias.reset(std::move(aliasNode));
+    }
+    source->SetSyntaxProvider(provider);
+    return source;
+}
+} // namespace
+
+TOwned<TSQLFromObject> TnvBaseSyntaxProvider::CreateSQLFromObject(const QString &objectName, const QString &alias)
+{
+    TOwned<TSQLDatabaseObject> name = ParseDatabaseObjectName(this, objectName);
+    if (!name)
+        throw Exception(nvQBMessage(nvQBBadObjectName));
+    TOwned<TastTokenIdentifier> aliasId;
+    if (!alias.isEmpty()) {
+        aliasId = ParseIdentifierQuoteIfNeed(alias);
+        // An alias that is no identifier even quoted is refused like a bad name.
+        if (!aliasId)
+            throw Exception(nvQBMessage(nvQBBadObjectName));
+    }
+    return MakeFromObject(this, std::move(name), std::move(aliasId));
+}
+
+TOwned<TSQLFromObject> TnvBaseSyntaxProvider::CreateSQLFromObject(const TSQLQualifiedName *name,
+                                                                  const TastTokenIdentifier *alias)
+{
+    Assert(name != nullptr, "nvAST", "CreateSQLFromObject without a name");
+    TOwned<TSQLDatabaseObject> object = Create<TSQLDatabaseObject>(this);
+    object->Assign(name);
+    return MakeFromObject(this, std::move(object), alias ? alias->Clone() : nullptr);
 }
 
 } // namespace nvqb

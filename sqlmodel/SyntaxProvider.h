@@ -18,6 +18,7 @@ namespace nvqb {
 
 class TnvBaseMetadataProvider;
 class TnvBaseSyntaxProvider;
+class TSQLFromObject;
 
 enum TnvIdentCaseSensitivity { icsNonSensitive, icsSensitiveUpperCase, icsSensitiveLowerCase };
 enum TnvSyntaxSupportConectedServer { scsNotSupport, scsMaybeSupport, scsSupport };
@@ -170,6 +171,15 @@ private:
 
     QList<TastClassToExtenderEntry> FExtenders;
     QList<InvSyntaxProviderNotifications *> FSubscribers;
+
+    // --- FROM sources made from object names -----------------------------
+public:
+    // A FROM object for the object name (quoted when it does not parse bare)
+    // with an optional alias, bound to its own name; the caller owns it.
+    // Raises "Invalid object name" when the name does not parse.
+    TOwned<TSQLFromObject> CreateSQLFromObject(const QString &objectName, const QString &alias);
+    // The same from ready parts: a copy of Name, and a copy of Alias when given.
+    TOwned<TSQLFromObject> CreateSQLFromObject(const TSQLQualifiedName *name, const TastTokenIdentifier *alias);
 };
 
 } // namespace nvqb
