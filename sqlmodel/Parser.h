@@ -18,6 +18,11 @@ class TnvBaseSyntaxProvider;
 class TnvBaseParser;
 class TastTokenIdentifier;
 class EnvSQLError;
+class TSQLSelectStatement;
+class TSQLDatabaseObject;
+class TSQLExpressionItem;
+class TSQLSelectItem;
+class TSQLFromSource;
 
 // Class references of scanners and parsers: a dialect names its classes and
 // the parse driver creates them through these.
@@ -93,6 +98,18 @@ public:
     // The entries' pass pairs: the first pass over the live paths, then the
     // second building the node along the winning path. A dialect overrides
     // the pairs it has; an entry it lacks accepts no text.
+    virtual void ParseSelectWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLSelectStatement> ParseSelect();
+    virtual void ParseObjectNameWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLDatabaseObject> ParseObjectName();
+    virtual void ParseExpressionWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLExpressionItem> ParseExpression();
+    virtual void ParseSelectItemWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLSelectItem> ParseSelectItem();
+    virtual void ParseLogicalExpressionWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLExpressionItem> ParseLogicalExpression();
+    virtual void ParseFromSourceWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLFromSource> ParseFromSource();
     virtual void ParseIdentifierWayCalc(TnvWayPointsList &list);
     virtual TOwned<TastTokenIdentifier> ParseIdentifier();
 

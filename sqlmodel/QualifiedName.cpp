@@ -251,9 +251,7 @@ TOwned<TSQLDatabaseObject> ParseDatabaseObjectName(const TnvBaseSyntaxProvider *
 {
     Assert(provider != nullptr, "nvAST", "Parsing a name without a syntax provider");
     // The dialect's dotted-name entry, then the text in the dialect's quotes.
-    TOwned<TSQLQualifiedName> parsed = provider->ParseQualifiedName(text);
-    if (!parsed)
-        parsed = provider->ParseQualifiedName(provider->GetQuoteBegin() + text + provider->GetQuoteEnd());
+    TOwned<TSQLQualifiedName> parsed = provider->ParseQualifiedNameQuoteIfNeed(text);
     if (IsQualifiedNameEmpty(parsed.get()))
         return nullptr;
     if (parsed->Is<TSQLDatabaseObject>())

@@ -3,7 +3,10 @@
 #include "classlib/Exceptions.h"
 #include "sqlmodel/UnionOperatorIcons.h"
 #include "sqlmodel/ModelMessages.h"
+#include "sqlmodel/SQLExpressions.h"
 #include "sqlmodel/SQLFromClause.h"
+#include "sqlmodel/SQLSelectItems.h"
+#include "sqlmodel/SQLStatements.h"
 
 #include <climits>
 
@@ -290,16 +293,68 @@ TnvParseSetup TnvBaseSyntaxProvider::ParseSetup(std::optional<QString> failureMe
     return setup;
 }
 
+// The pass pair of one parser entry, for the driver.
+#define NVQB_PARSE_PAIR(Entry)                                                                      \
+    [](TnvBaseParser &p, TnvWayPointsList &list) { p.Entry##WayCalc(list); },                     \
+        [](TnvBaseParser &p) { return p.Entry(); }
+
+TOwned<TSQLSelectStatement> TnvBaseSyntaxProvider::ParseSelect(const QString &text) const
+{
+    return RunParse(ParseSetup(nvQBMessage(nvQBBadSelectStatement)), text, NVQB_PARSE_PAIR(ParseSelect));
+}
+
+TOwned<TSQLFromSource> TnvBaseSyntaxProvider::ParseDatasource(const QString &text) const
+{
+    return RunParse(ParseSetup(nvQBMessage(nvQBBadFromObjectExpression)), text, NVQB_PARSE_PAIR(ParseFromSource));
+}
+
+TOwned<TSQLExpressionItem> TnvBaseSyntaxProvider::ParseExpression(const QString &text, const TWideStringList *) const
+{
+    return RunParse(ParseSetup(QStringLiteral("Bad expression")), text, NVQB_PARSE_PAIR(ParseExpression));
+}
+
+TOwned<TSQLExpressionItem> TnvBaseSyntaxProvider::ParseLogicalExpression(const QString &text, bool logicalOption) const
+{
+    TnvParseSetup setup = ParseSetup();
+    setup.SetParserParams = [this, logicalOption](TnvBaseParser &parser) {
+        SetParserParams(&parser);
+        parser.SetLogicalOption(logicalOption);
+    };
+    return RunParse(setup, text, NVQB_PARSE_PAIR(ParseLogicalExpression));
+}
+
+TOwned<TSQLSelectItem> TnvBaseSyntaxProvider::ParseSelectItem(const QString &text) const
+{
+    return RunParse(ParseSetup(), text, NVQB_PARSE_PAIR(ParseSelectItem));
+}
+
+TOwned<TSQLDatabaseObject> TnvBaseSyntaxProvider::ParseObjectName(const QString &text) const
+{
+    return RunParse(ParseSetup(), text, NVQB_PARSE_PAIR(ParseObjectName));
+}
+
+TOwned<TSQLQualifiedName> TnvBaseSyntaxProvider::ParseQualifiedName(const QString &text) const
+{
+    if (text.isEmpty())
+        return nullptr;
+    return ParseObjectName(text);
+}
+
+TOwned<TSQLDatabaseObject> TnvBaseSyntaxProvider::ParseObjectNameQuoteIfNeed(const QString &text) const
+{
+    TOwned<TSQLDatabaseObject> result = ParseObjectName(text);
+    if (!result)
+        result = ParseObjectName(QuoteText(text));
+    return result;
+}
+
 TOwned<TastTokenIdentifier> TnvBaseSyntaxProvider::ParseIdentifier(const QString &text) const
 {
     if (text.isEmpty())
         return nullptr;
-    return RunParse(
-        ParseSetup(), text, [](TnvBaseParser &p, TnvWayPointsList &list) { p.ParseIdentifierWayCalc(list); },
-        [](TnvBaseParser &p) { return p.ParseIdentifier(); });
+    return RunParse(ParseSetup(), text, NVQB_PARSE_PAIR(ParseIdentifier));
 }
 
-TOwned<TSQLQualifiedName> TnvBaseSyntaxProvider::ParseQualifiedName(const QString &) const { return nullptr; }
 
 bool TnvBaseSyntaxProvider::IsValidIdent(const QString &text) const
 {

@@ -17,6 +17,11 @@
 namespace nvqb {
 
 class TnvBaseMetadataProvider;
+class TSQLSelectStatement;
+class TSQLFromSource;
+class TSQLExpressionItem;
+class TSQLSelectItem;
+class TSQLDatabaseObject;
 class TnvBaseSyntaxProvider;
 class TSQLFromObject;
 
@@ -108,7 +113,17 @@ public:
     // Parse entries, run by the parse driver with the dialect's scanner and
     // parser. The caller owns what is returned;
     // nil when the text does not parse.
+    // Raise EnvSQLError when the text does not parse.
+    virtual TOwned<TSQLSelectStatement> ParseSelect(const QString &text) const;
+    virtual TOwned<TSQLFromSource> ParseDatasource(const QString &text) const;
+    // The string list is accepted for callers' sake and not read.
+    virtual TOwned<TSQLExpressionItem> ParseExpression(const QString &text, const TWideStringList *strings = nullptr) const;
+    // Return nil when the text does not parse.
+    virtual TOwned<TSQLExpressionItem> ParseLogicalExpression(const QString &text, bool logicalOption) const;
+    virtual TOwned<TSQLSelectItem> ParseSelectItem(const QString &text) const;
+    virtual TOwned<TSQLDatabaseObject> ParseObjectName(const QString &text) const;
     virtual TOwned<TastTokenIdentifier> ParseIdentifier(const QString &text) const;
+    // The object-name grammar, its result returned as a plain dotted name.
     virtual TOwned<TSQLQualifiedName> ParseQualifiedName(const QString &text) const;
     // Whether the text, exactly as given, is one identifier written bare.
     virtual bool IsValidIdent(const QString &text) const;
@@ -116,6 +131,7 @@ public:
     // (a closing quote inside it doubled), so any typed name is accepted.
     TOwned<TastTokenIdentifier> ParseIdentifierQuoteIfNeed(const QString &text) const;
     TOwned<TSQLQualifiedName> ParseQualifiedNameQuoteIfNeed(const QString &text) const;
+    TOwned<TSQLDatabaseObject> ParseObjectNameQuoteIfNeed(const QString &text) const;
     // Text in the dialect's quotes with a closing quote inside it doubled.
     QString QuoteText(const QString &text) const;
 
