@@ -35,6 +35,14 @@ public:
     virtual void BuildSQLCosmetic(TSQLBuilder *builder, TSQLBuilderSelectFormat *format,
                                   const TSQLBuilderConditionFormat *conditionFormat, int level) const;
 
+    // Left expressions of conditions (the operand a predicate tests), so a
+    // predicate can be shown without its column; see ExpressionTransforms.h.
+    // FindExpressionItem takes this node (self) and returns what replaces it,
+    // pointing `item` at the condition's left expression.
+    virtual TOwned<TSQLExpressionItem> FindExpressionItem(TOwned<TSQLExpressionItem> self, TSQLExpressionItem *&item);
+    virtual void RemoveLExpression(const TSQLExpressionItem *item);
+    virtual void RestoreLExpression(const TSQLExpressionItem *item);
+
     TOwned<TSQLExpressionItem> Clone() const { return CloneAs<TSQLExpressionItem>(this); }
 };
 
@@ -284,6 +292,9 @@ class TSQLExpressionOperation : public TSQLExpressionExpressionItem {
     NV_DECLARE_AST_CLASS(TSQLExpressionOperation)
 public:
     using TSQLExpressionExpressionItem::TSQLExpressionExpressionItem;
+    TOwned<TSQLExpressionItem> FindExpressionItem(TOwned<TSQLExpressionItem> self, TSQLExpressionItem *&item) override;
+    void RemoveLExpression(const TSQLExpressionItem *item) override;
+    void RestoreLExpression(const TSQLExpressionItem *item) override;
 };
 
 class TSQLExpressionLogicalOperation : public TSQLExpressionOperation {
@@ -309,6 +320,9 @@ class TSQLExpressionBrackets : public TSQLExpressionExpressionItem {
     NV_DECLARE_AST_CLASS(TSQLExpressionBrackets)
 public:
     using TSQLExpressionExpressionItem::TSQLExpressionExpressionItem;
+    TOwned<TSQLExpressionItem> FindExpressionItem(TOwned<TSQLExpressionItem> self, TSQLExpressionItem *&item) override;
+    void RemoveLExpression(const TSQLExpressionItem *item) override;
+    void RestoreLExpression(const TSQLExpressionItem *item) override;
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
     void BuildSQLCosmetic(TSQLBuilder *builder, TSQLBuilderSelectFormat *format,
                           const TSQLBuilderConditionFormat *conditionFormat, int level) const override;
@@ -318,6 +332,9 @@ class TSQLExpressionNot : public TSQLExpressionExpressionItem {
     NV_DECLARE_AST_CLASS(TSQLExpressionNot)
 public:
     using TSQLExpressionExpressionItem::TSQLExpressionExpressionItem;
+    TOwned<TSQLExpressionItem> FindExpressionItem(TOwned<TSQLExpressionItem> self, TSQLExpressionItem *&item) override;
+    void RemoveLExpression(const TSQLExpressionItem *item) override;
+    void RestoreLExpression(const TSQLExpressionItem *item) override;
     bool IsLogical() const override;
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
 };
@@ -625,6 +642,12 @@ class TSQLExpressionLogicalCollection : public TSQLExpressionItemWithExpressionL
 public:
     using TSQLExpressionItemWithExpressionList::TSQLExpressionItemWithExpressionList;
     bool IsLogical() const override;
+    TOwned<TSQLExpressionItem> FindExpressionItem(TOwned<TSQLExpressionItem> self, TSQLExpressionItem *&item) override;
+    void RemoveLExpression(const TSQLExpressionItem *item) override;
+    void RestoreLExpression(const TSQLExpressionItem *item) override;
+    // Moves every operand of `other`, first to last, to the end of this
+    // collection; with `negate` each moves wrapped in a NOT.
+    void TakeItemsFrom(TSQLExpressionLogicalCollection *other, bool negate);
 
 protected:
     // Operands joined by the keyword; in the cosmetic form a line may break
