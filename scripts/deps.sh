@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   libarchive-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libpg-query-dev
   postgresql
 )
 

@@ -1,9 +1,17 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "classlib/UnitInit.h"
+#include "sql92/SQL92SyntaxProvider.h"
+#include "sqlmodel/ProviderRegistries.h"
 
 namespace nvqb {
 
-void InitializeSQL92Units() {}
+void InitializeSQL92Units()
+{
+    // The dialect is listed wherever providers are offered. The relations
+    // query of the information_schema loading is set here once that loading
+    // exists.
+    SyntaxProvidersList()->RegisterSyntaxProvider(TnvSQL92SyntaxProvider::StaticClassType());
+}
 
 void FinalizeSQL92Units() {}
 

@@ -129,6 +129,39 @@ int Alt(TnvBuildPass &pass, const TnvGate *const (&)[N], Branches &&...branches)
     return chosen;
 }
 
+// One token of the listed kinds, as alternatives in the order listed: the
+// same choice and the same order of surviving paths as an Alt of
+// single-token branches gated by their own kind, without copying the whole
+// list once per branch (keyword lists such as the comparison operators are
+// long). Returns the token read (build pass).
+template <size_t N> const TnvToken *OneOf(TnvWayPass &pass, const int (&kinds)[N])
+{
+    TnvBaseParser &p = pass.Parser;
+    TnvWayPointsList &list = *pass.List;
+    if (list.IsEmpty())
+        return nullptr;
+    TnvQBWayPointsCache &cache = WayPointCache();
+    TnvPooledWayPointsList result, branch;
+    for (size_t i = 0; i < N; ++i) {
+        for (TnvWayPoint *w : list.Raw())
+            if (p.KindAt(w->TokenIndex() + 1) == kinds[i])
+                branch->Add(cache.Get(w, int(i)));
+        if (branch->IsEmpty())
+            continue;
+        p.Expect(*branch, kinds[i]);
+        result->AddFrom(*branch);
+        branch->Clear();
+    }
+    list.MoveFrom(*result);
+    return nullptr;
+}
+
+template <size_t N> const TnvToken *OneOf(TnvBuildPass &pass, const int (&)[N])
+{
+    pass.Parser.GetWayNode();
+    return pass.Parser.Get();
+}
+
 // { body }: a round starts when the next token is in `first`; with
 // `exitOnlyBefore` the repetition may end only before a token of that set.
 template <class Body>

@@ -1096,7 +1096,9 @@ void TSQLFunction::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat 
 
 void TSQLFunctionSubString::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const
 {
-    BuildFunctionName(builder, format);
+    // SUBSTRING is a keyword, not a name: written as one (never quoted) and
+    // with no blank before the closing bracket, its text parses again.
+    builder->WriteKeyword(QStringLiteral("Substring"));
     builder->WriteSymbol(QStringLiteral("("));
     const qsizetype count = GetCount();
     if (count > 0)
@@ -1109,7 +1111,7 @@ void TSQLFunctionSubString::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSele
         builder->Space(3);
         builder->WriteKeyword(QStringLiteral("FOR"));
         builder->Space(3);
-        BuildASTField(As<TastNode>(GetItems(2)), builder, format, true);
+        BuildASTField(As<TastNode>(GetItems(2)), builder, format, false);
     }
     builder->WriteSymbol(QStringLiteral(")"));
 }

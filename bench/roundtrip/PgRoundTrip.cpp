@@ -1,0 +1,85 @@
+// nvqb-pg-roundtrip: the yardstick of the parser benchmark. The same
+// statements, one per line, through libpg_query: parse to its protobuf
+// tree, then deparse back to text.
+//
+//   nvqb-pg-roundtrip [--time | --check] file
+//
+// --time prints "N stmts/s X MB/s" like nvqb-roundtrip --time; --check
+// prints "parsed N failed N".
+#include <pg_query.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool RoundTrip(const std::string &text)
+{
+    PgQueryProtobufParseResult parsed = pg_query_parse_protobuf(text.c_str());
+    bool ok = parsed.error == nullptr;
+    if (ok) {
+        PgQueryDeparseResult deparsed = pg_query_deparse_protobuf(parsed.parse_tree);
+        ok = deparsed.error == nullptr;
+        pg_query_free_deparse_result(deparsed);
+    }
+    pg_query_free_protobuf_parse_result(parsed);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    bool time = false;
+    const char *path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--time") == 0)
+            time = true;
+        else if (std::strcmp(argv[i], "--check") == 0)
+            time = false;
+        else
+            path = argv[i];
+    }
+    if (!path) {
+        std::fputs("usage: nvqb-pg-roundtrip [--time | --check] file\n", stderr);
+        return 2;
+    }
+    std::ifstream in(path);
+    std::vector<std::string> statements;
+    std::size_t bytes = 0;
+    for (std::string line; std::getline(in, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos)
+            continue;
+        bytes += line.size();
+        statements.push_back(line);
+    }
+    if (statements.empty())
+        return 2;
+    if (!time) {
+        std::size_t parsed = 0;
+        for (const std::string &s : statements)
+            parsed += RoundTrip(s);
+        std::printf("parsed %zu failed %zu\n", parsed, statements.size() - parsed);
+        return 0;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    long rounds = 0;
+    double seconds = 0;
+    do {
+        for (const std::string &s : statements)
+            RoundTrip(s);
+        ++rounds;
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    } while (seconds < 2.0);
+    std::printf("%lld stmts/s %.2f MB/s\n", static_cast<long long>(double(rounds) * double(statements.size()) / seconds),
+                double(rounds) * double(bytes) / 1e6 / seconds);
+    pg_query_exit();
+    return 0;
+}

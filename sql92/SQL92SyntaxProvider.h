@@ -1,0 +1,45 @@
+#pragma once
+// The built-in dialect component, "ANSI SQL92": the SQL-92 scanner and
+// parser, EXCEPT and INTERSECT besides UNION, schemas, and the identifier
+// case rule as a setting.
+#include "sqlmodel/SyntaxProvider.h"
+
+namespace nvqb {
+
+class TnvSQL92SyntaxProvider : public TnvBaseSyntaxProvider {
+    NV_DECLARE_COMPONENT_CLASS(TnvSQL92SyntaxProvider)
+public:
+    explicit TnvSQL92SyntaxProvider(TComponent *owner = nullptr);
+
+    // Copies both settings from another SQL-92 provider; any other source is
+    // refused as the class library refuses it.
+    void Assign(const TPersistent *source) override;
+
+    TnvIdentCaseSensitivity GetIdentCaseSens() const override;
+    // A real change tells every subscriber.
+    void SetIdentCaseSens(TnvIdentCaseSensitivity value) override;
+    // Read at the next metadata load: the catalogue is then read through the
+    // information_schema views when the metadata provider can run SQL.
+    bool UseInformationSchema() const { return FUseInformationSchema; }
+    void SetUseInformationSchema(bool value) { FUseInformationSchema = value; }
+
+    TnvScannerClass GetScannerClass() const override;
+    TnvParserClass GetParserClass() const override;
+    void GetUnionOperatorsList(TWideStringList *list) const override;
+    void GetComparisonOperators(TWideStringList *list) const override;
+    bool IsSupportSchemas() const override { return true; }
+    // The link and data-source property dialogs come with the visual
+    // builder; until then the base answer (none).
+    TClass GetEditPropsFormClass(TObject *node) const override;
+    QString ServerName() const override;
+
+    // The same answer as running the identifier grammar over the text, read
+    // by the scanner alone: printing asks it for every identifier written.
+    bool IsValidIdent(const QString &text) const override;
+
+private:
+    TnvIdentCaseSensitivity FIdentCaseSens = icsNonSensitive;
+    bool FUseInformationSchema = false;
+};
+
+} // namespace nvqb

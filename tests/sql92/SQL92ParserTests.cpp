@@ -1,0 +1,337 @@
+#include "sql92/SQL92SyntaxProvider.h"
+#include "sqlmodel/ModelMessages.h"
+#include "sqlmodel/ProviderRegistries.h"
+#include "sqlmodel/SQLError.h"
+#include "sqlmodel/SQLStatements.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace nvqb;
+
+namespace {
+
+std::string Std(const QString &text) { return text.toStdString(); }
+
+// Every way point and list is back in its pool.
+bool PoolsAreFull()
+{
+    return WayPointCache().FreeCount() == WayPointCache().TotalCount() &&
+           WayPointListCache().FreeCount() == WayPointListCache().TotalCount();
+}
+
+class SQL92Parsing : public ::testing::Test {
+protected:
+    TnvSQL92SyntaxProvider Provider;
+
+    QString Print(const TastNode *node) { return node->SimpleSQL(icIfNeed, opsSkipAll, nullptr, nullptr); }
+    QString RoundTrip(const QString &text)
+    {
+        TOwned<TSQLSelectStatement> statement = Provider.ParseSelect(text);
+        EXPECT_TRUE(PoolsAreFull()) << Std(text);
+        return Print(statement.get());
+    }
+    // The text must print as expected, and that print must parse and print the same.
+    void ExpectPrints(const char *text, const char *expected)
+    {
+        SCOPED_TRACE(text);
+        const QString printed = RoundTrip(QString::fromUtf8(text));
+        EXPECT_EQ(Std(printed), expected);
+        EXPECT_EQ(Std(RoundTrip(printed)), expected);
+    }
+    TOwned<TSQLSubQuerySelectExpression> Block(const char *text)
+    {
+        TOwned<TSQLSelectStatement> statement = Provider.ParseSelect(QString::fromUtf8(text));
+        return TOwned<TSQLSubQuerySelectExpression>(
+            static_cast<TSQLSubQuerySelectExpression *>(statement->Extract(qsizetype(0)).release()));
+    }
+};
+
+} // namespace
+
+TEST_F(SQL92Parsing, StatementShapesPrintAndParseAgain)
+{
+    ExpectPrints("SELECT a FROM t;", "Select a From t");
+    ExpectPrints("SELECT FROM t", "Select From t");
+    ExpectPrints("SELECT a FROM", "Select a From");
+    ExpectPrints("select all a, b as bb, c cc, x = 1 + 2 from t", "Select All a, b As bb, c cc, x = 1 + 2 From t");
+    ExpectPrints("SELECT DISTINCT t.*, * FROM t", "Select Distinct t.*, * From t");
+    ExpectPrints("SELECT a 'Total Sales', b \"it\"\"s\" FROM t", "Select a \"Total Sales\", b \"it\"\"s\" From t");
+    ExpectPrints("SELECT * FROM (SELECT a FROM t) x", "Select * From (Select a From t) x");
+    ExpectPrints("SELECT a, count(*) FROM t GROUP BY a HAVING count(*) > 1 ORDER BY 2 DESC, a ASC, b",
+                 "Select a, Count(*) From t Group By a Having Count(*) > 1 Order By 2 Desc, a, b");
+}
+
+TEST_F(SQL92Parsing, JoinsNestedChainsAndOuterJoins)
+{
+    ExpectPrints("SELECT * FROM t1 LEFT OUTER JOIN t2 ON t1.id = t2.id RIGHT JOIN t3 ON t3.id = t2.id "
+                 "FULL OUTER JOIN t4 ON t4.id = t1.id",
+                 "Select * From t1 Left Outer Join t2 On t1.id = t2.id Right Join t3 On t3.id = t2.id "
+                 "Full Outer Join t4 On t4.id = t1.id");
+    ExpectPrints("SELECT * FROM t1 JOIN t2 JOIN t3 ON t2.x = t3.x ON t1.y = t2.y CROSS JOIN t4, t5",
+                 "Select * From t1 Inner Join (t2 Inner Join t3 On t2.x = t3.x) On t1.y = t2.y Cross Join t4, t5");
+    ExpectPrints("SELECT * FROM (t1 INNER JOIN t2 ON t1.a = t2.a), t3", "Select * From (t1 Inner Join t2 On t1.a = t2.a), t3");
+    ExpectPrints("SELECT * FROM f(1, 'a') fx, g() AS gx", "Select * From f(1, 'a') fx, g() As gx");
+
+    TOwned<TSQLSubQuerySelectExpression> block = Block("SELECT a FROM t1 LEFT OUTER JOIN t2 ON t1.id = t2.id");
+    TSQLFromClause *from = block->FromClause.get();
+    ASSERT_EQ(from->GetCount(), 2);
+    EXPECT_EQ(from->GetItems(0)->JoinKind.get(), nullptr);
+    auto *left = As<TSQLJoinKindLeft>(from->GetItems(1)->JoinKind.get());
+    ASSERT_NE(left, nullptr);
+    EXPECT_TRUE(left->Outer);
+    block = Block("SELECT a FROM t1 JOIN t2 ON t1.id = t2.id");
+    EXPECT_NE(As<TSQLJoinKindInner>(block->FromClause->GetItems(1)->JoinKind.get()), nullptr);
+    // A derived table needs its alias.
+    EXPECT_THROW(Provider.ParseSelect(QStringLiteral("SELECT * FROM (SELECT a FROM t)")), EnvSQLError);
+}
+
+TEST_F(SQL92Parsing, UnionsWithAllAndBrackets)
+{
+    ExpectPrints("SELECT a FROM t UNION ALL SELECT b FROM u", "Select a From t UNION All Select b From u");
+    ExpectPrints("(SELECT a FROM t) UNION (SELECT b FROM u EXCEPT SELECT c FROM v) ORDER BY 1 DESC",
+                 "(Select a From t) UNION (Select b From u EXCEPT Select c From v) Order By 1 Desc");
+    ExpectPrints("SELECT a FROM t intersect all (SELECT a FROM u)", "Select a From t intersect All (Select a From u)");
+
+    TOwned<TSQLSelectStatement> statement = Provider.ParseSelect(QStringLiteral("SELECT a FROM t Union ALL SELECT b FROM u"));
+    ASSERT_EQ(statement->GetCount(), 2);
+    EXPECT_EQ(Std(statement->GetItems(1)->UnionOperator), "Union");
+    EXPECT_TRUE(statement->GetItems(1)->UnionAll);
+    EXPECT_FALSE(statement->GetItems(0)->UnionAll);
+}
+
+TEST_F(SQL92Parsing, Predicates)
+{
+    ExpectPrints("SELECT a FROM t WHERE a IN (1, 2, 3) AND b NOT IN (SELECT b FROM u) AND c BETWEEN 1 AND 2 "
+                 "AND d NOT LIKE 'x%' ESCAPE '\\' AND e IS NOT NULL AND f IS NULL",
+                 "Select a From t Where a In (1, 2, 3) And b Not In (Select b From u) And c Between 1 And 2 "
+                 "And d Not Like 'x%' Escape '\\' And e Is Not Null And f Is Null");
+    ExpectPrints("SELECT a FROM t WHERE f > ALL (SELECT f FROM u) OR g = SOME (SELECT g FROM u) OR "
+                 "h <> ANY (SELECT h FROM u) OR EXISTS (SELECT * FROM u) OR NOT EXISTS (SELECT * FROM v)",
+                 "Select a From t Where f > All(Select f From u) Or g = Some(Select g From u) Or "
+                 "h <> Any(Select h From u) Or Exists(Select * From u) Or Not Exists(Select * From v)");
+    ExpectPrints("SELECT a FROM t WHERE a != 1 AND b !< 2 AND c !> 3 AND (d <= 4 OR e >= 5)",
+                 "Select a From t Where a != 1 And b !< 2 And c !> 3 And (d <= 4 Or e >= 5)");
+
+    TOwned<TSQLSubQuerySelectExpression> block = Block("SELECT a FROM t WHERE NOT a = 1");
+    auto *negation = As<TSQLExpressionNot>(block->WhereClause.get());
+    ASSERT_NE(negation, nullptr);
+    EXPECT_NE(As<TSQLExpressionOperatorBinary>(negation->Expression.get()), nullptr);
+    block = Block("SELECT a FROM t WHERE a = 1 OR b = 2 OR c = 3");
+    auto *disjunction = As<TSQLExpressionOr>(block->WhereClause.get());
+    ASSERT_NE(disjunction, nullptr);
+    EXPECT_EQ(disjunction->GetCount(), 3);
+}
+
+TEST_F(SQL92Parsing, ExpressionsCaseCastAndParameters)
+{
+    ExpectPrints("SELECT CASE a WHEN 1 THEN 'x' WHEN 2 THEN 'y' ELSE 'z' END, CASE WHEN a > 1 AND b < 2 THEN 1 END FROM t",
+                 "Select Case a When 1 Then 'x' When 2 Then 'y' Else 'z' End, Case When a > 1 And b < 2 Then 1 End From t");
+    ExpectPrints("SELECT CAST(a AS NATIONAL CHARACTER VARYING(10)), CAST(b AS double precision), CAST(c AS int), "
+                 "CAST(d AS DECIMAL(10, 2)), CAST(e AS time(3) WITH TIME ZONE), CAST(f AS INTERVAL YEAR(2) TO MONTH), "
+                 "CAST(g AS INTERVAL SECOND(4, 2)), CAST(h AS FLOAT(5)), CAST(i AS NCHAR VARYING), CAST(j AS s.usertype) FROM t",
+                 "Select Cast(a As National Character Varying(10)), Cast(b As Double Precision), Cast(c As Int), "
+                 "Cast(d As Decimal(10,2)), Cast(e As Time(3) With Time Zone), Cast(f As Interval Year(2) To Month), "
+                 "Cast(g As Interval Second(4,2)), Cast(h As float(5)), Cast(i As NChar Varying), Cast(j As s.usertype) From t");
+    ExpectPrints("SELECT a FROM t WHERE a = ? AND b = ?1 AND c = :name AND d = :2",
+                 "Select a From t Where a = ? And b = ?1 And c = :name And d = :2");
+    ExpectPrints("SELECT -a, +b, ~c, a || b, a * b / c % d, (a + b) * c, (SELECT max(x) FROM u) FROM t",
+                 "Select -a, +b, ~c, a || b, a * b / c % d, (a + b) * c, (Select Max(x) From u) From t");
+    ExpectPrints("SELECT null, CURRENT_TIMESTAMP, current_user, session_user, SYSTEM_USER, 0x1F, 1.5E3, "
+                 "{d '2001-02-03'}, 'it''s' FROM t",
+                 "Select Null, Current_TimeStamp, Current_User, Session_User, system_user, 0x1F, 1.5E3, "
+                 "{d '2001-02-03'}, 'it''s' From t");
+    ExpectPrints("SELECT SUBSTRING(a FROM 2 FOR 3), substring(b from 1) FROM t",
+                 "Select Substring(a FROM 2 FOR 3), Substring(b FROM 1) From t");
+    // count is a column by itself and an aggregate before its bracket.
+    ExpectPrints("SELECT count, count(*), COUNT(DISTINCT a), sum(ALL b), avg(c) FROM t",
+                 "Select count, Count(*), Count(Distinct a), Sum(b), Avg(c) From t");
+
+    TOwned<TSQLExpressionItem> call = Provider.ParseExpression(QStringLiteral("SUBSTRING(a FROM 2 FOR 3)"));
+    auto *function = As<TSQLExpressionFunction>(call.get());
+    ASSERT_NE(function, nullptr);
+    EXPECT_NE(As<TSQLFunctionSubString>(function->Function.get()), nullptr);
+    EXPECT_EQ(function->Function->GetCount(), 3);
+}
+
+TEST_F(SQL92Parsing, NamesAndQuotedIdentifiers)
+{
+    TOwned<TSQLDatabaseObject> name = Provider.ParseObjectName(QStringLiteral("x.y.z.w"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->GetCount(), 4);
+    EXPECT_EQ(Std(name->GetItems(0)->Text()), "w");
+    EXPECT_EQ(Provider.ParseObjectName(QStringLiteral("v.w.x.y.z")), nullptr);
+    TOwned<TSQLExpressionItem> column = Provider.ParseExpression(QStringLiteral("v.w.x.y.z"));
+    ASSERT_NE(As<TSQLExpressionColumn>(column.get()), nullptr);
+    EXPECT_EQ(As<TSQLExpressionColumn>(column.get())->Column->GetCount(), 5);
+
+    // Doubled quotes are one quote in the tree and doubled again in print.
+    TOwned<TastTokenIdentifier> quoted = Provider.ParseIdentifier(QStringLiteral("\"a\"\"b\""));
+    ASSERT_NE(quoted, nullptr);
+    EXPECT_EQ(Std(quoted->Text()), "a\"b");
+    EXPECT_TRUE(quoted->CaseSensitive());
+    EXPECT_EQ(Std(quoted->GetIdToken()), "\"a\"\"b\"");
+    ExpectPrints("SELECT \"my col\", \"x\"\"y\" FROM \"my table\"", "Select \"my col\", \"x\"\"y\" From \"my table\"");
+    // Keywords that may name things print bare; other keywords are quoted.
+    ExpectPrints("SELECT \"count\", \"select\", \"True\" FROM t", "Select count, \"select\", True From t");
+}
+
+TEST_F(SQL92Parsing, ValidIdentAgreesWithTheIdentifierGrammar)
+{
+    for (const char *text : {"abc", "Abc_1", "$x", "x$1", "_", "~", "~x", "count", "TRUE", "select", "end", "end-exec",
+                             "1a", "a b", " a", "a ", "a--c", "a/*c*/", "\"a\"", "\"a\"\"b\"", "\"a\"b\"", "\"a", "\"\"",
+                             "\"a\"\"", "a.b", "\xC3\xA9t\xC3\xA9", "e", "ends", "a-b", ""})
+        EXPECT_EQ(Provider.IsValidIdent(QString::fromUtf8(text)),
+                  Provider.TnvBaseSyntaxProvider::IsValidIdent(QString::fromUtf8(text)))
+            << text;
+}
+
+TEST_F(SQL92Parsing, LogicalOptionOffReadsCriteriaWithoutLeftSide)
+{
+    auto criterion = [&](const char *text) -> std::string {
+        TOwned<TSQLExpressionItem> item = Provider.ParseLogicalExpression(QString::fromUtf8(text), false);
+        EXPECT_TRUE(PoolsAreFull()) << text;
+        // The printed criterion starts where its left side would stand.
+        return item ? Std(Print(item.get()).trimmed()) : "nil";
+    };
+    EXPECT_EQ(criterion("= 5"), "= 5");
+    EXPECT_EQ(criterion("IS NULL"), "Is Null");
+    EXPECT_EQ(criterion("NOT LIKE 'a%'"), "Not Like 'a%'");
+    EXPECT_EQ(criterion("BETWEEN 1 AND 2"), "Between 1 And 2");
+    EXPECT_EQ(criterion("IN (1, 2)"), "In (1, 2)");
+    EXPECT_EQ(criterion("a = 1 AND < 3"), "a = 1 And < 3");
+    EXPECT_EQ(criterion("a = TRUE"), "a = True");
+    EXPECT_EQ(criterion("a = false"), "a = False");
+
+    TOwned<TSQLExpressionItem> truth = Provider.ParseLogicalExpression(QStringLiteral("a = TRUE"), false);
+    auto *comparison = As<TSQLExpressionOperatorBinary>(truth.get());
+    ASSERT_NE(comparison, nullptr);
+    EXPECT_NE(As<TSQLExpressionConstant>(comparison->Right.get()), nullptr);
+    // With the option on, TRUE is a column and a criterion needs its left side.
+    truth = Provider.ParseLogicalExpression(QStringLiteral("a = TRUE"), true);
+    ASSERT_NE(truth, nullptr);
+    EXPECT_NE(As<TSQLExpressionColumn>(As<TSQLExpressionOperatorBinary>(truth.get())->Right.get()), nullptr);
+    EXPECT_EQ(Provider.ParseLogicalExpression(QStringLiteral("= 5"), true), nullptr);
+    EXPECT_EQ(Provider.ParseLogicalExpression(QStringLiteral("a +"), true), nullptr);
+    EXPECT_TRUE(PoolsAreFull());
+}
+
+TEST_F(SQL92Parsing, ErrorsNameTheTokenLineAndPosition)
+{
+    struct {
+        const char *Text, *Token;
+        int Line, Column;
+    } cases[] = {
+        {"SELECT a FROM t WHERE", "EOF", 1, 22},
+        {"SELECT a FROM t WHERE a = = 1", "=", 1, 27},
+        {"SELECT a,\r\n  b FROM t\nWHERE a IN (1, 2", "EOF", 3, 17},
+        {"SELECT a\nFROM t #x", "#", 2, 8},
+        {"SELECT a FROM v.w.x.y.z", ".", 1, 22},
+        {"", "EOF", 1, 1},
+    };
+    const QString heading = nvQBMessage(nvQBBadSelectStatement);
+    for (const auto &c : cases) {
+        try {
+            Provider.ParseSelect(QString::fromUtf8(c.Text));
+            ADD_FAILURE() << c.Text;
+        } catch (const EnvSQLError &e) {
+            EXPECT_EQ(Std(e.TokenText()), c.Token) << c.Text;
+            EXPECT_EQ(e.TokenLine(), c.Line) << c.Text;
+            EXPECT_EQ(e.TokenColumn(), c.Column) << c.Text;
+            EXPECT_EQ(Std(e.Message()), Std(heading + QStringLiteral("\r\n Unexpected token \"%1\" at line %2, pos %3")
+                                                          .arg(QString::fromUtf8(c.Token))
+                                                          .arg(c.Line)
+                                                          .arg(c.Column)))
+                << c.Text;
+        }
+        EXPECT_TRUE(PoolsAreFull()) << c.Text;
+    }
+    // Nesting beyond the limit is refused, not a stack overflow.
+    const int depth = TnvBaseParser::MaxNestingDepth + 5;
+    const QString deep = QStringLiteral("SELECT a FROM t WHERE ") + QString(depth, u'(') + QStringLiteral("a = 1") +
+                         QString(depth, u')');
+    EXPECT_THROW(Provider.ParseSelect(deep), EnvSQLError);
+    EXPECT_TRUE(PoolsAreFull());
+}
+
+TEST_F(SQL92Parsing, FormattedPrintOfTheDefaultBuilder)
+{
+    TOwned<TSQLSelectStatement> statement = Provider.ParseSelect(
+        QStringLiteral("SELECT a, b FROM t1 JOIN t2 ON t1.id = t2.id WHERE a = 1 AND b = 2 ORDER BY a"));
+    TSQLBuilder builder;
+    builder.BeginBuild();
+    statement->BuildSQL(&builder, builder.MainQueryFormat());
+    builder.EndBuild();
+    const QString text = builder.ResultSQL();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\n"))) << Std(text);
+    EXPECT_EQ(Std(RoundTrip(text)), Std(Print(statement.get())));
+}
+
+TEST_F(SQL92Parsing, CorpusRoundTripIsStable)
+{
+    const QString path = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../bench/corpus");
+    int statements = 0;
+    for (const char *name : {"/selects.sql", "/edge-cases.sql"}) {
+        QFile file(path + QString::fromLatin1(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        while (!file.atEnd()) {
+            const QString line = QString::fromUtf8(file.readLine()).trimmed();
+            if (line.isEmpty() || line.startsWith(QStringLiteral("--")))
+                continue;
+            const QString first = RoundTrip(line);
+            ASSERT_EQ(Std(RoundTrip(first)), Std(first)) << Std(line);
+            ++statements;
+        }
+    }
+    EXPECT_GT(statements, 1000);
+}
+
+TEST(SQL92SyntaxProvider, SettingsListsAndRegistration)
+{
+    TnvSQL92SyntaxProvider provider;
+    EXPECT_EQ(Std(provider.ServerName()), "ANSI SQL92");
+    EXPECT_EQ(provider.GetIdentCaseSens(), icsNonSensitive);
+    EXPECT_FALSE(provider.UseInformationSchema());
+    EXPECT_TRUE(provider.IsSupportSchemas());
+    TWideStringList list;
+    provider.GetUnionOperatorsList(&list);
+    QStringList names;
+    for (qsizetype i = 0; i < list.Count(); ++i)
+        names << list[i];
+    EXPECT_EQ(Std(names.join(u'|')), "Union|Union All|Except|Intersect");
+    provider.GetComparisonOperators(&list);
+    for (const char *op : {"=", "<>", "!=", "!<", "!>"})
+        EXPECT_GE(list.IndexOf(QString::fromLatin1(op)), 0) << op;
+    TOwned<TSQLExpressionItem> notEqual = provider.ParseLogicalExpression(QStringLiteral("a != 1"), true);
+    ASSERT_NE(notEqual, nullptr);
+    EXPECT_TRUE(notEqual->IsLogical());
+    EXPECT_FALSE(provider.ParseExpression(QStringLiteral("a + 1"))->IsLogical());
+    EXPECT_NE(SyntaxProvidersList()->FindClassByClassName("TnvSQL92SyntaxProvider"), nullptr);
+}
+
+namespace {
+struct TCountingSubscriber : InvSyntaxProviderNotifications {
+    int Changes = 0;
+    void SyntaxProviderPropsChanged(TnvBaseSyntaxProvider *) override { ++Changes; }
+    void SyntaxProviderDestroying() override {}
+};
+} // namespace
+
+TEST(SQL92SyntaxProvider, AssignCopiesSettingsAndNotifiesOnlyRealChanges)
+{
+    TnvSQL92SyntaxProvider source, target;
+    TCountingSubscriber subscriber;
+    target.SubscribeForNotifications(&subscriber);
+    source.SetIdentCaseSens(icsSensitiveLowerCase);
+    source.SetUseInformationSchema(true);
+    target.Assign(&source);
+    EXPECT_EQ(target.GetIdentCaseSens(), icsSensitiveLowerCase);
+    EXPECT_TRUE(target.UseInformationSchema());
+    EXPECT_EQ(subscriber.Changes, 1);
+    target.Assign(&source);
+    EXPECT_EQ(subscriber.Changes, 1);
+    TSQLBuilderFast notAProvider;
+    EXPECT_ANY_THROW(target.Assign(&notAProvider));
+    target.UnsubscribeFromNotifications(&subscriber);
+}
