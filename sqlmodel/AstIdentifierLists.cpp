@@ -1,6 +1,11 @@
 #include "sqlmodel/AstIdentifierLists.h"
 #include "classlib/Assert.h"
+#include "sqlmodel/QualifiedName.h"
 #include "sqlmodel/SyntaxProvider.h"
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QXmlStreamWriter>
 
 namespace nvqb {
 
@@ -45,6 +50,32 @@ bool TSQLIdentifiersCollection::ContainsSameIdStr(const QString &text) const
     Assert(provider != nullptr, "nvAST", "Identifier comparison without a syntax provider");
     TOwned<TastTokenIdentifier> identifier = provider->ParseIdentifierQuoteIfNeed(text);
     return identifier && ContainsSameId(identifier.get());
+}
+
+QDomElement TSQLIdentifiersCollection::GetXMLNode(QDomDocument &document, const QString &tag,
+                                                  const QString &itemName) const
+{
+    QDomElement element = document.createElement(tag);
+    for (qsizetype i = 0; i < GetCount(); ++i)
+        element.appendChild(IdentifierToXMLNode(GetItems(i), document, itemName));
+    return element;
+}
+
+void TSQLIdentifiersCollection::WriteXMLNode(QXmlStreamWriter &writer, const QString &tag,
+                                             const QString &itemName) const
+{
+    writer.writeStartElement(tag);
+    for (qsizetype i = 0; i < GetCount(); ++i)
+        WriteIdentifierXMLNode(writer, itemName, GetItems(i));
+    writer.writeEndElement();
+}
+
+void TSQLIdentifiersCollection::LoadFromXMLNode(const QDomElement &element, const QString &itemName)
+{
+    Clear();
+    for (QDomElement child = element.firstChildElement(itemName); !child.isNull();
+         child = child.nextSiblingElement(itemName))
+        IdentifierFromXMLNode(Add(), child);
 }
 
 } // namespace nvqb

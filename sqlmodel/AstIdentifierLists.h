@@ -3,6 +3,10 @@
 // collection of identifiers such as the default schema names.
 #include "sqlmodel/AstTokens.h"
 
+class QDomDocument;
+class QDomElement;
+class QXmlStreamWriter;
+
 namespace nvqb {
 
 class TastIdentifiersList : public TastTokenList {
@@ -55,6 +59,13 @@ public:
     bool ContainsSameId(const TastTokenIdentifier *identifier) const;
     // The same for an identifier typed as SQL; false when it is none.
     bool ContainsSameIdStr(const QString &text) const;
+
+    // An element named Tag with one identifier element named ItemName per
+    // identifier, in order; reading clears the collection first and reads
+    // every child element named ItemName.
+    QDomElement GetXMLNode(QDomDocument &document, const QString &tag, const QString &itemName) const;
+    void WriteXMLNode(QXmlStreamWriter &writer, const QString &tag, const QString &itemName) const;
+    void LoadFromXMLNode(const QDomElement &element, const QString &itemName);
 
     TOwned<TSQLIdentifiersCollection> Clone() const { return CloneAs<TSQLIdentifiersCollection>(this); }
 };

@@ -4,7 +4,9 @@
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/SQLFromClause.h"
 #include "sqlmodel/SyntaxProvider.h"
+#include "sqlmodel/XmlText.h"
 
+#include <QXmlStreamWriter>
 #include <algorithm>
 
 namespace nvqb {
@@ -207,7 +209,7 @@ QString TSQLQualifiedName::SimpleSQLFullName(TnvIdentQuotation quotation) const
 QDomElement IdentifierToXMLNode(const TastTokenIdentifier *identifier, QDomDocument &document, const QString &tag)
 {
     QDomElement element = document.createElement(tag);
-    element.setAttribute(QStringLiteral("name"), identifier->Text());
+    element.setAttribute(QStringLiteral("name"), XMLSafeText(identifier->Text()));
     element.setAttribute(QStringLiteral("case_sens"), identifier->CaseSensitive() ? QStringLiteral("1")
                                                                                   : QStringLiteral("0"));
     return element;
@@ -217,10 +219,34 @@ void IdentifierFromXMLNode(TastTokenIdentifier *identifier, const QDomElement &e
 {
     if (element.hasAttribute(QStringLiteral("name")))
         identifier->SetText(element.attribute(QStringLiteral("name")));
-    if (element.hasAttribute(QStringLiteral("case_sens"))) {
-        const QString flag = element.attribute(QStringLiteral("case_sens")).trimmed().toLower();
-        identifier->SetCaseSensitive(flag == u"1" || flag == u"-1" || flag == u"true");
+    if (element.hasAttribute(QStringLiteral("case_sens")))
+        identifier->SetCaseSensitive(XMLCaseSensitiveFlag(element.attribute(QStringLiteral("case_sens"))));
+}
+
+bool XMLCaseSensitiveFlag(QStringView text)
+{
+    const QStringView flag = text.trimmed();
+    return flag == u"1" || flag == u"-1" || flag.compare(u"true", Qt::CaseInsensitive) == 0;
+}
+
+void WriteIdentifierXMLNode(QXmlStreamWriter &writer, const QString &tag, const TastTokenIdentifier *identifier)
+{
+    writer.writeStartElement(tag);
+    writer.writeAttribute(QStringLiteral("name"), XMLSafeText(identifier->Text()));
+    writer.writeAttribute(QStringLiteral("case_sens"),
+                          identifier->CaseSensitive() ? QStringLiteral("1") : QStringLiteral("0"));
+    writer.writeEndElement();
+}
+
+void TSQLQualifiedName::WriteXMLNode(QXmlStreamWriter &writer, const QString &tag, const QString &itemName) const
+{
+    writer.writeStartElement(tag);
+    for (qsizetype i = 0; i < GetCount(); ++i) {
+        const auto *identifier = As<TastTokenIdentifier>(GetItems(i));
+        Assert(identifier != nullptr, "nvAST", "Only identifier parts can be written as XML");
+        WriteIdentifierXMLNode(writer, itemName, identifier);
     }
+    writer.writeEndElement();
 }
 
 QDomElement TSQLQualifiedName::GetXMLNode(QDomDocument &document, const QString &tag, const QString &itemName) const

@@ -13,6 +13,8 @@
 #include <QDomElement>
 #include <vector>
 
+class QXmlStreamWriter;
+
 namespace nvqb {
 
 class TSQLFromSource;
@@ -70,6 +72,9 @@ public:
     QDomElement GetXMLNode(QDomDocument &document, const QString &tag,
                            const QString &itemName = QStringLiteral("item")) const;
     void LoadFromXMLNode(const QDomElement &element, const QString &itemName = QStringLiteral("item"));
+    // The same element written through a streaming writer.
+    void WriteXMLNode(QXmlStreamWriter &writer, const QString &tag,
+                      const QString &itemName = QStringLiteral("item")) const;
 
     TOwned<TSQLQualifiedName> Clone() const { return CloneAs<TSQLQualifiedName>(this); }
 
@@ -89,6 +94,11 @@ TOwned<TSQLDatabaseObject> ParseDatabaseObjectName(const TnvBaseSyntaxProvider *
 // "case_sens", no children.
 QDomElement IdentifierToXMLNode(const TastTokenIdentifier *identifier, QDomDocument &document, const QString &tag);
 void IdentifierFromXMLNode(TastTokenIdentifier *identifier, const QDomElement &element);
+// The identifier element written through a streaming writer: "name" first,
+// then "case_sens" (1 or 0).
+void WriteIdentifierXMLNode(QXmlStreamWriter &writer, const QString &tag, const TastTokenIdentifier *identifier);
+// The value of a "case_sens" attribute: 1, -1 and true (any case) are true.
+bool XMLCaseSensitiveFlag(QStringView text);
 
 // An object name in a FROM source; bound to the source it names.
 class TSQLDatabaseObject : public TSQLQualifiedName {

@@ -1,5 +1,6 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "classlib/UnitInit.h"
+#include "sqlmodel/MetadataEntries.h"
 #include "sqlmodel/ProviderRegistries.h"
 #include "sqlmodel/UnionOperatorIcons.h"
 
@@ -12,10 +13,13 @@ void InitializeSQLModelUnits()
     InitializeModelMessages();
     InitializeUnionOperatorIcons();
     InitializeProviderRegistries();
+    // The syntax tree reaches the metadata model through these.
+    InitializeMetadataEntries();
 }
 
 void FinalizeSQLModelUnits()
 {
+    FinalizeMetadataEntries();
     FinalizeProviderRegistries();
     FinalizeUnionOperatorIcons();
     void FinalizeModelMessages(); // sqlmodel/ModelMessages.h

@@ -5,6 +5,10 @@
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/SQLExpressions.h"
 #include "sqlmodel/SQLFromClause.h"
+// The metadata model and the error it reports with.
+#include "sqlmodel/MetadataFields.h"
+#include "sqlmodel/MetadataProvider.h"
+#include "sqlmodel/QueryBuilderError.h"
 #include "sqlmodel/SQLSelectItems.h"
 #include "sqlmodel/SQLStatements.h"
 
@@ -103,9 +107,64 @@ QString TnvBaseSyntaxProvider::IdentifierKey(const TastTokenIdentifier *identifi
     return identifier->Text();
 }
 
+namespace {
+// How an identifier's text becomes its key: kept, upper-cased or lower-cased.
+enum class KeyFold { Keep, Upper, Lower };
+
+// The ordinal comparison of the two keys when both texts are ASCII, where
+// folding maps one code unit to one, so no key needs to be built (metadata
+// look-ups compare names by the million). False when a text is not ASCII.
+bool CompareAsciiKeys(const QString &a, KeyFold foldA, const QString &b, KeyFold foldB, int &result)
+{
+    auto fold = [](char16_t c, KeyFold how) -> char16_t {
+        if (how == KeyFold::Upper && c >= u'a' && c <= u'z')
+            return char16_t(c - 32);
+        if (how == KeyFold::Lower && c >= u'A' && c <= u'Z')
+            return char16_t(c + 32);
+        return c;
+    };
+    const qsizetype count = qMin(a.size(), b.size());
+    const char16_t *x = reinterpret_cast<const char16_t *>(a.constData());
+    const char16_t *y = reinterpret_cast<const char16_t *>(b.constData());
+    for (qsizetype i = 0; i < count; ++i) {
+        if (x[i] >= 0x80 || y[i] >= 0x80)
+            return false;
+        const char16_t cx = fold(x[i], foldA);
+        const char16_t cy = fold(y[i], foldB);
+        if (cx != cy) {
+            result = cx < cy ? -1 : 1;
+            return true;
+        }
+    }
+    for (qsizetype i = count; i < a.size(); ++i)
+        if (x[i] >= 0x80)
+            return false;
+    for (qsizetype i = count; i < b.size(); ++i)
+        if (y[i] >= 0x80)
+            return false;
+    result = a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    return true;
+}
+} // namespace
+
 int TnvBaseSyntaxProvider::CompareIdentifiers(const TastTokenIdentifier *a, const TastTokenIdentifier *b) const
 {
     Assert(a != nullptr && b != nullptr, "nvAST", "Comparing a nil identifier");
+    const TnvIdentCaseSensitivity sensitivity = GetIdentCaseSens();
+    auto foldOf = [sensitivity](const TastTokenIdentifier *identifier) {
+        switch (sensitivity) {
+        case icsNonSensitive:
+            return KeyFold::Upper;
+        case icsSensitiveUpperCase:
+            return identifier->CaseSensitive() ? KeyFold::Keep : KeyFold::Upper;
+        case icsSensitiveLowerCase:
+            return identifier->CaseSensitive() ? KeyFold::Keep : KeyFold::Lower;
+        }
+        return KeyFold::Keep;
+    };
+    int result = 0;
+    if (CompareAsciiKeys(a->Text(), foldOf(a), b->Text(), foldOf(b), result))
+        return result;
     return IdentifierKey(a).compare(IdentifierKey(b), Qt::CaseSensitive);
 }
 
@@ -494,13 +553,13 @@ TOwned<TSQLFromObject> TnvBaseSyntaxProvider::CreateSQLFromObject(const QString 
 {
     TOwned<TSQLDatabaseObject> name = ParseDatabaseObjectName(this, objectName);
     if (!name)
-        throw Exception(nvQBMessage(nvQBBadObjectName));
+        throw EnvQueryBuilderError(nvQBMessage(nvQBBadObjectName));
     TOwned<TastTokenIdentifier> aliasId;
     if (!alias.isEmpty()) {
         aliasId = ParseIdentifierQuoteIfNeed(alias);
         // An alias that is no identifier even quoted is refused like a bad name.
         if (!aliasId)
-            throw Exception(nvQBMessage(nvQBBadObjectName));
+            throw EnvQueryBuilderError(nvQBMessage(nvQBBadObjectName));
     }
     return MakeFromObject(this, std::move(name), std::move(aliasId));
 }
@@ -512,6 +571,73 @@ TOwned<TSQLFromObject> TnvBaseSyntaxProvider::CreateSQLFromObject(const TSQLQual
     TOwned<TSQLDatabaseObject> object = Create<TSQLDatabaseObject>(this);
     object->Assign(name);
     return MakeFromObject(this, std::move(object), alias ? alias->Clone() : nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Metadata
+
+qsizetype TnvBaseSyntaxProvider::FindFieldInFieldsList(const TSQLQualifiedName *column,
+                                                       const TnvMetadataFieldsList *fields) const
+{
+    for (qsizetype i = 0; i < fields->Count(); ++i)
+        if (IsQualifiedNamesEqual(fields->Items(i)->Name(), column))
+            return i;
+    return -1;
+}
+
+void TnvBaseSyntaxProvider::GetDatabasesList(TnvBaseMetadataProvider *metadataProvider, TSQLQualifiedNamesList *list)
+{
+    Assert(metadataProvider != nullptr, "nvAST", "GetDatabasesList without a metadata provider");
+    metadataProvider->GetDatabasesList(this, list);
+}
+
+void TnvBaseSyntaxProvider::LoadMetadataObjects(TnvBaseMetadataProvider *metadataProvider, TnvMetadataFilter *filter,
+                                                TnvMetadataContainer *container, const TSQLQualifiedName *database)
+{
+    Assert(metadataProvider != nullptr, "nvAST", "LoadMetadataObjects without a metadata provider");
+    metadataProvider->LoadMetadataObjects(this, filter, container, database);
+}
+
+void TnvBaseSyntaxProvider::LoadMetadataRelations(TnvBaseMetadataProvider *metadataProvider,
+                                                  TnvMetadataFilter *filter, TnvMetadataContainer *container,
+                                                  const TSQLQualifiedName *database)
+{
+    Assert(metadataProvider != nullptr, "nvAST", "LoadMetadataRelations without a metadata provider");
+    metadataProvider->LoadMetadataRelations(this, filter, container, database);
+}
+
+TOwned<TSQLQualifiedName> TnvBaseSyntaxProvider::GetDefaultDatabaseName(TnvBaseMetadataProvider *metadataProvider)
+{
+    if (!IsSupportDatabases())
+        throw Exception(QStringLiteral("The server doesn't support queries with objects from different databases."));
+    Assert(metadataProvider != nullptr, "nvAST", "GetDefaultDatabaseName without a metadata provider");
+    return metadataProvider->GetDefaultDatabaseName(this);
+}
+
+void TnvBaseSyntaxProvider::GetDefaultSchemaNames(TnvBaseMetadataProvider *metadataProvider,
+                                                  TSQLIdentifiersCollection *names)
+{
+    if (!IsSupportSchemas())
+        throw Exception(QStringLiteral("The server doesn't support schemas."));
+    Assert(metadataProvider != nullptr, "nvAST", "GetDefaultSchemaNames without a metadata provider");
+    metadataProvider->GetDefaultSchemaNames(this, names);
+}
+
+bool TnvBaseSyntaxProvider::IsTableExists(const QString &name, TnvBaseMetadataProvider *metadataProvider) const
+{
+    // Whatever goes wrong (no provider, a name that does not parse, a failing
+    // query) means the table cannot be used.
+    try {
+        if (!metadataProvider || !metadataProvider->GetCanExecSQL())
+            return false;
+        const QString sql = TableExistsSQL(name);
+        if (sql.isEmpty())
+            return false;
+        TOwned<TDataSet> dataset = metadataProvider->ExecSQL(sql, true);
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 } // namespace nvqb

@@ -25,6 +25,11 @@ class TSQLDatabaseObject;
 class TnvBaseSyntaxProvider;
 class TSQLFromObject;
 
+// The metadata model, reached by the provider's metadata operations.
+class TnvMetadataContainer;
+class TnvMetadataFieldsList;
+class TnvMetadataFilter;
+
 enum TnvIdentCaseSensitivity { icsNonSensitive, icsSensitiveUpperCase, icsSensitiveLowerCase };
 enum TnvSyntaxSupportConectedServer { scsNotSupport, scsMaybeSupport, scsSupport };
 
@@ -196,6 +201,25 @@ public:
     TOwned<TSQLFromObject> CreateSQLFromObject(const QString &objectName, const QString &alias);
     // The same from ready parts: a copy of Name, and a copy of Alias when given.
     TOwned<TSQLFromObject> CreateSQLFromObject(const TSQLQualifiedName *name, const TastTokenIdentifier *alias);
+
+    // --- Metadata ----------------------------------------------------------
+public:
+    // Index of the first field whose name equals the column's; -1 when none.
+    virtual qsizetype FindFieldInFieldsList(const TSQLQualifiedName *column, const TnvMetadataFieldsList *fields) const;
+    // The base hands these to the metadata provider; a dialect that reads its
+    // own catalogue overrides them.
+    virtual void GetDatabasesList(TnvBaseMetadataProvider *metadataProvider, TSQLQualifiedNamesList *list);
+    virtual void LoadMetadataObjects(TnvBaseMetadataProvider *metadataProvider, TnvMetadataFilter *filter,
+                                     TnvMetadataContainer *container, const TSQLQualifiedName *database);
+    virtual void LoadMetadataRelations(TnvBaseMetadataProvider *metadataProvider, TnvMetadataFilter *filter,
+                                       TnvMetadataContainer *container, const TSQLQualifiedName *database);
+    // Nil when none is known. Raises "The server doesn't support queries with
+    // objects from different databases." in a dialect without databases.
+    virtual TOwned<TSQLQualifiedName> GetDefaultDatabaseName(TnvBaseMetadataProvider *metadataProvider);
+    // Raises "The server doesn't support schemas." in a dialect without schemas.
+    virtual void GetDefaultSchemaNames(TnvBaseMetadataProvider *metadataProvider, TSQLIdentifiersCollection *names);
+    // Whether the table can be queried through the metadata provider; never raises.
+    bool IsTableExists(const QString &name, TnvBaseMetadataProvider *metadataProvider) const;
 };
 
 } // namespace nvqb
