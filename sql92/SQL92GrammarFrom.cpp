@@ -194,13 +194,19 @@ template <class P> SQL92Parser::N<P, TSQLAliasObjectAlias> SQL92Parser::AliasObj
     return alias;
 }
 
-template <class P> void SQL92Parser::DottedPrefixes(P &p, int prefixes, TSQLQualifiedName *name)
+template <class P> void SQL92Parser::DottedPrefixes(P &p, int prefixes, TSQLQualifiedName *name, int taken)
 {
     if (prefixes == 0)
         return;
-    // Each prefix may be left out only where a name follows.
-    g::Opt(p, &gates::Identifier, &gates::Identifier, [&] {
-        DottedPrefixes(p, prefixes - 1, name);
+    // Each prefix may be left out only where a name follows. Every level
+    // starts where the outer one did, and taking this one makes `taken` + 1
+    // prefixes, each a name (one token) and a dot, read from here on: a path
+    // without that many pairs ahead would only be dropped by a dot further
+    // in, after being built through every deeper level, and a path with
+    // fewer prefixes reads as far as it would have.
+    const TnvGatePairs pairs{&gates::Identifier, &gates::Dot, taken + 1};
+    g::Opt(p, pairs, &gates::Identifier, [&] {
+        DottedPrefixes(p, prefixes - 1, name, taken + 1);
         auto part = Identifier(p);
         g::Tok(p, _DOT);
         if constexpr (P::Building)
@@ -254,11 +260,11 @@ template <class P> SQL92Parser::N<P, TSQLQualifiedName> SQL92Parser::QualifiedNa
 template <class P> SQL92Parser::N<P, TastTokenIdentifier> SQL92Parser::Identifier(P &p)
 {
     static constexpr int keywords[] = {_AVG, _MAX, _MIN, _SUM, _COUNT, _TRUE, _FALSE};
-    const TnvToken *token = nullptr;
-    g::Alt(
-        p, {&gates::NonQuoted, &gates::Quoted, &gates::KeywordAsIdentifier},
-        [&] { token = g::Tok(p, _NonQuotedIdentifier); }, [&] { token = g::Tok(p, _QuotedIdentifier); },
-        [&] { token = g::OneOf(p, keywords); });
+    // One of three branches, each a single token: a plain name, a quoted
+    // name, or one of the keywords that may stand for a name.
+    static constexpr g::TnvTokenBranch branches[] = {
+        {_NonQuotedIdentifier}, {_QuotedIdentifier}, {0, keywords, int(std::size(keywords))}};
+    const TnvToken *token = g::TokenAlt(p, branches);
     N<P, TastTokenIdentifier> identifier;
     if constexpr (P::Building)
         identifier = MakeIdentifier(SyntaxProvider(), *token);

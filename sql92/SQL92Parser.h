@@ -108,7 +108,7 @@ public:
 private:
     // A dotted name of up to `prefixes` prefixes before the name itself.
     template <class P, class T> N<P, T> DottedName(P &p, int prefixes);
-    template <class P> void DottedPrefixes(P &p, int prefixes, TSQLQualifiedName *name);
+    template <class P> void DottedPrefixes(P &p, int prefixes, TSQLQualifiedName *name, int taken = 0);
 };
 
 } // namespace nvqb

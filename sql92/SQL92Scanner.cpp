@@ -1,7 +1,7 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
 
-#include <QHash>
+#include <cstring>
 
 namespace nvqb {
 
@@ -19,33 +19,137 @@ inline bool IsIdentChar(int ch)
     return ch == 0 || ch == '$' || IsDigit(ch) || (ch >= 'a' && ch <= 'z') || ch == '_' || ch >= 126;
 }
 
-const QHash<QByteArray, int> &KeywordTable()
+// The keyword table as an open-addressed hash over the lower-case words,
+// built once: a lookup folds the word into a small stack buffer and compares
+// bytes, so scanning a word allocates nothing.
+constexpr int KeywordMaxLength = 17;
+constexpr unsigned KeywordSlots = 1024; // a power of two, over four times the keywords
+
+inline unsigned KeywordHash(const char *word, int length)
 {
-    static const QHash<QByteArray, int> table = [] {
-        QHash<QByteArray, int> t;
+    unsigned h = 2166136261u;
+    for (int i = 0; i < length; ++i)
+        h = (h ^ static_cast<unsigned char>(word[i])) * 16777619u;
+    return h;
+}
+
+struct TKeywordSlot {
+    const char *Word = nullptr;
+    int Length = 0;
+    int Kind = -1;
+};
+
+struct TKeywordTable {
+    TKeywordSlot Slots[KeywordSlots];
+
+    TKeywordTable()
+    {
         for (const TSQL92Keyword &k : Keywords)
-            t.insert(QByteArray(k.Word), k.Kind);
-        t.insert(QByteArray("~"), _TILDE);
-        return t;
-    }();
+            Insert(k.Word, k.Kind);
+        Insert("~", _TILDE);
+    }
+    void Insert(const char *word, int kind)
+    {
+        const int length = int(std::strlen(word));
+        Q_ASSERT(length <= KeywordMaxLength);
+        unsigned i = KeywordHash(word, length) & (KeywordSlots - 1);
+        while (Slots[i].Word) {
+            if (Slots[i].Length == length && std::memcmp(Slots[i].Word, word, size_t(length)) == 0) {
+                Slots[i].Kind = kind; // a later entry of the same word replaces the earlier
+                return;
+            }
+            i = (i + 1) & (KeywordSlots - 1);
+        }
+        Slots[i] = TKeywordSlot{word, length, kind};
+    }
+    int Find(const char *word, int length) const
+    {
+        unsigned i = KeywordHash(word, length) & (KeywordSlots - 1);
+        while (Slots[i].Word) {
+            if (Slots[i].Length == length && std::memcmp(Slots[i].Word, word, size_t(length)) == 0)
+                return Slots[i].Kind;
+            i = (i + 1) & (KeywordSlots - 1);
+        }
+        return -1;
+    }
+};
+
+const TKeywordTable &KeywordTable()
+{
+    static const TKeywordTable table;
     return table;
 }
 
 } // namespace
 
-SQL92Scanner::SQL92Scanner() = default;
+namespace {
+// The start table and skip set of the class, built once and read by every
+// scanner.
+struct TSQL92ScannerTables {
+    TnvStartTable Start;
+    TnvCharSet Ignore;
+    TSQL92ScannerTables()
+    {
+        TnvStartTable &st = Start;
+        Ignore.SetItems(' ', true);
+
+        st.SetDefault(16);
+        for (int ch = 1; ch <= 32; ++ch) {
+            Ignore.SetItems(ch, true);
+            st.SetItems(ch, 0);
+        }
+        for (char ch : {'#', '&', '@', '[', '\\', ']', '^', '`', '}'})
+            st.SetItems(ch, 0);
+        st.SetItems('{', 6);
+        st.SetItems('"', 17);
+        st.SetItems('\'', 22);
+        st.SetItems(',', 25);
+        for (int ch = '1'; ch <= '9'; ++ch)
+            st.SetItems(ch, 31);
+        st.SetItems('0', 32);
+        st.SetItems('e', 33);
+        st.SetItems(';', 37);
+        st.SetItems('(', 38);
+        st.SetItems(')', 39);
+        st.SetItems('*', 40);
+        st.SetItems('=', 41);
+        st.SetItems('+', 43);
+        st.SetItems('-', 44);
+        st.SetItems('|', 45);
+        st.SetItems('/', 47);
+        st.SetItems('%', 48);
+        st.SetItems('?', 49);
+        st.SetItems(':', 50);
+        st.SetItems('.', 57);
+        st.SetItems('<', 58);
+        st.SetItems('!', 59);
+        st.SetItems('>', 60);
+    }
+};
+
+const TSQL92ScannerTables &ScannerTables()
+{
+    static const TSQL92ScannerTables tables;
+    return tables;
+}
+} // namespace
+
+SQL92Scanner::SQL92Scanner() { ShareTables(ScannerTables().Start, ScannerTables().Ignore); }
 
 int SQL92Scanner::KeywordKind(const QString &word)
 {
-    QByteArray folded;
-    folded.reserve(word.size());
-    for (QChar c : word) {
-        char16_t u = c.unicode();
+    const qsizetype length = word.size();
+    if (length == 0 || length > KeywordMaxLength)
+        return -1;
+    char folded[KeywordMaxLength];
+    const QChar *chars = word.constData();
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t u = chars[i].unicode();
         if (u > 127)
             return -1;
-        folded.append(char(u >= 'A' && u <= 'Z' ? u + 32 : u));
+        folded[i] = char(u >= 'A' && u <= 'Z' ? u + 32 : u);
     }
-    return KeywordTable().value(folded, -1);
+    return KeywordTable().Find(folded, int(length));
 }
 
 void SQL92Scanner::CheckLiteral(TnvToken &token)
@@ -57,38 +161,8 @@ void SQL92Scanner::CheckLiteral(TnvToken &token)
 
 void SQL92Scanner::InitInternal()
 {
-    TnvStartTable &st = StartTable();
-    st.SetDefault(16);
-    for (int ch = 1; ch <= 32; ++ch) {
-        IgnoreSet().SetItems(ch, true);
-        st.SetItems(ch, 0);
-    }
-    for (char ch : {'#', '&', '@', '[', '\\', ']', '^', '`', '}'})
-        st.SetItems(ch, 0);
-    st.SetItems('{', 6);
-    st.SetItems('"', 17);
-    st.SetItems('\'', 22);
-    st.SetItems(',', 25);
-    for (int ch = '1'; ch <= '9'; ++ch)
-        st.SetItems(ch, 31);
-    st.SetItems('0', 32);
-    st.SetItems('e', 33);
-    st.SetItems(';', 37);
-    st.SetItems('(', 38);
-    st.SetItems(')', 39);
-    st.SetItems('*', 40);
-    st.SetItems('=', 41);
-    st.SetItems('+', 43);
-    st.SetItems('-', 44);
-    st.SetItems('|', 45);
-    st.SetItems('/', 47);
-    st.SetItems('%', 48);
-    st.SetItems('?', 49);
-    st.SetItems(':', 50);
-    st.SetItems('.', 57);
-    st.SetItems('<', 58);
-    st.SetItems('!', 59);
-    st.SetItems('>', 60);
+    const TSQL92ScannerTables &tables = ScannerTables();
+    ShareTables(tables.Start, tables.Ignore);
 }
 
 bool SQL92Scanner::SkipComment(char second, bool block)
@@ -129,7 +203,7 @@ TnvToken SQL92Scanner::NextToken()
 {
     for (;;) {
         if (SkipIgnored())
-            while (Ch >= 0 && IgnoreSet().GetItems(Ch))
+            while (Ch >= 0 && Ignored().GetItems(Ch))
                 NextCh();
         if (CommentsEnabled() && ((Ch == '/' && Comment0()) || (Ch == '-' && Comment1())))
             continue;
@@ -138,7 +212,7 @@ TnvToken SQL92Scanner::NextToken()
 
     TokenStart start;
     TnvToken t = BeginToken(start);
-    int state = Ch < 0 ? -1 : StartTable().GetItems(Ch);
+    int state = Ch < 0 ? -1 : Starts().GetItems(Ch);
     int kind = -1;
     bool checkLiteral = false;
     ReadState beforeHyphen{};

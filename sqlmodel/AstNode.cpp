@@ -2,6 +2,7 @@
 #include "classlib/Assert.h"
 #include "sqlmodel/AstLists.h"
 #include "sqlmodel/QualifiedName.h"
+#include "sqlmodel/QueryStatistics.h"
 #include "sqlmodel/SyntaxProvider.h"
 
 namespace nvqb {
@@ -68,6 +69,8 @@ void TastNodeBase::BeforeDestruction()
 {
     Assert(!FDestroying, "nvAST", "Node destroyed twice");
     FDestroying = true;
+    FStatsColumns.reset();
+    FStatsObjects.reset();
     DestroyOwned();
     TPersistent::BeforeDestruction();
 }
@@ -101,6 +104,10 @@ void TastNodeBase::GetASTFields(TastFieldsList &) {}
 void TastNodeBase::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     FSyntaxProvider = provider;
+    if (FStatsObjects)
+        FStatsObjects->SetSyntaxProvider(provider);
+    if (FStatsColumns)
+        FStatsColumns->SetSyntaxProvider(provider);
     TastNodesList children;
     GetMyChildren(children);
     for (TastNodeBase *child : children)
@@ -133,6 +140,13 @@ void TastNodeBase::AssignNode(const TastNodeBase &source)
 {
     FSyntaxProvider = source.FSyntaxProvider;
     FUserReference = source.FUserReference;
+    if (source.FStatsObjects || source.FStatsColumns) {
+        PrepareCalcStatistics();
+        if (source.FStatsColumns)
+            FStatsColumns->Assign(source.FStatsColumns.get());
+        if (source.FStatsObjects)
+            FStatsObjects->Assign(source.FStatsObjects.get());
+    }
     AssignFields(source);
 }
 
@@ -213,9 +227,39 @@ bool TastNodeBase::ContainsNode(const TastNodeBase *node) const
 
 void TastNodeBase::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &, TnvMetadataContainer *) {}
 
-// The statistics lists arrive with the binding code; until then a node has
-// none to gather from its children and adds nothing.
-int TastNodeBase::CalcStatistics() { return 0; }
+void TastNodeBase::PrepareCalcStatistics()
+{
+    if (!FStatsObjects)
+        FStatsObjects = Create<TnvStatsObjects>(FSyntaxProvider);
+    if (!FStatsColumns)
+        FStatsColumns = Create<TnvStatsColumns>(FSyntaxProvider);
+    FStatsObjects->Clear();
+    FStatsColumns->Clear();
+}
+
+void TastNodeBase::PrepareCalcStatisticsRecursive()
+{
+    PrepareCalcStatistics();
+    TastNodesList children;
+    GetMyChildren(children);
+    for (TastNodeBase *child : children)
+        child->PrepareCalcStatisticsRecursive();
+}
+
+int TastNodeBase::CalcStatistics()
+{
+    // A node that was never prepared has no lists to gather into.
+    if (!FStatsObjects || !FStatsColumns)
+        return 0;
+    TastNodesList children;
+    GetMyChildren(children);
+    int added = 0;
+    for (TastNodeBase *child : children) {
+        added += FStatsObjects->AddObjects(child->FStatsObjects.get());
+        added += FStatsColumns->AddColumns(child->FStatsColumns.get());
+    }
+    return added;
+}
 
 void TastNodeBase::SimplifyTree() {}
 

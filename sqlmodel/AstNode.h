@@ -36,6 +36,8 @@ class TastExtender;
 class TastNode;
 class TSQLQualifiedName;
 class TSQLIdentifiersCollection;
+class TnvStatsObjects;
+class TnvStatsColumns;
 
 using TastNodeFactory = TastNodeBase *(*)(TnvBaseSyntaxProvider *provider);
 
@@ -180,6 +182,14 @@ public:
     TObject *UserReference() const { return FUserReference; }
     void SetUserReference(TObject *reference) { FUserReference = reference; }
     bool IsDestroying() const { return FDestroying; }
+    // What the node depends on, gathered by the statistics walk; nil until
+    // PrepareCalcStatistics made them.
+    TnvStatsObjects *StatsObjects() const { return FStatsObjects.get(); }
+    TnvStatsColumns *StatsColumns() const { return FStatsColumns.get(); }
+    // Makes both statistics lists when missing and clears them.
+    void PrepareCalcStatistics();
+    // The node first, then every child.
+    void PrepareCalcStatisticsRecursive();
 
     // Copies Source into this node: the plain values of every class both share
     // and clones of the children in the fields both share; fields only this
@@ -260,6 +270,8 @@ private:
     void ReplaceFieldsByProxies(TObject *owner, TastProxyClass proxyClass);
 
     TnvBaseSyntaxProvider *FSyntaxProvider;
+    TOwned<TnvStatsObjects> FStatsObjects;
+    TOwned<TnvStatsColumns> FStatsColumns;
     bool FDestroying = false;
     TObject *FUserReference = nullptr;
 };

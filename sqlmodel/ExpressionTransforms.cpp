@@ -126,11 +126,20 @@ TOwned<TSQLExpressionItem> SimplifyLogicalExpression(TOwned<TSQLExpressionItem> 
                 SimplifyLogicalExpression(Downcast<TSQLExpressionItem>(collection->Extract(i)));
             if (!operand)
                 continue;
-            if (operand->ClassType() == collection->ClassType()) {
-                auto *same = static_cast<TSQLExpressionLogicalCollection *>(operand.get());
+            // A nested collection of the same kind dissolves, also in
+            // brackets: a And (b And c) is a And b And c.
+            TSQLExpressionItem *bareOperand = ExpressionRemoveBrackets(operand.get());
+            if (bareOperand->ClassType() == collection->ClassType()) {
+                auto *same = static_cast<TSQLExpressionLogicalCollection *>(bareOperand);
                 for (qsizetype j = same->GetCount() - 1; j >= 0; --j)
                     collection->Insert(i, same->Extract(j));
-                continue; // the emptied node is freed with `operand`
+                continue; // the emptied node (and its brackets) go with `operand`
+            }
+            // An Or that De Morgan made inside an And needs brackets to keep
+            // its meaning: And binds tighter.
+            if (operand->Is<TSQLExpressionOr>() && collection->Is<TSQLExpressionAnd>()) {
+                TnvBaseSyntaxProvider *provider = operand->SyntaxProvider();
+                operand = Create<TSQLExpressionBrackets>(provider, std::move(operand));
             }
             collection->Insert(i, std::move(operand));
         }

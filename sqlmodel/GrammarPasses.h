@@ -13,6 +13,7 @@
 // ones, alternatives in the order written, fewer rounds before more.
 #include "sqlmodel/Parser.h"
 
+#include <cstddef>
 #include <type_traits>
 #include <utility>
 
@@ -41,6 +42,15 @@ struct TnvBuildPass {
 // gates nothing.
 using TnvGate = TnvTokenSet;
 
+// A gate over the next tokens, for a part that can only start with a fixed
+// pair (such as a name and a dot) repeated: a path is admitted when Count
+// such pairs follow, each a token in First and one in Second.
+struct TnvGatePairs {
+    const TnvGate *First;
+    const TnvGate *Second;
+    int Count = 1;
+};
+
 namespace grammar {
 
 // A token of the given kind. The build pass returns it; the way pass nil.
@@ -58,28 +68,46 @@ inline void Gate(TnvWayPass &pass, const TnvGate *gate)
         pass.Parser.CheckLAToken(*pass.List, *gate);
 }
 
-// [ body ]: taken when the next token is in `first`. With `skipOnlyBefore`
-// the part may be skipped only when the next token is in that set.
-template <class Body>
-bool Opt(TnvWayPass &pass, const TnvGate *first, const TnvGate *skipOnlyBefore, Body &&body)
+// Whether a path may go on past a gate: `Admits(parser, gate)(wayPoint)`.
+inline auto Admits(TnvBaseParser &p, const TnvGate *gate)
+{
+    return [&p, gate](const TnvWayPoint *w) { return !gate || p.NextIn(w, *gate); };
+}
+inline auto Admits(TnvBaseParser &, std::nullptr_t)
+{
+    return [](const TnvWayPoint *) { return true; };
+}
+inline auto Admits(TnvBaseParser &p, const TnvGatePairs &gate)
+{
+    return [&p, gate](const TnvWayPoint *w) {
+        int index = w->TokenIndex();
+        for (int i = 0; i < gate.Count; ++i, index += 2)
+            if (!gate.First->Contains(p.KindAt(index + 1)) || !gate.Second->Contains(p.KindAt(index + 2)))
+                return false;
+        return true;
+    };
+}
+
+// [ body ]: taken when the next token is in `first` (a gate, a gate of
+// token pairs or nullptr). With `skipOnlyBefore` the part may be skipped only when
+// the next token is in that set.
+template <class First, class Body>
+bool Opt(TnvWayPass &pass, const First &first, const TnvGate *skipOnlyBefore, Body &&body)
 {
     TnvBaseParser &p = pass.Parser;
     TnvWayPointsList &list = *pass.List;
     if (list.IsEmpty())
         return false;
     TnvPooledWayPointsList skip;
-    p.ListAddWithWayNode(*skip, list, 0);
-    if (skipOnlyBefore)
-        p.CheckLAToken(*skip, *skipOnlyBefore);
-    Gate(pass, first);
-    p.AddWayNode(list, 1);
+    p.ListAddWithWayNodeIf(*skip, list, 0, Admits(p, skipOnlyBefore));
+    p.AddWayNodeIf(list, 1, Admits(p, first));
     if (!list.IsEmpty())
         body();
-    list.AddFrom(*skip);
+    list.AppendFrom(*skip);
     return false;
 }
 
-template <class Body> bool Opt(TnvBuildPass &pass, const TnvGate *, const TnvGate *, Body &&body)
+template <class First, class Body> bool Opt(TnvBuildPass &pass, const First &, const TnvGate *, Body &&body)
 {
     if (pass.Parser.GetWayNode()->GetData() != 1)
         return false;
@@ -102,14 +130,12 @@ int Alt(TnvWayPass &pass, const TnvGate *const (&gates)[N], Branches &&...branch
     int index = 0;
     auto tryBranch = [&](auto &&branch) {
         const int i = index++;
-        list.CopyFrom(*start);
-        Gate(pass, gates[i]);
+        // Only the paths the gate admits, each stepped on by the branch's number.
+        p.ListAddWithWayNodeIf(list, *start, i, Admits(p, gates[i]));
         if (list.IsEmpty())
             return;
-        p.AddWayNode(list, i);
         branch();
-        result->AddFrom(list);
-        list.Clear();
+        result->AppendFrom(list);
     };
     (tryBranch(branches), ...);
     list.MoveFrom(*result);
@@ -149,8 +175,7 @@ template <size_t N> const TnvToken *OneOf(TnvWayPass &pass, const int (&kinds)[N
         if (branch->IsEmpty())
             continue;
         p.Expect(*branch, kinds[i]);
-        result->AddFrom(*branch);
-        branch->Clear();
+        result->AppendFrom(*branch);
     }
     list.MoveFrom(*result);
     return nullptr;
@@ -159,6 +184,58 @@ template <size_t N> const TnvToken *OneOf(TnvWayPass &pass, const int (&kinds)[N
 template <size_t N> const TnvToken *OneOf(TnvBuildPass &pass, const int (&)[N])
 {
     pass.Parser.GetWayNode();
+    return pass.Parser.Get();
+}
+
+// A branch of TokenAlt: one token of Kind, or with OneOf one of the
+// OneOfCount kinds listed there, read as OneOf reads it.
+struct TnvTokenBranch {
+    int Kind = 0;
+    const int *OneOf = nullptr;
+    int OneOfCount = 0;
+};
+
+// An Alt whose every branch reads one token (Tok or OneOf), gated by that
+// token's kinds: the same choices recorded and the same paths in the same
+// order as that Alt, in one walk over the list per kind instead of a
+// scratch list per branch. Such Alts (names, mainly) run at every word.
+// Returns the token read (build pass).
+template <size_t N> const TnvToken *TokenAlt(TnvWayPass &pass, const TnvTokenBranch (&branches)[N])
+{
+    TnvBaseParser &p = pass.Parser;
+    TnvWayPointsList &list = *pass.List;
+    if (list.IsEmpty())
+        return nullptr;
+    TnvQBWayPointsCache &cache = WayPointCache();
+    TnvPooledWayPointsList result;
+    std::vector<TnvWayPoint *> &out = result->Raw();
+    auto read = [&](TnvWayPoint *w) {
+        p.NoteReached(w->NextToken());
+        w->_AddRef();
+        out.push_back(w);
+    };
+    for (size_t i = 0; i < N; ++i) {
+        const TnvTokenBranch &b = branches[i];
+        if (!b.OneOf) {
+            for (TnvWayPoint *w : list.Raw())
+                if (p.KindAt(w->TokenIndex() + 1) == b.Kind)
+                    read(cache.Get(w, int(i)));
+            continue;
+        }
+        for (int j = 0; j < b.OneOfCount; ++j)
+            for (TnvWayPoint *w : list.Raw())
+                if (p.KindAt(w->TokenIndex() + 1) == b.OneOf[j])
+                    read(cache.Get(cache.Get(w, int(i)), j));
+    }
+    list.MoveFrom(*result);
+    return nullptr;
+}
+
+template <size_t N> const TnvToken *TokenAlt(TnvBuildPass &pass, const TnvTokenBranch (&branches)[N])
+{
+    const int chosen = pass.Parser.GetWayNode()->GetData();
+    if (branches[chosen].OneOf)
+        pass.Parser.GetWayNode();
     return pass.Parser.Get();
 }
 
@@ -172,19 +249,12 @@ int Rep(TnvWayPass &pass, const TnvGate *first, const TnvGate *exitOnlyBefore, B
     if (list.IsEmpty())
         return 0;
     TnvPooledWayPointsList exits;
-    auto addExits = [&] {
-        TnvPooledWayPointsList leaving;
-        p.ListAddWithWayNode(*leaving, list, 0);
-        if (exitOnlyBefore)
-            p.CheckLAToken(*leaving, *exitOnlyBefore);
-        exits->AddFrom(*leaving);
-    };
+    auto addExits = [&] { p.ListAddWithWayNodeIf(*exits, list, 0, Admits(p, exitOnlyBefore)); };
     addExits();
     for (;;) {
-        Gate(pass, first);
+        p.AddWayNodeIf(list, 1, Admits(p, first));
         if (list.IsEmpty())
             break;
-        p.AddWayNode(list, 1);
         body();
         if (list.IsEmpty())
             break;

@@ -1,5 +1,6 @@
 #include "sqlmodel/MetadataEntries.h"
 #include "sqlmodel/MetadataContainer.h"
+#include "sqlmodel/QueryStatistics.h"
 
 namespace nvqb {
 
@@ -46,6 +47,15 @@ void CopyObjectFields(TnvMetadataObject *object, TnvMetadataContainer *container
         fields = object->GetFields();
     }
     AssignFieldsList(dest, fields);
+    // Each copy remembers where it comes from, for the query's statistics.
+    for (qsizetype i = 0; i < dest->Count() && i < fields->Count(); ++i) {
+        TnvMetadataField *copy = dest->Items(i);
+        TnvMetadataField *original = fields->Items(i);
+        if (IsQualifiedNameEmpty(object->FullName()) || IsQualifiedNameEmpty(original->Name()))
+            continue;
+        copy->StatsObjects()->AddObject(object, object->FullName());
+        copy->StatsColumns()->AddColumn(object, object->FullName(), original, original->Name());
+    }
 }
 
 TnvMetadataObject *FindObjectByFullName(TnvMetadataContainer *container, const TSQLQualifiedName *name)

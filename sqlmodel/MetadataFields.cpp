@@ -3,6 +3,7 @@
 #include "sqlmodel/MetadataNames.h"
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/QueryBuilderError.h"
+#include "sqlmodel/QueryStatistics.h"
 #include "sqlmodel/SyntaxProvider.h"
 
 namespace nvqb {
@@ -15,11 +16,12 @@ NV_IMPLEMENT_METADATA_CLASS(TnvMetadataFieldNamesList, TnvMetadataBase)
 // TnvMetadataField
 
 TnvMetadataField::TnvMetadataField(TnvMetadataBase *owner)
-    : TnvMetadataCollectionItemBase(owner), FName(Create<TSQLQualifiedName>(SyntaxProvider()))
+    : TnvMetadataCollectionItemBase(owner), FName(Create<TSQLQualifiedName>(SyntaxProvider())),
+      FStatsObjects(Create<TnvStatsObjects>(SyntaxProvider())), FStatsColumns(Create<TnvStatsColumns>(SyntaxProvider()))
 {
 }
 
-TnvMetadataField::~TnvMetadataField() = default;
+TnvMetadataField::~TnvMetadataField() { ClearTrackedReferences(); }
 
 TnvMetadataFieldsList *TnvMetadataField::FieldsList() const { return As<TnvMetadataFieldsList>(Collection()); }
 
@@ -72,6 +74,8 @@ void TnvMetadataField::Assign(const TPersistent *source)
     FShortDescription = other->FShortDescription;
     FLongDescription = other->FLongDescription;
     FAltName = other->FAltName;
+    FStatsObjects->Assign(other->FStatsObjects.get());
+    FStatsColumns->Assign(other->FStatsColumns.get());
     NotifyUpdated();
 }
 
@@ -79,6 +83,8 @@ void TnvMetadataField::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     TnvMetadataCollectionItemBase::SetSyntaxProvider(provider);
     FName->SetSyntaxProvider(provider);
+    FStatsObjects->SetSyntaxProvider(provider);
+    FStatsColumns->SetSyntaxProvider(provider);
 }
 
 // ---------------------------------------------------------------------------

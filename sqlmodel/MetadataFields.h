@@ -10,8 +10,12 @@ class QDomElement;
 namespace nvqb {
 
 class TnvMetadataFieldsList;
+class TnvStatsObjects;
+class TnvStatsColumns;
 
-class TnvMetadataField : public TnvMetadataCollectionItemBase {
+// A field is a tracked target: statistics entries point at the base columns
+// they stem from and read nil once those are freed.
+class TnvMetadataField : public TnvMetadataCollectionItemBase, public TnvRefTarget {
     NV_DECLARE_METADATA_CLASS(TnvMetadataField)
 public:
     explicit TnvMetadataField(TnvMetadataBase *owner);
@@ -48,6 +52,9 @@ public:
     void SetNullable(bool value) { SetAndNotify(FNullable, value); }
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool value) { SetAndNotify(FReadOnly, value); }
+    // The field's lineage: the objects and base columns it comes from.
+    TnvStatsObjects *StatsObjects() const { return FStatsObjects.get(); }
+    TnvStatsColumns *StatsColumns() const { return FStatsColumns.get(); }
 
     void Assign(const TPersistent *source) override;
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
@@ -64,6 +71,8 @@ private:
     bool FPrimaryKey = false;
     bool FNullable = true;
     bool FReadOnly = false;
+    TOwned<TnvStatsObjects> FStatsObjects;
+    TOwned<TnvStatsColumns> FStatsColumns;
 };
 
 class TnvMetadataFieldsList : public TnvMetadataCollectionBase {

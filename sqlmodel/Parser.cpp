@@ -40,19 +40,6 @@ TOwned<TSQLFromSource> TnvBaseParser::ParseFromSource() { return nullptr; }
 void TnvBaseParser::ParseIdentifierWayCalc(TnvWayPointsList &list) { list.Clear(); }
 TOwned<TastTokenIdentifier> TnvBaseParser::ParseIdentifier() { return nullptr; }
 
-void TnvBaseParser::Expect(TnvWayPointsList &list, int kind)
-{
-    int farthest = FFarthestToken;
-    list.Filter([&](TnvWayPoint *w) {
-        int index = w->NextToken();
-        if (KindAt(index) != kind)
-            return false;
-        farthest = std::max(farthest, index);
-        return true;
-    });
-    FFarthestToken = farthest;
-}
-
 bool TnvBaseParser::CheckLAToken(TnvWayPointsList &list, int kind)
 {
     if (list.IsEmpty())

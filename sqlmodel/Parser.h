@@ -9,6 +9,7 @@
 #include "sqlmodel/Scanner.h"
 #include "sqlmodel/WayPoints.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -139,7 +140,63 @@ public:
     }
 
     // First pass.
-    void Expect(TnvWayPointsList &list, int kind);
+    void Expect(TnvWayPointsList &list, int kind)
+    {
+        int farthest = FFarthestToken;
+        list.Filter([&](TnvWayPoint *w) {
+            int index = w->NextToken();
+            if (KindAt(index) != kind)
+                return false;
+            farthest = std::max(farthest, index);
+            return true;
+        });
+        FFarthestToken = farthest;
+    }
+    // A path has read the token at `index`: the farthest token for errors.
+    void NoteReached(int index) { FFarthestToken = std::max(FFarthestToken, index); }
+    // Whether the token after the path's last one is in `kinds`.
+    bool NextIn(const TnvWayPoint *w, const TnvTokenSet &kinds) const
+    {
+        return kinds.Contains(KindAt(w->TokenIndex() + 1));
+    }
+    // Adds to `target` a way point recording `data` after each path of
+    // `source` that `admits`, in order: the same paths as copying `source`,
+    // filtering the copy and stepping it on, without the copies that the
+    // filter would throw away again.
+    template <class Admits>
+    void ListAddWithWayNodeIf(TnvWayPointsList &target, const TnvWayPointsList &source, int data, Admits &&admits)
+    {
+        TnvQBWayPointsCache &cache = WayPointCache();
+        std::vector<TnvWayPoint *> &out = target.Raw();
+        for (TnvWayPoint *w : source.Raw())
+            if (admits(w)) {
+                TnvWayPoint *child = cache.Get(w, data);
+                child->_AddRef();
+                out.push_back(child);
+            }
+    }
+    // Keeps the paths of `list` that `admits` and steps each one a way point
+    // further, recording `data`: a filter and AddWayNode in one pass.
+    template <class Admits> void AddWayNodeIf(TnvWayPointsList &list, int data, Admits &&admits)
+    {
+        TnvQBWayPointsCache &cache = WayPointCache();
+        std::vector<TnvWayPoint *> &items = list.Raw();
+        size_t out = 0;
+        for (size_t i = 0; i < items.size(); ++i) {
+            TnvWayPoint *w = items[i];
+            if (admits(w)) {
+                // The child takes over the list's reference; the old way
+                // point lives on through the child's reference to it.
+                TnvWayPoint *child = cache.Get(w, data);
+                child->_AddRef();
+                w->_Release();
+                items[out++] = child;
+            } else {
+                w->_Release();
+            }
+        }
+        items.resize(out);
+    }
     bool CheckLAToken(TnvWayPointsList &list, int kind);
     bool CheckLAToken(TnvWayPointsList &list, const TnvTokenSet &kinds);
     bool CheckLAToken(TnvWayPointsList &list, std::initializer_list<int> kinds);

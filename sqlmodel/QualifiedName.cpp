@@ -421,8 +421,12 @@ void TSQLDatabaseObject::BuildSkippingPrefixes(TSQLBuilder *builder, TSQLBuilder
 void TSQLObjectColumn::AssignNode(const TastNodeBase &source)
 {
     TSQLDatabaseObject::AssignNode(source);
-    if (const auto *column = As<TSQLObjectColumn>(&source))
+    if (const auto *column = As<TSQLObjectColumn>(&source)) {
         FOracleOuterJoin = column->FOracleOuterJoin;
+        FRemovedPrefix = column->FRemovedPrefix ? column->FRemovedPrefix->Clone() : nullptr;
+    } else {
+        FRemovedPrefix.reset();
+    }
 }
 
 void TSQLObjectColumn::GetReferencedColumns(TastNodeRefList &list)
@@ -706,5 +710,33 @@ TSQLMetadataRelation::TSQLMetadataRelation(TnvBaseSyntaxProvider *provider)
 }
 
 TSQLMetadataRelation::~TSQLMetadataRelation() = default;
+
+} // namespace nvqb
+
+namespace nvqb {
+
+qsizetype TnvFieldsList::AddField(const QString &name, bool caseSensitive)
+{
+    return AddIdentifier(name, caseSensitive);
+}
+
+qsizetype TnvFieldsList::AddFieldId(const TastTokenIdentifier *identifier)
+{
+    TOwned<TSQLQualifiedName> name = Create<TSQLQualifiedName>(SyntaxProvider());
+    if (identifier)
+        name->AddName(TOwned<TastToken>(identifier->Clone().release()));
+    return Add(std::move(name));
+}
+
+qsizetype TnvFieldsList::FindFieldByName(const QString &name) const
+{
+    const QString key = name.toUpper();
+    for (qsizetype i = 0; i < GetCount(); ++i) {
+        const TSQLQualifiedName *item = GetItems(i);
+        if (item->GetCount() == 1 && item->GetItems(0)->Text().toUpper() == key)
+            return i;
+    }
+    return -1;
+}
 
 } // namespace nvqb

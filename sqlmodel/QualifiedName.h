@@ -116,6 +116,11 @@ public:
 
     void GetReferencedDatasources(TastNodeRefList &list) override;
     void RemoveReferencesToFromSource(TastNodeBase *source) override;
+    // A table name used elsewhere (as in t.*) binds to the innermost visible
+    // source it names, by alias or by object name.
+    void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                         TnvMetadataContainer *container) override;
+    int CalcStatistics() override;
 
     TOwned<TSQLDatabaseObject> Clone() const { return CloneAs<TSQLDatabaseObject>(this); }
 
@@ -144,6 +149,17 @@ public:
 
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
     void GetReferencedColumns(TastNodeRefList &list) override;
+    // Binds to the innermost visible source that the prefix or the column's
+    // name points at, dropping the prefix that named the source.
+    void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                         TnvMetadataContainer *container) override;
+    // Writes the source's alias or object name back into the name; the
+    // column is then unbound, so it prints that prefix exactly once.
+    void RestoreColumnPrefix() override;
+    int CalcStatistics() override;
+    // The parts the last binding took off the front of the name (nil when
+    // none); binding again puts them back first.
+    const TSQLQualifiedName *RemovedPrefix() const { return FRemovedPrefix.get(); }
 
     TOwned<TSQLObjectColumn> Clone() const { return CloneAs<TSQLObjectColumn>(this); }
 
@@ -152,6 +168,7 @@ protected:
 
 private:
     bool FOracleOuterJoin = false;
+    TOwned<TSQLQualifiedName> FRemovedPrefix;
 };
 
 // A flat list of names, each given the list's syntax provider.
@@ -215,6 +232,13 @@ class TnvFieldsList : public TSQLQualifiedNamesList {
     NV_DECLARE_CLASS(TnvFieldsList)
 public:
     using TSQLQualifiedNamesList::TSQLQualifiedNamesList;
+
+    // A one-part name from the text as it is, with the flag; its index.
+    qsizetype AddField(const QString &name, bool caseSensitive);
+    // A one-part name holding a copy of the identifier; its index.
+    qsizetype AddFieldId(const TastTokenIdentifier *identifier);
+    // The first one-part name whose text equals Name ignoring case; -1 when none.
+    qsizetype FindFieldByName(const QString &name) const;
 };
 
 class TSQLDatabaseObjectsList : public TSQLQualifiedNamesList {

@@ -122,6 +122,9 @@ public:
     TastChild<TastNode> Prefix;
     TastChild<TastNode> Name;
 
+    // Takes the comparison and what the column tells of the value's name,
+    // source and type.
+    void LoadParameterProps(const QString &compareOperator, const TSQLObjectColumn *column);
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
 
 protected:
@@ -441,6 +444,9 @@ public:
     // True for the dialect's comparison operators.
     bool IsLogical() const override;
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+    // A parameter compared with a column learns the column's properties.
+    void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                         TnvMetadataContainer *container) override;
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
@@ -526,6 +532,9 @@ public:
     TastChild<TSQLExpressionItem> Low;
     TastChild<TSQLExpressionItem> High;
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+    // Parameter bounds of a column learn the column and the bound's comparison.
+    void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                         TnvMetadataContainer *container) override;
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
@@ -542,6 +551,9 @@ public:
     TastChild<TSQLExpressionItem> Pattern;
     TastChild<TSQLExpressionItem> Escape;
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+    // A parameter pattern of a column learns the column and the keyword.
+    void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                         TnvMetadataContainer *container) override;
 
 protected:
     void GetASTFields(TastFieldsList &list) override;

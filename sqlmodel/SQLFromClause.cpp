@@ -151,6 +151,9 @@ void TSQLFromSource::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNo
                                               TnvMetadataContainer *container)
 {
     fromSources.append(this);
+    // While its own children bind, the source offers no columns: a list left
+    // from an earlier binding would let a second binding differ from the first.
+    FFieldsList.Clear();
     TastNode::PrepareAndFixupRecursive(withItems, fromSources, container);
 }
 

@@ -1,6 +1,7 @@
 #include "sqlmodel/SQLStatements.h"
 #include "classlib/Assert.h"
 #include "classlib/Exceptions.h"
+#include "sqlmodel/QueryBinding.h"
 
 namespace nvqb {
 
@@ -381,7 +382,7 @@ void TSQLSubSelectStatement::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSel
 void TSQLSubSelectStatement::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                                                       TnvMetadataContainer *container)
 {
-    const qsizetype visibleWithItems = withItems.size();
+    TastScopeCut visibleWithItems(withItems);
     if (WithClause)
         WithClause->PrepareAndFixupRecursive(withItems, fromSources, container);
     TastNodesList children;
@@ -390,7 +391,6 @@ void TSQLSubSelectStatement::PrepareAndFixupRecursive(TastNodeRefList &withItems
         if (child != WithClause.get())
             child->PrepareAndFixupRecursive(withItems, fromSources, container);
     PrepareAndFixup(withItems, fromSources, container);
-    withItems.resize(visibleWithItems);
 }
 
 // ---------------------------------------------------------------------------

@@ -120,6 +120,14 @@ public:
 
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
+    // The FROM clause first, so its sources are visible in the other clauses
+    // and in sub-queries; they stay visible only inside the block.
+    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                  TnvMetadataContainer *container) override;
+    // Rebuilds the result fields from the select list.
+    void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                         TnvMetadataContainer *container) override;
+    int CalcStatistics() override;
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
@@ -230,6 +238,10 @@ public:
 
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
+    // The result fields of the query's first select block, renamed by the
+    // column-name list.
+    void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                         TnvMetadataContainer *container) override;
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
@@ -248,6 +260,10 @@ public:
         return static_cast<TSQLWithClauseItem *>(TastNodeWithList::GetItems(index));
     }
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+    // Each item becomes visible after it was bound: an item sees the ones
+    // before it, not itself or later ones.
+    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                  TnvMetadataContainer *container) override;
 };
 
 class TSQLLimit : public TastNode {

@@ -69,7 +69,46 @@ void TnvStartTable::SetDefault(qint16 value)
             FAscii[ch] = value;
 }
 
-TnvBaseScanner::TnvBaseScanner() = default;
+namespace {
+const TnvStartTable &EmptyStartTable()
+{
+    static const TnvStartTable table;
+    return table;
+}
+const TnvCharSet &EmptyCharSet()
+{
+    static const TnvCharSet set;
+    return set;
+}
+} // namespace
+
+TnvBaseScanner::TnvBaseScanner() : FStart(&EmptyStartTable()), FIgnore(&EmptyCharSet()) {}
+
+TnvStartTable &TnvBaseScanner::StartTable()
+{
+    if (!FOwnStart) {
+        FOwnStart = std::make_unique<TnvStartTable>(*FStart);
+        FStart = FOwnStart.get();
+    }
+    return *FOwnStart;
+}
+
+TnvCharSet &TnvBaseScanner::IgnoreSet()
+{
+    if (!FOwnIgnore) {
+        FOwnIgnore = std::make_unique<TnvCharSet>(*FIgnore);
+        FIgnore = FOwnIgnore.get();
+    }
+    return *FOwnIgnore;
+}
+
+void TnvBaseScanner::ShareTables(const TnvStartTable &start, const TnvCharSet &ignore)
+{
+    FOwnStart.reset();
+    FOwnIgnore.reset();
+    FStart = &start;
+    FIgnore = &ignore;
+}
 
 TnvBaseScanner::~TnvBaseScanner() = default;
 
@@ -83,8 +122,12 @@ void TnvBaseScanner::Init(const QString &text)
     LineStart = 0;
     PendingLineEnds = 0;
     NextCh();
-    FIgnoreSet.SetItems(' ', true);
+    if (!FIgnore->GetItems(' '))
+        IgnoreSet().SetItems(' ', true);
     InitInternal();
+    // Most tokens are a few characters long; growing the list in steps
+    // would copy it several times for a long text.
+    FTokens.reserve(size_t(text.size() / 4 + 2));
     for (;;) {
         FTokens.push_back(NextToken());
         if (FTokens.back().Kind == 0)
@@ -94,38 +137,7 @@ void TnvBaseScanner::Init(const QString &text)
     FBuffer.reset();
 }
 
-void TnvBaseScanner::NextCh()
-{
-    if (PendingLineEnds > 0) {
-        Ch = 13;
-        SourceCh = 13;
-        ChIsPending = true;
-        --PendingLineEnds;
-        return;
-    }
-    ChIsPending = false;
-    ChStart = FBuffer->Position();
-    Ch = FBuffer->Read();
-    ++Pos;
-    if (Ch == 13) {
-        // CR LF is one line end; only a real CR takes the LF after it, so two
-        // lone LFs still count as two lines.
-        if (FBuffer->Peek() == 10) {
-            FBuffer->Read();
-            ++Pos;
-        }
-        ++Line;
-        LineStart = Pos + 1;
-    } else if (Ch == 10 && FBuffer->Peek() != 13) {
-        // A lone LF ends a line as a CR would; LF CR ends it once, at the CR.
-        Ch = 13;
-        ++Line;
-        LineStart = Pos + 1;
-    }
-    SourceCh = char16_t(Ch);
-    if (Ch >= 0)
-        Ch = QChar(char16_t(Ch)).toLower().unicode();
-}
+int TnvBaseScanner::LowerNonAscii(int ch) { return QChar(char16_t(ch)).toLower().unicode(); }
 
 TnvBaseScanner::ReadState TnvBaseScanner::SaveReadState() const
 {

@@ -115,16 +115,63 @@ public:
     bool SkipIgnored() const { return FSkipIgnored; }
     void SetSkipIgnored(bool value) { FSkipIgnored = value; }
 
-    TnvStartTable &StartTable() { return FStartTable; }
-    TnvCharSet &IgnoreSet() { return FIgnoreSet; }
+    // The tables for changing: the scanner's own, copied from shared ones on
+    // first use.
+    TnvStartTable &StartTable();
+    TnvCharSet &IgnoreSet();
+    // The tables as scanning reads them.
+    const TnvStartTable &Starts() const { return *FStart; }
+    const TnvCharSet &Ignored() const { return *FIgnore; }
+    // Reads tables a dialect built once for its class instead of building
+    // its own for every scanner (a character set alone is 8 KB); they must
+    // outlive the scanner.
+    void ShareTables(const TnvStartTable &start, const TnvCharSet &ignore);
 
 protected:
     virtual void CheckLiteral(TnvToken &token) = 0;
     virtual TnvToken NextToken() = 0;
     virtual void InitInternal() = 0;
 
-    // Reads the next character into Ch and SourceCh.
-    void NextCh();
+    // Reads the next character into Ch and SourceCh. Inline: it runs once
+    // per character of the text.
+    void NextCh()
+    {
+        if (PendingLineEnds > 0) {
+            Ch = 13;
+            SourceCh = 13;
+            ChIsPending = true;
+            --PendingLineEnds;
+            return;
+        }
+        ChIsPending = false;
+        ChStart = FBuffer->Position();
+        Ch = FBuffer->Read();
+        ++Pos;
+        if (Ch == 13) {
+            // CR LF is one line end; only a real CR takes the LF after it, so two
+            // lone LFs still count as two lines.
+            if (FBuffer->Peek() == 10) {
+                FBuffer->Read();
+                ++Pos;
+            }
+            ++Line;
+            LineStart = Pos + 1;
+        } else if (Ch == 10 && FBuffer->Peek() != 13) {
+            // A lone LF ends a line as a CR would; LF CR ends it once, at the CR.
+            Ch = 13;
+            ++Line;
+            LineStart = Pos + 1;
+        }
+        SourceCh = char16_t(Ch);
+        if (Ch < 128) {
+            // The common case without the Unicode tables.
+            if (Ch >= 'A' && Ch <= 'Z')
+                Ch += 32;
+        } else {
+            Ch = LowerNonAscii(Ch);
+        }
+    }
+    static int LowerNonAscii(int ch);
     // Where a token's text starts: a buffer index, or a line end handed out
     // after a comment, which has no characters of its own.
     struct TokenStart {
@@ -161,9 +208,11 @@ protected:
 
 private:
     std::vector<TnvToken> FTokens;
-    TnvStartTable FStartTable;
+    std::unique_ptr<TnvStartTable> FOwnStart;
+    std::unique_ptr<TnvCharSet> FOwnIgnore;
+    const TnvStartTable *FStart;
+    const TnvCharSet *FIgnore;
     std::unique_ptr<TnvBuffer> FBuffer;
-    TnvCharSet FIgnoreSet;
     bool FCommentsEnabled = true;
     bool FSkipIgnored = true;
 };

@@ -16,7 +16,7 @@ int TnvWayPoint::GetDepth() const
     return depth;
 }
 
-void TnvWayPoint::_Release()
+void TnvWayPoint::ReleaseLast()
 {
     Assert(FRefCount > 0, "nvAST", "Way point released more often than referenced");
     if (--FRefCount == 0)
@@ -27,32 +27,17 @@ TnvQBWayPointsCache::TnvQBWayPointsCache() = default;
 
 TnvQBWayPointsCache::~TnvQBWayPointsCache() = default;
 
-TnvWayPoint *TnvQBWayPointsCache::Get(TnvWayPoint *parent, int data)
+void TnvQBWayPointsCache::Grow()
 {
-    if (FFree.empty()) {
-        FSlabs.push_back(std::make_unique<TnvWayPoint[]>(SlabSize));
-        TnvWayPoint *slab = FSlabs.back().get();
-        FFree.reserve(FFree.size() + SlabSize);
-        // Hand them out from the front of the slab first.
-        for (int i = SlabSize - 1; i >= 0; --i) {
-            slab[i].FPooled = true;
-            FFree.push_back(&slab[i]);
-        }
-        FTotal += SlabSize;
+    FSlabs.push_back(std::make_unique<TnvWayPoint[]>(SlabSize));
+    TnvWayPoint *slab = FSlabs.back().get();
+    FFree.reserve(FFree.size() + SlabSize);
+    // Hand them out from the front of the slab first.
+    for (int i = SlabSize - 1; i >= 0; --i) {
+        slab[i].FPooled = true;
+        FFree.push_back(&slab[i]);
     }
-    TnvWayPoint *w = FFree.back();
-    FFree.pop_back();
-    w->FPooled = false;
-    w->FRefCount = 0;
-    w->FParent = parent;
-    w->FData = data;
-    if (parent) {
-        parent->_AddRef();
-        w->FTokenIndex = parent->FTokenIndex;
-    } else {
-        w->FTokenIndex = -1;
-    }
-    return w;
+    FTotal += SlabSize;
 }
 
 void TnvQBWayPointsCache::Put(TnvWayPoint *wayPoint)
@@ -123,17 +108,6 @@ void TnvWayPointsList::SetItemsInternal(int index, TnvWayPoint *wayPoint)
     FItems[size_t(index)] = wayPoint;
 }
 
-void TnvWayPointsList::Clear()
-{
-    // Take the items out first: a release may reach this list's pool.
-    while (!FItems.empty()) {
-        TnvWayPoint *w = FItems.back();
-        FItems.pop_back();
-        if (w)
-            w->_Release();
-    }
-}
-
 void TnvWayPointsList::AddFrom(const TnvWayPointsList &other)
 {
     FItems.reserve(FItems.size() + other.FItems.size());
@@ -169,41 +143,30 @@ TnvQBWayPointListsCache::TnvQBWayPointListsCache() = default;
 
 TnvQBWayPointListsCache::~TnvQBWayPointListsCache() = default;
 
-TnvWayPointsList *TnvQBWayPointListsCache::Get()
+TnvWayPointsList *TnvQBWayPointListsCache::Make()
 {
-    if (FFree.empty()) {
-        FAll.push_back(std::make_unique<TnvWayPointsList>());
-        ++FTotal;
-        return FAll.back().get();
-    }
-    TnvWayPointsList *l = FFree.back();
-    FFree.pop_back();
-    return l;
+    FAll.push_back(std::make_unique<TnvWayPointsList>());
+    ++FTotal;
+    return FAll.back().get();
 }
 
-void TnvQBWayPointListsCache::Put(TnvWayPointsList *list)
+namespace detail {
+
+constinit thread_local TnvThreadPools *ThreadPoolsPtr [[gnu::tls_model("initial-exec")]] = nullptr;
+
+TnvThreadPools &MakeThreadPools()
 {
-    if (!list)
-        return;
-    list->Clear();
-    FFree.push_back(list);
+    // Made on a thread's first parse and destroyed at its end; the pointer
+    // is cleared first, so nothing reads it once the pools are going.
+    struct Holder {
+        TnvThreadPools Pools;
+        Holder() { ThreadPoolsPtr = &Pools; }
+        ~Holder() { ThreadPoolsPtr = nullptr; }
+    };
+    thread_local Holder holder;
+    return holder.Pools;
 }
 
-namespace {
-// The way points are released by the lists, so the lists go first at thread end.
-struct ThreadPools {
-    TnvQBWayPointsCache WayPoints;
-    TnvQBWayPointListsCache Lists;
-};
-ThreadPools &Pools()
-{
-    thread_local ThreadPools pools;
-    return pools;
-}
-} // namespace
-
-TnvQBWayPointsCache &WayPointCache() { return Pools().WayPoints; }
-
-TnvQBWayPointListsCache &WayPointListCache() { return Pools().Lists; }
+} // namespace detail
 
 } // namespace nvqb

@@ -25,10 +25,18 @@ public:
 
     void _AddRef() { ++FRefCount; }
     // At 0 references the way point goes back to the pool.
-    void _Release();
+    void _Release()
+    {
+        if (FRefCount <= 1)
+            ReleaseLast();
+        else
+            --FRefCount;
+    }
 
 private:
     friend class TnvQBWayPointsCache;
+    // The last reference (or one too many): checked, then pooled.
+    void ReleaseLast();
     TnvWayPoint *FParent = nullptr;
     int FRefCount = 0;
     int FTokenIndex = -1;
@@ -43,7 +51,24 @@ public:
     ~TnvQBWayPointsCache();
     // A way point with no references, a counted reference to `parent`, the
     // parent's token index (-1 without parent) and `data`.
-    TnvWayPoint *Get(TnvWayPoint *parent, int data);
+    TnvWayPoint *Get(TnvWayPoint *parent, int data)
+    {
+        if (FFree.empty())
+            Grow();
+        TnvWayPoint *w = FFree.back();
+        FFree.pop_back();
+        w->FPooled = false;
+        w->FRefCount = 0;
+        w->FParent = parent;
+        w->FData = data;
+        if (parent) {
+            parent->_AddRef();
+            w->FTokenIndex = parent->FTokenIndex;
+        } else {
+            w->FTokenIndex = -1;
+        }
+        return w;
+    }
     // Takes a way point back; its parent is released, which may pool it in turn.
     void Put(TnvWayPoint *wayPoint);
     // Way points made so far and those free now; equal when no parse holds any.
@@ -51,6 +76,9 @@ public:
     qsizetype FreeCount() const { return qsizetype(FFree.size()); }
 
 private:
+    // Adds a slab of free way points.
+    void Grow();
+
     std::vector<std::unique_ptr<TnvWayPoint[]>> FSlabs;
     std::vector<TnvWayPoint *> FFree;
     qsizetype FTotal = 0;
@@ -73,7 +101,16 @@ public:
     void Add(TnvWayPoint *wayPoint);
     void Insert(int index, TnvWayPoint *wayPoint);
     void Delete(int index);
-    void Clear();
+    void Clear()
+    {
+        // Take the items out first: a release may reach this list's pool.
+        while (!FItems.empty()) {
+            TnvWayPoint *w = FItems.back();
+            FItems.pop_back();
+            if (w)
+                w->_Release();
+        }
+    }
     void AddInternal(TnvWayPoint *wayPoint) { FItems.push_back(wayPoint); }
     void InsertInternal(int index, TnvWayPoint *wayPoint);
     void DeleteInternal(int index);
@@ -86,6 +123,16 @@ public:
     void CopyFrom(const TnvWayPointsList &other);
     // Takes over `other`'s way points with their references and empties it.
     void MoveFrom(TnvWayPointsList &other);
+    // Appends `other`'s way points with their references and empties it.
+    void AppendFrom(TnvWayPointsList &other)
+    {
+        if (FItems.empty()) {
+            FItems.swap(other.FItems);
+            return;
+        }
+        FItems.insert(FItems.end(), other.FItems.begin(), other.FItems.end());
+        other.FItems.clear();
+    }
 
     // Keeps, in their order, the way points for which keep(wayPoint) is true
     // and releases the others, in one pass.
@@ -102,6 +149,7 @@ public:
         FItems.resize(out);
     }
     std::vector<TnvWayPoint *> &Raw() { return FItems; }
+    const std::vector<TnvWayPoint *> &Raw() const { return FItems; }
 
 private:
     std::vector<TnvWayPoint *> FItems;
@@ -112,21 +160,59 @@ class TnvQBWayPointListsCache {
 public:
     TnvQBWayPointListsCache();
     ~TnvQBWayPointListsCache();
-    TnvWayPointsList *Get();
+    TnvWayPointsList *Get()
+    {
+        if (FFree.empty())
+            return Make();
+        TnvWayPointsList *l = FFree.back();
+        FFree.pop_back();
+        return l;
+    }
     // Clears the list (releasing its way points) and takes it back.
-    void Put(TnvWayPointsList *list);
+    void Put(TnvWayPointsList *list)
+    {
+        if (!list)
+            return;
+        list->Clear();
+        FFree.push_back(list);
+    }
     qsizetype TotalCount() const { return FTotal; }
     qsizetype FreeCount() const { return qsizetype(FFree.size()); }
 
 private:
+    // A new list, counted.
+    TnvWayPointsList *Make();
+
     std::vector<std::unique_ptr<TnvWayPointsList>> FAll;
     std::vector<TnvWayPointsList *> FFree;
     qsizetype FTotal = 0;
 };
 
+// The pools of one thread. The lists go first at thread end: they release
+// way points into the way-point pool.
+struct TnvThreadPools {
+    TnvQBWayPointsCache WayPoints;
+    TnvQBWayPointListsCache Lists;
+};
+
+namespace detail {
+// The calling thread's pools once made, else nil. A plain pointer with the
+// initial-exec model is read straight off the thread pointer; a
+// thread_local object would cost a call into the dynamic linker on every
+// use from this shared library, and the pools are reached at every step of
+// the first pass.
+extern constinit thread_local TnvThreadPools *ThreadPoolsPtr [[gnu::tls_model("initial-exec")]];
+TnvThreadPools &MakeThreadPools();
+} // namespace detail
+
 // The pools of the calling thread: two threads parsing at once never share one.
-TnvQBWayPointsCache &WayPointCache();
-TnvQBWayPointListsCache &WayPointListCache();
+inline TnvThreadPools &ThreadPools()
+{
+    TnvThreadPools *pools = detail::ThreadPoolsPtr;
+    return pools ? *pools : detail::MakeThreadPools();
+}
+inline TnvQBWayPointsCache &WayPointCache() { return ThreadPools().WayPoints; }
+inline TnvQBWayPointListsCache &WayPointListCache() { return ThreadPools().Lists; }
 
 // A list from the pool, given back when the holder goes out of scope.
 class TnvPooledWayPointsList {
