@@ -37,7 +37,26 @@ public:
     // by the scanner alone: printing asks it for every identifier written.
     bool IsValidIdent(const QString &text) const override;
 
+    // With UseInformationSchema and a metadata provider that runs SQL, the
+    // database's own information_schema views answer; where they are missing
+    // or cannot be read, the metadata provider does (SQL92InformationSchema.cpp).
+    TOwned<TSQLQualifiedName> GetDefaultDatabaseName(TnvBaseMetadataProvider *metadataProvider) override;
+    void LoadMetadataObjects(TnvBaseMetadataProvider *metadataProvider, TnvMetadataFilter *filter,
+                             TnvMetadataContainer *container, const TSQLQualifiedName *database) override;
+    void LoadMetadataRelations(TnvBaseMetadataProvider *metadataProvider, TnvMetadataFilter *filter,
+                               TnvMetadataContainer *container, const TSQLQualifiedName *database) override;
+    // The relations query with its database prefix in place; the first form
+    // pairs key columns by their position in the referenced key, the second
+    // (for servers without that column) by position in both keys.
+    static QString InformationSchemaRelationsSQL(const QString &prefix, bool pairByUniquePosition);
+
 private:
+    bool CanUseInformationSchema(TnvBaseMetadataProvider *metadataProvider) const;
+    // The prefix ("db.") and, for objects, the catalogue filter for loading
+    // another database than the server's default; both empty otherwise.
+    void DatabasePrefix(TnvBaseMetadataProvider *metadataProvider, const TSQLQualifiedName *database,
+                        QString &prefix, QString &filter);
+
     TnvIdentCaseSensitivity FIdentCaseSens = icsNonSensitive;
     bool FUseInformationSchema = false;
 };

@@ -7,9 +7,8 @@ namespace nvqb {
 
 void InitializeSQL92Units()
 {
-    // The dialect is listed wherever providers are offered. The relations
-    // query of the information_schema loading is set here once that loading
-    // exists.
+    // The dialect is listed wherever providers are offered. Its
+    // information_schema queries are constant texts (SQL92InformationSchema.cpp).
     SyntaxProvidersList()->RegisterSyntaxProvider(TnvSQL92SyntaxProvider::StaticClassType());
 }
 

@@ -2,7 +2,8 @@
 // The two process-wide registries of provider classes: syntax providers
 // (dialects) and metadata providers. A provider's unit registers its class at
 // its start; the metadata load wizard lists and instantiates what is
-// registered. Nothing unregisters. Classes are found by class name without
+// registered. A class that lives in a library of its own is unregistered
+// when that library is unloaded, so no class outlives its code. Classes are found by class name without
 // regard to case.
 #include "classlib/ComponentClass.h"
 
@@ -22,6 +23,8 @@ public:
 
 protected:
     void RegisterClass(TComponentClass cls);
+    // Removes every registration of the class; nothing when it has none.
+    void UnregisterClass(TComponentClass cls) { FClasses.removeAll(cls); }
 
 private:
     QList<TComponentClass> FClasses;
@@ -39,6 +42,7 @@ class TnvMetadataProvidersList : public TnvProviderClassesList {
 public:
     // Appends the class; no duplicate check.
     void RegisterMetadataProvider(TComponentClass cls);
+    void UnregisterMetadataProvider(TComponentClass cls) { UnregisterClass(cls); }
 };
 
 // The global registries, made at the object model's unit start; using them

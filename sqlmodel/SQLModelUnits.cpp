@@ -1,5 +1,6 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "classlib/UnitInit.h"
+#include "sqlmodel/EventMetadataProvider.h"
 #include "sqlmodel/MetadataEntries.h"
 #include "sqlmodel/ProviderRegistries.h"
 #include "sqlmodel/UnionOperatorIcons.h"
@@ -13,6 +14,8 @@ void InitializeSQLModelUnits()
     InitializeModelMessages();
     InitializeUnionOperatorIcons();
     InitializeProviderRegistries();
+    // Hosts find the event-driven provider wherever providers are offered.
+    MetadataProvidersList()->RegisterMetadataProvider(TnvEventMetadataProvider::StaticClassType());
     // The syntax tree reaches the metadata model through these.
     InitializeMetadataEntries();
 }
