@@ -23,6 +23,23 @@ template <class Collection, class Node> TOwned<TSQLExpressionItem> Chain(TnvBase
     return collection;
 }
 
+// Whether the tokens after `w` are a dotted name of at most `prefixes` + 1
+// parts and an opening bracket: the only paths a function call can go on.
+bool NameThenBracket(const TnvBaseParser &p, const TnvWayPoint *w, int prefixes)
+{
+    int index = w->TokenIndex() + 1;
+    for (int part = 0; part <= prefixes; ++part, index += 2) {
+        if (!gates::Identifier.Contains(p.KindAt(index)))
+            return false;
+        const int next = p.KindAt(index + 1);
+        if (next == _LPAREN)
+            return true;
+        if (next != _DOT)
+            return false;
+    }
+    return false;
+}
+
 } // namespace
 
 template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::ExpressionLogical(P &p)
@@ -455,9 +472,22 @@ template <class P> SQL92Parser::N<P, TSQLFunction> SQL92Parser::SQLFunction(P &p
     static constexpr TnvGate substring{_SUBSTRING}, forWord{_FOR};
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
     N<P, TSQLFunction> result;
+    static constexpr int namePrefixes = 3;
     auto call = [&] {
+        if constexpr (!P::Building) {
+            // Most names are columns or tables, not calls: reading them as a
+            // function name first would build every dotted prefix only for
+            // the bracket to drop them all. Paths without the bracket go now;
+            // when none is left the nesting guard below still counts the
+            // level, as it did when those paths died at the bracket.
+            p.List->Filter([&](TnvWayPoint *w) { return NameThenBracket(p.Parser, w, namePrefixes); });
+            if (p.List->IsEmpty()) {
+                g::Nest nest(p);
+                return;
+            }
+        }
         // The name as a plain dotted name: it names no FROM source.
-        auto name = DottedName<P, TSQLQualifiedName>(p, 3);
+        auto name = DottedName<P, TSQLQualifiedName>(p, namePrefixes);
         g::Tok(p, _LPAREN);
         g::Nest nest(p);
         N<P, TSQLFunction> function;

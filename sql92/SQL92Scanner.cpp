@@ -1,6 +1,8 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
+#include "sqlmodel/Parser.h"
 
+#include <array>
 #include <cstring>
 
 namespace nvqb {
@@ -134,9 +136,25 @@ const TSQL92ScannerTables &ScannerTables()
 }
 } // namespace
 
+namespace {
+// A keyword's text as written, shared with the last token of the same kind
+// written the same way: a statement repeats its keywords in one spelling, so
+// most keyword tokens need no string of their own.
+QString SharedKeywordText(int kind, QStringView written)
+{
+    thread_local std::array<QString, TnvTokenSet::Size> last;
+    if (kind < 0 || kind >= int(last.size()))
+        return written.toString();
+    QString &text = last[size_t(kind)];
+    if (QStringView(text) != written)
+        text = written.toString();
+    return text;
+}
+} // namespace
+
 SQL92Scanner::SQL92Scanner() { ShareTables(ScannerTables().Start, ScannerTables().Ignore); }
 
-int SQL92Scanner::KeywordKind(const QString &word)
+int SQL92Scanner::KeywordKind(QStringView word)
 {
     const qsizetype length = word.size();
     if (length == 0 || length > KeywordMaxLength)
@@ -554,6 +572,18 @@ TnvToken SQL92Scanner::NextToken()
         }
     }
     t.Kind = kind;
+    if (checkLiteral && !start.Pending) {
+        // The keyword lookup reads the buffer, so a keyword's text can be
+        // shared rather than cut out first (as CheckLiteral would).
+        const QStringView written = TokenView(start);
+        const int keyword = KeywordKind(written);
+        if (keyword >= 0) {
+            t.Kind = keyword;
+            t.Text = SharedKeywordText(keyword, written);
+            return t;
+        }
+        checkLiteral = false;
+    }
     if (kind != _EOF)
         t.Text = TokenText(start);
     if (checkLiteral)

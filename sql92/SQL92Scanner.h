@@ -12,7 +12,7 @@ public:
     SQL92Scanner();
     // The keyword kind of a word, or -1; only ASCII letters are folded, so no
     // other character can spell a keyword.
-    static int KeywordKind(const QString &word);
+    static int KeywordKind(QStringView word);
 
 protected:
     void CheckLiteral(TnvToken &token) override;

@@ -431,6 +431,9 @@ void TastNode::AssignNode(const TastNodeBase &source)
 void TastNode::UpdateExtender()
 {
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    // Runs for every node built; most providers register no extenders.
+    if (!FExtender && (!provider || provider->Extenders().isEmpty()))
+        return;
     TastNodeClass cls = provider ? provider->FindExtenderClass(ClassType(), true) : nullptr;
     if (!cls) {
         FExtender.reset();

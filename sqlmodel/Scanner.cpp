@@ -1,6 +1,7 @@
 #include "sqlmodel/Scanner.h"
 
 #include <algorithm>
+#include <array>
 
 namespace nvqb {
 
@@ -168,6 +169,17 @@ TnvToken TnvBaseScanner::BeginToken(TokenStart &start) const
     return t;
 }
 
+QStringView TnvBaseScanner::TokenView(const TokenStart &start) const
+{
+    if (start.Pending)
+        return {};
+    const int length = FBuffer->Length();
+    const int end = Ch < 0 ? length : (ChIsPending ? FBuffer->Position() : ChStart);
+    const int from = std::clamp(start.TextStart, 0, length);
+    const int to = std::clamp(end, from, length);
+    return QStringView(FBuffer->Chars()).mid(from, to - from);
+}
+
 QString TnvBaseScanner::TokenText(const TokenStart &start) const
 {
     // Cut from the buffer rather than collecting the characters one by one, so
@@ -175,6 +187,20 @@ QString TnvBaseScanner::TokenText(const TokenStart &start) const
     if (start.Pending)
         return QStringLiteral("\r");
     int end = Ch < 0 ? FBuffer->Length() : (ChIsPending ? FBuffer->Position() : ChStart);
+    if (end - start.TextStart == 1 && start.TextStart >= 0 && start.TextStart < FBuffer->Length()) {
+        // Punctuation and one-letter names are a third of all tokens: they
+        // share one string per character instead of allocating their own.
+        const char16_t ch = FBuffer->Chars()[start.TextStart].unicode();
+        if (ch < 128) {
+            static const std::array<QString, 128> singles = [] {
+                std::array<QString, 128> texts;
+                for (char16_t c = 0; c < 128; ++c)
+                    texts[c] = QString(QChar(c));
+                return texts;
+            }();
+            return singles[ch];
+        }
+    }
     return FBuffer->GetString(start.TextStart, end);
 }
 

@@ -182,6 +182,9 @@ protected:
     TnvToken BeginToken(TokenStart &start) const;
     // The text of a token from its start up to the current character.
     QString TokenText(const TokenStart &start) const;
+    // The same characters in the buffer, without a copy; empty for a line
+    // end handed out after a comment (its text is not in the buffer).
+    QStringView TokenView(const TokenStart &start) const;
 
     TnvBuffer *Buffer() const { return FBuffer.get(); }
 
