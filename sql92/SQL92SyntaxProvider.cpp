@@ -91,7 +91,11 @@ bool TnvSQL92SyntaxProvider::IsValidIdent(const QString &text) const
         return true;
     }
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].toLower().unicode();
+        // ASCII, nearly every name, folds without the Unicode tables; a few
+        // other characters lower-case into ASCII, so they still go there.
+        const char16_t written = text[i].unicode();
+        const char16_t ch = written < 128 ? char16_t(written >= u'A' && written <= u'Z' ? written + 32 : written)
+                                          : text[i].toLower().unicode();
         if (!IsIdentChar(ch) || (i == 0 && ch >= u'0' && ch <= u'9'))
             return false;
     }

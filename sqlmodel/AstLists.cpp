@@ -39,6 +39,10 @@ void TastNodeWithList::Insert(qsizetype index, TOwned<TastNodeBase> node)
     CheckIndex(index, GetCount() + 1);
     CheckItem(node.get());
     TastNodeBase *inserted = node.get();
+    // Most lists hold a few items (name parts, operands): starting with room
+    // for four saves the vector's first two regrowths.
+    if (FItems.capacity() == 0)
+        FItems.reserve(4);
     FItems.insert(FItems.begin() + index, std::move(node));
     if (inserted)
         inserted->SetSyntaxProvider(SyntaxProvider());

@@ -174,7 +174,14 @@ void TSQLBuilder::WriteIndent()
     }
 }
 
-void TSQLBuilder::WriteStringToResult(const QString &text) { FResultSQL += text; }
+void TSQLBuilder::WriteStringToResult(const QString &text)
+{
+    // Straight into the room reserved at the start of the text.
+    if (!FResultSQL.isNull())
+        FResultSQL.append(text.constData(), text.size());
+    else
+        FResultSQL += text;
+}
 
 double TSQLBuilder::CalcWeight(const QString &text) const { return double(text.size()); }
 
@@ -189,7 +196,15 @@ void TSQLBuilder::DoEndIndent()
     FIndents.removeLast();
 }
 
-void TSQLBuilder::BeginBuildInternal() { FResultSQL.clear(); }
+void TSQLBuilder::BeginBuildInternal()
+{
+    // A builder mostly prints statements of similar length in turn: room for
+    // the last text's length (and some) spares the regrowths while writing.
+    const qsizetype last = FResultSQL.size();
+    FResultSQL.clear();
+    if (last > 0)
+        FResultSQL.reserve(last + last / 4 + 64);
+}
 
 void TSQLBuilder::EndBuildInternal() {}
 

@@ -111,13 +111,37 @@ void TnvBaseScanner::ShareTables(const TnvStartTable &start, const TnvCharSet &i
     FIgnore = &ignore;
 }
 
-TnvBaseScanner::~TnvBaseScanner() = default;
+namespace {
+// A token list left by the last scanner of this thread: each parse makes a
+// scanner, and taking over the list spares a large allocation per statement
+// (and the heap tidying that a large request sets off).
+std::vector<TnvToken> &SpareTokens()
+{
+    thread_local std::vector<TnvToken> spare;
+    return spare;
+}
+// Larger lists go back to the heap rather than stay with the thread.
+constexpr size_t SpareTokensLimit = 16384;
+} // namespace
+
+TnvBaseScanner::~TnvBaseScanner()
+{
+    FTokens.clear();
+    const size_t capacity = FTokens.capacity();
+    if (capacity > 0 && capacity <= SpareTokensLimit) {
+        std::vector<TnvToken> &spare = SpareTokens();
+        if (capacity > spare.capacity())
+            spare.swap(FTokens);
+    }
+}
 
 void TnvBaseScanner::Init(const QString &text)
 {
     FBuffer = std::make_unique<TnvBuffer>();
     FBuffer->Fill(text);
     FTokens.clear();
+    if (FTokens.capacity() == 0)
+        FTokens.swap(SpareTokens());
     Pos = -1;
     Line = 1;
     LineStart = 0;
@@ -200,6 +224,21 @@ QString TnvBaseScanner::TokenText(const TokenStart &start) const
             }();
             return singles[ch];
         }
+    }
+    const int length = end - start.TextStart;
+    if (length > 1 && length <= 32 && start.TextStart >= 0 && end <= FBuffer->Length()) {
+        // Names and numbers recur within a statement and across statements:
+        // a short text shares the string of the last one written the same way
+        // that fell into its slot, rather than allocating its own.
+        const QStringView written = QStringView(FBuffer->Chars()).mid(start.TextStart, length);
+        size_t hash = size_t(length);
+        for (const QChar c : written)
+            hash = hash * 31 + c.unicode();
+        thread_local std::array<QString, 256> recent;
+        QString &text = recent[hash & 255];
+        if (QStringView(text) != written)
+            text = written.toString();
+        return text;
     }
     return FBuffer->GetString(start.TextStart, end);
 }

@@ -23,7 +23,9 @@ public:
     {
         if (FPosition >= FLength)
             return -1;
-        return FChars[FPosition++].unicode();
+        // Read through the const data: the non-const index would detach, copying
+        // the caller's whole text.
+        return FChars.constData()[FPosition++].unicode();
     }
     int Peek() const { return FPosition < FLength ? int(FChars[FPosition].unicode()) : -1; }
     // The code units from `from` up to `to`; out-of-range bounds are clipped.
