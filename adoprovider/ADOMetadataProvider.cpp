@@ -1,9 +1,9 @@
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/OdbcDataset.h"
-#include "sqlmodel/MetadataFetchers.h"
+#include "sqlmodel/providers/MetadataFetchers.h"
 #include "sqlmodel/ModelMessages.h"
-#include "sqlmodel/QualifiedName.h"
+#include "sqlmodel/sql/QualifiedName.h"
 
 namespace nvqb {
 

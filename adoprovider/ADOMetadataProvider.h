@@ -3,7 +3,7 @@
 // the connection and reads databases, tables, views and foreign keys from the
 // connection's catalog rowsets. It is the one provider that can make its own
 // connection, for the metadata load wizard.
-#include "sqlmodel/MetadataProvider.h"
+#include "sqlmodel/providers/MetadataProvider.h"
 
 namespace nvqb {
 

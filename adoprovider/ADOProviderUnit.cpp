@@ -3,7 +3,7 @@
 // never hands out a class whose library is gone.
 #include "adoprovider/ADOMetadataProvider.h"
 #include "classlib/UnitInit.h"
-#include "sqlmodel/ProviderRegistries.h"
+#include "sqlmodel/providers/ProviderRegistries.h"
 
 __attribute__((constructor)) static void nvqbADOLibraryLoad()
 {

@@ -1,7 +1,7 @@
 // Prints one SELECT statement through the SQL text builders: once with the
 // default layout, once wrapped at a narrow right margin, once on one line.
-#include "sqlmodel/SQLBuilder.h"
-#include "sqlmodel/SQLBuilderPiped.h"
+#include "sqlmodel/text/SQLBuilder.h"
+#include "sqlmodel/text/SQLBuilderPiped.h"
 
 #include <QTextStream>
 

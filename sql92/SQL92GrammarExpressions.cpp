@@ -1,7 +1,7 @@
 // Expressions: conditions with their predicates, arithmetic, terms,
 // constants, aggregates, functions, CASE and CAST.
 #include "sql92/SQL92GrammarSupport.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 namespace nvqb {
 

@@ -1,7 +1,7 @@
 // The FROM clause: source chains, joins, aliases, and the dotted names of
 // objects and columns.
 #include "sql92/SQL92GrammarSupport.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 namespace nvqb {
 

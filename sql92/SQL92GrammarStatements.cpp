@@ -1,7 +1,7 @@
 // Statements: the union list and its operands, the select block with its
 // select list, ORDER BY and GROUP BY.
 #include "sql92/SQL92GrammarSupport.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 namespace nvqb {
 

@@ -1,7 +1,7 @@
 // Data types of CAST: user types by name, and the standard types kept as
 // their fixed spellings with the blanks between the words.
 #include "sql92/SQL92GrammarSupport.h"
-#include "sqlmodel/SQLTypes.h"
+#include "sqlmodel/sql/SQLTypes.h"
 
 namespace nvqb {
 

@@ -2,9 +2,9 @@
 // information_schema views.
 #include "classlib/MemoryDataset.h"
 #include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/MetadataContainer.h"
-#include "sqlmodel/MetadataFetchers.h"
-#include "sqlmodel/MetadataProvider.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/providers/MetadataFetchers.h"
+#include "sqlmodel/providers/MetadataProvider.h"
 
 namespace nvqb {
 

@@ -1,6 +1,6 @@
 #include "sql92/SQL92Parser.h"
 #include "sql92/SQL92GrammarSupport.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 namespace nvqb {
 

@@ -4,7 +4,7 @@
 // paths at once, the build pass walks the winning path and builds the tree.
 // The productions live in SQL92Grammar*.cpp by topic (statements, FROM
 // clause, expressions, types), each instantiated there for both passes.
-#include "sqlmodel/GrammarPasses.h"
+#include "sqlmodel/parse/GrammarPasses.h"
 
 namespace nvqb {
 

@@ -1,6 +1,6 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
-#include "sqlmodel/Parser.h"
+#include "sqlmodel/parse/Parser.h"
 
 #include <array>
 #include <cstring>

@@ -2,7 +2,7 @@
 // The SQL-92 scanner: a table-driven state machine over lower-cased
 // characters, with identifiers then looked up in the keyword table. Token
 // texts keep the case and line ends in which they were written.
-#include "sqlmodel/Scanner.h"
+#include "sqlmodel/parse/Scanner.h"
 
 namespace nvqb {
 

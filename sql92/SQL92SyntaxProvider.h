@@ -2,7 +2,7 @@
 // The built-in dialect component, "ANSI SQL92": the SQL-92 scanner and
 // parser, EXCEPT and INTERSECT besides UNION, schemas, and the identifier
 // case rule as a setting.
-#include "sqlmodel/SyntaxProvider.h"
+#include "sqlmodel/providers/SyntaxProvider.h"
 
 namespace nvqb {
 

@@ -1,7 +1,7 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "classlib/UnitInit.h"
 #include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/ProviderRegistries.h"
+#include "sqlmodel/providers/ProviderRegistries.h"
 
 namespace nvqb {
 

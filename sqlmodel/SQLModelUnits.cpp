@@ -1,9 +1,9 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "classlib/UnitInit.h"
-#include "sqlmodel/EventMetadataProvider.h"
-#include "sqlmodel/MetadataEntries.h"
-#include "sqlmodel/ProviderRegistries.h"
-#include "sqlmodel/UnionOperatorIcons.h"
+#include "sqlmodel/providers/EventMetadataProvider.h"
+#include "sqlmodel/metadata/MetadataEntries.h"
+#include "sqlmodel/providers/ProviderRegistries.h"
+#include "sqlmodel/providers/UnionOperatorIcons.h"
 
 namespace nvqb {
 

@@ -9,10 +9,12 @@
 static void InitSupportResources()
 {
     Q_INIT_RESOURCE(Languages);
+    Q_INIT_RESOURCE(BackgroundImages);
 }
 
 static void CleanupSupportResources()
 {
+    Q_CLEANUP_RESOURCE(BackgroundImages);
     Q_CLEANUP_RESOURCE(Languages);
 }
 

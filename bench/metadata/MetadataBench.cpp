@@ -2,8 +2,8 @@
 // tables with 20 fields each and 10,000 relations is saved to an XML file
 // and loaded back, and 1,000,000 qualified names are resolved against it
 // (half of them through the default schema). Prints one line per figure.
-#include "sqlmodel/MetadataContainer.h"
-#include "sqlmodel/SyntaxProvider.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/providers/SyntaxProvider.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

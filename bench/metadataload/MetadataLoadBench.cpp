@@ -9,8 +9,8 @@
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/OdbcConnection.h"
 #include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/MetadataContainer.h"
-#include "sqlmodel/MetadataFilter.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -14,8 +14,8 @@
 // sizes after one run and after ten more, which stay equal when parsing
 // allocates no way point in steady state.
 #include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/SQLError.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/parse/SQLError.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,9 +5,9 @@
 #include "OdbcTestSupport.h"
 #include "adoprovider/ADOMetadataProvider.h"
 #include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/MetadataContainer.h"
-#include "sqlmodel/MetadataFilter.h"
-#include "sqlmodel/ProviderRegistries.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
+#include "sqlmodel/providers/ProviderRegistries.h"
 #include "sqlmodel/QueryBuilderError.h"
 
 #include <QMap>

@@ -1,8 +1,8 @@
 #include "sql92/SQL92SyntaxProvider.h"
 #include "sqlmodel/ModelMessages.h"
-#include "sqlmodel/ProviderRegistries.h"
-#include "sqlmodel/SQLError.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/providers/ProviderRegistries.h"
+#include "sqlmodel/parse/SQLError.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 #include <QFile>
 #include <QFileInfo>

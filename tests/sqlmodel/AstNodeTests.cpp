@@ -3,7 +3,7 @@
 #include "AstTestSupport.h"
 #include "classlib/Exceptions.h"
 #include "classlib/StringList.h"
-#include "sqlmodel/SQLBuilderFormats.h"
+#include "sqlmodel/text/SQLBuilderFormats.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // A small dialect and node classes for the syntax-tree tests. The dialect
 // parses identifiers (bare words, or "quoted" with "" for a quote inside) and
 // dotted names of them; a few reserved words are not bare identifiers.
-#include "sqlmodel/AstIdentifierLists.h"
-#include "sqlmodel/QualifiedName.h"
-#include "sqlmodel/SyntaxProvider.h"
+#include "sqlmodel/ast/AstIdentifierLists.h"
+#include "sqlmodel/sql/QualifiedName.h"
+#include "sqlmodel/providers/SyntaxProvider.h"
 
 #include <QStringList>
 

@@ -3,9 +3,9 @@
 #include "MetadataTestSupport.h"
 #include "StatementTestSupport.h"
 #include "classlib/MemoryDataset.h"
-#include "sqlmodel/EventMetadataProvider.h"
-#include "sqlmodel/MetadataFilter.h"
-#include "sqlmodel/ProviderRegistries.h"
+#include "sqlmodel/providers/EventMetadataProvider.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
+#include "sqlmodel/providers/ProviderRegistries.h"
 #include "sqlmodel/QueryBuilderError.h"
 
 #include <gtest/gtest.h>

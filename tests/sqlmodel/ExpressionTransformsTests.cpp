@@ -1,6 +1,6 @@
 // Condition rewrites: Boolean comparisons, simplification, left expressions.
 #include "StatementTestSupport.h"
-#include "sqlmodel/ExpressionTransforms.h"
+#include "sqlmodel/sql/ExpressionTransforms.h"
 
 #include <gtest/gtest.h>
 

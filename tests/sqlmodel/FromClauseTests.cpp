@@ -1,7 +1,7 @@
 // FROM chains: join kinds, nesting, ON conditions, derived tables, and the
 // fields a source lists through the metadata entries.
 #include "StatementTestSupport.h"
-#include "sqlmodel/MetadataSeam.h"
+#include "sqlmodel/sql/MetadataSeam.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
-#include "sqlmodel/GrammarPasses.h"
+#include "sqlmodel/parse/GrammarPasses.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
-#include "sqlmodel/GrammarPasses.h"
-#include "sqlmodel/SQLError.h"
+#include "sqlmodel/parse/GrammarPasses.h"
+#include "sqlmodel/parse/SQLError.h"
 
 #include <gtest/gtest.h>
 

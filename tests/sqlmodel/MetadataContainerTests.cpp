@@ -1,10 +1,10 @@
 // The container: its name index, name resolution against default names,
 // loading through the providers and its bookkeeping flags.
 #include "MetadataTestSupport.h"
-#include "sqlmodel/MetadataEntries.h"
-#include "sqlmodel/MetadataFilter.h"
+#include "sqlmodel/metadata/MetadataEntries.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
 #include "sqlmodel/QueryBuilderError.h"
-#include "sqlmodel/SQLFromClause.h"
+#include "sqlmodel/sql/SQLFromClause.h"
 #include "StatementTestSupport.h"
 
 #include <gtest/gtest.h>

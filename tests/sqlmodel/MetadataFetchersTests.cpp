@@ -3,8 +3,8 @@
 #include "MetadataTestSupport.h"
 #include "StatementTestSupport.h"
 #include "classlib/MemoryDataset.h"
-#include "sqlmodel/MetadataFetchers.h"
-#include "sqlmodel/MetadataFilter.h"
+#include "sqlmodel/providers/MetadataFetchers.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
 #include "sqlmodel/QueryBuilderError.h"
 #include "sql92/SQL92SyntaxProvider.h"
 

@@ -2,7 +2,7 @@
 // pre-filter condition it gives a catalogue query.
 #include "MetadataTestSupport.h"
 #include "StatementTestSupport.h"
-#include "sqlmodel/MetadataFilter.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // in-memory datasets whose columns the test sets per SQL text, records what
 // it was asked, and fails queries that hold "broken".
 #include "AstTestSupport.h"
-#include "sqlmodel/MetadataContainer.h"
-#include "sqlmodel/MetadataProvider.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/providers/MetadataProvider.h"
 
 #include <QMap>
 #include <QStringList>

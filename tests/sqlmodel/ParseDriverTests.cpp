@@ -1,8 +1,8 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
-#include "sqlmodel/AstTokens.h"
-#include "sqlmodel/ParseDriver.h"
-#include "sqlmodel/SyntaxProvider.h"
+#include "sqlmodel/ast/AstTokens.h"
+#include "sqlmodel/parse/ParseDriver.h"
+#include "sqlmodel/providers/SyntaxProvider.h"
 
 #include <gtest/gtest.h>
 

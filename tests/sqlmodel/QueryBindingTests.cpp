@@ -4,12 +4,12 @@
 #include "MetadataTestSupport.h"
 #include "StatementTestSupport.h"
 #include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/ExpressionTransforms.h"
-#include "sqlmodel/MetadataEntries.h"
-#include "sqlmodel/MetadataFields.h"
-#include "sqlmodel/MetadataObjects.h"
-#include "sqlmodel/QueryStatistics.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/sql/ExpressionTransforms.h"
+#include "sqlmodel/metadata/MetadataEntries.h"
+#include "sqlmodel/metadata/MetadataFields.h"
+#include "sqlmodel/metadata/MetadataObjects.h"
+#include "sqlmodel/sql/QueryStatistics.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sqlmodel/SQLBuilderPiped.h"
+#include "sqlmodel/text/SQLBuilderPiped.h"
 
 #include <gtest/gtest.h>
 

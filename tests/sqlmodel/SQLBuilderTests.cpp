@@ -1,6 +1,6 @@
 #include "classlib/Exceptions.h"
-#include "sqlmodel/SQLBuilder.h"
-#include "sqlmodel/SQLBuilderPiped.h"
+#include "sqlmodel/text/SQLBuilder.h"
+#include "sqlmodel/text/SQLBuilderPiped.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Hand-built trees for the statement, expression and FROM tests, and printers
 // for the one-line builder and the default (formatted) builder.
 #include "AstTestSupport.h"
-#include "sqlmodel/SQLStatements.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // extender registry, subscribers, and the provider-class registries.
 #include "AstTestSupport.h"
 #include "classlib/Exceptions.h"
-#include "sqlmodel/ProviderRegistries.h"
+#include "sqlmodel/providers/ProviderRegistries.h"
 
 #include <gtest/gtest.h>
 

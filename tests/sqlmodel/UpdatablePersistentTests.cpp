@@ -1,5 +1,5 @@
 #include "classlib/Exceptions.h"
-#include "sqlmodel/SQLBuilderFormats.h"
+#include "sqlmodel/text/SQLBuilderFormats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
-#include "sqlmodel/Parser.h"
-#include "sqlmodel/SQLError.h"
+#include "sqlmodel/parse/Parser.h"
+#include "sqlmodel/parse/SQLError.h"
 
 #include <gtest/gtest.h>
 

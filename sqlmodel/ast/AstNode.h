@@ -1,0 +1,346 @@
+#pragma once
+// The syntax-tree core. Every SQL construct is a node of one class tree rooted
+// at TastNodeBase. A node class declares the child nodes it owns by registering
+// its child fields in GetASTFields; assignment, cloning, destruction, provider
+// propagation and every recursive walk run over those registrations, so a
+// family of nodes only declares its fields and overrides the operations it
+// needs.
+//
+// C++ shape of the design:
+// - an owned child is a TastChild<T> slot (a TOwned pointer);
+// - the registrations of a class are recorded once per class, as offsets into
+//   the node, and shared by all its nodes: the walks never allocate for them;
+// - nodes are created through their class reference (TastNodeClass, which
+//   carries a factory) or Create<T>(provider), both completing construction in
+//   AfterConstruction, where virtual calls reach the node's own class (binding
+//   the extender needs it); destruction of the children runs in
+//   BeforeDestruction for the same reason.
+#include "classlib/ClassInfo.h"
+#include "classlib/Method.h"
+#include "classlib/Persistent.h"
+#include "sqlmodel/text/SQLBuilder.h"
+
+#include <QList>
+#include <QVarLengthArray>
+#include <atomic>
+#include <type_traits>
+#include <vector>
+
+namespace nvqb {
+
+class TnvBaseSyntaxProvider;
+class TnvMetadataContainer;
+class TastNodeBase;
+class TastFieldsList;
+class TastExtender;
+class TastNode;
+class TSQLQualifiedName;
+class TSQLIdentifiersCollection;
+class TnvStatsObjects;
+class TnvStatsColumns;
+
+using TastNodeFactory = TastNodeBase *(*)(TnvBaseSyntaxProvider *provider);
+
+// The class reference of a node class: its class information plus a factory
+// that makes a node of the class with a syntax provider (nil for abstract
+// classes), and the class's field registrations, built on first use.
+struct TastNodeClassInfo : TClassInfo {
+    TastNodeFactory Factory = nullptr;
+    mutable std::atomic<const TastFieldsList *> Fields{nullptr};
+
+    // A new node of this class with the provider, construction completed.
+    TOwned<TastNodeBase> Create(TnvBaseSyntaxProvider *provider) const;
+};
+
+using TastNodeClass = const TastNodeClassInfo *;
+
+namespace detail {
+template <class T> TastNodeBase *MakeNode(TnvBaseSyntaxProvider *provider) { return new T(provider); }
+template <class T> constexpr TastNodeFactory NodeFactoryOf()
+{
+    if constexpr (std::is_abstract_v<T>)
+        return nullptr;
+    else
+        return &MakeNode<T>;
+}
+} // namespace detail
+
+// In the body of every node class (instead of NV_DECLARE_CLASS).
+#define NV_DECLARE_AST_CLASS(Name)                                             \
+public:                                                                        \
+    static ::nvqb::TastNodeClass StaticClassType();                            \
+    ::nvqb::TClass ClassType() const override;                                 \
+    ::nvqb::TastNodeClass NodeClassType() const override;                      \
+                                                                               \
+private:
+
+// In the node class's source file (instead of NV_IMPLEMENT_CLASS).
+#define NV_IMPLEMENT_AST_CLASS(Name, Parent)                                   \
+    ::nvqb::TastNodeClass Name::StaticClassType()                              \
+    {                                                                          \
+        static const ::nvqb::TastNodeClassInfo info{                           \
+            {#Name, Parent::StaticClassType()},                                \
+            ::nvqb::detail::NodeFactoryOf<Name>()};                            \
+        return &info;                                                          \
+    }                                                                          \
+    ::nvqb::TClass Name::ClassType() const { return StaticClassType(); }       \
+    ::nvqb::TastNodeClass Name::NodeClassType() const { return StaticClassType(); }
+
+// An owned child field of a node. Fields hold any node whose class is T or
+// derives from it; registering the field makes the core copy, walk and free it.
+template <class T> class TastChild {
+public:
+    TastChild() = default;
+    TastChild(const TastChild &) = delete;
+    TastChild &operator=(const TastChild &) = delete;
+
+    T *get() const { return static_cast<T *>(FNode.get()); }
+    T *operator->() const { return get(); }
+    explicit operator bool() const { return FNode != nullptr; }
+
+    // Stores the node (or nil) and frees the one held before.
+    void reset(TOwned<T> node = nullptr) { FNode.reset(node.release()); }
+    // Takes the node out without freeing it.
+    TOwned<T> release() { return TOwned<T>(static_cast<T *>(FNode.release())); }
+
+    TOwned<TastNodeBase> &Slot() { return FNode; }
+    const TOwned<TastNodeBase> &Slot() const { return FNode; }
+
+private:
+    TOwned<TastNodeBase> FNode;
+};
+
+// The owned child fields of one node class, in registration order: for each
+// field its place in the node and the class that registered it (not the class
+// of the node it holds). Built once per class by the class's GetASTFields and
+// shared by every node of that class.
+class TastFieldsList {
+public:
+    explicit TastFieldsList(const TastNodeBase *node);
+
+    template <class T> qsizetype Add(TastChild<T> &field, TClass type) { return AddSlot(field.Slot(), type); }
+    qsizetype AddSlot(TOwned<TastNodeBase> &slot, TClass type);
+
+    qsizetype Count() const { return qsizetype(FEntries.size()); }
+    TClass GetASTTypes(qsizetype index) const { return FEntries[size_t(index)].Type; }
+    // Field i of a node of the class this list was built for.
+    TOwned<TastNodeBase> &GetASTFields(TastNodeBase *node, qsizetype index) const;
+    const TOwned<TastNodeBase> &GetASTFields(const TastNodeBase *node, qsizetype index) const;
+
+private:
+    struct Entry {
+        std::ptrdiff_t Offset;
+        TClass Type;
+    };
+    const char *FBase;
+    std::vector<Entry> FEntries;
+};
+
+// Direct children gathered for a walk: no heap allocation for up to 16.
+using TastNodesList = QVarLengthArray<TastNodeBase *, 16>;
+// Non-owning lists that walks carry: scopes of the binding walk, collected
+// sources and columns.
+using TastNodeRefList = QList<TastNodeBase *>;
+// procedure(Sender: TastNodeBase) of object
+using TastTraverseProc = TMethod<void(TastNodeBase *)>;
+
+// How a walk replaces a sub-query by a proxy: the proxy's class, the class of
+// the nodes it stands for, and a factory that wraps such a node (which passes
+// to the proxy) for an owner object.
+using TastProxyFactory = TastNodeBase *(*)(TnvBaseSyntaxProvider *provider, TOwned<TastNodeBase> subject,
+                                           TObject *owner);
+struct TastProxyClassInfo {
+    TClass ProxyClass;
+    TClass SubjectClass;
+    TastProxyFactory Factory;
+
+    TOwned<TastNodeBase> Create(TnvBaseSyntaxProvider *provider, TOwned<TastNodeBase> subject,
+                                TObject *owner) const;
+};
+using TastProxyClass = const TastProxyClassInfo *;
+
+class TastNodeBase : public TPersistent {
+public:
+    static TastNodeClass StaticClassType();
+    TClass ClassType() const override;
+    // The class reference of the node's class (with its factory).
+    virtual TastNodeClass NodeClassType() const;
+
+    explicit TastNodeBase(TnvBaseSyntaxProvider *provider);
+    ~TastNodeBase() override;
+
+    void AfterConstruction() override;
+    // Frees the owned children, the last registered first, while the node is
+    // still whole; a second destruction is an assertion failure.
+    void BeforeDestruction() final;
+
+    TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
+    // Stores the provider and hands it to every child.
+    virtual void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
+    // Set by the visual builder to link a node to the model object made from
+    // it; copied by Assign, not read by the tree itself.
+    TObject *UserReference() const { return FUserReference; }
+    void SetUserReference(TObject *reference) { FUserReference = reference; }
+    bool IsDestroying() const { return FDestroying; }
+    // What the node depends on, gathered by the statistics walk; nil until
+    // PrepareCalcStatistics made them.
+    TnvStatsObjects *StatsObjects() const { return FStatsObjects.get(); }
+    TnvStatsColumns *StatsColumns() const { return FStatsColumns.get(); }
+    // Makes both statistics lists when missing and clears them.
+    void PrepareCalcStatistics();
+    // The node first, then every child.
+    void PrepareCalcStatisticsRecursive();
+
+    // Copies Source into this node: the plain values of every class both share
+    // and clones of the children in the fields both share; fields only this
+    // node's classes declare end up nil. Safe when Source is this node, one of
+    // its descendants or one of its ancestors. A Source that is not a node
+    // raises the class library's assignment error.
+    void Assign(const TPersistent *source) final;
+    // A deep copy of the same class; the caller owns it.
+    TOwned<TastNodeBase> Clone() const { return CloneInternal(); }
+
+    // The class's field registrations (built on first use, then shared).
+    const TastFieldsList &ASTFields() const;
+
+    void AssignASTField(TOwned<TastNodeBase> &dest, const TOwned<TastNodeBase> &source);
+    template <class T> void AssignASTField(TastChild<T> &dest, const TastChild<T> &source)
+    {
+        AssignASTField(dest.Slot(), source.Slot());
+    }
+    static void DestroyASTField(TOwned<TastNodeBase> &field) { field.reset(); }
+    template <class T> static void DestroyASTField(TastChild<T> &field) { field.reset(); }
+    // Prints Node when there is one, then a space of weight 3 when asked.
+    static void BuildASTField(const TastNode *node, TSQLBuilder *builder, TSQLBuilderSelectFormat *format,
+                              bool addSpace);
+
+    // Direct children: the non-nil registered fields in registration order
+    // (lists and collections add their items).
+    virtual void GetMyChildren(TastNodesList &list) const;
+    // The children, then the whole result for the first child, then for the
+    // second, and so on.
+    void GetMyChildrenRecursive(TastNodesList &list) const;
+
+    // Own steps of the walks; the recursive forms below run them over the tree.
+    virtual void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                 TnvMetadataContainer *container);
+    virtual int CalcStatistics();
+    virtual void SimplifyTree();
+    virtual void RestoreColumnPrefix();
+    virtual void MoveSubQueryInProxy(TObject *owner, TastProxyClass proxyClass);
+    virtual void RemoveReferencesToFromSource(TastNodeBase *source);
+    virtual void GetReferencedDatasources(TastNodeRefList &list);
+    virtual void GetReferencedColumns(TastNodeRefList &list);
+
+    // Binding and counting visit the children first; the walks that rewrite or
+    // collect visit the node first.
+    virtual void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                          TnvMetadataContainer *container);
+    virtual int CalcStatisticsRecursive();
+    void SimplifyTreeRecursive();
+    void RestoreColumnPrefixRecursive();
+    void MoveSubQueryInProxyRecursive(TObject *owner, TastProxyClass proxyClass);
+    void RemoveReferencesToFromSourceRecursive(TastNodeBase *source);
+    void GetReferencedDatasourcesRecursive(TastNodeRefList &list);
+    void GetReferencedColumnsRecursive(TastNodeRefList &list);
+
+    // Proc for each child and, right after it, that child's subtree; the node
+    // itself is not passed.
+    void TraverseASTTreeDepthFirst(const TastTraverseProc &proc);
+    // Proc for every direct child first, then each child's depth-first walk.
+    void TraverseASTTreeSiblingFirst(const TastTraverseProc &proc);
+
+    // True when Node is this node or lies in its subtree.
+    bool ContainsNode(const TastNodeBase *node) const;
+
+protected:
+    // Registers the class's owned child fields after the inherited ones, each
+    // with the registering class as its type.
+    virtual void GetASTFields(TastFieldsList &list);
+    // The copy behind Assign, with Source already known to be a separate
+    // node. A family copies its own plain values after the inherited call.
+    virtual void AssignNode(const TastNodeBase &source);
+    // A new node of the same class with the same provider, assigned from this.
+    virtual TOwned<TastNodeBase> CloneInternal() const;
+    // Frees what the node owns, at the start of its destruction.
+    virtual void DestroyOwned();
+
+private:
+    void AssignFields(const TastNodeBase &source);
+    void ReplaceFieldsByProxies(TObject *owner, TastProxyClass proxyClass);
+
+    TnvBaseSyntaxProvider *FSyntaxProvider;
+    TOwned<TnvStatsObjects> FStatsObjects;
+    TOwned<TnvStatsColumns> FStatsColumns;
+    bool FDestroying = false;
+    TObject *FUserReference = nullptr;
+};
+
+// Creates a node of class T (any constructor arguments) and completes it.
+// (Create<T> of the class library does the same; this form reads better at
+// call sites that create tree nodes.)
+template <class T, class... Args> TOwned<T> CreateNode(Args &&...args) { return Create<T>(std::forward<Args>(args)...); }
+
+// Typed copy of a node: the clone of a T is a T.
+template <class T> TOwned<T> CloneAs(const T *node)
+{
+    if (!node)
+        return nullptr;
+    TOwned<TastNodeBase> copy = static_cast<const TastNodeBase *>(node)->Clone();
+    return TOwned<T>(static_cast<T *>(copy.release()));
+}
+
+// An extender takes over printing and property editing of the nodes of the
+// classes a syntax provider registers it for.
+class TastExtender : public TastNodeBase {
+    NV_DECLARE_AST_CLASS(TastExtender)
+public:
+    using TastNodeBase::TastNodeBase;
+
+    virtual bool EditPropsForNode(TastNode *node, TObject *param);
+    virtual void BuildSQLForNode(const TastNode *node, TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const;
+};
+
+class TastNode : public TastExtender {
+    NV_DECLARE_AST_CLASS(TastNode)
+public:
+    using TastExtender::TastExtender;
+
+    void AfterConstruction() override;
+    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
+
+    TastExtender *Extender() const { return FExtender.get(); }
+    // Binds the extender that the provider registers for the node's class
+    // (nearest registered ancestor class), or drops it.
+    void UpdateExtender();
+
+    // Prints the node: through its extender when one is bound, otherwise
+    // BuildSQLDirect.
+    void BuildSQL(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const;
+    virtual void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const;
+    virtual bool EditPropsInternal(TastNode *node, TObject *param);
+
+    // The node printed alone on one line.
+    QString SimpleSQL(TnvIdentQuotation quotation, TnvObjectPrefixSkipping prefixSkipping,
+                      const TSQLQualifiedName *defaultDatabaseName,
+                      const TSQLIdentifiersCollection *defaultSchemaNames) const;
+    // Edits a clone through the extender or EditPropsInternal and takes the
+    // clone's state when the edit is accepted.
+    bool EditProps(TObject *param);
+
+    TOwned<TastNode> Clone() const { return CloneAs<TastNode>(this); }
+
+protected:
+    void GetASTFields(TastFieldsList &list) override;
+    // After the copy the extender is the one registered for this node's own
+    // class, not the source's.
+    void AssignNode(const TastNodeBase &source) override;
+
+private:
+    TastChild<TastExtender> FExtender;
+};
+
+// Frees the object a field refers to and clears the field.
+template <class T> void ClearASTField(TOwned<T> &field) { field.reset(); }
+
+} // namespace nvqb

@@ -1,0 +1,251 @@
+#pragma once
+// The two-pass parser base. The first pass (way calculation) follows every
+// alternative of the grammar at once over a list of live paths, recording a
+// way point at each choice and dropping a path as soon as a token does not
+// fit. The second pass walks the grammar again along the first path that
+// reached the end, reading the recorded choices, and builds the tree.
+#include "classlib/ClassInfo.h"
+#include "classlib/StringList.h"
+#include "sqlmodel/parse/Scanner.h"
+#include "sqlmodel/parse/WayPoints.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <vector>
+
+namespace nvqb {
+
+class TnvBaseSyntaxProvider;
+class TnvBaseParser;
+class TastTokenIdentifier;
+class EnvSQLError;
+class TSQLSelectStatement;
+class TSQLDatabaseObject;
+class TSQLExpressionItem;
+class TSQLSelectItem;
+class TSQLFromSource;
+
+// Class references of scanners and parsers: a dialect names its classes and
+// the parse driver creates them through these.
+struct TnvScannerClassInfo {
+    TClass Class;
+    TnvBaseScanner *(*Factory)();
+    TOwned<TnvBaseScanner> Create() const { return TOwned<TnvBaseScanner>(Factory()); }
+};
+using TnvScannerClass = const TnvScannerClassInfo *;
+
+struct TnvParserClassInfo {
+    TClass Class;
+    TnvBaseParser *(*Factory)(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *provider);
+};
+using TnvParserClass = const TnvParserClassInfo *;
+
+template <class T> TnvScannerClass ScannerClassOf()
+{
+    static const TnvScannerClassInfo info{T::StaticClassType(), []() -> TnvBaseScanner * { return new T(); }};
+    return &info;
+}
+
+template <class T> TnvParserClass ParserClassOf()
+{
+    static const TnvParserClassInfo info{T::StaticClassType(),
+                                         [](TnvBaseScanner *scanner, TnvBaseSyntaxProvider *provider)
+                                             -> TnvBaseParser * { return new T(scanner, provider); }};
+    return &info;
+}
+
+// A set of token kinds for look-ahead tests; constant sets are built at
+// compile time.
+class TnvTokenSet {
+public:
+    static constexpr int Size = 512;
+    constexpr TnvTokenSet() = default;
+    constexpr TnvTokenSet(std::initializer_list<int> kinds)
+    {
+        for (int k : kinds)
+            Include(k);
+    }
+    constexpr void Include(int kind)
+    {
+        if (kind >= 0 && kind < Size)
+            FWords[size_t(kind) / 64] |= quint64(1) << (kind % 64);
+    }
+    constexpr bool Contains(int kind) const
+    {
+        return kind >= 0 && kind < Size && (FWords[size_t(kind) / 64] >> (kind % 64)) & 1;
+    }
+
+private:
+    quint64 FWords[Size / 64] = {};
+};
+
+class TnvBaseParser : public TObject {
+    NV_DECLARE_CLASS(TnvBaseParser)
+public:
+    // How deep brackets, sub-queries and operator chains may nest before the
+    // parse is refused; deeper trees would overflow the stack of every
+    // recursive walk over them.
+    static constexpr int MaxNestingDepth = 200;
+
+    TnvBaseParser(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *syntaxProvider);
+    ~TnvBaseParser() override;
+
+    TnvBaseScanner *Scanner() const { return FScanner; }
+    TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
+    bool LogicalOption() const { return FLogicalOption; }
+    void SetLogicalOption(bool value) { FLogicalOption = value; }
+    int FarthestToken() const { return FFarthestToken; }
+
+    // The entries' pass pairs: the first pass over the live paths, then the
+    // second building the node along the winning path. A dialect overrides
+    // the pairs it has; an entry it lacks accepts no text.
+    virtual void ParseSelectWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLSelectStatement> ParseSelect();
+    virtual void ParseObjectNameWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLDatabaseObject> ParseObjectName();
+    virtual void ParseExpressionWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLExpressionItem> ParseExpression();
+    virtual void ParseSelectItemWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLSelectItem> ParseSelectItem();
+    virtual void ParseLogicalExpressionWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLExpressionItem> ParseLogicalExpression();
+    virtual void ParseFromSourceWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TSQLFromSource> ParseFromSource();
+    virtual void ParseIdentifierWayCalc(TnvWayPointsList &list);
+    virtual TOwned<TastTokenIdentifier> ParseIdentifier();
+
+    // Runs one entry's first pass from a fresh root and keeps only the paths
+    // that reach the end of the text. When one does, the first of them is
+    // unrolled for the second pass (the root already stepped over) and the
+    // result is true. Every list and way point of the pass is back in its
+    // pool when this returns, whatever happened.
+    template <class WayCalc> bool CalcWay(WayCalc &&wayCalc)
+    {
+        TnvPooledWayPointsList list;
+        TnvWayPoint *root = WayPointCache().Get(nullptr, 0);
+        root->_AddRef();
+        struct ReleaseRoot {
+            TnvWayPoint *Root;
+            ~ReleaseRoot() { Root->_Release(); }
+        } releaseRoot{root};
+        list->Add(root);
+        FNesting = 0;
+        wayCalc(*list);
+        Expect(*list, 0);
+        if (list->IsEmpty())
+            return false;
+        UnrollWay(list->Items(0));
+        GetWayNode();
+        return true;
+    }
+
+    // First pass.
+    void Expect(TnvWayPointsList &list, int kind)
+    {
+        int farthest = FFarthestToken;
+        list.Filter([&](TnvWayPoint *w) {
+            int index = w->NextToken();
+            if (KindAt(index) != kind)
+                return false;
+            farthest = std::max(farthest, index);
+            return true;
+        });
+        FFarthestToken = farthest;
+    }
+    // A path has read the token at `index`: the farthest token for errors.
+    void NoteReached(int index) { FFarthestToken = std::max(FFarthestToken, index); }
+    // Whether the token after the path's last one is in `kinds`.
+    bool NextIn(const TnvWayPoint *w, const TnvTokenSet &kinds) const
+    {
+        return kinds.Contains(KindAt(w->TokenIndex() + 1));
+    }
+    // Adds to `target` a way point recording `data` after each path of
+    // `source` that `admits`, in order: the same paths as copying `source`,
+    // filtering the copy and stepping it on, without the copies that the
+    // filter would throw away again.
+    template <class Admits>
+    void ListAddWithWayNodeIf(TnvWayPointsList &target, const TnvWayPointsList &source, int data, Admits &&admits)
+    {
+        TnvQBWayPointsCache &cache = WayPointCache();
+        std::vector<TnvWayPoint *> &out = target.Raw();
+        for (TnvWayPoint *w : source.Raw())
+            if (admits(w)) {
+                TnvWayPoint *child = cache.Get(w, data);
+                child->_AddRef();
+                out.push_back(child);
+            }
+    }
+    // Keeps the paths of `list` that `admits` and steps each one a way point
+    // further, recording `data`: a filter and AddWayNode in one pass.
+    template <class Admits> void AddWayNodeIf(TnvWayPointsList &list, int data, Admits &&admits)
+    {
+        TnvQBWayPointsCache &cache = WayPointCache();
+        std::vector<TnvWayPoint *> &items = list.Raw();
+        size_t out = 0;
+        for (size_t i = 0; i < items.size(); ++i) {
+            TnvWayPoint *w = items[i];
+            if (admits(w)) {
+                // The child takes over the list's reference; the old way
+                // point lives on through the child's reference to it.
+                TnvWayPoint *child = cache.Get(w, data);
+                child->_AddRef();
+                w->_Release();
+                items[out++] = child;
+            } else {
+                w->_Release();
+            }
+        }
+        items.resize(out);
+    }
+    bool CheckLAToken(TnvWayPointsList &list, int kind);
+    bool CheckLAToken(TnvWayPointsList &list, const TnvTokenSet &kinds);
+    bool CheckLAToken(TnvWayPointsList &list, std::initializer_list<int> kinds);
+    bool CheckLANotToken(TnvWayPointsList &list, int kind);
+    bool CheckLANotToken(TnvWayPointsList &list, const TnvTokenSet &kinds);
+    bool CheckLANotToken(TnvWayPointsList &list, std::initializer_list<int> kinds);
+    bool CheckLANotIn(TnvWayPointsList &list, const TStringList &strings);
+    static bool IsIntInArray(int value, std::initializer_list<int> kinds);
+    void AddWayNode(TnvWayPointsList &list, int data);
+    void ListAddWithWayNode(TnvWayPointsList &target, const TnvWayPointsList &source, int data);
+
+    // Second pass.
+    void UnrollWay(TnvWayPoint *wayPoint);
+    TnvWayPoint *GetWayNode();
+    const TnvToken *Get();
+    const TnvToken *CurToken() const { return FCurToken; }
+    int CurTokenIndex() const { return FCurTokenIndex; }
+    int WayNodeIndex() const { return FWayNodeIndex; }
+    const TnvWayPointsList &Way() const { return *FWay; }
+    int GetBadToken() const { return FFarthestToken + 1; }
+    static QString UnrollWayStr(const TnvWayPoint *wayPoint);
+
+    // Nesting guard of the recursive rules. The first pass counts at the
+    // farthest token any live path has reached, the second at the next token
+    // to read; passing MaxNestingDepth raises EnvSQLError naming that token.
+    void EnterNesting(const TnvWayPointsList &list);
+    void EnterNesting();
+    void LeaveNesting() { --FNesting; }
+    int Nesting() const { return FNesting; }
+
+    int KindAt(int tokenIndex) const
+    {
+        return tokenIndex >= 0 && tokenIndex < int(FKinds.size()) ? FKinds[size_t(tokenIndex)] : 0;
+    }
+
+private:
+    [[noreturn]] void NestingError(int tokenIndex) const;
+
+    TnvBaseScanner *FScanner;
+    TnvBaseSyntaxProvider *FSyntaxProvider;
+    // The scanner's token kinds in one flat array for the first pass.
+    std::vector<int> FKinds;
+    int FFarthestToken = -1;
+    bool FLogicalOption = true;
+    int FCurTokenIndex = -1;
+    const TnvToken *FCurToken = nullptr;
+    int FWayNodeIndex = -1;
+    TnvWayPointsList *FWay;
+    int FNesting = 0;
+};
+
+} // namespace nvqb

@@ -1,0 +1,172 @@
+#include "sqlmodel/parse/WayPoints.h"
+#include "classlib/Assert.h"
+#include "classlib/Exceptions.h"
+
+namespace nvqb {
+
+namespace {
+constexpr int SlabSize = 1024;
+}
+
+int TnvWayPoint::GetDepth() const
+{
+    int depth = 0;
+    for (const TnvWayPoint *w = this; w; w = w->FParent)
+        ++depth;
+    return depth;
+}
+
+void TnvWayPoint::ReleaseLast()
+{
+    Assert(FRefCount > 0, "nvAST", "Way point released more often than referenced");
+    if (--FRefCount == 0)
+        WayPointCache().Put(this);
+}
+
+TnvQBWayPointsCache::TnvQBWayPointsCache() = default;
+
+TnvQBWayPointsCache::~TnvQBWayPointsCache() = default;
+
+void TnvQBWayPointsCache::Grow()
+{
+    FSlabs.push_back(std::make_unique<TnvWayPoint[]>(SlabSize));
+    TnvWayPoint *slab = FSlabs.back().get();
+    FFree.reserve(FFree.size() + SlabSize);
+    // Hand them out from the front of the slab first.
+    for (int i = SlabSize - 1; i >= 0; --i) {
+        slab[i].FPooled = true;
+        FFree.push_back(&slab[i]);
+    }
+    FTotal += SlabSize;
+}
+
+void TnvQBWayPointsCache::Put(TnvWayPoint *wayPoint)
+{
+    // Iterative, so that a long path going back to the pool cannot overflow the stack.
+    while (wayPoint) {
+        Assert(!wayPoint->FPooled, "nvAST", "Way point put into the pool twice");
+        wayPoint->FPooled = true;
+        FFree.push_back(wayPoint);
+        TnvWayPoint *parent = wayPoint->FParent;
+        wayPoint->FParent = nullptr;
+        if (!parent)
+            break;
+        Assert(parent->FRefCount > 0, "nvAST", "Way point released more often than referenced");
+        if (--parent->FRefCount != 0)
+            break;
+        wayPoint = parent;
+    }
+}
+
+TnvWayPointsList::~TnvWayPointsList() { Clear(); }
+
+TnvWayPoint *TnvWayPointsList::Items(int index) const
+{
+    if (index < 0 || index >= int(FItems.size()))
+        ListIndexError(index);
+    return FItems[size_t(index)];
+}
+
+void TnvWayPointsList::Add(TnvWayPoint *wayPoint)
+{
+    if (wayPoint)
+        wayPoint->_AddRef();
+    FItems.push_back(wayPoint);
+}
+
+void TnvWayPointsList::Insert(int index, TnvWayPoint *wayPoint)
+{
+    InsertInternal(index, wayPoint);
+    if (wayPoint)
+        wayPoint->_AddRef();
+}
+
+void TnvWayPointsList::InsertInternal(int index, TnvWayPoint *wayPoint)
+{
+    if (index < 0 || index > int(FItems.size()))
+        ListIndexError(index);
+    FItems.insert(FItems.begin() + index, wayPoint);
+}
+
+void TnvWayPointsList::Delete(int index)
+{
+    TnvWayPoint *w = Items(index);
+    FItems.erase(FItems.begin() + index);
+    if (w)
+        w->_Release();
+}
+
+void TnvWayPointsList::DeleteInternal(int index)
+{
+    Items(index);
+    FItems.erase(FItems.begin() + index);
+}
+
+void TnvWayPointsList::SetItemsInternal(int index, TnvWayPoint *wayPoint)
+{
+    Items(index);
+    FItems[size_t(index)] = wayPoint;
+}
+
+void TnvWayPointsList::AddFrom(const TnvWayPointsList &other)
+{
+    FItems.reserve(FItems.size() + other.FItems.size());
+    for (TnvWayPoint *w : other.FItems)
+        if (w) {
+            w->_AddRef();
+            FItems.push_back(w);
+        }
+}
+
+void TnvWayPointsList::CopyFrom(const TnvWayPointsList &other)
+{
+    if (&other == this)
+        return;
+    Clear();
+    FItems.reserve(other.FItems.size());
+    for (TnvWayPoint *w : other.FItems) {
+        if (w)
+            w->_AddRef();
+        FItems.push_back(w);
+    }
+}
+
+void TnvWayPointsList::MoveFrom(TnvWayPointsList &other)
+{
+    if (&other == this)
+        return;
+    Clear();
+    FItems.swap(other.FItems);
+}
+
+TnvQBWayPointListsCache::TnvQBWayPointListsCache() = default;
+
+TnvQBWayPointListsCache::~TnvQBWayPointListsCache() = default;
+
+TnvWayPointsList *TnvQBWayPointListsCache::Make()
+{
+    FAll.push_back(std::make_unique<TnvWayPointsList>());
+    ++FTotal;
+    return FAll.back().get();
+}
+
+namespace detail {
+
+constinit thread_local TnvThreadPools *ThreadPoolsPtr [[gnu::tls_model("initial-exec")]] = nullptr;
+
+TnvThreadPools &MakeThreadPools()
+{
+    // Made on a thread's first parse and destroyed at its end; the pointer
+    // is cleared first, so nothing reads it once the pools are going.
+    struct Holder {
+        TnvThreadPools Pools;
+        Holder() { ThreadPoolsPtr = &Pools; }
+        ~Holder() { ThreadPoolsPtr = nullptr; }
+    };
+    thread_local Holder holder;
+    return holder.Pools;
+}
+
+} // namespace detail
+
+} // namespace nvqb

@@ -1,0 +1,119 @@
+#pragma once
+// What a query depends on: the database objects and the base columns that a
+// node of the syntax tree, a select block or one result column comes from.
+// Every tree node carries one list of each (filled by the statistics walk),
+// and so does every field of a fields list, where the lists record the
+// field's lineage. Entries point at metadata objects and fields through
+// tracked references, so clearing the container never leaves them dangling.
+#include "classlib/Persistent.h"
+#include "sqlmodel/ast/TrackedReference.h"
+
+#include <vector>
+
+namespace nvqb {
+
+class TnvBaseSyntaxProvider;
+class TnvMetadataObject;
+class TnvMetadataField;
+class TSQLQualifiedName;
+
+class TnvStatsObject : public TPersistent {
+    NV_DECLARE_CLASS(TnvStatsObject)
+public:
+    // Keeps a copy of the name, which must not be empty.
+    TnvStatsObject(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object, const TSQLQualifiedName *name);
+    ~TnvStatsObject() override;
+
+    TnvMetadataObject *MetadataObject() const { return FMetadataObject.get(); }
+    TSQLQualifiedName *ObjectName() const { return FObjectName.get(); }
+    TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
+    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
+    void Assign(const TPersistent *source) override;
+
+private:
+    TnvBaseSyntaxProvider *FSyntaxProvider;
+    TnvTrackedRef<TnvMetadataObject> FMetadataObject;
+    TOwned<TSQLQualifiedName> FObjectName;
+};
+
+class TnvStatsColumn : public TPersistent {
+    NV_DECLARE_CLASS(TnvStatsColumn)
+public:
+    // Keeps copies of both names, which must not be empty.
+    TnvStatsColumn(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object, const TSQLQualifiedName *objectName,
+                   TnvMetadataField *field, const TSQLQualifiedName *columnName);
+    ~TnvStatsColumn() override;
+
+    TnvMetadataObject *MetadataObject() const { return FMetadataObject.get(); }
+    TnvMetadataField *MetadataField() const { return FMetadataField.get(); }
+    TSQLQualifiedName *ObjectName() const { return FObjectName.get(); }
+    TSQLQualifiedName *ColumnName() const { return FColumnName.get(); }
+    TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
+    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
+    void Assign(const TPersistent *source) override;
+
+private:
+    TnvBaseSyntaxProvider *FSyntaxProvider;
+    TnvTrackedRef<TnvMetadataObject> FMetadataObject;
+    TnvTrackedRef<TnvMetadataField> FMetadataField;
+    TOwned<TSQLQualifiedName> FObjectName;
+    TOwned<TSQLQualifiedName> FColumnName;
+};
+
+class TnvStatsObjects : public TPersistent {
+    NV_DECLARE_CLASS(TnvStatsObjects)
+public:
+    explicit TnvStatsObjects(TnvBaseSyntaxProvider *provider);
+    ~TnvStatsObjects() override;
+
+    void Clear() { FItems.clear(); }
+    qsizetype GetCount() const { return qsizetype(FItems.size()); }
+    TnvStatsObject *GetItems(qsizetype index) const { return FItems.at(size_t(index)).get(); }
+    TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
+    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
+    // Copies of all of Source's entries replace this list's.
+    void Assign(const TPersistent *source) override;
+
+    TnvStatsObject *AddObject(TnvMetadataObject *object, const TSQLQualifiedName *name);
+    // 1 when a new entry was appended, 0 when FindObject found one.
+    int AddObjectIfNotExists(TnvMetadataObject *object, const TSQLQualifiedName *name);
+    // The number of Other's entries that were new here.
+    int AddObjects(const TnvStatsObjects *other);
+    // With an object: the entry holding that object; without one, the first
+    // entry without object whose name is equal.
+    TnvStatsObject *FindObject(const TnvMetadataObject *object, const TSQLQualifiedName *name) const;
+
+private:
+    TnvBaseSyntaxProvider *FSyntaxProvider;
+    std::vector<TOwned<TnvStatsObject>> FItems;
+};
+
+class TnvStatsColumns : public TPersistent {
+    NV_DECLARE_CLASS(TnvStatsColumns)
+public:
+    explicit TnvStatsColumns(TnvBaseSyntaxProvider *provider);
+    ~TnvStatsColumns() override;
+
+    void Clear() { FItems.clear(); }
+    qsizetype GetCount() const { return qsizetype(FItems.size()); }
+    TnvStatsColumn *GetItems(qsizetype index) const { return FItems.at(size_t(index)).get(); }
+    TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
+    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
+    void Assign(const TPersistent *source) override;
+
+    TnvStatsColumn *AddColumn(TnvMetadataObject *object, const TSQLQualifiedName *objectName, TnvMetadataField *field,
+                              const TSQLQualifiedName *columnName);
+    int AddColumnIfNotExists(TnvMetadataObject *object, const TSQLQualifiedName *objectName, TnvMetadataField *field,
+                             const TSQLQualifiedName *columnName);
+    int AddColumns(const TnvStatsColumns *other);
+    // Each side matches by identity when an object (field) is given, else by
+    // name.
+    TnvStatsColumn *FindColumn(const TnvMetadataObject *object, const TSQLQualifiedName *objectName,
+                               const TnvMetadataField *field, const TSQLQualifiedName *columnName) const;
+
+private:
+    TnvBaseSyntaxProvider *FSyntaxProvider;
+    std::vector<TOwned<TnvStatsColumn>> FItems;
+};
+
+} // namespace nvqb
