@@ -220,6 +220,13 @@ template <class P> SQL92Parser::N<P, TastTokenIdentifier> SQL92Parser::AliasExpr
     N<P, TastTokenIdentifier> alias;
     auto identifier = [&] { alias = Identifier(p); };
     auto literal = [&] {
+        if constexpr (!P::Building) {
+            // '' would name nothing: no identifier may be empty, so the
+            // parse stops at it.
+            TnvBaseScanner *scanner = p.Parser.Scanner();
+            p.List->Filter(
+                [scanner](TnvWayPoint *w) { return scanner->GetToken(w->TokenIndex() + 1)->Text.size() > 2; });
+        }
         const TnvToken *token = g::Tok(p, _ASCIIStringLiteral);
         if constexpr (P::Building)
             alias = MakeIdentifierFromString(SyntaxProvider(), *token);

@@ -234,6 +234,7 @@ TnvToken SQL92Scanner::NextToken()
     int kind = -1;
     bool checkLiteral = false;
     ReadState beforeHyphen{};
+    int quotedRead = 0; // characters read after the opening quote of a quoted identifier
 
     if (state >= 0)
         NextCh();
@@ -362,6 +363,7 @@ TnvToken SQL92Scanner::NextToken()
             } else {
                 state = Ch == '"' ? 18 : 17;
                 NextCh();
+                ++quotedRead;
             }
             break;
         case 18:
@@ -369,7 +371,9 @@ TnvToken SQL92Scanner::NextToken()
                 NextCh();
                 state = 19;
             } else {
-                kind = _QuotedIdentifier;
+                // "" names nothing: no identifier may be empty, so it is no
+                // token the grammar takes and the parse stops at it.
+                kind = quotedRead == 1 ? noSym : _QuotedIdentifier;
             }
             break;
         case 6:

@@ -77,8 +77,8 @@ bool TnvSQL92SyntaxProvider::IsValidIdent(const QString &text) const
         return false;
     if (text.front() == u'"') {
         // A quoted identifier: it must close at the last character, each
-        // quote inside doubled.
-        if (text.size() < 2 || text.back() != u'"')
+        // quote inside doubled, and hold at least one character.
+        if (text.size() < 3 || text.back() != u'"')
             return false;
         const qsizetype last = text.size() - 1;
         for (qsizetype i = 1; i < last; ++i) {

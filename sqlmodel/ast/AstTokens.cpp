@@ -27,6 +27,20 @@ bool IsPlainIdentifier(const QString &text)
     return true;
 }
 
+namespace {
+bool HoldsQuote(const QString &text, const TnvBaseSyntaxProvider &provider)
+{
+    // Printing asks this of nearly every name, and quotes are single
+    // characters in practice: a character search costs far less there.
+    auto holds = [&text](const QString &quote) {
+        return quote.size() == 1 ? text.contains(quote.front()) : !quote.isEmpty() && text.contains(quote);
+    };
+    const QString quoteBegin = provider.GetQuoteBegin();
+    const QString quoteEnd = provider.GetQuoteEnd();
+    return holds(quoteBegin) || (quoteEnd != quoteBegin && holds(quoteEnd));
+}
+} // namespace
+
 // ---------------------------------------------------------------------------
 // Tokens
 
@@ -133,7 +147,11 @@ bool TastTokenIdentifier::NeedsQuotes(TnvIdentQuotation quotation) const
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
     if (!provider)
         return !IsPlainIdentifier(Text());
-    if (!provider->IsValidIdent(Text()))
+    // Bare only when the name's own text reads as a plain word. A text
+    // holding a quote character may read as a quoted identifier of another
+    // name (the name "a", quotes included, written bare comes back as a),
+    // so such a name is always quoted, its closing quotes doubled.
+    if (!provider->IsValidIdent(Text()) || HoldsQuote(Text(), *provider))
         return true;
     // A flagged name that the dialect would fold to something else unquoted.
     return FCaseSensitive && provider->IsIdentifiersCaseSensitive() && Text() != Folded();

@@ -163,7 +163,11 @@ QString TnvBaseParser::UnrollWayStr(const TnvWayPoint *wayPoint)
 
 void TnvBaseParser::EnterNesting(const TnvWayPointsList &list)
 {
-    if (++FNesting <= MaxNestingDepth)
+    // A level entered with no live path (a branch tried only to count it)
+    // goes no deeper, so it cannot be the level too many: the refusal waits
+    // for a path that really opens one, and names its bracket rather than
+    // a token of no path.
+    if (++FNesting <= MaxNestingDepth || list.IsEmpty())
         return;
     int farthest = -1;
     for (int i = 0; i < list.Count(); ++i)

@@ -222,6 +222,8 @@ public:
     // Nesting guard of the recursive rules. The first pass counts at the
     // farthest token any live path has reached, the second at the next token
     // to read; passing MaxNestingDepth raises EnvSQLError naming that token.
+    // In the first pass a level entered without live paths counts but does
+    // not raise: the next level that a path does enter names its bracket.
     void EnterNesting(const TnvWayPointsList &list);
     void EnterNesting();
     void LeaveNesting() { --FNesting; }

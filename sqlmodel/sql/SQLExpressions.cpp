@@ -1083,7 +1083,18 @@ void TSQLFunction::GetASTFields(TastFieldsList &list)
 
 void TSQLFunction::BuildFunctionName(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const
 {
-    BuildFunctionNameOf(FunctionName.get(), builder, format);
+    const TSQLQualifiedName *name = FunctionName.get();
+    // A one-part name spelled like an aggregate reads back bare as that
+    // aggregate (or not at all): quoted, it stays this function.
+    if (name && name->GetCount() == 1) {
+        const TnvBaseSyntaxProvider *provider = SyntaxProvider();
+        if (provider && (provider->IsNameOfPrefixedAggregate(name) || provider->IsNameOfAggregate(name) ||
+                         provider->IsNameOfStarAggregate(name))) {
+            name->BuildQualifiedName(builder, format, icAll);
+            return;
+        }
+    }
+    BuildFunctionNameOf(name, builder, format);
 }
 
 void TSQLFunction::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const

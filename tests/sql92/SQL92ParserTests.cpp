@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <memory>
 #include <gtest/gtest.h>
 
 using namespace nvqb;
@@ -19,6 +21,22 @@ bool PoolsAreFull()
 {
     return WayPointCache().FreeCount() == WayPointCache().TotalCount() &&
            WayPointListCache().FreeCount() == WayPointListCache().TotalCount();
+}
+
+// Runs `body` where the deepest nesting the parser accepts fits on the stack:
+// an address-sanitizer build takes many times the stack per grammar level
+// that a release build does (200 nested sub-queries need more than 8 MB
+// there, under 1 MB in release), so there it runs on a thread of its own.
+template <class Body> void WithParserStack(Body body)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    std::unique_ptr<QThread> thread(QThread::create(std::move(body)));
+    thread->setStackSize(256u << 20);
+    thread->start();
+    thread->wait();
+#else
+    body();
+#endif
 }
 
 class SQL92Parsing : public ::testing::Test {
@@ -39,6 +57,47 @@ protected:
         const QString printed = RoundTrip(QString::fromUtf8(text));
         EXPECT_EQ(Std(printed), expected);
         EXPECT_EQ(Std(RoundTrip(printed)), expected);
+    }
+    // The tree as its node classes in walk order, each identifier with its
+    // text: equal shapes mean the same statement (in this dialect names are
+    // equal without regard to case, so neither case nor flag matters).
+    static QStringList Shape(const TastNodeBase *root)
+    {
+        TastNodesList all;
+        root->GetMyChildrenRecursive(all);
+        QStringList result;
+        for (const TastNodeBase *node : all) {
+            QString item = node->ClassName();
+            if (const auto *id = As<TastTokenIdentifier>(node))
+                item += u'[' + id->Text().toLower() + u']';
+            result << item;
+        }
+        return result;
+    }
+    // The text prints as expected, and that print reads back as the same
+    // tree with the same names and prints the same again.
+    void ExpectSameMeaning(const char *text, const char *expected)
+    {
+        SCOPED_TRACE(text);
+        TOwned<TSQLSelectStatement> first = Provider.ParseSelect(QString::fromUtf8(text));
+        const QString printed = Print(first.get());
+        EXPECT_EQ(Std(printed), expected);
+        TOwned<TSQLSelectStatement> again = Provider.ParseSelect(printed);
+        EXPECT_EQ(Std(Shape(again.get()).join(u' ')), Std(Shape(first.get()).join(u' ')));
+        EXPECT_EQ(Std(Print(again.get())), Std(printed));
+    }
+    // The text is refused naming the token at `column`.
+    void ExpectRefusedAt(const char *text, const char *token, int column)
+    {
+        SCOPED_TRACE(text);
+        try {
+            Provider.ParseSelect(QString::fromUtf8(text));
+            ADD_FAILURE() << "parsed";
+        } catch (const EnvSQLError &e) {
+            EXPECT_EQ(Std(e.TokenText()), token);
+            EXPECT_EQ(e.TokenColumn(), column);
+        }
+        EXPECT_TRUE(PoolsAreFull());
     }
     TOwned<TSQLSubQuerySelectExpression> Block(const char *text)
     {
@@ -177,11 +236,93 @@ TEST_F(SQL92Parsing, NamesAndQuotedIdentifiers)
     ExpectPrints("SELECT \"count\", \"select\", \"True\" FROM t", "Select count, \"select\", True From t");
 }
 
+TEST_F(SQL92Parsing, NamesHoldingQuotesKeepTheirMeaning)
+{
+    // A name whose text is itself a quoted identifier is written quoted
+    // again, its quotes doubled, whether it came quoted or as a string alias.
+    ExpectSameMeaning(R"(SELECT """a""" FROM """t""")", R"(Select """a""" From """t""")");
+    ExpectSameMeaning(R"(SELECT a AS '"a"', b '"' FROM t)", R"(Select a As """a""", b """" From t)");
+    ExpectSameMeaning(R"(SELECT """a"""."b""" FROM """s""".t "x""" WHERE """a""" IN (SELECT """" FROM u))",
+                      R"(Select """a"""."b""" From """s""".t "x""" Where """a""" In (Select """" From u))");
+    ExpectSameMeaning(R"(SELECT "a""b", "my col", "COUNT" FROM t)", R"(Select "a""b", "my col", COUNT From t)");
+
+    TOwned<TastTokenIdentifier> quoted = Provider.ParseIdentifier(QStringLiteral(R"("""a""")"));
+    ASSERT_NE(quoted, nullptr);
+    EXPECT_EQ(Std(quoted->Text()), R"("a")");
+    EXPECT_EQ(Std(quoted->GetIdToken()), R"("""a""")");
+    // A name set from its own SQL text is the same name.
+    TastTokenIdentifier copy(&Provider);
+    copy.SetIdToken(quoted->GetIdToken());
+    EXPECT_EQ(Std(copy.Text()), R"("a")");
+    EXPECT_TRUE(copy.CaseSensitive());
+    // Unflagged, as a name made in code may be, it is quoted all the same.
+    TastTokenIdentifier plain(&Provider, QStringLiteral(R"("x")"), false);
+    EXPECT_EQ(Std(plain.GetIdToken()), R"("""x""")");
+}
+
+// Names from metadata go into SQL that is sent to the server: a name that
+// holds quotes must arrive there as that one name.
+TEST_F(SQL92Parsing, MetadataNamesHoldingQuotesReachGeneratedSqlAsOneName)
+{
+    // Schema "s" (quotes included) and table: x" union select "y
+    TSQLQualifiedName name(&Provider);
+    name.AddName(QStringLiteral(R"("s")"), false);
+    name.AddName(QStringLiteral(R"(x" union select "y)"), true);
+    TastTokenIdentifier alias(&Provider, QStringLiteral(R"("a")"), true);
+    TOwned<TSQLFromObject> source = Provider.CreateSQLFromObject(&name, &alias);
+    const QString printed = Print(source.get());
+    EXPECT_EQ(Std(printed), R"("""s"""."x"" union select ""y" """a""")");
+    EXPECT_EQ(Std(name.GetQualifiedName()), R"("""s"""."x"" union select ""y")");
+    EXPECT_EQ(Std(source->FieldsProbeQuery()), R"(select * from """s"""."x"" union select ""y" """a""" where 0<>0)");
+
+    TOwned<TSQLSubQuerySelectExpression> block = Block(("SELECT * FROM " + printed.toStdString()).c_str());
+    auto *object = As<TSQLFromObject>(block->FromClause->GetItems(0));
+    ASSERT_NE(object, nullptr);
+    ASSERT_EQ(object->ObjectName->GetCount(), 2);
+    EXPECT_EQ(Std(object->ObjectName->GetItems(0)->Text()), R"(x" union select "y)");
+    EXPECT_EQ(Std(object->ObjectName->GetItems(1)->Text()), R"("s")");
+    EXPECT_EQ(Std(object->Alias->Identifier->Text()), R"("a")");
+    // The existence probe quotes every part, doubling the quotes in it.
+    EXPECT_EQ(Std(Provider.TableExistsSQL(QStringLiteral(R"("""s"""."t"";drop")"))),
+              R"(select count(*) from """s"""."t"";drop")");
+}
+
+TEST_F(SQL92Parsing, QuotedFunctionNamesSpelledLikeAggregatesStayFunctions)
+{
+    ExpectSameMeaning(R"(SELECT "count"(a), "sum"(), "AVG"(a, b), "Max"(x) FROM t)",
+                      R"(Select "count"(a), "sum"(), "AVG"(a, b), "Max"(x) From t)");
+    ExpectSameMeaning(R"(SELECT * FROM "min"(1) m WHERE "count"(a, b) > count(a))",
+                      R"(Select * From "min"(1) m Where "count"(a, b) > Count(a))");
+    // Other one-part names stay bare, dotted ones as they were.
+    ExpectSameMeaning(R"(SELECT "f"(a), s."count"(a), counts(a) FROM t)", "Select f(a), s.count(a), counts(a) From t");
+    // Unflagged, as a call made in code may be, the name is quoted all the same.
+    TOwned<TSQLExpressionItem> call = Provider.ParseExpression(QStringLiteral("f(a)"));
+    auto *function = As<TSQLExpressionFunction>(call.get());
+    ASSERT_NE(function, nullptr);
+    function->Function->FunctionName->GetItems(0)->SetText(QStringLiteral("Count"));
+    EXPECT_EQ(Std(Print(call.get())), R"("Count"(a))");
+}
+
+TEST_F(SQL92Parsing, EmptyQuotedNamesAreRefusedAtTheirToken)
+{
+    ExpectRefusedAt(R"(SELECT "" FROM t)", R"("")", 8);
+    ExpectRefusedAt("SELECT a AS '', b FROM t", "''", 13);
+    ExpectRefusedAt("SELECT a '' FROM t", "''", 10);
+    ExpectRefusedAt(R"(SELECT "".a FROM t)", R"("")", 8);
+    ExpectRefusedAt(R"(SELECT a FROM "" x)", R"("")", 15);
+    ExpectRefusedAt(R"(SELECT a FROM t "")", R"("")", 17);
+    ExpectRefusedAt(R"(SELECT a FROM t WHERE b = ""(1))", R"("")", 27);
+    EXPECT_EQ(Provider.ParseIdentifier(QStringLiteral(R"("")")), nullptr);
+    // An empty string stays a value, and a name of one quote is no empty name.
+    ExpectSameMeaning(R"(SELECT '' AS e, """" FROM t WHERE a = '')", R"(Select '' As e, """" From t Where a = '')");
+}
+
 TEST_F(SQL92Parsing, ValidIdentAgreesWithTheIdentifierGrammar)
 {
     for (const char *text : {"abc", "Abc_1", "$x", "x$1", "_", "~", "~x", "count", "TRUE", "select", "end", "end-exec",
                              "1a", "a b", " a", "a ", "a--c", "a/*c*/", "\"a\"", "\"a\"\"b\"", "\"a\"b\"", "\"a", "\"\"",
-                             "\"a\"\"", "a.b", "\xC3\xA9t\xC3\xA9", "e", "ends", "a-b", ""})
+                             "\"a\"\"", "\"\"\"", "\"\"\"\"", "\"\"\"a\"\"\"", "a.b", "\xC3\xA9t\xC3\xA9", "e", "ends",
+                             "a-b", ""})
         EXPECT_EQ(Provider.IsValidIdent(QString::fromUtf8(text)),
                   Provider.TnvBaseSyntaxProvider::IsValidIdent(QString::fromUtf8(text)))
             << text;
@@ -253,6 +394,55 @@ TEST_F(SQL92Parsing, ErrorsNameTheTokenLineAndPosition)
                          QString(depth, u')');
     EXPECT_THROW(Provider.ParseSelect(deep), EnvSQLError);
     EXPECT_TRUE(PoolsAreFull());
+}
+
+TEST_F(SQL92Parsing, NestingTooDeepNamesTheBracketOneLevelTooDeep)
+{
+    // Each shape nested beyond the limit, whole or cut off: the refusal names
+    // the opening bracket of a level, and the shape parses with the levels
+    // before that one but not with that one too.
+    struct {
+        const char *Head, *Open, *Inner, *Close;
+    } shapes[] = {
+        {"SELECT a FROM t WHERE a = 1", " AND a IN (SELECT a FROM t WHERE a = 1", "", ")"},
+        {"SELECT a FROM ", "(SELECT a FROM ", "t", ") x"},
+        {"SELECT a FROM t WHERE a = 1", " OR EXISTS (SELECT a FROM t WHERE a = 1", "", ")"},
+        {"SELECT a FROM t WHERE a = 1", " AND b = (SELECT a FROM t WHERE a = 1", "", ")"},
+        {"SELECT a FROM t WHERE ", "(", "a = 1", ")"},
+    };
+    auto text = [](const auto &shape, int levels, bool closed) {
+        QString result = QString::fromLatin1(shape.Head);
+        for (int i = 0; i < levels; ++i)
+            result += QString::fromLatin1(shape.Open);
+        result += QString::fromLatin1(shape.Inner);
+        for (int i = 0; closed && i < levels; ++i)
+            result += QString::fromLatin1(shape.Close);
+        return result;
+    };
+    WithParserStack([&] {
+        for (const auto &shape : shapes) {
+            SCOPED_TRACE(shape.Open);
+            const int levels = TnvBaseParser::MaxNestingDepth + 5;
+            for (bool closed : {true, false}) {
+                const QString deep = text(shape, levels, closed);
+                try {
+                    Provider.ParseSelect(deep);
+                    ADD_FAILURE() << "parsed";
+                } catch (const EnvSQLError &e) {
+                    ASSERT_EQ(Std(e.TokenText()), "(");
+                    EXPECT_EQ(deep.mid(e.TokenOffset(), 1), QStringLiteral("("));
+                    // The levels wholly opened before the named bracket.
+                    const int before = int(deep.left(e.TokenOffset()).count(QString::fromLatin1(shape.Open)));
+                    EXPECT_NE(Provider.ParseSelect(text(shape, before, true)), nullptr);
+                    EXPECT_THROW(Provider.ParseSelect(text(shape, before + 1, true)), EnvSQLError);
+                }
+                EXPECT_TRUE(PoolsAreFull());
+            }
+        }
+        // Far deeper than the limit is refused as well, not a stack overflow.
+        EXPECT_THROW(Provider.ParseSelect(text(shapes[0], 20000, true)), EnvSQLError);
+        EXPECT_TRUE(PoolsAreFull());
+    });
 }
 
 TEST_F(SQL92Parsing, FormattedPrintOfTheDefaultBuilder)

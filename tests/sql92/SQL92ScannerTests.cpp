@@ -143,6 +143,10 @@ TEST(SQL92Scanner, StringsAndQuotedIdentifiers)
               (std::vector<Tok>{T(_ASCIIStringLiteral, "'it''s'"), T(_QuotedIdentifier, "\"a \"\"b\"\"\""), Eof}));
     EXPECT_EQ(Scan(QStringLiteral("'open")), (std::vector<Tok>{T(noSym, "'open"), Eof}));
     EXPECT_EQ(Scan(QStringLiteral("\"open")), (std::vector<Tok>{T(noSym, "\"open"), Eof}));
+    // An empty quoted name is no identifier; a doubled quote inside is a name.
+    EXPECT_EQ(Scan(QStringLiteral("\"\" \"\"\"\" ''")),
+              (std::vector<Tok>{T(noSym, "\"\""), T(_QuotedIdentifier, "\"\"\"\""), T(_ASCIIStringLiteral, "''"),
+                                Eof}));
     // Line ends inside a literal keep the form they were written in.
     SQL92Scanner s;
     s.Init(QStringLiteral("'a\nb\r\nc' x"));

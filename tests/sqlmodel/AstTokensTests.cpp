@@ -66,6 +66,47 @@ TEST(AstTokens, QuoteInsideANameIsDoubledAndReadsBackAsTheSameName)
     EXPECT_EQ(id->Text(), "a\"b");
 }
 
+// A dialect whose identifier check is its identifier grammar, so that it also
+// accepts a quoted identifier: the text of a name may read as another name.
+class TGrammarCheckProvider : public TTestSyntaxProvider {
+public:
+    using TTestSyntaxProvider::TTestSyntaxProvider;
+    bool IsValidIdent(const QString &text) const override { return ParseIdentifier(text) != nullptr; }
+};
+
+// The same with square brackets for quotes.
+class TBracketQuoteProvider : public TTestSyntaxProvider {
+public:
+    using TTestSyntaxProvider::TTestSyntaxProvider;
+    QString GetQuoteBegin() const override { return QStringLiteral("["); }
+    QString GetQuoteEnd() const override { return QStringLiteral("]"); }
+    bool IsValidIdent(const QString &text) const override
+    {
+        return (text.size() > 2 && text.front() == u'[' && text.back() == u']') ||
+               TTestSyntaxProvider::IsValidIdent(text);
+    }
+};
+
+TEST(AstTokens, NameWhoseTextReadsAsAQuotedIdentifierIsQuotedAgain)
+{
+    for (TnvIdentCaseSensitivity caseSens : {icsNonSensitive, icsSensitiveUpperCase}) {
+        TGrammarCheckProvider provider(nullptr, caseSens);
+        for (bool flagged : {true, false}) {
+            // Unflagged in a case-sensitive dialect, the name means its folded form.
+            const bool folded = !flagged && caseSens != icsNonSensitive;
+            TastTokenIdentifier id(&provider, QStringLiteral("\"a\""), flagged);
+            EXPECT_EQ(Print(&id, icIfNeed), folded ? "\"\"\"A\"\"\"" : "\"\"\"a\"\"\"") << flagged;
+            // Read back from its SQL text, it is the same name.
+            TastTokenIdentifier back(&provider);
+            back.SetIdToken(id.GetIdToken());
+            EXPECT_EQ(back.Text(), folded ? "\"A\"" : "\"a\"") << flagged;
+        }
+    }
+    TBracketQuoteProvider brackets(nullptr, icsNonSensitive);
+    TastTokenIdentifier bracketed(&brackets, QStringLiteral("[a]"), true);
+    EXPECT_EQ(Print(&bracketed, icIfNeed), "[[a]]]");
+}
+
 TEST(AstTokens, SetIdTokenTakesTypedSqlText)
 {
     auto provider = Create<TTestSyntaxProvider>(nullptr);
