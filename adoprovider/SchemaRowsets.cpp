@@ -92,7 +92,8 @@ bool IsPostgres(SQLHDBC dbc)
     SQLSMALLINT length = 0;
     if (!Succeeded(SQLGetInfoW(dbc, SQL_DBMS_NAME, name, sizeof(name), &length)))
         return false;
-    return FromWText(name, length / qsizetype(sizeof(SQLWCHAR))).startsWith(QStringLiteral("PostgreSQL"));
+    return FromWTextBuffer(name, length / qsizetype(sizeof(SQLWCHAR)), std::size(name))
+        .startsWith(QStringLiteral("PostgreSQL"));
 }
 
 // Every foreign key of the database from the system catalogue in one query:
