@@ -245,6 +245,7 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
     const bool sqlite = dbms.startsWith(QStringLiteral("SQLite"));
     const QList<TableRow> tables = ReadTables(hdbc, timeoutSeconds);
     OwnedHandle stmt = AllocStatement(hdbc, timeoutSeconds);
+    QHash<QString, QStringList> primaryKeys; // referenced tables' keys, read once each
     for (const TableRow &t : tables) {
         // Only tables hold foreign keys ("TABLE", "SYSTEM TABLE", "BASE TABLE", ...).
         if (!t.Type.trimmed().endsWith(QStringLiteral("TABLE"), Qt::CaseInsensitive) || t.Name.isEmpty())
@@ -290,7 +291,6 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
         // A key written without a column list refers to the referenced
         // table's primary key, and SQLite's driver then names no referenced
         // column: take the key's columns in key order.
-        QHash<QString, QStringList> primaryKeys;
         for (Row &r : rows) {
             QList<QVariant> &v = r.Values;
             if (!v[PkColumn].toString().isEmpty() || v[PkTable].toString().isEmpty())
@@ -299,8 +299,8 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
                                     .join(QChar(0));
             auto found = primaryKeys.find(key);
             if (found == primaryKeys.end())
-                found = primaryKeys.insert(
-                    key, ReadPrimaryKey(hdbc, timeoutSeconds, sqlite, v[PkCatalog], v[PkSchema], v[PkTable].toString()));
+                found = primaryKeys.insert(key, ReadPrimaryKey(hdbc, timeoutSeconds, sqlite, v[PkCatalog],
+                                                               v[PkSchema], v[PkTable].toString()));
             const int position = v[Ordinal].toInt();
             if (position >= 1 && position <= found->size())
                 v[PkColumn] = found->at(position - 1);

@@ -44,7 +44,8 @@ protected:
             "create table \"Shipment\" (\"Ship Id\" integer not null primary key, \"Line\" integer,"
             " \"Order\" integer, \"From\" char(3), \"To\" char(3), \"Via ICAO\" char(4), \"Ord2\" integer,"
             " \"Line2\" integer,"
-            " constraint ship_line foreign key (\"Line\", \"Order\") references \"Order Line\" (\"Line No\", \"Order No\"),"
+            " constraint ship_line foreign key (\"Line\", \"Order\")"
+            " references \"Order Line\" (\"Line No\", \"Order No\"),"
             " constraint ship_from foreign key (\"From\") references \"Airport\" (\"Code\"),"
             " constraint ship_to foreign key (\"To\") references \"Airport\" (\"Code\"),"
             " constraint ship_via foreign key (\"Via ICAO\") references \"Airport\" (\"ICAO\"),"
@@ -52,7 +53,7 @@ protected:
             "create table \"Track\" (\"TrackId\" integer not null primary key, \"Title\" varchar(40))",
             "create table \"Playlist Track\" (\"PlaylistId\" integer not null,"
             " \"TrackId\" integer not null references \"Track\", primary key (\"PlaylistId\", \"TrackId\"))",
-            "create view \"Art View\" as select \"Код\", \"Имя\" from \"Артист\"",
+            "create view \"美術 View\" as select \"Код\", \"Имя\" from \"Артист\"",
             "create view \"Обзор €\" as select s.\"Ship Id\", a.\"Name\" from \"Shipment\" s"
             " join \"Airport\" a on a.\"Code\" = s.\"From\"",
         };
@@ -164,7 +165,7 @@ protected:
             "TnvMetadataTable " + a + "Track [TrackId, Title] {" + a + "Playlist Track(TrackId->TrackId)}",
             "TnvMetadataTable " + a + "Артист [Код, Имя, Preis €, 東京, Mentor, Gallery Id] {" + a +
                 "Артист(Код->Mentor)" + (IsPostgres() ? "; b.Art Gallery(Код->Curator)" : "") + "}",
-            "TnvMetadataView " + a + "Art View [Код, Имя] {}",
+            "TnvMetadataView " + a + "美術 View [Код, Имя] {}",
             "TnvMetadataView " + a + "Обзор € [Ship Id, Name] {}",
         };
         if (IsPostgres())
