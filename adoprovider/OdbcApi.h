@@ -26,6 +26,22 @@ inline QString FromWText(const SQLWCHAR *text, qsizetype length)
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
 }
 
+// A text the driver wrote, terminated, into a buffer of `capacity` code
+// units, with the length it reported for it. Names, messages and attribute
+// values hold no NUL, so the text ends at the first one: through the driver
+// manager, a narrow driver (SQLite's) reports the length in UTF-8 bytes, and
+// that length would carry one NUL per extra byte into the name.
+inline QString FromWTextBuffer(const SQLWCHAR *buffer, qsizetype reportedLength, qsizetype capacity)
+{
+    qsizetype length = qBound<qsizetype>(0, reportedLength, capacity - 1);
+    for (qsizetype i = 0; i < length; ++i)
+        if (buffer[i] == 0) {
+            length = i;
+            break;
+        }
+    return FromWText(buffer, length);
+}
+
 inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
 // The diagnostic records of a handle, in the order the driver gave them.

@@ -121,8 +121,7 @@ QString TADOConnection::DefaultDatabase() const
     const SQLRETURN rc = SQLGetConnectAttrW(FDbc, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof(buffer), &length);
     if (!Succeeded(rc) || length <= 0)
         return QString();
-    const qsizetype chars = qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), std::size(buffer) - 1);
-    return FromWText(buffer, chars);
+    return FromWTextBuffer(buffer, length / qsizetype(sizeof(SQLWCHAR)), std::size(buffer));
 }
 
 void TADOConnection::SetDefaultDatabase(const QString &name)

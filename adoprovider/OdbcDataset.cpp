@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <climits>
 #include <limits>
 
 namespace nvqb {
@@ -262,16 +263,20 @@ void TADODataSet::DescribeColumns()
         QList<SQLWCHAR> name(256);
         SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
         SQLULEN size = 0;
-        SQLRETURN rc = SQLDescribeColW(stmt, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size,
-                                       &digits, &nullable);
-        if (Succeeded(rc) && nameLength >= name.size()) {
-            name.resize(nameLength + 1);
+        SQLRETURN rc;
+        for (;;) {
             rc = SQLDescribeColW(stmt, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size,
                                  &digits, &nullable);
+            // A name that filled the buffer may have been cut: SQLite's driver
+            // then reports success and the length of what it wrote, the start
+            // of the name's UTF-8 bytes. Read it again into more room.
+            if (!Succeeded(rc) || nameLength < name.size() - 1 || name.size() >= SHRT_MAX)
+                break;
+            name.fill(0, qMin<qsizetype>(SHRT_MAX, qMax<qsizetype>(nameLength + 1, name.size() * 4)));
         }
         Check(rc, SQL_HANDLE_STMT, stmt, "SQLDescribeCol");
         const TFieldType type = FieldTypeOf(sqlType, size, digits);
-        TFieldDef def(FromWText(name.data(), qMin<qsizetype>(nameLength, name.size() - 1)), type);
+        TFieldDef def(FromWTextBuffer(name.data(), nameLength, name.size()), type);
         switch (type) {
         case ftString:
         case ftFixedChar:

@@ -36,9 +36,9 @@ QList<TOdbcDiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
         if (!Succeeded(rc))
             break;
         TOdbcDiagRecord r;
-        r.SqlState = FromWText(state, 5);
+        r.SqlState = FromWTextBuffer(state, 5, std::size(state));
         r.NativeError = int(native);
-        r.Message = FromWText(text.data(), qMin<qsizetype>(length, text.size() - 1)).trimmed();
+        r.Message = FromWTextBuffer(text.data(), length, text.size()).trimmed();
         records.append(r);
     }
     return records;

@@ -1,6 +1,9 @@
 #include "adoprovider/SchemaRowsets.h"
 #include "adoprovider/OdbcApi.h"
 
+#include <QHash>
+#include <QMap>
+
 #include <algorithm>
 
 namespace nvqb {
@@ -86,13 +89,13 @@ QList<TableRow> ReadTables(SQLHDBC dbc, int timeoutSeconds)
 
 QVariant NullIfNull(const QString &s) { return s.isNull() ? QVariant() : QVariant(s); }
 
-bool IsPostgres(SQLHDBC dbc)
+QString DbmsName(SQLHDBC dbc)
 {
     SQLWCHAR name[64] = {};
     SQLSMALLINT length = 0;
     if (!Succeeded(SQLGetInfoW(dbc, SQL_DBMS_NAME, name, sizeof(name), &length)))
-        return false;
-    return FromWText(name, length / qsizetype(sizeof(SQLWCHAR))).startsWith(QStringLiteral("PostgreSQL"));
+        return QString();
+    return FromWTextBuffer(name, length / qsizetype(sizeof(SQLWCHAR)), std::size(name));
 }
 
 // Every foreign key of the database from the system catalogue in one query:
@@ -135,6 +138,43 @@ void FillPostgresForeignKeys(SQLHDBC dbc, int timeoutSeconds, TMemoryDataset &ta
         for (SQLUSMALLINT column = 10; column <= 13; ++column)
             v.append(TextOrNull(stmt.Get(), column));
         target.AppendRecord(v);
+    }
+}
+
+// The columns of a table's primary key in key order; empty when the table
+// has none or the driver cannot say.
+QStringList ReadPrimaryKey(SQLHDBC dbc, int timeoutSeconds, bool sqlite, const QVariant &catalog,
+                           const QVariant &schema, const QString &table)
+{
+    const QString catalogText = catalog.isNull() ? QString() : catalog.toString();
+    const QString schemaText = schema.isNull() ? QString() : schema.toString();
+    try {
+        OwnedHandle stmt = AllocStatement(dbc, timeoutSeconds);
+        if (sqlite) {
+            // SQLite's driver numbers a key's columns in the table's order,
+            // not the key's; the database itself knows the key's order.
+            QString literal = table;
+            literal.replace(u'\'', QStringLiteral("''"));
+            QString sql = QStringLiteral("select name from pragma_table_info('%1') where pk > 0 order by pk")
+                              .arg(literal);
+            Check(SQLExecDirectW(stmt.Get(), WText(sql), SQL_NTS), SQL_HANDLE_STMT, stmt.Get(), "SQLExecDirect");
+            QStringList columns;
+            while (Fetch(stmt.Get()))
+                columns.append(GetWideText(stmt.Get(), 1));
+            return columns;
+        }
+        Check(SQLPrimaryKeysW(stmt.Get(), Arg(catalogText), ArgLength(catalogText), Arg(schemaText),
+                              ArgLength(schemaText), WText(table), SQL_NTS),
+              SQL_HANDLE_STMT, stmt.Get(), "SQLPrimaryKeys");
+        QMap<int, QString> columns;
+        while (Fetch(stmt.Get())) {
+            const QString column = GetWideText(stmt.Get(), 4);
+            columns.insert(IntOrNull(stmt.Get(), 5).toInt(), column);
+        }
+        return columns.values();
+    } catch (const EOdbcError &) {
+        // The key stays without its referenced columns, as the driver gave it.
+        return {};
     }
 }
 
@@ -197,12 +237,15 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
     defs.Add(QStringLiteral("FK_NAME"), ftWideString, NameSize);
 
     const auto hdbc = static_cast<SQLHDBC>(dbc);
-    if (IsPostgres(hdbc)) {
+    const QString dbms = DbmsName(hdbc);
+    if (dbms.startsWith(QStringLiteral("PostgreSQL"))) {
         FillPostgresForeignKeys(hdbc, timeoutSeconds, target);
         return;
     }
+    const bool sqlite = dbms.startsWith(QStringLiteral("SQLite"));
     const QList<TableRow> tables = ReadTables(hdbc, timeoutSeconds);
     OwnedHandle stmt = AllocStatement(hdbc, timeoutSeconds);
+    QHash<QString, QStringList> primaryKeys; // referenced tables' keys, read once each
     for (const TableRow &t : tables) {
         // Only tables hold foreign keys ("TABLE", "SYSTEM TABLE", "BASE TABLE", ...).
         if (!t.Type.trimmed().endsWith(QStringLiteral("TABLE"), Qt::CaseInsensitive) || t.Name.isEmpty())
@@ -245,6 +288,23 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
             rows.append({std::move(v), constraint});
         }
         SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+        // A key written without a column list refers to the referenced
+        // table's primary key, and SQLite's driver then names no referenced
+        // column: take the key's columns in key order.
+        for (Row &r : rows) {
+            QList<QVariant> &v = r.Values;
+            if (!v[PkColumn].toString().isEmpty() || v[PkTable].toString().isEmpty())
+                continue;
+            const QString key = QStringList{v[PkCatalog].toString(), v[PkSchema].toString(), v[PkTable].toString()}
+                                    .join(QChar(0));
+            auto found = primaryKeys.find(key);
+            if (found == primaryKeys.end())
+                found = primaryKeys.insert(key, ReadPrimaryKey(hdbc, timeoutSeconds, sqlite, v[PkCatalog],
+                                                               v[PkSchema], v[PkTable].toString()));
+            const int position = v[Ordinal].toInt();
+            if (position >= 1 && position <= found->size())
+                v[PkColumn] = found->at(position - 1);
+        }
         std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) {
             const QString an = a.Values[FkName].toString(), bn = b.Values[FkName].toString();
             if (an != bn)

@@ -13,14 +13,24 @@ namespace {
 // Column names and the two key joins; rows come ordered by constraint
 // before position, so the columns of one key follow each other with rising
 // ordinals even when two keys join the same pair of tables.
-const char16_t RelationsSQLHead[] =
+const char16_t RelationsSQLColumns[] =
     u"select  cast(pf.TABLE_CATALOG as char(255)) as PK_TABLE_DATABASE, cast(pf.TABLE_SCHEMA as char(255)) as "
     u"PK_SCHEMA_NAME, cast(pf.TABLE_NAME as char(255)) as PK_TABLE_NAME, cast(pf.COLUMN_NAME as char(255)) as "
     u"PK_FIELD_NAME, cast(ff.TABLE_CATALOG as char(255)) as FK_TABLE_DATABASE, cast(ff.TABLE_SCHEMA as char(255)) "
     u"as FK_SCHEMA_NAME, cast(ff.TABLE_NAME as char(255)) as FK_TABLE_NAME, cast(ff.COLUMN_NAME as char(255)) as "
-    u"FK_FIELD_NAME, ff.ORDINAL_POSITION as ORDINAL from %0:sINFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS rc, "
-    u"%0:sINFORMATION_SCHEMA.KEY_COLUMN_USAGE ff, %0:sINFORMATION_SCHEMA.KEY_COLUMN_USAGE pf where "
-    u"(rc.CONSTRAINT_NAME=ff.CONSTRAINT_NAME)and (rc.CONSTRAINT_SCHEMA=ff.CONSTRAINT_SCHEMA)and "
+    u"FK_FIELD_NAME, ff.ORDINAL_POSITION as ORDINAL from ";
+const char16_t RelationsSQLViews[] =
+    u"%0:sINFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS rc, %0:sINFORMATION_SCHEMA.KEY_COLUMN_USAGE ff, "
+    u"%0:sINFORMATION_SCHEMA.KEY_COLUMN_USAGE pf";
+// The same views as derived tables, with the columns the query reads.
+const char16_t RelationsSQLDerivedReferences[] =
+    u"(select distinct CONSTRAINT_CATALOG, CONSTRAINT_SCHEMA, CONSTRAINT_NAME, UNIQUE_CONSTRAINT_CATALOG, "
+    u"UNIQUE_CONSTRAINT_SCHEMA, UNIQUE_CONSTRAINT_NAME from %0:sINFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS) rc, ";
+const char16_t RelationsSQLDerivedKeyColumns[] =
+    u"(select distinct CONSTRAINT_CATALOG, CONSTRAINT_SCHEMA, CONSTRAINT_NAME, TABLE_CATALOG, TABLE_SCHEMA, "
+    u"TABLE_NAME, COLUMN_NAME, ORDINAL_POSITION%1 from %0:sINFORMATION_SCHEMA.KEY_COLUMN_USAGE) ";
+const char16_t RelationsSQLJoin[] =
+    u" where (rc.CONSTRAINT_NAME=ff.CONSTRAINT_NAME)and (rc.CONSTRAINT_SCHEMA=ff.CONSTRAINT_SCHEMA)and "
     u"(rc.CONSTRAINT_CATALOG=ff.CONSTRAINT_CATALOG)and (rc.UNIQUE_CONSTRAINT_NAME=pf.CONSTRAINT_NAME)and "
     u"(rc.UNIQUE_CONSTRAINT_SCHEMA=pf.CONSTRAINT_SCHEMA)and (rc.UNIQUE_CONSTRAINT_CATALOG=pf.CONSTRAINT_CATALOG)and ";
 const char16_t RelationsSQLPairByUniquePosition[] = u"(ff.POSITION_IN_UNIQUE_CONSTRAINT=pf.ORDINAL_POSITION)";
@@ -38,12 +48,28 @@ QString SqlStringLiteral(const QString &text)
 
 } // namespace
 
-QString TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(const QString &prefix, bool pairByUniquePosition)
+QString TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(const QString &prefix, bool pairByUniquePosition,
+                                                             bool viewsAsDerivedTables)
 {
-    QString sql = QString::fromUtf16(RelationsSQLHead) +
-                  QString::fromUtf16(pairByUniquePosition ? RelationsSQLPairByUniquePosition
-                                                          : RelationsSQLPairByPosition) +
-                  QString::fromUtf16(RelationsSQLTail);
+    QString sql = QString::fromUtf16(RelationsSQLColumns);
+    if (viewsAsDerivedTables) {
+        // DISTINCT changes no row (a view's rows differ in the columns read:
+        // a key column by its constraint and position, a reference by its
+        // constraint) but keeps the server from merging the view into the
+        // outer join.
+        const QString keyColumns = QString::fromUtf16(RelationsSQLDerivedKeyColumns);
+        sql += QString::fromUtf16(RelationsSQLDerivedReferences) +
+               QString(keyColumns)
+                   .replace(QStringLiteral("%1"),
+                            pairByUniquePosition ? QStringLiteral(", POSITION_IN_UNIQUE_CONSTRAINT") : QString()) +
+               QStringLiteral("ff, ") + QString(keyColumns).replace(QStringLiteral("%1"), QString()) +
+               QStringLiteral("pf");
+    } else {
+        sql += QString::fromUtf16(RelationsSQLViews);
+    }
+    sql += QString::fromUtf16(RelationsSQLJoin) +
+           QString::fromUtf16(pairByUniquePosition ? RelationsSQLPairByUniquePosition : RelationsSQLPairByPosition) +
+           QString::fromUtf16(RelationsSQLTail);
     return sql.replace(QStringLiteral("%0:s"), prefix);
 }
 
@@ -150,15 +176,21 @@ void TnvSQL92SyntaxProvider::LoadMetadataRelations(TnvBaseMetadataProvider *meta
 
     TOwned<TnvMetadataRelationsFetcherFromQuery> fetcher =
         Create<TnvMetadataRelationsFetcherFromQuery>(this, metadataProvider);
+    // Fastest first: a server that refuses derived tables gets the views
+    // joined directly, one whose views lack POSITION_IN_UNIQUE_CONSTRAINT
+    // gets the keys paired by position in both keys.
+    struct Form {
+        bool ByUniquePosition, DerivedTables;
+    };
     bool created = false;
-    for (bool byUniquePosition : {true, false}) {
-        fetcher->SQL = InformationSchemaRelationsSQL(prefix, byUniquePosition);
+    for (Form form : {Form{true, true}, Form{false, true}, Form{true, false}, Form{false, false}}) {
+        fetcher->SQL = InformationSchemaRelationsSQL(prefix, form.ByUniquePosition, form.DerivedTables);
         try {
             fetcher->CreateDataset();
             created = true;
             break;
         } catch (...) {
-            // A server whose views lack the column of the first form gets the second.
+            // The next form.
         }
     }
     if (!created) {

@@ -45,10 +45,15 @@ public:
                              TnvMetadataContainer *container, const TSQLQualifiedName *database) override;
     void LoadMetadataRelations(TnvBaseMetadataProvider *metadataProvider, TnvMetadataFilter *filter,
                                TnvMetadataContainer *container, const TSQLQualifiedName *database) override;
-    // The relations query with its database prefix in place; the first form
-    // pairs key columns by their position in the referenced key, the second
-    // (for servers without that column) by position in both keys.
-    static QString InformationSchemaRelationsSQL(const QString &prefix, bool pairByUniquePosition);
+    // The relations query with its database prefix in place. Key columns are
+    // paired by their position in the referenced key, or (for servers
+    // without that column) by position in both keys. With viewsAsDerivedTables
+    // each view is read once into a DISTINCT derived table, which a server
+    // does not merge into the outer join (PostgreSQL otherwise joins its
+    // key-column view to itself row by row: minutes for a few thousand keys);
+    // the columns and rows are the same.
+    static QString InformationSchemaRelationsSQL(const QString &prefix, bool pairByUniquePosition,
+                                                 bool viewsAsDerivedTables = false);
 
 private:
     bool CanUseInformationSchema(TnvBaseMetadataProvider *metadataProvider) const;

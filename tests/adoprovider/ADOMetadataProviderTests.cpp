@@ -125,7 +125,8 @@ TEST_P(ADOMetadataTest, SampleThroughInformationSchema)
         EXPECT_EQ(database->GetQualifiedNameWithoutQuotes(), Connection->DefaultDatabase());
         EXPECT_EQ(Find(QStringLiteral("items"))->GetDatabaseStrNotQuoted(), Connection->DefaultDatabase());
         // The relations came from the views' query itself, not from a fallback.
-        auto rows = Provider.ExecSQL(TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(QString(), true), true);
+        auto rows =
+            Provider.ExecSQL(TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(QString(), true, true), true);
         int sample = 0;
         for (rows->First(); !rows->Eof(); rows->Next())
             sample += rows->FieldByName(QStringLiteral("FK_SCHEMA_NAME"))->AsWideString().trimmed() == Schema();
@@ -241,6 +242,23 @@ TEST(ADOMetadataProvider, InformationSchemaRelationsQuery)
                                             "sales.INFORMATION_SCHEMA.KEY_COLUMN_USAGE ff, ")));
     EXPECT_TRUE(sql.endsWith(QStringLiteral("rc.CONSTRAINT_NAME, ff.ORDINAL_POSITION")));
     EXPECT_FALSE(sql.contains(QStringLiteral("%0:s")));
+
+    // The faster forms read the same views through derived tables, within
+    // SQL-92 (no WITH), with the same columns and order.
+    for (bool byUniquePosition : {true, false}) {
+        const QString derived =
+            TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(QStringLiteral("sales."), byUniquePosition, true);
+        const QString plain =
+            TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(QStringLiteral("sales."), byUniquePosition);
+        EXPECT_EQ(derived.left(derived.indexOf(QStringLiteral(" from "))), plain.left(plain.indexOf(" from ")));
+        EXPECT_EQ(derived.mid(derived.indexOf(QStringLiteral(" where "))), plain.mid(plain.indexOf(" where ")));
+        EXPECT_EQ(derived.count(QStringLiteral("(select distinct ")), 3);
+        EXPECT_EQ(derived.count(QStringLiteral("from sales.INFORMATION_SCHEMA.KEY_COLUMN_USAGE)")), 2);
+        EXPECT_EQ(derived.count(QStringLiteral("from sales.INFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS)")), 1);
+        EXPECT_FALSE(derived.contains(QStringLiteral("with "), Qt::CaseInsensitive));
+        // A server without POSITION_IN_UNIQUE_CONSTRAINT is not asked for it.
+        EXPECT_EQ(derived.contains(QStringLiteral("POSITION_IN_UNIQUE_CONSTRAINT")), byUniquePosition);
+    }
 }
 
 } // namespace

@@ -47,7 +47,13 @@ void OdbcDatabaseTest::SetUp()
     Connection->SetConnectionString(FConnectionString);
     Connection->SetConnectionTimeout(5);
     Connection->Open();
-    const char *statements[] = {
+    for (const QString &sql : SchemaStatements())
+        Connection->Execute(sql);
+}
+
+QStringList OdbcDatabaseTest::SchemaStatements()
+{
+    return {
         "create table parents (a integer not null, b integer not null, c integer not null, name varchar(30),"
         " primary key (a, b), unique (a, c))",
         "create table children (id integer not null primary key, pa integer, pb integer, qa integer, qc integer,"
@@ -59,8 +65,15 @@ void OdbcDatabaseTest::SetUp()
         " constraint items_child foreign key (child_id) references children (id))",
         "create view children_view as select id, note from children",
     };
-    for (const char *sql : statements)
-        Connection->Execute(QString::fromUtf8(sql));
+}
+
+QString OdbcDatabaseTest::AddSchema(const QString &suffix)
+{
+    const QString name = FSchema + suffix;
+    Connection->Execute(QStringLiteral("drop schema if exists %1 cascade").arg(name));
+    Connection->Execute(QStringLiteral("create schema %1").arg(name));
+    FExtraSchemas.append(name);
+    return name;
 }
 
 void OdbcDatabaseTest::TearDown()
@@ -70,6 +83,8 @@ void OdbcDatabaseTest::TearDown()
         // A session of its own: the test may have closed or re-pointed its connection.
         auto cleaner = Create<TADOConnection>(nullptr);
         cleaner->SetConnectionString(FConnectionString);
+        for (const QString &schema : FExtraSchemas)
+            cleaner->Execute(QStringLiteral("drop schema if exists %1 cascade").arg(schema));
         cleaner->Execute(QStringLiteral("drop schema if exists %1 cascade").arg(FSchema));
     }
 }

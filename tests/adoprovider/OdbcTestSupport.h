@@ -7,8 +7,12 @@
 #include "adoprovider/OdbcConnection.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+// Failure messages show texts as they read (UTF-8), not as code units.
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace nvqb::test {
 
@@ -35,12 +39,19 @@ protected:
     QString Schema() const { return FSchema; }
     QString ConnectionString() const { return FConnectionString; }
 
+    // The statements that make the test's objects; the sample by default.
+    virtual QStringList SchemaStatements();
+    // PostgreSQL: another schema of the test's own, dropped with it; its name
+    // is the test's schema followed by the suffix.
+    QString AddSchema(const QString &suffix);
+
     TOwned<TADOConnection> Connection;
 
 private:
     QTemporaryDir FDir;
     QString FConnectionString;
     QString FSchema;
+    QStringList FExtraSchemas;
 };
 
 } // namespace nvqb::test

@@ -137,6 +137,45 @@ TEST_P(QueryDatasetTest, LongTextArrivesWhole)
     EXPECT_EQ(ds->Fields(0)->AsWideString(), text);
 }
 
+TEST_P(QueryDatasetTest, ColumnNamesOutsideAsciiArriveAsWritten)
+{
+    // SQLite's driver reports the length of a column name in UTF-8 bytes;
+    // the name must neither gain characters nor lose its end.
+    Connection->Execute(QStringLiteral("create table \"Цены €\" (\"Код\" integer, \"Preis €\" integer, \"東京\" "
+                                       "varchar(10), \"a b\" integer, \"Grüße 東京 €\" integer)"));
+    Connection->Execute(QStringLiteral("insert into \"Цены €\" values (1, 2, 'x', 4, 5)"));
+    const QStringList names = {QStringLiteral("Код"), QStringLiteral("Preis €"), QStringLiteral("東京"),
+                               QStringLiteral("a b"), QStringLiteral("Grüße 東京 €")};
+    auto ds = Query(QStringLiteral("select * from \"Цены €\""));
+    ds->Open();
+    ASSERT_EQ(ds->FieldCount(), names.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(ds->FieldDefs()[i].Name(), names[i]) << ds->FieldDefs()[i].Name().toStdString();
+        ASSERT_NE(ds->FindField(names[i]), nullptr) << names[i].toStdString();
+    }
+    EXPECT_EQ(ds->FieldByName(QStringLiteral("Код"))->AsInteger(), 1);
+    EXPECT_EQ(ds->FieldByName(QStringLiteral("Preis €"))->AsInteger(), 2);
+    EXPECT_EQ(ds->FieldByName(QStringLiteral("東京"))->AsWideString(), QStringLiteral("x"));
+    // The database's messages name such tables whole.
+    try {
+        Query(QStringLiteral("select * from \"Нет €\""))->Open();
+        FAIL() << "opened a query of a missing table";
+    } catch (const EOdbcError &e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Нет €"))) << e.what();
+        EXPECT_FALSE(e.Message().contains(QChar(0))) << e.what();
+    }
+
+    // A name longer in UTF-8 than the first buffer the name is read into
+    // (PostgreSQL keeps 63 bytes of a name, SQLite all of it).
+    QString longName;
+    for (int i = 0; i < 150; ++i)
+        longName += QChar(u'Ж' + i % 20);
+    auto prepared = Query(QStringLiteral("select 1 as \"%1\"").arg(longName));
+    prepared->FieldDefs().Update();
+    ASSERT_EQ(prepared->FieldDefs().Count(), 1);
+    EXPECT_EQ(prepared->FieldDefs()[0].Name(), IsPostgres() ? longName.left(31) : longName);
+}
+
 TEST_P(QueryDatasetTest, FailuresCarryTheDatabaseMessage)
 {
     auto ds = Query(QStringLiteral("select some_column from nowhere_table"));

@@ -86,6 +86,28 @@ TEST_P(SchemaRowsetTest, ForeignKeysComeOutWholeWithRisingOrdinals)
     EXPECT_EQ(keys, expected);
 }
 
+TEST_P(SchemaRowsetTest, KeysWithoutAColumnListNameThePrimaryKeyInKeyOrder)
+{
+    // The key's columns in another order than the table's.
+    Connection->Execute(QStringLiteral("create table lines (line_no integer not null, order_no integer not null,"
+                                       " primary key (order_no, line_no))"));
+    Connection->Execute(QStringLiteral("create table shipments (id integer not null primary key, o integer,"
+                                       " l integer, item_id integer references items,"
+                                       " constraint shipments_line foreign key (o, l) references lines)"));
+    auto ds = Connection->OpenSchema(siForeignKeys);
+    QStringList pairs;
+    for (ds->First(); !ds->Eof(); ds->Next())
+        if (InSample(*ds, "FK_TABLE_SCHEMA") &&
+            ds->FieldByName(QStringLiteral("FK_TABLE_NAME"))->AsWideString() == QStringLiteral("shipments"))
+            pairs << QStringLiteral("%1.%2=%3 #%4")
+                         .arg(ds->FieldByName(QStringLiteral("PK_TABLE_NAME"))->AsWideString(),
+                              ds->FieldByName(QStringLiteral("PK_COLUMN_NAME"))->AsWideString(),
+                              ds->FieldByName(QStringLiteral("FK_COLUMN_NAME"))->AsWideString(),
+                              ds->FieldByName(QStringLiteral("ORDINAL"))->AsWideString());
+    pairs.sort();
+    EXPECT_EQ(pairs, QStringList({"items.id=item_id #1", "lines.line_no=l #2", "lines.order_no=o #1"}));
+}
+
 TEST_P(SchemaRowsetTest, ForeignKeyRowsCarryConstraintDetails)
 {
     auto ds = Connection->OpenSchema(siForeignKeys);

@@ -456,7 +456,7 @@ TEST_F(MetadataFetchersTest, InformationSchemaQueriesForAnotherDatabase)
     EXPECT_SQL(name->GetQualifiedNameWithoutQuotes(), "main");
 
     for (const QString &prefix : {QStringLiteral("\"o'hara\"."), QString()})
-        mp.Columns[TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(prefix, true)] =
+        mp.Columns[TnvSQL92SyntaxProvider::InformationSchemaRelationsSQL(prefix, true, true)] =
             Columns({"PK_TABLE_NAME", "PK_FIELD_NAME", "FK_TABLE_NAME", "FK_FIELD_NAME", "#ORDINAL"});
     auto container = MakeContainer(&sql92, &mp);
     auto other = Create<TSQLQualifiedName>(&sql92);
@@ -470,7 +470,7 @@ TEST_F(MetadataFetchersTest, InformationSchemaQueriesForAnotherDatabase)
     EXPECT_TRUE(mp.Log.filter(QStringLiteral("information_schema.views")).last().endsWith(
         QStringLiteral("from \"o'hara\".information_schema.views where TABLE_CATALOG='o''hara'")));
     EXPECT_TRUE(mp.Log.filter(QStringLiteral("REFERENTIAL_CONSTRAINTS")).last().contains(
-        QStringLiteral("from \"o'hara\".INFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS rc")));
+        QStringLiteral("from \"o'hara\".INFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS)")));
 
     // The default database itself needs neither prefix nor filter; without
     // the setting the metadata provider answers.
