@@ -108,8 +108,15 @@ void TnvQueryBuilderModel::Notification(TComponent *component, TOperation operat
     TComponent::Notification(component, operation);
     if (operation != opRemove)
         return;
-    if (component == FSyntaxProvider)
-        SetSyntaxProvider(nullptr);
+    if (component == FSyntaxProvider) {
+        // The provider may be past its own destruction steps here: the
+        // reference is dropped without calling it.
+        FSyntaxProvider = nullptr;
+        if (FMetadataContainer)
+            FMetadataContainer->SetSyntaxProvider(nullptr);
+        if (FQuery)
+            FQuery->SetSyntaxProvider(nullptr);
+    }
     if (component == FMetadataProvider) {
         FMetadataProvider = nullptr;
         if (FMetadataContainer)

@@ -250,6 +250,14 @@ bool TnvSubQuery::CanCreateControls()
     return TnvUnionGroup::CanCreateControls();
 }
 
+void TnvSubQuery::CreateControl()
+{
+    const bool created = !ControlsCreated();
+    TnvUnionGroup::CreateControl();
+    if (created && ControlsCreated())
+        UpdateCaption();
+}
+
 TnvModelControl *TnvSubQuery::CreateControlInternal(int index)
 {
     return index == 0 ? CreateControlOfClass(ControlClass::QueryTabSheet, index) : nullptr;

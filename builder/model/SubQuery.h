@@ -57,6 +57,8 @@ public:
     void UpdateCaption();
 
     bool CanCreateControls() override;
+    // The new page gets its caption at once.
+    void CreateControl() override;
     TnvModelControl *GetLeftBracket() override { return nullptr; }
     TnvModelControl *GetRightBracket() override { return nullptr; }
     TnvModelControl *GetUnionOperator() override { return nullptr; }

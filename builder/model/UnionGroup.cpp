@@ -68,6 +68,8 @@ void TnvUnionGroup::PlaceMember(TnvQueryBase *member, qsizetype index)
     if (at != index) {
         FMembers.move(at, index);
         NotifySQLUpdated();
+        if (TnvSubQuery *statement = GetRootQuery())
+            statement->UpdateUnionSubQueriesOrder();
     }
 }
 

@@ -146,6 +146,15 @@ void TnvUnionSubQuery::GatherPrepareAndFixupContext(TastNodeRefList &withItems, 
 // ---------------------------------------------------------------------------
 // Controls
 
+void TnvUnionSubQuery::CreateControl()
+{
+    const bool created = !ControlsCreated();
+    TnvQueryBase::CreateControl();
+    if (created && ControlsCreated())
+        if (TnvSubQuery *statement = GetRootQuery(); statement && statement->CurrentUnionSubQuery() == this)
+            statement->UpdateCurrentUnionSubQueryControls();
+}
+
 TnvModelControl *TnvUnionSubQuery::CreateControlInternal(int index)
 {
     switch (index) {

@@ -33,6 +33,9 @@ public:
     TOwned<TSQLSubQuerySelectExpression> GetResultQueryAST();
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
 
+    // The current part's new controls show it as current.
+    void CreateControl() override;
+
     TnvModelControl *GetUnionPage() { return GetControls(0); }
     TnvModelControl *GetUnionButton() { return GetControls(1); }
     TnvModelControl *GetUnionOperator() override { return GetControls(2); }
