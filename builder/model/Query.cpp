@@ -15,9 +15,9 @@ TOwned<TSQLSubSelectStatement> TnvQuery::NewStatementNode() const
 void TnvQuery::DoAfterUpdated()
 {
     TnvSubQuery::DoAfterUpdated();
-    if (!IsDestroying())
-        if (TnvQueryBuilderModel *qb = QueryBuilder())
-            qb->SQLUpdated();
+    TnvQueryBuilderModel *qb = QueryBuilder();
+    if (qb && !IsDestroying() && !qb->IsDestroying())
+        qb->SQLUpdated();
 }
 
 } // namespace nvqb

@@ -41,15 +41,17 @@ void TnvQueryBase::SetParentQuery(TnvUnionGroup *group)
 {
     if (group == FParentGroup)
         return;
-    if (TnvUnionGroup *old = FParentGroup) {
+    TnvUnionGroup *old = FParentGroup;
+    if (old) {
         old->FMembers.removeOne(this);
         RemoveFreeNotification(old);
-        FParentGroup = nullptr;
-        if (!old->IsDestroying())
-            old->NotifySQLUpdated();
     }
     FParentGroup = group;
+    // The member leaves the old group's update tree before the old group
+    // runs its steps, so a member on its way out never runs its own.
     SetUpdateParent(group);
+    if (old && !old->IsDestroying())
+        old->NotifySQLUpdated();
     if (group) {
         group->FMembers.append(this);
         FreeNotification(group);

@@ -122,8 +122,11 @@ void TnvQueryBuilderModel::Notification(TComponent *component, TOperation operat
         if (FMetadataContainer)
             FMetadataContainer->SetMetadataProvider(nullptr);
     }
-    if (component == FCurrentSubquery)
-        FCurrentSubquery = FQuery.get();
+    if (component == FCurrentSubquery) {
+        FCurrentSubquery = nullptr;
+        if (FQuery && !IsDestroying())
+            SetCurrentSubquery(FQuery.get());
+    }
 }
 
 // ---------------------------------------------------------------------------
