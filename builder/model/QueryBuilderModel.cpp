@@ -9,7 +9,6 @@
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/providers/MetadataProvider.h"
-#include "sqlmodel/sql/SQLFromClause.h"
 
 namespace nvqb {
 

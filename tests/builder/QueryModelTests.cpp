@@ -279,4 +279,22 @@ TEST_F(BuilderTest, ControlsShowTheCurrentPartItsButtonAndTheOperators)
     EXPECT_SQL(control(qb->GetSubQueries(1)->GetControls(0))->Caption, "> Select b.a_id From b");
 }
 
+TEST_F(BuilderTest, WithoutRegisteredControlsTheModelWorksAlone)
+{
+    // The process-wide factory of a library without widgets makes nothing.
+    TOwned<TTestQueryBuilder> bare = Create<TTestQueryBuilder>();
+    bare->SetSyntaxProvider(p);
+    EXPECT_EQ(bare->GetControlFactory(), ControlFactory());
+    bare->CreateControls();
+    EXPECT_TRUE(bare->ControlsCreated());
+    bare->LoadStatement(p->ParseSelect(QStringLiteral("Select 1 Union (Select 2 Union Select 3)")));
+    TnvUnionSubQuery *part = bare->Query()->UnionSubQueries(1);
+    EXPECT_TRUE(part->ControlsCreated());
+    EXPECT_EQ(part->GetUnionButton(), nullptr);
+    part->MoveBackward();
+    bare->Query()->SetCurrentUnionSubquery(part);
+    EXPECT_SQL(bare->GetSQL(), "Select 1 Union Select 2 Union (Select 3)");
+    bare->DestroyControls();
+}
+
 } // namespace
