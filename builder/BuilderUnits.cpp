@@ -1,10 +1,15 @@
 // Start-up and shut-down of this subsystem's unit globals.
+#include "builder/model/ControlFactory.h"
 #include "classlib/UnitInit.h"
 
 namespace nvqb {
 
-void InitializeBuilderUnits() {}
+void InitializeBuilderUnits()
+{
+    // The widget layer registers its controls and dialogs in this factory.
+    InitializeControlFactory();
+}
 
-void FinalizeBuilderUnits() {}
+void FinalizeBuilderUnits() { FinalizeControlFactory(); }
 
 } // namespace nvqb

@@ -1,0 +1,82 @@
+#include "builder/model/SubSelectStatementProxy.h"
+#include "builder/model/QueryBuilderControlOwner.h"
+#include "builder/model/SubQuery.h"
+#include "classlib/Assert.h"
+
+namespace nvqb {
+
+NV_IMPLEMENT_CLASS(TInternalSubqueriesLoader, TObject)
+NV_IMPLEMENT_AST_CLASS(TnvSubSelectStatementProxy, TSQLSubSelectStatementProxy)
+
+namespace {
+TastNodeBase *MakeProxy(TnvBaseSyntaxProvider *provider, TOwned<TastNodeBase> subject, TObject *owner)
+{
+    auto *loader = As<TInternalSubqueriesLoader>(owner);
+    Assert(loader != nullptr, "nvQBBase", "Sub-selects replaced without a loader");
+    TOwned<TSQLSubSelectStatement> statement(static_cast<TSQLSubSelectStatement *>(subject.release()));
+    return new TnvSubSelectStatementProxy(provider, std::move(statement), loader);
+}
+} // namespace
+
+TnvSubSelectStatementProxy::TnvSubSelectStatementProxy(TnvBaseSyntaxProvider *provider)
+    : TSQLSubSelectStatementProxy(provider)
+{
+}
+
+TnvSubSelectStatementProxy::TnvSubSelectStatementProxy(TnvBaseSyntaxProvider *provider,
+                                                       TOwned<TSQLSubSelectStatement> subject,
+                                                       TInternalSubqueriesLoader *loader)
+    : TSQLSubSelectStatementProxy(provider), FRootNode(loader->RootNode()), FQueryBuilder(loader->QueryBuilder()),
+      FSubject(std::move(subject))
+{
+    if (TnvQueryBuilderControlOwner *node = loader->ModelNode()) {
+        FModelNode.reset(node);
+        node->RegisterProxy(this);
+    }
+}
+
+TastProxyClass TnvSubSelectStatementProxy::ProxyClass()
+{
+    static const TastProxyClassInfo info{TnvSubSelectStatementProxy::StaticClassType(),
+                                         TSQLSubSelectStatement::StaticClassType(), &MakeProxy};
+    return &info;
+}
+
+void TnvSubSelectStatementProxy::AfterConstruction()
+{
+    TSQLSubSelectStatementProxy::AfterConstruction();
+    TnvQueryBuilderControlOwner *node = FModelNode.get();
+    if (!FSubject || !node)
+        return;
+    TnvSubQuery *subQuery = TnvQueryBuilderControlOwner::NewModelNode<TnvSubQuery>(node, FQueryBuilder);
+    FSubQuery.reset(subQuery);
+    subQuery->LoadFromAST(std::move(FSubject));
+    if (node->ControlsCreated() && subQuery->CanCreateControls())
+        subQuery->CreateControl();
+}
+
+TOwned<TSQLSubSelectStatement> TnvSubSelectStatementProxy::GetASTTree() const
+{
+    if (TnvSubQuery *subQuery = FSubQuery.get()) {
+        TOwned<TastNodeBase> tree = subQuery->GetResultAST();
+        Assert(tree && tree->Is<TSQLSubSelectStatement>(), "nvQBBase", "A sub-query without a statement");
+        return TOwned<TSQLSubSelectStatement>(static_cast<TSQLSubSelectStatement *>(tree.release()));
+    }
+    if (FSubject)
+        return FSubject->Clone();
+    return Create<TSQLSubSelectStatement>(SyntaxProvider());
+}
+
+void TnvSubSelectStatementProxy::DestroyOwned()
+{
+    if (TnvQueryBuilderControlOwner *node = FModelNode.get())
+        node->UnregisterProxy(this);
+    FModelNode.reset();
+    TnvSubQuery *subQuery = FSubQuery.get();
+    FSubQuery.reset();
+    TObject::Free(subQuery);
+    FSubject.reset();
+    TSQLSubSelectStatementProxy::DestroyOwned();
+}
+
+} // namespace nvqb

@@ -1,0 +1,278 @@
+// The user's operations on unions: new union parts and groups with the
+// dialect's refusals, bracket moves and member moves from the menus, the
+// union operator, and which part is current when parts go.
+#include "BuilderTestSupport.h"
+#include "builder/model/MenuItemData.h"
+#include "builder/model/Query.h"
+#include "builder/model/UnionSubQuery.h"
+#include "classlib/Exceptions.h"
+
+using namespace nvqb;
+using namespace nvqb::test;
+
+namespace {
+
+class UnionOperationsTest : public BuilderTest {
+protected:
+    // 1 | 2 | (3 | 4) | 5
+    void LoadFive() { Load(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4) Union Select 5")); }
+    TnvUnionGroup *Group(qsizetype index) const { return As<TnvUnionGroup>(Root()->GetItems(index)); }
+    QString ErrorOf(const std::function<void()> &operation)
+    {
+        try {
+            operation();
+        } catch (const Exception &e) {
+            return e.Message();
+        }
+        return QStringLiteral("no error");
+    }
+};
+
+TEST_F(UnionOperationsTest, ADialectWithoutUnionsRefusesASecondPart)
+{
+    provider.Unions = false;
+    EXPECT_SQL(ErrorOf([&] { Root()->Add(); }), "The server doesn't support unions.");
+    EXPECT_EQ(Root()->UnionSubQueriesCount(), 1);
+    EXPECT_EQ(Root()->GetCount(), 1);
+    EXPECT_SQL(ErrorOf([&] { Root()->Insert(0); }), "The server doesn't support unions.");
+    EXPECT_EQ(Root()->UnionSubQueriesCount(), 1);
+    // The menu offers no new part either.
+    EXPECT_SQL(Captions(Part(0)->GetPopupMenu()), "!Move Backward | !Move Forward | - | !New Union Sub-Query | "
+                                                  "Enclose In Brackets | !Remove | - | About Norvane Query Builder...");
+    // A statement without parts takes its first one.
+    qb->Clear();
+    EXPECT_EQ(Root()->UnionSubQueriesCount(), 1);
+}
+
+TEST_F(UnionOperationsTest, EachRefusalNamesWhatTheDialectLacks)
+{
+    Load(QStringLiteral("Select 1 Union (Select 2 Union Select 3) Union Select 4 From a Where a.id In "
+                        "(Select 5 Union (Select 6 Union Select 7))"));
+    TnvSubQuery *sub = qb->GetSubQueries(1);
+    auto *nestedInMain = Group(1);
+    auto *nestedInSub = As<TnvUnionGroup>(sub->GetItems(1));
+    ASSERT_NE(nestedInMain, nullptr);
+    ASSERT_NE(nestedInSub, nullptr);
+    provider.Unions = provider.SubQueryUnions = provider.Brackets = provider.SubQueryBrackets = false;
+    EXPECT_SQL(ErrorOf([&] { Root()->Add(); }), "The server doesn't support unions.");
+    EXPECT_SQL(ErrorOf([&] { nestedInMain->Add(); }), "The server doesn't support unions.");
+    EXPECT_SQL(ErrorOf([&] { sub->Add(); }), "The server doesn't support unions in sub-queries.");
+    EXPECT_SQL(ErrorOf([&] { nestedInSub->Insert(1); }), "The server doesn't support unions in sub-queries.");
+    EXPECT_SQL(ErrorOf([&] { Root()->AddGroup(); }), "The server doesn't support brackets in unions.");
+    // A group nested in the main query belongs to the main query.
+    EXPECT_SQL(ErrorOf([&] { nestedInMain->AddGroup(); }), "The server doesn't support brackets in unions.");
+    EXPECT_SQL(ErrorOf([&] { nestedInMain->InsertGroup(0); }), "The server doesn't support brackets in unions.");
+    EXPECT_SQL(ErrorOf([&] { sub->AddGroup(); }), "The server doesn't support brackets in unions in sub-queries.");
+    EXPECT_SQL(ErrorOf([&] { nestedInSub->AddGroup(); }),
+               "The server doesn't support brackets in unions in sub-queries.");
+    // Only the refused capability counts: brackets in sub-queries do not
+    // allow them in the main query, nor the other way round.
+    provider.SubQueryBrackets = true;
+    EXPECT_SQL(ErrorOf([&] { nestedInMain->AddGroup(); }), "The server doesn't support brackets in unions.");
+    EXPECT_SQL(ErrorOf([&] { nestedInSub->AddGroup(); }), "no error");
+    provider.SubQueryBrackets = false;
+    provider.Brackets = true;
+    EXPECT_SQL(ErrorOf([&] { nestedInMain->AddGroup(); }), "no error");
+    EXPECT_SQL(ErrorOf([&] { nestedInSub->AddGroup(); }),
+               "The server doesn't support brackets in unions in sub-queries.");
+    // An index outside 0..count is the list's error, before any dialect check.
+    EXPECT_THROW(Root()->Insert(Root()->GetCount() + 1), EListError);
+    EXPECT_THROW(Root()->InsertGroup(-1), EListError);
+}
+
+TEST_F(UnionOperationsTest, NewPartsAndGroupsGoWhereTheyAreAsked)
+{
+    LoadFive();
+    TnvUnionSubQuery *inserted = Root()->Insert(1);
+    EXPECT_EQ(Root()->IndexOf(inserted), 1);
+    EXPECT_SQL(Shape(), "1 | From | 2 | (3 | 4) | 5");
+    EXPECT_EQ(Root()->IndexOfUnionSubQuery(inserted), 1);
+    TObject::Free(inserted);
+    TnvUnionGroup *group = Root()->InsertGroup(0);
+    EXPECT_SQL(Shape(), "() | 1 | 2 | (3 | 4) | 5");
+    EXPECT_EQ(group->GetRootQuery(), Root());
+    TObject::Free(group);
+    // "New Union Sub-Query" adds to the part's own group and makes it current.
+    Click(Part(2)->GetPopupMenu(), QStringLiteral("New Union Sub-Query"));
+    EXPECT_SQL(Shape(), "1 | 2 | (3 | 4 | From) | 5");
+    EXPECT_EQ(Root()->CurrentUnionSubQuery(), Part(4));
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4 Union Select From")));
+    EXPECT_TRUE(SQL().endsWith(QStringLiteral(") Union Select 5")));
+}
+
+TEST_F(UnionOperationsTest, BracketMovesFromTheBracketMenus)
+{
+    LoadFive();
+    TnvUnionGroup *group = Group(2);
+    EXPECT_SQL(Captions(group->LeftBracketPopupMenu()),
+               "Move Backward | Move Forward | - | Remove Brackets | - | About Norvane Query Builder...");
+    // Left bracket, Move Backward: the member before the group comes in.
+    Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Backward"));
+    EXPECT_SQL(Shape(), "1 | (2 | 3 | 4) | 5");
+    EXPECT_SQL(SQL(), "Select 1 Union (Select 2 Union Select 3 Union Select 4) Union Select 5");
+    // Left bracket, Move Forward: the first member goes out before the group.
+    Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
+    Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | (4) | 5");
+    // Right bracket, Move Backward: the member after the group comes in.
+    Click(group->RightBracketPopupMenu(), QStringLiteral("Move Backward"));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | (4 | 5)");
+    EXPECT_SQL(Captions(group->RightBracketPopupMenu()),
+               "!Move Backward | Move Forward | - | Remove Brackets | - | About Norvane Query Builder...");
+    // Right bracket, Move Forward: the last member goes out after the group.
+    Click(group->RightBracketPopupMenu(), QStringLiteral("Move Forward"));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | (4) | 5");
+    EXPECT_SQL(SQL(), "Select 1 Union Select 2 Union Select 3 Union (Select 4) Union Select 5");
+    // The textual order of the parts follows every move.
+    for (qsizetype i = 0; i < 5; ++i)
+        EXPECT_SQL(Part(i)->GetResultSQL(), QStringLiteral("Select %1").arg(i + 1));
+
+    // An emptied group offers no forward move; the first member no backward one.
+    Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | 4 | () | 5");
+    EXPECT_SQL(Captions(group->LeftBracketPopupMenu()),
+               "Move Backward | !Move Forward | - | Remove Brackets | - | About Norvane Query Builder...");
+    Load(QStringLiteral("(Select 1 Union Select 2) Union Select 3"));
+    EXPECT_SQL(Captions(Group(0)->LeftBracketPopupMenu()).first(), "!Move Backward");
+    EXPECT_SQL(Captions(Group(0)->RightBracketPopupMenu()).first(), "Move Backward");
+}
+
+TEST_F(UnionOperationsTest, BracketsAreRemovedAndPartsEnclosed)
+{
+    LoadFive();
+    // Remove Brackets lets every member out in place of the group.
+    EXPECT_SQL(Captions(Group(2)->GetPopupMenu()), "Remove Brackets | - | About Norvane Query Builder...");
+    Click(Group(2)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | 4 | 5");
+    EXPECT_EQ(Root()->GetCount(), 5);
+    // Enclose In Brackets puts a part into a new group at its place.
+    Click(Part(1)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+    EXPECT_SQL(Shape(), "1 | (2) | 3 | 4 | 5");
+    EXPECT_SQL(SQL(), "Select 1 Union (Select 2) Union Select 3 Union Select 4 Union Select 5");
+    Click(Part(1)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+    EXPECT_SQL(Shape(), "1 | ((2)) | 3 | 4 | 5");
+    provider.Brackets = false;
+    EXPECT_SQL(Captions(Part(1)->GetPopupMenu()).mid(3, 3), "New Union Sub-Query | !Enclose In Brackets | Remove");
+    // Removing the outer brackets keeps the inner ones.
+    Click(Group(1)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+    EXPECT_SQL(Shape(), "1 | (2) | 3 | 4 | 5");
+}
+
+TEST_F(UnionOperationsTest, MemberMovesFromTheUnionButtonMenu)
+{
+    LoadFive();
+    auto forward = [&](qsizetype part) { Click(Part(part)->GetPopupMenu(), QStringLiteral("Move Forward")); };
+    auto backward = [&](qsizetype part) { Click(Part(part)->GetPopupMenu(), QStringLiteral("Move Backward")); };
+    EXPECT_SQL(Captions(Part(0)->GetPopupMenu()), "!Move Backward | Move Forward | - | New Union Sub-Query | "
+                                                  "Enclose In Brackets | Remove | - | About Norvane Query Builder...");
+    EXPECT_SQL(Captions(Part(4)->GetPopupMenu()).mid(0, 2), "Move Backward | !Move Forward");
+    // In a group the ends move too: out of the group.
+    EXPECT_SQL(Captions(Part(2)->GetPopupMenu()).mid(0, 2), "Move Backward | Move Forward");
+    EXPECT_SQL(Captions(Part(3)->GetPopupMenu()).mid(0, 2), "Move Backward | Move Forward");
+
+    // Forward: swap with the next part.
+    forward(0);
+    EXPECT_SQL(Shape(), "2 | 1 | (3 | 4) | 5");
+    // Forward before a group: into it at its front.
+    forward(1);
+    EXPECT_SQL(Shape(), "2 | (1 | 3 | 4) | 5");
+    // Forward inside a group: swap; at its end: out after it.
+    forward(1);
+    EXPECT_SQL(Shape(), "2 | (3 | 1 | 4) | 5");
+    forward(2);
+    forward(3);
+    EXPECT_SQL(Shape(), "2 | (3 | 4) | 1 | 5");
+    // Backward after a group: into it at its end; at its start: out before it.
+    backward(3);
+    EXPECT_SQL(Shape(), "2 | (3 | 4 | 1) | 5");
+    backward(3);
+    backward(2);
+    EXPECT_SQL(Shape(), "2 | (1 | 3 | 4) | 5");
+    backward(1);
+    EXPECT_SQL(Shape(), "2 | 1 | (3 | 4) | 5");
+    // Backward: swap with the previous part.
+    backward(1);
+    EXPECT_SQL(Shape(), "1 | 2 | (3 | 4) | 5");
+    // Each operator travels with its member; the first member's is not printed.
+    EXPECT_SQL(SQL(), "Select 1 Union Select 2 Union (Select 3 Union Select 4) Union Select 5");
+    Load(QStringLiteral("Select 1 Union All Select 2 Except Select 3"));
+    forward(1);
+    EXPECT_SQL(SQL(), "Select 1 Except Select 3 Union All Select 2");
+    backward(0);
+    EXPECT_SQL(SQL(), "Select 1 Except Select 3 Union All Select 2");
+}
+
+TEST_F(UnionOperationsTest, PartsMoveNextToOthersAcrossGroups)
+{
+    LoadFive();
+    Part(3)->InsertAfter(Part(0));
+    EXPECT_SQL(Shape(), "2 | (3 | 4 | 1) | 5");
+    Part(0)->InsertBefore(Part(4));
+    EXPECT_SQL(Shape(), "5 | 2 | (3 | 4 | 1)");
+    Part(0)->InsertAfter(Part(0));
+    EXPECT_SQL(Shape(), "5 | 2 | (3 | 4 | 1)");
+    Root()->Move(2, 0);
+    EXPECT_SQL(Shape(), "(3 | 4 | 1) | 5 | 2");
+    EXPECT_SQL(Part(0)->GetResultSQL(), "Select 3");
+}
+
+TEST_F(UnionOperationsTest, RemovingAPartMakesTheNextOneCurrent)
+{
+    LoadFive();
+    Root()->SetCurrentUnionSubquery(Part(0));
+    TnvUnionSubQuery *second = Part(1), *third = Part(2), *fourth = Part(3), *fifth = Part(4);
+    // The next part in textual order, also when another one was current.
+    Click(second->GetPopupMenu(), QStringLiteral("Remove"));
+    EXPECT_EQ(Root()->CurrentUnionSubQuery(), third);
+    EXPECT_SQL(Shape(), "1 | (3 | 4) | 5");
+    // The next one may stand in a group.
+    TObject::Free(Part(0));
+    EXPECT_EQ(Root()->CurrentUnionSubQuery(), third);
+    TObject::Free(fourth);
+    EXPECT_EQ(Root()->CurrentUnionSubQuery(), fifth);
+    // The last one leaves the one before it current.
+    TObject::Free(fifth);
+    EXPECT_EQ(Root()->CurrentUnionSubQuery(), third);
+    EXPECT_SQL(SQL(), "(Select 3)");
+    // The only one cannot be removed through the menu.
+    EXPECT_SQL(Captions(third->GetPopupMenu()).mid(5, 1), "!Remove");
+    TObject::Free(third);
+    EXPECT_EQ(Root()->CurrentUnionSubQuery(), nullptr);
+    EXPECT_EQ(Root()->UnionSubQueriesCount(), 0);
+}
+
+TEST_F(UnionOperationsTest, TheOperatorMenuSetsOperatorAndAll)
+{
+    Load(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4)"));
+    qb->CreateControls();
+    auto *op = static_cast<TFakeControl *>(Part(1)->GetUnionOperator());
+    qb->PopupMenuClear();
+    for (const QString &caption : {QStringLiteral("Union"), QStringLiteral("Union All"), QStringLiteral("Except")})
+        qb->PopupMenuAddItem(nullptr, caption, 0, true, false, false,
+                             TNotifyEvent::Bind<&TnvQueryBase::SetUnionOperatorEvent>(Part(1)), Part(1));
+    const int updates = qb->SQLUpdatedCount;
+    // The operator already shown changes nothing.
+    Click(qb->PopupMenu(), QStringLiteral("Union"));
+    EXPECT_EQ(qb->SQLUpdatedCount, updates);
+    Click(qb->PopupMenu(), QStringLiteral("Union All"));
+    EXPECT_EQ(qb->SQLUpdatedCount, updates + 1);
+    EXPECT_SQL(SQL(), "Select 1 Union All Select 2 Union (Select 3 Union Select 4)");
+    EXPECT_SQL(op->Operator, "Union");
+    EXPECT_TRUE(op->All);
+    Click(qb->PopupMenu(), QStringLiteral("Union All"));
+    EXPECT_EQ(qb->SQLUpdatedCount, updates + 1);
+    Click(qb->PopupMenu(), QStringLiteral("Except"));
+    EXPECT_SQL(SQL(), "Select 1 Except Select 2 Union (Select 3 Union Select 4)");
+    EXPECT_SQL(op->Operator, "Except");
+    EXPECT_FALSE(op->All);
+    // A group carries its own operator.
+    auto *group = Group(2);
+    qb->PopupMenuClear();
+    qb->PopupMenuAddItem(nullptr, QStringLiteral("intersect all"), 0, true, false, false,
+                         TNotifyEvent::Bind<&TnvQueryBase::SetUnionOperatorEvent>(group), group);
+    Click(qb->PopupMenu(), QStringLiteral("intersect all"));
+    EXPECT_SQL(SQL(), "Select 1 Except Select 2 intersect All (Select 3 Union Select 4)");
+    EXPECT_SQL(static_cast<TFakeControl *>(group->GetUnionOperator())->Operator, "intersect");
+}
+
+} // namespace
