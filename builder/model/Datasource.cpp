@@ -348,13 +348,16 @@ void TnvDatasource::SetAlias(const QString &alias)
 
 void TnvDatasource::StoreBounds()
 {
-    if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
-        const QRect bounds = box->GetControlBounds();
-        FLeft = bounds.left();
-        FTop = bounds.top();
-        FWidth = bounds.width();
-        FHeight = bounds.height();
-    }
+    if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl()))
+        SetStoredBounds(box->GetControlBounds());
+}
+
+void TnvDatasource::SetStoredBounds(const QRect &bounds)
+{
+    FLeft = bounds.left();
+    FTop = bounds.top();
+    FWidth = bounds.width();
+    FHeight = bounds.height();
 }
 
 int TnvDatasource::GetLeft()
@@ -663,6 +666,19 @@ TSQLDatabaseObject *TnvDataSourceObject::GetDatabaseObject() const
     return object ? object->ObjectName.get() : nullptr;
 }
 
+namespace {
+// Parts From (counted from part 0, the object's own name) up to the
+// leftmost prefix, as written without quotes. The name is read part by part:
+// printed whole, a name bound to its source prints the source's alias.
+QString PartsWithoutQuotes(const TSQLQualifiedName *name, qsizetype from)
+{
+    QStringList parts;
+    for (qsizetype i = name->GetCount() - 1; i >= from; --i)
+        parts.append(name->GetItems(i)->Text());
+    return parts.join(u'.');
+}
+} // namespace
+
 QString TnvDataSourceObject::GetDataSourceName()
 {
     const TSQLDatabaseObject *name = GetDatabaseObject();
@@ -670,14 +686,10 @@ QString TnvDataSourceObject::GetDataSourceName()
         return TnvDatasource::GetDataSourceName();
     const QString alias = GetAlias();
     if (!alias.isEmpty())
-        return alias + QStringLiteral(" (") + name->GetQualifiedNameWithoutQuotes() + u')';
+        return alias + QStringLiteral(" (") + PartsWithoutQuotes(name, 0) + u')';
     if (name->GetCount() == 1)
-        return name->GetQualifiedNameWithoutQuotes();
-    // Part 0 is the object's own name; the parts after it are its prefixes.
-    TOwned<TSQLQualifiedName> own = name->GetNameWithoutPrefixes(name->GetCount() - 1);
-    TOwned<TSQLQualifiedName> prefixes = name->GetNameWithoutNames(1);
-    return own->GetQualifiedNameWithoutQuotes() + QStringLiteral(" (") + prefixes->GetQualifiedNameWithoutQuotes() +
-           u')';
+        return PartsWithoutQuotes(name, 0);
+    return name->GetItems(0)->Text() + QStringLiteral(" (") + PartsWithoutQuotes(name, 1) + u')';
 }
 
 // ---------------------------------------------------------------------------

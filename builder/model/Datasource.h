@@ -147,6 +147,12 @@ public:
     int GetHeight();
     void SetHeight(int value);
 
+    // The bounds kept in the model, whether or not the box exists: a new box
+    // takes its place from them (all 0: a box never placed), and a box about
+    // to go leaves its bounds here.
+    QRect StoredBounds() const { return QRect(FLeft, FTop, FWidth, FHeight); }
+    void SetStoredBounds(const QRect &bounds);
+
     // The columns of the node; nil without a node.
     TnvMetadataFieldsList *GetFields() const;
     // The row of the field in the box; empty without a box.
