@@ -200,7 +200,11 @@ QString JoinTest::Shape(const TnvDatasourceGroup *group) const
 
 TOwned<TSQLExpressionItem> JoinTest::Expression(const QString &text, qsizetype part) const
 {
-    TOwned<TSQLExpressionItem> expression = p->ParseExpression(text);
+    TOwned<TSQLExpressionItem> expression = p->ParseLogicalExpression(text, true);
+    if (!expression) {
+        ADD_FAILURE() << "does not parse: " << text.toStdString();
+        return nullptr;
+    }
     TastNodeRefList withItems, fromSources;
     Part(part)->GatherPrepareAndFixupContext(withItems, fromSources, true);
     expression->PrepareAndFixupRecursive(withItems, fromSources, qb->MetadataContainer());
