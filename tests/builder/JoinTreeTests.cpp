@@ -98,14 +98,19 @@ TEST_F(JoinTest, BinaryJoinsNestTwoAtATime)
 
 TEST_F(JoinTest, AConditionOverTheTwoNestedItemsGoesIntoTheirGroup)
 {
-    // The term over a and b is no simple link; nested two at a time, it
-    // stays with b inside the brackets instead of going to the group.
+    // The term over a and b (three columns) is no simple link; nested two at
+    // a time, it stays with b inside the brackets instead of becoming the
+    // ON condition of the group, which stands first and can have none.
     p->BinaryJoins = true;
-    EXPECT_SQL(Load(QStringLiteral("Select * From a Inner Join b On a.id = b.a_id And a.x + b.y > 0 Inner Join c On "
-                                   "b.id = c.b_id")),
-               "Select * From (a Inner Join b On a.id = b.a_id And a.x + b.y > 0) Inner Join c On b.id = c.b_id");
-    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    const QString sql = QStringLiteral("Select * From a Inner Join b On a.id = b.a_id And a.x + b.y > a.id Left Join c "
+                                       "On b.id = c.b_id");
+    EXPECT_SQL(Load(sql), "Select * From (a Inner Join b On a.id = b.a_id And a.x + b.y > a.id) Left Join c On b.id = "
+                          "c.b_id");
+    EXPECT_FALSE(Links()[1]->IsSimple());
     EXPECT_EQ(static_cast<TnvDatasourceGroup *>(From()->GetItems(0))->GetLinksCount(), 2);
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    From()->NotifyReorderNeeded();
+    EXPECT_SQL(Shape(), "(a b) | c");
 }
 
 TEST_F(JoinTest, ALoneNestedGroupGivesWayToItsItems)
