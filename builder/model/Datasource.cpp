@@ -282,8 +282,23 @@ TOwned<TastNodeBase> TnvDatasourceBase::CreateResultAST()
                 add(link->GetLinkExpression());
         }
     }
-    if (conditions)
-        copy->JoinCondition.reset(SimplifyLogicalExpression(std::move(conditions)));
+    if (!conditions)
+        return copy;
+    TOwned<TSQLExpressionItem> condition = SimplifyLogicalExpression(std::move(conditions));
+    if (condition && Group()) {
+        // The terms that load back as links of their own come first, in the
+        // order loading takes them, so the text loads back into the same
+        // links and prints the same.
+        TOwned<TSQLExpressionAnd> ordered = Create<TSQLExpressionAnd>(copy->SyntaxProvider());
+        TOwned<TSQLExpressionItem> rest = SplitJoinCondition(
+            std::move(condition),
+            [this](TSQLExpressionItem *term) { return TnvLink::CanLoadExpressionAsSimpleLink(this, term); },
+            [&ordered](TOwned<TSQLExpressionItem> term) { ordered->Add(std::move(term)); });
+        if (rest)
+            ordered->Add(std::move(rest));
+        condition = SimplifyLogicalExpression(std::move(ordered));
+    }
+    copy->JoinCondition.reset(std::move(condition));
     return copy;
 }
 

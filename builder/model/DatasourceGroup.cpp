@@ -523,6 +523,9 @@ struct TPlacement {
     TnvDatasourceBase *Item = nullptr;
     TastNodeClass KindClass = nullptr;
     QList<TnvLink *> Flips;
+    // Links that connect no item as it comes: they belong to the last of
+    // the items they touch, where all they refer to stands before them.
+    QList<TnvLink *> Adopted;
 };
 using TChain = std::vector<TPlacement>;
 
@@ -656,6 +659,17 @@ public:
             FPlaced.insert(item);
             chain.push_back(placement);
         }
+        for (qsizetype index = 0; index < FLinks.size(); ++index) {
+            if (FUsed[size_t(index)])
+                continue;
+            const TnvLink *link = FLinks[index];
+            for (size_t k = chain.size(); k-- > 0;) {
+                if (link->SameLevelContains(chain[k].Item)) {
+                    chain[k].Adopted.append(FLinks[index]);
+                    break;
+                }
+            }
+        }
         return true;
     }
 
@@ -748,10 +762,50 @@ bool SameLevelIs(const TnvLink *link, std::initializer_list<const TnvDatasourceB
 
 } // namespace
 
+void TnvDatasourceGroup::DropEmptyGroups()
+{
+    // A nested group whose items all went to this one holds nothing to
+    // print; it goes unless a link still counts on it.
+    const QList<TnvDatasourceBase *> items = FItems;
+    for (TnvDatasourceBase *item : items) {
+        auto *nested = As<TnvDatasourceGroup>(item);
+        if (!nested || nested->GetCount() > 0 || nested->GetLinksCount() > 0)
+            continue;
+        bool needed = false;
+        for (const TnvLink *link : std::as_const(FLinks))
+            needed = needed || link->OwnerDatasource() == nested || link->SameLevelContains(nested);
+        if (!needed)
+            TObject::Free(nested);
+    }
+}
+
+void TnvDatasourceGroup::KeepItemsAsTheyStand()
+{
+    // An ON condition prints after a join that takes one, and such a join
+    // needs one: an item that has come to own conditions after a comma or a
+    // cross join is joined inner, one that has lost them is cross joined.
+    const TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    const bool cross = !provider || provider->IsSupportCrossJoin();
+    for (qsizetype i = 1; i < FItems.size(); ++i) {
+        TnvDatasourceBase *item = FItems[i];
+        bool conditions = item->JoinCondition() != nullptr;
+        for (const TnvLink *link : std::as_const(FLinks))
+            conditions = conditions || (link->Place() == lpFrom && link->OwnerDatasource() == item);
+        const TastNodeClass kind = item->GetJoinKindClass();
+        const bool takesCondition = kind && kind != TSQLJoinKindCross::StaticClassType();
+        if (conditions && !takesCondition)
+            item->SetJoinKindClass(TSQLJoinKindInner::StaticClassType());
+        else if (!conditions && takesCondition)
+            item->SetJoinKindClass(cross ? TSQLJoinKindCross::StaticClassType() : nullptr);
+    }
+}
+
 void TnvDatasourceGroup::ReorderANSIJoins()
 {
     TnvQueryBuilderModel *qb = QueryBuilder();
     TnvBaseSyntaxProvider *provider = qb->SyntaxProvider();
+    // Empty nested groups take no part, lest they join a set of their own.
+    DropEmptyGroups();
 
     // Connected sets of items, grown along the links placed in FROM.
     QList<TnvLink *> remainingLinks;
@@ -770,8 +824,10 @@ void TnvDatasourceGroup::ReorderANSIJoins()
         // cannot be laid out: the group then keeps its items as they stand.
         const bool single = set.Items.size() == 1 && set.Links.isEmpty();
         const bool joined = set.Items.size() > 1 && !set.Links.isEmpty();
-        if (!single && !joined)
+        if (!single && !joined) {
+            KeepItemsAsTheyStand();
             return;
+        }
         std::sort(set.Items.begin(), set.Items.end(),
                   [&order](const TnvDatasourceBase *a, const TnvDatasourceBase *b) { return order[a] < order[b]; });
         sets.push_back(std::move(set));
@@ -805,8 +861,10 @@ void TnvDatasourceGroup::ReorderANSIJoins()
         if (items.isEmpty())
             continue;
         TSetLayout layout(items, links, provider);
-        if (!layout.Run(chains[s]))
+        if (!layout.Run(chains[s])) {
+            KeepItemsAsTheyStand();
             return;
+        }
     }
 
     // The unlinked items leave for the parent group, set by set from the
@@ -822,24 +880,28 @@ void TnvDatasourceGroup::ReorderANSIJoins()
             for (TnvLink *link : parentLinks) {
                 if (!link->SameLevelContains(this))
                     continue;
-                // The group's own ON condition stays with the group while
-                // the group still holds what it refers to; otherwise it
-                // belongs to the item that comes last of those it refers to.
+                // The group's own ON condition stays with the group, unless
+                // it refers to an item that left: that item comes after the
+                // group now, and the condition belongs to the last such one.
+                // A group that has given up all it held hands its condition
+                // to the item that takes its place.
                 if (link->OwnerDatasource() == this) {
-                    bool held = false;
                     TnvDatasourceBase *owner = nullptr;
                     for (qsizetype r = 0; r < link->ReferencedDatasourcesCount(); ++r) {
                         TnvDatasourceBase *element = link->ReferencedDatasource(r);
-                        if (!element)
-                            continue;
-                        held = held || ContainsDatasource(element, true);
                         while (element && element->Group() != parent)
                             element = element->Group();
                         if (element && (!owner || parent->IndexOf(element) > parent->IndexOf(owner)))
                             owner = element;
                     }
-                    if (!held && owner)
+                    if (!owner || parent->IndexOf(owner) < parent->IndexOf(this))
+                        owner = GetCount() == 0 ? item : nullptr;
+                    if (owner && owner != this) {
+                        // With its new owner the link may join other ends.
                         link->SetOwnerDatasource(owner);
+                        link->RecalcLink();
+                        continue;
+                    }
                 }
                 link->RecalcSameLevelDatasources(link->OwnerDatasource());
             }
@@ -891,6 +953,14 @@ void TnvDatasourceGroup::ReorderANSIJoins()
                 item->SetJoinKindClass(placement.KindClass);
             }
             items.append(item);
+        }
+        for (const TPlacement &placement : chain) {
+            for (TnvLink *link : placement.Adopted) {
+                if (link->OwnerDatasource() == placement.Item)
+                    continue;
+                link->SetOwnerDatasource(placement.Item);
+                link->RecalcLink();
+            }
         }
         // Binary nesting, left-deep: ((a b) c) d.
         if (items.size() > 2 && provider && provider->IsForceBinaryANSIJoins()) {

@@ -119,6 +119,10 @@ protected:
 private:
     void ReorderWhereJoins();
     void ReorderANSIJoins();
+    // What a rebuild that cannot lay out every set does instead: the items
+    // keep their order, the conditions stay with their owners.
+    void KeepItemsAsTheyStand();
+    void DropEmptyGroups();
 
     TnvDatasourceGroup *FRootGroup;
     bool FReorderNeeded = false;

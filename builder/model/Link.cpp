@@ -346,6 +346,16 @@ void TnvLink::SetLinkParamsInternal(TnvDatasourceBase *owner, TOwned<TSQLExpress
     FPlace = place;
     FLinkExpression = std::move(expression);
     FOwnerDatasource.reset(owner);
+    RecalcLink();
+    LoadSubQueries(FLinkExpression.get());
+}
+
+void TnvLink::RecalcLink()
+{
+    TnvDatasourceBase *owner = OwnerDatasource();
+    if (!owner)
+        return;
+    auto bracket = UpdateBracket(this);
     ClearSimple();
     LoadDatasourcesList(owner);
     if (FSameLevelDatasources.size() == 1 || FSameLevelDatasources.size() == 2) {
@@ -380,7 +390,6 @@ void TnvLink::SetLinkParamsInternal(TnvDatasourceBase *owner, TOwned<TSQLExpress
     }
     FLeftType = CalcLeftTypeInternal();
     FRightType = CalcRightTypeInternal();
-    LoadSubQueries(FLinkExpression.get());
     if (FSimple)
         CalcCardinality();
     else

@@ -59,9 +59,14 @@ public:
     // Nil changes nothing.
     void SetLinkExpression(TOwned<TSQLExpressionItem> expression);
 
-    // Loads the link: see the source for the steps.
+    // Loads the link: the expression (taken over) with its owner, place and
+    // new flag; sub-selects in the expression become sub-queries.
     void SetLinkParamsInternal(TnvDatasourceBase *owner, TOwned<TSQLExpressionItem> expression,
                                TnvQueryBuilderLinkPlace place, bool isNew);
+    // Works the link out from its expression and owner: the data sources it
+    // refers to, the items it touches, whether it is simple and its ends,
+    // side types and cardinalities.
+    void RecalcLink();
 
     // The data sources the expression refers to.
     qsizetype ReferencedDatasourcesCount() const { return FReferencedDatasources.size(); }

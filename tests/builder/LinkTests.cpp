@@ -36,7 +36,7 @@ TEST_F(JoinTest, AnOnConditionBecomesOneLinkPerTerm)
 
     // Nested AND collections under brackets are taken apart as well.
     EXPECT_SQL(Load(QStringLiteral("Select * From a Inner Join b On (a.x > 0 And (a.id = b.a_id And b.y < 2))")),
-               "Select * From a Inner Join b On a.id = b.a_id And a.x > 0 And (b.y < 2)");
+               "Select * From a Inner Join b On a.id = b.a_id And a.x > 0 And b.y < 2");
     ASSERT_EQ(Links().size(), 2);
     EXPECT_SQL(Text(Links()[0]), "a.id = b.a_id");
 }
