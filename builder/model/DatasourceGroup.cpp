@@ -511,9 +511,6 @@ namespace {
 struct TDatasourcesSet {
     QList<TnvDatasourceBase *> Items;
     QList<TnvLink *> Links;
-    // A nested group standing alone in its set: its items and links take
-    // its place in this group.
-    TnvDatasourceGroup *Dissolved = nullptr;
 };
 using TDatasourcesSets = std::vector<TDatasourcesSet>;
 
@@ -800,12 +797,58 @@ void TnvDatasourceGroup::KeepItemsAsTheyStand()
     }
 }
 
-void TnvDatasourceGroup::ReorderANSIJoins()
+bool TnvDatasourceGroup::IsLoneGroup(const TnvDatasourceBase *item) const
+{
+    const auto *nested = As<TnvDatasourceGroup>(item);
+    if (!nested)
+        return false;
+    for (const TnvLink *link : FLinks)
+        if (link->Place() == lpFrom && link->SameLevelContains(nested))
+            return false;
+    return true;
+}
+
+bool TnvDatasourceGroup::HasLoneGroup(const QSet<const TnvDatasourceBase *> &except) const
+{
+    for (const TnvDatasourceBase *item : FItems)
+        if (!except.contains(item) && IsLoneGroup(item))
+            return true;
+    return false;
+}
+
+void TnvDatasourceGroup::DissolveLoneGroups()
+{
+    // A nested group that no link of this group touches stands alone in its
+    // set: what it holds takes its place, the brackets go. What it holds is
+    // then grown into sets like the other items, so a group's content of
+    // several chains stays several chains, as it reads back.
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        if (!IsLoneGroup(FItems[i]))
+            continue;
+        auto *nested = static_cast<TnvDatasourceGroup *>(FItems[i]);
+        qsizetype position = i;
+        while (nested->GetCount() > 0) {
+            TnvDatasourceBase *item = nested->FItems.first();
+            item->SetGroup(this);
+            ExtractInternal(item);
+            InsertInternal(++position, item);
+        }
+        while (nested->GetLinksCount() > 0)
+            nested->FLinks.first()->SetDatasourceGroup(this);
+        TObject::Free(nested);
+        --i;
+    }
+}
+
+void TnvDatasourceGroup::ReorderANSIJoins(int round)
 {
     TnvQueryBuilderModel *qb = QueryBuilder();
     TnvBaseSyntaxProvider *provider = qb->SyntaxProvider();
     // Empty nested groups take no part, lest they join a set of their own.
     DropEmptyGroups();
+    TnvDatasourceGroup *parent = Group();
+    if (!parent)
+        DissolveLoneGroups();
 
     // Connected sets of items, grown along the links placed in FROM.
     QList<TnvLink *> remainingLinks;
@@ -834,7 +877,6 @@ void TnvDatasourceGroup::ReorderANSIJoins()
     }
 
     // Unlinked items of a nested group belong to its parent group.
-    TnvDatasourceGroup *parent = Group();
     TDatasourcesSets leaving;
     if (parent) {
         TDatasourcesSets staying;
@@ -842,22 +884,12 @@ void TnvDatasourceGroup::ReorderANSIJoins()
             (set.Links.isEmpty() ? leaving : staying).push_back(std::move(set));
         sets = std::move(staying);
     }
-    // A nested group alone in its set gives its items and links to this one.
-    for (TDatasourcesSet &set : sets)
-        if (set.Items.size() == 1)
-            set.Dissolved = As<TnvDatasourceGroup>(set.Items.first());
-
     // Every set is laid out before anything changes, so a set that cannot
     // be laid out leaves the group as it is.
     std::vector<TChain> chains(sets.size());
     for (size_t s = 0; s < sets.size(); ++s) {
-        const TDatasourcesSet &set = sets[s];
-        QList<TnvDatasourceBase *> items = set.Items;
-        QList<TnvLink *> links = set.Links;
-        if (set.Dissolved) {
-            items = set.Dissolved->FItems;
-            links = set.Dissolved->FLinks;
-        }
+        const QList<TnvDatasourceBase *> &items = sets[s].Items;
+        const QList<TnvLink *> &links = sets[s].Links;
         if (items.isEmpty())
             continue;
         TSetLayout layout(items, links, provider);
@@ -909,28 +941,11 @@ void TnvDatasourceGroup::ReorderANSIJoins()
         parent->NotifyReorderNeeded();
     }
 
-    // Lone nested groups give way to what they hold.
-    for (qsizetype s = qsizetype(sets.size()) - 1; s >= 0; --s) {
-        TDatasourcesSet &set = sets[size_t(s)];
-        TnvDatasourceGroup *nested = set.Dissolved;
-        if (!nested)
-            continue;
-        set.Items.clear();
-        while (!nested->FItems.isEmpty()) {
-            TnvDatasourceBase *item = nested->FItems.first();
-            item->SetGroup(this);
-            set.Items.append(item);
-        }
-        while (!nested->FLinks.isEmpty()) {
-            TnvLink *link = nested->FLinks.first();
-            link->SetDatasourceGroup(this);
-            set.Links.append(link);
-        }
-        TObject::Free(nested);
-    }
-
     // The chains follow one another in the FROM clause.
     FItems.clear();
+    // The groups that binary nesting makes here.
+    QSet<const TnvDatasourceBase *> nestedHere;
+    bool adopted = false;
     for (size_t s = 0; s < sets.size(); ++s) {
         TChain &chain = chains[s];
         if (chain.empty())
@@ -954,20 +969,27 @@ void TnvDatasourceGroup::ReorderANSIJoins()
             }
             items.append(item);
         }
+        // A link works itself out against the items of its group, so the
+        // chain stands in the list while its items adopt links.
+        const qsizetype chainStart = FItems.size();
+        FItems.append(items);
         for (const TPlacement &placement : chain) {
             for (TnvLink *link : placement.Adopted) {
                 if (link->OwnerDatasource() == placement.Item)
                     continue;
                 link->SetOwnerDatasource(placement.Item);
                 link->RecalcLink();
+                adopted = true;
             }
         }
+        FItems.resize(chainStart);
         // Binary nesting, left-deep: ((a b) c) d.
         if (items.size() > 2 && provider && provider->IsForceBinaryANSIJoins()) {
             while (items.size() > 2) {
                 TnvDatasourceBase *first = items[0];
                 TnvDatasourceBase *second = items[1];
                 auto *nested = NewModelNode<TnvDatasourceGroup>(FRootGroup, this, qb);
+                nestedHere.insert(nested);
                 ExtractInternal(nested);
                 nested->SetDatasourceAST(Create<TSQLFromItem>(DatasourceAST()->SyntaxProvider()));
                 first->SetGroup(nested);
@@ -995,6 +1017,13 @@ void TnvDatasourceGroup::ReorderANSIJoins()
             AddInternal(item);
         }
     }
+    // Links that went to other owners join other sets than before, and may
+    // leave a nested group untouched (it then gives way): the rebuild runs
+    // again on what it made, as it would when the text is read back, until
+    // nothing moves (a few rounds at most).
+    constexpr int MaxRounds = 4;
+    if (round < MaxRounds && (adopted || (!parent && HasLoneGroup(nestedHere))))
+        ReorderANSIJoins(round + 1);
 }
 
 } // namespace nvqb

@@ -14,6 +14,8 @@
 #include "builder/model/Datasource.h"
 #include "builder/model/Link.h"
 
+#include <QSet>
+
 namespace nvqb {
 
 class TSQLFromClause;
@@ -118,11 +120,16 @@ protected:
 
 private:
     void ReorderWhereJoins();
-    void ReorderANSIJoins();
+    // Round: how many times the rebuild has run again for what it changed.
+    void ReorderANSIJoins(int round = 0);
     // What a rebuild that cannot lay out every set does instead: the items
     // keep their order, the conditions stay with their owners.
     void KeepItemsAsTheyStand();
     void DropEmptyGroups();
+    // A nested group that no link in FROM touches.
+    bool IsLoneGroup(const TnvDatasourceBase *item) const;
+    bool HasLoneGroup(const QSet<const TnvDatasourceBase *> &except) const;
+    void DissolveLoneGroups();
 
     TnvDatasourceGroup *FRootGroup;
     bool FReorderNeeded = false;

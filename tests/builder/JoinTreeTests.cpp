@@ -270,4 +270,34 @@ TEST_F(JoinTest, ARebuildIsAskedOncePerBracket)
     EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.id = b.a_id Inner Join c On b.id = c.b_id");
 }
 
+TEST_F(JoinTest, AConditionThatJoinsNothingGoesToTheLastItemItTouches)
+{
+    // c's condition tests only b: c comes first of its chain, b joins it by
+    // its own condition, and c's condition goes to b, where b stands after
+    // c. Left with c, it would stand first of the chain, where no ON
+    // condition can.
+    EXPECT_SQL(Load(QStringLiteral("Select * From a Inner Join b On b.y > 0 Inner Join c On b.id Is Not Null")),
+               "Select * From a, c Inner Join b On b.y > 0 And b.id Is Not Null");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    for (TnvLink *link : Links())
+        EXPECT_EQ(link->OwnerDatasource(), Source(QStringLiteral("b")));
+}
+
+TEST_F(JoinTest, ARebuildThatKeepsTheOrderStillPrintsJoinsThatParse)
+{
+    // The brackets give up what they hold, and the group that held c t7 is
+    // left empty; the top level cannot lay out t1, t3 and t4 (t4's
+    // conditions test t1 and t3 alone), so it keeps its order: the empty
+    // brackets go, and every condition stays where it was.
+    const QString sql = QStringLiteral(
+        "Select * From a t0 Cross Join c t1, dbo.Customers t2, dbo.Customers t3 Join dbo.Customers t4 On (t4.City = "
+        "t3.City Or t3.City = t4.City) And t1.b_id Is Not Null And t3.City Is Not Null Cross Join ((c t5 Right Outer "
+        "Join a t6 On t6.x = t5.id Cross Join c t7))");
+    EXPECT_SQL(Load(sql), "Select * From a t0 Cross Join c t1, dbo.Customers t2, dbo.Customers t3 Inner Join "
+                          "dbo.Customers t4 On (t4.City = t3.City Or t3.City = t4.City) And t1.b_id Is Not Null And "
+                          "t3.City Is Not Null, c t5 Right Outer Join a t6 On t6.x = t5.id Cross Join c t7");
+    EXPECT_SQL(Shape(), "t0 | t1 | t2 | t3 | t4 | t5 | t6 | t7");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+}
+
 } // namespace nvqb::test
