@@ -303,7 +303,9 @@ TOwned<TastNodeBase> TnvDatasourceGroup::CreateResultAST()
     if (!chain)
         return result;
     for (TnvDatasourceBase *item : std::as_const(FItems)) {
-        TOwned<TastNodeBase> source = item->GetResultAST();
+        // A nested group is built for this tree alone: a copy of its cached
+        // tree would copy every level of a deep nesting once more.
+        TOwned<TastNodeBase> source = item->Is<TnvDatasourceGroup>() ? item->CreateResultAST() : item->GetResultAST();
         if (source && source->Is<TSQLFromSource>())
             chain->Add(TOwned<TSQLFromSource>(static_cast<TSQLFromSource *>(source.release())));
     }
