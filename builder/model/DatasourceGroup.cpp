@@ -780,6 +780,9 @@ void TnvDatasourceGroup::DropEmptyGroups()
 
 void TnvDatasourceGroup::KeepItemsAsTheyStand()
 {
+    // Links may have come to other owners before the rebuild gave up.
+    for (TnvDatasourceBase *item : std::as_const(FItems))
+        item->DestroyCachedResultASTs();
     // An ON condition prints after a join that takes one, and such a join
     // needs one: an item that has come to own conditions after a comma or a
     // cross join is joined inner, one that has lost them is cross joined.

@@ -157,6 +157,19 @@ void TnvLink::SetDatasourceGroup(TnvDatasourceGroup *group)
     SetUpdateParent(group);
 }
 
+void TnvLink::SetOwnerDatasource(TnvDatasourceBase *owner)
+{
+    TnvDatasourceBase *old = OwnerDatasource();
+    if (old == owner)
+        return;
+    if (old)
+        old->DestroyCachedResultASTs();
+    FOwnerDatasource.reset(owner);
+    if (owner)
+        owner->DestroyCachedResultASTs();
+    NotifySQLUpdated();
+}
+
 void TnvLink::SetLeftDatasource(TnvDatasource *datasource)
 {
     if (TnvDatasource *old = FLeftDatasource.get(); old && old != FRightDatasource.get())
@@ -552,8 +565,8 @@ void TnvLink::FlipLink()
     std::swap(FLeftFieldName, FRightFieldName);
     // The owner goes to the other end.
     TnvDatasourceBase *owner = OwnerDatasource();
-    FOwnerDatasource.reset(owner == RightDatasource() ? static_cast<TnvDatasourceBase *>(LeftDatasource())
-                                                      : static_cast<TnvDatasourceBase *>(RightDatasource()));
+    SetOwnerDatasource(owner == RightDatasource() ? static_cast<TnvDatasourceBase *>(LeftDatasource())
+                                                  : static_cast<TnvDatasourceBase *>(RightDatasource()));
 }
 
 void TnvLink::MoveDatasourceIntoGroup(TnvDatasourceBase *item, TnvDatasourceGroup *group)
@@ -566,7 +579,7 @@ void TnvLink::MoveDatasourceIntoGroup(TnvDatasourceBase *item, TnvDatasourceGrou
             FSameLevelDatasources.replace(index, group);
     }
     if (OwnerDatasource() == item)
-        FOwnerDatasource.reset(group);
+        SetOwnerDatasource(group);
     if (FSimple)
         Assert(FSameLevelDatasources.size() == 2, Unit, "A simple link whose condition touches other than two items");
 }

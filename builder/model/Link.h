@@ -51,8 +51,9 @@ public:
     TnvDatasourceGroup *Group() const { return FGroup.get(); }
     // The item whose join condition the link belongs to.
     TnvDatasourceBase *OwnerDatasource() const { return FOwnerDatasource.get(); }
-    // The join-tree rebuild hands a link to the item it now belongs to.
-    void SetOwnerDatasource(TnvDatasourceBase *owner) { FOwnerDatasource.reset(owner); }
+    // The join-tree rebuild hands a link to the item it now belongs to; both
+    // owners print their ON conditions anew.
+    void SetOwnerDatasource(TnvDatasourceBase *owner);
     TSQLExpressionItem *GetLinkExpression() const { return FLinkExpression.get(); }
     // Puts the expression (taken over) in place of the link's own, binds it
     // to the union part's data sources and works the link out again from it.
