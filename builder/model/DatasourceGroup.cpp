@@ -996,7 +996,8 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
                 auto *nested = NewModelNode<TnvDatasourceGroup>(FRootGroup, this, qb);
                 nestedHere.insert(nested);
                 ExtractInternal(nested);
-                nested->SetDatasourceAST(Create<TSQLFromItem>(DatasourceAST()->SyntaxProvider()));
+                nested->SetDatasourceAST(
+                    Create<TSQLFromItem>(DatasourceAST() ? DatasourceAST()->SyntaxProvider() : SyntaxProvider()));
                 first->SetGroup(nested);
                 second->SetGroup(nested);
                 items.removeFirst();
