@@ -23,6 +23,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <deque>
 #include <optional>
 
 namespace nvqb {
@@ -234,7 +235,9 @@ struct XDocument {
     bool HasRoot = false;
     std::optional<XName> DefaultDatabase;
     std::optional<std::vector<XIdent>> DefaultSchemas;
-    std::vector<XObject> Objects;
+    // A deque: a document of many small objects would otherwise copy the
+    // records each time the list grows.
+    std::deque<XObject> Objects;
 };
 
 [[noreturn]] void RaiseBadXML(const QString &reason)
@@ -569,7 +572,7 @@ public:
     {
     }
 
-    void Build(const XDocument &document, bool replace)
+    void Build(XDocument &document, bool replace)
     {
         TnvUpdateScope scope(FContainer);
         if (replace)
@@ -588,8 +591,12 @@ public:
         }
         // Reserving for the objects held plus those to come never shrinks the list.
         FContainer->SetCapacity(FContainer->Count() + qsizetype(document.Objects.size()));
-        for (const XObject &record : document.Objects)
-            FContainer->Add(MakeObject(record));
+        // Each record goes once its object is made, so that a document of
+        // many objects does not hold both at once.
+        while (!document.Objects.empty()) {
+            FContainer->Add(MakeObject(document.Objects.front()));
+            document.Objects.pop_front();
+        }
     }
 
 private:
@@ -723,7 +730,7 @@ void LoadDocument(TnvMetadataContainer *container, QXmlStreamReader &reader, boo
 {
     TDocumentParser parser(reader);
     parser.SeenOnlyBlank = blank;
-    const XDocument document = parser.Parse();
+    XDocument document = parser.Parse();
     TDocumentBuilder(container).Build(document, replace);
 }
 
