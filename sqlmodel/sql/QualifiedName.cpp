@@ -5,6 +5,7 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/metadata/XmlText.h"
+#include "support/XmlGuard.h"
 
 #include <QXmlStreamWriter>
 #include <algorithm>
@@ -648,6 +649,11 @@ QString TSQLQualifiedNamesList::GetXML(const QString &rootName, const QString &i
 
 void TSQLQualifiedNamesList::SetXML(const QString &text, const QString &itemName)
 {
+    // Root, names, their parts: three levels. The DOM takes time quadratic in
+    // the depth of a tree and in the attributes of an element, so text that
+    // goes beyond what such a document holds is refused before it is parsed.
+    if (const QString refused = XmlShapeError(text, TXmlShapeLimits{3, 64}); !refused.isEmpty())
+        throw Exception(QStringLiteral("Invalid XML: %1").arg(refused));
     QDomDocument document;
     if (!document.setContent(text))
         throw Exception(QStringLiteral("Invalid XML"));
