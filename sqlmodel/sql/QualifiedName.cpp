@@ -300,6 +300,23 @@ void TSQLDatabaseObject::AssignNode(const TastNodeBase &source)
         FDatasource.CopyFrom(object->FDatasource);
 }
 
+void TSQLDatabaseObject::RepointCopiedReferences(const TastNodeBase &source, const TastCopyMap &copies)
+{
+    TSQLQualifiedName::RepointCopiedReferences(source, copies);
+    TSQLFromSource *target = Datasource();
+    if (!target)
+        return;
+    if (TastNodeBase *copy = copies.CopyOf(target)) {
+        FDatasource.reset(static_cast<TSQLFromSource *>(copy));
+        return;
+    }
+    // The object name of a FROM object, copied without that object: bound to
+    // the original it would print the original's name, whatever it holds.
+    const auto *object = As<TSQLFromObject>(target);
+    if (object && object->ObjectName.get() == &source)
+        FDatasource.reset();
+}
+
 void TSQLDatabaseObject::DestroyOwned()
 {
     FDatasource.reset();
