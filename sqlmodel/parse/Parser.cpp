@@ -122,14 +122,35 @@ void TnvBaseParser::ListAddWithWayNode(TnvWayPointsList &target, const TnvWayPoi
         target.Add(cache.Get(source[i], data));
 }
 
+void TnvBaseParser::CollectPath(TnvWayPoint *wayPoint, std::vector<TnvWayPoint *> &backwards)
+{
+    // Where to go on once the stretch of a link is read.
+    std::vector<TnvWayPoint *> resume;
+    TnvWayPoint *w = wayPoint;
+    for (;;) {
+        while (w && !w->IsMemoRoot()) {
+            if (w->IsLink()) {
+                resume.push_back(w->GetParent());
+                w = w->LinkTarget();
+                continue;
+            }
+            backwards.push_back(w);
+            w = w->GetParent();
+        }
+        if (resume.empty())
+            break;
+        w = resume.back();
+        resume.pop_back();
+    }
+}
+
 void TnvBaseParser::UnrollWay(TnvWayPoint *wayPoint)
 {
     FWay->Clear();
     std::vector<TnvWayPoint *> &items = FWay->Raw();
-    for (TnvWayPoint *w = wayPoint; w; w = w->GetParent()) {
+    CollectPath(wayPoint, items);
+    for (TnvWayPoint *w : items)
         w->_AddRef();
-        items.push_back(w);
-    }
     std::reverse(items.begin(), items.end());
     FWayNodeIndex = -1;
     FCurToken = nullptr;
@@ -152,18 +173,140 @@ const TnvToken *TnvBaseParser::Get()
 
 QString TnvBaseParser::UnrollWayStr(const TnvWayPoint *wayPoint)
 {
-    std::vector<int> data;
-    for (const TnvWayPoint *w = wayPoint; w; w = w->GetParent())
-        data.push_back(w->GetData());
+    std::vector<TnvWayPoint *> path;
+    CollectPath(const_cast<TnvWayPoint *>(wayPoint), path);
     QString result;
-    for (auto it = data.rbegin(); it != data.rend(); ++it)
-        result += QString::number(*it);
+    for (auto it = path.rbegin(); it != path.rend(); ++it)
+        result += QString::number((*it)->GetData());
     return result;
+}
+
+void TnvBaseParser::DropRepeatedPaths(TnvWayPointsList &list)
+{
+    std::vector<TnvWayPoint *> &items = list.Raw();
+    const size_t n = items.size();
+    if (n < 2)
+        return;
+    if (n == 2) {
+        if (items[0]->TokenIndex() == items[1]->TokenIndex()) {
+            items[1]->_Release();
+            items.pop_back();
+        }
+        return;
+    }
+    size_t out = 0;
+    if (n <= 16) {
+        for (size_t i = 0; i < n; ++i) {
+            TnvWayPoint *w = items[i];
+            bool repeated = false;
+            for (size_t j = 0; j < out && !repeated; ++j)
+                repeated = items[j]->TokenIndex() == w->TokenIndex();
+            if (repeated)
+                w->_Release();
+            else
+                items[out++] = w;
+        }
+    } else {
+        if (FPathSeen.empty())
+            FPathSeen.assign(FKinds.size() + 2, 0);
+        if (++FPathPass == 0) {
+            std::fill(FPathSeen.begin(), FPathSeen.end(), 0);
+            FPathPass = 1;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            TnvWayPoint *w = items[i];
+            quint32 &seen = FPathSeen[size_t(std::clamp(w->TokenIndex() + 1, 0, int(FPathSeen.size()) - 1))];
+            if (seen == FPathPass) {
+                w->_Release();
+            } else {
+                seen = FPathPass;
+                items[out++] = w;
+            }
+        }
+    }
+    items.resize(out);
+}
+
+TnvBaseParser::TMemoStep TnvBaseParser::MemoStep(int rule, int tokenIndex, const TMemoEntry *&entry)
+{
+    entry = nullptr;
+    if (FMemoSeen.empty())
+        FMemoSeen.assign(FKinds.size() + 2, 0);
+    quint8 &seen = FMemoSeen[size_t(std::clamp(tokenIndex + 1, 0, int(FMemoSeen.size()) - 1))];
+    const quint8 bit = quint8(1u << rule);
+    if (!(seen & bit)) {
+        // Most rules are reached once at a token: keep nothing for them.
+        seen |= bit;
+        return TMemoStep::Run;
+    }
+    auto it = FMemo.find((quint64(quint32(rule)) << 32) | quint32(tokenIndex));
+    if (it == FMemo.end())
+        return TMemoStep::Store;
+    // Where the shared run would nest too deeply from here, the rule runs
+    // again, so that the error names the same token as it would have.
+    if (FNesting + it->second.Depth > MaxNestingDepth)
+        return TMemoStep::Run;
+    entry = &it->second;
+    return TMemoStep::Reuse;
+}
+
+TnvBaseParser::TMemoState TnvBaseParser::BeginMemo()
+{
+    const TMemoState state{FFarthestToken, FPeakNesting, FNesting};
+    FFarthestToken = -1;
+    FPeakNesting = FNesting;
+    return state;
+}
+
+void TnvBaseParser::AbandonMemo(const TMemoState &state)
+{
+    FFarthestToken = std::max(FFarthestToken, state.Farthest);
+    FPeakNesting = std::max(FPeakNesting, state.PeakNesting);
+}
+
+void TnvBaseParser::StoreMemo(int rule, int tokenIndex, const TMemoState &state, TnvWayPointsList &stretches,
+                              TnvWayPointsList &list)
+{
+    DropRepeatedPaths(stretches);
+    TMemoEntry &entry = FMemo[(quint64(quint32(rule)) << 32) | quint32(tokenIndex)];
+    entry.Outputs.clear();
+    // The entry takes over the list's references.
+    entry.Outputs.swap(stretches.Raw());
+    entry.Farthest = FFarthestToken;
+    entry.Depth = FPeakNesting - state.Nesting;
+    AbandonMemo(state);
+    ReuseMemo(entry, list);
+}
+
+void TnvBaseParser::ReuseMemo(const TMemoEntry &entry, TnvWayPointsList &list)
+{
+    TnvQBWayPointsCache &cache = WayPointCache();
+    std::vector<TnvWayPoint *> &items = list.Raw();
+    TnvWayPoint *w = items.front();
+    items.clear();
+    for (TnvWayPoint *target : entry.Outputs) {
+        TnvWayPoint *link = cache.GetLink(w, target, target->TokenIndex());
+        link->_AddRef();
+        items.push_back(link);
+    }
+    // The links hold the path on.
+    w->_Release();
+    NoteReached(entry.Farthest);
+}
+
+void TnvBaseParser::ClearMemo()
+{
+    for (auto &[key, entry] : FMemo)
+        for (TnvWayPoint *w : entry.Outputs)
+            w->_Release();
+    FMemo.clear();
+    FMemoSeen.clear();
 }
 
 void TnvBaseParser::EnterNesting(const TnvWayPointsList &list)
 {
-    if (++FNesting <= MaxNestingDepth)
+    FPeakNesting = std::max(FPeakNesting, ++FNesting);
+    if (FNesting <= MaxNestingDepth)
         return;
     int farthest = -1;
     for (int i = 0; i < list.Count(); ++i)

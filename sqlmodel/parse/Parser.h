@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <unordered_map>
 #include <vector>
 
 namespace nvqb {
@@ -130,6 +131,12 @@ public:
         } releaseRoot{root};
         list->Add(root);
         FNesting = 0;
+        FPeakNesting = 0;
+        // The shared stretches are read while unrolling and let go after.
+        struct ClearMemo {
+            TnvBaseParser &Parser;
+            ~ClearMemo() { Parser.ClearMemo(); }
+        } clearMemo{*this};
         wayCalc(*list);
         Expect(*list, 0);
         if (list->IsEmpty())
@@ -197,6 +204,50 @@ public:
         }
         items.resize(out);
     }
+    // Paths at the same place of the grammar that have read the same tokens
+    // go on alike from there: whatever one of them meets, the other meets
+    // too, and every operation keeps them in their order. So only the first
+    // of them can ever become the first path to reach the end, and the
+    // others are dropped. Keeps the list's order otherwise.
+    void DropRepeatedPaths(TnvWayPointsList &list);
+
+    // Sharing the work of a rule between the paths that reach it at the same
+    // token. The first pass of a rule depends only on where the path stands
+    // (its token index), so a rule reached again at the same token by
+    // another route of the grammar (brackets that may open a condition, an
+    // expression or a sub-query alike) gives the same stretches of path.
+    // A rule marked so (one of MemoRules numbers) runs as usual the first
+    // time it is reached at a token; the second time its result is kept,
+    // as stretches below a memo root of their own; from then on the list gets
+    // links to those stretches instead of running the rule again. Only a
+    // list of one path is shared so; any other runs the rule as usual.
+    static constexpr int MemoRules = 8;
+    struct TMemoEntry {
+        // The last way points of the stretches, in the order the rule left them.
+        std::vector<TnvWayPoint *> Outputs;
+        // The farthest token the rule read, and how much deeper it nested
+        // than where it started.
+        int Farthest = -1;
+        int Depth = 0;
+    };
+    // What to do with a rule reached with a one-path list at `tokenIndex`:
+    // Run (as usual), Store (run and keep) or Reuse (`entry` is set).
+    enum class TMemoStep { Run, Store, Reuse };
+    TMemoStep MemoStep(int rule, int tokenIndex, const TMemoEntry *&entry);
+    struct TMemoState {
+        int Farthest, PeakNesting, Nesting;
+    };
+    TMemoState BeginMemo();
+    // Ends a Store run (`stretches` holds the rule's result, below a memo
+    // root) and leaves the links to it in `list`.
+    void StoreMemo(int rule, int tokenIndex, const TMemoState &state, TnvWayPointsList &stretches,
+                   TnvWayPointsList &list);
+    // After a Store run that failed: the parser's state as it was, but the farthest token.
+    void AbandonMemo(const TMemoState &state);
+    // Replaces the list's one path by links to the entry's stretches.
+    void ReuseMemo(const TMemoEntry &entry, TnvWayPointsList &list);
+    void ClearMemo();
+
     bool CheckLAToken(TnvWayPointsList &list, int kind);
     bool CheckLAToken(TnvWayPointsList &list, const TnvTokenSet &kinds);
     bool CheckLAToken(TnvWayPointsList &list, std::initializer_list<int> kinds);
@@ -218,6 +269,9 @@ public:
     const TnvWayPointsList &Way() const { return *FWay; }
     int GetBadToken() const { return FFarthestToken + 1; }
     static QString UnrollWayStr(const TnvWayPoint *wayPoint);
+    // The way points of the path that ends at `wayPoint`, from that one back
+    // to the root, with each link replaced by the stretch it stands for.
+    static void CollectPath(TnvWayPoint *wayPoint, std::vector<TnvWayPoint *> &backwards);
 
     // Nesting guard of the recursive rules. The first pass counts at the
     // farthest token any live path has reached, the second at the next token
@@ -246,6 +300,15 @@ private:
     int FWayNodeIndex = -1;
     TnvWayPointsList *FWay;
     int FNesting = 0;
+    // The deepest nesting since the last BeginMemo.
+    int FPeakNesting = 0;
+    std::unordered_map<quint64, TMemoEntry> FMemo;
+    // Per token (shifted by one, for the root's -1), one bit per memo rule
+    // reached there.
+    std::vector<quint8> FMemoSeen;
+    // Per token, the pass of DropRepeatedPaths that last met it.
+    std::vector<quint32> FPathSeen;
+    quint32 FPathPass = 0;
 };
 
 } // namespace nvqb

@@ -40,21 +40,73 @@ void TnvQBWayPointsCache::Grow()
     FTotal += SlabSize;
 }
 
+TnvWayPoint *TnvWayPoint::LinkTarget() const { return IsLink() ? WayPointCache().LinkTarget(this) : nullptr; }
+
+TnvWayPoint *TnvQBWayPointsCache::GetLink(TnvWayPoint *parent, TnvWayPoint *target, int tokenIndex)
+{
+    TnvWayPoint *link = Get(parent, 0);
+    link->FKind = TnvWayPoint::TKind::Link;
+    link->FTokenIndex = tokenIndex;
+    target->_AddRef();
+    if (FFreeLinkSlots.empty()) {
+        link->FData = int(FLinkTargets.size());
+        FLinkTargets.push_back(target);
+    } else {
+        link->FData = FFreeLinkSlots.back();
+        FFreeLinkSlots.pop_back();
+        FLinkTargets[size_t(link->FData)] = target;
+    }
+    return link;
+}
+
+TnvWayPoint *TnvQBWayPointsCache::GetMemoRoot(int tokenIndex)
+{
+    TnvWayPoint *root = Get(nullptr, 0);
+    root->FKind = TnvWayPoint::TKind::MemoRoot;
+    root->FTokenIndex = tokenIndex;
+    return root;
+}
+
 void TnvQBWayPointsCache::Put(TnvWayPoint *wayPoint)
 {
-    // Iterative, so that a long path going back to the pool cannot overflow the stack.
-    while (wayPoint) {
-        Assert(!wayPoint->FPooled, "nvAST", "Way point put into the pool twice");
-        wayPoint->FPooled = true;
-        FFree.push_back(wayPoint);
-        TnvWayPoint *parent = wayPoint->FParent;
-        wayPoint->FParent = nullptr;
-        if (!parent)
-            break;
-        Assert(parent->FRefCount > 0, "nvAST", "Way point released more often than referenced");
-        if (--parent->FRefCount != 0)
-            break;
-        wayPoint = parent;
+    // Iterative, so that a long path going back to the pool cannot overflow
+    // the stack; a link's target is put back after the path it hangs on.
+    FPutPending.push_back(wayPoint);
+    if (FPutting)
+        return;
+    FPutting = true;
+    struct Done {
+        TnvQBWayPointsCache &Cache;
+        ~Done()
+        {
+            Cache.FPutting = false;
+            Cache.FPutPending.clear();
+        }
+    } done{*this};
+    while (!FPutPending.empty()) {
+        wayPoint = FPutPending.back();
+        FPutPending.pop_back();
+        while (wayPoint) {
+            Assert(!wayPoint->FPooled, "nvAST", "Way point put into the pool twice");
+            wayPoint->FPooled = true;
+            FFree.push_back(wayPoint);
+            if (wayPoint->FKind == TnvWayPoint::TKind::Link) {
+                TnvWayPoint *target = FLinkTargets[size_t(wayPoint->FData)];
+                FLinkTargets[size_t(wayPoint->FData)] = nullptr;
+                FFreeLinkSlots.push_back(wayPoint->FData);
+                Assert(target->FRefCount > 0, "nvAST", "Way point released more often than referenced");
+                if (--target->FRefCount == 0)
+                    FPutPending.push_back(target);
+            }
+            TnvWayPoint *parent = wayPoint->FParent;
+            wayPoint->FParent = nullptr;
+            if (!parent)
+                break;
+            Assert(parent->FRefCount > 0, "nvAST", "Way point released more often than referenced");
+            if (--parent->FRefCount != 0)
+                break;
+            wayPoint = parent;
+        }
     }
 }
 

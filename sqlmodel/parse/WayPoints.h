@@ -13,7 +13,19 @@ namespace nvqb {
 
 class TnvWayPoint {
 public:
+    // A step records a choice. A link stands for a stretch of path that the
+    // first pass worked out once and shares between the paths that reach the
+    // same rule at the same token: its target is the last way point of that
+    // stretch, which starts below a memo root of its own; the second pass
+    // reads the stretch in its place (see TnvBaseParser::UnrollWay).
+    enum class TKind : quint8 { Step, Link, MemoRoot };
+
     int RefCount() const { return FRefCount; }
+    TKind Kind() const { return FKind; }
+    bool IsLink() const { return FKind == TKind::Link; }
+    bool IsMemoRoot() const { return FKind == TKind::MemoRoot; }
+    // The last way point of the stretch a link stands for; nil for other kinds.
+    TnvWayPoint *LinkTarget() const;
     TnvWayPoint *GetParent() const { return FParent; }
     int TokenIndex() const { return FTokenIndex; }
     int GetData() const { return FData; }
@@ -40,7 +52,9 @@ private:
     TnvWayPoint *FParent = nullptr;
     int FRefCount = 0;
     int FTokenIndex = -1;
+    // The choice; for a link, its slot in the pool's link targets.
     int FData = 0;
+    TKind FKind = TKind::Step;
     bool FPooled = false;
 };
 
@@ -58,6 +72,7 @@ public:
         TnvWayPoint *w = FFree.back();
         FFree.pop_back();
         w->FPooled = false;
+        w->FKind = TnvWayPoint::TKind::Step;
         w->FRefCount = 0;
         w->FParent = parent;
         w->FData = data;
@@ -69,7 +84,14 @@ public:
         }
         return w;
     }
-    // Takes a way point back; its parent is released, which may pool it in turn.
+    // A link after `parent` standing for the stretch that ends at `target`
+    // (a counted reference), having read up to `tokenIndex`.
+    TnvWayPoint *GetLink(TnvWayPoint *parent, TnvWayPoint *target, int tokenIndex);
+    // The first way point of a shared stretch: no parent, at `tokenIndex`.
+    TnvWayPoint *GetMemoRoot(int tokenIndex);
+    TnvWayPoint *LinkTarget(const TnvWayPoint *link) const { return FLinkTargets[size_t(link->FData)]; }
+    // Takes a way point back; its parent (and a link's target) is released,
+    // which may pool it in turn.
     void Put(TnvWayPoint *wayPoint);
     // Way points made so far and those free now; equal when no parse holds any.
     qsizetype TotalCount() const { return FTotal; }
@@ -82,6 +104,12 @@ private:
     std::vector<std::unique_ptr<TnvWayPoint[]>> FSlabs;
     std::vector<TnvWayPoint *> FFree;
     qsizetype FTotal = 0;
+    // The targets of the live links, by slot, and the free slots.
+    std::vector<TnvWayPoint *> FLinkTargets;
+    std::vector<int> FFreeLinkSlots;
+    // Way points whose count reached 0 while another was being put back.
+    std::vector<TnvWayPoint *> FPutPending;
+    bool FPutting = false;
 };
 
 // The live paths: one way point per path. The list holds a reference to each
