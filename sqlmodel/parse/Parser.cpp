@@ -15,14 +15,14 @@ namespace nvqb {
 NV_IMPLEMENT_CLASS(TnvBaseParser, TObject)
 
 TnvBaseParser::TnvBaseParser(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *syntaxProvider)
-    : FScanner(scanner), FSyntaxProvider(syntaxProvider), FWay(WayPointListCache().Get())
+    : FScanner(scanner), FSyntaxProvider(syntaxProvider)
 {
     FKinds.reserve(size_t(scanner->GetCount()));
     for (const TnvToken &t : scanner->Tokens())
         FKinds.push_back(t.Kind);
 }
 
-TnvBaseParser::~TnvBaseParser() { WayPointListCache().Put(FWay); }
+TnvBaseParser::~TnvBaseParser() = default;
 
 // An entry a dialect lacks drops every path, so its text never parses.
 void TnvBaseParser::ParseSelectWayCalc(TnvWayPointsList &list) { list.Clear(); }
@@ -124,44 +124,32 @@ void TnvBaseParser::ListAddWithWayNode(TnvWayPointsList &target, const TnvWayPoi
 
 void TnvBaseParser::CollectPath(TnvWayPoint *wayPoint, std::vector<TnvWayPoint *> &backwards)
 {
-    // Where to go on once the stretch of a link is read.
-    std::vector<TnvWayPoint *> resume;
-    TnvWayPoint *w = wayPoint;
-    for (;;) {
-        while (w && !w->IsMemoRoot()) {
-            if (w->IsLink()) {
-                resume.push_back(w->GetParent());
-                w = w->LinkTarget();
-                continue;
-            }
-            backwards.push_back(w);
-            w = w->GetParent();
-        }
-        if (resume.empty())
-            break;
-        w = resume.back();
-        resume.pop_back();
-    }
+    ForEachOnPath(wayPoint, [&](TnvWayPoint *w) { backwards.push_back(w); });
 }
 
 void TnvBaseParser::UnrollWay(TnvWayPoint *wayPoint)
 {
-    FWay->Clear();
-    std::vector<TnvWayPoint *> &items = FWay->Raw();
-    CollectPath(wayPoint, items);
-    for (TnvWayPoint *w : items)
-        w->_AddRef();
-    std::reverse(items.begin(), items.end());
+    FWayData8.clear();
+    FWayData32.clear();
+    ForEachOnPath(wayPoint, [&](TnvWayPoint *w) { FWayData32.push_back(w->GetData()); });
+    std::reverse(FWayData32.begin(), FWayData32.end());
+    FWayWide = std::any_of(FWayData32.begin(), FWayData32.end(), [](qint32 d) { return d < -128 || d > 127; });
+    if (!FWayWide) {
+        FWayData8.assign(FWayData32.begin(), FWayData32.end());
+        std::vector<qint32>().swap(FWayData32);
+    }
     FWayNodeIndex = -1;
     FCurToken = nullptr;
     FCurTokenIndex = -1;
     FFarthestToken = -1;
 }
 
-TnvWayPoint *TnvBaseParser::GetWayNode()
+QString TnvBaseParser::WayStr() const
 {
-    ++FWayNodeIndex;
-    return FWay->Items(FWayNodeIndex);
+    QString result;
+    for (int i = 0; i < WayCount(); ++i)
+        result += QString::number(WayData(i));
+    return result;
 }
 
 const TnvToken *TnvBaseParser::Get()
@@ -300,7 +288,9 @@ void TnvBaseParser::ClearMemo()
         for (TnvWayPoint *w : entry.Outputs)
             w->_Release();
     FMemo.clear();
-    FMemoSeen.clear();
+    // Per-token tables of the first pass: the second needs none of them.
+    std::vector<quint8>().swap(FMemoSeen);
+    std::vector<quint32>().swap(FPathSeen);
 }
 
 void TnvBaseParser::EnterNesting(const TnvWayPointsList &list)

@@ -5,6 +5,7 @@
 // fit. The second pass walks the grammar again along the first path that
 // reached the end, reading the recorded choices, and builds the tree.
 #include "classlib/ClassInfo.h"
+#include "classlib/Exceptions.h"
 #include "classlib/StringList.h"
 #include "sqlmodel/parse/Scanner.h"
 #include "sqlmodel/parse/WayPoints.h"
@@ -119,31 +120,41 @@ public:
     // that reach the end of the text. When one does, the first of them is
     // unrolled for the second pass (the root already stepped over) and the
     // result is true. Every list and way point of the pass is back in its
-    // pool when this returns, whatever happened.
+    // pool when this returns, whatever happened, and the pool is trimmed,
+    // so that the tree the second pass builds can reuse that memory.
     template <class WayCalc> bool CalcWay(WayCalc &&wayCalc)
     {
-        TnvPooledWayPointsList list;
-        TnvWayPoint *root = WayPointCache().Get(nullptr, 0);
-        root->_AddRef();
-        struct ReleaseRoot {
-            TnvWayPoint *Root;
-            ~ReleaseRoot() { Root->_Release(); }
-        } releaseRoot{root};
-        list->Add(root);
-        FNesting = 0;
-        FPeakNesting = 0;
-        // The shared stretches are read while unrolling and let go after.
-        struct ClearMemo {
-            TnvBaseParser &Parser;
-            ~ClearMemo() { Parser.ClearMemo(); }
-        } clearMemo{*this};
-        wayCalc(*list);
-        Expect(*list, 0);
-        if (list->IsEmpty())
-            return false;
-        UnrollWay(list->Items(0));
-        GetWayNode();
-        return true;
+        bool reached = false;
+        {
+            // Last out, once the list and the root are back.
+            struct TrimPool {
+                ~TrimPool() { WayPointCache().Trim(); }
+            } trimPool;
+            TnvPooledWayPointsList list;
+            TnvWayPoint *root = WayPointCache().Get(nullptr, 0);
+            root->_AddRef();
+            struct ReleaseRoot {
+                TnvWayPoint *Root;
+                ~ReleaseRoot() { Root->_Release(); }
+            } releaseRoot{root};
+            list->Add(root);
+            FNesting = 0;
+            FPeakNesting = 0;
+            // The shared stretches are read while unrolling and let go after.
+            struct ClearMemo {
+                TnvBaseParser &Parser;
+                ~ClearMemo() { Parser.ClearMemo(); }
+            } clearMemo{*this};
+            wayCalc(*list);
+            Expect(*list, 0);
+            if (!list->IsEmpty()) {
+                UnrollWay(list->Items(0));
+                reached = true;
+            }
+        }
+        if (reached)
+            GetWayNode();
+        return reached;
     }
 
     // First pass.
@@ -259,19 +270,59 @@ public:
     void AddWayNode(TnvWayPointsList &list, int data);
     void ListAddWithWayNode(TnvWayPointsList &target, const TnvWayPointsList &source, int data);
 
-    // Second pass.
+    // Second pass. The winning path is kept as its recorded choices alone,
+    // root first (one byte each while they fit), so that its way points can
+    // go back to the pool before the tree is built.
     void UnrollWay(TnvWayPoint *wayPoint);
-    TnvWayPoint *GetWayNode();
+    // The next recorded choice, as a way point whose data it is; the way
+    // point is the parser's own and is only valid until the next call.
+    TnvWayPoint *GetWayNode()
+    {
+        ++FWayNodeIndex;
+        FWayCursor.SetData(WayData(FWayNodeIndex));
+        return &FWayCursor;
+    }
+    // The number of choices on the winning path, the choice at `index`, and
+    // all of them as decimal numbers run together.
+    int WayCount() const { return FWayWide ? int(FWayData32.size()) : int(FWayData8.size()); }
+    int WayData(int index) const
+    {
+        if (index < 0 || index >= WayCount())
+            ListIndexError(index);
+        return FWayWide ? FWayData32[size_t(index)] : FWayData8[size_t(index)];
+    }
+    QString WayStr() const;
     const TnvToken *Get();
     const TnvToken *CurToken() const { return FCurToken; }
     int CurTokenIndex() const { return FCurTokenIndex; }
     int WayNodeIndex() const { return FWayNodeIndex; }
-    const TnvWayPointsList &Way() const { return *FWay; }
     int GetBadToken() const { return FFarthestToken + 1; }
     static QString UnrollWayStr(const TnvWayPoint *wayPoint);
     // The way points of the path that ends at `wayPoint`, from that one back
     // to the root, with each link replaced by the stretch it stands for.
     static void CollectPath(TnvWayPoint *wayPoint, std::vector<TnvWayPoint *> &backwards);
+    // Calls visit for the way points of that path, backwards, the same way.
+    template <class Visit> static void ForEachOnPath(TnvWayPoint *wayPoint, Visit &&visit)
+    {
+        // Where to go on once the stretch of a link is read.
+        std::vector<TnvWayPoint *> resume;
+        TnvWayPoint *w = wayPoint;
+        for (;;) {
+            while (w && !w->IsMemoRoot()) {
+                if (w->IsLink()) {
+                    resume.push_back(w->GetParent());
+                    w = w->LinkTarget();
+                    continue;
+                }
+                visit(w);
+                w = w->GetParent();
+            }
+            if (resume.empty())
+                break;
+            w = resume.back();
+            resume.pop_back();
+        }
+    }
 
     // Nesting guard of the recursive rules. The first pass counts at the
     // farthest token any live path has reached, the second at the next token
@@ -298,7 +349,12 @@ private:
     int FCurTokenIndex = -1;
     const TnvToken *FCurToken = nullptr;
     int FWayNodeIndex = -1;
-    TnvWayPointsList *FWay;
+    // The winning path's choices: one byte each, or (FWayWide) four when
+    // some choice does not fit a byte.
+    std::vector<qint8> FWayData8;
+    std::vector<qint32> FWayData32;
+    bool FWayWide = false;
+    TnvWayPoint FWayCursor;
     int FNesting = 0;
     // The deepest nesting since the last BeginMemo.
     int FPeakNesting = 0;

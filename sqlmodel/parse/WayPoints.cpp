@@ -4,10 +4,6 @@
 
 namespace nvqb {
 
-namespace {
-constexpr int SlabSize = 1024;
-}
-
 int TnvWayPoint::GetDepth() const
 {
     int depth = 0;
@@ -27,17 +23,41 @@ TnvQBWayPointsCache::TnvQBWayPointsCache() = default;
 
 TnvQBWayPointsCache::~TnvQBWayPointsCache() = default;
 
-void TnvQBWayPointsCache::Grow()
+void TnvQBWayPointsCache::StartOver()
 {
-    FSlabs.push_back(std::make_unique<TnvWayPoint[]>(SlabSize));
-    TnvWayPoint *slab = FSlabs.back().get();
-    FFree.reserve(FFree.size() + SlabSize);
-    // Hand them out from the front of the slab first.
-    for (int i = SlabSize - 1; i >= 0; --i) {
-        slab[i].FPooled = true;
-        FFree.push_back(&slab[i]);
+    FFreeHead = nullptr;
+    FSlab = 0;
+    if (FSlabs.empty()) {
+        FNext = FEnd = nullptr;
+        return;
     }
-    FTotal += SlabSize;
+    FNext = FSlabs.front().get();
+    FEnd = FNext + SlabSize;
+}
+
+void TnvQBWayPointsCache::NextSlab()
+{
+    if (FNext)
+        ++FSlab;
+    if (FSlab == FSlabs.size()) {
+        FSlabs.push_back(std::make_unique<TnvWayPoint[]>(SlabSize));
+        TnvWayPoint *slab = FSlabs.back().get();
+        for (int i = 0; i < SlabSize; ++i)
+            slab[i].FPooled = true;
+        FTotal += SlabSize;
+    }
+    FNext = FSlabs[FSlab].get();
+    FEnd = FNext + SlabSize;
+}
+
+void TnvQBWayPointsCache::Trim()
+{
+    if (FInUse != 0 || FSlabs.size() <= size_t(KeptSlabs))
+        return;
+    FSlabs.resize(size_t(KeptSlabs));
+    FSlabs.shrink_to_fit();
+    FTotal = qsizetype(FSlabs.size()) * SlabSize;
+    StartOver();
 }
 
 TnvWayPoint *TnvWayPoint::LinkTarget() const { return IsLink() ? WayPointCache().LinkTarget(this) : nullptr; }
@@ -89,7 +109,7 @@ void TnvQBWayPointsCache::Put(TnvWayPoint *wayPoint)
         while (wayPoint) {
             Assert(!wayPoint->FPooled, "nvAST", "Way point put into the pool twice");
             wayPoint->FPooled = true;
-            FFree.push_back(wayPoint);
+            --FInUse;
             if (wayPoint->FKind == TnvWayPoint::TKind::Link) {
                 TnvWayPoint *target = FLinkTargets[size_t(wayPoint->FData)];
                 FLinkTargets[size_t(wayPoint->FData)] = nullptr;
@@ -99,7 +119,8 @@ void TnvQBWayPointsCache::Put(TnvWayPoint *wayPoint)
                     FPutPending.push_back(target);
             }
             TnvWayPoint *parent = wayPoint->FParent;
-            wayPoint->FParent = nullptr;
+            wayPoint->FParent = FFreeHead;
+            FFreeHead = wayPoint;
             if (!parent)
                 break;
             Assert(parent->FRefCount > 0, "nvAST", "Way point released more often than referenced");

@@ -89,7 +89,7 @@ TResult Parse(const QString &text, bool memo)
         r.Bad = parser.GetBadToken();
         return r;
     }
-    r.Way = TnvBaseParser::UnrollWayStr(parser.Way().Items(parser.Way().Count() - 1));
+    r.Way = parser.WayStr();
     TnvBuildPass pass{parser};
     parser.Item(pass, r.Text);
     return r;
