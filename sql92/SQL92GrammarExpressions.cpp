@@ -46,7 +46,7 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
 {
     static constexpr TnvGate orWord{_OR};
     std::conditional_t<P::Building, std::vector<TOwned<TSQLExpressionItem>>, TnvNoNode> operands;
-    g::Memo(p, memo::ExpressionLogical, [&] {
+    g::Memo(p, memo::ExpressionLogical, &gates::LParen, [&] {
         auto first = ExpressionAnd(p);
         if constexpr (P::Building)
             operands.push_back(std::move(first));
@@ -252,7 +252,7 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
     static constexpr TnvGate additive{_PLUS, _MINUS, _CONCAT};
     static constexpr int operators[] = {_PLUS, _MINUS, _CONCAT};
     N<P, TSQLExpressionItem> result;
-    g::Memo(p, memo::Expression, [&] {
+    g::Memo(p, memo::Expression, &gates::LParen, [&] {
         result = ExpressionFactor(p);
         g::Rep(p, &additive, nullptr, [&] {
             const TnvToken *op = g::OneOf(p, operators);

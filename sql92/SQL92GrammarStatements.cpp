@@ -31,7 +31,7 @@ template <class P> SQL92Parser::N<P, TSQLSubSelectStatement> SQL92Parser::SubSel
 {
     static constexpr TnvGate order{_ORDER};
     N<P, TSQLSubSelectStatement> statement;
-    g::Memo(p, memo::SubSelectStatement, [&] {
+    g::Memo(p, memo::SubSelectStatement, &gates::LParen, [&] {
         g::Nest nest(p);
         if constexpr (P::Building)
             statement = Create<TSQLSubSelectStatement>(SyntaxProvider());
@@ -52,7 +52,7 @@ template <class P> void SQL92Parser::QueryExpression(P &p, TSQLSubQueryExpressio
 {
     static constexpr TnvGate unionWord{_UNION, _EXCEPT, _INTERSECT}, all{_ALL};
     static constexpr int operators[] = {_UNION, _EXCEPT, _INTERSECT};
-    g::Memo(p, memo::QueryExpression, [&] {
+    g::Memo(p, memo::QueryExpression, &gates::LParen, [&] {
         auto first = SubQueryExpression(p);
         if constexpr (P::Building)
             target->Add(std::move(first));

@@ -281,8 +281,9 @@ template <class Body> int Rep(TnvBuildPass &pass, const TnvGate *, const TnvGate
 // same token (see TnvBaseParser::MemoStep); `rule` numbers it, from 0 to
 // MemoRules - 1. Brackets make a grammar reach the same rule at the same
 // token by many routes; without sharing, each route runs the rule again,
-// and nested brackets multiply the routes.
-template <class Body> void Memo(TnvWayPass &pass, int rule, Body &&body)
+// and nested brackets multiply the routes. Where the next token is in
+// `eager` (may be null), the rule's result is kept the first time already.
+template <class Body> void Memo(TnvWayPass &pass, int rule, const TnvGate *eager, Body &&body)
 {
     TnvBaseParser &p = pass.Parser;
     TnvWayPointsList &list = *pass.List;
@@ -292,7 +293,7 @@ template <class Body> void Memo(TnvWayPass &pass, int rule, Body &&body)
     }
     const int tokenIndex = list.Raw().front()->TokenIndex();
     const TnvBaseParser::TMemoEntry *entry = nullptr;
-    switch (p.MemoStep(rule, tokenIndex, entry)) {
+    switch (p.MemoStep(rule, tokenIndex, eager && eager->Contains(p.KindAt(tokenIndex + 1)), entry)) {
     case TnvBaseParser::TMemoStep::Run:
         body();
         return;
@@ -326,7 +327,7 @@ template <class Body> void Memo(TnvWayPass &pass, int rule, Body &&body)
     p.StoreMemo(rule, tokenIndex, state, *stretches, list);
 }
 
-template <class Body> void Memo(TnvBuildPass &, int, Body &&body) { body(); }
+template <class Body> void Memo(TnvBuildPass &, int, const TnvGate *, Body &&body) { body(); }
 
 // Counts one level of nesting for the life of the guard (see MaxNestingDepth).
 class Nest {

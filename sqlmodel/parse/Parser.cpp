@@ -215,7 +215,7 @@ void TnvBaseParser::DropRepeatedPaths(TnvWayPointsList &list)
     items.resize(out);
 }
 
-TnvBaseParser::TMemoStep TnvBaseParser::MemoStep(int rule, int tokenIndex, const TMemoEntry *&entry)
+TnvBaseParser::TMemoStep TnvBaseParser::MemoStep(int rule, int tokenIndex, bool eager, const TMemoEntry *&entry)
 {
     entry = nullptr;
     if (FMemoSeen.empty())
@@ -225,7 +225,7 @@ TnvBaseParser::TMemoStep TnvBaseParser::MemoStep(int rule, int tokenIndex, const
     if (!(seen & bit)) {
         // Most rules are reached once at a token: keep nothing for them.
         seen |= bit;
-        return TMemoStep::Run;
+        return eager ? TMemoStep::Store : TMemoStep::Run;
     }
     auto it = FMemo.find((quint64(quint32(rule)) << 32) | quint32(tokenIndex));
     if (it == FMemo.end())

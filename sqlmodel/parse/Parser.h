@@ -244,7 +244,9 @@ public:
     // What to do with a rule reached with a one-path list at `tokenIndex`:
     // Run (as usual), Store (run and keep) or Reuse (`entry` is set).
     enum class TMemoStep { Run, Store, Reuse };
-    TMemoStep MemoStep(int rule, int tokenIndex, const TMemoEntry *&entry);
+    // With `eager` the result is kept the first time already: for a token
+    // where the grammar is known to come back.
+    TMemoStep MemoStep(int rule, int tokenIndex, bool eager, const TMemoEntry *&entry);
     struct TMemoState {
         int Farthest, PeakNesting, Nesting;
     };

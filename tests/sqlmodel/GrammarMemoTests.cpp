@@ -55,7 +55,7 @@ public:
             });
         };
         if (UseMemo)
-            g::Memo(p, 0, body);
+            g::Memo(p, 0, nullptr, body);
         else
             body();
     }
