@@ -7,7 +7,8 @@
 #   - IN lists of 1 MB and 4 MB (ns per byte);
 #   - the same 1 MB statement parsed 20 times in a row (first run against the 20th);
 #   - peak memory (max RSS of one parse + print, less that of a one-line
-#     statement) per input byte, on 4 MB and 10 MB statements.
+#     statement) per input byte, on 4 MB and 10 MB statements (an IN list, and
+#     a WHERE of ANDed comparisons).
 #
 #   bench/run-parser-shapes-bench.sh [build-dir] [max-levels]
 #       (defaults: build, 10; lower max-levels where a level takes seconds)
@@ -48,6 +49,16 @@ def in_list(size):
     return "SELECT a FROM t WHERE a IN (" + ", ".join(parts) + ")"
 for name, size in (("in1MB", 1 << 20), ("in4MB", 4 << 20), ("in10MB", 10 << 20)):
     write(name, in_list(size))
+# The WHERE of ANDed comparisons of run-parser-bench.sh, at 4 and 10 MB.
+def and_chain(size):
+    parts, n = [], 0
+    while n < size:
+        p = f"t.c{len(parts) % 50} {rnd.choice(['=', '<', '>', '<>'])} {rnd.randint(0, 99999)}"
+        parts.append(p)
+        n += len(p) + 5
+    return "SELECT t.a FROM t WHERE " + " AND ".join(parts)
+for name, size in (("and4MB", 4 << 20), ("and10MB", 10 << 20)):
+    write(name, and_chain(size))
 write("tiny", "SELECT a FROM t")
 PY
 
@@ -89,7 +100,7 @@ echo "peak memory of one parse + print (max RSS less that of a one-line statemen
 rss() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 base_ours="$(rss "$nvqb" --repeat 1 "$work/tiny.sql")"
 base_theirs="$(rss "$pg" --repeat 1 "$work/tiny.sql")"
-for name in in4MB in10MB; do
+for name in in4MB in10MB and4MB and10MB; do
   file="$work/$name.sql"
   bytes="$(wc -c < "$file")"
   ours="$(rss "$nvqb" --repeat 1 "$file")"
