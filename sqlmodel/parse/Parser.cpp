@@ -17,8 +17,13 @@ NV_IMPLEMENT_CLASS(TnvBaseParser, TObject)
 TnvBaseParser::TnvBaseParser(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *syntaxProvider)
     : FScanner(scanner), FSyntaxProvider(syntaxProvider)
 {
-    FKinds.reserve(size_t(scanner->GetCount()));
-    for (const TnvToken &t : scanner->Tokens())
+    FillKinds();
+}
+
+void TnvBaseParser::FillKinds()
+{
+    FKinds.reserve(size_t(FScanner->GetCount()));
+    for (const TnvToken &t : FScanner->Tokens())
         FKinds.push_back(t.Kind);
 }
 
@@ -288,9 +293,11 @@ void TnvBaseParser::ClearMemo()
         for (TnvWayPoint *w : entry.Outputs)
             w->_Release();
     FMemo.clear();
-    // Per-token tables of the first pass: the second needs none of them.
+    // Per-token tables of the first pass: the second needs none of them
+    // (the kinds are read again should another first pass run).
     std::vector<quint8>().swap(FMemoSeen);
     std::vector<quint32>().swap(FPathSeen);
+    std::vector<int>().swap(FKinds);
 }
 
 void TnvBaseParser::EnterNesting(const TnvWayPointsList &list)

@@ -138,6 +138,8 @@ public:
                 ~ReleaseRoot() { Root->_Release(); }
             } releaseRoot{root};
             list->Add(root);
+            if (FKinds.empty())
+                FillKinds();
             FNesting = 0;
             FPeakNesting = 0;
             // The shared stretches are read while unrolling and let go after.
@@ -259,6 +261,8 @@ public:
     void AbandonMemo(const TMemoState &state);
     // Replaces the list's one path by links to the entry's stretches.
     void ReuseMemo(const TMemoEntry &entry, TnvWayPointsList &list);
+    // Lets go of what only the first pass reads: the shared stretches and
+    // the per-token tables.
     void ClearMemo();
 
     bool CheckLAToken(TnvWayPointsList &list, int kind);
@@ -341,6 +345,8 @@ public:
 
 private:
     [[noreturn]] void NestingError(int tokenIndex) const;
+    // The scanner's token kinds into FKinds.
+    void FillKinds();
 
     TnvBaseScanner *FScanner;
     TnvBaseSyntaxProvider *FSyntaxProvider;
