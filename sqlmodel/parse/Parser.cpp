@@ -136,13 +136,24 @@ void TnvBaseParser::UnrollWay(TnvWayPoint *wayPoint)
 {
     FWayData8.clear();
     FWayData32.clear();
-    ForEachOnPath(wayPoint, [&](TnvWayPoint *w) { FWayData32.push_back(w->GetData()); });
+    FWayWide = false;
+    // A few way points a token; room beyond what the path needs is never touched.
+    FWayData8.reserve(FKinds.size() * 4 + 16);
+    ForEachOnPath(wayPoint, [&](TnvWayPoint *w) {
+        const int data = w->GetData();
+        if (!FWayWide && data >= -128 && data <= 127) {
+            FWayData8.push_back(qint8(data));
+            return;
+        }
+        if (!FWayWide) {
+            FWayWide = true;
+            FWayData32.assign(FWayData8.begin(), FWayData8.end());
+            std::vector<qint8>().swap(FWayData8);
+        }
+        FWayData32.push_back(data);
+    });
+    std::reverse(FWayData8.begin(), FWayData8.end());
     std::reverse(FWayData32.begin(), FWayData32.end());
-    FWayWide = std::any_of(FWayData32.begin(), FWayData32.end(), [](qint32 d) { return d < -128 || d > 127; });
-    if (!FWayWide) {
-        FWayData8.assign(FWayData32.begin(), FWayData32.end());
-        std::vector<qint32>().swap(FWayData32);
-    }
     FWayNodeIndex = -1;
     FCurToken = nullptr;
     FCurTokenIndex = -1;
@@ -174,7 +185,7 @@ QString TnvBaseParser::UnrollWayStr(const TnvWayPoint *wayPoint)
     return result;
 }
 
-void TnvBaseParser::DropRepeatedPaths(TnvWayPointsList &list)
+void TnvBaseParser::DropRepeatedPathsOf(TnvWayPointsList &list)
 {
     std::vector<TnvWayPoint *> &items = list.Raw();
     const size_t n = items.size();

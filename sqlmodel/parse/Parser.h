@@ -222,7 +222,11 @@ public:
     // too, and every operation keeps them in their order. So only the first
     // of them can ever become the first path to reach the end, and the
     // others are dropped. Keeps the list's order otherwise.
-    void DropRepeatedPaths(TnvWayPointsList &list);
+    void DropRepeatedPaths(TnvWayPointsList &list)
+    {
+        if (list.Count() > 1)
+            DropRepeatedPathsOf(list);
+    }
 
     // Sharing the work of a rule between the paths that reach it at the same
     // token. The first pass of a rule depends only on where the path stands
@@ -345,6 +349,7 @@ public:
 
 private:
     [[noreturn]] void NestingError(int tokenIndex) const;
+    void DropRepeatedPathsOf(TnvWayPointsList &list);
     // The scanner's token kinds into FKinds.
     void FillKinds();
 
