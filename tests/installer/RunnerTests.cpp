@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace nvqb;
 using nvqb::test::TTestMachine;
 
@@ -101,9 +103,9 @@ TEST(Runner, DeliversLinesWhileTheChildRunsAndTheLastOneAfterItsEnd)
 
     EXPECT_EQ(TCapture(QStringLiteral("printf 'a\\r\\n\\r\\nb'")).Lines,
               (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
-    EXPECT_EQ(TCapture(QStringLiteral("echo out; echo err >&2; exit 3")).Result, 3);
-    EXPECT_EQ(TCapture(QStringLiteral("echo out; echo err >&2")).Lines,
-              (QStringList{QStringLiteral("out"), QStringLiteral("err")}));
+    const TCapture both(QStringLiteral("echo out; echo err >&2; exit 3"));
+    EXPECT_EQ(both.Result, 3);
+    EXPECT_EQ(both.Lines, (QStringList{QStringLiteral("out"), QStringLiteral("err")}));
     EXPECT_EQ(TCapture(QStringLiteral("kill -9 $$")).Result, 128 + 9);
 }
 
@@ -135,6 +137,16 @@ TEST(Runner, MissingProgramNoCallbackAndBadFolder)
     QStringList list;
     EXPECT_EQ(RunCompiler(QStringLiteral("\"/does/not/exist.exe\" x"), folder.path(), list, true, nullptr), -1);
     EXPECT_TRUE(list.isEmpty());
+}
+
+TEST(Runner, AnExceptionFromTheLineCallbackEndsTheChild)
+{
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_THROW(CaptureExecute(QStringLiteral("/bin/sh"), QStringLiteral("-c \"echo first; exec sleep 20\""), QString(), true,
+                                nullptr, [](const QString &) { throw std::runtime_error("stop"); }),
+                 std::runtime_error);
+    EXPECT_LT(timer.elapsed(), 10000);
 }
 
 TEST(Runner, ARelativeProgramIsLookedUpInTheWorkingFolderOnly)
