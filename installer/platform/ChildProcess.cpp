@@ -1,5 +1,6 @@
 #include "installer/platform/ChildProcess.h"
 #include "installer/platform/CommandLine.h"
+#include "installer/platform/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,6 +73,7 @@ int TChildProcess::Start(const QString &commandLine, const QString &folder, bool
     QString program = words.first();
     if (!program.startsWith(QLatin1Char('/')))
         program = QDir(folder.isEmpty() ? QDir::currentPath() : folder).absoluteFilePath(program);
+    program = ResolveProgramFile(program);
 
     int output[2] = {-1, -1};
     if (!MakePipe(output))

@@ -20,10 +20,11 @@ public:
 
     // Starts a Windows-style command line (see SplitCommandLine) in the folder
     // (the current one when empty). A program without a folder part is looked
-    // up in that folder only, never on PATH. With inputPipe the child reads
-    // its standard input from a pipe that is closed at once (it sees the end of
-    // input), else it shares the installer's. The child gets the installer's
-    // environment.
+    // up in that folder only, never on PATH; a program named "x.exe" that
+    // is not there runs the file "x" (see ResolveProgramFile). With
+    // inputPipe the child reads its standard input from a pipe that is
+    // closed at once (it sees the end of input), else it shares the
+    // installer's. The child gets the installer's environment.
     // Returns 0 when started, -1 when the program cannot be started, -2 when
     // a pipe cannot be made.
     int Start(const QString &commandLine, const QString &folder, bool inputPipe);

@@ -63,4 +63,12 @@ QString ResolvePathCase(const QString &path)
     return resolved;
 }
 
+QString ResolveProgramFile(const QString &path)
+{
+    if (QFileInfo::exists(path) || !path.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
+        return path;
+    const QString bare = path.left(path.size() - 4);
+    return QFileInfo(bare).isFile() ? bare : path;
+}
+
 } // namespace nvqb

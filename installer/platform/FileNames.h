@@ -20,4 +20,10 @@ QString ExtractFileBaseName(const QString &path);
 // spelled is returned as it is.
 QString ResolvePathCase(const QString &path);
 
+// A program the installer names with its Windows name ("unrar.exe",
+// "setup.exe"): the file of that name when it exists, else the file without
+// ".exe" when that exists (the programs of this build carry no extension),
+// else the name as given.
+QString ResolveProgramFile(const QString &path);
+
 } // namespace nvqb

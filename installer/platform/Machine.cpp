@@ -53,4 +53,48 @@ QString GetSpecialFolder(TSpecialFolder folder)
     return machine + QLatin1Char('/') + QLatin1String(SpecialFolderPath(folder));
 }
 
+namespace {
+
+// True when folder is the other folder or one of its parents.
+bool HoldsOrEquals(const QString &folder, const QString &other)
+{
+    if (folder.isEmpty() || other.isEmpty())
+        return false;
+    if (folder == QLatin1String("/") || folder == other)
+        return true;
+    return other.startsWith(folder + QLatin1Char('/'));
+}
+
+} // namespace
+
+bool IsRootOrSpecialFolder(const QString &folder)
+{
+    if (!folder.startsWith(QLatin1Char('/')))
+        return true;
+    QStringList protectedFolders{QDir::homePath(), QDir::rootPath()};
+    const QString machine = MachineFolder();
+    if (!machine.isEmpty()) {
+        protectedFolders += machine;
+        for (TSpecialFolder special : {TSpecialFolder::ProgramFiles, TSpecialFolder::Windows, TSpecialFolder::System,
+                                       TSpecialFolder::Programs, TSpecialFolder::Personal,
+                                       TSpecialFolder::CommonDocuments, TSpecialFolder::AppData, TSpecialFolder::Temp})
+            protectedFolders += GetSpecialFolder(special);
+    }
+    QStringList forms{QDir::cleanPath(folder)};
+    const QString resolved = QFileInfo(folder).canonicalFilePath();
+    if (!resolved.isEmpty())
+        forms += resolved;
+    for (const QString &special : std::as_const(protectedFolders)) {
+        QStringList specialForms{QDir::cleanPath(special)};
+        const QString resolvedSpecial = QFileInfo(special).canonicalFilePath();
+        if (!resolvedSpecial.isEmpty())
+            specialForms += resolvedSpecial;
+        for (const QString &form : std::as_const(forms))
+            for (const QString &specialForm : std::as_const(specialForms))
+                if (HoldsOrEquals(form, specialForm))
+                    return true;
+    }
+    return false;
+}
+
 } // namespace nvqb

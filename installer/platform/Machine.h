@@ -40,4 +40,11 @@ enum class TSpecialFolder {
 // empty when there is no machine.
 QString GetSpecialFolder(TSpecialFolder folder);
 
+// True for a folder that must never be emptied as a whole: a root ("/"),
+// the machine folder, a special folder, the user's home folder, or a folder
+// that holds one of them. Both the path as given and the path with its
+// symbolic links resolved are checked. A relative path counts as such a
+// folder too, since what it names depends on the current folder.
+bool IsRootOrSpecialFolder(const QString &folder);
+
 } // namespace nvqb

@@ -1,0 +1,258 @@
+// Whole install runs against machine folders built by the tests, with the
+// stand-in IDE tools and this build's unarchiver.
+#include "TestDistribution.h"
+#include "installer/CompileTarget.h"
+#include "installer/Compiler.h"
+#include "installer/InstallData.h"
+#include "installer/platform/Registry.h"
+#include "installer/platform/ShellLink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace nvqb;
+using namespace nvqb::test;
+
+namespace {
+
+const TRootKey HKLM = TRootKey::HKEY_LOCAL_MACHINE;
+const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
+
+QString ReadValue(TRootKey root, const QString &key, const QString &name)
+{
+    TRegistry reg(root);
+    return reg.OpenKeyReadOnly(key) ? reg.ReadString(name) : QStringLiteral("<no key>");
+}
+
+QStringList Entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+struct TRun {
+    bool Result = false;
+    QStringList Log;
+};
+
+TRun Install(TInstallData &data)
+{
+    TCompiler compiler(data);
+    TRun run;
+    run.Result = compiler.Install();
+    run.Log = compiler.LogLines();
+    return run;
+}
+
+std::string Text(const QStringList &lines)
+{
+    return lines.join(QLatin1Char('\n')).toStdString();
+}
+
+} // namespace
+
+TEST(InstallRun, NewInstallationIntoDelphi7)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    TTestDistribution distribution(machine, true, false);
+    distribution.WriteArchive(ComponentFiles({QStringLiteral("Delphi7")}), TArchiveFormat::Zip);
+    // Another program's shortcut in the Start-menu folder stays.
+    const QString startMenu = machine.Path(QStringLiteral("Start Menu/Programs/Tellwright/Norvane Query Builder VCL Edition"));
+    machine.WriteFile(startMenu + QLatin1String("/Other Program.lnk"), "Target=/other\n");
+    const QString toolLog = machine.Path(QStringLiteral("../tools.log"));
+    TScopedEnvironment logging("NVQB_TOOL_LOG", toolLog);
+
+    TInstallData data(distribution.Folder());
+    InstallIntoEveryIDE(data);
+    const QString dir = data.InstallDir;
+    ASSERT_EQ(dir, machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder")));
+    const TRun run = Install(data);
+    EXPECT_TRUE(run.Result) << Text(run.Log);
+
+    QString missing;
+    EXPECT_TRUE(ContainsInOrder(
+        run.Log,
+        {QStringLiteral("Installing NorvaneQueryBuilder v. 1.3.0"), QString(), QStringLiteral("Extracting component files..."),
+         QStringLiteral("unrar.exe x -c- -cfg- -dh -idp -o+ -r -y  data.arc *.* \"%1/\"").arg(dir),
+         QStringLiteral("Completed"), QStringLiteral("Delphi 7.0 (Enterprise)"),
+         QStringLiteral("Compiling for:Delphi 7.0 (Enterprise)"), QStringLiteral("Compiling core packages"),
+         QStringLiteral("Compiling package: nvQueryBuilder"),
+         QStringLiteral("  Installing into SystemDir: %1").arg(machine.Path(QStringLiteral("Windows/System32/nvQueryBuilderD7.bpl"))),
+         QStringLiteral("Compiling package: nvQueryBuilderDsgn"), QStringLiteral("Installing package:nvQueryBuilderDsgn"),
+         QStringLiteral("Create Shortcuts in Start menu folder..."), QStringLiteral("Completed"), QString(),
+         QStringLiteral("All operations done. Press Finish to exit installation.")},
+        &missing))
+        << missing.toStdString() << "\n" << Text(run.Log);
+    EXPECT_EQ(run.Log.mid(0, 2), (QStringList{QStringLiteral("Installing NorvaneQueryBuilder v. 1.3.0"), QString()}));
+    EXPECT_FALSE(run.Log.join(QLatin1Char('\n')).contains(QLatin1String("Error")));
+
+    // Files: the packages, the run-time one in System32, the uninstaller.
+    EXPECT_TRUE(QFileInfo(machine.Path(QStringLiteral("Windows/System32/nvQueryBuilderD7.bpl"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(machine.Path(QStringLiteral("Windows/System32/nvQueryBuilderDsgnD7.bpl"))));
+    EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Delphi7/nvQueryBuilderDsgnD7.bpl")).isFile());
+    EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Delphi7/fLinkProps.dfm")).isFile());
+    EXPECT_EQ(Entries(dir + QLatin1String("/Uninstall")),
+              (QStringList{QStringLiteral("setup.exe"), QStringLiteral("unrar.exe"), QStringLiteral("version"),
+                           QStringLiteral("withsrcs")}));
+    EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Uninstall/setup.exe")).isExecutable());
+
+    // dcc32.cfg was there for the compiler and is gone.
+    const QString tools = QString::fromUtf8(machine.ReadFile(toolLog));
+    EXPECT_TRUE(tools.contains(QStringLiteral("dcc32: read %1/Packages/Delphi7/dcc32.cfg\ndcc32: | -Q -B -H+ -W+\n").arg(dir)))
+        << tools.toStdString();
+    EXPECT_TRUE(tools.contains(QStringLiteral("dcc32: | -LE\"%1/Delphi7\"\n").arg(dir)));
+    EXPECT_FALSE(QFileInfo::exists(dir + QLatin1String("/Packages/Delphi7/dcc32.cfg")));
+
+    // The IDE: the design package registered, the folders in its paths.
+    const QString user = QStringLiteral("\\SOFTWARE\\Borland\\Delphi\\7.0");
+    EXPECT_EQ(ReadValue(HKCU, user + QLatin1String("\\Known Packages"), dir + QLatin1String("/Delphi7/nvQueryBuilderDsgnD7.bpl")),
+              QStringLiteral("Norvane Query Builder Component"));
+    EXPECT_EQ(ReadValue(HKCU, user + QLatin1String("\\Library"), QStringLiteral("Search Path")),
+              QStringLiteral("$(DELPHI)/Lib;$(DELPHI)/Bin;$(DELPHI)/Imports;%1/Delphi7").arg(dir));
+    EXPECT_EQ(ReadValue(HKCU, user + QLatin1String("\\Library"), QStringLiteral("Browsing Path")),
+              QStringLiteral("$(DELPHI)/Source/Vcl;$(DELPHI)/Source/Rtl/Common;%1/Sources").arg(dir));
+
+    // The uninstall entry and the install record.
+    const QString entry = QStringLiteral("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\NvQueryBuilderVCL");
+    EXPECT_EQ(ReadValue(HKLM, entry, QStringLiteral("DisplayName")), QStringLiteral("Norvane Query Builder VCL Component 1.3.0"));
+    EXPECT_EQ(ReadValue(HKLM, entry, QStringLiteral("UninstallString")), dir + QLatin1String("/Uninstall/setup.exe"));
+    EXPECT_EQ(ReadValue(HKLM, entry, QStringLiteral("DisplayIcon")), dir + QLatin1String("/Uninstall/setup.exe,0"));
+    const QString record = QStringLiteral("\\Software\\Tellwright\\Norvane Query Builder");
+    EXPECT_EQ(ReadValue(HKLM, record, QStringLiteral("InstallDir")), dir);
+    EXPECT_EQ(ReadValue(HKLM, record, QStringLiteral("InstalledVersion")), QStringLiteral("1.3.0"));
+    EXPECT_EQ(ReadValue(HKLM, record + QLatin1String("\\Delphi 7.0 (Enterprise)"), QStringLiteral("BPLDir")),
+              dir + QLatin1String("/Delphi7"));
+
+    // Seven shortcuts beside the other program's one.
+    QStringList links = Entries(startMenu);
+    EXPECT_EQ(links.size(), 8) << Text(links);
+    EXPECT_TRUE(links.contains(QStringLiteral("Other Program.lnk")));
+    const auto uninstall = ReadShellLink(startMenu + QLatin1String("/Uninstall Norvane Query Builder.lnk"));
+    ASSERT_TRUE(uninstall.has_value());
+    EXPECT_EQ(uninstall->Target, dir + QLatin1String("/Uninstall/setup.exe"));
+    EXPECT_EQ(uninstall->WorkingDirectory, dir + QLatin1String("/Uninstall"));
+    EXPECT_FALSE(links.contains(QStringLiteral("Simple Demo Projects for Third-party Connection Libraries.lnk")));
+}
+
+TEST(InstallRun, ProviderPackagesAreRegisteredOnlyWhereTheyAreBuilt)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    const QString root = AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    // No compiler: the core packages and the core ADO provider come built
+    // in the archive; the ZEOS set is there, but its packages cannot be built.
+    QFile::remove(root + QLatin1String("/Bin/dcc32.exe"));
+    machine.SetString(HKCU, QStringLiteral("\\SOFTWARE\\Borland\\Delphi\\7.0\\Known Packages"),
+                      QStringLiteral("/zeos/ZComponentDesign.bpl"), QStringLiteral("Zeos"));
+    TTestDistribution distribution(machine, false, true);
+    std::vector<TArchiveEntry> files = ComponentFiles({});
+    for (const char *package : {"nvQueryBuilderD7.bpl", "nvQueryBuilderDsgnD7.bpl", "NvQueryBuilderADOD7.bpl",
+                                "NvQueryBuilderDsgnADOD7.bpl"})
+        files.push_back({QLatin1String("Delphi7/") + QLatin1String(package), "built"});
+    distribution.WriteArchive(files);
+
+    TInstallData data(distribution.Folder());
+    InstallIntoEveryIDE(data);
+    const TRun run = Install(data);
+    EXPECT_TRUE(run.Result) << Text(run.Log);
+
+    TRegistry reg(HKCU);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(QStringLiteral("\\SOFTWARE\\Borland\\Delphi\\7.0\\Known Packages")));
+    const QString dir = data.InstallDir;
+    EXPECT_EQ(reg.ReadString(dir + QLatin1String("/Delphi7/NvQueryBuilderDsgnADOD7.bpl")),
+              QStringLiteral("Norvane Query Builder Component ADO Connectivity"));
+    for (const QString &name : reg.GetValueNames())
+        EXPECT_FALSE(name.contains(QLatin1String("Zeos"), Qt::CaseSensitive)) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(machine.Path(QStringLiteral("Windows/System32/NvQueryBuilderADOD7.bpl"))).isFile());
+    // With provider packages shipped there is an eighth shortcut.
+    EXPECT_EQ(Entries(data.StartMenuFolder()).size(), 8);
+}
+
+TEST(InstallRun, AFailingCompilerFailsOnlyItsIDEAndTheRun)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    const QString d7 = AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    AddDelphi(machine, QStringLiteral("6.0"), QStringLiteral("Delphi6"), QStringLiteral("60"));
+    TTestDistribution distribution(machine, true, false);
+    distribution.WriteArchive(ComponentFiles({QStringLiteral("Delphi7"), QStringLiteral("Delphi6")}));
+    TScopedEnvironment failing("NVQB_TOOL_FAIL", d7 + QLatin1String("/Bin/dcc32.exe"));
+
+    TInstallData data(distribution.Folder());
+    InstallIntoEveryIDE(data);
+    const TRun run = Install(data);
+    EXPECT_FALSE(run.Result);
+    QString missing;
+    EXPECT_TRUE(ContainsInOrder(run.Log,
+                                {QStringLiteral("Compiling for:Delphi 7.0 (Enterprise)"),
+                                 QStringLiteral("=== Begin of compiler output"),
+                                 QStringLiteral("nvQueryBuilderD7.dpk(1) Fatal: Could not compile package 'nvQueryBuilderD7'"),
+                                 QStringLiteral("=== End of compiler output"),
+                                 QStringLiteral("Error: Error compiling package: nvQueryBuilderD7.dpk"),
+                                 QStringLiteral("Compiling for:Delphi 6.0 (Enterprise)"),
+                                 QStringLiteral("Writing IDE settings to registry"),
+                                 QStringLiteral("All operations done. Press Finish to exit installation.")},
+                                &missing))
+        << missing.toStdString() << "\n" << Text(run.Log);
+    EXPECT_FALSE(data.TargetOptions().Items(0)->Installed);
+    EXPECT_TRUE(data.TargetOptions().Items(1)->Installed);
+    EXPECT_TRUE(QFileInfo(machine.Path(QStringLiteral("Windows/System32/nvQueryBuilderD6.bpl"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(machine.Path(QStringLiteral("Windows/System32/nvQueryBuilderD7.bpl"))));
+    EXPECT_FALSE(QFileInfo::exists(data.InstallDir + QLatin1String("/Packages/Delphi7/dcc32.cfg")));
+}
+
+TEST(InstallRun, MissingDamagedAndHostileArchives)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    TTestDistribution distribution(machine, false, false);
+    {
+        TInstallData data(distribution.Folder());
+        const TRun run = Install(data);
+        EXPECT_FALSE(run.Result);
+        EXPECT_EQ(run.Log.last(), QStringLiteral("File not exists:\"data.arc\". Invalid installer package."));
+    }
+    machine.WriteFile(distribution.Archive(), "this is no archive\n");
+    {
+        TInstallData data(distribution.Folder());
+        const TRun run = Install(data);
+        EXPECT_FALSE(run.Result);
+        QString missing;
+        EXPECT_TRUE(ContainsInOrder(run.Log,
+                                    {QStringLiteral("ERROR: data.arc: Unrecognized archive format"),
+                                     QStringLiteral("Error extracting component files from archive."),
+                                     QStringLiteral("Archive damaged."),
+                                     QStringLiteral("All operations done. Press Finish to exit installation.")},
+                                    &missing))
+            << missing.toStdString() << "\n" << Text(run.Log);
+    }
+
+    // Entries that lead out of the install folder are refused; the others
+    // are extracted.
+    const QString outside = machine.Path(QStringLiteral("Program Files/Tellwright"));
+    distribution.WriteArchive({
+        {QStringLiteral("Help/NvQB.HLP"), "help"},
+        {QStringLiteral("../evil"), "evil"},
+        {QStringLiteral("Help/../../evil2"), "evil"},
+        {outside + QLatin1String("/evil3"), "evil"},
+        {QStringLiteral("Demos/out"), outside.toUtf8(), TArchiveEntry::Symlink},
+        {QStringLiteral("Demos/out/evil4"), "evil"},
+        {QStringLiteral("Demos/up"), "../..", TArchiveEntry::Symlink},
+    });
+    TInstallData data(distribution.Folder());
+    data.Mode = imNewInstallation; // the runs above left a record
+    const TRun run = Install(data);
+    EXPECT_FALSE(run.Result);
+    EXPECT_TRUE(run.Log.contains(QStringLiteral("Error extracting component files from archive."))) << Text(run.Log);
+    EXPECT_TRUE(run.Log.contains(QStringLiteral("ERROR: Refused ../evil: the path leads outside %1/").arg(data.InstallDir)))
+        << Text(run.Log);
+    EXPECT_EQ(Entries(outside), QStringList{QStringLiteral("Norvane Query Builder")});
+    EXPECT_FALSE(QFileInfo::exists(machine.Path(QStringLiteral("Program Files/evil"))));
+    EXPECT_EQ(machine.ReadFile(data.InstallDir + QLatin1String("/Help/NvQB.HLP")), QByteArray("help"));
+    EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/out")).isSymLink());
+    EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/up")).exists());
+}
