@@ -232,7 +232,8 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
     }
 
     // Entries that lead out of the install folder are refused; the others
-    // are extracted.
+    // are extracted, and their lines reach the log with the folder's name
+    // intact.
     const QString outside = machine.Path(QStringLiteral("Program Files/Tellwright"));
     distribution.WriteArchive({
         {QStringLiteral("Help/NvQB.HLP"), "help"},
@@ -245,12 +246,15 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
     });
     TInstallData data(distribution.Folder());
     data.Mode = imNewInstallation; // the runs above left a record
+    data.InstallDir = outside + QStringLiteral("/Requêtes");
     const TRun run = Install(data);
     EXPECT_FALSE(run.Result);
     EXPECT_TRUE(run.Log.contains(QStringLiteral("Error extracting component files from archive."))) << Text(run.Log);
     EXPECT_TRUE(run.Log.contains(QStringLiteral("ERROR: Refused ../evil: the path leads outside %1/").arg(data.InstallDir)))
         << Text(run.Log);
-    EXPECT_EQ(Entries(outside), QStringList{QStringLiteral("Norvane Query Builder")});
+    EXPECT_TRUE(run.Log.contains(QStringLiteral("Extracting  %1/Help/NvQB.HLP  OK").arg(data.InstallDir)))
+        << Text(run.Log);
+    EXPECT_EQ(Entries(outside), (QStringList{QStringLiteral("Norvane Query Builder"), QStringLiteral("Requêtes")}));
     EXPECT_FALSE(QFileInfo::exists(machine.Path(QStringLiteral("Program Files/evil"))));
     EXPECT_EQ(machine.ReadFile(data.InstallDir + QLatin1String("/Help/NvQB.HLP")), QByteArray("help"));
     EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/out")).isSymLink());
