@@ -155,6 +155,13 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
             ++counts.Refused;
             continue;
         }
+        const mode_t type = archive_entry_filetype(entry);
+        if (type != AE_IFREG && type != AE_IFDIR && type != AE_IFLNK) {
+            // Devices, pipes and sockets have no place in a distribution.
+            out << "ERROR: Refused " << name << ": not a file, folder or link\n";
+            ++counts.Refused;
+            continue;
+        }
         // The destination itself ("./" of a tar) is there already.
         if (path->empty() || !Matches(command.Masks, *path))
             continue;
@@ -162,7 +169,7 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
         if (hardlinkPath)
             archive_entry_set_hardlink(entry, hardlinkPath->c_str());
         const std::string shown = (destination / *path).string();
-        const bool folder = archive_entry_filetype(entry) == AE_IFDIR;
+        const bool folder = type == AE_IFDIR;
 
         if (archive_write_header(writer.get(), entry) < ARCHIVE_WARN) {
             out << "ERROR: Cannot create " << shown << ": " << ErrorText(writer.get()) << "\n";

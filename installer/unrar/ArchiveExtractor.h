@@ -2,7 +2,8 @@
 // Extracting an archive (RAR, zip, 7z, tar and the other formats libarchive
 // reads) into a destination folder, with libarchive's secure-extraction
 // rules on top of our own check of every entry's path: nothing is written
-// outside the destination, and nothing through a symbolic link.
+// outside the destination, nothing through a symbolic link, and nothing but
+// files, folders and links.
 //
 // Progress and errors go to the output as lines: "Extracting  <file>  OK",
 // "Creating    <folder>  OK", "ERROR: ..." and a closing "All OK" or

@@ -181,6 +181,11 @@ TEST(InstallRun, AFailingCompilerFailsOnlyItsIDEAndTheRun)
     TTestDistribution distribution(machine, true, false);
     distribution.WriteArchive(ComponentFiles({QStringLiteral("Delphi7"), QStringLiteral("Delphi6")}));
     TScopedEnvironment failing("NVQB_TOOL_FAIL", d7 + QLatin1String("/Bin/dcc32.exe"));
+    // The system's version where Windows keeps it gives the log's second line.
+    const QString windows = QStringLiteral("\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+    machine.SetString(HKLM, windows, QStringLiteral("CurrentVersion"), QStringLiteral("5.1"));
+    machine.SetString(HKLM, windows, QStringLiteral("CurrentBuildNumber"), QStringLiteral("2600"));
+    machine.SetString(HKLM, windows, QStringLiteral("CSDVersion"), QStringLiteral("Service Pack 2"));
 
     TInstallData data(distribution.Folder());
     InstallIntoEveryIDE(data);
@@ -188,7 +193,9 @@ TEST(InstallRun, AFailingCompilerFailsOnlyItsIDEAndTheRun)
     EXPECT_FALSE(run.Result);
     QString missing;
     EXPECT_TRUE(ContainsInOrder(run.Log,
-                                {QStringLiteral("Compiling for:Delphi 7.0 (Enterprise)"),
+                                {QStringLiteral("Installing NorvaneQueryBuilder v. 1.3.0"),
+                                 QStringLiteral("Windows XP Service Pack 2 (5.1.2600)"), QString(),
+                                 QStringLiteral("Compiling for:Delphi 7.0 (Enterprise)"),
                                  QStringLiteral("=== Begin of compiler output"),
                                  QStringLiteral("nvQueryBuilderD7.dpk(1) Fatal: Could not compile package 'nvQueryBuilderD7'"),
                                  QStringLiteral("=== End of compiler output"),
@@ -243,6 +250,7 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
         {QStringLiteral("Demos/out"), outside.toUtf8(), TArchiveEntry::Symlink},
         {QStringLiteral("Demos/out/evil4"), "evil"},
         {QStringLiteral("Demos/up"), "../..", TArchiveEntry::Symlink},
+        {QStringLiteral("Demos/pipe"), QByteArray(), TArchiveEntry::Fifo},
     });
     TInstallData data(distribution.Folder());
     data.Mode = imNewInstallation; // the runs above left a record
@@ -259,4 +267,5 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
     EXPECT_EQ(machine.ReadFile(data.InstallDir + QLatin1String("/Help/NvQB.HLP")), QByteArray("help"));
     EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/out")).isSymLink());
     EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/up")).exists());
+    EXPECT_FALSE(QFileInfo::exists(data.InstallDir + QLatin1String("/Demos/pipe")));
 }

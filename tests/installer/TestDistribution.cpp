@@ -52,6 +52,10 @@ void WriteArchive(const QString &fileName, const std::vector<TArchiveEntry> &ent
             archive_entry_set_filetype(entry, AE_IFDIR);
             archive_entry_set_perm(entry, 0755);
             break;
+        case TArchiveEntry::Fifo:
+            archive_entry_set_filetype(entry, AE_IFIFO);
+            archive_entry_set_perm(entry, 0644);
+            break;
         case TArchiveEntry::Symlink:
             archive_entry_set_filetype(entry, AE_IFLNK);
             archive_entry_set_perm(entry, 0777);

@@ -32,7 +32,7 @@ private:
 };
 
 struct TArchiveEntry {
-    enum TKind { File, Folder, Symlink };
+    enum TKind { File, Folder, Symlink, Fifo };
     QString Path;
     QByteArray Content; // a file's bytes or a link's target
     TKind Kind = File;
