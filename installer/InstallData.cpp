@@ -22,20 +22,6 @@ QString ReadText(const TRegistry &reg, const QString &name)
     return reg.GetDataType(name) == TRegDataType::rdString ? reg.ReadString(name) : QString();
 }
 
-// A recorded Start-menu folder name is used only when it names a folder
-// below the Programs folder: relative, without "." or ".." levels.
-QString CheckedStartMenuFolderName(QString name)
-{
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QStringList levels = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    if (name.startsWith(QLatin1Char('/')) || levels.isEmpty())
-        return QString();
-    for (const QString &level : levels)
-        if (level == QLatin1String(".") || level == QLatin1String(".."))
-            return QString();
-    return levels.join(QLatin1Char('/'));
-}
-
 std::unique_ptr<TInstallData> &GlobalData()
 {
     static std::unique_ptr<TInstallData> data;
@@ -156,6 +142,18 @@ QString TInstallData::RecordedInstallDir()
     if (!reg.OpenKeyReadOnly(InstallRecordKey))
         return QString();
     return ExcludeTrailingPathDelimiter(ReadText(reg, QStringLiteral("InstallDir")).trimmed());
+}
+
+QString CheckedStartMenuFolderName(QString name)
+{
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QStringList levels = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (name.startsWith(QLatin1Char('/')) || levels.isEmpty())
+        return QString();
+    for (const QString &level : levels)
+        if (level == QLatin1String(".") || level == QLatin1String(".."))
+            return QString();
+    return levels.join(QLatin1Char('/'));
 }
 
 TInstallData &CreateInstallData(const QString &installerFolder)

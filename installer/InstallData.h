@@ -109,6 +109,12 @@ private:
     std::unique_ptr<TTargetOptionsList> FTargetOptions;
 };
 
+// A Start-menu folder name as the install data keeps it: "/" between the
+// levels (a backslash counts as "/"), no empty levels; empty when the name would
+// not name a folder below the Programs folder (absolute, or with "." or ".."
+// levels), or names none at all.
+QString CheckedStartMenuFolderName(QString name);
+
 // The program's one install data object, made at program start.
 TInstallData &CreateInstallData(const QString &installerFolder = QString());
 // Nothing before CreateInstallData.

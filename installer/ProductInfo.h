@@ -37,6 +37,13 @@ inline const QString UninstallFolderName = QStringLiteral("Uninstall");
 // happen only in an install folder that has it.
 inline const QString ProductMarkerFile = QStringLiteral("Uninstall/version");
 
+// Where the IDE's maker offers the command-line compiler that the free
+// editions of the IDE lack; the missing-compiler warning links to it.
+inline const QString CompilerDownloadAddress = QStringLiteral("https://downloads.ide-maker.example/command-line-compiler/");
+
+// The title of the setup program's windows and messages.
+inline const QString SetupTitle = QStringLiteral("Norvane Query Builder Installer");
+
 // The description of the core design package in the IDE's Known Packages.
 inline const QString CorePackageDescription = QStringLiteral("Norvane Query Builder Component");
 

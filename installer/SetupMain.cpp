@@ -1,10 +1,12 @@
 // The setup program. Its options are read before anything else; "--help"
-// prints them and ends the program.
+// prints them and ends the program. Otherwise the wizard runs until its
+// window is closed.
 #include "installer/CmdOptions.h"
+#include "installer/wizard/MainForm.h"
+#include "installer/wizard/SetupStart.h"
 
+#include <QApplication>
 #include <QTextStream>
-
-#include <cstdio>
 
 int main(int argc, char **argv)
 {
@@ -14,6 +16,9 @@ int main(int argc, char **argv)
         QTextStream in(stdin);
         return nvqb::ShowHelpAndWait(nvqb::CmdOptions(), out, in);
     }
-    QTextStream(stderr) << "setup: the setup wizard is not available yet; see --help.\n";
-    return 2;
+    QApplication app(argc, argv);
+    const std::unique_ptr<nvqb::TfMain> form = nvqb::StartSetup(QCoreApplication::applicationDirPath());
+    if (!form)
+        return 0;
+    return app.exec();
 }

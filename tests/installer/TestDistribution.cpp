@@ -1,6 +1,7 @@
 #include "TestDistribution.h"
 #include "installer/InstallData.h"
 #include "installer/platform/RegistryHive.h"
+#include "installer/platform/ShellLink.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -213,6 +214,72 @@ void InstallIntoEveryIDE(TInstallData &data)
 {
     for (const auto &options : data.TargetOptions())
         options->Action = taInstall;
+}
+
+QString ReadValue(TRootKey root, const QString &key, const QString &name)
+{
+    TRegistry reg(root);
+    return reg.OpenKeyReadOnly(key) ? reg.ReadString(name) : QStringLiteral("<no key>");
+}
+
+QStringList Entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void ExpectNewDelphi7Installation(const TTestMachine &machine, const QString &dir, const QString &toolLog)
+{
+    const TRootKey HKLM = TRootKey::HKEY_LOCAL_MACHINE;
+    const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
+    const QString startMenu = machine.Path(QStringLiteral("Start Menu/Programs/Tellwright/Norvane Query Builder VCL Edition"));
+    const auto Text = [](const QStringList &lines) { return lines.join(QLatin1Char('\n')).toStdString(); };
+
+    // Files: the packages, the run-time one in System32, the uninstaller.
+    EXPECT_TRUE(QFileInfo(machine.Path(QStringLiteral("Windows/System32/nvQueryBuilderD7.bpl"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(machine.Path(QStringLiteral("Windows/System32/nvQueryBuilderDsgnD7.bpl"))));
+    EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Delphi7/nvQueryBuilderDsgnD7.bpl")).isFile());
+    EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Delphi7/fLinkProps.dfm")).isFile());
+    EXPECT_EQ(Entries(dir + QLatin1String("/Uninstall")),
+              (QStringList{QStringLiteral("setup.exe"), QStringLiteral("unrar.exe"), QStringLiteral("version"),
+                           QStringLiteral("withsrcs")}));
+    EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Uninstall/setup.exe")).isExecutable());
+
+    // dcc32.cfg was there for the compiler and is gone.
+    const QString tools = QString::fromUtf8(machine.ReadFile(toolLog));
+    EXPECT_TRUE(tools.contains(QStringLiteral("dcc32: read %1/Packages/Delphi7/dcc32.cfg\ndcc32: | -Q -B -H+ -W+\n").arg(dir)))
+        << tools.toStdString();
+    EXPECT_TRUE(tools.contains(QStringLiteral("dcc32: | -LE\"%1/Delphi7\"\n").arg(dir)));
+    EXPECT_FALSE(QFileInfo::exists(dir + QLatin1String("/Packages/Delphi7/dcc32.cfg")));
+
+    // The IDE: the design package registered, the folders in its paths.
+    const QString user = QStringLiteral("\\SOFTWARE\\Borland\\Delphi\\7.0");
+    EXPECT_EQ(ReadValue(HKCU, user + QLatin1String("\\Known Packages"), dir + QLatin1String("/Delphi7/nvQueryBuilderDsgnD7.bpl")),
+              QStringLiteral("Norvane Query Builder Component"));
+    EXPECT_EQ(ReadValue(HKCU, user + QLatin1String("\\Library"), QStringLiteral("Search Path")),
+              QStringLiteral("$(DELPHI)/Lib;$(DELPHI)/Bin;$(DELPHI)/Imports;%1/Delphi7").arg(dir));
+    EXPECT_EQ(ReadValue(HKCU, user + QLatin1String("\\Library"), QStringLiteral("Browsing Path")),
+              QStringLiteral("$(DELPHI)/Source/Vcl;$(DELPHI)/Source/Rtl/Common;%1/Sources").arg(dir));
+
+    // The uninstall entry and the install record.
+    const QString entry = QStringLiteral("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\NvQueryBuilderVCL");
+    EXPECT_EQ(ReadValue(HKLM, entry, QStringLiteral("DisplayName")), QStringLiteral("Norvane Query Builder VCL Component 1.3.0"));
+    EXPECT_EQ(ReadValue(HKLM, entry, QStringLiteral("UninstallString")), dir + QLatin1String("/Uninstall/setup.exe"));
+    EXPECT_EQ(ReadValue(HKLM, entry, QStringLiteral("DisplayIcon")), dir + QLatin1String("/Uninstall/setup.exe,0"));
+    const QString record = QStringLiteral("\\Software\\Tellwright\\Norvane Query Builder");
+    EXPECT_EQ(ReadValue(HKLM, record, QStringLiteral("InstallDir")), dir);
+    EXPECT_EQ(ReadValue(HKLM, record, QStringLiteral("InstalledVersion")), QStringLiteral("1.3.0"));
+    EXPECT_EQ(ReadValue(HKLM, record + QLatin1String("\\Delphi 7.0 (Enterprise)"), QStringLiteral("BPLDir")),
+              dir + QLatin1String("/Delphi7"));
+
+    // Seven shortcuts beside the other program's one.
+    QStringList links = Entries(startMenu);
+    EXPECT_EQ(links.size(), 8) << Text(links);
+    EXPECT_TRUE(links.contains(QStringLiteral("Other Program.lnk")));
+    const auto uninstall = ReadShellLink(startMenu + QLatin1String("/Uninstall Norvane Query Builder.lnk"));
+    ASSERT_TRUE(uninstall.has_value());
+    EXPECT_EQ(uninstall->Target, dir + QLatin1String("/Uninstall/setup.exe"));
+    EXPECT_EQ(uninstall->WorkingDirectory, dir + QLatin1String("/Uninstall"));
+    EXPECT_FALSE(links.contains(QStringLiteral("Simple Demo Projects for Third-party Connection Libraries.lnk")));
 }
 
 bool ContainsInOrder(const QStringList &lines, const QStringList &expected, QString *missing)

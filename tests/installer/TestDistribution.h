@@ -88,6 +88,18 @@ QStringList SnapshotDifferences(const QMap<QString, QByteArray> &before, const Q
 // installation with every box checked).
 void InstallIntoEveryIDE(TInstallData &data);
 
+// A string value of the registry; "<no key>" when the key does not exist.
+QString ReadValue(TRootKey root, const QString &key, const QString &name);
+// The names in a folder, sorted.
+QStringList Entries(const QString &folder);
+
+// What a new installation into the Delphi 7 of AddDelphi leaves on the
+// machine, from a distribution of ComponentFiles({"Delphi7"}) with sources
+// and without provider packages, in the install folder dir, with the
+// default Start-menu folder holding another program's "Other Program.lnk"
+// beforehand; toolLog is the stand-in tools' log of the run.
+void ExpectNewDelphi7Installation(const TTestMachine &machine, const QString &dir, const QString &toolLog);
+
 // True when the lines hold the expected ones in this order (others may come
 // between); otherwise the first expected line not found is in missing.
 bool ContainsInOrder(const QStringList &lines, const QStringList &expected, QString *missing = nullptr);
