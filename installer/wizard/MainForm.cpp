@@ -90,7 +90,7 @@ void TfMain::closeEvent(QCloseEvent *event)
 
 bool TfMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize && (watched == wIDEPage || watched == FIDEPanel->parent()))
+    if (event->type() == QEvent::Resize && FIDEPanel && (watched == wIDEPage || watched == FIDEPanel->parent()))
         LayoutIDEPage();
     // A click on the caption of a maintenance choice chooses it.
     if ((watched == lAddRemoveCaption || watched == lUninstallCaption) && event->type() == QEvent::MouseButtonRelease) {
