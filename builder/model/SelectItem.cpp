@@ -553,8 +553,7 @@ void TnvSelectItem::SetExpression(const QString &text)
             }
         }
     }
-    if (expression->Is<TSQLExpressionItem>())
-        FixupExpression(expression.get());
+    FixupExpression(expression.get());
 
     // Kept until the row is consistent again, so nothing refers to it while
     // it goes.
@@ -786,7 +785,9 @@ void TnvSelectItem::ShrinkConditionsList()
 QString TnvSelectItem::GetCondition(int index) const
 {
     const TSQLExpressionItem *condition = GetASTCondition(index);
-    return condition ? TextOf(condition) : QString();
+    // A criterion without its left operand prints a blank where the operand
+    // would stand.
+    return condition ? Trim(TextOf(condition)) : QString();
 }
 
 void TnvSelectItem::SetCondition(int index, const QString &text)

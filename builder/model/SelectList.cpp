@@ -292,8 +292,9 @@ void TnvSelectList::RowDestroying(TnvSelectItem *row)
     if (FRowIndex)
         for (QList<TnvSelectItem *> &rows : *FRowIndex)
             rows.removeAll(row);
-    // An empty row's going changes no SQL.
-    if (!row->IsEmpty() || inOrderBy)
+    // An empty row's going changes no SQL; the list is looked at again only
+    // when it no longer ends with an empty row.
+    if (!row->IsEmpty() || inOrderBy || FItems.isEmpty() || !FItems.last()->IsEmpty())
         NotifySQLUpdated();
 }
 
