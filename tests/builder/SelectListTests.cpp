@@ -430,6 +430,17 @@ TEST_F(SelectListTest, AColumnSortedTwiceIsSortedOnce)
     EXPECT_SQL(SQL(), "Select a, b From t Order By b Desc");
 }
 
+TEST_F(SelectListTest, OrderByTheAliasOfAnOutputColumnIsNotBoundToAFieldOfThatName)
+{
+    // a has a field id: sorting by the alias is sorting by a.x.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Order By id Desc")),
+               "Select a.x As id From a Order By id Desc");
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Union Select b.y From b Order By id")),
+               "Select a.x As id From a Union Select b.y From b Order By id");
+    // Without such an alias the name is a column of the block.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As k From a Order By id")), "Select a.x As k From a Order By a.id");
+}
+
 // ---------------------------------------------------------------------------
 // The list
 
