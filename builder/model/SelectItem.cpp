@@ -197,7 +197,7 @@ TOwned<TSQLExpressionItem> TnvSelectItem::FindFieldColumn(const QString &text) c
     return nullptr;
 }
 
-void TnvSelectItem::LoadFromAST(TastNode *node)
+void TnvSelectItem::LoadExpression(TastNode *node, bool bind)
 {
     if (!node)
         return;
@@ -212,8 +212,10 @@ void TnvSelectItem::LoadFromAST(TastNode *node)
         FSelect = true;
     } else if (auto *expression = As<TSQLExpressionItem>(node)) {
         TOwned<TSQLExpressionItem> copy = expression->Clone();
-        copy->RestoreColumnPrefixRecursive();
-        FixupExpression(copy.get());
+        if (bind) {
+            copy->RestoreColumnPrefixRecursive();
+            FixupExpression(copy.get());
+        }
         FExpression = std::move(copy);
     }
     FGroupByType = CalcGroupByType();

@@ -64,7 +64,7 @@ public:
     // Loads a select item (its expression and alias are taken out of it; *
     // and t.* are copied; the row becomes output) or an expression of GROUP
     // BY, ORDER BY or a condition (copied and bound to the block's sources).
-    void LoadFromAST(TastNode *node);
+    void LoadFromAST(TastNode *node) { LoadExpression(node, true); }
 
     // --- The texts the grid reads and writes --------------------------------
     // An aggregate row shows only the aggregate's argument ("*" for an
@@ -175,6 +175,8 @@ private:
     friend class TnvSelectList;
 
     bool IsFilling() const;
+    // LoadFromAST; an expression of a clause is bound only with Bind.
+    void LoadExpression(TastNode *node, bool bind);
     QString TextOf(const TastNodeBase *node) const { return NodeText(QueryBuilder(), node); }
     void SetExpressionNode(TOwned<TastNode> node);
     void SetGroupByTypeInternal(TnvQueryBuilderGroupByType kind) { FGroupByType = kind; }

@@ -6,6 +6,7 @@
 #include "classlib/Exceptions.h"
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/ast/AstTokens.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLSelectItems.h"
@@ -355,6 +356,13 @@ void TnvSelectList::LoadSelectListFromAST(TOwned<TSQLSelectItems> items)
 TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expression,
                                                   TnvQueryBuilderGroupByTypes kinds, TnvQueryBuilderGroupByType kind)
 {
+    return FindOrAddSelectItem(expression, kinds, kind, true);
+}
+
+TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expression,
+                                                  TnvQueryBuilderGroupByTypes kinds, TnvQueryBuilderGroupByType kind,
+                                                  bool bind)
+{
     if (!expression)
         return nullptr;
     TnvSelectItem *found = nullptr;
@@ -392,7 +400,7 @@ TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expr
     }
     if (!row)
         row = AddEmptyRow();
-    row->LoadFromAST(const_cast<TSQLExpressionItem *>(expression));
+    row->LoadExpression(const_cast<TSQLExpressionItem *>(expression), bind);
     if (row->GroupByType() == gtExpression)
         row->SetGroupByTypeInternal(kind);
     else if (kind == gtWhere && (row->GroupByType() == gtAggregate || row->GroupByType() == gtAggregateStar))
@@ -478,8 +486,11 @@ void TnvSelectList::LoadOrderByListFromAST(const TSQLOrderByClause *clause)
         const TSQLOrderByItem *item = clause->GetItems(i);
         if (!item || !item->Expression)
             continue;
+        // A name of an output column sorts by that column of the result: it
+        // must not be bound to a field of the same name in FROM.
+        const bool bind = !NamesOutputAlias(item->Expression.get());
         TnvSelectItem *row =
-            FindOrAddSelectItem(item->Expression.get(), TnvQueryBuilderGroupByTypes::All(), gtExpression);
+            FindOrAddSelectItem(item->Expression.get(), TnvQueryBuilderGroupByTypes::All(), gtExpression, bind);
         // A column sorted twice keeps its first place: the second mention
         // cannot change the order.
         if (!row || FSortOrder.contains(row))
@@ -488,6 +499,25 @@ void TnvSelectList::LoadOrderByListFromAST(const TSQLOrderByClause *clause)
         row->FSortType = item->SortOrder == obDesc ? stDesc : stAsc;
     }
     NotifySQLUpdated();
+}
+
+bool TnvSelectList::NamesOutputAlias(const TSQLExpressionItem *expression) const
+{
+    const auto *column = As<TSQLExpressionColumn>(expression);
+    const TSQLObjectColumn *name = column ? column->Column.get() : nullptr;
+    const TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    if (!provider || !name || name->GetCount() != 1 || name->Datasource())
+        return false;
+    const auto *identifier = As<TastTokenIdentifier>(name->GetItems(0));
+    if (!identifier)
+        return false;
+    for (const TnvSelectItem *row : FItems) {
+        const TSQLAliasExpression *alias = row->AliasNode();
+        if (row->Select() && alias && alias->Identifier &&
+            provider->CompareIdentifiers(identifier, alias->Identifier.get()) == 0)
+            return true;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------

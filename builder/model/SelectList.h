@@ -125,6 +125,10 @@ private:
     void AddToSortOrder(TnvSelectItem *row);
     void RemoveFromSortOrder(TnvSelectItem *row);
     void MoveInSortOrder(TnvSelectItem *row, qsizetype position);
+    TnvSelectItem *FindOrAddSelectItem(const TSQLExpressionItem *expression, TnvQueryBuilderGroupByTypes kinds,
+                                       TnvQueryBuilderGroupByType kind, bool bind);
+    // Whether the expression is the bare name of an output column's alias.
+    bool NamesOutputAlias(const TSQLExpressionItem *expression) const;
     // Places one conjunct of a condition into a criteria column.
     void PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int column, TnvQueryBuilderGroupByTypes kinds,
                        TnvQueryBuilderGroupByType kind);
