@@ -629,6 +629,14 @@ void TnvSelectList::FillList()
     grid->FillList();
 }
 
+void TnvSelectList::CreateControl()
+{
+    const bool created = !ControlsCreated();
+    TnvQueryBuilderControlOwner::CreateControl();
+    if (created && ControlsCreated())
+        FillList();
+}
+
 TnvModelControl *TnvSelectList::CreateControlInternal(int index)
 {
     return index == 0 ? CreateControlOfClass(ControlClass::SelectListControl, index) : nullptr;

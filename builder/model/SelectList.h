@@ -108,6 +108,8 @@ public:
     bool IsFilling() const { return FFilling; }
     InvSelectListControl *GetISelectListControl() const;
     void FillList();
+    // A new grid is filled at once.
+    void CreateControl() override;
 
     void GetASTChildren(TastNodeRefList &list) override;
 

@@ -468,10 +468,12 @@ TEST_F(SelectListTest, ExactlyOneEmptyRowStaysAtTheEnd)
 
 TEST_F(SelectListTest, TheGridIsRefilledAfterEachChangeAndIgnoresWritesMeanwhile)
 {
-    qb->CreateControls();
     Load(QStringLiteral("Select a, b From t"));
+    qb->CreateControls();
     auto *grid = dynamic_cast<TFakeControl *>(List()->GetControls(0));
     ASSERT_NE(grid, nullptr);
+    // A new grid is filled at once.
+    EXPECT_EQ(log.Matching({grid->Name + QStringLiteral(" FillList")}).size(), 1);
     EXPECT_EQ(List()->GetISelectListControl(), static_cast<InvSelectListControl *>(grid));
     // While the grid fills itself, what it writes back changes nothing.
     grid->OnFillList = [&] {
