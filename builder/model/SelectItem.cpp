@@ -157,8 +157,6 @@ TSQLFromSource *TnvSelectItem::DatasourceNode() const
     return nullptr;
 }
 
-void TnvSelectItem::SetExpressionNode(TOwned<TastNode> node) { FExpression = std::move(node); }
-
 void TnvSelectItem::FixupExpression(TastNodeBase *node) const
 {
     if (!node)
@@ -417,7 +415,7 @@ void TnvSelectItem::SetGroupByTypeName(const QString &text)
     } else if (oldStar && newStar) {
         if (auto *aggregate = As<TSQLExpressionAggregate>(FExpression.get()))
             aggregate->FunctionName.reset(std::move(name));
-    } else if (!oldAggregate && newAggregate) {
+    } else if (!oldAggregate && newAggregate && ExpressionItem()) {
         TOwned<TSQLExpressionItem> argument = Downcast<TSQLExpressionItem>(std::move(FExpression));
         FExpression = NewOneParamAggregate(provider, name.get(), prefixed, distinct ? ppDistinct : ppAll,
                                            std::move(argument));
@@ -570,7 +568,10 @@ void TnvSelectItem::SetExpression(const QString &text)
     NotifySQLUpdated();
 }
 
-QString TnvSelectItem::GetAlias() const { return FAlias && FAlias->Identifier ? TextOf(FAlias->Identifier.get()) : QString(); }
+QString TnvSelectItem::GetAlias() const
+{
+    return FAlias && FAlias->Identifier ? TextOf(FAlias->Identifier.get()) : QString();
+}
 
 void TnvSelectItem::SetAlias(const QString &text)
 {

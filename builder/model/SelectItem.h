@@ -178,7 +178,6 @@ private:
     // LoadFromAST; an expression of a clause is bound only with Bind.
     void LoadExpression(TastNode *node, bool bind);
     QString TextOf(const TastNodeBase *node) const { return NodeText(QueryBuilder(), node); }
-    void SetExpressionNode(TOwned<TastNode> node);
     void SetGroupByTypeInternal(TnvQueryBuilderGroupByType kind) { FGroupByType = kind; }
     bool ParseNewExpression(const QString &text, TOwned<TastNode> &expression, TOwned<TSQLAliasExpression> &alias);
     // Binds an expression to what the row sees: the block's FROM sources and

@@ -45,7 +45,9 @@ public:
             QStringList orders;
             const int orderCount = Pick(1, 3);
             for (int i = 0; i < orderCount; ++i)
-                orders.append(Column() + (Chance(50) ? QStringLiteral(" DESC") : Chance(50) ? QStringLiteral(" ASC") : QString()));
+                orders.append(Column() + (Chance(50)   ? QStringLiteral(" DESC")
+                                          : Chance(50) ? QStringLiteral(" ASC")
+                                                       : QString()));
             sql += QStringLiteral(" ORDER BY ") + orders.join(QStringLiteral(", "));
         }
         return sql;
