@@ -46,14 +46,16 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
 {
     static constexpr TnvGate orWord{_OR};
     std::conditional_t<P::Building, std::vector<TOwned<TSQLExpressionItem>>, TnvNoNode> operands;
-    auto first = ExpressionAnd(p);
-    if constexpr (P::Building)
-        operands.push_back(std::move(first));
-    g::Rep(p, &orWord, nullptr, [&] {
-        g::Tok(p, _OR);
-        auto next = ExpressionAnd(p);
+    g::Memo(p, memo::ExpressionLogical, &gates::LParen, [&] {
+        auto first = ExpressionAnd(p);
         if constexpr (P::Building)
-            operands.push_back(std::move(next));
+            operands.push_back(std::move(first));
+        g::Rep(p, &orWord, nullptr, [&] {
+            g::Tok(p, _OR);
+            auto next = ExpressionAnd(p);
+            if constexpr (P::Building)
+                operands.push_back(std::move(next));
+        });
     });
     if constexpr (P::Building)
         return Chain<TSQLExpressionOr>(SyntaxProvider(), operands);
@@ -249,14 +251,17 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
 {
     static constexpr TnvGate additive{_PLUS, _MINUS, _CONCAT};
     static constexpr int operators[] = {_PLUS, _MINUS, _CONCAT};
-    N<P, TSQLExpressionItem> result = ExpressionFactor(p);
-    g::Rep(p, &additive, nullptr, [&] {
-        const TnvToken *op = g::OneOf(p, operators);
-        auto right = ExpressionFactor(p);
-        if constexpr (P::Building)
-            result = Create<TSQLExpressionOperatorBinary>(SyntaxProvider(), std::move(result),
-                                                          Create<TSQLOperator>(SyntaxProvider(), op->Text),
-                                                          std::move(right));
+    N<P, TSQLExpressionItem> result;
+    g::Memo(p, memo::Expression, &gates::LParen, [&] {
+        result = ExpressionFactor(p);
+        g::Rep(p, &additive, nullptr, [&] {
+            const TnvToken *op = g::OneOf(p, operators);
+            auto right = ExpressionFactor(p);
+            if constexpr (P::Building)
+                result = Create<TSQLExpressionOperatorBinary>(SyntaxProvider(), std::move(result),
+                                                              Create<TSQLOperator>(SyntaxProvider(), op->Text),
+                                                              std::move(right));
+        });
     });
     return result;
 }

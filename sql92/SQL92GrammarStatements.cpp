@@ -30,18 +30,20 @@ template <class P> SQL92Parser::N<P, TSQLSelectStatement> SQL92Parser::SelectSta
 template <class P> SQL92Parser::N<P, TSQLSubSelectStatement> SQL92Parser::SubSelectStatement(P &p)
 {
     static constexpr TnvGate order{_ORDER};
-    g::Nest nest(p);
     N<P, TSQLSubSelectStatement> statement;
-    if constexpr (P::Building)
-        statement = Create<TSQLSubSelectStatement>(SyntaxProvider());
-    TSQLSubQueryExpressions *target = nullptr;
-    if constexpr (P::Building)
-        target = statement.get();
-    QueryExpression(p, target);
-    g::Opt(p, &order, nullptr, [&] {
-        auto clause = OrderByClause(p);
+    g::Memo(p, memo::SubSelectStatement, &gates::LParen, [&] {
+        g::Nest nest(p);
         if constexpr (P::Building)
-            statement->OrderByClause.reset(std::move(clause));
+            statement = Create<TSQLSubSelectStatement>(SyntaxProvider());
+        TSQLSubQueryExpressions *target = nullptr;
+        if constexpr (P::Building)
+            target = statement.get();
+        QueryExpression(p, target);
+        g::Opt(p, &order, nullptr, [&] {
+            auto clause = OrderByClause(p);
+            if constexpr (P::Building)
+                statement->OrderByClause.reset(std::move(clause));
+        });
     });
     return statement;
 }
@@ -50,18 +52,20 @@ template <class P> void SQL92Parser::QueryExpression(P &p, TSQLSubQueryExpressio
 {
     static constexpr TnvGate unionWord{_UNION, _EXCEPT, _INTERSECT}, all{_ALL};
     static constexpr int operators[] = {_UNION, _EXCEPT, _INTERSECT};
-    auto first = SubQueryExpression(p);
-    if constexpr (P::Building)
-        target->Add(std::move(first));
-    g::Rep(p, &unionWord, nullptr, [&] {
-        const TnvToken *op = g::OneOf(p, operators);
-        const bool unionAll = g::Opt(p, &all, &gates::QueryStart, [&] { g::Tok(p, _ALL); });
-        auto operand = SubQueryExpression(p);
-        if constexpr (P::Building) {
-            operand->UnionOperator = op->Text;
-            operand->UnionAll = unionAll;
-            target->Add(std::move(operand));
-        }
+    g::Memo(p, memo::QueryExpression, &gates::LParen, [&] {
+        auto first = SubQueryExpression(p);
+        if constexpr (P::Building)
+            target->Add(std::move(first));
+        g::Rep(p, &unionWord, nullptr, [&] {
+            const TnvToken *op = g::OneOf(p, operators);
+            const bool unionAll = g::Opt(p, &all, &gates::QueryStart, [&] { g::Tok(p, _ALL); });
+            auto operand = SubQueryExpression(p);
+            if constexpr (P::Building) {
+                operand->UnionOperator = op->Text;
+                operand->UnionAll = unionAll;
+                target->Add(std::move(operand));
+            }
+        });
     });
 }
 

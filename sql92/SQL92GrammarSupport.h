@@ -60,6 +60,13 @@ constexpr TnvGate None{};
 
 namespace SQL92 {
 
+// The rules whose first pass is shared between the routes that reach them at
+// the same token (grammar::Memo): those that follow an opening bracket,
+// where a condition, an expression and a sub-query may all start.
+namespace memo {
+enum : int { Expression, ExpressionLogical, SubSelectStatement, QueryExpression };
+} // namespace memo
+
 // An identifier token as the tree keeps it: a quoted identifier without its
 // quotes, a doubled quote inside it read as one, and flagged case sensitive.
 TOwned<TastTokenIdentifier> MakeIdentifier(TnvBaseSyntaxProvider *provider, const TnvToken &token);

@@ -2,14 +2,16 @@
 // statements, one per line, through libpg_query: parse to its protobuf
 // tree, then deparse back to text.
 //
-//   nvqb-pg-roundtrip [--time | --check] file
+//   nvqb-pg-roundtrip [--time | --check | --repeat N] file
 //
 // --time prints "N stmts/s X MB/s" like nvqb-roundtrip --time; --check
-// prints "parsed N failed N".
+// prints "parsed N failed N"; --repeat N prints the time of N runs in a row
+// like nvqb-roundtrip --repeat N.
 #include <pg_query.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -35,9 +37,12 @@ bool RoundTrip(const std::string &text)
 int main(int argc, char **argv)
 {
     bool time = false;
+    int repeat = 0;
     const char *path = nullptr;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--time") == 0)
+        if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc)
+            repeat = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--time") == 0)
             time = true;
         else if (std::strcmp(argv[i], "--check") == 0)
             time = false;
@@ -45,7 +50,7 @@ int main(int argc, char **argv)
             path = argv[i];
     }
     if (!path) {
-        std::fputs("usage: nvqb-pg-roundtrip [--time | --check] file\n", stderr);
+        std::fputs("usage: nvqb-pg-roundtrip [--time | --check | --repeat N] file\n", stderr);
         return 2;
     }
     std::ifstream in(path);
@@ -61,6 +66,22 @@ int main(int argc, char **argv)
     }
     if (statements.empty())
         return 2;
+    using Clock = std::chrono::steady_clock;
+    if (repeat > 0) {
+        double first = 0, last = 0;
+        for (int i = 0; i < repeat; ++i) {
+            const Clock::time_point start = Clock::now();
+            for (const std::string &s : statements)
+                RoundTrip(s);
+            last = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            if (i == 0)
+                first = last;
+            std::printf("%s%.1f", i ? " " : "", last);
+        }
+        std::printf("\nfirst %.1f ms last %.1f ms ratio %.2f\n", first, last, last / first);
+        pg_query_exit();
+        return 0;
+    }
     if (!time) {
         std::size_t parsed = 0;
         for (const std::string &s : statements)
@@ -68,7 +89,6 @@ int main(int argc, char **argv)
         std::printf("parsed %zu failed %zu\n", parsed, statements.size() - parsed);
         return 0;
     }
-    using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     long rounds = 0;
     double seconds = 0;
@@ -78,8 +98,10 @@ int main(int argc, char **argv)
         ++rounds;
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
     } while (seconds < 2.0);
-    std::printf("%lld stmts/s %.2f MB/s\n", static_cast<long long>(double(rounds) * double(statements.size()) / seconds),
-                double(rounds) * double(bytes) / 1e6 / seconds);
+    const double perSecond = double(rounds) * double(statements.size()) / seconds;
+    const double megabytes = double(rounds) * double(bytes) / 1e6 / seconds;
+    // Slow statements keep their fraction, as with nvqb-roundtrip --time.
+    std::printf("%.*f stmts/s %.*f MB/s\n", perSecond < 1000 ? 3 : 0, perSecond, megabytes < 1 ? 6 : 2, megabytes);
     pg_query_exit();
     return 0;
 }

@@ -1,19 +1,25 @@
 // nvqb-roundtrip: parses SELECT statements, one per line, with the SQL-92
 // provider and prints them back, for benchmarks and for checking the parser.
 //
-//   nvqb-roundtrip [--full | --check | --time | --pools] [file]
+//   nvqb-roundtrip [--full | --tree | --check | --time | --pools | --repeat N] [file]
 //   nvqb-roundtrip --model [--metadata FILE] [--full | --check] [file]
 //
 // Without an option every statement gives one line: the text printed on one
 // line under default options, or ERROR<TAB>line<TAB>pos<TAB>token text when
-// it does not parse. --full prints with the default formatting builder, each
+// it does not parse. --tree prints the classes of the tree's nodes instead,
+// each followed by its children in brackets, so that two parser builds can
+// be compared on the trees they build, not only on the texts. --full prints with the default formatting builder, each
 // text followed by an empty line. --check prints only
 // "parsed N failed N stable N", where stable counts the statements whose
 // printed text parses again and prints identically. --time runs the whole
 // input over and over for at least two seconds and prints
 // "N stmts/s X MB/s" for parse + print. --pools prints the way-point pool
 // sizes after one run and after ten more, which stay equal when parsing
-// allocates no way point in steady state.
+// allocates no way point in steady state. --repeat N parses + prints the
+// whole input N times in a row and prints the time of each run in
+// milliseconds, then "first X ms last Y ms ratio R" (a run that slows down
+// from one to the next shows here); --repeat 1 is one run, for measuring the
+// peak memory of a single parse from outside.
 //
 // --model loads each parsed statement into the query model of a query
 // builder (simplified and bound as the builder binds new SQL, against the
@@ -42,7 +48,7 @@ using namespace nvqb;
 
 namespace {
 
-enum class TMode { Print, Full, Check, Time, Pools };
+enum class TMode { Print, Full, Tree, Check, Time, Pools, Repeat };
 
 struct TStatement {
     QString Text;
@@ -102,6 +108,23 @@ TOwned<TnvQueryBuilderModel> NewModel(TnvSQL92SyntaxProvider &provider, const QS
     return model;
 }
 
+// The node's class, then its children's trees in brackets.
+void TreeOf(const TastNodeBase *node, QString &out)
+{
+    out += node->ClassName();
+    TastNodesList children;
+    node->GetMyChildren(children);
+    if (children.isEmpty())
+        return;
+    out += u'(';
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        if (i)
+            out += u' ';
+        TreeOf(children[i], out);
+    }
+    out += u')';
+}
+
 void Write(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -110,7 +133,7 @@ void Write(const QString &text)
 
 int Usage()
 {
-    std::fputs("usage: nvqb-roundtrip [--full | --check | --time | --pools] [file]\n"
+    std::fputs("usage: nvqb-roundtrip [--full | --tree | --check | --time | --pools | --repeat N] [file]\n"
                "       nvqb-roundtrip --model [--metadata FILE] [--full | --check] [file]\n",
                stderr);
     return 2;
@@ -125,6 +148,7 @@ int main(int argc, char **argv)
     QString path;
     bool model = false;
     QString metadataPath;
+    int repeat = 0;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
@@ -132,6 +156,14 @@ int main(int argc, char **argv)
             model = true;
         else if (arg == u"--metadata" && i + 1 < args.size())
             metadataPath = args[++i];
+        else if (arg == u"--repeat") {
+            bool ok = false;
+            repeat = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
+            if (!ok || repeat < 1)
+                return Usage();
+            mode = TMode::Repeat;
+        } else if (arg == u"--tree")
+            mode = TMode::Tree;
         else if (arg == u"--full")
             mode = TMode::Full;
         else if (arg == u"--check")
@@ -148,7 +180,7 @@ int main(int argc, char **argv)
             return Usage();
     }
 
-    if ((!metadataPath.isEmpty() && !model) || (model && (mode == TMode::Time || mode == TMode::Pools)))
+    if ((!metadataPath.isEmpty() && !model) || (model && (mode == TMode::Time || mode == TMode::Pools || mode == TMode::Repeat || mode == TMode::Tree)))
         return Usage();
 
     QFile file;
@@ -226,6 +258,18 @@ int main(int argc, char **argv)
     }
 
     switch (mode) {
+    case TMode::Tree:
+        for (const TStatement &s : statements) {
+            try {
+                TOwned<TSQLSelectStatement> statement = provider.ParseSelect(s.Text);
+                QString tree;
+                TreeOf(statement.get(), tree);
+                Write(tree + u'\n');
+            } catch (const EnvSQLError &e) {
+                Write(QStringLiteral("ERROR\t%1\t%2\t%3\n").arg(e.TokenLine()).arg(e.TokenColumn()).arg(e.TokenText()));
+            }
+        }
+        break;
     case TMode::Print:
     case TMode::Full:
         for (const TStatement &s : statements) {
@@ -272,7 +316,10 @@ int main(int argc, char **argv)
         const double seconds = double(timer.nsecsElapsed()) / 1e9;
         const double perSecond = double(rounds) * double(statements.size()) / seconds;
         const double megabytes = double(rounds) * double(bytes) / 1e6 / seconds;
-        Write(QStringLiteral("%1 stmts/s %2 MB/s\n").arg(qint64(perSecond)).arg(megabytes, 0, 'f', 2));
+        // Slow statements keep their fraction: a few per second or less.
+        Write(QStringLiteral("%1 stmts/s %2 MB/s\n")
+                  .arg(perSecond, 0, 'f', perSecond < 1000 ? 3 : 0)
+                  .arg(megabytes, 0, 'f', megabytes < 1 ? 6 : 2));
         break;
     }
     case TMode::Pools: {
@@ -291,6 +338,24 @@ int main(int argc, char **argv)
                   .arg(WayPointListCache().TotalCount())
                   .arg(WayPointCache().FreeCount())
                   .arg(WayPointCache().TotalCount()));
+        break;
+    }
+    case TMode::Repeat: {
+        QElapsedTimer timer;
+        double first = 0, last = 0;
+        for (int i = 0; i < repeat; ++i) {
+            timer.start();
+            for (const TStatement &s : statements)
+                PrintWith(provider, fast, s.Text, nullptr);
+            last = double(timer.nsecsElapsed()) / 1e6;
+            if (i == 0)
+                first = last;
+            Write(QStringLiteral("%1%2").arg(i ? u" " : u"").arg(last, 0, 'f', 1));
+        }
+        Write(QStringLiteral("\nfirst %1 ms last %2 ms ratio %3\n")
+                  .arg(first, 0, 'f', 1)
+                  .arg(last, 0, 'f', 1)
+                  .arg(last / first, 0, 'f', 2));
         break;
     }
     }

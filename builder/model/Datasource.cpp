@@ -6,6 +6,7 @@
 #include "builder/model/MenuItemData.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
+#include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/SubQuery.h"
 #include "builder/model/SubSelectStatementProxy.h"
@@ -200,6 +201,11 @@ void TnvDatasourceBase::LoadJoins()
 }
 
 void TnvDatasourceBase::UpdateChecks() {}
+
+TSQLFromSource *GetDatasourceSyntaxNode(TnvDatasourceBase *datasource)
+{
+    return datasource ? datasource->DatasourceAST() : nullptr;
+}
 
 void TnvDatasourceBase::GetDatasources(QList<TnvDatasource *> &) {}
 
@@ -486,38 +492,23 @@ void TnvDatasource::UpdateChecks()
     if (!node)
         return;
     FCheckedFields.clear();
-    // The select list's output columns are the rows whose output flag is
-    // set: its result tree lists exactly those.
-    bool star = false;
-    QList<const TSQLObjectColumn *> columns;
     TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
     TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
-    if (const auto *items = selectList ? As<TSQLSelectItems>(selectList->GetOrGenerateResultAST()) : nullptr) {
-        for (qsizetype i = 0; i < items->GetCount(); ++i) {
-            const TSQLSelectItem *item = items->GetItems(i);
-            if (const auto *all = As<TSQLSelectItemAllTableColumns>(item)) {
-                if (all->TableName && all->TableName->Datasource() == node)
-                    star = true;
-            } else if (const auto *expression = As<TSQLSelectItemExpression>(item)) {
-                const auto *column = As<TSQLExpressionColumn>(expression->Expression.get());
-                if (column && column->Column && column->Column->Datasource() == node)
-                    columns.append(column->Column.get());
-            }
-        }
-    }
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    if (star && provider && provider->IsSupportAllTableFieldsSelection())
-        FCheckedFields.emplace_back(nullptr);
-    if (const TnvMetadataFieldsList *fields = GetFields(); fields && provider) {
-        for (qsizetype i = 0; i < fields->Count(); ++i) {
-            const TSQLQualifiedName *name = fields->Items(i)->Name();
-            if (!name)
-                continue;
-            for (const TSQLObjectColumn *column : std::as_const(columns)) {
-                if (provider->CompareQualifiedNames(column, name) == 0) {
+    if (selectList && provider) {
+        // The first row that stands for all fields, or for a field, of this
+        // data source decides its check mark.
+        if (provider->IsSupportAllTableFieldsSelection()) {
+            if (const TnvSelectItem *row = selectList->FindField(node, nullptr); row && row->Select())
+                FCheckedFields.emplace_back(nullptr);
+        }
+        if (const TnvMetadataFieldsList *fields = GetFields()) {
+            for (qsizetype i = 0; i < fields->Count(); ++i) {
+                const TSQLQualifiedName *name = fields->Items(i)->Name();
+                if (!name)
+                    continue;
+                if (const TnvSelectItem *row = selectList->FindField(node, name); row && row->Select())
                     FCheckedFields.push_back(name->Clone());
-                    break;
-                }
             }
         }
     }

@@ -100,8 +100,7 @@ void TastNodeWithList::Clear()
 {
     std::vector<TOwned<TastNodeBase>> items;
     items.swap(FItems);
-    while (!items.empty())
-        items.pop_back();
+    FreeNodes(items);
 }
 
 TOwned<TastNodeBase> TastNodeWithList::Extract(TastNodeBase *node)
@@ -285,29 +284,24 @@ void TastNodeWithList::AssignNode(const TastNodeBase &source)
     FItems.reserve(list->FItems.size());
     // The clones already carry the source's provider, which this node took.
     for (const auto &item : list->FItems) {
-        TOwned<TastNodeBase> copy;
-        if (item) {
-            Assert(!item->IsDestroying(), "nvAST", "Assign from a node being destroyed");
-            copy = item->Clone();
-            CheckItem(copy.get());
-        }
+        TOwned<TastNodeBase> copy = CloneChild(item.get());
+        CheckItem(copy.get());
         FItems.push_back(std::move(copy));
     }
 }
 
-TOwned<TastNodeBase> TastNodeWithList::CloneInternal() const
+TOwned<TastNodeBase> TastNodeWithList::NewNodeForCopy() const
 {
-    Assert(!IsDestroying(), "nvAST", "Clone of a node being destroyed");
-    TOwned<TastNodeBase> node = NodeClassType()->Create(SyntaxProvider());
+    TOwned<TastNodeBase> node = TastNode::NewNodeForCopy();
     static_cast<TastNodeWithList *>(node.get())->FItemClass = FItemClass;
-    static_cast<TastNodeWithList *>(node.get())->AssignNode(*this);
     return node;
 }
 
 void TastNodeWithList::DestroyOwned()
 {
-    Clear();
+    // Given up after the registered fields, the items are freed before them.
     TastNode::DestroyOwned();
+    Clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -379,8 +373,7 @@ void TastNodeWithCollection::Clear()
 {
     std::vector<TOwned<TastNodeBase>> items;
     items.swap(FItems);
-    while (!items.empty())
-        items.pop_back();
+    FreeNodes(items);
 }
 
 TastNodeBase *TastNodeWithCollection::GetItems(qsizetype index) const
@@ -440,20 +433,18 @@ void TastNodeWithCollection::AssignNode(const TastNodeBase &source)
     }
 }
 
-TOwned<TastNodeBase> TastNodeWithCollection::CloneInternal() const
+TOwned<TastNodeBase> TastNodeWithCollection::NewNodeForCopy() const
 {
-    Assert(!IsDestroying(), "nvAST", "Clone of a node being destroyed");
-    TOwned<TastNodeBase> node = NodeClassType()->Create(SyntaxProvider());
-    auto *collection = static_cast<TastNodeWithCollection *>(node.get());
-    collection->FItemClass = FItemClass;
-    collection->AssignNode(*this);
+    TOwned<TastNodeBase> node = TastNode::NewNodeForCopy();
+    static_cast<TastNodeWithCollection *>(node.get())->FItemClass = FItemClass;
     return node;
 }
 
 void TastNodeWithCollection::DestroyOwned()
 {
-    Clear();
+    // Given up after the registered fields, the items are freed before them.
     TastNode::DestroyOwned();
+    Clear();
 }
 
 } // namespace nvqb

@@ -86,7 +86,7 @@ public:
 protected:
     void SetListItemClass(TClass itemClass) { FItemClass = itemClass; }
     void AssignNode(const TastNodeBase &source) override;
-    TOwned<TastNodeBase> CloneInternal() const override;
+    TOwned<TastNodeBase> NewNodeForCopy() const override;
     void DestroyOwned() override;
 
 private:
@@ -124,7 +124,7 @@ public:
 
 protected:
     void AssignNode(const TastNodeBase &source) override;
-    TOwned<TastNodeBase> CloneInternal() const override;
+    TOwned<TastNodeBase> NewNodeForCopy() const override;
     void DestroyOwned() override;
 
 private:

@@ -1,11 +1,265 @@
 #include "sqlmodel/ast/AstNode.h"
 #include "classlib/Assert.h"
 #include "sqlmodel/ast/AstLists.h"
+#include "sqlmodel/ast/TrackedReference.h"
 #include "sqlmodel/sql/QualifiedName.h"
 #include "sqlmodel/sql/QueryStatistics.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 
+#include <vector>
+
 namespace nvqb {
+
+// ---------------------------------------------------------------------------
+// Per-thread state of freeing and copying
+
+namespace {
+
+struct TastCopyEntry {
+    TastNodeBase *Copy;
+    const TastNodeBase *Source;
+};
+
+struct TastWalkState {
+    // Nodes given up while another node was being freed, the next to free last.
+    std::vector<TastNodeBase *> FreePending;
+    bool Freeing = false;
+    // Copies waiting to be filled, the next to fill last; an entry whose copy
+    // was filled early or freed holds nil.
+    std::vector<TastCopyEntry> CopyPending;
+    // Every copy made (or assigned) by the copies in progress, with its source.
+    std::vector<TastCopyEntry> CopyListed;
+    int OpenCopies = 0;
+};
+
+constinit thread_local TastWalkState *WalkStatePtr = nullptr;
+constinit thread_local bool WalkStateGone = false;
+
+// Nil while the thread ends: nodes freed or copied then (by thread-local
+// objects being destroyed) are handled at once, recursively.
+TastWalkState *WalkState()
+{
+    if (WalkStatePtr)
+        return WalkStatePtr;
+    if (WalkStateGone)
+        return nullptr;
+    struct Holder {
+        TastWalkState State;
+        Holder() { WalkStatePtr = &State; }
+        ~Holder()
+        {
+            WalkStatePtr = nullptr;
+            WalkStateGone = true;
+        }
+    };
+    thread_local Holder holder;
+    return &holder.State;
+}
+
+} // namespace
+
+// One copy (Assign or Clone). The copies of children are made empty and
+// queued (CloneChild); Finish fills them one after the other, each queueing
+// its own children, so the depth of the tree costs queue entries instead of
+// stack, and then re-points the references of every node the copy made. A
+// copy started while another is in progress (by code that AssignNode calls)
+// is complete when it returns: it fills and re-points only its own nodes.
+class TastCopyRun {
+public:
+    TastCopyRun() : FState(WalkState())
+    {
+        if (!FState)
+            return;
+        FPendingMark = FState->CopyPending.size();
+        FListedMark = FState->CopyListed.size();
+        ++FState->OpenCopies;
+    }
+    ~TastCopyRun()
+    {
+        if (!FState)
+            return;
+        if (!FFinished) {
+            // An exception left copies unfilled: they stay empty.
+            for (size_t i = FPendingMark; i < FState->CopyPending.size(); ++i)
+                if (TastNodeBase *copy = FState->CopyPending[i].Copy)
+                    copy->FCopyPending = false;
+            FState->CopyPending.resize(FPendingMark);
+            Unlist();
+        }
+        --FState->OpenCopies;
+    }
+    TastCopyRun(const TastCopyRun &) = delete;
+    TastCopyRun &operator=(const TastCopyRun &) = delete;
+
+    static bool IsOpen()
+    {
+        TastWalkState *state = WalkStatePtr;
+        return state && state->OpenCopies > 0;
+    }
+
+    // Records Copy as the copy of Source.
+    static void List(TastNodeBase *copy, const TastNodeBase *source)
+    {
+        TastWalkState *state = WalkStatePtr;
+        if (!state || state->OpenCopies == 0)
+            return;
+        state->CopyListed.push_back({copy, source});
+        copy->FCopyListed = true;
+    }
+
+    // Queues Copy to be filled from Source by the copy in progress.
+    static void Defer(TastNodeBase *copy, const TastNodeBase *source)
+    {
+        TastWalkState *state = WalkStatePtr;
+        state->CopyPending.push_back({copy, source});
+        copy->FCopyPending = true;
+        List(copy, source);
+    }
+
+    // Fills Node now when it is a copy still waiting: it is about to be read.
+    static void Complete(TastNodeBase *node)
+    {
+        if (!node->FCopyPending)
+            return;
+        TastWalkState *state = WalkStatePtr;
+        for (auto it = state->CopyPending.rbegin(); it != state->CopyPending.rend(); ++it) {
+            if (it->Copy == node) {
+                it->Copy = nullptr;
+                node->FCopyPending = false;
+                node->AssignNode(*it->Source);
+                return;
+            }
+        }
+    }
+
+    // Node is being freed during the copy (a copy replaced by another, such
+    // as a re-bound extender): it leaves the queue and the list, also as the
+    // source of a copy.
+    static void Forget(TastNodeBase *node)
+    {
+        if (TastWalkState *state = WalkStatePtr) {
+            // A copy of the node stays as it is (empty when still waiting).
+            for (TastCopyEntry &entry : state->CopyPending) {
+                if (entry.Copy && (entry.Copy == node || entry.Source == node)) {
+                    entry.Copy->FCopyPending = false;
+                    entry.Copy = nullptr;
+                }
+            }
+            for (TastCopyEntry &entry : state->CopyListed) {
+                if (entry.Copy && (entry.Copy == node || entry.Source == node)) {
+                    entry.Copy->FCopyListed = false;
+                    entry.Copy = nullptr;
+                }
+            }
+        }
+        node->FCopyPending = false;
+        node->FCopyListed = false;
+    }
+
+    void Finish()
+    {
+        if (!FState)
+            return;
+        std::vector<TastCopyEntry> &pending = FState->CopyPending;
+        while (pending.size() > FPendingMark) {
+            const TastCopyEntry entry = pending.back();
+            pending.pop_back();
+            if (!entry.Copy)
+                continue;
+            entry.Copy->FCopyPending = false;
+            entry.Copy->AssignNode(*entry.Source);
+        }
+        Repoint();
+        Unlist();
+        FFinished = true;
+    }
+
+    // The copies of this run's nodes that references point at.
+    void GatherTargets(QHash<const TastNodeBase *, TastNodeBase *> &copies) const
+    {
+        const std::vector<TastCopyEntry> &listed = FState->CopyListed;
+        for (size_t i = FListedMark; i < listed.size(); ++i) {
+            const TastCopyEntry &entry = listed[i];
+            const auto *target = entry.Copy ? dynamic_cast<const TnvRefTarget *>(entry.Source) : nullptr;
+            if (target && target->HasTrackedReferences())
+                copies.insert(entry.Source, entry.Copy);
+        }
+    }
+
+private:
+    void Repoint()
+    {
+        const std::vector<TastCopyEntry> &listed = FState->CopyListed;
+        const TastCopyMap copies(*this);
+        // Re-pointing reads only the map and the node's own references.
+        for (size_t i = FListedMark; i < listed.size(); ++i)
+            if (TastNodeBase *copy = listed[i].Copy)
+                copy->RepointCopiedReferences(*listed[i].Source, copies);
+    }
+    void Unlist()
+    {
+        std::vector<TastCopyEntry> &listed = FState->CopyListed;
+        for (size_t i = FListedMark; i < listed.size(); ++i)
+            if (TastNodeBase *copy = listed[i].Copy)
+                copy->FCopyListed = false;
+        listed.resize(FListedMark);
+    }
+
+    TastWalkState *FState;
+    bool FFinished = false;
+    size_t FPendingMark = 0;
+    size_t FListedMark = 0;
+};
+
+TastNodeBase *TastCopyMap::CopyOf(const TastNodeBase *node) const
+{
+    if (!node)
+        return nullptr;
+    if (!FGathered) {
+        FRun.GatherTargets(FCopies);
+        FGathered = true;
+    }
+    return FCopies.value(node, nullptr);
+}
+
+namespace {
+
+// Explicit stacks of the walks: no heap for small trees.
+using TastWalkStack = QVarLengthArray<TastNodeBase *, 64>;
+
+template <class Stack> auto Pop(Stack &stack)
+{
+    auto top = stack.last();
+    stack.removeLast();
+    return top;
+}
+
+// Pushes the node's children so that the first is taken next.
+void PushChildren(TastWalkStack &stack, const TastNodeBase *node)
+{
+    TastNodesList children;
+    node->GetMyChildren(children);
+    for (qsizetype i = children.size() - 1; i >= 0; --i)
+        stack.append(children[i]);
+}
+
+// Visit for every node below Root (and Root itself when asked), a node
+// before its children and the children in order; a node's children are
+// gathered after its visit, so the visit may replace them.
+template <class Visit> void WalkNodeFirst(TastNodeBase *root, bool withRoot, Visit &&visit)
+{
+    TastWalkStack stack;
+    if (withRoot)
+        visit(root);
+    PushChildren(stack, root);
+    while (!stack.isEmpty()) {
+        TastNodeBase *node = Pop(stack);
+        visit(node);
+        PushChildren(stack, node);
+    }
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------
 // Class references and field registrations
@@ -69,17 +323,60 @@ void TastNodeBase::BeforeDestruction()
 {
     Assert(!FDestroying, "nvAST", "Node destroyed twice");
     FDestroying = true;
+    if (FCopyPending || FCopyListed)
+        TastCopyRun::Forget(this);
     FStatsColumns.reset();
     FStatsObjects.reset();
+    // The first node freed on the thread frees what the others give up: the
+    // children queue up (FreeNode) and are freed here one after the other.
+    TastWalkState *state = WalkState();
+    const bool first = state && !state->Freeing;
+    if (first)
+        state->Freeing = true;
     DestroyOwned();
+    if (first) {
+        std::vector<TastNodeBase *> &pending = state->FreePending;
+        while (!pending.empty()) {
+            TastNodeBase *next = pending.back();
+            pending.pop_back();
+            TObject::Free(next);
+        }
+        state->Freeing = false;
+    }
     TPersistent::BeforeDestruction();
+}
+
+void TastNodeBase::FreeNode(TOwned<TastNodeBase> node)
+{
+    if (!node)
+        return;
+    TastWalkState *state = WalkStatePtr;
+    if (state && state->Freeing)
+        state->FreePending.push_back(node.release());
+    else
+        node.reset();
+}
+
+void TastNodeBase::FreeNodes(std::vector<TOwned<TastNodeBase>> &nodes)
+{
+    TastWalkState *state = WalkStatePtr;
+    if (state && state->Freeing) {
+        // Queued first to last, so the last is freed first.
+        for (auto &node : nodes)
+            state->FreePending.push_back(node.release());
+        nodes.clear();
+        return;
+    }
+    while (!nodes.empty())
+        nodes.pop_back();
 }
 
 void TastNodeBase::DestroyOwned()
 {
+    // Queued first to last, so the last registered is freed first.
     const TastFieldsList &fields = ASTFields();
-    for (qsizetype i = fields.Count() - 1; i >= 0; --i)
-        fields.GetASTFields(this, i).reset();
+    for (qsizetype i = 0; i < fields.Count(); ++i)
+        FreeNode(std::move(fields.GetASTFields(this, i)));
 }
 
 const TastFieldsList &TastNodeBase::ASTFields() const
@@ -103,15 +400,16 @@ void TastNodeBase::GetASTFields(TastFieldsList &) {}
 
 void TastNodeBase::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
+    WalkNodeFirst(this, true, [provider](TastNodeBase *node) { node->SetOwnSyntaxProvider(provider); });
+}
+
+void TastNodeBase::SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider)
+{
     FSyntaxProvider = provider;
     if (FStatsObjects)
         FStatsObjects->SetSyntaxProvider(provider);
     if (FStatsColumns)
         FStatsColumns->SetSyntaxProvider(provider);
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->SetSyntaxProvider(provider);
 }
 
 void TastNodeBase::Assign(const TPersistent *source)
@@ -125,15 +423,46 @@ void TastNodeBase::Assign(const TPersistent *source)
     Assert(!node->IsDestroying(), "nvAST", "Assign from a node being destroyed");
     if (node == this)
         return;
+    // A copy that a copy in progress has not filled yet (an extender being
+    // re-bound) is filled before it is read or overwritten.
+    TastCopyRun::Complete(const_cast<TastNodeBase *>(node));
+    TastCopyRun::Complete(this);
     // Copying frees this node's children before it clones the source's; when
     // one node lies inside the other, copy from a snapshot instead so nothing
-    // is read after it was freed.
+    // is read after it was freed. The references go from the source to the
+    // snapshot and then from the snapshot to this node.
     if (ContainsNode(node) || node->ContainsNode(this)) {
-        TOwned<TastNodeBase> snapshot = node->CloneInternal();
+        TOwned<TastNodeBase> snapshot = node->Clone();
+        TastCopyRun run;
+        TastCopyRun::List(this, snapshot.get());
         AssignNode(*snapshot);
+        run.Finish();
         return;
     }
+    TastCopyRun run;
+    TastCopyRun::List(this, node);
     AssignNode(*node);
+    run.Finish();
+}
+
+TOwned<TastNodeBase> TastNodeBase::Clone() const
+{
+    // A copy still waiting is filled for the copy in progress, not this one.
+    TastCopyRun::Complete(const_cast<TastNodeBase *>(this));
+    TastCopyRun run;
+    TOwned<TastNodeBase> copy = CloneInternal();
+    run.Finish();
+    return copy;
+}
+
+TOwned<TastNodeBase> TastNodeBase::CloneChild(const TastNodeBase *node)
+{
+    if (!node)
+        return nullptr;
+    Assert(!node->IsDestroying(), "nvAST", "Assign from a node being destroyed");
+    if (!TastCopyRun::IsOpen())
+        return node->Clone();
+    return node->CloneInternal();
 }
 
 void TastNodeBase::AssignNode(const TastNodeBase &source)
@@ -172,18 +501,27 @@ void TastNodeBase::AssignASTField(TOwned<TastNodeBase> &dest, const TOwned<TastN
         return;
     }
     Assert(!source->IsDestroying(), "nvAST", "Assign from a node being destroyed");
-    // Clone before freeing the old child, which may hold the source.
-    TOwned<TastNodeBase> copy = source->CloneInternal();
+    // Clone before freeing the old child, which may hold the source (within
+    // Assign that happens only with a snapshot as the source, see Assign).
+    TOwned<TastNodeBase> copy = CloneChild(source.get());
     dest = std::move(copy);
 }
 
 TOwned<TastNodeBase> TastNodeBase::CloneInternal() const
 {
     Assert(!FDestroying, "nvAST", "Clone of a node being destroyed");
-    TOwned<TastNodeBase> node = NodeClassType()->Create(FSyntaxProvider);
-    node->AssignNode(*this);
+    TastCopyRun::Complete(const_cast<TastNodeBase *>(this));
+    TOwned<TastNodeBase> node = NewNodeForCopy();
+    if (TastCopyRun::IsOpen())
+        TastCopyRun::Defer(node.get(), this);
+    else
+        node->AssignNode(*this);
     return node;
 }
+
+TOwned<TastNodeBase> TastNodeBase::NewNodeForCopy() const { return NodeClassType()->Create(FSyntaxProvider); }
+
+void TastNodeBase::RepointCopiedReferences(const TastNodeBase &, const TastCopyMap &) {}
 
 void TastNodeBase::BuildASTField(const TastNode *node, TSQLBuilder *builder, TSQLBuilderSelectFormat *format,
                                  bool addSpace)
@@ -206,26 +544,31 @@ void TastNodeBase::GetMyChildren(TastNodesList &list) const
 
 void TastNodeBase::GetMyChildrenRecursive(TastNodesList &list) const
 {
-    qsizetype first = list.size();
-    GetMyChildren(list);
-    qsizetype last = list.size();
-    for (qsizetype i = first; i < last; ++i)
-        list[i]->GetMyChildrenRecursive(list);
+    // Each node, taken node-first, adds its children as one block.
+    WalkNodeFirst(const_cast<TastNodeBase *>(this), true,
+                  [&list](TastNodeBase *node) { node->GetMyChildren(list); });
 }
 
 bool TastNodeBase::ContainsNode(const TastNodeBase *node) const
 {
     if (node == this)
         return true;
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        if (child->ContainsNode(node))
+    if (!node)
+        return false;
+    TastWalkStack stack;
+    PushChildren(stack, this);
+    while (!stack.isEmpty()) {
+        TastNodeBase *next = Pop(stack);
+        if (next == node)
             return true;
+        PushChildren(stack, next);
+    }
     return false;
 }
 
 void TastNodeBase::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &, TnvMetadataContainer *) {}
+
+bool TastNodeBase::EnterBinding(TastNodeRefList &, TastNodeRefList &, TnvMetadataContainer *) { return false; }
 
 void TastNodeBase::PrepareCalcStatistics()
 {
@@ -239,11 +582,7 @@ void TastNodeBase::PrepareCalcStatistics()
 
 void TastNodeBase::PrepareCalcStatisticsRecursive()
 {
-    PrepareCalcStatistics();
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->PrepareCalcStatisticsRecursive();
+    WalkNodeFirst(this, true, [](TastNodeBase *node) { node->PrepareCalcStatistics(); });
 }
 
 int TastNodeBase::CalcStatistics()
@@ -291,90 +630,94 @@ void TastNodeBase::GetReferencedDatasources(TastNodeRefList &) {}
 
 void TastNodeBase::GetReferencedColumns(TastNodeRefList &) {}
 
+namespace {
+
+// An entry of the children-first walks: a node to enter, or (Leave) one
+// whose children are done.
+struct TastLeaveEntry {
+    TastNodeBase *Node;
+    bool Leave;
+};
+using TastLeaveStack = QVarLengthArray<TastLeaveEntry, 16>;
+
+void PushEntered(TastLeaveStack &stack, TastNodeBase *node)
+{
+    stack.append({node, true});
+    TastNodesList children;
+    node->GetMyChildren(children);
+    for (qsizetype i = children.size() - 1; i >= 0; --i)
+        stack.append({children[i], false});
+}
+
+} // namespace
+
 void TastNodeBase::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                                             TnvMetadataContainer *container)
 {
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->PrepareAndFixupRecursive(withItems, fromSources, container);
-    PrepareAndFixup(withItems, fromSources, container);
+    // Nodes that bind their subtree themselves (scopes) recurse through this
+    // walk again, once per nesting of scopes; operands and list items do not.
+    TastLeaveStack stack;
+    stack.append({this, false});
+    while (!stack.isEmpty()) {
+        const TastLeaveEntry entry = Pop(stack);
+        if (entry.Leave)
+            entry.Node->PrepareAndFixup(withItems, fromSources, container);
+        else if (!entry.Node->EnterBinding(withItems, fromSources, container))
+            PushEntered(stack, entry.Node);
+    }
 }
 
 int TastNodeBase::CalcStatisticsRecursive()
 {
-    TastNodesList children;
-    GetMyChildren(children);
     int result = 0;
-    for (TastNodeBase *child : children)
-        result += child->CalcStatisticsRecursive();
-    return result + CalcStatistics();
+    TastLeaveStack stack;
+    stack.append({this, false});
+    while (!stack.isEmpty()) {
+        const TastLeaveEntry entry = Pop(stack);
+        if (entry.Leave)
+            result += entry.Node->CalcStatistics();
+        else
+            PushEntered(stack, entry.Node);
+    }
+    return result;
 }
 
 // The node-first walks gather the children after the node's own step, so the
 // step may replace its own children and the walk follows the new ones.
 void TastNodeBase::SimplifyTreeRecursive()
 {
-    SimplifyTree();
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->SimplifyTreeRecursive();
+    WalkNodeFirst(this, true, [](TastNodeBase *node) { node->SimplifyTree(); });
 }
 
 void TastNodeBase::RestoreColumnPrefixRecursive()
 {
-    RestoreColumnPrefix();
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->RestoreColumnPrefixRecursive();
+    WalkNodeFirst(this, true, [](TastNodeBase *node) { node->RestoreColumnPrefix(); });
 }
 
 void TastNodeBase::MoveSubQueryInProxyRecursive(TObject *owner, TastProxyClass proxyClass)
 {
-    MoveSubQueryInProxy(owner, proxyClass);
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->MoveSubQueryInProxyRecursive(owner, proxyClass);
+    WalkNodeFirst(this, true,
+                  [owner, proxyClass](TastNodeBase *node) { node->MoveSubQueryInProxy(owner, proxyClass); });
 }
 
 void TastNodeBase::RemoveReferencesToFromSourceRecursive(TastNodeBase *source)
 {
-    RemoveReferencesToFromSource(source);
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->RemoveReferencesToFromSourceRecursive(source);
+    WalkNodeFirst(this, true, [source](TastNodeBase *node) { node->RemoveReferencesToFromSource(source); });
 }
 
 void TastNodeBase::GetReferencedDatasourcesRecursive(TastNodeRefList &list)
 {
-    GetReferencedDatasources(list);
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->GetReferencedDatasourcesRecursive(list);
+    WalkNodeFirst(this, true, [&list](TastNodeBase *node) { node->GetReferencedDatasources(list); });
 }
 
 void TastNodeBase::GetReferencedColumnsRecursive(TastNodeRefList &list)
 {
-    GetReferencedColumns(list);
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children)
-        child->GetReferencedColumnsRecursive(list);
+    WalkNodeFirst(this, true, [&list](TastNodeBase *node) { node->GetReferencedColumns(list); });
 }
 
 void TastNodeBase::TraverseASTTreeDepthFirst(const TastTraverseProc &proc)
 {
-    TastNodesList children;
-    GetMyChildren(children);
-    for (TastNodeBase *child : children) {
-        proc(child);
-        child->TraverseASTTreeDepthFirst(proc);
-    }
+    WalkNodeFirst(this, false, [&proc](TastNodeBase *node) { proc(node); });
 }
 
 void TastNodeBase::TraverseASTTreeSiblingFirst(const TastTraverseProc &proc)
@@ -410,9 +753,9 @@ void TastNode::AfterConstruction()
     UpdateExtender();
 }
 
-void TastNode::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
+void TastNode::SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
-    TastExtender::SetSyntaxProvider(provider);
+    TastExtender::SetOwnSyntaxProvider(provider);
     UpdateExtender();
 }
 

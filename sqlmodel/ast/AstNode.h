@@ -15,11 +15,17 @@
 //   AfterConstruction, where virtual calls reach the node's own class (binding
 //   the extender needs it); destruction of the children runs in
 //   BeforeDestruction for the same reason.
+// - no walk recurses once per tree level: the generic walks keep their own
+//   stack, freeing queues the children of a node being freed, and a copy fills
+//   the children's copies in turn (see TastNodeBase::CloneChild). A chain of
+//   operators a + b + c + ... is a tree as deep as it is long, and a recursion
+//   per level would overflow the thread's stack on long ones.
 #include "classlib/ClassInfo.h"
 #include "classlib/Method.h"
 #include "classlib/Persistent.h"
 #include "sqlmodel/text/SQLBuilder.h"
 
+#include <QHash>
 #include <QList>
 #include <QVarLengthArray>
 #include <atomic>
@@ -32,6 +38,8 @@ class TnvBaseSyntaxProvider;
 class TnvMetadataContainer;
 class TastNodeBase;
 class TastFieldsList;
+class TastCopyRun;
+class TastCopyMap;
 class TastExtender;
 class TastNode;
 class TSQLQualifiedName;
@@ -170,13 +178,15 @@ public:
     ~TastNodeBase() override;
 
     void AfterConstruction() override;
-    // Frees the owned children, the last registered first, while the node is
-    // still whole; a second destruction is an assertion failure.
+    // Gives up the owned children (DestroyOwned), which are then freed, list
+    // items before registered fields and the last registered first, each with
+    // its subtree; a second destruction is an assertion failure.
     void BeforeDestruction() final;
 
     TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
-    // Stores the provider and hands it to every child.
-    virtual void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
+    // Stores the provider in the node and in every node below it, each node
+    // through its SetOwnSyntaxProvider.
+    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
     // Set by the visual builder to link a node to the model object made from
     // it; copied by Assign, not read by the tree itself.
     TObject *UserReference() const { return FUserReference; }
@@ -196,9 +206,21 @@ public:
     // node's classes declare end up nil. Safe when Source is this node, one of
     // its descendants or one of its ancestors. A Source that is not a node
     // raises the class library's assignment error.
+    // References that nodes of the copy hold to nodes of Source's subtree
+    // (a name's FROM source, a FROM object's WITH item) point at the
+    // corresponding nodes of the copy afterwards; references to anything
+    // else (sources outside the copied subtree, metadata objects) are kept,
+    // except those that make no sense in a copy (see RepointCopiedReferences).
     void Assign(const TPersistent *source) final;
-    // A deep copy of the same class; the caller owns it.
-    TOwned<TastNodeBase> Clone() const { return CloneInternal(); }
+    // A deep copy of the same class, independent of this node as Assign
+    // describes; the caller owns it.
+    TOwned<TastNodeBase> Clone() const;
+    // The copy of a child for the copy being made (AssignNode of a family
+    // that owns children outside its registered fields uses it): inside
+    // Assign or Clone the returned node is still empty and is filled before
+    // the outermost copy returns, so copying a deep tree needs no deep
+    // recursion; outside a copy it is a plain Clone. Nil for nil.
+    static TOwned<TastNodeBase> CloneChild(const TastNodeBase *node);
 
     // The class's field registrations (built on first use, then shared).
     const TastFieldsList &ASTFields() const;
@@ -208,8 +230,16 @@ public:
     {
         AssignASTField(dest.Slot(), source.Slot());
     }
-    static void DestroyASTField(TOwned<TastNodeBase> &field) { field.reset(); }
-    template <class T> static void DestroyASTField(TastChild<T> &field) { field.reset(); }
+    static void DestroyASTField(TOwned<TastNodeBase> &field) { FreeNode(std::move(field)); }
+    template <class T> static void DestroyASTField(TastChild<T> &field) { FreeNode(std::move(field.Slot())); }
+    // Frees a node its owner gave up. While a tree is being freed, the nodes
+    // its nodes give up wait in a queue of the thread and are freed one after
+    // the other, not one inside the other, so freeing a deep tree needs no
+    // deep recursion. A family that owns children outside its registered
+    // fields frees them through this (or FreeNodes) in DestroyOwned.
+    static void FreeNode(TOwned<TastNodeBase> node);
+    // Frees the nodes of a list, the last first, and empties it.
+    static void FreeNodes(std::vector<TOwned<TastNodeBase>> &nodes);
     // Prints Node when there is one, then a space of weight 3 when asked.
     static void BuildASTField(const TastNode *node, TSQLBuilder *builder, TSQLBuilderSelectFormat *format,
                               bool addSpace);
@@ -233,10 +263,11 @@ public:
     virtual void GetReferencedColumns(TastNodeRefList &list);
 
     // Binding and counting visit the children first; the walks that rewrite or
-    // collect visit the node first.
-    virtual void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                          TnvMetadataContainer *container);
-    virtual int CalcStatisticsRecursive();
+    // collect visit the node first. Binding enters each node through
+    // EnterBinding, which may bind the node's subtree itself.
+    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                  TnvMetadataContainer *container);
+    int CalcStatisticsRecursive();
     void SimplifyTreeRecursive();
     void RestoreColumnPrefixRecursive();
     void MoveSubQueryInProxyRecursive(TObject *owner, TastProxyClass proxyClass);
@@ -257,15 +288,42 @@ protected:
     // Registers the class's owned child fields after the inherited ones, each
     // with the registering class as its type.
     virtual void GetASTFields(TastFieldsList &list);
+    // The node's own part of SetSyntaxProvider: stores the provider and hands
+    // it to what the node owns besides its child nodes (the statistics lists;
+    // a family adds its fields lists). The walk reaches the children itself.
+    virtual void SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider);
     // The copy behind Assign, with Source already known to be a separate
     // node. A family copies its own plain values after the inherited call.
+    // The children's copies may still be empty when it returns (CloneChild),
+    // so a family reads only Source's children here, never its own.
     virtual void AssignNode(const TastNodeBase &source);
-    // A new node of the same class with the same provider, assigned from this.
+    // A new node of the same class with the same provider, assigned from this
+    // (filled later when a copy is in progress, see CloneChild).
     virtual TOwned<TastNodeBase> CloneInternal() const;
-    // Frees what the node owns, at the start of its destruction.
+    // The empty node of the same class and provider that CloneInternal fills;
+    // a family whose copies need more than the class's factory gives them
+    // (an item class) overrides it.
+    virtual TOwned<TastNodeBase> NewNodeForCopy() const;
+    // After a whole copy, for each node of it with the node it was copied
+    // from: a node that holds references to other nodes points them at the
+    // copies of their targets when Copies has one (the target lay in the
+    // copied subtree) and decides on the others.
+    virtual void RepointCopiedReferences(const TastNodeBase &source, const TastCopyMap &copies);
+    // The binding walk's step on entering the node, before its children.
+    // False lets the walk bind the children (in GetMyChildren order) and then
+    // call PrepareAndFixup; a node that changes what its children see binds
+    // its subtree itself (through its children's PrepareAndFixupRecursive)
+    // and returns true. The base does nothing and returns false.
+    virtual bool EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                              TnvMetadataContainer *container);
+    // Gives up what the node owns, at the start of its destruction: child
+    // nodes go through FreeNode or FreeNodes and are freed after this step,
+    // those given up last first. The base gives up the registered fields in
+    // registration order.
     virtual void DestroyOwned();
 
 private:
+    friend class TastCopyRun;
     void AssignFields(const TastNodeBase &source);
     void ReplaceFieldsByProxies(TObject *owner, TastProxyClass proxyClass);
 
@@ -273,7 +331,27 @@ private:
     TOwned<TnvStatsObjects> FStatsObjects;
     TOwned<TnvStatsColumns> FStatsColumns;
     bool FDestroying = false;
+    // Set while the node is a copy that waits to be filled, and while the
+    // copy in progress lists it among the nodes it made.
+    bool FCopyPending = false;
+    bool FCopyListed = false;
     TObject *FUserReference = nullptr;
+};
+
+// The copies a whole copy made of the nodes that references may point at,
+// by the node each was copied from (gathered on the first question: most
+// copies hold no references).
+class TastCopyMap {
+public:
+    // The copy of Node, nil when Node was not copied.
+    TastNodeBase *CopyOf(const TastNodeBase *node) const;
+
+private:
+    friend class TastCopyRun;
+    explicit TastCopyMap(const TastCopyRun &run) : FRun(run) {}
+    const TastCopyRun &FRun;
+    mutable bool FGathered = false;
+    mutable QHash<const TastNodeBase *, TastNodeBase *> FCopies;
 };
 
 // Creates a node of class T (any constructor arguments) and completes it.
@@ -307,7 +385,6 @@ public:
     using TastExtender::TastExtender;
 
     void AfterConstruction() override;
-    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
 
     TastExtender *Extender() const { return FExtender.get(); }
     // Binds the extender that the provider registers for the node's class
@@ -332,6 +409,8 @@ public:
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
+    // Re-binds the extender for the provider.
+    void SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
     // After the copy the extender is the one registered for this node's own
     // class, not the source's.
     void AssignNode(const TastNodeBase &source) override;

@@ -67,8 +67,7 @@ void TastOwnedNodes::Clear()
 {
     std::vector<TOwned<TastNodeBase>> items;
     items.swap(FItems);
-    while (!items.empty())
-        items.pop_back();
+    TastNodeBase::FreeNodes(items);
 }
 
 void TastOwnedNodes::SetCount(qsizetype count)
@@ -92,13 +91,13 @@ void TastOwnedNodes::CloneFrom(const TastOwnedNodes &source)
     if (&source == this)
         return;
     // Clone everything first: the source may lie inside one of our items.
+    // (Within Assign the copies may still wait to be filled; Assign copies
+    // from a snapshot when the source lies inside the node, so what they are
+    // filled from is not freed here.)
     std::vector<TOwned<TastNodeBase>> copies;
     copies.reserve(source.FItems.size());
-    for (const auto &item : source.FItems) {
-        if (item)
-            Assert(!item->IsDestroying(), "nvAST", "Assign from a node being destroyed");
-        copies.push_back(item ? item->Clone() : nullptr);
-    }
+    for (const auto &item : source.FItems)
+        copies.push_back(TastNodeBase::CloneChild(item.get()));
     Clear();
     FItems.swap(copies);
 }

@@ -3,7 +3,10 @@
 // the container reads a whole document in two steps: the text is parsed and
 // every value converted into plain records first, and only a document that
 // read without error is then turned into objects. A document that fails
-// therefore leaves the container as it was.
+// therefore leaves the container as it was. Before Qt's reader sees the
+// text, its shape is checked (support/XmlGuard.h): nesting deeper than the
+// document has, an element with too many attributes or a document type
+// declaration would cost the reader its stack or minutes.
 #include "classlib/Exceptions.h"
 #include "classlib/Format.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -11,6 +14,7 @@
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/metadata/XmlText.h"
 #include "support/MessageTexts.h"
+#include "support/XmlGuard.h"
 
 #include <QDomElement>
 #include <QFile>
@@ -19,6 +23,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <deque>
 #include <optional>
 
 namespace nvqb {
@@ -230,13 +235,21 @@ struct XDocument {
     bool HasRoot = false;
     std::optional<XName> DefaultDatabase;
     std::optional<std::vector<XIdent>> DefaultSchemas;
-    std::vector<XObject> Objects;
+    // A deque: a document of many small objects would otherwise copy the
+    // records each time the list grows.
+    std::deque<XObject> Objects;
 };
 
 [[noreturn]] void RaiseBadXML(const QString &reason)
 {
     throw Exception(Format(LoadResString(nvQBErrorBadXML), {reason}));
 }
+
+// The deepest element of the document is a name part of a relation's key
+// field: metadata, table, relations, relation, key_fields, field_name, item.
+// Text elements hold text only (a reader joins the text of any children), so
+// nothing legitimate goes deeper.
+const TXmlShapeLimits MetadataShape{7, 64};
 
 class TDocumentParser {
 public:
@@ -559,7 +572,7 @@ public:
     {
     }
 
-    void Build(const XDocument &document, bool replace)
+    void Build(XDocument &document, bool replace)
     {
         TnvUpdateScope scope(FContainer);
         if (replace)
@@ -578,8 +591,12 @@ public:
         }
         // Reserving for the objects held plus those to come never shrinks the list.
         FContainer->SetCapacity(FContainer->Count() + qsizetype(document.Objects.size()));
-        for (const XObject &record : document.Objects)
-            FContainer->Add(MakeObject(record));
+        // Each record goes once its object is made, so that a document of
+        // many objects does not hold both at once.
+        while (!document.Objects.empty()) {
+            FContainer->Add(MakeObject(document.Objects.front()));
+            document.Objects.pop_front();
+        }
     }
 
 private:
@@ -713,7 +730,7 @@ void LoadDocument(TnvMetadataContainer *container, QXmlStreamReader &reader, boo
 {
     TDocumentParser parser(reader);
     parser.SeenOnlyBlank = blank;
-    const XDocument document = parser.Parse();
+    XDocument document = parser.Parse();
     TDocumentBuilder(container).Build(document, replace);
 }
 
@@ -732,18 +749,30 @@ QByteArray ReadFileBytes(const QString &fileName)
 
 void TnvMetadataContainer::LoadFromXML(const QString &text)
 {
+    if (const QString refused = XmlShapeError(text, MetadataShape); !refused.isEmpty())
+        RaiseBadXML(refused);
     QXmlStreamReader reader(text);
     LoadDocument(this, reader, IsBlank(text), true);
 }
 
 void TnvMetadataContainer::AddFromXML(const QString &text)
 {
+    if (const QString refused = XmlShapeError(text, MetadataShape); !refused.isEmpty())
+        RaiseBadXML(refused);
     QXmlStreamReader reader(text);
     LoadDocument(this, reader, IsBlank(text), false);
 }
 
 void TnvMetadataContainer::AddFromXMLBytes(const QByteArray &data, bool replace)
 {
+    std::optional<QString> decoded;
+    if (const QString refused = XmlShapeError(data, MetadataShape, decoded); !refused.isEmpty())
+        RaiseBadXML(refused);
+    if (decoded) {
+        QXmlStreamReader reader(*decoded);
+        LoadDocument(this, reader, IsBlank(*decoded), replace);
+        return;
+    }
     QXmlStreamReader reader(data);
     const bool blank = std::all_of(data.begin(), data.end(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
     LoadDocument(this, reader, blank, replace);
@@ -757,6 +786,10 @@ void TnvMetadataContainer::LoadFromXMLNode(const QDomElement &element)
 {
     if (element.isNull())
         return;
+    // Qt writes a tree out recursively (a few thousand levels overflow the
+    // stack): its shape is checked before it becomes text.
+    if (const QString refused = XmlShapeError(element, MetadataShape); !refused.isEmpty())
+        RaiseBadXML(refused);
     QString text;
     QTextStream stream(&text);
     element.save(stream, -1);

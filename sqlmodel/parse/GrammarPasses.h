@@ -104,6 +104,7 @@ bool Opt(TnvWayPass &pass, const First &first, const TnvGate *skipOnlyBefore, Bo
     if (!list.IsEmpty())
         body();
     list.AppendFrom(*skip);
+    p.DropRepeatedPaths(list);
     return false;
 }
 
@@ -139,6 +140,7 @@ int Alt(TnvWayPass &pass, const TnvGate *const (&gates)[N], Branches &&...branch
     };
     (tryBranch(branches), ...);
     list.MoveFrom(*result);
+    p.DropRepeatedPaths(list);
     return -1;
 }
 
@@ -261,6 +263,7 @@ int Rep(TnvWayPass &pass, const TnvGate *first, const TnvGate *exitOnlyBefore, B
         addExits();
     }
     list.MoveFrom(*exits);
+    p.DropRepeatedPaths(list);
     return 0;
 }
 
@@ -273,6 +276,58 @@ template <class Body> int Rep(TnvBuildPass &pass, const TnvGate *, const TnvGate
     }
     return rounds;
 }
+
+// A rule whose first pass is shared between the paths that reach it at the
+// same token (see TnvBaseParser::MemoStep); `rule` numbers it, from 0 to
+// MemoRules - 1. Brackets make a grammar reach the same rule at the same
+// token by many routes; without sharing, each route runs the rule again,
+// and nested brackets multiply the routes. Where the next token is in
+// `eager` (may be null), the rule's result is kept the first time already.
+template <class Body> void Memo(TnvWayPass &pass, int rule, const TnvGate *eager, Body &&body)
+{
+    TnvBaseParser &p = pass.Parser;
+    TnvWayPointsList &list = *pass.List;
+    if (list.Count() != 1) {
+        body();
+        return;
+    }
+    const int tokenIndex = list.Raw().front()->TokenIndex();
+    const TnvBaseParser::TMemoEntry *entry = nullptr;
+    switch (p.MemoStep(rule, tokenIndex, eager && eager->Contains(p.KindAt(tokenIndex + 1)), entry)) {
+    case TnvBaseParser::TMemoStep::Run:
+        body();
+        return;
+    case TnvBaseParser::TMemoStep::Reuse:
+        p.ReuseMemo(*entry, list);
+        return;
+    case TnvBaseParser::TMemoStep::Store:
+        break;
+    }
+    // The rule runs from a root of its own, so that its stretches can hang
+    // below any path; the pass reads that list meanwhile.
+    TnvPooledWayPointsList stretches;
+    stretches->Add(WayPointCache().GetMemoRoot(tokenIndex));
+    const TnvBaseParser::TMemoState state = p.BeginMemo();
+    struct Restore {
+        TnvWayPass &Pass;
+        TnvWayPointsList &List;
+        const TnvBaseParser::TMemoState &State;
+        bool Stored = false;
+        ~Restore()
+        {
+            Pass.List = &List;
+            if (!Stored)
+                Pass.Parser.AbandonMemo(State);
+        }
+    } restore{pass, list, state};
+    pass.List = stretches.Get();
+    body();
+    pass.List = &list;
+    restore.Stored = true;
+    p.StoreMemo(rule, tokenIndex, state, *stretches, list);
+}
+
+template <class Body> void Memo(TnvBuildPass &, int, const TnvGate *, Body &&body) { body(); }
 
 // Counts one level of nesting for the life of the guard (see MaxNestingDepth).
 class Nest {

@@ -5,12 +5,14 @@
 // fit. The second pass walks the grammar again along the first path that
 // reached the end, reading the recorded choices, and builds the tree.
 #include "classlib/ClassInfo.h"
+#include "classlib/Exceptions.h"
 #include "classlib/StringList.h"
 #include "sqlmodel/parse/Scanner.h"
 #include "sqlmodel/parse/WayPoints.h"
 
 #include <algorithm>
 #include <initializer_list>
+#include <unordered_map>
 #include <vector>
 
 namespace nvqb {
@@ -118,25 +120,43 @@ public:
     // that reach the end of the text. When one does, the first of them is
     // unrolled for the second pass (the root already stepped over) and the
     // result is true. Every list and way point of the pass is back in its
-    // pool when this returns, whatever happened.
+    // pool when this returns, whatever happened, and the pool is trimmed,
+    // so that the tree the second pass builds can reuse that memory.
     template <class WayCalc> bool CalcWay(WayCalc &&wayCalc)
     {
-        TnvPooledWayPointsList list;
-        TnvWayPoint *root = WayPointCache().Get(nullptr, 0);
-        root->_AddRef();
-        struct ReleaseRoot {
-            TnvWayPoint *Root;
-            ~ReleaseRoot() { Root->_Release(); }
-        } releaseRoot{root};
-        list->Add(root);
-        FNesting = 0;
-        wayCalc(*list);
-        Expect(*list, 0);
-        if (list->IsEmpty())
-            return false;
-        UnrollWay(list->Items(0));
-        GetWayNode();
-        return true;
+        bool reached = false;
+        {
+            // Last out, once the list and the root are back.
+            struct TrimPool {
+                ~TrimPool() { WayPointCache().Trim(); }
+            } trimPool;
+            TnvPooledWayPointsList list;
+            TnvWayPoint *root = WayPointCache().Get(nullptr, 0);
+            root->_AddRef();
+            struct ReleaseRoot {
+                TnvWayPoint *Root;
+                ~ReleaseRoot() { Root->_Release(); }
+            } releaseRoot{root};
+            list->Add(root);
+            if (FKinds.empty())
+                FillKinds();
+            FNesting = 0;
+            FPeakNesting = 0;
+            // The shared stretches are read while unrolling and let go after.
+            struct ClearMemo {
+                TnvBaseParser &Parser;
+                ~ClearMemo() { Parser.ClearMemo(); }
+            } clearMemo{*this};
+            wayCalc(*list);
+            Expect(*list, 0);
+            if (!list->IsEmpty()) {
+                UnrollWay(list->Items(0));
+                reached = true;
+            }
+        }
+        if (reached)
+            GetWayNode();
+        return reached;
     }
 
     // First pass.
@@ -197,6 +217,58 @@ public:
         }
         items.resize(out);
     }
+    // Paths at the same place of the grammar that have read the same tokens
+    // go on alike from there: whatever one of them meets, the other meets
+    // too, and every operation keeps them in their order. So only the first
+    // of them can ever become the first path to reach the end, and the
+    // others are dropped. Keeps the list's order otherwise.
+    void DropRepeatedPaths(TnvWayPointsList &list)
+    {
+        if (list.Count() > 1)
+            DropRepeatedPathsOf(list);
+    }
+
+    // Sharing the work of a rule between the paths that reach it at the same
+    // token. The first pass of a rule depends only on where the path stands
+    // (its token index), so a rule reached again at the same token by
+    // another route of the grammar (brackets that may open a condition, an
+    // expression or a sub-query alike) gives the same stretches of path.
+    // A rule marked so (one of MemoRules numbers) runs as usual the first
+    // time it is reached at a token; the second time its result is kept,
+    // as stretches below a memo root of their own; from then on the list gets
+    // links to those stretches instead of running the rule again. Only a
+    // list of one path is shared so; any other runs the rule as usual.
+    static constexpr int MemoRules = 8;
+    struct TMemoEntry {
+        // The last way points of the stretches, in the order the rule left them.
+        std::vector<TnvWayPoint *> Outputs;
+        // The farthest token the rule read, and how much deeper it nested
+        // than where it started.
+        int Farthest = -1;
+        int Depth = 0;
+    };
+    // What to do with a rule reached with a one-path list at `tokenIndex`:
+    // Run (as usual), Store (run and keep) or Reuse (`entry` is set).
+    enum class TMemoStep { Run, Store, Reuse };
+    // With `eager` the result is kept the first time already: for a token
+    // where the grammar is known to come back.
+    TMemoStep MemoStep(int rule, int tokenIndex, bool eager, const TMemoEntry *&entry);
+    struct TMemoState {
+        int Farthest, PeakNesting, Nesting;
+    };
+    TMemoState BeginMemo();
+    // Ends a Store run (`stretches` holds the rule's result, below a memo
+    // root) and leaves the links to it in `list`.
+    void StoreMemo(int rule, int tokenIndex, const TMemoState &state, TnvWayPointsList &stretches,
+                   TnvWayPointsList &list);
+    // After a Store run that failed: the parser's state as it was, but the farthest token.
+    void AbandonMemo(const TMemoState &state);
+    // Replaces the list's one path by links to the entry's stretches.
+    void ReuseMemo(const TMemoEntry &entry, TnvWayPointsList &list);
+    // Lets go of what only the first pass reads: the shared stretches and
+    // the per-token tables.
+    void ClearMemo();
+
     bool CheckLAToken(TnvWayPointsList &list, int kind);
     bool CheckLAToken(TnvWayPointsList &list, const TnvTokenSet &kinds);
     bool CheckLAToken(TnvWayPointsList &list, std::initializer_list<int> kinds);
@@ -208,16 +280,59 @@ public:
     void AddWayNode(TnvWayPointsList &list, int data);
     void ListAddWithWayNode(TnvWayPointsList &target, const TnvWayPointsList &source, int data);
 
-    // Second pass.
+    // Second pass. The winning path is kept as its recorded choices alone,
+    // root first (one byte each while they fit), so that its way points can
+    // go back to the pool before the tree is built.
     void UnrollWay(TnvWayPoint *wayPoint);
-    TnvWayPoint *GetWayNode();
+    // The next recorded choice, as a way point whose data it is; the way
+    // point is the parser's own and is only valid until the next call.
+    TnvWayPoint *GetWayNode()
+    {
+        ++FWayNodeIndex;
+        FWayCursor.SetData(WayData(FWayNodeIndex));
+        return &FWayCursor;
+    }
+    // The number of choices on the winning path, the choice at `index`, and
+    // all of them as decimal numbers run together.
+    int WayCount() const { return FWayWide ? int(FWayData32.size()) : int(FWayData8.size()); }
+    int WayData(int index) const
+    {
+        if (index < 0 || index >= WayCount())
+            ListIndexError(index);
+        return FWayWide ? FWayData32[size_t(index)] : FWayData8[size_t(index)];
+    }
+    QString WayStr() const;
     const TnvToken *Get();
     const TnvToken *CurToken() const { return FCurToken; }
     int CurTokenIndex() const { return FCurTokenIndex; }
     int WayNodeIndex() const { return FWayNodeIndex; }
-    const TnvWayPointsList &Way() const { return *FWay; }
     int GetBadToken() const { return FFarthestToken + 1; }
     static QString UnrollWayStr(const TnvWayPoint *wayPoint);
+    // The way points of the path that ends at `wayPoint`, from that one back
+    // to the root, with each link replaced by the stretch it stands for.
+    static void CollectPath(TnvWayPoint *wayPoint, std::vector<TnvWayPoint *> &backwards);
+    // Calls visit for the way points of that path, backwards, the same way.
+    template <class Visit> static void ForEachOnPath(TnvWayPoint *wayPoint, Visit &&visit)
+    {
+        // Where to go on once the stretch of a link is read.
+        std::vector<TnvWayPoint *> resume;
+        TnvWayPoint *w = wayPoint;
+        for (;;) {
+            while (w && !w->IsMemoRoot()) {
+                if (w->IsLink()) {
+                    resume.push_back(w->GetParent());
+                    w = w->LinkTarget();
+                    continue;
+                }
+                visit(w);
+                w = w->GetParent();
+            }
+            if (resume.empty())
+                break;
+            w = resume.back();
+            resume.pop_back();
+        }
+    }
 
     // Nesting guard of the recursive rules. The first pass counts at the
     // farthest token any live path has reached, the second at the next token
@@ -236,6 +351,9 @@ public:
 
 private:
     [[noreturn]] void NestingError(int tokenIndex) const;
+    void DropRepeatedPathsOf(TnvWayPointsList &list);
+    // The scanner's token kinds into FKinds.
+    void FillKinds();
 
     TnvBaseScanner *FScanner;
     TnvBaseSyntaxProvider *FSyntaxProvider;
@@ -246,8 +364,22 @@ private:
     int FCurTokenIndex = -1;
     const TnvToken *FCurToken = nullptr;
     int FWayNodeIndex = -1;
-    TnvWayPointsList *FWay;
+    // The winning path's choices: one byte each, or (FWayWide) four when
+    // some choice does not fit a byte.
+    std::vector<qint8> FWayData8;
+    std::vector<qint32> FWayData32;
+    bool FWayWide = false;
+    TnvWayPoint FWayCursor;
     int FNesting = 0;
+    // The deepest nesting since the last BeginMemo.
+    int FPeakNesting = 0;
+    std::unordered_map<quint64, TMemoEntry> FMemo;
+    // Per token (shifted by one, for the root's -1), one bit per memo rule
+    // reached there.
+    std::vector<quint8> FMemoSeen;
+    // Per token, the pass of DropRepeatedPaths that last met it.
+    std::vector<quint32> FPathSeen;
+    quint32 FPathPass = 0;
 };
 
 } // namespace nvqb

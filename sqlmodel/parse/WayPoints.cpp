@@ -4,10 +4,6 @@
 
 namespace nvqb {
 
-namespace {
-constexpr int SlabSize = 1024;
-}
-
 int TnvWayPoint::GetDepth() const
 {
     int depth = 0;
@@ -27,34 +23,111 @@ TnvQBWayPointsCache::TnvQBWayPointsCache() = default;
 
 TnvQBWayPointsCache::~TnvQBWayPointsCache() = default;
 
-void TnvQBWayPointsCache::Grow()
+void TnvQBWayPointsCache::StartOver()
 {
-    FSlabs.push_back(std::make_unique<TnvWayPoint[]>(SlabSize));
-    TnvWayPoint *slab = FSlabs.back().get();
-    FFree.reserve(FFree.size() + SlabSize);
-    // Hand them out from the front of the slab first.
-    for (int i = SlabSize - 1; i >= 0; --i) {
-        slab[i].FPooled = true;
-        FFree.push_back(&slab[i]);
+    FFreeHead = nullptr;
+    FSlab = 0;
+    if (FSlabs.empty()) {
+        FNext = FEnd = nullptr;
+        return;
     }
-    FTotal += SlabSize;
+    FNext = FSlabs.front().get();
+    FEnd = FNext + SlabSize;
+}
+
+void TnvQBWayPointsCache::NextSlab()
+{
+    if (FNext)
+        ++FSlab;
+    if (FSlab == FSlabs.size()) {
+        FSlabs.push_back(std::make_unique<TnvWayPoint[]>(SlabSize));
+        TnvWayPoint *slab = FSlabs.back().get();
+        for (int i = 0; i < SlabSize; ++i)
+            slab[i].FPooled = true;
+        FTotal += SlabSize;
+    }
+    FNext = FSlabs[FSlab].get();
+    FEnd = FNext + SlabSize;
+}
+
+void TnvQBWayPointsCache::Trim()
+{
+    if (FInUse != 0 || FSlabs.size() <= size_t(KeptSlabs))
+        return;
+    FSlabs.resize(size_t(KeptSlabs));
+    FSlabs.shrink_to_fit();
+    FTotal = qsizetype(FSlabs.size()) * SlabSize;
+    StartOver();
+}
+
+TnvWayPoint *TnvWayPoint::LinkTarget() const { return IsLink() ? WayPointCache().LinkTarget(this) : nullptr; }
+
+TnvWayPoint *TnvQBWayPointsCache::GetLink(TnvWayPoint *parent, TnvWayPoint *target, int tokenIndex)
+{
+    TnvWayPoint *link = Get(parent, 0);
+    link->FKind = TnvWayPoint::TKind::Link;
+    link->FTokenIndex = tokenIndex;
+    target->_AddRef();
+    if (FFreeLinkSlots.empty()) {
+        link->FData = int(FLinkTargets.size());
+        FLinkTargets.push_back(target);
+    } else {
+        link->FData = FFreeLinkSlots.back();
+        FFreeLinkSlots.pop_back();
+        FLinkTargets[size_t(link->FData)] = target;
+    }
+    return link;
+}
+
+TnvWayPoint *TnvQBWayPointsCache::GetMemoRoot(int tokenIndex)
+{
+    TnvWayPoint *root = Get(nullptr, 0);
+    root->FKind = TnvWayPoint::TKind::MemoRoot;
+    root->FTokenIndex = tokenIndex;
+    return root;
 }
 
 void TnvQBWayPointsCache::Put(TnvWayPoint *wayPoint)
 {
-    // Iterative, so that a long path going back to the pool cannot overflow the stack.
-    while (wayPoint) {
-        Assert(!wayPoint->FPooled, "nvAST", "Way point put into the pool twice");
-        wayPoint->FPooled = true;
-        FFree.push_back(wayPoint);
-        TnvWayPoint *parent = wayPoint->FParent;
-        wayPoint->FParent = nullptr;
-        if (!parent)
-            break;
-        Assert(parent->FRefCount > 0, "nvAST", "Way point released more often than referenced");
-        if (--parent->FRefCount != 0)
-            break;
-        wayPoint = parent;
+    // Iterative, so that a long path going back to the pool cannot overflow
+    // the stack; a link's target is put back after the path it hangs on.
+    FPutPending.push_back(wayPoint);
+    if (FPutting)
+        return;
+    FPutting = true;
+    struct Done {
+        TnvQBWayPointsCache &Cache;
+        ~Done()
+        {
+            Cache.FPutting = false;
+            Cache.FPutPending.clear();
+        }
+    } done{*this};
+    while (!FPutPending.empty()) {
+        wayPoint = FPutPending.back();
+        FPutPending.pop_back();
+        while (wayPoint) {
+            Assert(!wayPoint->FPooled, "nvAST", "Way point put into the pool twice");
+            wayPoint->FPooled = true;
+            --FInUse;
+            if (wayPoint->FKind == TnvWayPoint::TKind::Link) {
+                TnvWayPoint *target = FLinkTargets[size_t(wayPoint->FData)];
+                FLinkTargets[size_t(wayPoint->FData)] = nullptr;
+                FFreeLinkSlots.push_back(wayPoint->FData);
+                Assert(target->FRefCount > 0, "nvAST", "Way point released more often than referenced");
+                if (--target->FRefCount == 0)
+                    FPutPending.push_back(target);
+            }
+            TnvWayPoint *parent = wayPoint->FParent;
+            wayPoint->FParent = FFreeHead;
+            FFreeHead = wayPoint;
+            if (!parent)
+                break;
+            Assert(parent->FRefCount > 0, "nvAST", "Way point released more often than referenced");
+            if (--parent->FRefCount != 0)
+                break;
+            wayPoint = parent;
+        }
     }
 }
 

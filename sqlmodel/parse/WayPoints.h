@@ -13,7 +13,19 @@ namespace nvqb {
 
 class TnvWayPoint {
 public:
+    // A step records a choice. A link stands for a stretch of path that the
+    // first pass worked out once and shares between the paths that reach the
+    // same rule at the same token: its target is the last way point of that
+    // stretch, which starts below a memo root of its own; the second pass
+    // reads the stretch in its place (see TnvBaseParser::UnrollWay).
+    enum class TKind : quint8 { Step, Link, MemoRoot };
+
     int RefCount() const { return FRefCount; }
+    TKind Kind() const { return FKind; }
+    bool IsLink() const { return FKind == TKind::Link; }
+    bool IsMemoRoot() const { return FKind == TKind::MemoRoot; }
+    // The last way point of the stretch a link stands for; nil for other kinds.
+    TnvWayPoint *LinkTarget() const;
     TnvWayPoint *GetParent() const { return FParent; }
     int TokenIndex() const { return FTokenIndex; }
     int GetData() const { return FData; }
@@ -40,24 +52,44 @@ private:
     TnvWayPoint *FParent = nullptr;
     int FRefCount = 0;
     int FTokenIndex = -1;
+    // The choice; for a link, its slot in the pool's link targets.
     int FData = 0;
+    TKind FKind = TKind::Step;
     bool FPooled = false;
 };
 
-// The pool of free way points of the calling thread.
+// The pool of free way points of the calling thread. Way points come from
+// slabs, handed out in slab order; a way point given back is taken again
+// first. Whenever no way point is in use the pool starts over from the front
+// of its first slab, so that every parse finds its way points in the same
+// order, close together, however the parse before left them.
 class TnvQBWayPointsCache {
 public:
+    // Slabs the pool keeps when it is trimmed: enough for any ordinary
+    // statement (a few thousand way points) to allocate nothing.
+    static constexpr int KeptSlabs = 64;
+    static constexpr int SlabSize = 1024;
+
     TnvQBWayPointsCache();
     ~TnvQBWayPointsCache();
     // A way point with no references, a counted reference to `parent`, the
     // parent's token index (-1 without parent) and `data`.
     TnvWayPoint *Get(TnvWayPoint *parent, int data)
     {
-        if (FFree.empty())
-            Grow();
-        TnvWayPoint *w = FFree.back();
-        FFree.pop_back();
+        TnvWayPoint *w;
+        if (FInUse == 0)
+            StartOver();
+        if (FFreeHead) {
+            w = FFreeHead;
+            FFreeHead = w->FParent;
+        } else {
+            if (FNext == FEnd)
+                NextSlab();
+            w = FNext++;
+        }
+        ++FInUse;
         w->FPooled = false;
+        w->FKind = TnvWayPoint::TKind::Step;
         w->FRefCount = 0;
         w->FParent = parent;
         w->FData = data;
@@ -69,19 +101,44 @@ public:
         }
         return w;
     }
-    // Takes a way point back; its parent is released, which may pool it in turn.
+    // A link after `parent` standing for the stretch that ends at `target`
+    // (a counted reference), having read up to `tokenIndex`.
+    TnvWayPoint *GetLink(TnvWayPoint *parent, TnvWayPoint *target, int tokenIndex);
+    // The first way point of a shared stretch: no parent, at `tokenIndex`.
+    TnvWayPoint *GetMemoRoot(int tokenIndex);
+    TnvWayPoint *LinkTarget(const TnvWayPoint *link) const { return FLinkTargets[size_t(link->FData)]; }
+    // Takes a way point back; its parent (and a link's target) is released,
+    // which may pool it in turn.
     void Put(TnvWayPoint *wayPoint);
+    // When no way point is in use: gives the slabs beyond KeptSlabs back, so
+    // that one huge statement does not hold its first pass's memory for good.
+    void Trim();
     // Way points made so far and those free now; equal when no parse holds any.
     qsizetype TotalCount() const { return FTotal; }
-    qsizetype FreeCount() const { return qsizetype(FFree.size()); }
+    qsizetype FreeCount() const { return FTotal - FInUse; }
 
 private:
-    // Adds a slab of free way points.
-    void Grow();
+    // Hands out from the front of the first slab again; only while none is in use.
+    void StartOver();
+    // Moves on to the next slab, making one when there is none.
+    void NextSlab();
 
     std::vector<std::unique_ptr<TnvWayPoint[]>> FSlabs;
-    std::vector<TnvWayPoint *> FFree;
+    // The slab handed out from, its next way point never given since the
+    // pool started over, and its end.
+    size_t FSlab = 0;
+    TnvWayPoint *FNext = nullptr;
+    TnvWayPoint *FEnd = nullptr;
+    // Way points given back since, chained through their parent field.
+    TnvWayPoint *FFreeHead = nullptr;
     qsizetype FTotal = 0;
+    qsizetype FInUse = 0;
+    // The targets of the live links, by slot, and the free slots.
+    std::vector<TnvWayPoint *> FLinkTargets;
+    std::vector<int> FFreeLinkSlots;
+    // Way points whose count reached 0 while another was being put back.
+    std::vector<TnvWayPoint *> FPutPending;
+    bool FPutting = false;
 };
 
 // The live paths: one way point per path. The list holds a reference to each
@@ -168,12 +225,15 @@ public:
         FFree.pop_back();
         return l;
     }
-    // Clears the list (releasing its way points) and takes it back.
+    // Clears the list (releasing its way points) and takes it back; a list
+    // that grew huge gives its room back.
     void Put(TnvWayPointsList *list)
     {
         if (!list)
             return;
         list->Clear();
+        if (list->Raw().capacity() > 4096)
+            std::vector<TnvWayPoint *>().swap(list->Raw());
         FFree.push_back(list);
     }
     qsizetype TotalCount() const { return FTotal; }

@@ -131,6 +131,8 @@ void TnvEventMetadataProvider::LoadFieldsForQuery(TnvBaseSyntaxProvider *syntaxP
         TnvBaseMetadataProvider::LoadFieldsForQuery(syntaxProvider, sql, fields);
         return;
     }
+    // A handler that raises leaves the list to be asked again.
+    fields->SetLoaded(false);
     TOwned<TnvFieldsList> names = Create<TnvFieldsList>(syntaxProvider, true);
     if (OnGetSQLFieldNames)
         OnGetSQLFieldNames(this, sql, names.get());

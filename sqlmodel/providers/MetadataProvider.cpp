@@ -143,7 +143,10 @@ void TnvBaseMetadataProvider::LoadFieldsForQuery(TnvBaseSyntaxProvider *, const 
                                                  TnvMetadataFieldsList *fields)
 {
     TnvUpdateScope scope(fields);
+    // The list is marked loaded again only once read whole; a load that
+    // fails leaves it to be asked again rather than empty for good.
     fields->Clear();
+    fields->SetLoaded(false);
     if (!GetCanExecSQL() || sql.isEmpty())
         return;
     TOwned<TDataSet> dataset = ExecSQL(sql, false);

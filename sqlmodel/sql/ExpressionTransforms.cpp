@@ -1,6 +1,8 @@
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/ast/AstTokens.h"
 
+#include <vector>
+
 namespace nvqb {
 
 namespace {
@@ -14,6 +16,17 @@ template <class T> TOwned<T> Downcast(TOwned<TastNodeBase> node)
 
 // The operand an expression item holds in its single field, as an owned item.
 TOwned<TSQLExpressionItem> TakeOperand(TSQLExpressionExpressionItem *e) { return e->Expression.release(); }
+
+// All operands of a collection, taken out in order. Taken from the end, one
+// at a time: a collection may hold tens of thousands of operands, and taking
+// the first one each time would move all the others.
+std::vector<TOwned<TSQLExpressionItem>> TakeOperands(TSQLExpressionItemWithList *collection)
+{
+    std::vector<TOwned<TSQLExpressionItem>> operands(size_t(collection->GetCount()));
+    for (size_t i = operands.size(); i-- > 0;)
+        operands[i] = Downcast<TSQLExpressionItem>(collection->Extract(qsizetype(i)));
+    return operands;
+}
 
 // The Boolean keyword of a constant that holds exactly one keyword token, upper-cased.
 QString BooleanKeyword(const TSQLExpressionItem *e)
@@ -56,12 +69,11 @@ TOwned<TSQLExpressionItem> TransformExpression(TOwned<TSQLExpressionItem> e)
     if (!e)
         return e;
     if (auto *collection = As<TSQLExpressionLogicalCollection>(e.get())) {
-        for (qsizetype i = collection->GetCount() - 1; i >= 0; --i) {
-            TOwned<TSQLExpressionItem> operand =
-                TransformExpression(Downcast<TSQLExpressionItem>(collection->Extract(i)));
-            if (operand)
-                collection->Insert(i, std::move(operand));
-        }
+        // Operands nest only as deep as the brackets around them, which the
+        // parser bounds; the recursion is per level of nesting, not per operand.
+        for (TOwned<TSQLExpressionItem> &operand : TakeOperands(collection))
+            if (TOwned<TSQLExpressionItem> transformed = TransformExpression(std::move(operand)))
+                collection->Add(std::move(transformed));
         return e;
     }
     if (e->Is<TSQLExpressionNot>() || e->Is<TSQLExpressionBrackets>()) {
@@ -119,11 +131,10 @@ TOwned<TSQLExpressionItem> SimplifyLogicalExpression(TOwned<TSQLExpressionItem> 
             current = std::move(flipped);
         }
     }
-    // Flattening.
+    // Flattening. Operands nest only as deep as the brackets around them.
     if (auto *collection = As<TSQLExpressionLogicalCollection>(current.get())) {
-        for (qsizetype i = collection->GetCount() - 1; i >= 0; --i) {
-            TOwned<TSQLExpressionItem> operand =
-                SimplifyLogicalExpression(Downcast<TSQLExpressionItem>(collection->Extract(i)));
+        for (TOwned<TSQLExpressionItem> &taken : TakeOperands(collection)) {
+            TOwned<TSQLExpressionItem> operand = SimplifyLogicalExpression(std::move(taken));
             if (!operand)
                 continue;
             // A nested collection of the same kind dissolves, also in
@@ -131,8 +142,8 @@ TOwned<TSQLExpressionItem> SimplifyLogicalExpression(TOwned<TSQLExpressionItem> 
             TSQLExpressionItem *bareOperand = ExpressionRemoveBrackets(operand.get());
             if (bareOperand->ClassType() == collection->ClassType()) {
                 auto *same = static_cast<TSQLExpressionLogicalCollection *>(bareOperand);
-                for (qsizetype j = same->GetCount() - 1; j >= 0; --j)
-                    collection->Insert(i, same->Extract(j));
+                for (TOwned<TSQLExpressionItem> &item : TakeOperands(same))
+                    collection->Add(std::move(item));
                 continue; // the emptied node (and its brackets) go with `operand`
             }
             // An Or that De Morgan made inside an And needs brackets to keep
@@ -141,7 +152,7 @@ TOwned<TSQLExpressionItem> SimplifyLogicalExpression(TOwned<TSQLExpressionItem> 
                 TnvBaseSyntaxProvider *provider = operand->SyntaxProvider();
                 operand = Create<TSQLExpressionBrackets>(provider, std::move(operand));
             }
-            collection->Insert(i, std::move(operand));
+            collection->Add(std::move(operand));
         }
         if (collection->GetCount() == 0)
             return nullptr;
@@ -273,8 +284,7 @@ void TSQLExpressionLogicalCollection::TakeItemsFrom(TSQLExpressionLogicalCollect
         return;
     if (Extender() && other->Extender())
         Extender()->Assign(other->Extender());
-    while (other->GetCount() > 0) {
-        TOwned<TSQLExpressionItem> operand = Downcast<TSQLExpressionItem>(other->Extract(qsizetype(0)));
+    for (TOwned<TSQLExpressionItem> &operand : TakeOperands(other)) {
         if (negate && operand)
             operand = Create<TSQLExpressionNot>(SyntaxProvider(), std::move(operand));
         Add(std::move(operand));

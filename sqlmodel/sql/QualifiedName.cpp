@@ -5,6 +5,7 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/metadata/XmlText.h"
+#include "support/XmlGuard.h"
 
 #include <QXmlStreamWriter>
 #include <algorithm>
@@ -297,6 +298,23 @@ void TSQLDatabaseObject::AssignNode(const TastNodeBase &source)
     TSQLQualifiedName::AssignNode(source);
     if (const auto *object = As<TSQLDatabaseObject>(&source))
         FDatasource.CopyFrom(object->FDatasource);
+}
+
+void TSQLDatabaseObject::RepointCopiedReferences(const TastNodeBase &source, const TastCopyMap &copies)
+{
+    TSQLQualifiedName::RepointCopiedReferences(source, copies);
+    TSQLFromSource *target = Datasource();
+    if (!target)
+        return;
+    if (TastNodeBase *copy = copies.CopyOf(target)) {
+        FDatasource.reset(static_cast<TSQLFromSource *>(copy));
+        return;
+    }
+    // The object name of a FROM object, copied without that object: bound to
+    // the original it would print the original's name, whatever it holds.
+    const auto *object = As<TSQLFromObject>(target);
+    if (object && object->ObjectName.get() == &source)
+        FDatasource.reset();
 }
 
 void TSQLDatabaseObject::DestroyOwned()
@@ -648,6 +666,11 @@ QString TSQLQualifiedNamesList::GetXML(const QString &rootName, const QString &i
 
 void TSQLQualifiedNamesList::SetXML(const QString &text, const QString &itemName)
 {
+    // Root, names, their parts: three levels. The DOM takes time quadratic in
+    // the depth of a tree and in the attributes of an element, so text that
+    // goes beyond what such a document holds is refused before it is parsed.
+    if (const QString refused = XmlShapeError(text, TXmlShapeLimits{3, 64}); !refused.isEmpty())
+        throw Exception(QStringLiteral("Invalid XML: %1").arg(refused));
     QDomDocument document;
     if (!document.setContent(text))
         throw Exception(QStringLiteral("Invalid XML"));

@@ -126,6 +126,10 @@ public:
 
 protected:
     void AssignNode(const TastNodeBase &source) override;
+    // A source of the copied tree is replaced by its copy; a source outside
+    // it stays (a column keeps printing its source's alias), except that the
+    // name of a FROM object copied alone is no longer bound to that object.
+    void RepointCopiedReferences(const TastNodeBase &source, const TastCopyMap &copies) override;
     void DestroyOwned() override;
     // The name with the default database and schema left out as the
     // builder's prefix skipping asks.

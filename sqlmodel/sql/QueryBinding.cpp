@@ -195,8 +195,8 @@ int TSQLObjectColumn::CalcStatistics()
 // ---------------------------------------------------------------------------
 // Select blocks
 
-void TSQLSubQuerySelectExpression::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                                            TnvMetadataContainer *container)
+bool TSQLSubQuerySelectExpression::EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                                TnvMetadataContainer *container)
 {
     TastScopeCut visibleSources(fromSources);
     if (FromClause)
@@ -207,6 +207,7 @@ void TSQLSubQuerySelectExpression::PrepareAndFixupRecursive(TastNodeRefList &wit
         if (child != FromClause.get())
             child->PrepareAndFixupRecursive(withItems, fromSources, container);
     PrepareAndFixup(withItems, fromSources, container);
+    return true;
 }
 
 void TSQLSubQuerySelectExpression::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &, TnvMetadataContainer *)
@@ -293,8 +294,8 @@ int TSQLSubQuerySelectExpression::CalcStatistics()
 // ---------------------------------------------------------------------------
 // WITH
 
-void TSQLWithClause::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                              TnvMetadataContainer *container)
+bool TSQLWithClause::EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                  TnvMetadataContainer *container)
 {
     for (qsizetype i = 0; i < GetCount(); ++i) {
         if (TSQLWithClauseItem *item = GetItems(i)) {
@@ -308,6 +309,7 @@ void TSQLWithClause::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNo
     for (TastNodeBase *child : children)
         child->PrepareAndFixupRecursive(withItems, fromSources, container);
     PrepareAndFixup(withItems, fromSources, container);
+    return true;
 }
 
 void TSQLWithClauseItem::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &, TnvMetadataContainer *)

@@ -151,8 +151,9 @@ void TSQLExpressionItemWithList::AssignNode(const TastNodeBase &source)
 
 void TSQLExpressionItemWithList::DestroyOwned()
 {
-    FList.Clear();
+    // Given up after the registered fields, the items are freed before them.
     TSQLExpressionItem::DestroyOwned();
+    FList.Clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -683,11 +684,27 @@ bool TSQLExpressionOperatorBinary::IsLogical() const
 
 void TSQLExpressionOperatorBinary::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const
 {
-    BuildASTField(Expression.get(), builder, format, false);
-    builder->Space(3);
-    BuildASTField(Operator.get(), builder, format, false);
-    builder->Space(2);
-    BuildASTField(Right.get(), builder, format, false);
+    // a + b + c is ((a + b) + c): the left operands of a chain are printed
+    // from the innermost one out, without recursing once per operand. Only
+    // operands that would print exactly this way (this class, no extender)
+    // are taken into the loop.
+    QVarLengthArray<const TSQLExpressionOperatorBinary *, 16> chain;
+    chain.append(this);
+    const TSQLExpressionItem *left = Expression.get();
+    while (left && left->ClassType() == TSQLExpressionOperatorBinary::StaticClassType() && !left->Extender()) {
+        const auto *inner = static_cast<const TSQLExpressionOperatorBinary *>(left);
+        Assert(!inner->IsDestroying(), "nvAST", "Printing a node being destroyed");
+        chain.append(inner);
+        left = inner->Expression.get();
+    }
+    BuildASTField(left, builder, format, false);
+    for (qsizetype i = chain.size() - 1; i >= 0; --i) {
+        const TSQLExpressionOperatorBinary *operation = chain[i];
+        builder->Space(3);
+        BuildASTField(operation->Operator.get(), builder, format, false);
+        builder->Space(2);
+        BuildASTField(operation->Right.get(), builder, format, false);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -76,9 +76,9 @@ void TSQLFromSource::DestroyOwned()
     TastNode::DestroyOwned();
 }
 
-void TSQLFromSource::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
+void TSQLFromSource::SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
-    TastNode::SetSyntaxProvider(provider);
+    TastNode::SetOwnSyntaxProvider(provider);
     FFieldsList.SetSyntaxProvider(provider);
 }
 
@@ -147,14 +147,13 @@ void TSQLFromSource::PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList
     CalcFieldsList(withItems, fromSources, container);
 }
 
-void TSQLFromSource::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                              TnvMetadataContainer *container)
+bool TSQLFromSource::EnterBinding(TastNodeRefList &, TastNodeRefList &fromSources, TnvMetadataContainer *)
 {
     fromSources.append(this);
     // While its own children bind, the source offers no columns: a list left
     // from an earlier binding would let a second binding differ from the first.
     FFieldsList.Clear();
-    TastNode::PrepareAndFixupRecursive(withItems, fromSources, container);
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -169,7 +168,22 @@ void TSQLFromObject::GetASTFields(TastFieldsList &list)
 void TSQLFromObject::AssignNode(const TastNodeBase &source)
 {
     TSQLFromSource::AssignNode(source);
-    FWithItem.reset();
+    // What the source was bound to; a WITH item inside the copied tree
+    // becomes the copy's own when the copy is complete.
+    if (const auto *object = As<TSQLFromObject>(&source)) {
+        FWithItem.CopyFrom(object->FWithItem);
+        FMetadataObject.CopyFrom(object->FMetadataObject);
+    } else {
+        FWithItem.reset();
+        FMetadataObject.reset();
+    }
+}
+
+void TSQLFromObject::RepointCopiedReferences(const TastNodeBase &source, const TastCopyMap &copies)
+{
+    TSQLFromSource::RepointCopiedReferences(source, copies);
+    if (TastNodeBase *copy = copies.CopyOf(WithItem()))
+        FWithItem.reset(static_cast<TSQLWithClauseItem *>(copy));
 }
 
 void TSQLFromObject::SetWithItem(TSQLWithClauseItem *item) { FWithItem.reset(item); }
@@ -334,8 +348,9 @@ void TSQLFromItem::AssignNode(const TastNodeBase &source)
 
 void TSQLFromItem::DestroyOwned()
 {
-    FChain.Clear();
+    // Given up after the registered fields, the chain is freed before them.
     TSQLFromSource::DestroyOwned();
+    FChain.Clear();
 }
 
 void TSQLFromItem::GetMyChildren(TastNodesList &list) const
@@ -403,8 +418,8 @@ void TSQLFromItem::CalcFieldsList(TastNodeRefList &, TastNodeRefList &, TnvMetad
     FieldsHolder().Clear();
 }
 
-void TSQLFromItem::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                            TnvMetadataContainer *container)
+bool TSQLFromItem::EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                TnvMetadataContainer *container)
 {
     for (qsizetype i = 0; i < FChain.Count(); ++i)
         if (TastNodeBase *source = FChain.At(i))
@@ -414,6 +429,7 @@ void TSQLFromItem::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNode
     for (TastNodeBase *child : children)
         child->PrepareAndFixupRecursive(withItems, fromSources, container);
     PrepareAndFixup(withItems, fromSources, container);
+    return true;
 }
 
 } // namespace nvqb

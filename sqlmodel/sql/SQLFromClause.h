@@ -58,15 +58,15 @@ public:
     QString FieldsProbeQuery() const;
 
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
-    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
     void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                          TnvMetadataContainer *container) override;
-    // Adds the source to the visible FROM sources, then walks as usual.
-    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                  TnvMetadataContainer *container) override;
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
+    void SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
+    // Adds the source to the visible FROM sources; the walk goes on as usual.
+    bool EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                      TnvMetadataContainer *container) override;
     void AssignNode(const TastNodeBase &source) override;
     void DestroyOwned() override;
     // The probe query through the container into the fields list (may raise).
@@ -100,7 +100,10 @@ public:
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
+    // Copies the WITH item and metadata object references too.
     void AssignNode(const TastNodeBase &source) override;
+    // A WITH item of the copied tree is replaced by its copy; others stay.
+    void RepointCopiedReferences(const TastNodeBase &source, const TastCopyMap &copies) override;
 
 private:
     TnvTrackedRef<TSQLWithClauseItem> FWithItem;
@@ -176,13 +179,13 @@ public:
     void CalcFieldsList(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                         TnvMetadataContainer *container) override;
     void GetMyChildren(TastNodesList &list) const override;
-    // The chain's sources first, then the item's own children, then the item;
-    // the chain itself is not a visible source.
-    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                  TnvMetadataContainer *container) override;
     void MoveSubQueryInProxy(TObject *owner, TastProxyClass proxyClass) override;
 
 protected:
+    // Binds the chain's sources first, then the item's own children, then
+    // the item; the chain itself is not a visible source.
+    bool EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                      TnvMetadataContainer *container) override;
     void AssignNode(const TastNodeBase &source) override;
     void DestroyOwned() override;
 

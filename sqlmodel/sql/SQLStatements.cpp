@@ -206,9 +206,9 @@ void TSQLSubQuerySelectExpression::GetASTFields(TastFieldsList &list)
     list.Add(OrderByClause, cls);
 }
 
-void TSQLSubQuerySelectExpression::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
+void TSQLSubQuerySelectExpression::SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
-    TSQLSubQueryExpression::SetSyntaxProvider(provider);
+    TSQLSubQueryExpression::SetOwnSyntaxProvider(provider);
     FResultFields.SetSyntaxProvider(provider);
 }
 
@@ -308,8 +308,9 @@ void TSQLSubQueryExpressions::AssignNode(const TastNodeBase &source)
 
 void TSQLSubQueryExpressions::DestroyOwned()
 {
-    FOperands.Clear();
+    // Given up after the registered fields, the operands are freed before them.
     TSQLSubQueryExpression::DestroyOwned();
+    FOperands.Clear();
 }
 
 void TSQLSubQueryExpressions::GetMyChildren(TastNodesList &list) const
@@ -379,8 +380,8 @@ void TSQLSubSelectStatement::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSel
     builder->EndIndent();
 }
 
-void TSQLSubSelectStatement::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                                      TnvMetadataContainer *container)
+bool TSQLSubSelectStatement::EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                                          TnvMetadataContainer *container)
 {
     TastScopeCut visibleWithItems(withItems);
     if (WithClause)
@@ -391,6 +392,7 @@ void TSQLSubSelectStatement::PrepareAndFixupRecursive(TastNodeRefList &withItems
         if (child != WithClause.get())
             child->PrepareAndFixupRecursive(withItems, fromSources, container);
     PrepareAndFixup(withItems, fromSources, container);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -458,9 +460,9 @@ void TSQLWithClauseItem::DestroyOwned()
     TastNode::DestroyOwned();
 }
 
-void TSQLWithClauseItem::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
+void TSQLWithClauseItem::SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
-    TastNode::SetSyntaxProvider(provider);
+    TastNode::SetOwnSyntaxProvider(provider);
     FResultFields.SetSyntaxProvider(provider);
 }
 

@@ -119,11 +119,6 @@ public:
     TnvFieldsListHolder &ResultFieldsHolder() { return FResultFields; }
 
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
-    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
-    // The FROM clause first, so its sources are visible in the other clauses
-    // and in sub-queries; they stay visible only inside the block.
-    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                  TnvMetadataContainer *container) override;
     // Rebuilds the result fields from the select list.
     void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                          TnvMetadataContainer *container) override;
@@ -131,6 +126,11 @@ public:
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
+    void SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
+    // Binds the FROM clause first, so its sources are visible in the other
+    // clauses and in sub-queries; they stay visible only inside the block.
+    bool EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                      TnvMetadataContainer *container) override;
 
 private:
     TnvFieldsListHolder FResultFields;
@@ -176,15 +176,15 @@ public:
     TastChild<TSQLOrderByClause> OrderByClause;
 
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
-    // The WITH clause first, then the other children, then the statement; the
-    // WITH items stay visible only inside the statement.
-    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                  TnvMetadataContainer *container) override;
 
     TOwned<TSQLSubSelectStatement> Clone() const { return CloneAs<TSQLSubSelectStatement>(this); }
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
+    // Binds the WITH clause first, then the other children, then the
+    // statement; the WITH items stay visible only inside the statement.
+    bool EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                      TnvMetadataContainer *container) override;
 };
 
 // The top-level statement that parsing a SELECT returns.
@@ -237,7 +237,6 @@ public:
     TnvFieldsListHolder &ResultFieldsHolder() { return FResultFields; }
 
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
-    void SetSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
     // The result fields of the query's first select block, renamed by the
     // column-name list.
     void PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList &fromSources,
@@ -245,6 +244,7 @@ public:
 
 protected:
     void GetASTFields(TastFieldsList &list) override;
+    void SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider) override;
     void DestroyOwned() override;
 
 private:
@@ -260,10 +260,12 @@ public:
         return static_cast<TSQLWithClauseItem *>(TastNodeWithList::GetItems(index));
     }
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+
+protected:
     // Each item becomes visible after it was bound: an item sees the ones
     // before it, not itself or later ones.
-    void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
-                                  TnvMetadataContainer *container) override;
+    bool EnterBinding(TastNodeRefList &withItems, TastNodeRefList &fromSources,
+                      TnvMetadataContainer *container) override;
 };
 
 class TSQLLimit : public TastNode {

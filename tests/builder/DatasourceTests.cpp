@@ -3,6 +3,8 @@
 #include "JoinTestSupport.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
+#include "builder/model/SelectItem.h"
+#include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -42,6 +44,31 @@ TEST_F(JoinTest, BoxNamesAndCaptionsFollowAliasAndCheckedFields)
     EXPECT_TRUE(BoxOf(Source(QStringLiteral("a")))->Checked.isEmpty());
 }
 
+TEST_F(JoinTest, CheckMarksFollowTheRowsOfTheSelectList)
+{
+    qb->CreateControls();
+    Load(QStringLiteral("SELECT c.Name FROM dbo.Customers c"));
+    TnvDatasource *customers = Source(QStringLiteral("c"));
+    TSQLFromSource *node = customers->DatasourceAST();
+    EXPECT_SQL(BoxOf(customers)->Caption, "(1)c (dbo.Customers)");
+    // A row added for a field checks it without being asked.
+    Part()->SelectList()->AddField(node, QStringLiteral("City"));
+    EXPECT_SQL(BoxOf(customers)->Checked, "Name | City");
+    EXPECT_SQL(BoxOf(customers)->Caption, "(2)c (dbo.Customers)");
+    // A row that is no longer output leaves its field unchecked.
+    TnvSelectItem *name = nullptr;
+    for (qsizetype i = 0; i < Part()->SelectList()->Count(); ++i)
+        if (Part()->SelectList()->Items(i)->GetExpression() == QStringLiteral("c.Name"))
+            name = Part()->SelectList()->Items(i);
+    ASSERT_TRUE(name);
+    name->SetSelect(false);
+    EXPECT_SQL(BoxOf(customers)->Checked, "City");
+    EXPECT_SQL(BoxOf(customers)->Caption, "(1)c (dbo.Customers)");
+    // The all-fields row checks "*".
+    Part()->SelectList()->AddField(node, static_cast<const TSQLQualifiedName *>(nullptr));
+    EXPECT_SQL(BoxOf(customers)->Caption, "(*1)c (dbo.Customers)");
+}
+
 TEST_F(JoinTest, AnAliasRenamesEveryColumnPrefixOfThePart)
 {
     qb->CreateControls();
@@ -51,14 +78,15 @@ TEST_F(JoinTest, AnAliasRenamesEveryColumnPrefixOfThePart)
     a->SetAlias(QStringLiteral("z"));
     EXPECT_SQL(SQL(), "Select z.id, b.y From a z Inner Join b On z.id = b.a_id Where z.x > 0");
     EXPECT_EQ(qb->SQLUpdatedCount, before + 1);
-    EXPECT_SQL(BoxOf(a)->Caption, "z (a)");
+    // The caption counts the checked field a.id.
+    EXPECT_SQL(BoxOf(a)->Caption, "(1)z (a)");
     a->SetAlias(QStringLiteral("w"));
     EXPECT_SQL(SQL(), "Select w.id, b.y From a w Inner Join b On w.id = b.a_id Where w.x > 0");
     // An empty alias removes the alias node.
     a->SetAlias(QString());
     EXPECT_FALSE(a->DatasourceAST()->Alias);
     EXPECT_SQL(SQL(), "Select a.id, b.y From a Inner Join b On a.id = b.a_id Where a.x > 0");
-    EXPECT_SQL(BoxOf(a)->Caption, "a");
+    EXPECT_SQL(BoxOf(a)->Caption, "(1)a");
     // The same alias again changes nothing.
     const int count = qb->SQLUpdatedCount;
     a->SetAlias(QString());

@@ -118,6 +118,24 @@ TEST_F(EventMetadataProviderTest, HostAnswersObjectsRelationsAndFields)
     EXPECT_EQ(orders->GetRelations()->Count(), 1);
 }
 
+TEST_F(EventMetadataProviderTest, AHandlerThatFailsLeavesTheFieldsToBeAskedAgain)
+{
+    bool fail = false;
+    mp.OnGetSQLFieldNames = TnvGetSQLFieldNamesEvent::FromCallable(
+        [&fail](TnvBaseMetadataProvider *, const QString &, TnvFieldsList *fields) {
+            if (fail)
+                throw Exception(QStringLiteral("host lost its catalogue"));
+            fields->AddField(QStringLiteral("id"), false);
+        });
+    auto fields = Create<TnvMetadataFieldsList>(nullptr);
+    fields->SetSyntaxProvider(p);
+    mp.LoadFieldsForQuery(p, QStringLiteral("q"), fields.get());
+    ASSERT_TRUE(fields->Loaded());
+    fail = true;
+    EXPECT_THROW(mp.LoadFieldsForQuery(p, QStringLiteral("q"), fields.get()), Exception);
+    EXPECT_FALSE(fields->Loaded());
+}
+
 TEST_F(EventMetadataProviderTest, OnlyAssignedEventsAreAsked)
 {
     mp.OnGetTables = Names({"A"});

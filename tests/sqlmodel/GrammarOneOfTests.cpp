@@ -64,7 +64,7 @@ TResult ParseWords(const QString &text, bool oneOf)
         r.Bad = parser.GetBadToken();
         return r;
     }
-    r.Way = TnvBaseParser::UnrollWayStr(parser.Way().Items(parser.Way().Count() - 1));
+    r.Way = parser.WayStr();
     TnvBuildPass pass{parser};
     parser.List(pass, r.Text);
     return r;

@@ -105,6 +105,54 @@ TEST_F(MetadataProviderTest, FieldsForQueriesAndTheBaseAnswers)
     EXPECT_FALSE(mp.GetConnectionObjectsCreated());
 }
 
+TEST_F(MetadataProviderTest, AFailedFieldLoadIsAskedAgain)
+{
+    // A list that loaded once and then fails to load must not stay marked
+    // loaded: an empty list so marked would show no columns for good.
+    auto fields = Create<TnvMetadataFieldsList>(nullptr);
+    fields->SetSyntaxProvider(p);
+    mp.Columns[QStringLiteral("q")] = {TFieldDef(QStringLiteral("a"), ftInteger)};
+    auto reload = [&] {
+        mp.LoadFieldsForQuery(p, QStringLiteral("q"), fields.get());
+        ASSERT_TRUE(fields->Loaded());
+        ASSERT_EQ(fields->Count(), 1);
+    };
+    reload();
+    mp.Broken = true;
+    EXPECT_THROW(mp.LoadFieldsForQuery(p, QStringLiteral("q"), fields.get()), EnvQueryBuilderError);
+    EXPECT_EQ(fields->Count(), 0);
+    EXPECT_FALSE(fields->Loaded());
+
+    mp.Broken = false;
+    reload();
+    mp.UnreadableColumns = true;
+    mp.LoadFieldsForQuery(p, QStringLiteral("q"), fields.get());
+    EXPECT_FALSE(fields->Loaded());
+    mp.UnreadableColumns = false;
+
+    reload();
+    mp.CanExec = false;
+    mp.LoadFieldsForQuery(p, QStringLiteral("q"), fields.get());
+    EXPECT_EQ(fields->Count(), 0);
+    EXPECT_FALSE(fields->Loaded());
+    mp.CanExec = true;
+
+    // An object whose columns a host reloads: after a failure it asks again.
+    auto container = MakeContainer(p, &mp);
+    TnvMetadataObject *table = container->AddTable(QString(), QStringLiteral("T"));
+    mp.Columns[QStringLiteral("select * from T where 0<>0")] = {TFieldDef(QStringLiteral("c"), ftInteger)};
+    table->LoadFields();
+    ASSERT_TRUE(table->GetFields()->Loaded());
+    mp.Broken = true;
+    EXPECT_THROW(mp.LoadFields(table), EnvQueryBuilderError);
+    EXPECT_FALSE(table->GetFields()->Loaded());
+    mp.Broken = false;
+    mp.Log.clear();
+    table->LoadFields();
+    EXPECT_EQ(mp.Log.size(), 1);
+    EXPECT_EQ(table->GetFields()->Count(), 1);
+}
+
 class NoDatabasesProvider : public TStrictTestProvider {
 public:
     using TStrictTestProvider::TStrictTestProvider;

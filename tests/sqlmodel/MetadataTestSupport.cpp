@@ -5,11 +5,23 @@ namespace nvqb::test {
 
 NV_IMPLEMENT_COMPONENT_CLASS(TTestMetadataProvider, TnvBaseMetadataProvider)
 
+namespace {
+class TUnreadableDataset : public TMemoryDataset {
+public:
+    using TMemoryDataset::TMemoryDataset;
+
+protected:
+    void InternalInitFieldDefs() override { throw EDatabaseError(QStringLiteral("column list unreadable")); }
+};
+} // namespace
+
 TOwned<TDataSet> TTestMetadataProvider::PrepareSQLDatasetInternal(const QString &sql)
 {
     Log << sql;
-    if (sql.contains(QStringLiteral("broken"), Qt::CaseInsensitive))
+    if (Broken || sql.contains(QStringLiteral("broken"), Qt::CaseInsensitive))
         throw EDatabaseError(QStringLiteral("no such table"));
+    if (UnreadableColumns)
+        return TOwned<TDataSet>(Create<TUnreadableDataset>(nullptr).release());
     TOwned<TMemoryDataset> dataset = Create<TMemoryDataset>(nullptr);
     for (const TFieldDef &def : Columns.value(sql))
         dataset->FieldDefs().Add(def);

@@ -35,6 +35,10 @@ public:
     QStringList Log;
     bool CanExec = true;
     bool GetCanExecSQL() const override { return CanExec; }
+    // Every query fails, as when the connection is lost.
+    bool Broken = false;
+    // The dataset of every query fails to describe its columns.
+    bool UnreadableColumns = false;
 
 protected:
     TOwned<TDataSet> PrepareSQLDatasetInternal(const QString &sql) override;

@@ -5,7 +5,11 @@
 #include "StatementTestSupport.h"
 
 #include <QDomDocument>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace nvqb::test {
@@ -59,7 +63,51 @@ protected:
         syn->SetReferencedName(Ident(p, "Orders").get());
         syn->OwnFields()->SetLoaded(true);
     }
+
+    // Loads a hostile document into the filled container: it must be refused
+    // (the message is returned) within a generous time, leaving the
+    // container as it was.
+    QString Refused(const QString &text)
+    {
+        return Refused([&] { c->LoadFromXML(text); });
+    }
+
+    QString Refused(const std::function<void()> &load)
+    {
+        if (c->Count() == 0)
+            Fill();
+        const QString before = c->GetXML();
+        QString message;
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            load();
+            ADD_FAILURE() << "no error";
+        } catch (const Exception &e) {
+            message = e.Message();
+        }
+        EXPECT_LT(timer.elapsed(), 5000) << message.toStdString();
+        EXPECT_SQL(c->GetXML(), before);
+        return message;
+    }
 };
+
+QString Repeat(const QString &piece, qsizetype count)
+{
+    QString result;
+    result.reserve(piece.size() * count);
+    for (qsizetype i = 0; i < count; ++i)
+        result += piece;
+    return result;
+}
+
+QString Numbered(const QString &pattern, qsizetype count)
+{
+    QString result;
+    for (qsizetype i = 0; i < count; ++i)
+        result += QString(pattern).replace(u'#', QString::number(i));
+    return result;
+}
 
 TEST_F(MetadataXmlTest, SmallDocumentHasTheExactForm)
 {
@@ -198,6 +246,144 @@ TEST_F(MetadataXmlTest, FailedLoadsLeaveTheContainerAsItWas)
                 "\"maybe\" of element \"system\"");
     EXPECT_THROW(c->LoadFromXMLFile(QStringLiteral("/nonexistent/m.xml")), Exception);
     EXPECT_SQL(c->GetXML(), before);
+}
+
+TEST_F(MetadataXmlTest, NestingDeeperThanTheDocumentHasIsRefused)
+{
+    // Tens of thousands of levels used to overflow the stack while a text
+    // element's content was gathered.
+    const QString deep = Repeat(QStringLiteral("<x>"), 60000) + Repeat(QStringLiteral("</x>"), 60000);
+    EXPECT_SQL(Refused(QStringLiteral("<metadata><table><name name=\"T\"/><descr>") + deep +
+                       QStringLiteral("</descr></table></metadata>")),
+               "Error parsing XML: Element \"x\" is nested deeper than 7 levels (line 1, column 53)");
+    EXPECT_TRUE(Refused(QStringLiteral("<metadata><junk>") + deep + QStringLiteral("</junk></metadata>"))
+                    .contains(QStringLiteral("Element \"x\" is nested deeper than 7 levels")));
+    EXPECT_TRUE(Refused(QStringLiteral("<metadata>") + Repeat(QStringLiteral("<table><fields><field>"), 20000))
+                    .contains(QStringLiteral("Element \"table\" is nested deeper")));
+
+    // A tree the host read: Qt writes it out recursively.
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(QStringLiteral("<metadata><table>\n<descr>") + Repeat(QStringLiteral("<x>"), 10000) +
+                                    Repeat(QStringLiteral("</x>"), 10000) + QStringLiteral("</descr></table></metadata>")));
+    EXPECT_SQL(Refused([&] { c->LoadFromXMLNode(document.documentElement()); }),
+               "Error parsing XML: Element \"x\" is nested deeper than 7 levels (line 2)");
+
+    // The deepest elements of the format still load, and so does a text
+    // element holding a little markup (its text is joined).
+    c->LoadFromXML(QStringLiteral(
+        "<metadata><table><name name=\"T\"/><descr>a<b>b<i>c</i></b></descr><relations><relation>"
+        "<key_fields><field_name><item name=\"k\"/></field_name></key_fields><child_name name=\"C\"/>"
+        "</relation></relations></table></metadata>"));
+    ASSERT_EQ(c->Count(), 1);
+    EXPECT_SQL(c->Items(0)->ShortDescription(), "abc");
+    EXPECT_SQL(c->Items(0)->GetRelations()->Items(0)->KeyFields()->Items(0)->GetQualifiedName(), "k");
+}
+
+TEST_F(MetadataXmlTest, ElementsWithTooManyAttributesAreRefusedQuickly)
+{
+    // The reader compares each attribute with all before it: 100,000 on one
+    // element took over 20 s.
+    const QString many = Numbered(QStringLiteral("a#=\"\" "), 100000);
+    EXPECT_SQL(Refused(QStringLiteral("<metadata><table ") + many + QStringLiteral("/></metadata>")),
+               "Error parsing XML: Element \"table\" has more than 64 attributes (line 1, column 11)");
+    EXPECT_TRUE(Refused(QStringLiteral("<metadata ") + Numbered(QStringLiteral("xmlns:p#=\"u\" "), 100000) +
+                        QStringLiteral("/>"))
+                    .contains(QStringLiteral("Element \"metadata\" has more than 64 attributes")));
+    // A long name is cut in the message.
+    const QString longName = Repeat(QStringLiteral("n"), 3000);
+    EXPECT_TRUE(Refused(QStringLiteral("<metadata><") + longName + u' ' + many + QStringLiteral("/></metadata>"))
+                    .contains(QStringLiteral("Element \"") + Repeat(QStringLiteral("n"), 64) +
+                              QStringLiteral("...\" has more")));
+    // Attributes the document does not know, in moderate number, are ignored.
+    c->LoadFromXML(QStringLiteral("<metadata><table ") + Numbered(QStringLiteral("a#=\"=>\" "), 60) +
+                   QStringLiteral("><name name=\"T\" extra=\"1\"/></table></metadata>"));
+    EXPECT_SQL(c->Items(0)->GetFullNameStr(), "T");
+}
+
+TEST_F(MetadataXmlTest, DocumentTypeDeclarationsAreRefused)
+{
+    // Entities a declaration defines expand without a bound on their total:
+    // 30,000 references to one 4,000-character entity took seconds and
+    // hundreds of megabytes.
+    const QString entity = QStringLiteral("<!DOCTYPE metadata [<!ENTITY a \"") + Repeat(QStringLiteral("x"), 4000) +
+                           QStringLiteral("\">]>");
+    EXPECT_SQL(Refused(entity + QStringLiteral("<metadata><table><name name=\"T\"/><descr>") +
+                       Repeat(QStringLiteral("&a;"), 30000) + QStringLiteral("</descr></table></metadata>")),
+               "Error parsing XML: A document type declaration is not accepted (line 1, column 1)");
+    EXPECT_FALSE(Refused(QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE metadata [") +
+                         Numbered(QStringLiteral("<!ATTLIST item a# CDATA \"d\">"), 30000) +
+                         QStringLiteral("]><metadata/>"))
+                     .isEmpty());
+    // Markup inside comments, character data and attribute values is not markup.
+    c->LoadFromXML(QStringLiteral("<metadata><!-- <!DOCTYPE x> <a><b><c><d><e><f><g><h> --><table "
+                                  "note=\"a=b>c\" b=\'\"\'><name name=\"T\"/><descr><![CDATA[<x><y><z><w><v>]]>"
+                                  "</descr></table><?pi <a><b><c><d><e><f><g> ?></metadata>"));
+    EXPECT_SQL(c->Items(0)->ShortDescription(), "<x><y><z><w><v>");
+}
+
+TEST_F(MetadataXmlTest, FilesAreCheckedInTheEncodingTheyAreReadIn)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("m.xml"));
+    auto write = [&](const QByteArray &bytes) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    };
+    const QString many = QStringLiteral("<metadata><table ") + Numbered(QStringLiteral("a#=\"\" "), 100000) +
+                         QStringLiteral("/></metadata>");
+    write(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)(many));
+    EXPECT_TRUE(Refused([&] { c->LoadFromXMLFile(file); }).contains(QStringLiteral("more than 64 attributes")));
+    // UTF-7 writes "<" as "+ADw-": the tags are seen only once decoded.
+    write("<?xml version=\"1.0\" encoding=\"UTF-7\"?><metadata>+ADw-table " +
+          Numbered(QStringLiteral("a#=+ACIAIg- "), 100000).toLatin1() + "/+AD4-</metadata>");
+    EXPECT_TRUE(Refused([&] { c->LoadFromXMLFile(file); }).contains(QStringLiteral("more than 64 attributes")));
+    write("<?xml version=\"1.0\" encoding=\"no-such-encoding\"?><metadata/>");
+    EXPECT_SQL(Refused([&] { c->LoadFromXMLFile(file); }),
+               "Error parsing XML: Encoding no-such-encoding is unsupported");
+
+    // Documents in other encodings load as before.
+    write("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><metadata><table><name name=\"Pr\xe9is\"/>"
+          "</table></metadata>");
+    c->LoadFromXMLFile(file);
+    EXPECT_SQL(c->Items(0)->GetFullNameStrNotQuoted(), QStringLiteral("Pr\u00e9is"));
+    write(QStringEncoder(QStringEncoder::Utf16BE)(QStringLiteral("<metadata><view><name name=\"\u041a\"/></view></metadata>")));
+    c->LoadFromXMLFile(file);
+    EXPECT_SQL(c->Items(0)->GetFullNameStrNotQuoted(), QStringLiteral("\u041a"));
+    write(QByteArray("\xef\xbb\xbf<metadata><view><name name=\"\xe2\x82\xac\"/></view></metadata>"));
+    c->LoadFromXMLFile(file);
+    EXPECT_SQL(c->Items(0)->GetFullNameStrNotQuoted(), QStringLiteral("\u20ac"));
+}
+
+TEST_F(MetadataXmlTest, OtherHostileShapesLoadOrAreRefusedInTime)
+{
+    // Up to 1 MB each; what matters is that none crashes or takes long.
+    const QString table = QStringLiteral("<metadata><table><name name=\"T\"/>%1</table></metadata>");
+    const QStringList loads = {
+        table.arg(QStringLiteral("<descr>") + Repeat(QStringLiteral("&amp;&#65;&#x1F600;"), 50000) +
+                  QStringLiteral("</descr>")),
+        table.arg(QStringLiteral("<schema name=\"") + Repeat(QStringLiteral("&#65;"), 200000) + QStringLiteral("\"/>")),
+        table.arg(QStringLiteral("<long_descr>") + Repeat(QStringLiteral("<!----><?p?><b/>"), 20000) +
+                  QStringLiteral("</long_descr>")),
+        table.arg(QStringLiteral("<fields>") +
+                  Numbered(QStringLiteral("<field><name><item name=\"f#\"/></name></field>"), 6000) +
+                  QStringLiteral("</fields>")),
+        QStringLiteral("<metadata>") + Numbered(QStringLiteral("<table><name name=\"#_SAME_END\"/></table>"), 6000) +
+            QStringLiteral("</metadata>"),
+    };
+    for (const QString &text : loads) {
+        QElapsedTimer timer;
+        timer.start();
+        c->LoadFromXML(text);
+        EXPECT_LT(timer.elapsed(), 5000);
+        EXPECT_GE(c->Count(), 1);
+    }
+    EXPECT_TRUE(Refused(QStringLiteral("<metadata><") + Repeat(QStringLiteral("n"), 1000000) +
+                        QStringLiteral("/></metadata>"))
+                    .startsWith(QStringLiteral("Error parsing XML: ")));
+    EXPECT_TRUE(Refused(table.arg(QStringLiteral("<descr>") + Repeat(QStringLiteral("&u;"), 300000) +
+                                  QStringLiteral("</descr>")))
+                    .contains(QStringLiteral("Entity 'u' not declared")));
 }
 
 TEST_F(MetadataXmlTest, NameListsAndElementsReadThroughTheDom)

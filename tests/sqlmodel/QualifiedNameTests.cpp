@@ -2,6 +2,7 @@
 // objects the provider makes from names.
 #include "StatementTestSupport.h"
 
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace nvqb;
@@ -155,6 +156,43 @@ TEST_F(QualifiedNameTest, ListAssignSortExtractAndXml)
     read.SetXML(xml, QStringLiteral("name"));
     ASSERT_EQ(read.GetCount(), 3);
     EXPECT_SQL(read.GetItems(2)->GetQualifiedName(), QStringLiteral("b.x"));
+}
+
+TEST_F(QualifiedNameTest, HostileNameListDocumentsAreRefusedQuickly)
+{
+    // The DOM took seconds for some thousands of nesting levels or attributes
+    // and minutes for entities expanded over and over.
+    auto repeat = [](const QString &piece, int count) {
+        QString result;
+        for (int i = 0; i < count; ++i)
+            result += QString(piece).replace(u'#', QString::number(i));
+        return result;
+    };
+    const QStringList documents = {
+        QStringLiteral("<names><name>") + repeat(QStringLiteral("<x>"), 60000) + repeat(QStringLiteral("</x>"), 60000) +
+            QStringLiteral("</name></names>"),
+        QStringLiteral("<names><name ") + repeat(QStringLiteral("a#=\"\" "), 100000) + QStringLiteral("/></names>"),
+        QStringLiteral("<!DOCTYPE names [<!ENTITY a \"") + repeat(QStringLiteral("x"), 4000) +
+            QStringLiteral("\">]><names><name><item name=\"") + repeat(QStringLiteral("&a;"), 30000) +
+            QStringLiteral("\"/></name></names>"),
+    };
+    const QStringList reasons = {"Element \"x\" is nested deeper than 3 levels (line 1, column 17)",
+                                 "Element \"name\" has more than 64 attributes (line 1, column 8)",
+                                 "A document type declaration is not accepted (line 1, column 1)"};
+    TSQLQualifiedNamesList list(p);
+    list.AddIdentifier(QStringLiteral("kept"), false);
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            list.SetXML(documents[i], QStringLiteral("name"));
+            ADD_FAILURE() << "no error";
+        } catch (const Exception &e) {
+            EXPECT_SQL(e.Message(), QStringLiteral("Invalid XML: ") + reasons[i]);
+        }
+        EXPECT_LT(timer.elapsed(), 5000);
+        EXPECT_EQ(list.GetCount(), 1);
+    }
 }
 
 TEST_F(QualifiedNameTest, ColumnsListFindsByNameAndSource)

@@ -1,0 +1,193 @@
+// Brackets and nested sub-queries: the shapes where the first parser pass
+// reaches the same rule at the same token by many routes. They must parse
+// (or fail) quickly, build the same trees as a plain run of every route
+// would, and still stop at the nesting limit.
+#include "sql92/SQL92SyntaxProvider.h"
+#include "sqlmodel/parse/SQLError.h"
+#include "sqlmodel/sql/SQLStatements.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+using namespace nvqb;
+
+namespace {
+
+std::string Std(const QString &text) { return text.toStdString(); }
+
+bool PoolsAreFull()
+{
+    return WayPointCache().FreeCount() == WayPointCache().TotalCount() &&
+           WayPointListCache().FreeCount() == WayPointListCache().TotalCount();
+}
+
+// A generous bound: the shapes below took seconds to minutes when every
+// route ran on its own, and take well under a millisecond now.
+constexpr qint64 TimeBoundMs = 2000;
+
+// L levels of ten brackets, each level holding the next SELECT.
+QString NestedSubQueries(int levels)
+{
+    if (levels == 0)
+        return QStringLiteral("SELECT a FROM t WHERE x = 1");
+    return QStringLiteral("SELECT a FROM t WHERE ") + QString(10, u'(') + NestedSubQueries(levels - 1) +
+           QStringLiteral(") = 1") + QString(9, u')');
+}
+
+// The text as the parser prints it back: keywords in their fixed spelling.
+QString Printed(QString text)
+{
+    return text.replace(QStringLiteral("SELECT"), QStringLiteral("Select"))
+        .replace(QStringLiteral("FROM"), QStringLiteral("From"))
+        .replace(QStringLiteral("WHERE"), QStringLiteral("Where"));
+}
+
+QString Bracketed(int depth)
+{
+    return QStringLiteral("SELECT a FROM t WHERE ") + QString(depth, u'(') + QStringLiteral("a = 1") +
+           QString(depth, u')');
+}
+
+// The classes of the tree's nodes, each followed by its children in brackets;
+// a select block of one column from one table shows as BLOCK.
+void TreeOf(const TastNodeBase *node, QString &out)
+{
+    out += node->ClassName();
+    TastNodesList children;
+    node->GetMyChildren(children);
+    if (children.isEmpty())
+        return;
+    out += u'(';
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        if (i)
+            out += u' ';
+        TreeOf(children[i], out);
+    }
+    out += u')';
+}
+
+class SQL92Nesting : public ::testing::Test {
+protected:
+    TnvSQL92SyntaxProvider Provider;
+
+    QString Print(const QString &text)
+    {
+        TOwned<TSQLSelectStatement> statement = Provider.ParseSelect(text);
+        return statement->SimpleSQL(icIfNeed, opsSkipAll, nullptr, nullptr);
+    }
+    // Parses, checks the time bound, and returns the printed text.
+    QString TimedPrint(const QString &text)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        const QString printed = Print(text);
+        EXPECT_LT(timer.elapsed(), TimeBoundMs) << Std(text);
+        EXPECT_TRUE(PoolsAreFull()) << Std(text);
+        return printed;
+    }
+    // The error a text that does not parse raises, within the time bound.
+    EnvSQLError TimedError(const QString &text)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            Provider.ParseSelect(text);
+        } catch (const EnvSQLError &e) {
+            EXPECT_LT(timer.elapsed(), TimeBoundMs) << Std(text);
+            EXPECT_TRUE(PoolsAreFull()) << Std(text);
+            return e;
+        }
+        ADD_FAILURE() << "parsed: " << Std(text);
+        throw std::logic_error("parsed");
+    }
+    QString Tree(const char *text)
+    {
+        TOwned<TSQLSelectStatement> statement = Provider.ParseSelect(QString::fromUtf8(text));
+        QString tree;
+        TreeOf(statement.get(), tree);
+        tree.replace(QStringLiteral("TSQLSubQuerySelectExpression(TSQLSelectItems(TSQLSelectItemExpression("
+                                    "TSQLExpressionColumn(TSQLObjectColumn(TastTokenIdentifier)))) TSQLFromClause("
+                                    "TSQLFromObject(TSQLDatabaseObject(TastTokenIdentifier))))"),
+                     QStringLiteral("BLOCK"));
+        EXPECT_TRUE(PoolsAreFull()) << text;
+        return tree;
+    }
+};
+
+} // namespace
+
+TEST_F(SQL92Nesting, BracketsAroundNestedSubQueriesParseInTime)
+{
+    const QString statement = QStringLiteral(
+        "SELECT a FROM t WHERE ((((((((((SELECT a FROM t WHERE ((((((((((SELECT a FROM t WHERE ((((((((((SELECT a "
+        "FROM t WHERE ((((((((((SELECT a FROM t WHERE x = 1) = 1)))))))))) = 1)))))))))) = 1)))))))))) = 1)))))))))");
+    ASSERT_EQ(statement.size(), 211);
+    ASSERT_EQ(Std(statement), Std(NestedSubQueries(4)));
+    EXPECT_EQ(Std(TimedPrint(statement)), Std(Printed(statement)));
+
+    // Cut off before its end: the missing bracket is reported at the end.
+    const EnvSQLError error = TimedError(statement.left(210));
+    EXPECT_EQ(Std(error.TokenText()), "EOF");
+    EXPECT_EQ(error.TokenLine(), 1);
+    EXPECT_EQ(error.TokenColumn(), 211);
+
+    // Deeper nestings, whole and cut short.
+    for (int levels : {6, 10, 15}) {
+        const QString text = NestedSubQueries(levels);
+        SCOPED_TRACE(levels);
+        const QString printed = TimedPrint(text);
+        EXPECT_EQ(Std(printed), Std(Printed(text)));
+        EXPECT_EQ(Std(TimedPrint(printed)), Std(printed));
+        EXPECT_EQ(TimedError(text.left(text.size() - 1)).TokenColumn(), text.size());
+        // A fault in the innermost condition is named where it is.
+        QString faulty = text;
+        faulty.replace(QStringLiteral("x = 1)"), QStringLiteral("x = = 1)"));
+        EXPECT_EQ(TimedError(faulty).TokenColumn(), text.indexOf(QStringLiteral("x = 1)")) + 5);
+    }
+}
+
+TEST_F(SQL92Nesting, BracketDepthUpToTheLimit)
+{
+    for (int depth : {10, 100, 199}) {
+        SCOPED_TRACE(depth);
+        EXPECT_EQ(Std(TimedPrint(Bracketed(depth))), Std(Printed(Bracketed(depth))));
+    }
+    // One level beyond the limit names the bracket that opened it.
+    const EnvSQLError error = TimedError(Bracketed(TnvBaseParser::MaxNestingDepth + 1));
+    EXPECT_TRUE(error.Message().startsWith(QStringLiteral("The statement is nested too deeply."))) << Std(error.Message());
+    EXPECT_EQ(Std(error.TokenText()), "(");
+    EXPECT_EQ(error.TokenColumn(), 22 + TnvBaseParser::MaxNestingDepth + 1);
+    // Far beyond it, and sub-queries nested beyond it, are refused as well.
+    EXPECT_TRUE(TimedError(Bracketed(5000)).Message().startsWith(QStringLiteral("The statement is nested too deeply.")));
+    QString queries = QStringLiteral("SELECT a FROM t");
+    for (int i = 0; i < TnvBaseParser::MaxNestingDepth + 1; ++i)
+        queries = QStringLiteral("SELECT a FROM t WHERE a IN (") + queries + u')';
+    EXPECT_TRUE(TimedError(queries).Message().startsWith(QStringLiteral("The statement is nested too deeply.")));
+}
+
+TEST_F(SQL92Nesting, AmbiguousBracketsBuildTheSameTrees)
+{
+    // Where brackets may belong to a condition, an expression or a query,
+    // the first route in the grammar's order wins.
+    EXPECT_EQ(Std(Tree("SELECT a FROM t WHERE ((SELECT a FROM t)) = 1")),
+              "TSQLSelectStatement(TSQLSubQuerySelectExpression(TSQLSelectItems(TSQLSelectItemExpression("
+              "TSQLExpressionColumn(TSQLObjectColumn(TastTokenIdentifier)))) TSQLFromClause(TSQLFromObject("
+              "TSQLDatabaseObject(TastTokenIdentifier))) TSQLExpressionOperatorBinary(TSQLExpressionBrackets("
+              "TSQLExpressionSelect(TSQLSubSelectStatement(BLOCK))) TSQLOperator "
+              "TSQLExpressionConstant(TastTokenNumber))))");
+    EXPECT_EQ(Std(Tree("SELECT a FROM t WHERE ((a) = (1))")),
+              "TSQLSelectStatement(TSQLSubQuerySelectExpression(TSQLSelectItems(TSQLSelectItemExpression("
+              "TSQLExpressionColumn(TSQLObjectColumn(TastTokenIdentifier)))) TSQLFromClause(TSQLFromObject("
+              "TSQLDatabaseObject(TastTokenIdentifier))) TSQLExpressionBrackets(TSQLExpressionOperatorBinary("
+              "TSQLExpressionBrackets(TSQLExpressionColumn(TSQLObjectColumn(TastTokenIdentifier))) TSQLOperator "
+              "TSQLExpressionBrackets(TSQLExpressionConstant(TastTokenNumber))))))");
+    EXPECT_EQ(Std(Tree("((SELECT a FROM t)) UNION ((SELECT b FROM u))")),
+              "TSQLSelectStatement(TSQLSubQueryExpressions(TSQLSubQueryExpressions(BLOCK)) "
+              "TSQLSubQueryExpressions(TSQLSubQueryExpressions(BLOCK)))");
+    EXPECT_EQ(Std(Tree("SELECT a FROM ((SELECT a FROM t)) x WHERE a IN ((SELECT b FROM u))")),
+              "TSQLSelectStatement(TSQLSubQuerySelectExpression(TSQLSelectItems(TSQLSelectItemExpression("
+              "TSQLExpressionColumn(TSQLObjectColumn(TastTokenIdentifier)))) TSQLFromClause(TSQLFromQuery("
+              "TSQLAliasObjectAlias(TastTokenIdentifier) TSQLSubSelectStatement(TSQLSubQueryExpressions(BLOCK)))) "
+              "TSQLExpressionInSubQuery(TSQLExpressionColumn(TSQLObjectColumn(TastTokenIdentifier)) "
+              "TSQLSubSelectStatement(TSQLSubQueryExpressions(BLOCK)))))");
+}
