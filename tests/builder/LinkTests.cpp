@@ -208,6 +208,24 @@ TEST_F(JoinTest, WhereJoinsComeFirstInWhereWithoutAnsiJoins)
     EXPECT_EQ(Links().size(), 0);
 }
 
+TEST_F(JoinTest, ADialectWithJoinsInWhereReadsThemThereWhenTheTextHasThem)
+{
+    // A dialect that knows both forms keeps the one the text was written in.
+    p->OracleJoins = true;
+    qb->SetSyntaxProvider(nullptr);
+    qb->SetSyntaxProvider(p);
+    EXPECT_SQL(Load(QStringLiteral("Select * From a, b Where a.id = b.a_id And a.x > 0")),
+               "Select * From a, b Where a.id = b.a_id And a.x > 0");
+    EXPECT_FALSE(Part()->ANSIJoins());
+    ASSERT_EQ(Links().size(), 1);
+    EXPECT_EQ(Links()[0]->Place(), lpWhere);
+    EXPECT_SQL(Load(QStringLiteral("Select * From a Inner Join b On a.id = b.a_id Where a.x > 0")),
+               "Select * From a Inner Join b On a.id = b.a_id Where a.x > 0");
+    EXPECT_TRUE(Part()->ANSIJoins());
+    ASSERT_EQ(Links().size(), 1);
+    EXPECT_EQ(Links()[0]->Place(), lpFrom);
+}
+
 TEST_F(JoinTest, AWhereLinkMarksTheColumnsOfTheOuterJoin)
 {
     p->ANSIJoins = false;
