@@ -437,7 +437,9 @@ void TnvLink::SetLinkExpression(TOwned<TSQLExpressionItem> expression)
 // ---------------------------------------------------------------------------
 // Side types, ends, cardinality
 
-TnvQueryBuilderLinkSideType TnvLink::CalcLeftTypeInternal() const
+// In WHERE, a side is outer when one of its columns carries the outer-join
+// mark: the owner's side is the left one. In FROM the owner's join kind says.
+TnvQueryBuilderLinkSideType TnvLink::CalcSideTypeInternal(bool left) const
 {
     const TnvDatasourceBase *owner = OwnerDatasource();
     if (FPlace == lpWhere) {
@@ -447,33 +449,21 @@ TnvQueryBuilderLinkSideType TnvLink::CalcLeftTypeInternal() const
         for (const TastNodeBase *node : std::as_const(columns)) {
             const auto *column = static_cast<const TSQLObjectColumn *>(node);
             TnvDatasource *datasource = DatasourceOfColumn(column);
-            if (column->OracleOuterJoin() && datasource && owner && owner->ContainsDatasource(datasource, true))
+            if (!column->OracleOuterJoin() || !datasource)
+                continue;
+            const bool ownersSide = owner && owner->ContainsDatasource(datasource, true);
+            if (ownersSide == left)
                 return ltOuter;
         }
         return ltInner;
     }
     const TSQLJoinKind *kind = owner ? owner->GetJoinKind() : nullptr;
-    return kind && kind->IsLeftOuter() ? ltOuter : ltInner;
+    return kind && (left ? kind->IsLeftOuter() : kind->IsRightOuter()) ? ltOuter : ltInner;
 }
 
-TnvQueryBuilderLinkSideType TnvLink::CalcRightTypeInternal() const
-{
-    const TnvDatasourceBase *owner = OwnerDatasource();
-    if (FPlace == lpWhere) {
-        TastNodeRefList columns;
-        if (FLinkExpression)
-            FLinkExpression->GetReferencedColumnsRecursive(columns);
-        for (const TastNodeBase *node : std::as_const(columns)) {
-            const auto *column = static_cast<const TSQLObjectColumn *>(node);
-            TnvDatasource *datasource = DatasourceOfColumn(column);
-            if (column->OracleOuterJoin() && datasource && !(owner && owner->ContainsDatasource(datasource, true)))
-                return ltOuter;
-        }
-        return ltInner;
-    }
-    const TSQLJoinKind *kind = owner ? owner->GetJoinKind() : nullptr;
-    return kind && kind->IsRightOuter() ? ltOuter : ltInner;
-}
+TnvQueryBuilderLinkSideType TnvLink::CalcLeftTypeInternal() const { return CalcSideTypeInternal(true); }
+
+TnvQueryBuilderLinkSideType TnvLink::CalcRightTypeInternal() const { return CalcSideTypeInternal(false); }
 
 void TnvLink::RecalcSideDatasources()
 {

@@ -136,6 +136,7 @@ protected:
     void Notification(TComponent *component, TOperation operation) override;
 
 private:
+    TnvQueryBuilderLinkSideType CalcSideTypeInternal(bool left) const;
     TnvQueryBuilderLinkSideType CalcLeftTypeInternal() const;
     TnvQueryBuilderLinkSideType CalcRightTypeInternal() const;
     void ClearSimple();
