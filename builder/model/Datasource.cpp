@@ -405,53 +405,27 @@ int TnvDatasource::GetHeight()
     return FHeight;
 }
 
-void TnvDatasource::SetLeft(int value)
+// With a box the box holds the bounds (and snaps them); without one the
+// model keeps them until a box is made.
+void TnvDatasource::SetBound(void (QRect::*change)(int), int &stored, int value)
 {
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
         QRect bounds = box->GetControlBounds();
-        bounds.moveLeft(value);
+        (bounds.*change)(value);
         box->SetControlBounds(bounds);
         StoreBounds();
     } else {
-        FLeft = value;
+        stored = value;
     }
 }
 
-void TnvDatasource::SetTop(int value)
-{
-    if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
-        QRect bounds = box->GetControlBounds();
-        bounds.moveTop(value);
-        box->SetControlBounds(bounds);
-        StoreBounds();
-    } else {
-        FTop = value;
-    }
-}
+void TnvDatasource::SetLeft(int value) { SetBound(&QRect::moveLeft, FLeft, value); }
 
-void TnvDatasource::SetWidth(int value)
-{
-    if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
-        QRect bounds = box->GetControlBounds();
-        bounds.setWidth(value);
-        box->SetControlBounds(bounds);
-        StoreBounds();
-    } else {
-        FWidth = value;
-    }
-}
+void TnvDatasource::SetTop(int value) { SetBound(&QRect::moveTop, FTop, value); }
 
-void TnvDatasource::SetHeight(int value)
-{
-    if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
-        QRect bounds = box->GetControlBounds();
-        bounds.setHeight(value);
-        box->SetControlBounds(bounds);
-        StoreBounds();
-    } else {
-        FHeight = value;
-    }
-}
+void TnvDatasource::SetWidth(int value) { SetBound(&QRect::setWidth, FWidth, value); }
+
+void TnvDatasource::SetHeight(int value) { SetBound(&QRect::setHeight, FHeight, value); }
 
 TnvMetadataFieldsList *TnvDatasource::GetFields() const
 {

@@ -195,6 +195,7 @@ protected:
 
 private:
     void StoreBounds();
+    void SetBound(void (QRect::*change)(int), int &stored, int value);
 
     TnvDatasourceType FDatasourceType = dtOther;
     QString FCaption;
