@@ -15,6 +15,7 @@
 #include "sqlmodel/parse/SQLError.h"
 #include "sqlmodel/providers/MetadataProvider.h"
 #include "sqlmodel/sql/QualifiedName.h"
+#include "support/LanguageManager.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -473,6 +474,18 @@ TEST_F(QueryBuilderWidgetTest, ControlsAreMadeWhenFirstShownAndTheMenuEndsWithAb
     EXPECT_EQ(actions[2]->text(), "About Norvane Query Builder...");
     actions[0]->trigger();
     EXPECT_EQ(clicked, 1);
+}
+
+TEST_F(QueryBuilderWidgetTest, TheReadingDirectionFollowsTheLanguage)
+{
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    const qsizetype hebrew =
+        manager->AddLanguageFromString("Hebrew", "[General Settings]\r\nBiDiMode=BiDiRightToLeft\r\n");
+    manager->SetCurrentLanguageIndex(hebrew);
+    EXPECT_EQ(qb->layoutDirection(), Qt::RightToLeft);
+    manager->SetCurrentLanguageIndex(-1);
+    EXPECT_EQ(qb->layoutDirection(), QGuiApplication::layoutDirection());
+    manager->DeleteLanguage(hebrew);
 }
 
 } // namespace
