@@ -471,9 +471,23 @@ void TnvDatasource::UpdateChecks()
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
     if (selectList && provider) {
         // The first row that stands for all fields, or for a field, of this
-        // data source decides its check mark.
+        // data source decides its check mark. Every data source runs this
+        // after each change of the select list, so the rows of this one are
+        // picked out in one pass rather than one pass per field.
+        QList<const TnvSelectItem *> rows;
+        for (qsizetype i = 0; i < selectList->Count(); ++i)
+            if (const TnvSelectItem *row = selectList->Items(i); row->DatasourceNode() == node)
+                rows.append(row);
+        auto first = [&](const TSQLQualifiedName *fieldName) -> const TnvSelectItem * {
+            for (const TnvSelectItem *row : std::as_const(rows)) {
+                const TSQLObjectColumn *field = row->FieldName();
+                if (!fieldName ? !field : field && provider->CompareQualifiedNames(field, fieldName) == 0)
+                    return row;
+            }
+            return nullptr;
+        };
         if (provider->IsSupportAllTableFieldsSelection()) {
-            if (const TnvSelectItem *row = selectList->FindField(node, nullptr); row && row->Select())
+            if (const TnvSelectItem *row = first(nullptr); row && row->Select())
                 FCheckedFields.emplace_back(nullptr);
         }
         if (const TnvMetadataFieldsList *fields = GetFields()) {
@@ -481,7 +495,7 @@ void TnvDatasource::UpdateChecks()
                 const TSQLQualifiedName *name = fields->Items(i)->Name();
                 if (!name)
                     continue;
-                if (const TnvSelectItem *row = selectList->FindField(node, name); row && row->Select())
+                if (const TnvSelectItem *row = first(name); row && row->Select())
                     FCheckedFields.push_back(name->Clone());
             }
         }

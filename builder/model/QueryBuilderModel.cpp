@@ -1,6 +1,8 @@
 #include "builder/model/QueryBuilderModel.h"
+#include "builder/model/BusyCursor.h"
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ErrorReport.h"
+#include "builder/model/LinkPainter.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
 #include "builder/model/ScopeExit.h"
@@ -8,16 +10,60 @@
 #include "classlib/Assert.h"
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
+#include "sqlmodel/metadata/MetadataObjects.h"
+#include "sqlmodel/parse/SQLError.h"
 #include "sqlmodel/providers/MetadataProvider.h"
+#include "sqlmodel/sql/QualifiedName.h"
+#include "sqlmodel/sql/SQLFromClause.h"
+#include "sqlmodel/sql/SQLSelectItems.h"
+#include "sqlmodel/sql/SQLStatements.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+
+#include <algorithm>
 
 namespace nvqb {
 
 NV_IMPLEMENT_CLASS(TnvQueryBuilderModel, TComponent)
 
+namespace {
+
+// The event that loads pending SQL, posted to the model's own receiver so
+// that the text assigned last before the event loop runs is the one loaded.
+QEvent::Type SQLLoadEventType()
+{
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+class TnvSQLLoadReceiver : public QObject {
+public:
+    explicit TnvSQLLoadReceiver(TnvQueryBuilderModel *model) : FModel(model) {}
+    bool event(QEvent *event) override
+    {
+        if (event->type() != SQLLoadEventType())
+            return QObject::event(event);
+        // Nothing raised while loading may cross the event loop.
+        nvQBCatchAll([this] { FModel->SetSQLMsg(); });
+        return true;
+    }
+
+private:
+    TnvQueryBuilderModel *FModel;
+};
+
+} // namespace
+
 TnvQueryBuilderModel::TnvQueryBuilderModel(TComponent *owner)
     : TComponent(owner), FMetadataContainer(Create<TnvMetadataContainer>(nullptr)),
-      FPopupMenu(Create<TnvMenuItemData>())
+      FMetadataFilter(Create<TnvMetadataFilter>(nullptr)), FPopupMenu(Create<TnvMenuItemData>())
 {
+    FMetadataContainer->GetMetadataObjectVisible =
+        TnvMetadataObjectVisibleEvent::Bind<&TnvQueryBuilderModel::GetMetadataObjectVisible>(this);
+    FSQLLoadReceiver = new TnvSQLLoadReceiver(this);
 }
 
 TnvQueryBuilderModel::~TnvQueryBuilderModel()
@@ -37,6 +83,7 @@ void TnvQueryBuilderModel::AfterConstruction()
     FCurrentSubquery = FQuery.get();
     if (TnvUnionSubQuery *member = FQuery->Add())
         FQuery->SetCurrentUnionSubquery(member);
+    FLinkPainter.reset(LinkPainterRegistry()->CreatePainter(QString::fromLatin1(LinkPainterClass::Access), this));
 }
 
 void TnvQueryBuilderModel::BeforeDestruction()
@@ -51,6 +98,10 @@ void TnvQueryBuilderModel::DestroyModel()
         return;
     FModelDestroyed = true;
     Destroying();
+    FPendingTree.reset();
+    // Drops a load event still posted together with its receiver.
+    delete FSQLLoadReceiver;
+    FSQLLoadReceiver = nullptr;
     if (FQuery) {
         Clear();
         DestroyControls();
@@ -60,7 +111,11 @@ void TnvQueryBuilderModel::DestroyModel()
     FCurrentSubquery = nullptr;
     FQuery.reset();
     FPopupMenu->Clear();
+    FLinkPainter.reset();
+    if (FMetadataContainer)
+        FMetadataContainer->GetMetadataObjectVisible = TnvMetadataObjectVisibleEvent();
     FMetadataContainer.reset();
+    FMetadataFilter.reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -155,6 +210,188 @@ void TnvQueryBuilderModel::SetCanReorderDatasources(bool value)
     Clear();
 }
 
+template <class T> void TnvQueryBuilderModel::SetVisual(T &field, const T &value)
+{
+    if (field == value)
+        return;
+    field = value;
+    DoUpdateControlParams();
+}
+
+void TnvQueryBuilderModel::SetSnapToGrid(bool value) { SetVisual(FSnapToGrid, value); }
+
+void TnvQueryBuilderModel::SetGridSize(int value) { SetVisual(FGridSize, std::clamp(value, 0, 100)); }
+
+void TnvQueryBuilderModel::SetUnionNavBarPos(TnvUnionNavBarPosition value) { SetVisual(FUnionNavBarPos, value); }
+
+void TnvQueryBuilderModel::SetColumnsPaneVisible(bool value) { SetVisual(FColumnsPaneVisible, value); }
+
+void TnvQueryBuilderModel::SetBorderWidth(int value) { SetVisual(FBorderWidth, value); }
+
+void TnvQueryBuilderModel::SetBorderStyle(TnvBorderStyle value) { SetVisual(FBorderStyle, value); }
+
+void TnvQueryBuilderModel::SetBorderColor(const QColor &value) { SetVisual(FBorderColor, value); }
+
+void TnvQueryBuilderModel::SetSplitterHeight(int value) { SetVisual(FSplitterHeight, value); }
+
+void TnvQueryBuilderModel::SetTreeSplitterWidth(int value) { SetVisual(FTreeSplitterWidth, value); }
+
+void TnvQueryBuilderModel::SetTableColor(const QColor &value) { SetVisual(FTableColor, value); }
+
+void TnvQueryBuilderModel::SetTableFont(const QFont &value) { SetVisual(FTableFont, value); }
+
+void TnvQueryBuilderModel::SetBkImage(const QImage &value)
+{
+    // Images compare by content; a new image always updates the controls.
+    FBkImage = value;
+    DoUpdateControlParams();
+}
+
+void TnvQueryBuilderModel::SetBkImagePos(TnvBkImagePos value) { SetVisual(FBkImagePos, value); }
+
+void TnvQueryBuilderModel::SetBkImageDarkness(TnvBkImageDarkness value) { SetVisual(FBkImageDarkness, value); }
+
+void TnvQueryBuilderModel::SetBkColor(const QColor &value) { SetVisual(FBkColor, value); }
+
+void TnvQueryBuilderModel::SetTreeFont(const QFont &value) { SetVisual(FTreeFont, value); }
+
+void TnvQueryBuilderModel::SetGridFont(const QFont &value) { SetVisual(FGridFont, value); }
+
+void TnvQueryBuilderModel::SetTabHotTrack(bool value) { SetVisual(FTabHotTrack, value); }
+
+void TnvQueryBuilderModel::SetTabStyle(TnvTabStyle value) { SetVisual(FTabStyle, value); }
+
+void TnvQueryBuilderModel::SetDefColumnsPaneHeight(int value)
+{
+    if (value < 60)
+        value = 0;
+    const int most = ControlHeight() * 6 / 8;
+    if (value > most)
+        value = most;
+    if (value == FDefColumnsPaneHeight)
+        return;
+    FDefColumnsPaneHeight = value;
+    FColumnsPaneHeight = value;
+    DoUpdateControlParams();
+}
+
+void TnvQueryBuilderModel::SetColumnWidthExpression(int value) { SetVisual(FColumnWidthExpression, value); }
+
+void TnvQueryBuilderModel::SetUseTableIcons(bool value) { SetVisual(FUseTableIcons, value); }
+
+void TnvQueryBuilderModel::SetDefaultTableWidth(int value) { SetVisual(FDefaultTableWidth, value); }
+
+void TnvQueryBuilderModel::SetMaxTableHeight(int value) { FMaxTableHeight = std::max(value, 0); }
+
+void TnvQueryBuilderModel::DoUpdateControlParams()
+{
+    if (FControlsCreated && FQuery)
+        FQuery->DoUpdateContolParams();
+}
+
+// ---------------------------------------------------------------------------
+// Link painter
+
+void TnvQueryBuilderModel::SetLinkPainter(TnvLinkPainter *painter)
+{
+    // Freeing the painter we already hold and keeping it would leave a
+    // dangling painter.
+    if (painter == FLinkPainter.get())
+        return;
+    FLinkPainter.reset(painter);
+    DoUpdateControlParams();
+}
+
+QString TnvQueryBuilderModel::LinkPainterClassName() const
+{
+    return FLinkPainter ? FLinkPainter->ClassName() : QString();
+}
+
+void TnvQueryBuilderModel::SetLinkPainterClassName(const QString &className)
+{
+    // The old painter goes first, as a painter may hold resources per builder.
+    FLinkPainter.reset();
+    SetLinkPainter(LinkPainterRegistry()->CreatePainter(className, this));
+}
+
+void TnvQueryBuilderModel::SetLinkPainterClass(TClass painterClass)
+{
+    SetLinkPainterClassName(painterClass ? painterClass->ClassName() : QString());
+}
+
+// ---------------------------------------------------------------------------
+// SQL in
+
+TOwned<TSQLSelectStatement> TnvQueryBuilderModel::ParseSQL(const QString &text)
+{
+    if (!FSyntaxProvider)
+        throw Exception(nvQBMessage(nvQBNoSyntaxProvider));
+    TOwned<TSQLSelectStatement> tree;
+    if (text.trimmed().isEmpty()) {
+        tree = Create<TSQLSelectStatement>(FSyntaxProvider);
+        auto block = Create<TSQLSubQuerySelectExpression>(FSyntaxProvider);
+        block->SelectItems.reset(Create<TSQLSelectItems>(FSyntaxProvider));
+        block->FromClause.reset(Create<TSQLFromClause>(FSyntaxProvider));
+        tree->Add(std::move(block));
+    } else {
+        try {
+            tree = FSyntaxProvider->ParseSelect(text);
+        } catch (const EnvSQLError &e) {
+            if (!OnSQLError)
+                throw;
+            // A text that fails to parse also cancels a load still pending,
+            // so the query stays what the host saw before both texts.
+            FPendingTree.reset();
+            OnSQLError(this, text, e.Message(), e.TokenText(), TnvPos{e.TokenLine(), e.TokenColumn()});
+            return nullptr;
+        }
+    }
+    PrepareStatement(tree.get());
+    return tree;
+}
+
+void TnvQueryBuilderModel::SetSQL(const QString &text) { AssignSQL(text, false); }
+
+void TnvQueryBuilderModel::SetSyncSQL(const QString &text) { AssignSQL(text, true); }
+
+void TnvQueryBuilderModel::AssignSQL(const QString &text, bool sync)
+{
+    TOwned<TSQLSelectStatement> tree = ParseSQL(text);
+    if (!tree)
+        return;
+    FPendingTree = std::move(tree);
+    const TnvMetadataContainer *container = FMetadataContainer.get();
+    const QString newSQL =
+        FPendingTree->SimpleSQL(IdentQuotation(), FObjectPrefixSkipping, container ? container->DefaultDatabaseName() : nullptr,
+                                container ? container->DefaultSchemaNames() : nullptr);
+    if (newSQL == GetSQL()) {
+        FPendingTree.reset();
+        return;
+    }
+    if (sync)
+        SetSQLMsg();
+    else
+        PostSQLLoad();
+}
+
+void TnvQueryBuilderModel::PostSQLLoad()
+{
+    // One event loads whatever is pending when it arrives; more would find
+    // nothing to do.
+    if (FSQLLoadPosted || !FSQLLoadReceiver)
+        return;
+    FSQLLoadPosted = true;
+    QCoreApplication::postEvent(FSQLLoadReceiver, new QEvent(SQLLoadEventType()));
+}
+
+void TnvQueryBuilderModel::SetSQLMsg()
+{
+    FSQLLoadPosted = false;
+    if (!FPendingTree)
+        return;
+    LoadStatement(std::move(FPendingTree));
+}
+
 // ---------------------------------------------------------------------------
 // The query
 
@@ -206,6 +443,155 @@ QString TnvQueryBuilderModel::GetSQL() { return FQuery ? FQuery->GetResultSQL() 
 void TnvQueryBuilderModel::SQLUpdated() {}
 
 // ---------------------------------------------------------------------------
+// Metadata
+
+bool TnvQueryBuilderModel::WorkOffline() const { return FMetadataContainer && FMetadataContainer->WorkOffline(); }
+
+void TnvQueryBuilderModel::SetWorkOffline(bool value)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->SetWorkOffline(value);
+}
+
+void TnvQueryBuilderModel::SetMetadataFilter(const TnvMetadataFilter *filter)
+{
+    if (FMetadataFilter && filter != FMetadataFilter.get())
+        FMetadataFilter->Assign(filter);
+}
+
+QString TnvQueryBuilderModel::GetMetadataXML() const
+{
+    return FMetadataContainer ? FMetadataContainer->GetXML() : QString();
+}
+
+void TnvQueryBuilderModel::SetMetadataXML(const QString &xml)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->SetXML(xml);
+}
+
+bool TnvQueryBuilderModel::IsMetadataStored() const { return FMetadataContainer && FMetadataContainer->Loaded(); }
+
+void TnvQueryBuilderModel::RefreshMetadata()
+{
+    if (!FMetadataContainer)
+        return;
+    TnvBusyCursor busy;
+    TnvMetadataContainer *container = FMetadataContainer.get();
+    auto bracket = UpdateBracket(container);
+    if (!FSyntaxProvider)
+        throw Exception(nvQBMessage(nvQBNoSyntaxProvider));
+    if (!FMetadataProvider)
+        throw Exception(nvQBMessage(nvQBNoMetadataProvider));
+    container->Clear();
+    container->LoadMetadataByFilter(FMetadataFilter.get(), nullptr);
+}
+
+void TnvQueryBuilderModel::LoadMetadata(const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer && !FMetadataContainer->Loaded())
+        FMetadataContainer->LoadMetadataByFilter(FMetadataFilter.get(), database);
+}
+
+void TnvQueryBuilderModel::LoadMetadataByFilter(TnvMetadataFilter *filter, const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->LoadMetadataByFilter(filter, database);
+}
+
+void TnvQueryBuilderModel::LoadMetadataByMask(const QString &schemaMask, const QString &objectMask,
+                                              const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->LoadMetadataByMask(objectMask, schemaMask, database);
+}
+
+void TnvQueryBuilderModel::ClearMetadataByMask(const QString &schemaMask, const QString &objectMask,
+                                               const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->ClearMetadataByMask(objectMask, schemaMask, database);
+}
+
+void TnvQueryBuilderModel::GetDatabasesList(TSQLQualifiedNamesList *list)
+{
+    if (!list)
+        return;
+    list->Clear();
+    if (!WorkOffline() && FSyntaxProvider)
+        FSyntaxProvider->GetDatabasesList(FMetadataProvider, list);
+}
+
+void TnvQueryBuilderModel::GetObjectNames(TClass objectClass, QStringList &names, bool system,
+                                          QList<TSQLQualifiedName *> *fullNames)
+{
+    names.clear();
+    if (fullNames)
+        fullNames->clear();
+    if (!FMetadataContainer)
+        return;
+    for (qsizetype i = 0; i < FMetadataContainer->Count(); ++i) {
+        TnvMetadataObject *object = FMetadataContainer->Items(i);
+        if (!object->InheritsFrom(objectClass) || !object->Visible() || object->System() != system)
+            continue;
+        names.append(object->GetNameStrNotQuoted());
+        if (fullNames)
+            fullNames->append(object->FullName());
+    }
+}
+
+void TnvQueryBuilderModel::GetTableNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataTable::StaticClassType(), names, system, fullNames);
+}
+
+void TnvQueryBuilderModel::GetViewNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataView::StaticClassType(), names, system, fullNames);
+}
+
+void TnvQueryBuilderModel::GetProcedureNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataProcedure::StaticClassType(), names, system, fullNames);
+}
+
+void TnvQueryBuilderModel::GetSynonymNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataSynonym::StaticClassType(), names, system, fullNames);
+}
+
+bool TnvQueryBuilderModel::IsNameOfTable(const QString &name) const
+{
+    return FMetadataContainer && FMetadataContainer->FindTableByFullName(name);
+}
+
+bool TnvQueryBuilderModel::IsNameOfView(const QString &name) const
+{
+    return FMetadataContainer && FMetadataContainer->FindViewByFullName(name);
+}
+
+bool TnvQueryBuilderModel::IsNameOfProcedure(const QString &name) const
+{
+    return FMetadataContainer && FMetadataContainer->FindProcedureByFullName(name);
+}
+
+void TnvQueryBuilderModel::GetMetadataObjectVisible(TnvMetadataContainer *, TnvMetadataObject *object, bool &visible)
+{
+    visible = true;
+    if (!object)
+        return;
+    const TnvFilterDatabaseObjectEvent *event = nullptr;
+    if (object->Is<TnvMetadataTable>())
+        event = &OnFilterTable;
+    else if (object->Is<TnvMetadataView>())
+        event = &OnFilterView;
+    else if (object->Is<TnvMetadataProcedure>())
+        event = &OnFilterProcedure;
+    if (event && *event)
+        (*event)(this, object->GetFullNameStr(), visible);
+}
+
+// ---------------------------------------------------------------------------
 // Sub-queries
 
 void TnvQueryBuilderModel::SetCurrentSubquery(TnvSubQuery *subQuery)
@@ -234,7 +620,11 @@ void TnvQueryBuilderModel::RegisterSubQuery(TnvSubQuery *subQuery)
 
 void TnvQueryBuilderModel::UnregisterSubQuery(TnvSubQuery *subQuery) { FSubQueries.removeOne(subQuery); }
 
-void TnvQueryBuilderModel::DoGetTabHeaderText(TnvSubQuery *, QString &) {}
+void TnvQueryBuilderModel::DoGetTabHeaderText(TnvSubQuery *subQuery, QString &caption)
+{
+    if (OnGetTabHeaderText)
+        OnGetTabHeaderText(this, subQuery, caption);
+}
 
 // ---------------------------------------------------------------------------
 // Controls

@@ -18,17 +18,52 @@
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/text/SQLBuilder.h"
 
+#include <QColor>
+#include <QFont>
+#include <QImage>
 #include <QList>
 #include <QPoint>
+#include <QStringList>
+#include <functional>
+
+class QObject;
 
 namespace nvqb {
-
 class TnvBaseMetadataProvider;
+class TnvLinkPainter;
 class TnvMetadataContainer;
+class TnvMetadataFilter;
+class TnvMetadataObject;
 class TnvMenuItemData;
 class TnvQuery;
 class TnvSubQuery;
+class TSQLQualifiedName;
+class TSQLQualifiedNamesList;
 class TSQLSelectStatement;
+class TnvQueryBuilderModel;
+
+enum TnvUnionNavBarPosition { unbTopRight, unbTopLeft, unbBottomRight, unbBottomLeft };
+enum TnvBorderStyle { qbbs3D, qbbsFlat, qbbsUltraFlat, qbbsNone };
+enum TnvBkImagePos { bkipTopLeft, bkipTile };
+enum TnvBkImageDarkness { bgidWhite, bgidLight, bgidDark };
+enum TnvTabStyle { tsTabs, tsButtons, tsFlatButtons };
+
+// Where in the text a parse error stands (1-based line and column).
+struct TnvPos {
+    int Line = 0;
+    int Column = 0;
+};
+
+// A parse of new SQL text failed: the text, the error's message, the text of
+// the token where it stopped and that token's place.
+using TnvOnSQLError = std::function<void(TObject *sender, const QString &sql, const QString &error,
+                                         const QString &errorToken, TnvPos errorTokenPos)>;
+// The caption of a sub-query's page, which the handler may change.
+using TnvOnGetTabHeaderText =
+    std::function<void(TnvQueryBuilderModel *sender, TnvSubQuery *subQuery, QString &caption)>;
+// Whether a metadata object of the event's kind is shown; Visible starts true.
+using TnvFilterDatabaseObjectEvent =
+    std::function<void(TnvQueryBuilderModel *sender, const QString &objectName, bool &visible)>;
 
 class TnvQueryBuilderModel : public TComponent, public InvSyntaxProviderNotifications {
     NV_DECLARE_CLASS(TnvQueryBuilderModel)
@@ -50,6 +85,19 @@ public:
     TnvBaseMetadataProvider *MetadataProvider() const { return FMetadataProvider; }
     void SetMetadataProvider(TnvBaseMetadataProvider *provider);
     TnvMetadataContainer *MetadataContainer() const { return FMetadataContainer.get(); }
+    // The container's offline switch.
+    bool WorkOffline() const;
+    void SetWorkOffline(bool value);
+    TnvMetadataFilter *MetadataFilter() const { return FMetadataFilter.get(); }
+    // Copies the rules of the filter into the owned one.
+    void SetMetadataFilter(const TnvMetadataFilter *filter);
+
+    // The container's XML, the stored form of the metadata; stored only when
+    // the container holds loaded metadata. Setting it replaces the container's
+    // objects (a text that cannot be read raises and changes nothing).
+    QString GetMetadataXML() const;
+    void SetMetadataXML(const QString &xml);
+    bool IsMetadataStored() const;
 
     // --- Printing options (a change empties the query) --------------------
     bool QuoteAllIdentifiers() const { return FQuoteAllIdentifiers; }
@@ -60,6 +108,109 @@ public:
     void SetCanReorderDatasources(bool value);
     // icAll with QuoteAllIdentifiers, else icIfNeed.
     TnvIdentQuotation IdentQuotation() const { return FQuoteAllIdentifiers ? icAll : icIfNeed; }
+
+    // --- Visual options (a change updates the controls) ------------------
+    bool SnapToGrid() const { return FSnapToGrid; }
+    void SetSnapToGrid(bool value);
+    // Kept within 0..100.
+    int GridSize() const { return FGridSize; }
+    void SetGridSize(int value);
+    TnvUnionNavBarPosition UnionNavBarPos() const { return FUnionNavBarPos; }
+    void SetUnionNavBarPos(TnvUnionNavBarPosition value);
+    bool ColumnsPaneVisible() const { return FColumnsPaneVisible; }
+    void SetColumnsPaneVisible(bool value);
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int value);
+    TnvBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TnvBorderStyle value);
+    QColor BorderColor() const { return FBorderColor; }
+    void SetBorderColor(const QColor &value);
+    int SplitterHeight() const { return FSplitterHeight; }
+    void SetSplitterHeight(int value);
+    int TreeSplitterWidth() const { return FTreeSplitterWidth; }
+    void SetTreeSplitterWidth(int value);
+    // An invalid colour stands for the style's window colour.
+    QColor TableColor() const { return FTableColor; }
+    void SetTableColor(const QColor &value);
+    QFont TableFont() const { return FTableFont; }
+    void SetTableFont(const QFont &value);
+    QImage BkImage() const { return FBkImage; }
+    void SetBkImage(const QImage &value);
+    TnvBkImagePos BkImagePos() const { return FBkImagePos; }
+    void SetBkImagePos(TnvBkImagePos value);
+    TnvBkImageDarkness BkImageDarkness() const { return FBkImageDarkness; }
+    void SetBkImageDarkness(TnvBkImageDarkness value);
+    QColor BkColor() const { return FBkColor; }
+    void SetBkColor(const QColor &value);
+    QFont TreeFont() const { return FTreeFont; }
+    void SetTreeFont(const QFont &value);
+    QFont GridFont() const { return FGridFont; }
+    void SetGridFont(const QFont &value);
+    bool TabHotTrack() const { return FTabHotTrack; }
+    void SetTabHotTrack(bool value);
+    TnvTabStyle TabStyle() const { return FTabStyle; }
+    void SetTabStyle(TnvTabStyle value);
+    // Below 60 it is 0 (the grid pane takes its own height); at most six
+    // eighths of the control's height. The current pane height follows it.
+    int DefColumnsPaneHeight() const { return FDefColumnsPaneHeight; }
+    void SetDefColumnsPaneHeight(int value);
+    int ColumnsPaneHeight() const { return FColumnsPaneHeight; }
+    void SetColumnsPaneHeight(int value) { FColumnsPaneHeight = value; }
+    int ColumnWidthExpression() const { return FColumnWidthExpression; }
+    void SetColumnWidthExpression(int value);
+    bool UseTableIcons() const { return FUseTableIcons; }
+    void SetUseTableIcons(bool value);
+    int DefaultTableWidth() const { return FDefaultTableWidth; }
+    void SetDefaultTableWidth(int value);
+    // A negative value is kept as 0 (no limit).
+    int MaxTableHeight() const { return FMaxTableHeight; }
+    void SetMaxTableHeight(int value);
+    // Pushes the visual options to the controls; the widget extends it with
+    // its own panels. The base updates the model's controls when they exist.
+    virtual void DoUpdateControlParams();
+    // The height that limits DefColumnsPaneHeight: the widget's; without a
+    // window the size the control has at creation.
+    virtual int ControlHeight() const { return 280; }
+
+    // --- Link painter -------------------------------------------------------
+    // Owned; nil while no painter class is registered.
+    TnvLinkPainter *LinkPainter() const { return FLinkPainter.get(); }
+    // Takes the painter over and frees the one before (unless it is the same).
+    void SetLinkPainter(TnvLinkPainter *painter);
+    // The current painter's class name, or empty without one.
+    QString LinkPainterClassName() const;
+    // A new painter of the registered class (unknown: the Access-style one).
+    void SetLinkPainterClassName(const QString &className);
+    void SetLinkPainterClass(TClass painterClass);
+
+    // --- Events -------------------------------------------------------------
+    TnvOnSQLError OnSQLError;
+    TnvOnGetTabHeaderText OnGetTabHeaderText;
+    TnvFilterDatabaseObjectEvent OnFilterTable;
+    TnvFilterDatabaseObjectEvent OnFilterView;
+    TnvFilterDatabaseObjectEvent OnFilterProcedure;
+
+    // --- SQL in ---------------------------------------------------------------
+    // The SQL the model prints.
+    QString SQL() { return GetSQL(); }
+    // Parses and binds the text and loads it when the posted load event is
+    // handled (so a host that assigns several texts in a row loads only the
+    // last). Text that prints like the current SQL changes nothing and drops
+    // a load still pending. A parse error goes to OnSQLError when assigned
+    // (dropping a pending load), else it reaches the caller as EnvSQLError.
+    void SetSQL(const QString &text);
+    // The same, but a changed statement is loaded at once.
+    void SetSyncSQL(const QString &text);
+    // Whether a parsed statement waits for the load event.
+    bool IsSQLLoading() const { return FPendingTree != nullptr; }
+    // The parsed, simplified and bound statement of the text (an empty SELECT
+    // for blank text), owned by the caller; nil when a parse error went to
+    // OnSQLError.
+    TOwned<TSQLSelectStatement> ParseSQL(const QString &text);
+    // Loads the pending statement, if any (what the load event does).
+    void SetSQLMsg();
+    // The object whose events load pending SQL; it lives with the model.
+    QObject *SQLLoadReceiver() const { return FSQLLoadReceiver; }
 
     // --- The query ----------------------------------------------------------
     TnvQuery *Query() const { return FQuery.get(); }
@@ -79,6 +230,37 @@ public:
     // SQL to its statistics and its SQL-text components. The base does nothing.
     virtual void SQLUpdated();
 
+    // --- Metadata operations ------------------------------------------------
+    // Clears the container and loads it anew through the metadata filter.
+    // Raises without a syntax or a metadata provider; the container's update
+    // bracket is closed and the busy cursor restored in every case.
+    void RefreshMetadata();
+    // Loads through the metadata filter when the container has loaded nothing
+    // since it was last cleared.
+    void LoadMetadata(const TSQLQualifiedName *database = nullptr);
+    void LoadMetadataByFilter(TnvMetadataFilter *filter, const TSQLQualifiedName *database = nullptr);
+    void LoadMetadataByMask(const QString &schemaMask, const QString &objectMask,
+                            const TSQLQualifiedName *database = nullptr);
+    void ClearMetadataByMask(const QString &schemaMask, const QString &objectMask,
+                             const TSQLQualifiedName *database = nullptr);
+    // The databases the metadata provider knows; empty when working offline.
+    void GetDatabasesList(TSQLQualifiedNamesList *list);
+    // The unquoted names of the visible objects of the kind whose system flag
+    // equals System, in container order; FullNames, when given, gets each
+    // object's qualified name at the same index (the container owns them).
+    void GetTableNames(QStringList &names, bool system = false, QList<TSQLQualifiedName *> *fullNames = nullptr);
+    void GetViewNames(QStringList &names, bool system = false, QList<TSQLQualifiedName *> *fullNames = nullptr);
+    void GetProcedureNames(QStringList &names, bool system = false,
+                           QList<TSQLQualifiedName *> *fullNames = nullptr);
+    void GetSynonymNames(QStringList &names, bool system = false, QList<TSQLQualifiedName *> *fullNames = nullptr);
+    // Whether the container finds an object of the kind by the full name.
+    bool IsNameOfTable(const QString &name) const;
+    bool IsNameOfView(const QString &name) const;
+    bool IsNameOfProcedure(const QString &name) const;
+    // The container's visibility callback: asks OnFilterTable, OnFilterView or
+    // OnFilterProcedure by the object's kind; other kinds stay visible.
+    void GetMetadataObjectVisible(TnvMetadataContainer *container, TnvMetadataObject *object, bool &visible);
+
     // --- Sub-queries --------------------------------------------------------
     TnvSubQuery *CurrentSubquery() const { return FCurrentSubquery; }
     void SetCurrentSubquery(TnvSubQuery *subQuery);
@@ -87,7 +269,8 @@ public:
     TnvSubQuery *GetSubQueries(qsizetype index) const { return FSubQueries.at(index); }
     void RegisterSubQuery(TnvSubQuery *subQuery);
     void UnregisterSubQuery(TnvSubQuery *subQuery);
-    // Lets the host change the caption of a sub-query's page; the base keeps it.
+    // Lets the host change the caption of a sub-query's page through
+    // OnGetTabHeaderText.
     virtual void DoGetTabHeaderText(TnvSubQuery *subQuery, QString &caption);
 
     // --- Controls -------------------------------------------------------------
@@ -125,12 +308,47 @@ protected:
     virtual void DoPopupMenu(const QPoint &point);
 
 private:
+    void AssignSQL(const QString &text, bool sync);
+    void PostSQLLoad();
+    void GetObjectNames(TClass objectClass, QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames);
+    template <class T> void SetVisual(T &field, const T &value);
+
     TOwned<TnvMetadataContainer> FMetadataContainer;
+    TOwned<TnvMetadataFilter> FMetadataFilter;
     TnvBaseSyntaxProvider *FSyntaxProvider = nullptr;
     TnvBaseMetadataProvider *FMetadataProvider = nullptr;
     bool FQuoteAllIdentifiers = false;
     TnvObjectPrefixSkipping FObjectPrefixSkipping = opsSkipAll;
     bool FCanReorderDatasources = true;
+    bool FSnapToGrid = true;
+    int FGridSize = 2;
+    TnvUnionNavBarPosition FUnionNavBarPos = unbTopRight;
+    bool FColumnsPaneVisible = true;
+    int FBorderWidth = 0;
+    TnvBorderStyle FBorderStyle = qbbs3D;
+    QColor FBorderColor = QColor(0, 0, 128);
+    int FSplitterHeight = 3;
+    int FTreeSplitterWidth = 3;
+    QColor FTableColor;
+    QFont FTableFont;
+    QImage FBkImage;
+    TnvBkImagePos FBkImagePos = bkipTopLeft;
+    TnvBkImageDarkness FBkImageDarkness = bgidWhite;
+    QColor FBkColor = QColor(255, 255, 255);
+    QFont FTreeFont;
+    QFont FGridFont;
+    bool FTabHotTrack = false;
+    TnvTabStyle FTabStyle = tsTabs;
+    int FDefColumnsPaneHeight = 0;
+    int FColumnsPaneHeight = 0;
+    int FColumnWidthExpression = 100;
+    bool FUseTableIcons = true;
+    int FDefaultTableWidth = 80;
+    int FMaxTableHeight = 0;
+    TOwned<TnvLinkPainter> FLinkPainter;
+    TOwned<TSQLSelectStatement> FPendingTree;
+    QObject *FSQLLoadReceiver = nullptr;
+    bool FSQLLoadPosted = false;
     TOwned<TnvQuery> FQuery;
     TnvSubQuery *FCurrentSubquery = nullptr;
     QList<TnvSubQuery *> FSubQueries;
