@@ -19,6 +19,7 @@
 #include "sqlmodel/text/SQLBuilder.h"
 
 #include <QList>
+#include <algorithm>
 #include <QPoint>
 
 namespace nvqb {
@@ -60,6 +61,15 @@ public:
     void SetCanReorderDatasources(bool value);
     // icAll with QuoteAllIdentifiers, else icIfNeed.
     TnvIdentQuotation IdentQuotation() const { return FQuoteAllIdentifiers ? icAll : icIfNeed; }
+
+    // --- Diagram settings read by box placement (begin) ----------------------
+    // The width new boxes take; the step between FindPos's columns follows it.
+    int DefaultTableWidth() const { return 80; }
+    bool SnapToGrid() const { return FSnapToGrid; }
+    void SetSnapToGrid(bool value) { FSnapToGrid = value; }
+    int GridSize() const { return FGridSize; }
+    void SetGridSize(int value) { FGridSize = std::clamp(value, 0, 100); }
+    // --- Diagram settings read by box placement (end) ------------------------
 
     // --- The query ----------------------------------------------------------
     TnvQuery *Query() const { return FQuery.get(); }
@@ -139,6 +149,10 @@ private:
     bool FModelDestroyed = false;
     TnvControlFactory *FControlFactory = nullptr;
     TOwned<TnvMenuItemData> FPopupMenu;
+    // Diagram settings read by box placement (begin)
+    bool FSnapToGrid = true;
+    int FGridSize = 2;
+    // Diagram settings read by box placement (end)
 };
 
 } // namespace nvqb
