@@ -470,6 +470,13 @@ TEST_F(AddingTest, TheDiagramMenuAddsObjectsDerivedTablesAndUnionParts)
     qb->SetSyntaxProvider(&editable);
     EXPECT_SQL(MenuCaptions(Member()->GetPopupMenuWA()),
                "Add Object | !Add Derived Table | Union | *Edit... | - | About Norvane Query Builder...");
+    TnvQueryBuilderControlOwner *edited = nullptr;
+    factory.SetEditPropsDialog([&](TClass, TnvQueryBuilderControlOwner *node, TPosition) {
+        edited = node;
+        return false;
+    });
+    qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Edit...")));
+    EXPECT_EQ(edited, Member());
     TOwned<TSQLSelectStatement> statement = editable.ParseSelect(QStringLiteral("SELECT * FROM (SELECT * FROM a) q"));
     qb->PrepareStatement(statement.get());
     qb->LoadStatement(std::move(statement));
