@@ -2,13 +2,17 @@
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/MenuItemData.h"
+#include "builder/model/Parameters.h"
 #include "builder/model/Query.h"
+#include "builder/model/QueryStatistics.h"
+#include "builder/model/SQLTextBuilder.h"
 #include "builder/model/ScopeExit.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/providers/MetadataProvider.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 namespace nvqb {
 
@@ -16,7 +20,8 @@ NV_IMPLEMENT_CLASS(TnvQueryBuilderModel, TComponent)
 
 TnvQueryBuilderModel::TnvQueryBuilderModel(TComponent *owner)
     : TComponent(owner), FMetadataContainer(Create<TnvMetadataContainer>(nullptr)),
-      FPopupMenu(Create<TnvMenuItemData>())
+      FPopupMenu(Create<TnvMenuItemData>()), FQueryStatistics(Create<TnvQueryStatistics>(nullptr)),
+      FParameters(Create<TnvParametersList>())
 {
 }
 
@@ -51,6 +56,7 @@ void TnvQueryBuilderModel::DestroyModel()
         return;
     FModelDestroyed = true;
     Destroying();
+    DetachSQLBuilders();
     if (FQuery) {
         Clear();
         DestroyControls();
@@ -60,6 +66,10 @@ void TnvQueryBuilderModel::DestroyModel()
     FCurrentSubquery = nullptr;
     FQuery.reset();
     FPopupMenu->Clear();
+    FResultStale = false;
+    FResultStatement.reset();
+    FParameters->Clear();
+    FQueryStatistics->ReloadStatistics(nullptr);
     FMetadataContainer.reset();
 }
 
@@ -81,6 +91,7 @@ void TnvQueryBuilderModel::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
     }
     if (FMetadataContainer)
         FMetadataContainer->SetSyntaxProvider(provider);
+    SetResultSyntaxProvider(provider);
     if (FQuery)
         FQuery->SetSyntaxProvider(provider);
 }
@@ -113,9 +124,12 @@ void TnvQueryBuilderModel::Notification(TComponent *component, TOperation operat
         FSyntaxProvider = nullptr;
         if (FMetadataContainer)
             FMetadataContainer->SetSyntaxProvider(nullptr);
+        SetResultSyntaxProvider(nullptr);
         if (FQuery)
             FQuery->SetSyntaxProvider(nullptr);
     }
+    if (auto *builder = As<TnvBaseSQLBuilder>(component))
+        FSQLBuilders.removeAll(builder);
     if (component == FMetadataProvider) {
         FMetadataProvider = nullptr;
         if (FMetadataContainer)
@@ -203,7 +217,133 @@ void TnvQueryBuilderModel::LoadStatement(TOwned<TSQLSelectStatement> statement)
 
 QString TnvQueryBuilderModel::GetSQL() { return FQuery ? FQuery->GetResultSQL() : QString(); }
 
-void TnvQueryBuilderModel::SQLUpdated() {}
+// ---------------------------------------------------------------------------
+// SQL out: the result statement, its statistics and parameters, and the
+// SQL-text components
+
+void TnvQueryBuilderModel::SQLUpdated()
+{
+    if (FModelDestroyed || IsDestroying() || !FQuery)
+        return;
+    // Binding and counting a copy of a large query costs more than the edit
+    // itself: without a listener it waits until someone reads the result.
+    FResultStale = true;
+    if (!ResultWanted())
+        return;
+    UpdateResult();
+    // Every component hears of the change even when one before it fails;
+    // the first failure then goes on to the editing caller.
+    std::exception_ptr failure;
+    const QList<TnvBaseSQLBuilder *> builders = FSQLBuilders;
+    for (TnvBaseSQLBuilder *builder : builders) {
+        // A handler may unlink or free a later component.
+        if (!FSQLBuilders.contains(builder))
+            continue;
+        try {
+            builder->SQLUpdated();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TnvQueryBuilderModel::UpdateResult()
+{
+    FResultStale = false;
+    FResultStatement.reset();
+    if (FQuery && !FModelDestroyed) {
+        TOwned<TastNodeBase> tree = FQuery->GetResultAST();
+        if (As<TSQLSelectStatement>(tree.get()))
+            FResultStatement.reset(static_cast<TSQLSelectStatement *>(tree.release()));
+    }
+    if (TSQLSelectStatement *statement = FResultStatement.get()) {
+        statement->SetSyntaxProvider(FSyntaxProvider);
+        // Names compare only through a dialect: without one the copy is
+        // neither bound nor counted.
+        if (FSyntaxProvider) {
+            statement->RestoreColumnPrefixRecursive();
+            TastNodeRefList withItems, fromSources;
+            statement->PrepareAndFixupRecursive(withItems, fromSources, FMetadataContainer.get());
+            statement->PrepareCalcStatisticsRecursive();
+            // Each round adds only entries that are new, so the walk ends.
+            while (statement->CalcStatisticsRecursive() > 0) {
+            }
+        }
+    }
+    ReloadQueryStatistics();
+    ReloadParameters();
+    UpdateQueryStructure();
+}
+
+void TnvQueryBuilderModel::EnsureResult() const
+{
+    if (FResultStale)
+        const_cast<TnvQueryBuilderModel *>(this)->UpdateResult();
+}
+
+TSQLSelectStatement *TnvQueryBuilderModel::ResultStatement() const
+{
+    EnsureResult();
+    return FResultStatement.get();
+}
+
+TnvQueryStatistics *TnvQueryBuilderModel::QueryStatistics() const
+{
+    EnsureResult();
+    return FQueryStatistics.get();
+}
+
+TnvParametersList *TnvQueryBuilderModel::Parameters() const
+{
+    EnsureResult();
+    return FParameters.get();
+}
+
+bool TnvQueryBuilderModel::ResultWanted() const { return !FSQLBuilders.isEmpty(); }
+
+void TnvQueryBuilderModel::ReloadQueryStatistics()
+{
+    if (FQueryStatistics)
+        FQueryStatistics->ReloadStatistics(FSyntaxProvider ? FResultStatement.get() : nullptr);
+}
+
+void TnvQueryBuilderModel::ReloadParameters()
+{
+    if (FParameters)
+        FParameters->ReloadParametersListFromAST(FResultStatement.get());
+}
+
+void TnvQueryBuilderModel::UpdateQueryStructure() {}
+
+void TnvQueryBuilderModel::AddSQLBuilder(TnvBaseSQLBuilder *builder)
+{
+    if (builder && !FModelDestroyed && !FSQLBuilders.contains(builder))
+        FSQLBuilders.append(builder);
+}
+
+void TnvQueryBuilderModel::RemoveSQLBuilder(TnvBaseSQLBuilder *builder) { FSQLBuilders.removeAll(builder); }
+
+void TnvQueryBuilderModel::DetachSQLBuilders()
+{
+    const QList<TnvBaseSQLBuilder *> builders = FSQLBuilders;
+    FSQLBuilders.clear();
+    for (TnvBaseSQLBuilder *builder : builders)
+        builder->QueryBuilderFreed();
+}
+
+void TnvQueryBuilderModel::SetResultSyntaxProvider(TnvBaseSyntaxProvider *provider)
+{
+    if (FQueryStatistics)
+        FQueryStatistics->SetSyntaxProvider(provider);
+    // The result keeps no reference to a provider that is going.
+    if (FResultStatement)
+        FResultStatement->SetSyntaxProvider(provider);
+}
+
+// ---------------------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // Sub-queries
