@@ -4,7 +4,10 @@
 #include "builder/model/ErrorReport.h"
 #include "builder/model/LinkPainter.h"
 #include "builder/model/MenuItemData.h"
+#include "builder/model/Parameters.h"
 #include "builder/model/Query.h"
+#include "builder/model/QueryStatistics.h"
+#include "builder/model/SQLTextBuilder.h"
 #include "builder/model/ScopeExit.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
@@ -59,7 +62,8 @@ private:
 
 TnvQueryBuilderModel::TnvQueryBuilderModel(TComponent *owner)
     : TComponent(owner), FMetadataContainer(Create<TnvMetadataContainer>(nullptr)),
-      FMetadataFilter(Create<TnvMetadataFilter>(nullptr)), FPopupMenu(Create<TnvMenuItemData>())
+      FMetadataFilter(Create<TnvMetadataFilter>(nullptr)), FPopupMenu(Create<TnvMenuItemData>()),
+      FQueryStatistics(Create<TnvQueryStatistics>(nullptr)), FParameters(Create<TnvParametersList>())
 {
     FMetadataContainer->GetMetadataObjectVisible =
         TnvMetadataObjectVisibleEvent::Bind<&TnvQueryBuilderModel::GetMetadataObjectVisible>(this);
@@ -102,6 +106,7 @@ void TnvQueryBuilderModel::DestroyModel()
     // Drops a load event still posted together with its receiver.
     delete FSQLLoadReceiver;
     FSQLLoadReceiver = nullptr;
+    DetachSQLBuilders();
     if (FQuery) {
         Clear();
         DestroyControls();
@@ -114,6 +119,10 @@ void TnvQueryBuilderModel::DestroyModel()
     FLinkPainter.reset();
     if (FMetadataContainer)
         FMetadataContainer->GetMetadataObjectVisible = TnvMetadataObjectVisibleEvent();
+    FResultStale = false;
+    FResultStatement.reset();
+    FParameters->Clear();
+    FQueryStatistics->ReloadStatistics(nullptr);
     FMetadataContainer.reset();
     FMetadataFilter.reset();
 }
@@ -136,6 +145,7 @@ void TnvQueryBuilderModel::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
     }
     if (FMetadataContainer)
         FMetadataContainer->SetSyntaxProvider(provider);
+    SetResultSyntaxProvider(provider);
     if (FQuery)
         FQuery->SetSyntaxProvider(provider);
 }
@@ -168,9 +178,12 @@ void TnvQueryBuilderModel::Notification(TComponent *component, TOperation operat
         FSyntaxProvider = nullptr;
         if (FMetadataContainer)
             FMetadataContainer->SetSyntaxProvider(nullptr);
+        SetResultSyntaxProvider(nullptr);
         if (FQuery)
             FQuery->SetSyntaxProvider(nullptr);
     }
+    if (auto *builder = As<TnvBaseSQLBuilder>(component))
+        FSQLBuilders.removeAll(builder);
     if (component == FMetadataProvider) {
         FMetadataProvider = nullptr;
         if (FMetadataContainer)
@@ -440,7 +453,133 @@ void TnvQueryBuilderModel::LoadStatement(TOwned<TSQLSelectStatement> statement)
 
 QString TnvQueryBuilderModel::GetSQL() { return FQuery ? FQuery->GetResultSQL() : QString(); }
 
-void TnvQueryBuilderModel::SQLUpdated() {}
+// ---------------------------------------------------------------------------
+// SQL out: the result statement, its statistics and parameters, and the
+// SQL-text components
+
+void TnvQueryBuilderModel::SQLUpdated()
+{
+    if (FModelDestroyed || IsDestroying() || !FQuery)
+        return;
+    // Binding and counting a copy of a large query costs more than the edit
+    // itself: without a listener it waits until someone reads the result.
+    FResultStale = true;
+    if (!ResultWanted())
+        return;
+    UpdateResult();
+    // Every component hears of the change even when one before it fails;
+    // the first failure then goes on to the editing caller.
+    std::exception_ptr failure;
+    const QList<TnvBaseSQLBuilder *> builders = FSQLBuilders;
+    for (TnvBaseSQLBuilder *builder : builders) {
+        // A handler may unlink or free a later component.
+        if (!FSQLBuilders.contains(builder))
+            continue;
+        try {
+            builder->SQLUpdated();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TnvQueryBuilderModel::UpdateResult()
+{
+    FResultStale = false;
+    FResultStatement.reset();
+    if (FQuery && !FModelDestroyed) {
+        TOwned<TastNodeBase> tree = FQuery->GetResultAST();
+        if (As<TSQLSelectStatement>(tree.get()))
+            FResultStatement.reset(static_cast<TSQLSelectStatement *>(tree.release()));
+    }
+    if (TSQLSelectStatement *statement = FResultStatement.get()) {
+        statement->SetSyntaxProvider(FSyntaxProvider);
+        // Names compare only through a dialect: without one the copy is
+        // neither bound nor counted.
+        if (FSyntaxProvider) {
+            statement->RestoreColumnPrefixRecursive();
+            TastNodeRefList withItems, fromSources;
+            statement->PrepareAndFixupRecursive(withItems, fromSources, FMetadataContainer.get());
+            statement->PrepareCalcStatisticsRecursive();
+            // Each round adds only entries that are new, so the walk ends.
+            while (statement->CalcStatisticsRecursive() > 0) {
+            }
+        }
+    }
+    ReloadQueryStatistics();
+    ReloadParameters();
+    UpdateQueryStructure();
+}
+
+void TnvQueryBuilderModel::EnsureResult() const
+{
+    if (FResultStale)
+        const_cast<TnvQueryBuilderModel *>(this)->UpdateResult();
+}
+
+TSQLSelectStatement *TnvQueryBuilderModel::ResultStatement() const
+{
+    EnsureResult();
+    return FResultStatement.get();
+}
+
+TnvQueryStatistics *TnvQueryBuilderModel::QueryStatistics() const
+{
+    EnsureResult();
+    return FQueryStatistics.get();
+}
+
+TnvParametersList *TnvQueryBuilderModel::Parameters() const
+{
+    EnsureResult();
+    return FParameters.get();
+}
+
+bool TnvQueryBuilderModel::ResultWanted() const { return !FSQLBuilders.isEmpty(); }
+
+void TnvQueryBuilderModel::ReloadQueryStatistics()
+{
+    if (FQueryStatistics)
+        FQueryStatistics->ReloadStatistics(FSyntaxProvider ? FResultStatement.get() : nullptr);
+}
+
+void TnvQueryBuilderModel::ReloadParameters()
+{
+    if (FParameters)
+        FParameters->ReloadParametersListFromAST(FResultStatement.get());
+}
+
+void TnvQueryBuilderModel::UpdateQueryStructure() {}
+
+void TnvQueryBuilderModel::AddSQLBuilder(TnvBaseSQLBuilder *builder)
+{
+    if (builder && !FModelDestroyed && !FSQLBuilders.contains(builder))
+        FSQLBuilders.append(builder);
+}
+
+void TnvQueryBuilderModel::RemoveSQLBuilder(TnvBaseSQLBuilder *builder) { FSQLBuilders.removeAll(builder); }
+
+void TnvQueryBuilderModel::DetachSQLBuilders()
+{
+    const QList<TnvBaseSQLBuilder *> builders = FSQLBuilders;
+    FSQLBuilders.clear();
+    for (TnvBaseSQLBuilder *builder : builders)
+        builder->QueryBuilderFreed();
+}
+
+void TnvQueryBuilderModel::SetResultSyntaxProvider(TnvBaseSyntaxProvider *provider)
+{
+    if (FQueryStatistics)
+        FQueryStatistics->SetSyntaxProvider(provider);
+    // The result keeps no reference to a provider that is going.
+    if (FResultStatement)
+        FResultStatement->SetSyntaxProvider(provider);
+}
+
+// ---------------------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // Metadata

@@ -31,6 +31,9 @@ class QObject;
 namespace nvqb {
 class TnvBaseMetadataProvider;
 class TnvLinkPainter;
+class TnvBaseSQLBuilder;
+class TnvParametersList;
+class TnvQueryStatistics;
 class TnvMetadataContainer;
 class TnvMetadataFilter;
 class TnvMetadataObject;
@@ -226,8 +229,10 @@ public:
     // The SQL of the model, printed with the options above.
     QString GetSQL();
     // Runs once at the end of every bracket in which the query changed, after
-    // every node has run its steps; this is where the control takes the new
-    // SQL to its statistics and its SQL-text components. The base does nothing.
+    // every node has run its steps: takes the new query to the result
+    // statement, the statistics, the parameters and the SQL-text components.
+    // Without anyone listening (no component linked, ResultWanted false) the
+    // result is made when it is first read instead.
     virtual void SQLUpdated();
 
     // --- Metadata operations ------------------------------------------------
@@ -260,6 +265,20 @@ public:
     // The container's visibility callback: asks OnFilterTable, OnFilterView or
     // OnFilterProcedure by the object's kind; other kinds stay visible.
     void GetMetadataObjectVisible(TnvMetadataContainer *container, TnvMetadataObject *object, bool &visible);
+    // --- SQL out: result, statistics, parameters, SQL-text components -------
+    // The query printed from the model after the last change, bound to the
+    // metadata and counted; nil before the first change. Each read gives the
+    // result of the last change.
+    TSQLSelectStatement *ResultStatement() const;
+    TnvQueryStatistics *QueryStatistics() const;
+    TnvParametersList *Parameters() const;
+    // The SQL-text components linked to this query builder, in the order of
+    // linking; they add and remove themselves (TnvBaseSQLBuilder::SetQueryBuilder).
+    qsizetype SQLBuildersCount() const { return FSQLBuilders.size(); }
+    TnvBaseSQLBuilder *SQLBuilders(qsizetype index) const { return FSQLBuilders.at(index); }
+    void AddSQLBuilder(TnvBaseSQLBuilder *builder);
+    void RemoveSQLBuilder(TnvBaseSQLBuilder *builder);
+    // --- End of SQL out --------------------------------------------------------
 
     // --- Sub-queries --------------------------------------------------------
     TnvSubQuery *CurrentSubquery() const { return FCurrentSubquery; }
@@ -304,6 +323,15 @@ public:
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;
+    // --- SQL out: the steps of SQLUpdated after the result statement ---------
+    // Whether a change makes the result at once; true while SQL-text
+    // components are linked. A widget showing the structure tree says so too.
+    virtual bool ResultWanted() const;
+    virtual void ReloadQueryStatistics();
+    virtual void ReloadParameters();
+    // Rebuilds the query-structure tree of a widget; the model has none.
+    virtual void UpdateQueryStructure();
+    // --- End of SQL out --------------------------------------------------------
     // Shows the popup menu; the base shows nothing.
     virtual void DoPopupMenu(const QPoint &point);
 
@@ -357,6 +385,21 @@ private:
     bool FModelDestroyed = false;
     TnvControlFactory *FControlFactory = nullptr;
     TOwned<TnvMenuItemData> FPopupMenu;
+
+    // --- SQL out -----------------------------------------------------------------
+    void SetResultSyntaxProvider(TnvBaseSyntaxProvider *provider);
+    void DetachSQLBuilders();
+    // Steps 1 to 4 of SQLUpdated: the result statement, bound and counted,
+    // the statistics, the parameters and the structure tree.
+    void UpdateResult();
+    // Runs UpdateResult when a change came after the last one.
+    void EnsureResult() const;
+    bool FResultStale = false;
+    TOwned<TSQLSelectStatement> FResultStatement;
+    TOwned<TnvQueryStatistics> FQueryStatistics;
+    TOwned<TnvParametersList> FParameters;
+    QList<TnvBaseSQLBuilder *> FSQLBuilders;
+    // --- End of SQL out --------------------------------------------------------
 };
 
 } // namespace nvqb
