@@ -1,6 +1,7 @@
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ErrorReport.h"
+#include "builder/model/Layout.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
 #include "builder/model/ScopeExit.h"
@@ -204,6 +205,41 @@ void TnvQueryBuilderModel::LoadStatement(TOwned<TSQLSelectStatement> statement)
 QString TnvQueryBuilderModel::GetSQL() { return FQuery ? FQuery->GetResultSQL() : QString(); }
 
 void TnvQueryBuilderModel::SQLUpdated() {}
+
+// ---------------------------------------------------------------------------
+// SQL loaded at once (stand-in)
+
+void TnvQueryBuilderModel::SetSyncSQL(const QString &sql)
+{
+    if (!FSyntaxProvider)
+        throw Exception(nvQBMessage(nvQBNoSyntaxProvider));
+    if (!FQuery)
+        return;
+    if (sql.trimmed().isEmpty()) {
+        if (!GetSQL().isEmpty())
+            Clear();
+        return;
+    }
+    TOwned<TSQLSelectStatement> statement = FSyntaxProvider->ParseSelect(sql);
+    PrepareStatement(statement.get());
+    const TnvMetadataContainer *container = FMetadataContainer.get();
+    if (statement->SimpleSQL(IdentQuotation(), FObjectPrefixSkipping,
+                             container ? container->DefaultDatabaseName() : nullptr,
+                             container ? container->DefaultSchemaNames() : nullptr) == GetSQL())
+        return;
+    LoadStatement(std::move(statement));
+}
+
+// --- end of SQL loaded at once ------------------------------------------------
+
+// ---------------------------------------------------------------------------
+// Layout
+
+QString TnvQueryBuilderModel::GetLayout() { return SaveQueryBuilderLayout(this); }
+
+void TnvQueryBuilderModel::SetLayout(const QString &text) { LoadQueryBuilderLayout(this, text); }
+
+// --- end of layout --------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // Sub-queries

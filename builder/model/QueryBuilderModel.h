@@ -79,6 +79,20 @@ public:
     // SQL to its statistics and its SQL-text components. The base does nothing.
     virtual void SQLUpdated();
 
+    // --- SQL loaded at once (stand-in) --------------------------------------
+    // Parses and binds the text and loads it at once unless it prints as the
+    // current SQL; blank text empties the query. Raises what the parse raises.
+    void SetSyncSQL(const QString &sql);
+    // --- end of SQL loaded at once -------------------------------------------
+
+    // --- Layout ---------------------------------------------------------------
+    // The layout document (builder/model/Layout.h): the SQL with the place and
+    // size of every box. Setting it never raises; what cannot be read ends
+    // the load quietly where it stands.
+    QString GetLayout();
+    void SetLayout(const QString &text);
+    // --- end of layout --------------------------------------------------------
+
     // --- Sub-queries --------------------------------------------------------
     TnvSubQuery *CurrentSubquery() const { return FCurrentSubquery; }
     void SetCurrentSubquery(TnvSubQuery *subQuery);
