@@ -3,6 +3,7 @@
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/LinkPainter.h"
+#include "builder/model/Layout.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Parameters.h"
 #include "builder/model/Query.h"
@@ -729,6 +730,15 @@ void TnvQueryBuilderModel::GetMetadataObjectVisible(TnvMetadataContainer *, TnvM
     if (event && *event)
         (*event)(this, object->GetFullNameStr(), visible);
 }
+
+// ---------------------------------------------------------------------------
+// Layout
+
+QString TnvQueryBuilderModel::GetLayout() { return SaveQueryBuilderLayout(this); }
+
+void TnvQueryBuilderModel::SetLayout(const QString &text) { LoadQueryBuilderLayout(this, text); }
+
+// --- end of layout --------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // Sub-queries

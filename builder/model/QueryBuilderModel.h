@@ -279,6 +279,13 @@ public:
     void AddSQLBuilder(TnvBaseSQLBuilder *builder);
     void RemoveSQLBuilder(TnvBaseSQLBuilder *builder);
     // --- End of SQL out --------------------------------------------------------
+    // --- Layout ---------------------------------------------------------------
+    // The layout document (builder/model/Layout.h): the SQL with the place and
+    // size of every box. Setting it never raises; what cannot be read ends
+    // the load quietly where it stands.
+    QString GetLayout();
+    void SetLayout(const QString &text);
+    // --- end of layout --------------------------------------------------------
 
     // --- Sub-queries --------------------------------------------------------
     TnvSubQuery *CurrentSubquery() const { return FCurrentSubquery; }
