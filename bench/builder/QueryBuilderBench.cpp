@@ -22,6 +22,7 @@
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
+#include "builder/model/SQLTextBuilder.h"
 #include "builder/model/UnionSubQuery.h"
 #include "sql92/SQL92SyntaxProvider.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -86,6 +87,8 @@ struct TFigures {
     bool Same = false;
 };
 
+bool WithSQLText = true;
+
 TFigures Measure(int tables, int columns, int conditions, int runs)
 {
     TnvSQL92SyntaxProvider provider;
@@ -95,6 +98,11 @@ TFigures Measure(int tables, int columns, int conditions, int runs)
     container->SetWorkOffline(true);
     for (int t = 0; t < tables; ++t)
         AddTable(container, QStringLiteral("t%1").arg(t));
+    // A linked SQL-text component makes every change run the whole road out:
+    // result statement bound and counted, statistics, parameters, component.
+    TOwned<TnvSQLBuilderPlainText> text = Create<TnvSQLBuilderPlainText>(nullptr);
+    if (WithSQLText)
+        text->SetQueryBuilder(model.get());
 
     const QString sql = StatementSQL(tables, columns, conditions);
     std::vector<double> load, print, toggle;
@@ -150,9 +158,11 @@ int main(int argc, char **argv)
             conditions = value;
         else if (args[i] == u"--runs")
             runs = value;
+        else if (args[i] == u"--sql-text")
+            WithSQLText = value != 0;
     }
     if (args.size() % 2 || tables < 0 || columns < 1 || conditions < 0 || runs < 1) {
-        std::fputs("usage: nvqb-querybuilder-bench [--tables N] [--columns N] [--conditions N] [--runs N]\n",
+        std::fputs("usage: nvqb-querybuilder-bench [--tables N] [--columns N] [--conditions N] [--runs N] [--sql-text 0|1]\n",
                    stderr);
         return 2;
     }
