@@ -22,6 +22,7 @@
 
 #include <QDomDocument>
 #include <QDomElement>
+#include <algorithm>
 
 namespace nvqb {
 
@@ -367,6 +368,16 @@ void TnvDatasource::SetAlias(const QString &alias)
         unionSubQuery->NotifySQLUpdatedRecursive();
 }
 
+namespace {
+// The largest extent of a widget. Places and sizes are held within it, so
+// that a box's far edges (left + width, top + height) stay integers whatever
+// a stored layout or a caller asks for.
+constexpr int BoxExtentLimit = 16777215;
+int BoxCoordinate(int value) { return std::clamp(value, -BoxExtentLimit, BoxExtentLimit); }
+// A box is never smaller than nothing.
+int BoxSize(int value) { return std::clamp(value, 0, BoxExtentLimit); }
+} // namespace
+
 void TnvDatasource::StoreBounds()
 {
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl()))
@@ -407,6 +418,7 @@ int TnvDatasource::GetHeight()
 
 void TnvDatasource::SetLeft(int value)
 {
+    value = BoxCoordinate(value);
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
         QRect bounds = box->GetControlBounds();
         bounds.moveLeft(value);
@@ -419,6 +431,7 @@ void TnvDatasource::SetLeft(int value)
 
 void TnvDatasource::SetTop(int value)
 {
+    value = BoxCoordinate(value);
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
         QRect bounds = box->GetControlBounds();
         bounds.moveTop(value);
@@ -431,6 +444,7 @@ void TnvDatasource::SetTop(int value)
 
 void TnvDatasource::SetWidth(int value)
 {
+    value = BoxSize(value);
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
         QRect bounds = box->GetControlBounds();
         bounds.setWidth(value);
@@ -443,6 +457,7 @@ void TnvDatasource::SetWidth(int value)
 
 void TnvDatasource::SetHeight(int value)
 {
+    value = BoxSize(value);
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl())) {
         QRect bounds = box->GetControlBounds();
         bounds.setHeight(value);

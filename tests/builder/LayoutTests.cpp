@@ -9,6 +9,7 @@
 
 #include <QDomDocument>
 #include <QElapsedTimer>
+#include <limits>
 
 namespace nvqb::test {
 namespace {
@@ -319,6 +320,38 @@ TEST_F(LayoutTest, UnionPartsAreMatchedByPosition)
     loaded = Places(other.get());
     EXPECT_EQ(loaded[0], places[0]);
     EXPECT_EQ(loaded[1], QRect());
+}
+
+TEST_F(LayoutTest, ExtremeNumbersPutBoxesWhereTheirEdgesCanStillBeMeasured)
+{
+    // Stored integers at the ends of their range: a box keeps its place and
+    // size within the largest extent a widget can have, so its right and
+    // bottom edges (left + width) stay integers.
+    Load(QStringLiteral("Select * From a, b"));
+    const QString layout = qb->GetLayout();
+    QString extreme = Edited(layout, QStringLiteral("DataSource"), 0, QStringLiteral("X"), QStringLiteral("2147483647"));
+    extreme = Edited(extreme, QStringLiteral("DataSource"), 0, QStringLiteral("Width"), QStringLiteral("2147483647"));
+    extreme = Edited(extreme, QStringLiteral("DataSource"), 1, QStringLiteral("Y"), QStringLiteral("-2147483648"));
+    extreme = Edited(extreme, QStringLiteral("DataSource"), 1, QStringLiteral("Height"), QStringLiteral("-2147483648"));
+    const int most = 16777215;
+    for (bool controls : {false, true}) {
+        SCOPED_TRACE(controls);
+        TOwned<TTestQueryBuilder> other = Fresh(controls);
+        other->SetLayout(extreme);
+        const QList<QRect> places = Places(other.get());
+        ASSERT_EQ(places.size(), 2);
+        EXPECT_EQ(places[0].left(), most);
+        EXPECT_EQ(places[0].width(), most);
+        EXPECT_EQ(places[1].top(), -most);
+        EXPECT_EQ(places[1].height(), 0);
+        // The same through the setters.
+        TnvDatasource *box = Boxes(other.get()).first();
+        box->SetTop(std::numeric_limits<int>::min());
+        box->SetHeight(std::numeric_limits<int>::max());
+        EXPECT_EQ(box->GetTop(), -most);
+        EXPECT_EQ(box->GetHeight(), most);
+        EXPECT_EQ(box->StoredBounds().bottom(), -1);
+    }
 }
 
 // Damaged documents never crash, never raise, and leave a model whose SQL
