@@ -369,7 +369,7 @@ TEST_F(LayoutTest, DamagedLayoutsLeaveAModelThatPrintsValidSQL)
     QElapsedTimer timer;
     timer.start();
     int cases = 0;
-    for (; cases < 3000; ++cases) {
+    for (; cases < 2500; ++cases) {
         if (cases % 500 == 0) {
             qb->DestroyControls();
             qb->Clear();
