@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <random>
 
 namespace nvqb::test {
@@ -15,6 +16,11 @@ namespace nvqb::test {
 class TLayoutMutator {
 public:
     explicit TLayoutMutator(unsigned seed) : FRandom(seed) {}
+
+    // The deepest nesting of the SQL put in place of the stored one; a
+    // sub-query's SQL holds those inside it, so the cost of a load grows
+    // with the square of the depth.
+    int MaxSQLDepth = 150;
 
     // The statements whose layouts are spoiled: unions with brackets,
     // derived tables and sub-queries in expressions, the same table twice.
@@ -186,7 +192,7 @@ private:
             if (!match.hasMatch())
                 return text;
             // Mostly shallow; now and then near the parser's own limit.
-            const int depth = Below(8) == 0 ? 1 + Below(150) : 1 + Below(30);
+            const int depth = Below(8) == 0 ? 1 + Below(MaxSQLDepth) : 1 + Below(std::min(30, MaxSQLDepth));
             QString nested;
             switch (Below(3)) {
             case 0:
