@@ -22,6 +22,7 @@
 
 #include <QDomDocument>
 #include <QDomElement>
+#include <algorithm>
 
 namespace nvqb {
 
@@ -367,6 +368,16 @@ void TnvDatasource::SetAlias(const QString &alias)
         unionSubQuery->NotifySQLUpdatedRecursive();
 }
 
+namespace {
+// The largest extent of a widget. Places and sizes are held within it, so
+// that a box's far edges (left + width, top + height) stay integers whatever
+// a stored layout or a caller asks for.
+constexpr int BoxExtentLimit = 16777215;
+int BoxCoordinate(int value) { return std::clamp(value, -BoxExtentLimit, BoxExtentLimit); }
+// A box is never smaller than nothing.
+int BoxSize(int value) { return std::clamp(value, 0, BoxExtentLimit); }
+} // namespace
+
 void TnvDatasource::StoreBounds()
 {
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl()))
@@ -419,13 +430,13 @@ void TnvDatasource::SetBound(void (QRect::*change)(int), int &stored, int value)
     }
 }
 
-void TnvDatasource::SetLeft(int value) { SetBound(&QRect::moveLeft, FLeft, value); }
+void TnvDatasource::SetLeft(int value) { SetBound(&QRect::moveLeft, FLeft, BoxCoordinate(value)); }
 
-void TnvDatasource::SetTop(int value) { SetBound(&QRect::moveTop, FTop, value); }
+void TnvDatasource::SetTop(int value) { SetBound(&QRect::moveTop, FTop, BoxCoordinate(value)); }
 
-void TnvDatasource::SetWidth(int value) { SetBound(&QRect::setWidth, FWidth, value); }
+void TnvDatasource::SetWidth(int value) { SetBound(&QRect::setWidth, FWidth, BoxSize(value)); }
 
-void TnvDatasource::SetHeight(int value) { SetBound(&QRect::setHeight, FHeight, value); }
+void TnvDatasource::SetHeight(int value) { SetBound(&QRect::setHeight, FHeight, BoxSize(value)); }
 
 TnvMetadataFieldsList *TnvDatasource::GetFields() const
 {

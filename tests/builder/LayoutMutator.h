@@ -4,10 +4,11 @@
 // in one or a few of the ways a stored file gets spoiled or a hostile one is
 // made: flipped bytes, cut text, elements doubled, dropped or moved, values
 // that are huge, negative, empty or no numbers, names and SQL changed, nesting
-// far deeper than a layout has.
+// far deeper than a layout has, SQL nested as deep as the parser reads.
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <random>
 
 namespace nvqb::test {
@@ -15,6 +16,11 @@ namespace nvqb::test {
 class TLayoutMutator {
 public:
     explicit TLayoutMutator(unsigned seed) : FRandom(seed) {}
+
+    // The deepest nesting of the SQL put in place of the stored one; a
+    // sub-query's SQL holds those inside it, so the cost of a load grows
+    // with the square of the depth.
+    int MaxSQLDepth = 150;
 
     // The statements whose layouts are spoiled: unions with brackets,
     // derived tables and sub-queries in expressions, the same table twice.
@@ -91,7 +97,7 @@ private:
     {
         if (text.isEmpty())
             return text;
-        switch (Below(12)) {
+        switch (Below(13)) {
         case 0: { // flipped bytes of the UTF-8 form
             QByteArray bytes = text.toUtf8();
             const int flips = 1 + Below(4);
@@ -179,6 +185,34 @@ private:
             if (targets.isEmpty())
                 return text;
             return text.insert(targets[Below(int(targets.size()))].second, piece);
+        }
+        case 11: { // the SQL nested deep: derived tables, IN sub-queries or brackets
+            static const QRegularExpression sql(QStringLiteral("<SQL>[^<]*</SQL>"));
+            const QRegularExpressionMatch match = sql.match(text);
+            if (!match.hasMatch())
+                return text;
+            // Mostly shallow; now and then near the parser's own limit.
+            const int depth = Below(8) == 0 ? 1 + Below(MaxSQLDepth) : 1 + Below(std::min(30, MaxSQLDepth));
+            QString nested;
+            switch (Below(3)) {
+            case 0:
+                nested = QStringLiteral("a");
+                for (int i = 0; i < depth; ++i)
+                    nested = QStringLiteral("(Select * From %1) t%2").arg(nested).arg(i);
+                nested = QStringLiteral("Select * From ") + nested;
+                break;
+            case 1:
+                nested = QStringLiteral("Select a.id From a");
+                for (int i = 0; i < depth; ++i)
+                    nested = QStringLiteral("Select a.id From a Where a.id In (%1)").arg(nested);
+                break;
+            default:
+                nested = QStringLiteral("Select ") + QString(depth, u'(') + u'1' + QString(depth, u')') +
+                         QStringLiteral(" From a");
+                break;
+            }
+            return text.replace(match.capturedStart(), match.capturedLength(),
+                                QStringLiteral("<SQL>") + nested + QStringLiteral("</SQL>"));
         }
         default: { // stray text, a comment or an attribute
             static const char *const pieces[] = {"x", "<!-- c -->", "<?pi data?>", " extra=\"1\"", "&amp;", "]]>",
