@@ -63,12 +63,18 @@ private:
 
 TnvQueryBuilderModel::TnvQueryBuilderModel(TComponent *owner)
     : TComponent(owner), FMetadataContainer(Create<TnvMetadataContainer>(nullptr)),
-      FMetadataFilter(Create<TnvMetadataFilter>(nullptr)), FPopupMenu(Create<TnvMenuItemData>()),
+      FMetadataFilter(Create<TnvMetadataFilter>(nullptr)),
+      FAddObjectFormOptions(Create<TnvAddObjectFormOptions>()), FTreeOptions(Create<TnvTreeOptions>()),
+      FTreeOptionsMetadata(Create<TnvMetadataTreeOptions>()), FPopupMenu(Create<TnvMenuItemData>()),
       FQueryStatistics(Create<TnvQueryStatistics>(nullptr)), FParameters(Create<TnvParametersList>())
 {
     FMetadataContainer->GetMetadataObjectVisible =
         TnvMetadataObjectVisibleEvent::Bind<&TnvQueryBuilderModel::GetMetadataObjectVisible>(this);
     FSQLLoadReceiver = new TnvSQLLoadReceiver(this);
+    // Either tree's options change what the panels show.
+    FTreeOptions->RegisterUpdateNotification(TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
+    FTreeOptionsMetadata->RegisterUpdateNotification(
+        TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
 }
 
 TnvQueryBuilderModel::~TnvQueryBuilderModel()
@@ -126,6 +132,12 @@ void TnvQueryBuilderModel::DestroyModel()
     FQueryStatistics->ReloadStatistics(nullptr);
     FMetadataContainer.reset();
     FMetadataFilter.reset();
+    FTreeOptions->UnregisterUpdateNotification(TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
+    FTreeOptionsMetadata->UnregisterUpdateNotification(
+        TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
+    FTreeOptions.reset();
+    FTreeOptionsMetadata.reset();
+    FAddObjectFormOptions.reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -296,6 +308,8 @@ void TnvQueryBuilderModel::SetUseTableIcons(bool value) { SetVisual(FUseTableIco
 void TnvQueryBuilderModel::SetDefaultTableWidth(int value) { SetVisual(FDefaultTableWidth, value); }
 
 void TnvQueryBuilderModel::SetMaxTableHeight(int value) { FMaxTableHeight = std::max(value, 0); }
+
+void TnvQueryBuilderModel::TreeOptionsUpdated(TObject *) { DoUpdateControlParams(); }
 
 void TnvQueryBuilderModel::DoUpdateControlParams()
 {
@@ -773,6 +787,26 @@ void TnvQueryBuilderModel::DoGetTabHeaderText(TnvSubQuery *subQuery, QString &ca
 {
     if (OnGetTabHeaderText)
         OnGetTabHeaderText(this, subQuery, caption);
+}
+
+// ---------------------------------------------------------------------------
+// Drag and drop
+
+bool TnvQueryBuilderModel::DoDragOver(QObject *source, int x, int y, TDragState state)
+{
+    if (!OnDragOver || !FCurrentSubquery)
+        return false;
+    bool accept = true;
+    if (!nvQBCatchAll([&] { OnDragOver(FCurrentSubquery->CurrentUnionSubQuery(), source, x, y, state, accept); }))
+        return false;
+    return accept;
+}
+
+void TnvQueryBuilderModel::DoDragDrop(QObject *source, int x, int y)
+{
+    if (!OnDragDrop || !FCurrentSubquery)
+        return;
+    nvQBCatchAll([&] { OnDragDrop(FCurrentSubquery->CurrentUnionSubQuery(), source, x, y); });
 }
 
 // ---------------------------------------------------------------------------

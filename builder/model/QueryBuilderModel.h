@@ -12,7 +12,10 @@
 // Make it with Create<> (a class deriving from it calls AfterConstruction
 // once it is complete): the root query is made there, where the virtual
 // operations of the derived class are reached.
+#include "builder/model/AddObjectFormOptions.h"
 #include "builder/model/ControlFactory.h"
+#include "builder/model/MetadataTreeOptions.h"
+#include "builder/model/TreeOptions.h"
 #include "classlib/Component.h"
 #include "classlib/Method.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
@@ -44,6 +47,7 @@ class TSQLQualifiedName;
 class TSQLQualifiedNamesList;
 class TSQLSelectStatement;
 class TnvQueryBuilderModel;
+class TnvUnionSubQuery;
 
 enum TnvUnionNavBarPosition { unbTopRight, unbTopLeft, unbBottomRight, unbBottomLeft };
 enum TnvBorderStyle { qbbs3D, qbbsFlat, qbbsUltraFlat, qbbsNone };
@@ -67,6 +71,16 @@ using TnvOnGetTabHeaderText =
 // Whether a metadata object of the event's kind is shown; Visible starts true.
 using TnvFilterDatabaseObjectEvent =
     std::function<void(TnvQueryBuilderModel *sender, const QString &objectName, bool &visible)>;
+
+// Where a drag stands, as the class library names it.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// A drag over a diagram: Sender is the union part the diagram shows, Source
+// what Qt names as the drag's source (nil from another application), X and Y
+// the place in the diagram. Accept starts true.
+using TDragOverEvent =
+    std::function<void(TObject *sender, QObject *source, int x, int y, TDragState state, bool &accept)>;
+// A drop on a diagram, with the same arguments.
+using TDragDropEvent = std::function<void(TObject *sender, QObject *source, int x, int y)>;
 
 class TnvQueryBuilderModel : public TComponent, public InvSyntaxProviderNotifications {
     NV_DECLARE_CLASS(TnvQueryBuilderModel)
@@ -175,6 +189,15 @@ public:
     // window the size the control has at creation.
     virtual int ControlHeight() const { return 280; }
 
+    // --- Option objects (owned; setting copies into the owned one) -----------
+    // A change of either tree's options updates the controls.
+    TnvTreeOptions *TreeOptions() const { return FTreeOptions.get(); }
+    void SetTreeOptions(const TnvTreeOptions *value) { FTreeOptions->Assign(value); }
+    TnvMetadataTreeOptions *TreeOptionsMetadata() const { return FTreeOptionsMetadata.get(); }
+    void SetTreeOptionsMetadata(const TnvMetadataTreeOptions *value) { FTreeOptionsMetadata->Assign(value); }
+    TnvAddObjectFormOptions *AddObjectFormOptions() const { return FAddObjectFormOptions.get(); }
+    void SetAddObjectFormOptions(const TnvAddObjectFormOptions *value) { FAddObjectFormOptions->Assign(value); }
+
     // --- Link painter -------------------------------------------------------
     // Owned; nil while no painter class is registered.
     TnvLinkPainter *LinkPainter() const { return FLinkPainter.get(); }
@@ -192,6 +215,18 @@ public:
     TnvFilterDatabaseObjectEvent OnFilterTable;
     TnvFilterDatabaseObjectEvent OnFilterView;
     TnvFilterDatabaseObjectEvent OnFilterProcedure;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+
+    // --- Drag and drop on the diagrams ---------------------------------------
+    // A diagram asks whether it takes a drag: OnDragOver decides, Sender the
+    // current union part of the current sub-query. Without a handler, or
+    // without a current sub-query, the drag is refused. The diagrams call
+    // these from Qt's drag events, so what a handler raises is shown, never
+    // passed on, and refuses the drag.
+    bool DoDragOver(QObject *source, int x, int y, TDragState state);
+    // A drop on a diagram goes to OnDragDrop under the same conditions.
+    void DoDragDrop(QObject *source, int x, int y);
 
     // --- SQL in ---------------------------------------------------------------
     // The SQL the model prints.
@@ -347,9 +382,13 @@ private:
     void PostSQLLoad();
     void GetObjectNames(TClass objectClass, QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames);
     template <class T> void SetVisual(T &field, const T &value);
+    void TreeOptionsUpdated(TObject *sender);
 
     TOwned<TnvMetadataContainer> FMetadataContainer;
     TOwned<TnvMetadataFilter> FMetadataFilter;
+    TOwned<TnvAddObjectFormOptions> FAddObjectFormOptions;
+    TOwned<TnvTreeOptions> FTreeOptions;
+    TOwned<TnvMetadataTreeOptions> FTreeOptionsMetadata;
     TnvBaseSyntaxProvider *FSyntaxProvider = nullptr;
     TnvBaseMetadataProvider *FMetadataProvider = nullptr;
     bool FQuoteAllIdentifiers = false;

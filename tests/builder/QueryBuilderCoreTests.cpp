@@ -5,9 +5,11 @@
 
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/BusyCursor.h"
+#include "builder/model/ErrorReport.h"
 #include "builder/model/LinkPainter.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
+#include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/metadata/MetadataFields.h"
@@ -310,6 +312,141 @@ TEST_F(QueryBuilderCoreTest, PrintingOptionsEmptyTheQuery)
         EXPECT_SQL(SQL(), empty);
         EXPECT_EQ(Root()->UnionSubQueriesCount(), 1);
     }
+}
+
+TEST_F(QueryBuilderCoreTest, OptionObjectsAreOwnedAndSetByCopy)
+{
+    TnvTreeOptions *tree = qb->TreeOptions();
+    TnvMetadataTreeOptions *metadataTree = qb->TreeOptionsMetadata();
+    TnvAddObjectFormOptions *addObject = qb->AddObjectFormOptions();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(metadataTree, nullptr);
+    ASSERT_NE(addObject, nullptr);
+
+    TnvTreeOptions treeValues;
+    treeValues.SetFromNodeText(QStringLiteral("Sources"));
+    qb->SetTreeOptions(&treeValues);
+    TnvMetadataTreeOptions metadataValues;
+    metadataValues.SetGroupingType(ogtType);
+    qb->SetTreeOptionsMetadata(&metadataValues);
+    TnvAddObjectFormOptions addObjectValues;
+    addObjectValues.SetViewsVisible(false);
+    qb->SetAddObjectFormOptions(&addObjectValues);
+
+    EXPECT_EQ(qb->TreeOptions(), tree);
+    EXPECT_EQ(qb->TreeOptionsMetadata(), metadataTree);
+    EXPECT_EQ(qb->AddObjectFormOptions(), addObject);
+    EXPECT_SQL(tree->FromNodeText(), "Sources");
+    EXPECT_EQ(metadataTree->GroupingType(), ogtType);
+    EXPECT_FALSE(addObject->ViewsVisible());
+}
+
+TEST_F(QueryBuilderCoreTest, ATreeOptionsChangeUpdatesTheControlsOnce)
+{
+    qb->CreateControls();
+    const auto updates = [&] { return log.Matching({QStringLiteral("VisualParams")}).size(); };
+    log.Clear();
+    qb->SetGridSize(8);
+    const qsizetype once = updates();
+    ASSERT_GT(once, 0);
+
+    log.Clear();
+    qb->TreeOptions()->SetTreeVisible(false);
+    EXPECT_EQ(updates(), once);
+    log.Clear();
+    qb->TreeOptionsMetadata()->SetSortingType(ostTypeName);
+    EXPECT_EQ(updates(), once);
+
+    // A copy of many values is one change.
+    TnvMetadataTreeOptions values;
+    values.SetShowSystemTables(true);
+    values.SetTreeWidth(90);
+    values.SetGroupingType(ogtNone);
+    log.Clear();
+    qb->SetTreeOptionsMetadata(&values);
+    EXPECT_EQ(updates(), once);
+
+    // The same value again, and the dialog's options, leave the controls be.
+    log.Clear();
+    qb->TreeOptions()->SetTreeVisible(false);
+    qb->AddObjectFormOptions()->SetWidth(500);
+    EXPECT_EQ(updates(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Drag and drop on the diagrams
+
+TEST_F(QueryBuilderCoreTest, WithoutADragOverHandlerDragsAreRefused)
+{
+    QObject source;
+    EXPECT_FALSE(qb->DoDragOver(&source, 1, 2, dsDragEnter));
+    // A drop handler alone does not make the diagrams take drags.
+    bool dropped = false;
+    qb->OnDragDrop = [&](TObject *, QObject *, int, int) { dropped = true; };
+    EXPECT_FALSE(qb->DoDragOver(&source, 1, 2, dsDragMove));
+    qb->DoDragDrop(&source, 1, 2);
+    EXPECT_TRUE(dropped);
+}
+
+TEST_F(QueryBuilderCoreTest, DragEventsComeFromTheCurrentUnionPartOfTheCurrentSubQuery)
+{
+    Assign(QStringLiteral("Select a.id From a Where a.id In (Select b.a_id From b)"));
+    ASSERT_EQ(qb->GetSubQueriesCount(), 2);
+    TnvSubQuery *in = qb->GetSubQueries(1);
+    QObject source;
+    QStringList calls;
+    TObject *overSender = nullptr;
+    TObject *dropSender = nullptr;
+    qb->OnDragOver = [&](TObject *sender, QObject *from, int x, int y, TDragState state, bool &accept) {
+        overSender = sender;
+        calls.append(
+            QStringLiteral("over %1 %2 %3 %4 %5").arg(from == &source).arg(x).arg(y).arg(int(state)).arg(accept));
+    };
+    qb->OnDragDrop = [&](TObject *sender, QObject *from, int x, int y) {
+        dropSender = sender;
+        calls.append(QStringLiteral("drop %1 %2 %3").arg(from == &source).arg(x).arg(y));
+    };
+
+    // Accepted unless the handler says otherwise.
+    EXPECT_TRUE(qb->DoDragOver(&source, 10, 20, dsDragMove));
+    EXPECT_EQ(overSender, Root()->CurrentUnionSubQuery());
+    qb->SetCurrentSubquery(in);
+    qb->DoDragDrop(&source, 30, 40);
+    EXPECT_EQ(dropSender, in->CurrentUnionSubQuery());
+    EXPECT_NE(dropSender, overSender);
+    EXPECT_EQ(calls, QStringList({QStringLiteral("over 1 10 20 2 1"), QStringLiteral("drop 1 30 40")}));
+
+    qb->OnDragOver = [](TObject *, QObject *, int, int, TDragState, bool &accept) { accept = false; };
+    EXPECT_FALSE(qb->DoDragOver(&source, 10, 20, dsDragMove));
+}
+
+TEST_F(QueryBuilderCoreTest, WithoutACurrentSubQueryNoDragEventIsRaised)
+{
+    // A model whose construction never completed has no query yet.
+    TnvQueryBuilderModel unfinished;
+    ASSERT_EQ(unfinished.CurrentSubquery(), nullptr);
+    int raised = 0;
+    unfinished.OnDragOver = [&](TObject *, QObject *, int, int, TDragState, bool &) { ++raised; };
+    unfinished.OnDragDrop = [&](TObject *, QObject *, int, int) { ++raised; };
+    EXPECT_FALSE(unfinished.DoDragOver(nullptr, 0, 0, dsDragEnter));
+    unfinished.DoDragDrop(nullptr, 0, 0);
+    EXPECT_EQ(raised, 0);
+}
+
+TEST_F(QueryBuilderCoreTest, WhatADragHandlerRaisesIsShownAndRefusesTheDrag)
+{
+    QStringList shown;
+    TnvErrorHandler old = SetErrorHandler([&](const QString &message) { shown.append(message); });
+    qb->OnDragOver = [](TObject *, QObject *, int, int, TDragState, bool &) {
+        throw Exception(QStringLiteral("no drag"));
+    };
+    qb->OnDragDrop = [](TObject *, QObject *, int, int) { throw Exception(QStringLiteral("no drop")); };
+    bool accepted = true;
+    EXPECT_NO_THROW(accepted = qb->DoDragOver(nullptr, 0, 0, dsDragEnter));
+    EXPECT_NO_THROW(qb->DoDragDrop(nullptr, 0, 0));
+    SetErrorHandler(std::move(old));
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(shown, QStringList({QStringLiteral("no drag"), QStringLiteral("no drop")}));
 }
 
 // ---------------------------------------------------------------------------
