@@ -1,4 +1,5 @@
 // Start-up and shut-down of this subsystem's unit globals.
+#include "builder/controls/LinkPainters.h"
 #include "builder/model/ControlFactory.h"
 #include "classlib/UnitInit.h"
 
@@ -8,8 +9,13 @@ void InitializeBuilderUnits()
 {
     // The widget layer registers its controls and dialogs in this factory.
     InitializeControlFactory();
+    InitializeLinkPainters();
 }
 
-void FinalizeBuilderUnits() { FinalizeControlFactory(); }
+void FinalizeBuilderUnits()
+{
+    FinalizeLinkPainters();
+    FinalizeControlFactory();
+}
 
 } // namespace nvqb

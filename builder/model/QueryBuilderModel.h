@@ -79,6 +79,13 @@ public:
     // SQL to its statistics and its SQL-text components. The base does nothing.
     virtual void SQLUpdated();
 
+    // --- Visual parameters ----------------------------------------------------
+    // Pushes the query builder's visual settings (colours, painters, fonts)
+    // to its controls again; the widget overrides it. Headless there is
+    // nothing to push.
+    virtual void DoUpdateControlParams() {}
+    // -------------------------------------------------------------------------
+
     // --- Sub-queries --------------------------------------------------------
     TnvSubQuery *CurrentSubquery() const { return FCurrentSubquery; }
     void SetCurrentSubquery(TnvSubQuery *subQuery);
