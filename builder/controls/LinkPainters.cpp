@@ -308,7 +308,9 @@ TnvQueryBuilderLinkPainter *DefaultLinkPainter()
 const QImage &LinkCardinalityBitmap(TnvQueryBuilderLinkCardinality cardinality)
 {
     static const QImage none;
-    const QImage *image = cardinality == qblcOne ? GCardinalityOne : cardinality == qblcMany ? GCardinalityMany : nullptr;
+    const QImage *image = cardinality == qblcOne    ? GCardinalityOne
+                          : cardinality == qblcMany ? GCardinalityMany
+                                                    : nullptr;
     return image ? *image : none;
 }
 
