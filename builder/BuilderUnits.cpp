@@ -1,4 +1,5 @@
 // Start-up and shut-down of this subsystem's unit globals.
+#include "builder/controls/LinkPainters.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/LinkPainter.h"
 #include "classlib/UnitInit.h"
@@ -9,12 +10,14 @@ void InitializeBuilderUnits()
 {
     // The widget layer registers its controls and dialogs in this factory.
     InitializeControlFactory();
-    // The widget layer registers its painter classes here.
+    // The model's painter registry, filled with the widget layer's styles.
     InitializeLinkPainterRegistry();
+    InitializeLinkPainters();
 }
 
 void FinalizeBuilderUnits()
 {
+    FinalizeLinkPainters();
     FinalizeLinkPainterRegistry();
     FinalizeControlFactory();
 }

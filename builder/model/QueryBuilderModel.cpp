@@ -94,7 +94,8 @@ void TnvQueryBuilderModel::AfterConstruction()
     FCurrentSubquery = FQuery.get();
     if (TnvUnionSubQuery *member = FQuery->Add())
         FQuery->SetCurrentUnionSubquery(member);
-    FLinkPainter.reset(LinkPainterRegistry()->CreatePainter(QString::fromLatin1(LinkPainterClass::Access), this));
+    // No painter class has an empty name: this is the Access-style painter.
+    FLinkPainter = QueryBuilderLinkPainters()->CreateByName(QString(), this);
 }
 
 void TnvQueryBuilderModel::BeforeDestruction()
@@ -320,7 +321,7 @@ void TnvQueryBuilderModel::DoUpdateControlParams()
 // ---------------------------------------------------------------------------
 // Link painter
 
-void TnvQueryBuilderModel::SetLinkPainter(TnvLinkPainter *painter)
+void TnvQueryBuilderModel::SetLinkPainter(TnvQueryBuilderLinkPainter *painter)
 {
     // Freeing the painter we already hold and keeping it would leave a
     // dangling painter.
@@ -339,12 +340,13 @@ void TnvQueryBuilderModel::SetLinkPainterClassName(const QString &className)
 {
     // The old painter goes first, as a painter may hold resources per builder.
     FLinkPainter.reset();
-    SetLinkPainter(LinkPainterRegistry()->CreatePainter(className, this));
+    SetLinkPainter(QueryBuilderLinkPainters()->CreateByName(className, this).release());
 }
 
 void TnvQueryBuilderModel::SetLinkPainterClass(TClass painterClass)
 {
-    SetLinkPainterClassName(painterClass ? painterClass->ClassName() : QString());
+    FLinkPainter.reset();
+    SetLinkPainter(QueryBuilderLinkPainters()->CreateByType(painterClass, this).release());
 }
 
 // ---------------------------------------------------------------------------

@@ -33,7 +33,7 @@ class QObject;
 
 namespace nvqb {
 class TnvBaseMetadataProvider;
-class TnvLinkPainter;
+class TnvQueryBuilderLinkPainter;
 class TnvBaseSQLBuilder;
 class TnvParametersList;
 class TnvQueryStatistics;
@@ -199,14 +199,16 @@ public:
     void SetAddObjectFormOptions(const TnvAddObjectFormOptions *value) { FAddObjectFormOptions->Assign(value); }
 
     // --- Link painter -------------------------------------------------------
-    // Owned; nil while no painter class is registered.
-    TnvLinkPainter *LinkPainter() const { return FLinkPainter.get(); }
+    // Owned; an Access-style painter at creation.
+    TnvQueryBuilderLinkPainter *LinkPainter() const { return FLinkPainter.get(); }
     // Takes the painter over and frees the one before (unless it is the same).
-    void SetLinkPainter(TnvLinkPainter *painter);
+    void SetLinkPainter(TnvQueryBuilderLinkPainter *painter);
     // The current painter's class name, or empty without one.
     QString LinkPainterClassName() const;
-    // A new painter of the registered class (unknown: the Access-style one).
+    // A new painter of the registered class of exactly that name (any other
+    // name: the Access-style one).
     void SetLinkPainterClassName(const QString &className);
+    // A new painter of the class; none when the class is not registered.
     void SetLinkPainterClass(TClass painterClass);
 
     // --- Events -------------------------------------------------------------
@@ -419,7 +421,7 @@ private:
     bool FUseTableIcons = true;
     int FDefaultTableWidth = 80;
     int FMaxTableHeight = 0;
-    TOwned<TnvLinkPainter> FLinkPainter;
+    TOwned<TnvQueryBuilderLinkPainter> FLinkPainter;
     TOwned<TSQLSelectStatement> FPendingTree;
     QObject *FSQLLoadReceiver = nullptr;
     bool FSQLLoadPosted = false;

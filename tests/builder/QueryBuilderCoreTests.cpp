@@ -452,60 +452,85 @@ TEST_F(QueryBuilderCoreTest, WhatADragHandlerRaisesIsShownAndRefusesTheDrag)
 // ---------------------------------------------------------------------------
 // Link painter
 
-class TCountingPainter : public TnvLinkPainter {
+class TCountingPainter : public TnvQueryBuilderLinkPainter {
 public:
     static inline int Alive = 0;
     static inline int Freed = 0;
-    TCountingPainter(TnvQueryBuilderModel *qb) : TnvLinkPainter(qb) { ++Alive; }
+    TCountingPainter(TnvQueryBuilderModel *qb) : TnvQueryBuilderLinkPainter(qb) { ++Alive; }
     ~TCountingPainter() override
     {
         --Alive;
         ++Freed;
     }
+    void PaintLink(QPainter &, const TnvLinkPoints &, bool, TnvQueryBuilderLinkConnectToSide,
+                   TnvQueryBuilderLinkConnectToSide, const TnvLink *) override
+    {
+    }
+    QString PainterStyle() const override { return QStringLiteral("Counting"); }
 };
 
 class LinkPainterTest : public BuilderTest {
 protected:
     void SetUp() override
     {
-        LinkPainterRegistry()->RegisterPainterClass(QString::fromLatin1(LinkPainterClass::Access),
-                                                    [](TnvQueryBuilderModel *owner) { return new TCountingPainter(owner); });
         TCountingPainter::Freed = 0;
         BuilderTest::SetUp();
     }
     void TearDown() override
     {
         BuilderTest::TearDown();
-        LinkPainterRegistry()->UnregisterPainterClass(QString::fromLatin1(LinkPainterClass::Access));
         EXPECT_EQ(TCountingPainter::Alive, 0);
     }
 };
 
-TEST_F(LinkPainterTest, TheBuilderStartsWithTheAccessPainterAndKeepsItWhenSetAgain)
+TEST_F(LinkPainterTest, TheBuilderKeepsItsPainterWhenSetAgain)
 {
-    TnvLinkPainter *painter = qb->LinkPainter();
-    ASSERT_NE(painter, nullptr);
-    EXPECT_EQ(painter->QueryBuilder(), qb.get());
+    auto *painter = new TCountingPainter(qb.get());
+    qb->SetLinkPainter(painter);
     qb->SetLinkPainter(painter);
     EXPECT_EQ(TCountingPainter::Freed, 0);
     EXPECT_EQ(qb->LinkPainter(), painter);
     EXPECT_EQ(TCountingPainter::Alive, 1);
 
-    // An unknown class name gives the Access-style painter anew.
-    qb->SetLinkPainterClassName(QStringLiteral("TnvNoSuchPainter"));
+    // Choosing a class by name frees the painter before.
+    qb->SetLinkPainterClassName(QStringLiteral("TnvQueryBuilderLinkPainterSimple"));
     EXPECT_EQ(TCountingPainter::Freed, 1);
-    EXPECT_EQ(TCountingPainter::Alive, 1);
+    EXPECT_EQ(TCountingPainter::Alive, 0);
     qb->SetLinkPainter(nullptr);
     EXPECT_EQ(qb->LinkPainterClassName(), QString());
-    EXPECT_EQ(TCountingPainter::Alive, 0);
+
+    // The builder frees the painter it holds when it goes (checked on tear-down).
+    qb->SetLinkPainter(new TCountingPainter(qb.get()));
 }
 
-TEST_F(QueryBuilderCoreTest, WithoutRegisteredPaintersThereIsNone)
+TEST_F(LinkPainterTest, TheBuilderStartsWithTheAccessPainterAndAnyOtherNameGivesItToo)
 {
+    TnvQueryBuilderLinkPainter *painter = qb->LinkPainter();
+    ASSERT_NE(painter, nullptr);
+    EXPECT_EQ(painter->QueryBuilder(), qb.get());
+    EXPECT_EQ(qb->LinkPainterClassName(), QStringLiteral("TnvQueryBuilderLinkPainterAccess"));
+
+    qb->SetLinkPainterClassName(QStringLiteral("TnvQueryBuilderLinkPainterMSSQL"));
+    EXPECT_EQ(qb->LinkPainterClassName(), QStringLiteral("TnvQueryBuilderLinkPainterMSSQL"));
+    EXPECT_EQ(qb->LinkPainter()->QueryBuilder(), qb.get());
+    for (const char *name : {"TnvNoSuchPainter", "tnvquerybuilderlinkpaintermssql", "", "TnvQueryBuilderLinkPainter"}) {
+        qb->SetLinkPainterClassName(QStringLiteral("TnvQueryBuilderLinkPainterSimple"));
+        qb->SetLinkPainterClassName(QString::fromLatin1(name));
+        EXPECT_EQ(qb->LinkPainterClassName(), QStringLiteral("TnvQueryBuilderLinkPainterAccess")) << name;
+    }
+}
+
+TEST_F(LinkPainterTest, ByClassOnlyARegisteredClassGivesAPainter)
+{
+    TnvQueryBuilderLinkPainters *painters = QueryBuilderLinkPainters();
+    qb->SetLinkPainterClass(painters->Items(0));
+    ASSERT_NE(qb->LinkPainter(), nullptr);
+    EXPECT_EQ(qb->LinkPainter()->ClassType(), painters->Items(0));
+    EXPECT_EQ(qb->LinkPainter()->QueryBuilder(), qb.get());
+    qb->SetLinkPainterClass(TnvQueryBuilderLinkPainter::StaticClassType());
     EXPECT_EQ(qb->LinkPainter(), nullptr);
-    qb->SetLinkPainterClassName(QString::fromLatin1(LinkPainterClass::Simple));
+    qb->SetLinkPainterClass(nullptr);
     EXPECT_EQ(qb->LinkPainter(), nullptr);
-    EXPECT_EQ(qb->LinkPainterClassName(), QString());
 }
 
 // ---------------------------------------------------------------------------
