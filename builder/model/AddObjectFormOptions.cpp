@@ -35,18 +35,14 @@ TnvAddObjectFormOptions::~TnvAddObjectFormOptions() = default;
 
 void TnvAddObjectFormOptions::SetImageListSmall(const TnvImageList &value)
 {
-    if (SameImageList(FImageListSmall, value))
-        return;
-    FImageListSmall = value;
-    NotifyUpdated();
+    if (StoreImageList(FImageListSmall, value))
+        NotifyUpdated();
 }
 
 void TnvAddObjectFormOptions::SetImageListLarge(const TnvImageList &value)
 {
-    if (SameImageList(FImageListLarge, value))
-        return;
-    FImageListLarge = value;
-    NotifyUpdated();
+    if (StoreImageList(FImageListLarge, value))
+        NotifyUpdated();
 }
 
 int TnvAddObjectFormOptions::Width() const { return FForm ? FForm->FormSize().width() : FWidth; }

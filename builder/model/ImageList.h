@@ -21,4 +21,13 @@ inline bool SameImageList(const TnvImageList &a, const TnvImageList &b)
     return true;
 }
 
+// Stores Value in Field; true when that changed it (a setter then notifies).
+inline bool StoreImageList(TnvImageList &field, const TnvImageList &value)
+{
+    if (SameImageList(field, value))
+        return false;
+    field = value;
+    return true;
+}
+
 } // namespace nvqb

@@ -8,10 +8,8 @@ TnvMetadataTreeOptions::TnvMetadataTreeOptions() : TnvUpdatablePersistent(nullpt
 
 void TnvMetadataTreeOptions::SetImageList(const TnvImageList &value)
 {
-    if (SameImageList(FImageList, value))
-        return;
-    FImageList = value;
-    NotifyUpdated();
+    if (StoreImageList(FImageList, value))
+        NotifyUpdated();
 }
 
 void TnvMetadataTreeOptions::Assign(const TPersistent *source)

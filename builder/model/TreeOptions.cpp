@@ -8,10 +8,8 @@ TnvTreeOptions::TnvTreeOptions() : TnvUpdatablePersistent(nullptr) {}
 
 void TnvTreeOptions::SetImageList(const TnvImageList &value)
 {
-    if (SameImageList(FImageList, value))
-        return;
-    FImageList = value;
-    NotifyUpdated();
+    if (StoreImageList(FImageList, value))
+        NotifyUpdated();
 }
 
 void TnvTreeOptions::Assign(const TPersistent *source)
