@@ -15,6 +15,7 @@
 //   the link is removed again between runs, untimed.
 // The ratio column compares each size's add-link time with the first
 // size's, against (N / N0)^2 for quadratic growth.
+#include "BenchTiming.h"
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
@@ -37,6 +38,9 @@ using namespace nvqb;
 
 namespace {
 
+using bench::Median;
+using bench::Ms;
+
 class TBenchProvider : public TnvSQL92SyntaxProvider {
 public:
     using TnvSQL92SyntaxProvider::TnvSQL92SyntaxProvider;
@@ -56,12 +60,6 @@ QString StatementSQL(int tables)
             sql += QStringLiteral(" And t%1.y = t%2.id").arg(i).arg(std::uniform_int_distribution<int>(0, i - 1)(random));
     }
     return sql;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 } // namespace

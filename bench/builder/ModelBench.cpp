@@ -17,6 +17,7 @@
 //   every result tree is built again.
 // The metadata container holds the tables a(id, x), b(id, a_id, y),
 // c(id, b_id), d(id, c_id), e(id, d_id), offline.
+#include "BenchTiming.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "sql92/SQL92SyntaxProvider.h"
@@ -35,6 +36,9 @@
 using namespace nvqb;
 
 namespace {
+
+using bench::Median;
+using bench::Ms;
 
 const char *const Tables[] = {"a", "b", "c", "d", "e"};
 const char *const Links[][2] = {{"id", ""}, {"a_id", "id"}, {"b_id", "id"}, {"c_id", "id"}, {"d_id", "id"}};
@@ -78,14 +82,6 @@ void AddTable(TnvMetadataContainer *container, const QString &name, const QStrin
     }
     table->GetFields()->SetLoaded(true);
 }
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Ms(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
 
 } // namespace
 

@@ -18,6 +18,7 @@
 // columns and conditions, and 1,000 tables with ten times of each, and
 // prints the ratio of the 1,000-table load to the 100-table load.
 // The metadata container holds t0 .. tN-1 (id, p_id, v), offline.
+#include "BenchTiming.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/SelectItem.h"
@@ -39,6 +40,9 @@
 using namespace nvqb;
 
 namespace {
+
+using bench::Median;
+using bench::Ms;
 
 const char *const Operators[] = {">", "<", "=", "<>"};
 
@@ -73,14 +77,6 @@ void AddTable(TnvMetadataContainer *container, const QString &name)
     }
     table->GetFields()->SetLoaded(true);
 }
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Ms(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
 
 struct TFigures {
     double Load = 0, Print = 0, Toggle = 0;

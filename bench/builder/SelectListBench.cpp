@@ -19,6 +19,7 @@
 // reads its text after every change, so load and edit include the whole road
 // of SQL out (the result bound and counted, statistics, parameters, the
 // component's text).
+#include "BenchTiming.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/SQLTextBuilder.h"
@@ -41,6 +42,9 @@ using namespace nvqb;
 
 namespace {
 
+using bench::Median;
+using bench::Ms;
+
 const char *const Operators[] = {">", "<", "=", "<>"};
 
 QString StatementSQL(int rows, int columns)
@@ -58,14 +62,6 @@ QString StatementSQL(int rows, int columns)
     return QStringLiteral("Select ") + items.join(QStringLiteral(", ")) + QStringLiteral(" From w Where ") +
            disjuncts.join(QStringLiteral(" Or "));
 }
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Ms(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
 
 } // namespace
 
