@@ -110,7 +110,16 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
         if constexpr (P::Building)
             result = Create<TSQLExpressionBrackets>(SyntaxProvider(), std::move(inner));
     };
-    auto predicate = [&] { result = Predicate(p); };
+    auto predicate = [&] {
+        if constexpr (!P::Building) {
+            // A bracket that can be no operand cannot start a predicate's
+            // left side. The bracketed branch before has read whatever this
+            // branch would read inside it, at the same nesting, so dropping
+            // these paths here changes neither the result nor the error.
+            p.List->Filter([&](TnvWayPoint *w) { return !BracketOpensNoOperand(w->TokenIndex() + 1); });
+        }
+        result = Predicate(p);
+    };
     auto existsQuery = [&] {
         g::Tok(p, _EXISTS);
         g::Tok(p, _LPAREN);
@@ -332,6 +341,12 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
         }
     };
     auto subQuery = [&] {
+        if constexpr (!P::Building) {
+            // Only brackets that lead to SELECT can open a sub-query; the
+            // bracketed branch before has read the same brackets at the same
+            // nesting, so the paths dropped here would have died unseen.
+            p.List->Filter([&](TnvWayPoint *w) { return BracketsLeadToSelect(w->TokenIndex() + 1); });
+        }
         g::Tok(p, _LPAREN);
         auto query = SubSelectStatement(p);
         g::Tok(p, _RPAREN);

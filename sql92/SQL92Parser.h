@@ -105,7 +105,27 @@ public:
     // ( integer ) or, with `scale`, ( integer [ , integer ] ).
     template <class P> void TypeLength(P &p, TSQLTypeStandard *type, bool scale);
 
+    // What the first pass can tell of an opening bracket at `tokenIndex`
+    // from the tokens alone (false for any other token):
+    // - whether the brackets that open there are followed by SELECT, which
+    //   is how every sub-query starts;
+    // - whether the bracket, with what it encloses, can be no operand: it
+    //   opens no sub-query and encloses a comparison, AND, OR, NOT, a
+    //   predicate word or EXISTS outside any inner bracket and outside CASE,
+    //   or just one such bracket. Only a condition can be written so.
+    bool BracketsLeadToSelect(int tokenIndex);
+    bool BracketOpensNoOperand(int tokenIndex);
+
+protected:
+    void ClearDialectTables() override;
+
 private:
+    enum : quint8 { LeadsToSelect = 1, OpensNoOperand = 2 };
+    // The facts above, one byte per token, worked out on first use.
+    quint8 BracketFacts(int tokenIndex);
+    void FillBracketFacts();
+    std::vector<quint8> FBracketFacts;
+
     // A dotted name of up to `prefixes` prefixes before the name itself.
     template <class P, class T> N<P, T> DottedName(P &p, int prefixes);
     template <class P> void DottedPrefixes(P &p, int prefixes, TSQLQualifiedName *name, int taken = 0);

@@ -309,6 +309,7 @@ void TnvBaseParser::ClearMemo()
     std::vector<quint8>().swap(FMemoSeen);
     std::vector<quint32>().swap(FPathSeen);
     std::vector<int>().swap(FKinds);
+    ClearDialectTables();
 }
 
 void TnvBaseParser::EnterNesting(const TnvWayPointsList &list)
