@@ -46,7 +46,10 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
 {
     static constexpr TnvGate orWord{_OR};
     std::conditional_t<P::Building, std::vector<TOwned<TSQLExpressionItem>>, TnvNoNode> operands;
-    g::Memo(p, memo::ExpressionLogical, &gates::LParen, [&] {
+    // Kept at once before brackets that lead to a sub-query: the routes
+    // through them come back here. Other brackets are read once.
+    auto eagerAt = [&](int next) { return BracketsLeadToSelect(next); };
+    g::MemoWhen(p, memo::ExpressionLogical, eagerAt, [&] {
         auto first = ExpressionAnd(p);
         if constexpr (P::Building)
             operands.push_back(std::move(first));
