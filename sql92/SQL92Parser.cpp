@@ -35,18 +35,7 @@ TOwned<TastTokenIdentifier> MakeIdentifierFromString(TnvBaseSyntaxProvider *prov
 
 } // namespace SQL92
 
-bool SQL92Parser::BracketsLeadToSelect(int tokenIndex) { return BracketFacts(tokenIndex) & LeadsToSelect; }
-
-bool SQL92Parser::BracketOpensNoOperand(int tokenIndex) { return BracketFacts(tokenIndex) & OpensNoOperand; }
-
-quint8 SQL92Parser::BracketFacts(int tokenIndex)
-{
-    if (KindAt(tokenIndex) != SQL92::_LPAREN)
-        return 0;
-    if (FBracketFacts.empty())
-        FillBracketFacts();
-    return FBracketFacts[size_t(tokenIndex)];
-}
+const int SQL92Parser::LParenKind = SQL92::_LPAREN;
 
 void SQL92Parser::FillBracketFacts()
 {

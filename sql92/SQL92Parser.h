@@ -113,8 +113,8 @@ public:
     //   opens no sub-query and encloses a comparison, AND, OR, NOT, a
     //   predicate word or EXISTS outside any inner bracket and outside CASE,
     //   or just one such bracket. Only a condition can be written so.
-    bool BracketsLeadToSelect(int tokenIndex);
-    bool BracketOpensNoOperand(int tokenIndex);
+    bool BracketsLeadToSelect(int tokenIndex) { return BracketFacts(tokenIndex) & LeadsToSelect; }
+    bool BracketOpensNoOperand(int tokenIndex) { return BracketFacts(tokenIndex) & OpensNoOperand; }
 
 protected:
     void ClearDialectTables() override;
@@ -122,8 +122,17 @@ protected:
 private:
     enum : quint8 { LeadsToSelect = 1, OpensNoOperand = 2 };
     // The facts above, one byte per token, worked out on first use.
-    quint8 BracketFacts(int tokenIndex);
+    quint8 BracketFacts(int tokenIndex)
+    {
+        if (KindAt(tokenIndex) != LParenKind)
+            return 0;
+        if (FBracketFacts.empty())
+            FillBracketFacts();
+        return FBracketFacts[size_t(tokenIndex)];
+    }
     void FillBracketFacts();
+    // The kind of "(" (the token kinds are the grammar files' own).
+    static const int LParenKind;
     std::vector<quint8> FBracketFacts;
 
     // A dotted name of up to `prefixes` prefixes before the name itself.
