@@ -311,6 +311,21 @@ TastNodeBase::TastNodeBase(TnvBaseSyntaxProvider *provider) : FSyntaxProvider(pr
 
 TastNodeBase::~TastNodeBase() = default;
 
+TastNodeBase::TExtras::~TExtras() = default;
+
+TastNodeBase::TExtras &TastNodeBase::Extras()
+{
+    if (!FExtras)
+        FExtras = std::make_unique<TExtras>();
+    return *FExtras;
+}
+
+void TastNodeBase::SetUserReference(TObject *reference)
+{
+    if (reference || FExtras)
+        Extras().UserReference = reference;
+}
+
 void TastNodeBase::AfterConstruction()
 {
     TPersistent::AfterConstruction();
@@ -325,8 +340,10 @@ void TastNodeBase::BeforeDestruction()
     FDestroying = true;
     if (FCopyPending || FCopyListed)
         TastCopyRun::Forget(this);
-    FStatsColumns.reset();
-    FStatsObjects.reset();
+    if (FExtras) {
+        FExtras->StatsColumns.reset();
+        FExtras->StatsObjects.reset();
+    }
     // The first node freed on the thread frees what the others give up: the
     // children queue up (FreeNode) and are freed here one after the other.
     TastWalkState *state = WalkState();
@@ -406,10 +423,10 @@ void TastNodeBase::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 void TastNodeBase::SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     FSyntaxProvider = provider;
-    if (FStatsObjects)
-        FStatsObjects->SetSyntaxProvider(provider);
-    if (FStatsColumns)
-        FStatsColumns->SetSyntaxProvider(provider);
+    if (TnvStatsObjects *objects = StatsObjects())
+        objects->SetSyntaxProvider(provider);
+    if (TnvStatsColumns *columns = StatsColumns())
+        columns->SetSyntaxProvider(provider);
 }
 
 void TastNodeBase::Assign(const TPersistent *source)
@@ -468,13 +485,13 @@ TOwned<TastNodeBase> TastNodeBase::CloneChild(const TastNodeBase *node)
 void TastNodeBase::AssignNode(const TastNodeBase &source)
 {
     FSyntaxProvider = source.FSyntaxProvider;
-    FUserReference = source.FUserReference;
-    if (source.FStatsObjects || source.FStatsColumns) {
+    SetUserReference(source.UserReference());
+    if (source.StatsObjects() || source.StatsColumns()) {
         PrepareCalcStatistics();
-        if (source.FStatsColumns)
-            FStatsColumns->Assign(source.FStatsColumns.get());
-        if (source.FStatsObjects)
-            FStatsObjects->Assign(source.FStatsObjects.get());
+        if (source.StatsColumns())
+            StatsColumns()->Assign(source.StatsColumns());
+        if (source.StatsObjects())
+            StatsObjects()->Assign(source.StatsObjects());
     }
     AssignFields(source);
 }
@@ -572,12 +589,13 @@ bool TastNodeBase::EnterBinding(TastNodeRefList &, TastNodeRefList &, TnvMetadat
 
 void TastNodeBase::PrepareCalcStatistics()
 {
-    if (!FStatsObjects)
-        FStatsObjects = Create<TnvStatsObjects>(FSyntaxProvider);
-    if (!FStatsColumns)
-        FStatsColumns = Create<TnvStatsColumns>(FSyntaxProvider);
-    FStatsObjects->Clear();
-    FStatsColumns->Clear();
+    TExtras &extras = Extras();
+    if (!extras.StatsObjects)
+        extras.StatsObjects = Create<TnvStatsObjects>(FSyntaxProvider);
+    if (!extras.StatsColumns)
+        extras.StatsColumns = Create<TnvStatsColumns>(FSyntaxProvider);
+    extras.StatsObjects->Clear();
+    extras.StatsColumns->Clear();
 }
 
 void TastNodeBase::PrepareCalcStatisticsRecursive()
@@ -588,14 +606,16 @@ void TastNodeBase::PrepareCalcStatisticsRecursive()
 int TastNodeBase::CalcStatistics()
 {
     // A node that was never prepared has no lists to gather into.
-    if (!FStatsObjects || !FStatsColumns)
+    TnvStatsObjects *objects = StatsObjects();
+    TnvStatsColumns *columns = StatsColumns();
+    if (!objects || !columns)
         return 0;
     TastNodesList children;
     GetMyChildren(children);
     int added = 0;
     for (TastNodeBase *child : children) {
-        added += FStatsObjects->AddObjects(child->FStatsObjects.get());
-        added += FStatsColumns->AddColumns(child->FStatsColumns.get());
+        added += objects->AddObjects(child->StatsObjects());
+        added += columns->AddColumns(child->StatsColumns());
     }
     return added;
 }

@@ -189,13 +189,13 @@ public:
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
     // Set by the visual builder to link a node to the model object made from
     // it; copied by Assign, not read by the tree itself.
-    TObject *UserReference() const { return FUserReference; }
-    void SetUserReference(TObject *reference) { FUserReference = reference; }
+    TObject *UserReference() const { return FExtras ? FExtras->UserReference : nullptr; }
+    void SetUserReference(TObject *reference);
     bool IsDestroying() const { return FDestroying; }
     // What the node depends on, gathered by the statistics walk; nil until
     // PrepareCalcStatistics made them.
-    TnvStatsObjects *StatsObjects() const { return FStatsObjects.get(); }
-    TnvStatsColumns *StatsColumns() const { return FStatsColumns.get(); }
+    TnvStatsObjects *StatsObjects() const { return FExtras ? FExtras->StatsObjects.get() : nullptr; }
+    TnvStatsColumns *StatsColumns() const { return FExtras ? FExtras->StatsColumns.get() : nullptr; }
     // Makes both statistics lists when missing and clears them.
     void PrepareCalcStatistics();
     // The node first, then every child.
@@ -327,15 +327,24 @@ private:
     void AssignFields(const TastNodeBase &source);
     void ReplaceFieldsByProxies(TObject *owner, TastProxyClass proxyClass);
 
+    // What few nodes carry: the statistics lists and the builder's link.
+    // Kept apart, made on first use, so that the many nodes of a long
+    // statement do without the room.
+    struct TExtras {
+        TOwned<TnvStatsObjects> StatsObjects;
+        TOwned<TnvStatsColumns> StatsColumns;
+        TObject *UserReference = nullptr;
+        ~TExtras();
+    };
+    TExtras &Extras();
+
     TnvBaseSyntaxProvider *FSyntaxProvider;
-    TOwned<TnvStatsObjects> FStatsObjects;
-    TOwned<TnvStatsColumns> FStatsColumns;
+    std::unique_ptr<TExtras> FExtras;
     bool FDestroying = false;
     // Set while the node is a copy that waits to be filled, and while the
     // copy in progress lists it among the nodes it made.
     bool FCopyPending = false;
     bool FCopyListed = false;
-    TObject *FUserReference = nullptr;
 };
 
 // The copies a whole copy made of the nodes that references may point at,
