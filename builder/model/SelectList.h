@@ -1,16 +1,30 @@
 #pragma once
-// The select list of a union part, with the conditions and groupings of its
-// block. This form keeps what it loads whole (the select items, WHERE,
-// GROUP BY, HAVING and the ORDER BY the statement hands to its first part)
-// and builds each back as it was; rows, criteria cells, sorting and the grid
-// are not modelled in it. Sub-selects in what it keeps become sub-queries of
-// their own, as they do everywhere in the model.
+// The select list of a union part: the rows of its column grid, and the
+// place where the block's select list, WHERE, GROUP BY, HAVING and the
+// statement's ORDER BY are taken apart into rows and criteria cells and put
+// together again.
+//
+// A WHERE or HAVING condition is spread over the rows as the grid shows it:
+// the terms of an AND go into the "Criteria" column of the rows whose
+// expression they test, and each operand of an OR gets a column of its own.
+// Building the condition back AND-s the cells of each column in row order
+// and OR-s the columns. The rows' grouping kinds decide what goes where:
+// conditions of Where rows make WHERE, those of grouped, Having and
+// aggregate rows make HAVING.
+//
+// After every update the list ends with exactly one empty row, which the
+// grid shows as the row to type a new column into.
 #include "builder/model/GroupByType.h"
 #include "builder/model/QueryBuilderControlOwner.h"
+#include "builder/model/SelectItem.h"
+
+#include <QHash>
+#include <QList>
 
 namespace nvqb {
 
 class TnvUnionSubQuery;
+class InvSelectListControl;
 class TSQLSelectItems;
 class TSQLExpressionItem;
 class TSQLGroupByList;
@@ -19,36 +33,124 @@ class TSQLOrderByClause;
 class TnvSelectList : public TnvQueryBuilderControlOwner {
     NV_DECLARE_CLASS(TnvSelectList)
 public:
+    // The union part is parent and update parent; the list starts with one
+    // empty row.
     TnvSelectList(TnvUnionSubQuery *unionSubQuery, TnvQueryBuilderModel *queryBuilder);
     ~TnvSelectList() override;
+    void AfterConstruction() override;
 
     TnvUnionSubQuery *UnionSubQuery() const { return FUnionSubQuery; }
 
-    // Loading takes the nodes over (nil: nothing).
+    // --- Rows ---------------------------------------------------------------
+    qsizetype Count() const { return FItems.size(); }
+    TnvSelectItem *Items(qsizetype index) const;
+    qsizetype IndexOf(const TnvSelectItem *row) const { return FItems.indexOf(const_cast<TnvSelectItem *>(row)); }
+    // Moves the row at From to To.
+    void Move(qsizetype from, qsizetype to);
+    // A new empty row at the end, with its controls when the list has them.
+    TnvSelectItem *AddEmptyRow();
+    TnvSelectItem *InsertEmptyRow(qsizetype index);
+    void RemoveLastRow();
+    // An empty row given the text as its expression (the new row).
+    TnvSelectItem *AddExpression(const QString &text);
+    TnvSelectItem *InsertExpression(qsizetype index, const QString &text);
+    // A new output row for the field of the FROM source (nil: its t.*).
+    TnvSelectItem *AddField(TSQLFromSource *datasource, const TSQLQualifiedName *fieldName);
+    TnvSelectItem *InsertField(qsizetype index, TSQLFromSource *datasource, const TSQLQualifiedName *fieldName);
+    // The field name as text; raises "Invalid field name: <text>" when it
+    // does not parse.
+    TnvSelectItem *AddField(TSQLFromSource *datasource, const QString &fieldName);
+    // An empty row loaded with the node (see TnvSelectItem::LoadFromAST).
+    TnvSelectItem *AddASTExpression(TastNode *node);
+    TnvSelectItem *InsertASTExpression(qsizetype index, TastNode *node);
+    // The first row of the FROM source whose field name equals FieldName;
+    // with nil the first row of it without field name (its t.*).
+    TnvSelectItem *FindField(TSQLFromSource *datasource, const TSQLQualifiedName *fieldName) const;
+    // A field unchecked in its box: the matching rows are no longer output,
+    // those without alias are emptied and moved behind the last row that
+    // still has an expression.
+    void RemoveFields(TSQLFromSource *datasource, const TSQLQualifiedName *fieldName);
+    // Empties every row.
+    void Clear();
+
+    // --- Sort order -----------------------------------------------------------
+    qsizetype SortOrderCount() const { return FSortOrder.size(); }
+    TnvSelectItem *SortOrderItems(qsizetype index) const { return FSortOrder.at(index); }
+    qsizetype SortOrderIndexOf(const TnvSelectItem *row) const
+    {
+        return FSortOrder.indexOf(const_cast<TnvSelectItem *>(row));
+    }
+
+    // --- Loading (the nodes are taken over) -------------------------------------
     void LoadSelectListFromAST(TOwned<TSQLSelectItems> items);
-    // Returns whether the condition was taken apart (true) or kept whole.
+    // True when the condition was taken apart into cells; false when it went
+    // whole into one cell.
     bool LoadConditionFromAST(TOwned<TSQLExpressionItem> condition, TnvQueryBuilderGroupByType kind);
     void LoadGroupByListFromAST(TOwned<TSQLGroupByList> list);
     // Reads the clause; the caller keeps and frees it.
     void LoadOrderByListFromAST(const TSQLOrderByClause *clause);
+    // The first row of a kind in Kinds that has the expression; else a row
+    // loaded with it. A found or new Expression row takes Kind.
+    TnvSelectItem *FindOrAddSelectItem(const TSQLExpressionItem *expression, TnvQueryBuilderGroupByTypes kinds,
+                                       TnvQueryBuilderGroupByType kind);
 
-    // New trees owned by the caller; nil when there is nothing to print.
+    // --- Building (new trees owned by the caller) ------------------------------
+    // The select items; a list without output rows selects *.
+    TOwned<TastNodeBase> CreateResultAST() override;
+    // The criteria of the rows of the kinds; nil when there are none.
     TOwned<TSQLExpressionItem> GetConditionTree(TnvQueryBuilderGroupByTypes kinds);
     TOwned<TSQLGroupByList> GetGroupByTree();
     TOwned<TSQLOrderByClause> GetOrderByClause();
 
-    void GetASTChildren(TastNodeRefList &list) override;
-    // The select items (TSQLSelectItems).
-    TOwned<TastNodeBase> CreateResultAST() override;
+    // --- The grid -----------------------------------------------------------------
+    // True while the grid is being refilled: the rows ignore the texts
+    // written meanwhile.
+    bool IsFilling() const { return FFilling; }
+    InvSelectListControl *GetISelectListControl() const;
+    void FillList();
+    // A new grid is filled at once.
+    void CreateControl() override;
 
+    void GetASTChildren(TastNodeRefList &list) override;
+
+protected:
+    void Destroy() override;
+    int GetControlsCount() override { return 1; }
+    TnvModelControl *CreateControlInternal(int index) override;
+    void DoAfterUpdated() override;
 
 private:
+    friend class TnvSelectItem;
+
+    // A row leaving the lists (it is being freed).
+    void RowDestroying(TnvSelectItem *row);
+    void AddToSortOrder(TnvSelectItem *row);
+    void RemoveFromSortOrder(TnvSelectItem *row);
+    void MoveInSortOrder(TnvSelectItem *row, qsizetype position);
+    TnvSelectItem *FindOrAddSelectItem(const TSQLExpressionItem *expression, TnvQueryBuilderGroupByTypes kinds,
+                                       TnvQueryBuilderGroupByType kind, bool bind);
+    // Whether the expression is the bare name of an output column's alias.
+    bool NamesOutputAlias(const TSQLExpressionItem *expression) const;
+    // Places one conjunct of a condition into a criteria column.
+    void PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int column, TnvQueryBuilderGroupByTypes kinds,
+                       TnvQueryBuilderGroupByType kind);
+    // Places an operand of an OR (or of the whole condition) into a column:
+    // the terms of an AND each on their own.
+    void PlaceOperand(TOwned<TSQLExpressionItem> operand, int column, TnvQueryBuilderGroupByTypes kinds,
+                      TnvQueryBuilderGroupByType kind);
+
+    // While a clause is loaded, the rows by the text of their expression, so
+    // finding the row of each term costs no printing of every row.
+    class TLoadScope;
+    QHash<QString, QList<TnvSelectItem *>> *FRowIndex = nullptr;
+    void IndexRow(TnvSelectItem *row);
+
     TnvUnionSubQuery *FUnionSubQuery;
-    TOwned<TSQLSelectItems> FSelectItems;
-    TOwned<TSQLExpressionItem> FWhere;
-    TOwned<TSQLExpressionItem> FHaving;
-    TOwned<TSQLGroupByList> FGroupBy;
-    TOwned<TSQLOrderByClause> FOrderBy;
+    QList<TnvSelectItem *> FItems;
+    QList<TnvSelectItem *> FSortOrder;
+    bool FFilling = false;
+    TOwned<TSQLSelectItems> FSelectItemsTemplate;
+    TOwned<TSQLGroupByList> FGroupByTemplate;
 };
 
 } // namespace nvqb

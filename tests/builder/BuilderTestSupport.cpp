@@ -1,5 +1,6 @@
 #include "BuilderTestSupport.h"
 #include "builder/model/MenuItemData.h"
+#include "classlib/Exceptions.h"
 #include "builder/model/Query.h"
 #include "builder/model/UnionSubQuery.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -76,6 +77,25 @@ void TFakeControl::SetDown(bool down)
 {
     Down = down;
     Log(QStringLiteral("Down(%1)").arg(int(down)));
+}
+
+void TFakeControl::SetCurrentCol(int col)
+{
+    CurrentCol = col;
+    Log(QStringLiteral("CurrentCol(%1)").arg(col));
+}
+
+void TFakeControl::SetCurrentRow(int row)
+{
+    CurrentRow = row;
+    Log(QStringLiteral("CurrentRow(%1)").arg(row));
+}
+
+void TFakeControl::FillList()
+{
+    Log(QStringLiteral("FillList"));
+    if (OnFillList)
+        OnFillList();
 }
 
 void RegisterFakeControls(TnvControlFactory &factory, TControlLog &log)
@@ -177,6 +197,16 @@ void BuilderTest::Click(TnvMenuItemData *menu, const QString &caption)
     TnvMenuItemData *item = menu->Find(caption);
     ASSERT_NE(item, nullptr) << caption.toStdString();
     qb->ClickMenuItem(item);
+}
+
+QString BuilderTest::ErrorOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const Exception &e) {
+        return e.Message();
+    }
+    return QStringLiteral("no error");
 }
 
 } // namespace nvqb::test

@@ -11,6 +11,7 @@
 #include "sql92/SQL92SyntaxProvider.h"
 
 #include <QStringList>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -61,7 +62,8 @@ class TFakeControl : public TnvModelControl,
                      public InvSubQueryControl,
                      public InvUnionSubQueryControl,
                      public InvUnionOperatorControl,
-                     public InvUnionSubQueryNavButtonControl {
+                     public InvUnionSubQueryNavButtonControl,
+                     public InvSelectListControl {
 public:
     TFakeControl(TControlLog *log, const QString &className, TnvQueryBuilderControlOwner *owner, int index);
     ~TFakeControl() override;
@@ -73,6 +75,10 @@ public:
     bool Down = false;
     QString Caption, Operator;
     bool All = false;
+    int CurrentRow = 0, CurrentCol = 0;
+    // Run inside FillList, while the list tells its rows that the grid is
+    // being filled.
+    std::function<void()> OnFillList;
 
     void SetControlVisible(bool visible) override;
     void BringToFront() override;
@@ -91,6 +97,11 @@ public:
     void SetUnionOperator(const QString &text) override;
     void SetAll(bool all) override;
     void SetDown(bool down) override;
+    int GetCurrentCol() override { return CurrentCol; }
+    void SetCurrentCol(int col) override;
+    int GetCurrentRow() override { return CurrentRow; }
+    void SetCurrentRow(int row) override;
+    void FillList() override;
 
 private:
     void Log(const QString &call);
@@ -142,6 +153,9 @@ protected:
     static QStringList Captions(const TnvMenuItemData *menu);
     // Clicks the item of the caption through the query builder.
     void Click(TnvMenuItemData *menu, const QString &caption);
+    // The message of the exception the operation raises; "no error" when
+    // it raises none.
+    static QString ErrorOf(const std::function<void()> &operation);
 };
 
 } // namespace nvqb::test

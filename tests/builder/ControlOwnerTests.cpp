@@ -6,6 +6,7 @@
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderControlOwner.h"
+#include "builder/model/SelectItem.h"
 #include "builder/model/SubSelectStatementProxy.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
@@ -300,12 +301,21 @@ TEST_F(BuilderTest, SubSelectsBecomeSubQueriesThatPrintInPlace)
     EXPECT_SQL(exists->GetCaption(), "Select 1 From c Where c.b ...");
     EXPECT_SQL(Root()->GetCaption(), "Main");
 
-    // The node that held the sub-selects knows their proxies by root node.
+    // The node that holds a sub-select knows its proxy by root node: the
+    // IN list is in the criteria cell of row a.id, the EXISTS is the
+    // expression of a row of its own.
     TnvQueryBuilderControlOwner *holder = in->Parent();
-    ASSERT_EQ(holder->ProxyCount(), 2);
+    ASSERT_TRUE(holder->Is<TnvSelectItem>());
+    auto *row = static_cast<TnvSelectItem *>(holder);
+    EXPECT_SQL(row->GetExpression(), "a.id");
+    ASSERT_EQ(holder->ProxyCount(), 1);
     EXPECT_EQ(holder->GetProxy(0)->SubQuery(), in);
     QList<TnvSubSelectStatementProxy *> proxies;
-    holder->GetSubqueriesByRootNode(holder->GetProxy(0)->RootNode(), proxies);
+    holder->GetSubqueriesByRootNode(row->GetASTCondition(0), proxies);
+    EXPECT_EQ(proxies.size(), 1);
+    auto *existsRow = static_cast<TnvSelectItem *>(exists->Parent());
+    ASSERT_TRUE(existsRow->Is<TnvSelectItem>());
+    existsRow->GetSubqueriesByRootNode(existsRow->ExpressionNode(), proxies);
     EXPECT_EQ(proxies.size(), 2);
     EXPECT_EQ(holder->GetSubqueriesByRootNodeCount(nullptr), 0);
 
@@ -313,7 +323,7 @@ TEST_F(BuilderTest, SubSelectsBecomeSubQueriesThatPrintInPlace)
     const int updates = qb->SQLUpdatedCount;
     TnvUnionSubQuery *added = in->Add();
     EXPECT_EQ(qb->SQLUpdatedCount, updates + 1);
-    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select a.id From a Where a.id In (Select b.a_id From b Union Select From")));
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select a.id From a Where a.id In (Select b.a_id From b Union Select * From")));
     TObject::Free(added);
     EXPECT_EQ(qb->SQLUpdatedCount, updates + 2);
 

@@ -85,7 +85,7 @@ TEST_F(UnionOperationsTest, NewPartsAndGroupsGoWhereTheyAreAsked)
     LoadFive();
     TnvUnionSubQuery *inserted = Root()->Insert(1);
     EXPECT_EQ(Root()->IndexOf(inserted), 1);
-    EXPECT_SQL(Shape(), "1 | From | 2 | (3 | 4) | 5");
+    EXPECT_SQL(Shape(), "1 | * | 2 | (3 | 4) | 5");
     EXPECT_EQ(Root()->IndexOfUnionSubQuery(inserted), 1);
     TObject::Free(inserted);
     TnvUnionGroup *group = Root()->InsertGroup(0);
@@ -94,9 +94,9 @@ TEST_F(UnionOperationsTest, NewPartsAndGroupsGoWhereTheyAreAsked)
     TObject::Free(group);
     // "New Union Sub-Query" adds to the part's own group and makes it current.
     Click(Part(2)->GetPopupMenu(), QStringLiteral("New Union Sub-Query"));
-    EXPECT_SQL(Shape(), "1 | 2 | (3 | 4 | From) | 5");
+    EXPECT_SQL(Shape(), "1 | 2 | (3 | 4 | *) | 5");
     EXPECT_EQ(Root()->CurrentUnionSubQuery(), Part(4));
-    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4 Union Select From")));
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4 Union Select * From")));
     EXPECT_TRUE(SQL().endsWith(QStringLiteral(") Union Select 5")));
 }
 

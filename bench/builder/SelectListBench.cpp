@@ -1,0 +1,135 @@
+// nvqb-selectlist-bench: speed of the select list behind the column grid.
+//
+//   nvqb-selectlist-bench [--rows N] [--columns N] [--runs N]
+//
+// Builds a SELECT of N output columns (default 500) of one table whose WHERE
+// is an OR of N criteria columns (default 3), each an AND with one condition
+// per row, so the grid holds N rows with a condition in every criteria cell.
+// Measures, as the median of the runs (default 25):
+// - parse and bind: the SQL-92 provider parsing the text, then the tree
+//   simplified and bound to the metadata as the builder does before loading;
+// - load: the query model of a query builder that is never shown cleared and
+//   loaded with the bound tree (the WHERE spread over the rows' criteria
+//   cells), to the end of its update bracket;
+// - print: the model's SQL read right after the load;
+// - edit: one criteria cell in the middle of the grid given a new text
+//   through the text the grid writes, and the SQL read again.
+// The metadata container holds the table w(f1 .. fN), offline.
+#include "builder/model/Query.h"
+#include "builder/model/QueryBuilderModel.h"
+#include "builder/model/SelectList.h"
+#include "builder/model/UnionSubQuery.h"
+#include "sql92/SQL92SyntaxProvider.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFields.h"
+#include "sqlmodel/metadata/MetadataObjects.h"
+#include "sqlmodel/sql/SQLStatements.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace nvqb;
+
+namespace {
+
+const char *const Operators[] = {">", "<", "=", "<>"};
+
+QString StatementSQL(int rows, int columns)
+{
+    QStringList items;
+    for (int r = 1; r <= rows; ++r)
+        items.append(QStringLiteral("w.f%1").arg(r));
+    QStringList disjuncts;
+    for (int c = 0; c < columns; ++c) {
+        QStringList terms;
+        for (int r = 1; r <= rows; ++r)
+            terms.append(QStringLiteral("w.f%1 %2 %3").arg(r).arg(QString::fromLatin1(Operators[c % 4])).arg(r + c));
+        disjuncts.append(terms.join(QStringLiteral(" And ")));
+    }
+    return QStringLiteral("Select ") + items.join(QStringLiteral(", ")) + QStringLiteral(" From w Where ") +
+           disjuncts.join(QStringLiteral(" Or "));
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double Ms(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    int rows = 500, columns = 3, runs = 25;
+    const QStringList args = app.arguments().mid(1);
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        const int value = args[i + 1].toInt();
+        if (args[i] == u"--rows")
+            rows = value;
+        else if (args[i] == u"--columns")
+            columns = value;
+        else if (args[i] == u"--runs")
+            runs = value;
+    }
+    if (rows < 2 || columns < 2 || runs < 1) {
+        std::fputs("usage: nvqb-selectlist-bench [--rows N >= 2] [--columns N >= 2] [--runs N]\n", stderr);
+        return 2;
+    }
+
+    TnvSQL92SyntaxProvider provider;
+    TOwned<TnvQueryBuilderModel> model = Create<TnvQueryBuilderModel>();
+    model->SetSyntaxProvider(&provider);
+    TnvMetadataContainer *container = model->MetadataContainer();
+    container->SetWorkOffline(true);
+    TnvMetadataObject *table = container->AddTable(QString(), QStringLiteral("w"));
+    for (int r = 1; r <= rows; ++r) {
+        TOwned<TSQLQualifiedName> field = Create<TSQLQualifiedName>(&provider);
+        field->AddName(QStringLiteral("f%1").arg(r), false);
+        table->GetFields()->AddField(field.get(), ftInteger, 0, true, false);
+    }
+    table->GetFields()->SetLoaded(true);
+
+    const QString sql = StatementSQL(rows, columns);
+    std::vector<double> parse, load, print, edit;
+    QString printed, edited;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        TOwned<TSQLSelectStatement> statement = provider.ParseSelect(sql);
+        model->PrepareStatement(statement.get());
+        parse.push_back(Ms(timer));
+
+        timer.restart();
+        model->LoadStatement(std::move(statement));
+        load.push_back(Ms(timer));
+
+        timer.restart();
+        printed = model->GetSQL();
+        print.push_back(Ms(timer));
+
+        TnvSelectList *list = model->Query()->UnionSubQueries(0)->SelectList();
+        timer.restart();
+        list->Items(rows / 2)->SetCondition(1, QStringLiteral("<= %1").arg(run));
+        edited = model->GetSQL();
+        edit.push_back(Ms(timer));
+    }
+    // The model gives back the statement it was given; the edit shows in it.
+    const bool same = printed == sql;
+    const QString changed = QStringLiteral("w.f%1 <= %2").arg(rows / 2 + 1).arg(runs - 1);
+    const bool edits = edited.contains(changed) && edited != printed;
+    std::printf("%d rows x %d criteria columns (%d conditions), %lld characters, median of %d runs\n", rows,
+                columns, rows * columns, static_cast<long long>(sql.size()), runs);
+    std::printf("parse + bind %.2f ms, load %.2f ms, print %.2f ms, load + print %.2f ms, edit one cell + print "
+                "%.2f ms\n",
+                Median(parse), Median(load), Median(print), Median(load) + Median(print), Median(edit));
+    std::printf("printed text %s the input; the edit %s\n", same ? "equals" : "DIFFERS FROM",
+                edits ? "shows" : "DOES NOT SHOW");
+    return same && edits ? 0 : 1;
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The install and uninstall runs: unpacking the component files, taking or
+// compiling the packages for each chosen IDE, registering them and their
+// folders in the IDE, the Start-menu shortcuts, the uninstall entry and the
+// install record, and taking all of it away again.
+//
+// Every step writes lines to the log; the wizard shows them as they come
+// (OnLog) and saves them as "setup.log". The runs work on the caller's thread;
+// child processes call OnIdle while they run.
+#include "installer/InstallLog.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace nvqb {
+
+class TCompileTarget;
+class TInstallData;
+class TTargetOptions;
+
+class TCompiler {
+public:
+    explicit TCompiler(TInstallData &installData);
+    virtual ~TCompiler();
+    TCompiler(const TCompiler &) = delete;
+    TCompiler &operator=(const TCompiler &) = delete;
+
+    std::function<void(int index, int count)> OnProgress;
+    std::function<void(const QString &text)> OnStatus;
+    TLogProc OnLog;
+    std::function<void()> OnIdle;
+
+    const QStringList &LogLines() const { return FLog; }
+
+    // The run of a new installation, an update or a maintenance: false when
+    // unpacking failed or any "Error: " line was logged. Errors outside the
+    // per-IDE steps (shortcuts, uninstall entry, install record) leave the run
+    // with the exception.
+    bool Install();
+    // The full uninstall: false when any "Error: " line was logged; an
+    // exception ends the run.
+    bool Uninstall();
+
+    void InstallTarget(TTargetOptions &options);
+    bool UninstallTarget(TTargetOptions &options);
+    // name: a package base ("nvQueryBuilder"); the project comes from the IDE.
+    void CompilePackage(TTargetOptions &options, const QString &name, bool design, bool core);
+    void UninstallPackage(TTargetOptions &options, const QString &name);
+    void RegisterPackage(TTargetOptions &options, const QString &name, const QString &description);
+
+    void Log(const QString &line);
+    void Status(const QString &line);
+    // Logs "Error: " + message; the run then reports failure.
+    void LogError(const QString &message);
+    void CaptureFileContent(const QString &fileName);
+
+protected:
+    virtual void DoProgress(TTargetOptions &options, int index, int count);
+    virtual void DoIdle();
+
+private:
+    // Install run.
+    void LogOSVersion();
+    bool ExtractArchive();
+    void CopyUninstaller();
+    void CleanTargetFolder(TTargetOptions &options, bool withForms);
+    void UninstallAllPackages(TTargetOptions &options, bool logCore);
+    void RemoveHeaderFiles(TTargetOptions &options);
+    void CopyHeaderFiles(TTargetOptions &options);
+    void CopyForms(TTargetOptions &options);
+
+    // Packages.
+    void CompileDelphiPackage(TTargetOptions &options, const QString &project);
+    void CompileBCBPackage(TTargetOptions &options, const QString &project);
+    void WriteDccConfig(TTargetOptions &options, const QString &fileName);
+    void InstallIntoSystemDir(const QString &package);
+
+    // IDE paths.
+    void AddPath(TCompileTarget &target, QStringList &paths, const QString &title, const QString &folder);
+    void RemovePath(TCompileTarget &target, QStringList &paths, const QString &title, const QString &folder);
+    void AddBrowsingPath(TTargetOptions &options);
+    void AddSearchPaths(TTargetOptions &options);
+    void RemoveBrowsingPath(TTargetOptions &options);
+    void RemoveSearchPath(TTargetOptions &options);
+
+    // Start menu and the system's list of programs.
+    void CreateShortcuts();
+    void DeleteShortcuts();
+    void DeleteStartMenuProgramFolder();
+    void WriteUninstallEntry();
+    void DeleteUninstallEntry();
+
+    // Deleting in the install folder. Nothing is deleted there unless the
+    // folder is absolute, no root or special folder, the folder of the
+    // install record, and holds the product's marker file; a delete that is
+    // refused is logged. Decided at the first delete of a run, before the
+    // run deletes the marker itself.
+    void StartRun();
+    bool CanDeleteInInstallDir(const QString &path);
+    // Paths below the install folder; what does not exist is skipped quietly.
+    // A deleted file is logged as logPrefix + path when a prefix is given.
+    void DeleteInstallFile(const QString &path, const QString &logPrefix = QString());
+    void DeleteInstallFolder(const QString &path);
+    void RemoveEmptyInstallFolder(const QString &path);
+    void DeleteFilesIn(const QString &folder, const QStringList &extensions, bool recursive);
+
+    TInstallData &FInstallData;
+    QStringList FLog;
+    bool FErrorLogged = false;
+    // Whether the install folder may be deleted in, decided once per run.
+    bool FInstallDirChecked = false;
+    QString FInstallDirRefusal;
+};
+
+} // namespace nvqb

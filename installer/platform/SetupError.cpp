@@ -1,0 +1,26 @@
+#include "installer/platform/SetupError.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace nvqb {
+
+ESetupError::ESetupError(QString message)
+    : FMessage(std::move(message)), FWhat(FMessage.toStdString())
+{
+}
+
+ESetupError::~ESetupError() = default;
+
+EOSError::EOSError(const QString &action, int errorCode)
+    : ESetupError(QStringLiteral("%1: %2").arg(action, QString::fromLocal8Bit(std::strerror(errorCode)))),
+      FErrorCode(errorCode)
+{
+}
+
+void RaiseLastOSError(const QString &action)
+{
+    throw EOSError(action, errno);
+}
+
+} // namespace nvqb

@@ -1,0 +1,585 @@
+// The select list as the grid sees it: statements loaded into rows and
+// criteria cells, edited through the texts the grid reads and writes, and
+// printed back.
+#include "BuilderTestSupport.h"
+#include "builder/model/DatasourceGroup.h"
+#include "builder/model/MenuItemData.h"
+#include "builder/model/Query.h"
+#include "builder/model/SelectList.h"
+#include "builder/model/SubQuery.h"
+#include "builder/model/UnionSubQuery.h"
+#include "classlib/Exceptions.h"
+#include "sqlmodel/sql/SQLFromClause.h"
+#include "sqlmodel/sql/SQLStatements.h"
+
+using namespace nvqb;
+using namespace nvqb::test;
+
+namespace {
+
+class SelectListTest : public BuilderTest {
+protected:
+    TnvSelectList *List(qsizetype part = 0) const { return Part(part)->SelectList(); }
+    TnvSelectItem *Row(qsizetype index, qsizetype part = 0) const { return List(part)->Items(index); }
+
+    // The grid as text, one row per line: Output (x or -), Expression,
+    // Alias, Sort Type, Sort Order, Group By, then the criteria cells.
+    QString Grid(qsizetype part = 0) const
+    {
+        QStringList lines;
+        TnvSelectList *list = List(part);
+        for (qsizetype i = 0; i < list->Count(); ++i) {
+            TnvSelectItem *row = list->Items(i);
+            QStringList cells{row->Select() ? QStringLiteral("x") : QStringLiteral("-"), row->GetExpression(),
+                              row->GetAlias(), row->GetSortTypeName(), row->GetSortOrderName(),
+                              row->GetGroupByTypeName()};
+            for (int c = 0; c < row->ConditionsCount(); ++c)
+                cells.append(row->GetCondition(c));
+            lines.append(cells.join(u'|'));
+        }
+        return lines.join(u'\n');
+    }
+
+    // The FROM source of the part by the text it prints.
+    TSQLFromSource *Source(const QString &text, qsizetype part = 0) const
+    {
+        TastNodeRefList sources;
+        Part(part)->FromGroup()->GetFromSources(sources);
+        for (TastNodeBase *node : sources) {
+            auto *source = static_cast<TSQLFromSource *>(node);
+            if (source->SimpleSQL(icIfNeed, opsSkipAll, nullptr, nullptr) == text)
+                return source;
+        }
+        ADD_FAILURE() << "no source " << text.toStdString();
+        return nullptr;
+    }
+
+    TOwned<TSQLQualifiedName> Name(const QString &text) const { return p->ParseQualifiedName(text); }
+
+    // Whether the text parses as a statement.
+    bool Parses(const QString &sql) const
+    {
+        try {
+            return bool(p->ParseSelect(sql));
+        } catch (const Exception &) {
+            return false;
+        }
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Loading
+
+TEST_F(SelectListTest, WhereTermsGoIntoTheCriteriaOfTheirRowsAndOrOperandsIntoColumns)
+{
+    EXPECT_SQL(Load(QStringLiteral("SELECT * FROM t WHERE a = 1 AND b = 2")), "Select * From t Where a = 1 And b = 2");
+    EXPECT_SQL(Grid(), "-|a||||Where|= 1\n"
+                       "-|b||||Where|= 2\n"
+                       "-|||||");
+
+    EXPECT_SQL(Load(QStringLiteral("SELECT * FROM t WHERE a = 1 OR a = 2")), "Select * From t Where a = 1 Or a = 2");
+    EXPECT_SQL(Grid(), "-|a||||Where|= 1|= 2\n"
+                       "-|||||");
+
+    // Each operand of an OR is a column; the terms of an AND in it share it.
+    EXPECT_SQL(Load(QStringLiteral("SELECT a FROM t WHERE (a = 1 AND b = 2) OR c = 3")),
+               "Select a From t Where a = 1 And b = 2 Or c = 3");
+    EXPECT_SQL(Grid(), "x|a||||Where|= 1\n"
+                       "-|b||||Where|= 2\n"
+                       "-|c||||Where||= 3\n"
+                       "-|||||");
+
+    // Negations are pushed to the terms; nested ORs, also in brackets, give
+    // one column per operand; an OR inside a term stays in its cell.
+    EXPECT_SQL(Load(QStringLiteral("SELECT a FROM t WHERE NOT (a = 1 AND b > 2) OR (c = 3 OR (d = 4 OR d Is Null)) "
+                                   "OR (e = 5 AND (f = 6 OR f = 7))")),
+               "Select a From t Where Not a = 1 Or Not b > 2 Or c = 3 Or d = 4 Or d Is Null Or e = 5 And "
+               "(f = 6 Or f = 7)");
+    EXPECT_SQL(Grid(), "x|a||||Where|Not = 1\n"
+                       "-|b||||Where||Not > 2\n"
+                       "-|c||||Where|||= 3\n"
+                       "-|d||||Where||||= 4|Is Null\n"
+                       "-|e||||Where||||||= 5\n"
+                       "-|f||||Where||||||" + Row(5)->GetCondition(5) + "\n"
+                       "-|||||");
+    EXPECT_TRUE(Row(5)->GetASTCondition(5)->Is<TSQLExpressionBrackets>());
+
+    // A single condition goes whole into one cell.
+    EXPECT_SQL(Load(QStringLiteral("SELECT a FROM t WHERE (a BETWEEN 1 AND 5)")),
+               "Select a From t Where a Between 1 And 5");
+    EXPECT_SQL(Row(0)->GetCondition(0), "Between 1 And 5");
+
+    // SELECT * loads no row; without output rows the list selects *.
+    Load(QStringLiteral("SELECT * FROM t"));
+    EXPECT_EQ(List()->Count(), 1);
+    EXPECT_TRUE(Row(0)->IsEmpty());
+}
+
+TEST_F(SelectListTest, GroupByAndHavingRoundTripAndAnAggregateShowsItsArgumentAndName)
+{
+    const QString sql = QStringLiteral("Select a, Sum(x) From t Group By a Having Sum(x) > 5");
+    EXPECT_SQL(Load(sql), sql);
+    EXPECT_SQL(Grid(), "x|a||||Group By\n"
+                       "x|x||||Sum|> 5\n"
+                       "-|||||");
+    EXPECT_EQ(Row(1)->GroupByType(), gtAggregate);
+
+    // An edit of the expression keeps the aggregate, and the HAVING follows.
+    Row(1)->SetExpression(QStringLiteral("y + 1"));
+    EXPECT_SQL(SQL(), "Select a, Sum(y + 1) From t Group By a Having Sum(y + 1) > 5");
+    EXPECT_SQL(Row(1)->GetGroupByTypeName(), "Sum");
+
+    // Other aggregates, the distinct form and back to the plain expression.
+    Row(1)->SetGroupByTypeName(QStringLiteral("Max Distinct"));
+    EXPECT_SQL(SQL(), "Select a, Max(Distinct y + 1) From t Group By a Having Max(Distinct y + 1) > 5");
+    EXPECT_SQL(Row(1)->GetGroupByTypeName(), "Max Distinct");
+    Row(1)->SetGroupByTypeName(QStringLiteral("avg"));
+    EXPECT_SQL(SQL(), "Select a, Avg(y + 1) From t Group By a Having Avg(y + 1) > 5");
+    Row(1)->SetGroupByTypeName(QStringLiteral("Having"));
+    EXPECT_SQL(SQL(), "Select a, y + 1 From t Group By a Having y + 1 > 5");
+    EXPECT_SQL(Row(1)->GetExpression(), "y + 1");
+
+    // GROUP BY of a column not selected adds a grouped row that is not output.
+    EXPECT_SQL(Load(QStringLiteral("Select Count(*) From t Group By x")), "Select Count(*) From t Group By x");
+    EXPECT_SQL(Grid(), "x|*||||Count\n"
+                       "-|x||||Group By\n"
+                       "-|||||");
+}
+
+TEST_F(SelectListTest, TheGroupByPickListsOfAColumnAndOfStar)
+{
+    Load(QStringLiteral("Select a, * From t"));
+    List()->AddExpression(QStringLiteral("a > 1"));
+    QStringList names;
+    Row(0)->GetGroupByNames(names);
+    EXPECT_SQL(names, QStringList({"Expression", "Group By", "Where", "Having", "Avg", "Avg Distinct", "Count",
+                                   "Count Distinct", "Max", "Max Distinct", "Min", "Min Distinct", "Sum",
+                                   "Sum Distinct"}));
+    Row(1)->GetGroupByNames(names);
+    EXPECT_SQL(names, QStringList({"Expression", "Count"}));
+    // A condition can only filter.
+    List()->Items(2)->GetGroupByNames(names);
+    EXPECT_SQL(names, QStringList({"Expression", "Where", "Having"}));
+    Row(3)->GetGroupByNames(names);
+    EXPECT_TRUE(names.isEmpty());
+
+    // A * row turns into the star aggregate and back.
+    Row(1)->SetGroupByTypeName(QStringLiteral("Count"));
+    EXPECT_SQL(SQL(), "Select a, Count(*) From t");
+    Row(1)->GetGroupByNames(names);
+    EXPECT_SQL(names, QStringList({"Expression", "Count"}));
+    Row(1)->SetGroupByTypeName(QStringLiteral("Expression"));
+    EXPECT_SQL(SQL(), "Select a, * From t");
+}
+
+TEST_F(SelectListTest, TheFirstGroupedRowGroupsTheOtherGroupableRows)
+{
+    Load(QStringLiteral("Select a, b, c From t Where b > 1"));
+    List()->AddExpression(QStringLiteral("a > b"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("group by"));
+    // A condition cannot be grouped and stays as it was.
+    EXPECT_SQL(Grid(), "x|a||||Group By\n"
+                       "x|b||||Group By|> 1\n"
+                       "x|c||||Group By\n"
+                       "-|a > b||||Expression\n"
+                       "-|||||");
+    // The row's criteria now filter the groups.
+    EXPECT_SQL(SQL(), "Select a, b, c From t Group By a, b, c Having b > 1");
+    // With a grouped row present, a further one changes only itself.
+    Row(2)->SetGroupByTypeName(QStringLiteral("Expression"));
+    Row(2)->SetGroupByTypeName(QStringLiteral("Having"));
+    EXPECT_EQ(Row(2)->GroupByType(), gtHaving);
+    EXPECT_EQ(Row(3)->GroupByType(), gtExpression);
+    // So does a grouped row beside an aggregate.
+    Load(QStringLiteral("Select a, b, Sum(c) From t"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("Group By"));
+    EXPECT_SQL(SQL(), "Select a, b, Sum(c) From t Group By a");
+}
+
+TEST_F(SelectListTest, OrderByOfAColumnNotSelectedAddsASortedRow)
+{
+    EXPECT_SQL(Load(QStringLiteral("Select a From t Order By y Desc")), "Select a From t Order By y Desc");
+    EXPECT_SQL(Grid(), "x|a||||Expression\n"
+                       "-|y||Descending|1|Expression\n"
+                       "-|||||");
+    // An ORDER BY of a selected column sorts its row.
+    EXPECT_SQL(Load(QStringLiteral("Select a, b From t Order By b, a Desc")), "Select a, b From t Order By b, a Desc");
+    EXPECT_SQL(Row(0)->GetSortOrderName(), "2");
+    EXPECT_SQL(Row(1)->GetSortOrderName(), "1");
+}
+
+TEST_F(SelectListTest, SortTypeAndSortOrderFromTheirTexts)
+{
+    Load(QStringLiteral("Select a, b, c, d From t Order By a, b, c"));
+    // The place is capped to the sorted rows: "7" moves the row last, "0" first.
+    Row(0)->SetSortOrderName(QStringLiteral("7"));
+    EXPECT_SQL(SQL(), "Select a, b, c, d From t Order By b, c, a");
+    EXPECT_SQL(Row(0)->GetSortOrderName(), "3");
+    Row(0)->SetSortOrderName(QStringLiteral("0"));
+    EXPECT_SQL(SQL(), "Select a, b, c, d From t Order By a, b, c");
+    // An unsorted row given a place is sorted ascending there.
+    Row(3)->SetSortOrderName(QStringLiteral("2"));
+    EXPECT_SQL(SQL(), "Select a, b, c, d From t Order By a, d, b, c");
+    // A sort type is the first whose name starts with the text.
+    Row(3)->SetSortTypeName(QStringLiteral("d"));
+    EXPECT_SQL(Row(3)->GetSortTypeName(), "Descending");
+    Row(3)->SetSortTypeName(QStringLiteral("ASC"));
+    EXPECT_SQL(Row(3)->GetSortTypeName(), "Ascending");
+    Row(3)->SetSortTypeName(QStringLiteral("x"));
+    EXPECT_SQL(Row(3)->GetSortTypeName(), "Ascending");
+    // An empty text unsorts, in either cell.
+    Row(3)->SetSortOrderName(QString());
+    Row(1)->SetSortTypeName(QStringLiteral("  "));
+    EXPECT_SQL(SQL(), "Select a, b, c, d From t Order By a, c");
+    EXPECT_SQL(Row(2)->GetSortOrderName(), "2");
+    // A row that cannot be output cannot be sorted.
+    Row(4)->SetExpression(QStringLiteral("a > 1"));
+    Row(4)->SetSortTypeName(QStringLiteral("a"));
+    EXPECT_SQL(Row(4)->GetSortTypeName(), "");
+    EXPECT_EQ(List()->SortOrderCount(), 2);
+}
+
+TEST_F(SelectListTest, CriteriaTextsBecomeConditions)
+{
+    Load(QStringLiteral("Select a.id, a.x From a"));
+    TnvSelectItem *x = Row(1);
+    const char *const cases[][2] = {
+        {"10", "= 10"},
+        {"x%", "Like 'x%'"},
+        {"abc", "= 'abc'"},
+        {"> 5", "> 5"},
+        {"is null", "Is Null"},
+        {"between 1 and 2", "Between 1 And 2"},
+        {"= 1 or > 7", "= 1 Or > 7"},
+        {"not in (1, 2)", "Not In (1, 2)"},
+        // A field name of the block's sources is that column.
+        {"id", "= a.id"},
+        {"x + 1 > 3", "a.x + 1 > 3"},
+    };
+    for (const auto &[text, condition] : cases) {
+        x->SetCondition(0, QString::fromLatin1(text));
+        EXPECT_SQL(x->GetCondition(0), condition) << text;
+    }
+    EXPECT_EQ(x->GroupByType(), gtWhere);
+    x->SetCondition(2, QStringLiteral("0"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a Where a.x + 1 > 3 Or a.x = 0");
+    EXPECT_EQ(x->ConditionsCount(), 3);
+    x->SetCondition(2, QString());
+    EXPECT_EQ(x->ConditionsCount(), 1);
+    // * and the empty row take no criteria.
+    Row(2)->SetCondition(0, QStringLiteral("1"));
+    EXPECT_EQ(Row(2)->ConditionsCount(), 0);
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a Where a.x + 1 > 3");
+}
+
+TEST_F(SelectListTest, TypedExpressionsAreParsedAndBound)
+{
+    Load(QStringLiteral("Select a.id From a, b"));
+    // A field of two sources binds to the one added last.
+    TnvSelectItem *row = List()->AddExpression(QStringLiteral("id"));
+    EXPECT_SQL(row->GetExpression(), "b.id");
+    EXPECT_EQ(row->DatasourceNode(), Source(QStringLiteral("b")));
+    ASSERT_NE(row->FieldName(), nullptr);
+    row->SetSelect(true);
+    EXPECT_SQL(SQL(), "Select a.id, b.id From a, b");
+    row->SetExpression(QStringLiteral("a.x * 2 total"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x * 2 As total From a, b");
+    EXPECT_SQL(row->GetAlias(), "total");
+    EXPECT_EQ(row->FieldName(), nullptr);
+    row->SetAlias(QStringLiteral("Grand Total"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x * 2 As \"Grand Total\" From a, b");
+    row->SetAlias(QString());
+    EXPECT_SQL(SQL(), "Select a.id, a.x * 2 From a, b");
+    row->SetExpression(QStringLiteral("b.*"));
+    EXPECT_SQL(SQL(), "Select a.id, b.* From a, b");
+    EXPECT_EQ(row->DatasourceNode(), Source(QStringLiteral("b")));
+    // A condition is not output and has no alias.
+    row->SetExpression(QStringLiteral("a.x"));
+    row->SetAlias(QStringLiteral("flag"));
+    row->SetExpression(QStringLiteral("a.x > 1"));
+    EXPECT_FALSE(row->Select());
+    EXPECT_SQL(row->GetAlias(), "");
+    EXPECT_SQL(ErrorOf([&] { row->SetSelect(true); }), "This expression is not selectable");
+    EXPECT_FALSE(row->Select());
+    // An empty text empties the row, which then leaves the list.
+    const qsizetype count = List()->Count();
+    row->SetExpression(QStringLiteral("  "));
+    EXPECT_EQ(List()->Count(), count - 1);
+    EXPECT_SQL(SQL(), "Select a.id From a, b");
+}
+
+TEST_F(SelectListTest, WithoutASyntaxProviderExpressionsAreRefused)
+{
+    Load(QStringLiteral("Select a From t"));
+    qb->SetSyntaxProvider(nullptr);
+    EXPECT_SQL(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("b")); }), "Syntax provider is not specified");
+    EXPECT_SQL(Row(0)->GetExpression(), "a");
+}
+
+// ---------------------------------------------------------------------------
+// Faults mended against the described behaviour
+
+TEST_F(SelectListTest, AnAliasTypedWithTheExpressionIsKeptOnTheEmptyRow)
+{
+    Load(QStringLiteral("Select a From t"));
+    TnvSelectItem *row = Row(1);
+    row->SetExpression(QStringLiteral("b As x"));
+    EXPECT_SQL(row->GetAlias(), "x");
+    row->SetSelect(true);
+    EXPECT_SQL(SQL(), "Select a, b As x From t");
+}
+
+TEST_F(SelectListTest, TextsThatBecomeStringConstantsDoubleTheirQuotes)
+{
+    Load(QStringLiteral("Select a From t"));
+    Row(0)->SetCondition(0, QStringLiteral("O'Brien"));
+    EXPECT_SQL(Row(0)->GetCondition(0), "= 'O''Brien'");
+    Row(0)->SetCondition(1, QStringLiteral("O'Br%"));
+    EXPECT_SQL(Row(0)->GetCondition(1), "Like 'O''Br%'");
+    Row(1)->SetExpression(QStringLiteral("it's"));
+    Row(1)->SetSelect(true);
+    const QString sql = SQL();
+    EXPECT_SQL(sql, "Select a, 'it''s' From t Where a = 'O''Brien' Or a Like 'O''Br%'");
+    EXPECT_TRUE(Parses(sql));
+    EXPECT_SQL(Load(sql), sql);
+}
+
+TEST_F(SelectListTest, TheRowMenuNeverMovesTheEmptyLastRow)
+{
+    Load(QStringLiteral("Select a, b From t"));
+    EXPECT_SQL(Captions(Row(0)->GetPopupMenu()),
+               "!Move Up | Move Down | - | Remove Item | Insert Empty Item | - | About Norvane Query Builder...");
+    // The last row with an expression has only the empty row below it.
+    EXPECT_SQL(Captions(Row(1)->GetPopupMenu()),
+               "Move Up | !Move Down | - | Remove Item | Insert Empty Item | - | About Norvane Query Builder...");
+    EXPECT_SQL(Captions(Row(2)->GetPopupMenu()),
+               "!Move Up | !Move Down | - | !Remove Item | !Insert Empty Item | - | About Norvane Query Builder...");
+    // Called anyway, the handlers leave the empty row last.
+    Row(1)->MoveDownEvent(nullptr);
+    Row(2)->MoveUpEvent(nullptr);
+    EXPECT_SQL(SQL(), "Select a, b From t");
+    EXPECT_TRUE(Row(2)->IsEmpty());
+
+    Click(Row(1)->GetPopupMenu(), QStringLiteral("Move Up"));
+    EXPECT_SQL(SQL(), "Select b, a From t");
+    Click(Row(0)->GetPopupMenu(), QStringLiteral("Insert Empty Item"));
+    EXPECT_SQL(Grid(), "-|||||\nx|b||||Expression\nx|a||||Expression\n-|||||");
+    // An empty row inside the list moves like any other.
+    Click(Row(0)->GetPopupMenu(), QStringLiteral("Move Down"));
+    EXPECT_TRUE(Row(1)->IsEmpty());
+    Click(Row(1)->GetPopupMenu(), QStringLiteral("Remove Item"));
+    EXPECT_SQL(Grid(), "x|b||||Expression\nx|a||||Expression\n-|||||");
+}
+
+TEST_F(SelectListTest, OnlyEntriesOfTheRowsOwnPickListChangeTheGrouping)
+{
+    Load(QStringLiteral("Select a, * From t"));
+    const QString sql = SQL();
+    // Unknown names, with or without Distinct, and aggregates the row's kind
+    // cannot take.
+    for (const char *text : {"Median", "Median Distinct", "Count Distinct Distinct", "Group"})
+        Row(0)->SetGroupByTypeName(QString::fromLatin1(text));
+    for (const char *text : {"Sum", "Avg Distinct", "Group By", "Where", "Count Distinct"})
+        Row(1)->SetGroupByTypeName(QString::fromLatin1(text));
+    EXPECT_SQL(SQL(), sql);
+    EXPECT_EQ(Row(0)->GroupByType(), gtExpression);
+    EXPECT_EQ(Row(1)->GroupByType(), gtExpression);
+    // The entries themselves, in any case.
+    Row(0)->SetGroupByTypeName(QStringLiteral("count distinct"));
+    EXPECT_SQL(SQL(), "Select Count(Distinct a), * From t");
+}
+
+TEST_F(SelectListTest, StarTypedUnderAnAggregateThatCannotTakeItStandsAlone)
+{
+    Load(QStringLiteral("Select Sum(x), Count(y), Count(*) From t"));
+    Row(0)->SetExpression(QStringLiteral("*"));
+    EXPECT_EQ(Row(0)->GroupByType(), gtExpression);
+    EXPECT_SQL(Row(0)->GetGroupByTypeName(), "Expression");
+    // Count takes * as its star form, and a column again.
+    Row(1)->SetExpression(QStringLiteral("*"));
+    EXPECT_EQ(Row(1)->GroupByType(), gtAggregateStar);
+    EXPECT_SQL(SQL(), "Select *, Count(*), Count(*) From t");
+    Row(2)->SetExpression(QStringLiteral("z"));
+    EXPECT_SQL(SQL(), "Select *, Count(*), Count(z) From t");
+    EXPECT_SQL(Row(2)->GetExpression(), "z");
+    EXPECT_SQL(Row(2)->GetGroupByTypeName(), "Count");
+}
+
+TEST_F(SelectListTest, ConditionsAddedToAnOrCellKeepTheirMeaning)
+{
+    Load(QStringLiteral("Select a, b From t"));
+    Row(0)->SetCondition(0, QStringLiteral("= 1 Or = 2"));
+    Row(0)->AddCondition(0, p->ParseLogicalExpression(QStringLiteral("a > 5"), true));
+    EXPECT_SQL(SQL(), "Select a, b From t Where (a = 1 Or a = 2) And a > 5");
+    // An OR cell beside another row's cell of the same column.
+    Row(0)->SetCondition(0, QStringLiteral("= 1 Or = 2"));
+    Row(1)->SetCondition(0, QStringLiteral("= 3"));
+    const QString sql = SQL();
+    EXPECT_SQL(sql, "Select a, b From t Where (a = 1 Or a = 2) And b = 3");
+    EXPECT_SQL(Load(sql), sql);
+}
+
+TEST_F(SelectListTest, AColumnSortedTwiceIsSortedOnce)
+{
+    EXPECT_SQL(Load(QStringLiteral("Select a, b From t Order By a, b Desc, a Desc")),
+               "Select a, b From t Order By a, b Desc");
+    EXPECT_EQ(List()->SortOrderCount(), 2);
+    EXPECT_SQL(Row(0)->GetSortTypeName(), "Ascending");
+    // Unsorting it leaves no trace of the second mention.
+    Row(0)->SetSortTypeName(QString());
+    EXPECT_SQL(SQL(), "Select a, b From t Order By b Desc");
+}
+
+TEST_F(SelectListTest, OrderByTheAliasOfAnOutputColumnIsNotBoundToAFieldOfThatName)
+{
+    // a has a field id: sorting by the alias is sorting by a.x.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Order By id Desc")),
+               "Select a.x As id From a Order By id Desc");
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Union Select b.y From b Order By id")),
+               "Select a.x As id From a Union Select b.y From b Order By id");
+    // Without such an alias the name is a column of the block.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As k From a Order By id")), "Select a.x As k From a Order By a.id");
+}
+
+// ---------------------------------------------------------------------------
+// The list
+
+TEST_F(SelectListTest, ExactlyOneEmptyRowStaysAtTheEnd)
+{
+    Load(QStringLiteral("Select a From t"));
+    List()->AddExpression(QStringLiteral("b"));
+    EXPECT_EQ(List()->Count(), 3);
+    EXPECT_TRUE(Row(2)->IsEmpty());
+    List()->InsertExpression(0, QStringLiteral("c"));
+    EXPECT_SQL(Grid(), "-|c||||Expression\nx|a||||Expression\n-|b||||Expression\n-|||||");
+    // Emptied rows at the end go, down to one.
+    Row(2)->SetExpression(QString());
+    Row(1)->Clear();
+    EXPECT_SQL(Grid(), "-|c||||Expression\n-|||||");
+    List()->Clear();
+    EXPECT_EQ(List()->Count(), 1);
+    EXPECT_SQL(SQL(), "Select * From t");
+    // Freeing the last row brings a new empty one.
+    List()->RemoveLastRow();
+    EXPECT_EQ(List()->Count(), 1);
+    EXPECT_THROW(List()->Items(1), EListError);
+    EXPECT_THROW(List()->Move(0, 1), EListError);
+}
+
+TEST_F(SelectListTest, TheGridIsRefilledAfterEachChangeAndIgnoresWritesMeanwhile)
+{
+    Load(QStringLiteral("Select a, b From t"));
+    qb->CreateControls();
+    auto *grid = dynamic_cast<TFakeControl *>(List()->GetControls(0));
+    ASSERT_NE(grid, nullptr);
+    // A new grid is filled at once.
+    EXPECT_EQ(log.Matching({grid->Name + QStringLiteral(" FillList")}).size(), 1);
+    EXPECT_EQ(List()->GetISelectListControl(), static_cast<InvSelectListControl *>(grid));
+    // While the grid fills itself, what it writes back changes nothing.
+    grid->OnFillList = [&] {
+        EXPECT_TRUE(List()->IsFilling());
+        Row(0)->SetExpression(QStringLiteral("z"));
+        Row(0)->SetAlias(QStringLiteral("z"));
+        Row(0)->SetSortTypeName(QStringLiteral("a"));
+        Row(0)->SetSortOrderName(QStringLiteral("1"));
+        Row(0)->SetGroupByTypeName(QStringLiteral("Sum"));
+        Row(0)->SetCondition(0, QStringLiteral("1"));
+    };
+    log.Clear();
+    Row(1)->SetExpression(QStringLiteral("c"));
+    EXPECT_EQ(log.Matching({QStringLiteral("FillList")}).size(), 1);
+    EXPECT_FALSE(List()->IsFilling());
+    grid->OnFillList = nullptr;
+    EXPECT_SQL(SQL(), "Select a, c From t");
+    // The grid's current row follows a row moved by its menu.
+    grid->CurrentRow = 1;
+    Click(Row(1)->GetPopupMenu(), QStringLiteral("Move Up"));
+    EXPECT_EQ(grid->CurrentRow, 0);
+    Click(Row(0)->GetPopupMenu(), QStringLiteral("Move Down"));
+    EXPECT_EQ(grid->CurrentRow, 1);
+    // Another current row stays.
+    grid->CurrentRow = 2;
+    Click(Row(0)->GetPopupMenu(), QStringLiteral("Move Down"));
+    EXPECT_EQ(grid->CurrentRow, 2);
+    EXPECT_SQL(SQL(), "Select c, a From t");
+}
+
+TEST_F(SelectListTest, FieldsOfASourceAreAddedFoundAndRemoved)
+{
+    Load(QStringLiteral("Select a.x From a Inner Join b On a.id = b.a_id"));
+    TSQLFromSource *a = Source(QStringLiteral("a"));
+    TSQLFromSource *b = Source(QStringLiteral("b"));
+    TnvSelectItem *star = List()->AddField(b, static_cast<const TSQLQualifiedName *>(nullptr));
+    TnvSelectItem *y = List()->AddField(b, QStringLiteral("y"));
+    List()->InsertField(0, a, Name(QStringLiteral("id")).get());
+    EXPECT_SQL(SQL(), "Select a.id, a.x, b.*, b.y From a Inner Join b On a.id = b.a_id");
+    EXPECT_EQ(List()->FindField(b, nullptr), star);
+    EXPECT_EQ(List()->FindField(b, Name(QStringLiteral("Y")).get()), y);
+    EXPECT_EQ(List()->FindField(a, Name(QStringLiteral("y")).get()), nullptr);
+    EXPECT_EQ(List()->FindField(a, Name(QStringLiteral("x")).get()), Row(1));
+    EXPECT_SQL(ErrorOf([&] { List()->AddField(b, QString()); }), "Invalid field name: ");
+
+    // Unchecked fields: rows with an alias stay, not output; the others go.
+    y->SetAlias(QStringLiteral("why"));
+    List()->RemoveFields(b, Name(QStringLiteral("y")).get());
+    List()->RemoveFields(a, Name(QStringLiteral("id")).get());
+    List()->RemoveFields(b, nullptr);
+    EXPECT_SQL(Grid(), "x|a.x||||Expression\n-|b.y|why|||Expression\n-|||||");
+    EXPECT_SQL(SQL(), "Select a.x From a Inner Join b On a.id = b.a_id");
+}
+
+TEST_F(SelectListTest, RowsThatUseAGoingSourceGoAndCriteriaUsingItAreEmptied)
+{
+    Load(QStringLiteral("Select a.x, b.y, a.x + b.y, 1 From a, b Where a.id = b.a_id And a.x > 1"));
+    TSQLFromSource *b = Source(QStringLiteral("b"));
+    EXPECT_FALSE(Row(0)->NotifyFromSourceDestroying(nullptr));
+    EXPECT_TRUE(Row(1)->NotifyFromSourceDestroying(b));
+    EXPECT_TRUE(Row(2)->NotifyFromSourceDestroying(b));
+    EXPECT_FALSE(Row(3)->NotifyFromSourceDestroying(b));
+    // a.x = b.a_id is a criterion of row a.id; a.x > 1 does not use b.
+    TnvSelectItem *id = Row(4);
+    EXPECT_SQL(id->GetExpression(), "a.id");
+    EXPECT_FALSE(id->NotifyFromSourceDestroying(b));
+    EXPECT_EQ(id->ConditionsCount(), 0);
+    EXPECT_FALSE(Row(0)->NotifyFromSourceDestroying(b));
+    EXPECT_SQL(SQL(), "Select a.x, b.y, a.x + b.y, 1 From a, b Where a.x > 1");
+    // Without data sources of its own the FROM group names none.
+    EXPECT_FALSE(List()->NotifyDatasourceDestroying(nullptr));
+}
+
+TEST_F(SelectListTest, SubSelectsInCriteriaAndExpressionsAreSubQueries)
+{
+    const QString sql =
+        QStringLiteral("Select a.id, (Select Max(b.y) From b Where b.a_id = a.id) As top From a Where a.id In "
+                       "(Select b.a_id From b) And a.x > 1");
+    EXPECT_SQL(Load(sql), sql);
+    ASSERT_EQ(qb->GetSubQueriesCount(), 3);
+    EXPECT_EQ(qb->GetSubQueries(1)->Parent(), Row(1));
+    EXPECT_EQ(qb->GetSubQueries(2)->Parent(), Row(0));
+    EXPECT_SQL(Row(0)->GetCondition(0), "In (Select b.a_id From b)");
+    // An edit of a sub-query shows in its cell and in the SQL.
+    qb->GetSubQueries(2)->UnionSubQueries(0)->SelectList()->Items(0)->SetExpression(QStringLiteral("b.id"));
+    EXPECT_SQL(Row(0)->GetCondition(0), "In (Select b.id From b)");
+    EXPECT_TRUE(SQL().contains(QStringLiteral("Where a.id In (Select b.id From b) And a.x > 1")));
+    // A criterion typed with a sub-select makes a sub-query; emptied, it goes.
+    Row(2)->SetCondition(1, QStringLiteral("= (Select Min(c.id) From c)"));
+    EXPECT_EQ(qb->GetSubQueriesCount(), 4);
+    Row(2)->SetCondition(1, QString());
+    EXPECT_EQ(qb->GetSubQueriesCount(), 3);
+}
+
+TEST_F(SelectListTest, ARowChangedOnceRunsTheQueryBuildersUpdateOnce)
+{
+    Load(QStringLiteral("Select a, b From t Where a > 1"));
+    const int updates = qb->SQLUpdatedCount;
+    Row(0)->SetCondition(0, QStringLiteral("> 2"));
+    EXPECT_EQ(qb->SQLUpdatedCount, updates + 1);
+    // The same text again changes nothing.
+    Row(1)->SetExpression(QStringLiteral("b"));
+    Row(1)->SetAlias(QString());
+    Row(1)->SetGroupByTypeName(QStringLiteral("expression"));
+    EXPECT_EQ(qb->SQLUpdatedCount, updates + 1);
+    EXPECT_SQL(qb->SQLUpdatedTexts.last(), "Select a, b From t Where a > 2");
+}
+
+} // namespace
