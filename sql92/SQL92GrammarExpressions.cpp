@@ -637,7 +637,11 @@ template <class P> SQL92Parser::N<P, TSQLExpressionsList> SQL92Parser::Expressio
     auto first = Expression(p);
     if constexpr (P::Building)
         list->Add(std::move(first));
-    g::Rep(p, &gates::Comma, nullptr, [&] {
+    // The list is only ever closed by ")" (the values of IN): a path that
+    // leaves it before any other token dies at that bracket, so it is not
+    // made at all. Otherwise every value would keep one such path alive
+    // until the end of the list.
+    g::Rep(p, &gates::Comma, &gates::RParen, [&] {
         g::Tok(p, _COMMA);
         auto next = Expression(p);
         if constexpr (P::Building)
