@@ -6,6 +6,7 @@
 #include "sqlmodel/sql/QueryStatistics.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace nvqb {
@@ -309,20 +310,25 @@ NV_IMPLEMENT_AST_CLASS(TastNodeBase, TPersistent)
 
 TastNodeBase::TastNodeBase(TnvBaseSyntaxProvider *provider) : FSyntaxProvider(provider) {}
 
-TastNodeBase::~TastNodeBase() = default;
+static_assert(sizeof(void *) != 8 || sizeof(TastNodeBase) == 24, "the extras' word holds the node's flags");
+
+TastNodeBase::~TastNodeBase() { delete ExtrasIfAny(); }
 
 TastNodeBase::TExtras::~TExtras() = default;
 
 TastNodeBase::TExtras &TastNodeBase::Extras()
 {
-    if (!FExtras)
-        FExtras = std::make_unique<TExtras>();
-    return *FExtras;
+    static_assert(alignof(TExtras) >= 8, "the extras' address is kept divided by 8");
+    if (TExtras *extras = ExtrasIfAny())
+        return *extras;
+    auto *extras = new TExtras;
+    FExtrasAddress = quint64(reinterpret_cast<std::uintptr_t>(extras)) >> 3;
+    return *extras;
 }
 
 void TastNodeBase::SetUserReference(TObject *reference)
 {
-    if (reference || FExtras)
+    if (reference || ExtrasIfAny())
         Extras().UserReference = reference;
 }
 
@@ -340,9 +346,9 @@ void TastNodeBase::BeforeDestruction()
     FDestroying = true;
     if (FCopyPending || FCopyListed)
         TastCopyRun::Forget(this);
-    if (FExtras) {
-        FExtras->StatsColumns.reset();
-        FExtras->StatsObjects.reset();
+    if (TExtras *extras = ExtrasIfAny()) {
+        extras->StatsColumns.reset();
+        extras->StatsObjects.reset();
     }
     // The first node freed on the thread frees what the others give up: the
     // children queue up (FreeNode) and are freed here one after the other.

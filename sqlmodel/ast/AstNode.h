@@ -29,6 +29,7 @@
 #include <QList>
 #include <QVarLengthArray>
 #include <atomic>
+#include <cstdint>
 #include <type_traits>
 #include <vector>
 
@@ -189,13 +190,13 @@ public:
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
     // Set by the visual builder to link a node to the model object made from
     // it; copied by Assign, not read by the tree itself.
-    TObject *UserReference() const { return FExtras ? FExtras->UserReference : nullptr; }
+    TObject *UserReference() const { return ExtrasIfAny() ? ExtrasIfAny()->UserReference : nullptr; }
     void SetUserReference(TObject *reference);
     bool IsDestroying() const { return FDestroying; }
     // What the node depends on, gathered by the statistics walk; nil until
     // PrepareCalcStatistics made them.
-    TnvStatsObjects *StatsObjects() const { return FExtras ? FExtras->StatsObjects.get() : nullptr; }
-    TnvStatsColumns *StatsColumns() const { return FExtras ? FExtras->StatsColumns.get() : nullptr; }
+    TnvStatsObjects *StatsObjects() const { return ExtrasIfAny() ? ExtrasIfAny()->StatsObjects.get() : nullptr; }
+    TnvStatsColumns *StatsColumns() const { return ExtrasIfAny() ? ExtrasIfAny()->StatsColumns.get() : nullptr; }
     // Makes both statistics lists when missing and clears them.
     void PrepareCalcStatistics();
     // The node first, then every child.
@@ -337,14 +338,22 @@ private:
         ~TExtras();
     };
     TExtras &Extras();
+    TExtras *ExtrasIfAny() const
+    {
+        return reinterpret_cast<TExtras *>(std::uintptr_t(quint64(FExtrasAddress) << 3));
+    }
 
     TnvBaseSyntaxProvider *FSyntaxProvider;
-    std::unique_ptr<TExtras> FExtras;
-    bool FDestroying = false;
+    // The extras (owned; nil until made) share one word with the flags: they
+    // are 8-byte aligned, so their address is kept divided by 8. Each node is
+    // 8 bytes smaller so, which puts the most common nodes of a long
+    // statement into 64-byte heap blocks instead of 80-byte ones.
+    quint64 FExtrasAddress : 61 = 0;
+    bool FDestroying : 1 = false;
     // Set while the node is a copy that waits to be filled, and while the
     // copy in progress lists it among the nodes it made.
-    bool FCopyPending = false;
-    bool FCopyListed = false;
+    bool FCopyPending : 1 = false;
+    bool FCopyListed : 1 = false;
 };
 
 // The copies a whole copy made of the nodes that references may point at,
