@@ -1,5 +1,7 @@
 // Start-up and shut-down of this subsystem's unit globals.
+#include "builder/controls/LinkPainters.h"
 #include "builder/model/ControlFactory.h"
+#include "builder/model/LinkPainter.h"
 #include "classlib/UnitInit.h"
 
 namespace nvqb {
@@ -8,8 +10,16 @@ void InitializeBuilderUnits()
 {
     // The widget layer registers its controls and dialogs in this factory.
     InitializeControlFactory();
+    // The model's painter registry, filled with the widget layer's styles.
+    InitializeLinkPainterRegistry();
+    InitializeLinkPainters();
 }
 
-void FinalizeBuilderUnits() { FinalizeControlFactory(); }
+void FinalizeBuilderUnits()
+{
+    FinalizeLinkPainters();
+    FinalizeLinkPainterRegistry();
+    FinalizeControlFactory();
+}
 
 } // namespace nvqb

@@ -1,6 +1,6 @@
 // nvqb-selectlist-bench: speed of the select list behind the column grid.
 //
-//   nvqb-selectlist-bench [--rows N] [--columns N] [--runs N]
+//   nvqb-selectlist-bench [--rows N] [--columns N] [--runs N] [--sql-text 1]
 //
 // Builds a SELECT of N output columns (default 500) of one table whose WHERE
 // is an OR of N criteria columns (default 3), each an AND with one condition
@@ -15,8 +15,13 @@
 // - edit: one criteria cell in the middle of the grid given a new text
 //   through the text the grid writes, and the SQL read again.
 // The metadata container holds the table w(f1 .. fN), offline.
+// With --sql-text 1 an SQL-text component is linked to the query builder and
+// reads its text after every change, so load and edit include the whole road
+// of SQL out (the result bound and counted, statistics, parameters, the
+// component's text).
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
+#include "builder/model/SQLTextBuilder.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "sql92/SQL92SyntaxProvider.h"
@@ -67,7 +72,7 @@ double Ms(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int rows = 500, columns = 3, runs = 25;
+    int rows = 500, columns = 3, runs = 25, sqlText = 0;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
         const int value = args[i + 1].toInt();
@@ -77,9 +82,12 @@ int main(int argc, char **argv)
             columns = value;
         else if (args[i] == u"--runs")
             runs = value;
+        else if (args[i] == u"--sql-text")
+            sqlText = value;
     }
     if (rows < 2 || columns < 2 || runs < 1) {
-        std::fputs("usage: nvqb-selectlist-bench [--rows N >= 2] [--columns N >= 2] [--runs N]\n", stderr);
+        std::fputs("usage: nvqb-selectlist-bench [--rows N >= 2] [--columns N >= 2] [--runs N] [--sql-text 1]\n",
+                   stderr);
         return 2;
     }
 
@@ -95,6 +103,14 @@ int main(int argc, char **argv)
         table->GetFields()->AddField(field.get(), ftInteger, 0, true, false);
     }
     table->GetFields()->SetLoaded(true);
+
+    TOwned<TnvSQLBuilderPlainText> component;
+    qsizetype componentText = 0;
+    if (sqlText) {
+        component = Create<TnvSQLBuilderPlainText>();
+        component->OnSQLUpdated = [&](TObject *) { componentText += component->SQL().size(); };
+        component->SetQueryBuilder(model.get());
+    }
 
     const QString sql = StatementSQL(rows, columns);
     std::vector<double> parse, load, print, edit;
@@ -124,12 +140,16 @@ int main(int argc, char **argv)
     const bool same = printed == sql;
     const QString changed = QStringLiteral("w.f%1 <= %2").arg(rows / 2 + 1).arg(runs - 1);
     const bool edits = edited.contains(changed) && edited != printed;
-    std::printf("%d rows x %d criteria columns (%d conditions), %lld characters, median of %d runs\n", rows,
-                columns, rows * columns, static_cast<long long>(sql.size()), runs);
+    std::printf("%d rows x %d criteria columns (%d conditions), %lld characters, median of %d runs%s\n", rows,
+                columns, rows * columns, static_cast<long long>(sql.size()), runs,
+                sqlText ? ", an SQL-text component linked" : "");
     std::printf("parse + bind %.2f ms, load %.2f ms, print %.2f ms, load + print %.2f ms, edit one cell + print "
                 "%.2f ms\n",
                 Median(parse), Median(load), Median(print), Median(load) + Median(print), Median(edit));
     std::printf("printed text %s the input; the edit %s\n", same ? "equals" : "DIFFERS FROM",
                 edits ? "shows" : "DOES NOT SHOW");
-    return same && edits ? 0 : 1;
+    const bool heard = !sqlText || componentText > 0;
+    if (!heard)
+        std::printf("the SQL-text component HEARD NOTHING\n");
+    return same && edits && heard ? 0 : 1;
 }

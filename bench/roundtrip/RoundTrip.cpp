@@ -21,27 +21,30 @@
 // from one to the next shows here); --repeat 1 is one run, for measuring the
 // peak memory of a single parse from outside.
 //
-// --model loads each parsed statement into the query model of a query
-// builder (simplified and bound as the builder binds new SQL, against the
-// metadata container read from the XML file given with --metadata) and prints
-// it back from the model; a statement the model fails on gives
+// --model assigns each statement to the SQL of a query builder that is never
+// shown (parsed, simplified and bound against the metadata container read
+// from the XML file given with --metadata), lets it handle its posted load
+// event and reads its SQL back; a statement the model fails on gives
 // MODEL-ERROR<TAB>message. With --check it prints "loaded N failed N stable
 // N", where stable counts the statements whose model text, loaded into a
 // fresh model, prints identically.
+#include "builder/controls/QueryBuilder.h"
+#include "builder/model/ErrorReport.h"
 #include "builder/model/Query.h"
-#include "builder/model/QueryBuilderModel.h"
 #include "classlib/Exceptions.h"
 #include "sql92/SQL92SyntaxProvider.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/parse/SQLError.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 using namespace nvqb;
@@ -71,17 +74,24 @@ std::optional<QString> PrintWith(const TnvSQL92SyntaxProvider &provider, TSQLBui
     }
 }
 
-// The statement loaded into the model and printed back (with Full, by the
-// default formatting builder); Error gets the reason when there is none.
-std::optional<QString> PrintThroughModel(TnvQueryBuilderModel &model, TnvSQL92SyntaxProvider &provider,
-                                         TSQLBuilder *full, const QString &text, QString *error)
+// The statement assigned to the query builder's SQL, loaded by its posted
+// event and read back (with Full, printed by the default formatting builder);
+// Error gets the reason when there is none.
+std::optional<QString> PrintThroughModel(TnvQueryBuilder &model, TSQLBuilder *full, const QString &text,
+                                         QString *error)
 {
+    QString loadError;
     try {
-        TOwned<TSQLSelectStatement> statement = provider.ParseSelect(text);
-        model.PrepareStatement(statement.get());
-        model.LoadStatement(std::move(statement));
+        model.SetSQL(text);
+        // The load runs inside the event, which shows what it raises instead
+        // of passing it on: catch that message here.
+        TnvErrorHandler previous = SetErrorHandler([&](const QString &message) { loadError = message; });
+        QCoreApplication::sendPostedEvents(model.SQLLoadReceiver());
+        SetErrorHandler(previous);
+        if (!loadError.isEmpty())
+            throw Exception(loadError);
         if (!full)
-            return model.GetSQL();
+            return model.SQL();
         TOwned<TastNodeBase> tree = model.Query()->GetResultAST();
         full->BeginBuild();
         static_cast<TastNode *>(tree.get())->BuildSQL(full, full->MainQueryFormat());
@@ -97,12 +107,12 @@ std::optional<QString> PrintThroughModel(TnvQueryBuilderModel &model, TnvSQL92Sy
     return std::nullopt;
 }
 
-TOwned<TnvQueryBuilderModel> NewModel(TnvSQL92SyntaxProvider &provider, const QString &metadata)
+std::unique_ptr<TnvQueryBuilder> NewModel(TnvSQL92SyntaxProvider &provider, const QString &metadata)
 {
-    TOwned<TnvQueryBuilderModel> model = Create<TnvQueryBuilderModel>();
+    auto model = std::make_unique<TnvQueryBuilder>();
     model->SetSyntaxProvider(&provider);
     if (!metadata.isEmpty()) {
-        model->MetadataContainer()->SetWorkOffline(true);
+        model->SetWorkOffline(true);
         model->MetadataContainer()->LoadFromXML(metadata);
     }
     return model;
@@ -143,7 +153,16 @@ int Usage()
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The model mode goes through a widget, which needs a GUI application; it
+    // is never shown, so no display is needed.
+    bool widgets = false;
+    for (int i = 1; i < argc; ++i)
+        widgets = widgets || qstrcmp(argv[i], "--model") == 0;
+    if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application =
+        widgets ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication &app = *application;
     TMode mode = TMode::Print;
     QString path;
     bool model = false;
@@ -219,7 +238,7 @@ int main(int argc, char **argv)
             }
             metadata = QString::fromUtf8(xml.readAll());
         }
-        TOwned<TnvQueryBuilderModel> first;
+        std::unique_ptr<TnvQueryBuilder> first;
         try {
             first = NewModel(provider, metadata);
         } catch (const Exception &e) {
@@ -229,14 +248,14 @@ int main(int argc, char **argv)
         if (mode == TMode::Check) {
             qsizetype loaded = 0, failed = 0, stable = 0;
             for (const TStatement &s : statements) {
-                std::optional<QString> text = PrintThroughModel(*first, provider, nullptr, s.Text, nullptr);
+                std::optional<QString> text = PrintThroughModel(*first, nullptr, s.Text, nullptr);
                 if (!text) {
                     ++failed;
                     continue;
                 }
                 ++loaded;
-                TOwned<TnvQueryBuilderModel> fresh = NewModel(provider, metadata);
-                std::optional<QString> again = PrintThroughModel(*fresh, provider, nullptr, *text, nullptr);
+                std::unique_ptr<TnvQueryBuilder> fresh = NewModel(provider, metadata);
+                std::optional<QString> again = PrintThroughModel(*fresh, nullptr, *text, nullptr);
                 if (again && *again == *text)
                     ++stable;
             }
@@ -245,7 +264,7 @@ int main(int argc, char **argv)
             for (const TStatement &s : statements) {
                 QString error;
                 std::optional<QString> text =
-                    PrintThroughModel(*first, provider, mode == TMode::Full ? &full : nullptr, s.Text, &error);
+                    PrintThroughModel(*first, mode == TMode::Full ? &full : nullptr, s.Text, &error);
                 if (!text)
                     Write(error + u'\n');
                 else if (mode == TMode::Full)

@@ -44,6 +44,17 @@ void TnvControlFactory::ShowAboutDialog(TnvQueryBuilderModel *queryBuilder) cons
         FAboutDialog(queryBuilder);
 }
 
+void TnvControlFactory::ShowAddObjectDialog(TnvQueryBuilderModel *queryBuilder) const
+{
+    if (FAddObjectDialog)
+        FAddObjectDialog(queryBuilder);
+}
+
+bool TnvControlFactory::ShowProcedureParamsDialog(const QString &procedureName, QString &expression) const
+{
+    return FProcedureParamsDialog ? FProcedureParamsDialog(procedureName, expression) : false;
+}
+
 TnvControlFactory *ControlFactory()
 {
     Assert(GControlFactory != nullptr, "nvQBBase", "The control factory is used outside the library's lifetime");

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QString>
 #include <functional>
 
 namespace nvqb {
@@ -49,6 +50,12 @@ using TnvControlCreator = std::function<TnvModelControl *(TnvQueryBuilderControl
 using TnvEditPropsDialog =
     std::function<bool(TClass formClass, TnvQueryBuilderControlOwner *node, TPosition position)>;
 using TnvAboutDialog = std::function<void(TnvQueryBuilderModel *queryBuilder)>;
+// Runs the Add Object dialog, which adds to the query builder's current
+// union part.
+using TnvAddObjectDialog = std::function<void(TnvQueryBuilderModel *queryBuilder)>;
+// Asks the argument values of a call of the procedure; true (OK) with the
+// whole call, as "p(1, 2)", in Expression.
+using TnvProcedureParamsDialog = std::function<bool(const QString &procedureName, QString &expression)>;
 
 class TnvControlFactory {
 public:
@@ -70,11 +77,18 @@ public:
     bool ShowEditPropsDialog(TClass formClass, TnvQueryBuilderControlOwner *node, TPosition position) const;
     void SetAboutDialog(TnvAboutDialog dialog) { FAboutDialog = std::move(dialog); }
     void ShowAboutDialog(TnvQueryBuilderModel *queryBuilder) const;
+    void SetAddObjectDialog(TnvAddObjectDialog dialog) { FAddObjectDialog = std::move(dialog); }
+    void ShowAddObjectDialog(TnvQueryBuilderModel *queryBuilder) const;
+    void SetProcedureParamsDialog(TnvProcedureParamsDialog dialog) { FProcedureParamsDialog = std::move(dialog); }
+    // False (cancelled) when no dialog is registered.
+    bool ShowProcedureParamsDialog(const QString &procedureName, QString &expression) const;
 
 private:
     QHash<QByteArray, TnvControlCreator> FCreators;
     TnvEditPropsDialog FEditPropsDialog;
     TnvAboutDialog FAboutDialog;
+    TnvAddObjectDialog FAddObjectDialog;
+    TnvProcedureParamsDialog FProcedureParamsDialog;
 };
 
 // The process-wide factory; asserts that the unit start has created it.

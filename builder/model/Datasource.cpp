@@ -22,6 +22,7 @@
 
 #include <QDomDocument>
 #include <QDomElement>
+#include <algorithm>
 
 namespace nvqb {
 
@@ -367,6 +368,16 @@ void TnvDatasource::SetAlias(const QString &alias)
         unionSubQuery->NotifySQLUpdatedRecursive();
 }
 
+namespace {
+// The largest extent of a widget. Places and sizes are held within it, so
+// that a box's far edges (left + width, top + height) stay integers whatever
+// a stored layout or a caller asks for.
+constexpr int BoxExtentLimit = 16777215;
+int BoxCoordinate(int value) { return std::clamp(value, -BoxExtentLimit, BoxExtentLimit); }
+// A box is never smaller than nothing.
+int BoxSize(int value) { return std::clamp(value, 0, BoxExtentLimit); }
+} // namespace
+
 void TnvDatasource::StoreBounds()
 {
     if (auto *box = dynamic_cast<InvControlBounds *>(GetDSControl()))
@@ -419,13 +430,13 @@ void TnvDatasource::SetBound(void (QRect::*change)(int), int &stored, int value)
     }
 }
 
-void TnvDatasource::SetLeft(int value) { SetBound(&QRect::moveLeft, FLeft, value); }
+void TnvDatasource::SetLeft(int value) { SetBound(&QRect::moveLeft, FLeft, BoxCoordinate(value)); }
 
-void TnvDatasource::SetTop(int value) { SetBound(&QRect::moveTop, FTop, value); }
+void TnvDatasource::SetTop(int value) { SetBound(&QRect::moveTop, FTop, BoxCoordinate(value)); }
 
-void TnvDatasource::SetWidth(int value) { SetBound(&QRect::setWidth, FWidth, value); }
+void TnvDatasource::SetWidth(int value) { SetBound(&QRect::setWidth, FWidth, BoxSize(value)); }
 
-void TnvDatasource::SetHeight(int value) { SetBound(&QRect::setHeight, FHeight, value); }
+void TnvDatasource::SetHeight(int value) { SetBound(&QRect::setHeight, FHeight, BoxSize(value)); }
 
 TnvMetadataFieldsList *TnvDatasource::GetFields() const
 {
@@ -471,9 +482,23 @@ void TnvDatasource::UpdateChecks()
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
     if (selectList && provider) {
         // The first row that stands for all fields, or for a field, of this
-        // data source decides its check mark.
+        // data source decides its check mark. Every data source runs this
+        // after each change of the select list, so the rows of this one are
+        // picked out in one pass rather than one pass per field.
+        QList<const TnvSelectItem *> rows;
+        for (qsizetype i = 0; i < selectList->Count(); ++i)
+            if (const TnvSelectItem *row = selectList->Items(i); row->DatasourceNode() == node)
+                rows.append(row);
+        auto first = [&](const TSQLQualifiedName *fieldName) -> const TnvSelectItem * {
+            for (const TnvSelectItem *row : std::as_const(rows)) {
+                const TSQLObjectColumn *field = row->FieldName();
+                if (!fieldName ? !field : field && provider->CompareQualifiedNames(field, fieldName) == 0)
+                    return row;
+            }
+            return nullptr;
+        };
         if (provider->IsSupportAllTableFieldsSelection()) {
-            if (const TnvSelectItem *row = selectList->FindField(node, nullptr); row && row->Select())
+            if (const TnvSelectItem *row = first(nullptr); row && row->Select())
                 FCheckedFields.emplace_back(nullptr);
         }
         if (const TnvMetadataFieldsList *fields = GetFields()) {
@@ -481,7 +506,7 @@ void TnvDatasource::UpdateChecks()
                 const TSQLQualifiedName *name = fields->Items(i)->Name();
                 if (!name)
                     continue;
-                if (const TnvSelectItem *row = selectList->FindField(node, name); row && row->Select())
+                if (const TnvSelectItem *row = first(name); row && row->Select())
                     FCheckedFields.push_back(name->Clone());
             }
         }

@@ -1,23 +1,80 @@
 #include "builder/model/QueryBuilderModel.h"
+#include "builder/model/BusyCursor.h"
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ErrorReport.h"
+#include "builder/model/LinkPainter.h"
+#include "builder/model/Layout.h"
 #include "builder/model/MenuItemData.h"
+#include "builder/model/Parameters.h"
 #include "builder/model/Query.h"
+#include "builder/model/QueryStatistics.h"
+#include "builder/model/SQLTextBuilder.h"
 #include "builder/model/ScopeExit.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
+#include "sqlmodel/metadata/MetadataObjects.h"
+#include "sqlmodel/parse/SQLError.h"
 #include "sqlmodel/providers/MetadataProvider.h"
+#include "sqlmodel/sql/QualifiedName.h"
+#include "sqlmodel/sql/SQLFromClause.h"
+#include "sqlmodel/sql/SQLSelectItems.h"
+#include "sqlmodel/sql/SQLStatements.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+
+#include <algorithm>
 
 namespace nvqb {
 
 NV_IMPLEMENT_CLASS(TnvQueryBuilderModel, TComponent)
 
+namespace {
+
+// The event that loads pending SQL, posted to the model's own receiver so
+// that the text assigned last before the event loop runs is the one loaded.
+QEvent::Type SQLLoadEventType()
+{
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+class TnvSQLLoadReceiver : public QObject {
+public:
+    explicit TnvSQLLoadReceiver(TnvQueryBuilderModel *model) : FModel(model) {}
+    bool event(QEvent *event) override
+    {
+        if (event->type() != SQLLoadEventType())
+            return QObject::event(event);
+        // Nothing raised while loading may cross the event loop.
+        nvQBCatchAll([this] { FModel->SetSQLMsg(); });
+        return true;
+    }
+
+private:
+    TnvQueryBuilderModel *FModel;
+};
+
+} // namespace
+
 TnvQueryBuilderModel::TnvQueryBuilderModel(TComponent *owner)
     : TComponent(owner), FMetadataContainer(Create<TnvMetadataContainer>(nullptr)),
-      FPopupMenu(Create<TnvMenuItemData>())
+      FMetadataFilter(Create<TnvMetadataFilter>(nullptr)),
+      FAddObjectFormOptions(Create<TnvAddObjectFormOptions>()), FTreeOptions(Create<TnvTreeOptions>()),
+      FTreeOptionsMetadata(Create<TnvMetadataTreeOptions>()), FPopupMenu(Create<TnvMenuItemData>()),
+      FQueryStatistics(Create<TnvQueryStatistics>(nullptr)), FParameters(Create<TnvParametersList>())
 {
+    FMetadataContainer->GetMetadataObjectVisible =
+        TnvMetadataObjectVisibleEvent::Bind<&TnvQueryBuilderModel::GetMetadataObjectVisible>(this);
+    FSQLLoadReceiver = new TnvSQLLoadReceiver(this);
+    // Either tree's options change what the panels show.
+    FTreeOptions->RegisterUpdateNotification(TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
+    FTreeOptionsMetadata->RegisterUpdateNotification(
+        TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
 }
 
 TnvQueryBuilderModel::~TnvQueryBuilderModel()
@@ -37,6 +94,8 @@ void TnvQueryBuilderModel::AfterConstruction()
     FCurrentSubquery = FQuery.get();
     if (TnvUnionSubQuery *member = FQuery->Add())
         FQuery->SetCurrentUnionSubquery(member);
+    // No painter class has an empty name: this is the Access-style painter.
+    FLinkPainter = QueryBuilderLinkPainters()->CreateByName(QString(), this);
 }
 
 void TnvQueryBuilderModel::BeforeDestruction()
@@ -51,6 +110,11 @@ void TnvQueryBuilderModel::DestroyModel()
         return;
     FModelDestroyed = true;
     Destroying();
+    FPendingTree.reset();
+    // Drops a load event still posted together with its receiver.
+    delete FSQLLoadReceiver;
+    FSQLLoadReceiver = nullptr;
+    DetachSQLBuilders();
     if (FQuery) {
         Clear();
         DestroyControls();
@@ -60,7 +124,21 @@ void TnvQueryBuilderModel::DestroyModel()
     FCurrentSubquery = nullptr;
     FQuery.reset();
     FPopupMenu->Clear();
+    FLinkPainter.reset();
+    if (FMetadataContainer)
+        FMetadataContainer->GetMetadataObjectVisible = TnvMetadataObjectVisibleEvent();
+    FResultStale = false;
+    FResultStatement.reset();
+    FParameters->Clear();
+    FQueryStatistics->ReloadStatistics(nullptr);
     FMetadataContainer.reset();
+    FMetadataFilter.reset();
+    FTreeOptions->UnregisterUpdateNotification(TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
+    FTreeOptionsMetadata->UnregisterUpdateNotification(
+        TNotifyEvent::Bind<&TnvQueryBuilderModel::TreeOptionsUpdated>(this));
+    FTreeOptions.reset();
+    FTreeOptionsMetadata.reset();
+    FAddObjectFormOptions.reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -81,6 +159,7 @@ void TnvQueryBuilderModel::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
     }
     if (FMetadataContainer)
         FMetadataContainer->SetSyntaxProvider(provider);
+    SetResultSyntaxProvider(provider);
     if (FQuery)
         FQuery->SetSyntaxProvider(provider);
 }
@@ -113,9 +192,12 @@ void TnvQueryBuilderModel::Notification(TComponent *component, TOperation operat
         FSyntaxProvider = nullptr;
         if (FMetadataContainer)
             FMetadataContainer->SetSyntaxProvider(nullptr);
+        SetResultSyntaxProvider(nullptr);
         if (FQuery)
             FQuery->SetSyntaxProvider(nullptr);
     }
+    if (auto *builder = As<TnvBaseSQLBuilder>(component))
+        FSQLBuilders.removeAll(builder);
     if (component == FMetadataProvider) {
         FMetadataProvider = nullptr;
         if (FMetadataContainer)
@@ -153,6 +235,191 @@ void TnvQueryBuilderModel::SetCanReorderDatasources(bool value)
         return;
     FCanReorderDatasources = value;
     Clear();
+}
+
+template <class T> void TnvQueryBuilderModel::SetVisual(T &field, const T &value)
+{
+    if (field == value)
+        return;
+    field = value;
+    DoUpdateControlParams();
+}
+
+void TnvQueryBuilderModel::SetSnapToGrid(bool value) { SetVisual(FSnapToGrid, value); }
+
+void TnvQueryBuilderModel::SetGridSize(int value) { SetVisual(FGridSize, std::clamp(value, 0, 100)); }
+
+void TnvQueryBuilderModel::SetUnionNavBarPos(TnvUnionNavBarPosition value) { SetVisual(FUnionNavBarPos, value); }
+
+void TnvQueryBuilderModel::SetColumnsPaneVisible(bool value) { SetVisual(FColumnsPaneVisible, value); }
+
+void TnvQueryBuilderModel::SetBorderWidth(int value) { SetVisual(FBorderWidth, value); }
+
+void TnvQueryBuilderModel::SetBorderStyle(TnvBorderStyle value) { SetVisual(FBorderStyle, value); }
+
+void TnvQueryBuilderModel::SetBorderColor(const QColor &value) { SetVisual(FBorderColor, value); }
+
+void TnvQueryBuilderModel::SetSplitterHeight(int value) { SetVisual(FSplitterHeight, value); }
+
+void TnvQueryBuilderModel::SetTreeSplitterWidth(int value) { SetVisual(FTreeSplitterWidth, value); }
+
+void TnvQueryBuilderModel::SetTableColor(const QColor &value) { SetVisual(FTableColor, value); }
+
+void TnvQueryBuilderModel::SetTableFont(const QFont &value) { SetVisual(FTableFont, value); }
+
+void TnvQueryBuilderModel::SetBkImage(const QImage &value)
+{
+    // Images compare by content; a new image always updates the controls.
+    FBkImage = value;
+    DoUpdateControlParams();
+}
+
+void TnvQueryBuilderModel::SetBkImagePos(TnvBkImagePos value) { SetVisual(FBkImagePos, value); }
+
+void TnvQueryBuilderModel::SetBkImageDarkness(TnvBkImageDarkness value) { SetVisual(FBkImageDarkness, value); }
+
+void TnvQueryBuilderModel::SetBkColor(const QColor &value) { SetVisual(FBkColor, value); }
+
+void TnvQueryBuilderModel::SetTreeFont(const QFont &value) { SetVisual(FTreeFont, value); }
+
+void TnvQueryBuilderModel::SetGridFont(const QFont &value) { SetVisual(FGridFont, value); }
+
+void TnvQueryBuilderModel::SetTabHotTrack(bool value) { SetVisual(FTabHotTrack, value); }
+
+void TnvQueryBuilderModel::SetTabStyle(TnvTabStyle value) { SetVisual(FTabStyle, value); }
+
+void TnvQueryBuilderModel::SetDefColumnsPaneHeight(int value)
+{
+    if (value < 60)
+        value = 0;
+    const int most = ControlHeight() * 6 / 8;
+    if (value > most)
+        value = most;
+    if (value == FDefColumnsPaneHeight)
+        return;
+    FDefColumnsPaneHeight = value;
+    FColumnsPaneHeight = value;
+    DoUpdateControlParams();
+}
+
+void TnvQueryBuilderModel::SetColumnWidthExpression(int value) { SetVisual(FColumnWidthExpression, value); }
+
+void TnvQueryBuilderModel::SetUseTableIcons(bool value) { SetVisual(FUseTableIcons, value); }
+
+void TnvQueryBuilderModel::SetDefaultTableWidth(int value) { SetVisual(FDefaultTableWidth, value); }
+
+void TnvQueryBuilderModel::SetMaxTableHeight(int value) { FMaxTableHeight = std::max(value, 0); }
+
+void TnvQueryBuilderModel::TreeOptionsUpdated(TObject *) { DoUpdateControlParams(); }
+
+void TnvQueryBuilderModel::DoUpdateControlParams()
+{
+    if (FControlsCreated && FQuery)
+        FQuery->DoUpdateContolParams();
+}
+
+// ---------------------------------------------------------------------------
+// Link painter
+
+void TnvQueryBuilderModel::SetLinkPainter(TnvQueryBuilderLinkPainter *painter)
+{
+    // Freeing the painter we already hold and keeping it would leave a
+    // dangling painter.
+    if (painter == FLinkPainter.get())
+        return;
+    FLinkPainter.reset(painter);
+    DoUpdateControlParams();
+}
+
+QString TnvQueryBuilderModel::LinkPainterClassName() const
+{
+    return FLinkPainter ? FLinkPainter->ClassName() : QString();
+}
+
+void TnvQueryBuilderModel::SetLinkPainterClassName(const QString &className)
+{
+    // The old painter goes first, as a painter may hold resources per builder.
+    FLinkPainter.reset();
+    SetLinkPainter(QueryBuilderLinkPainters()->CreateByName(className, this).release());
+}
+
+void TnvQueryBuilderModel::SetLinkPainterClass(TClass painterClass)
+{
+    FLinkPainter.reset();
+    SetLinkPainter(QueryBuilderLinkPainters()->CreateByType(painterClass, this).release());
+}
+
+// ---------------------------------------------------------------------------
+// SQL in
+
+TOwned<TSQLSelectStatement> TnvQueryBuilderModel::ParseSQL(const QString &text)
+{
+    if (!FSyntaxProvider)
+        throw Exception(nvQBMessage(nvQBNoSyntaxProvider));
+    TOwned<TSQLSelectStatement> tree;
+    if (text.trimmed().isEmpty()) {
+        tree = Create<TSQLSelectStatement>(FSyntaxProvider);
+        auto block = Create<TSQLSubQuerySelectExpression>(FSyntaxProvider);
+        block->SelectItems.reset(Create<TSQLSelectItems>(FSyntaxProvider));
+        block->FromClause.reset(Create<TSQLFromClause>(FSyntaxProvider));
+        tree->Add(std::move(block));
+    } else {
+        try {
+            tree = FSyntaxProvider->ParseSelect(text);
+        } catch (const EnvSQLError &e) {
+            if (!OnSQLError)
+                throw;
+            // A text that fails to parse also cancels a load still pending,
+            // so the query stays what the host saw before both texts.
+            FPendingTree.reset();
+            OnSQLError(this, text, e.Message(), e.TokenText(), TnvPos{e.TokenLine(), e.TokenColumn()});
+            return nullptr;
+        }
+    }
+    PrepareStatement(tree.get());
+    return tree;
+}
+
+void TnvQueryBuilderModel::SetSQL(const QString &text) { AssignSQL(text, false); }
+
+void TnvQueryBuilderModel::SetSyncSQL(const QString &text) { AssignSQL(text, true); }
+
+void TnvQueryBuilderModel::AssignSQL(const QString &text, bool sync)
+{
+    TOwned<TSQLSelectStatement> tree = ParseSQL(text);
+    if (!tree)
+        return;
+    FPendingTree = std::move(tree);
+    const TnvMetadataContainer *container = FMetadataContainer.get();
+    const QString newSQL =
+        FPendingTree->SimpleSQL(IdentQuotation(), FObjectPrefixSkipping, container ? container->DefaultDatabaseName() : nullptr,
+                                container ? container->DefaultSchemaNames() : nullptr);
+    if (newSQL == GetSQL()) {
+        FPendingTree.reset();
+        return;
+    }
+    if (sync)
+        SetSQLMsg();
+    else
+        PostSQLLoad();
+}
+
+void TnvQueryBuilderModel::PostSQLLoad()
+{
+    // One event loads whatever is pending when it arrives; more would find
+    // nothing to do.
+    if (FSQLLoadPosted || !FSQLLoadReceiver)
+        return;
+    FSQLLoadPosted = true;
+    QCoreApplication::postEvent(FSQLLoadReceiver, new QEvent(SQLLoadEventType()));
+}
+
+void TnvQueryBuilderModel::SetSQLMsg()
+{
+    FSQLLoadPosted = false;
+    if (!FPendingTree)
+        return;
+    LoadStatement(std::move(FPendingTree));
 }
 
 // ---------------------------------------------------------------------------
@@ -203,7 +470,291 @@ void TnvQueryBuilderModel::LoadStatement(TOwned<TSQLSelectStatement> statement)
 
 QString TnvQueryBuilderModel::GetSQL() { return FQuery ? FQuery->GetResultSQL() : QString(); }
 
-void TnvQueryBuilderModel::SQLUpdated() {}
+// ---------------------------------------------------------------------------
+// SQL out: the result statement, its statistics and parameters, and the
+// SQL-text components
+
+void TnvQueryBuilderModel::SQLUpdated()
+{
+    if (FModelDestroyed || IsDestroying() || !FQuery)
+        return;
+    // Binding and counting a copy of a large query costs more than the edit
+    // itself: without a listener it waits until someone reads the result.
+    FResultStale = true;
+    if (!ResultWanted())
+        return;
+    UpdateResult();
+    // Every component hears of the change even when one before it fails;
+    // the first failure then goes on to the editing caller.
+    std::exception_ptr failure;
+    const QList<TnvBaseSQLBuilder *> builders = FSQLBuilders;
+    for (TnvBaseSQLBuilder *builder : builders) {
+        // A handler may unlink or free a later component.
+        if (!FSQLBuilders.contains(builder))
+            continue;
+        try {
+            builder->SQLUpdated();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TnvQueryBuilderModel::UpdateResult()
+{
+    FResultStale = false;
+    FResultStatement.reset();
+    if (FQuery && !FModelDestroyed) {
+        TOwned<TastNodeBase> tree = FQuery->GetResultAST();
+        if (As<TSQLSelectStatement>(tree.get()))
+            FResultStatement.reset(static_cast<TSQLSelectStatement *>(tree.release()));
+    }
+    if (TSQLSelectStatement *statement = FResultStatement.get()) {
+        statement->SetSyntaxProvider(FSyntaxProvider);
+        // Names compare only through a dialect: without one the copy is
+        // neither bound nor counted.
+        if (FSyntaxProvider) {
+            statement->RestoreColumnPrefixRecursive();
+            TastNodeRefList withItems, fromSources;
+            statement->PrepareAndFixupRecursive(withItems, fromSources, FMetadataContainer.get());
+            statement->PrepareCalcStatisticsRecursive();
+            // Each round adds only entries that are new, so the walk ends.
+            while (statement->CalcStatisticsRecursive() > 0) {
+            }
+        }
+    }
+    ReloadQueryStatistics();
+    ReloadParameters();
+    UpdateQueryStructure();
+}
+
+void TnvQueryBuilderModel::EnsureResult() const
+{
+    if (FResultStale)
+        const_cast<TnvQueryBuilderModel *>(this)->UpdateResult();
+}
+
+TSQLSelectStatement *TnvQueryBuilderModel::ResultStatement() const
+{
+    EnsureResult();
+    return FResultStatement.get();
+}
+
+TnvQueryStatistics *TnvQueryBuilderModel::QueryStatistics() const
+{
+    EnsureResult();
+    return FQueryStatistics.get();
+}
+
+TnvParametersList *TnvQueryBuilderModel::Parameters() const
+{
+    EnsureResult();
+    return FParameters.get();
+}
+
+bool TnvQueryBuilderModel::ResultWanted() const { return !FSQLBuilders.isEmpty(); }
+
+void TnvQueryBuilderModel::ReloadQueryStatistics()
+{
+    if (FQueryStatistics)
+        FQueryStatistics->ReloadStatistics(FSyntaxProvider ? FResultStatement.get() : nullptr);
+}
+
+void TnvQueryBuilderModel::ReloadParameters()
+{
+    if (FParameters)
+        FParameters->ReloadParametersListFromAST(FResultStatement.get());
+}
+
+void TnvQueryBuilderModel::UpdateQueryStructure() {}
+
+void TnvQueryBuilderModel::AddSQLBuilder(TnvBaseSQLBuilder *builder)
+{
+    if (builder && !FModelDestroyed && !FSQLBuilders.contains(builder))
+        FSQLBuilders.append(builder);
+}
+
+void TnvQueryBuilderModel::RemoveSQLBuilder(TnvBaseSQLBuilder *builder) { FSQLBuilders.removeAll(builder); }
+
+void TnvQueryBuilderModel::DetachSQLBuilders()
+{
+    const QList<TnvBaseSQLBuilder *> builders = FSQLBuilders;
+    FSQLBuilders.clear();
+    for (TnvBaseSQLBuilder *builder : builders)
+        builder->QueryBuilderFreed();
+}
+
+void TnvQueryBuilderModel::SetResultSyntaxProvider(TnvBaseSyntaxProvider *provider)
+{
+    if (FQueryStatistics)
+        FQueryStatistics->SetSyntaxProvider(provider);
+    // The result keeps no reference to a provider that is going.
+    if (FResultStatement)
+        FResultStatement->SetSyntaxProvider(provider);
+}
+
+// ---------------------------------------------------------------------------
+
+// ---------------------------------------------------------------------------
+// Metadata
+
+bool TnvQueryBuilderModel::WorkOffline() const { return FMetadataContainer && FMetadataContainer->WorkOffline(); }
+
+void TnvQueryBuilderModel::SetWorkOffline(bool value)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->SetWorkOffline(value);
+}
+
+void TnvQueryBuilderModel::SetMetadataFilter(const TnvMetadataFilter *filter)
+{
+    if (FMetadataFilter && filter != FMetadataFilter.get())
+        FMetadataFilter->Assign(filter);
+}
+
+QString TnvQueryBuilderModel::GetMetadataXML() const
+{
+    return FMetadataContainer ? FMetadataContainer->GetXML() : QString();
+}
+
+void TnvQueryBuilderModel::SetMetadataXML(const QString &xml)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->SetXML(xml);
+}
+
+bool TnvQueryBuilderModel::IsMetadataStored() const { return FMetadataContainer && FMetadataContainer->Loaded(); }
+
+void TnvQueryBuilderModel::RefreshMetadata()
+{
+    if (!FMetadataContainer)
+        return;
+    TnvBusyCursor busy;
+    TnvMetadataContainer *container = FMetadataContainer.get();
+    auto bracket = UpdateBracket(container);
+    if (!FSyntaxProvider)
+        throw Exception(nvQBMessage(nvQBNoSyntaxProvider));
+    if (!FMetadataProvider)
+        throw Exception(nvQBMessage(nvQBNoMetadataProvider));
+    container->Clear();
+    container->LoadMetadataByFilter(FMetadataFilter.get(), nullptr);
+}
+
+void TnvQueryBuilderModel::LoadMetadata(const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer && !FMetadataContainer->Loaded())
+        FMetadataContainer->LoadMetadataByFilter(FMetadataFilter.get(), database);
+}
+
+void TnvQueryBuilderModel::LoadMetadataByFilter(TnvMetadataFilter *filter, const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->LoadMetadataByFilter(filter, database);
+}
+
+void TnvQueryBuilderModel::LoadMetadataByMask(const QString &schemaMask, const QString &objectMask,
+                                              const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->LoadMetadataByMask(objectMask, schemaMask, database);
+}
+
+void TnvQueryBuilderModel::ClearMetadataByMask(const QString &schemaMask, const QString &objectMask,
+                                               const TSQLQualifiedName *database)
+{
+    if (FMetadataContainer)
+        FMetadataContainer->ClearMetadataByMask(objectMask, schemaMask, database);
+}
+
+void TnvQueryBuilderModel::GetDatabasesList(TSQLQualifiedNamesList *list)
+{
+    if (!list)
+        return;
+    list->Clear();
+    if (!WorkOffline() && FSyntaxProvider)
+        FSyntaxProvider->GetDatabasesList(FMetadataProvider, list);
+}
+
+void TnvQueryBuilderModel::GetObjectNames(TClass objectClass, QStringList &names, bool system,
+                                          QList<TSQLQualifiedName *> *fullNames)
+{
+    names.clear();
+    if (fullNames)
+        fullNames->clear();
+    if (!FMetadataContainer)
+        return;
+    for (qsizetype i = 0; i < FMetadataContainer->Count(); ++i) {
+        TnvMetadataObject *object = FMetadataContainer->Items(i);
+        if (!object->InheritsFrom(objectClass) || !object->Visible() || object->System() != system)
+            continue;
+        names.append(object->GetNameStrNotQuoted());
+        if (fullNames)
+            fullNames->append(object->FullName());
+    }
+}
+
+void TnvQueryBuilderModel::GetTableNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataTable::StaticClassType(), names, system, fullNames);
+}
+
+void TnvQueryBuilderModel::GetViewNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataView::StaticClassType(), names, system, fullNames);
+}
+
+void TnvQueryBuilderModel::GetProcedureNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataProcedure::StaticClassType(), names, system, fullNames);
+}
+
+void TnvQueryBuilderModel::GetSynonymNames(QStringList &names, bool system, QList<TSQLQualifiedName *> *fullNames)
+{
+    GetObjectNames(TnvMetadataSynonym::StaticClassType(), names, system, fullNames);
+}
+
+bool TnvQueryBuilderModel::IsNameOfTable(const QString &name) const
+{
+    return FMetadataContainer && FMetadataContainer->FindTableByFullName(name);
+}
+
+bool TnvQueryBuilderModel::IsNameOfView(const QString &name) const
+{
+    return FMetadataContainer && FMetadataContainer->FindViewByFullName(name);
+}
+
+bool TnvQueryBuilderModel::IsNameOfProcedure(const QString &name) const
+{
+    return FMetadataContainer && FMetadataContainer->FindProcedureByFullName(name);
+}
+
+void TnvQueryBuilderModel::GetMetadataObjectVisible(TnvMetadataContainer *, TnvMetadataObject *object, bool &visible)
+{
+    visible = true;
+    if (!object)
+        return;
+    const TnvFilterDatabaseObjectEvent *event = nullptr;
+    if (object->Is<TnvMetadataTable>())
+        event = &OnFilterTable;
+    else if (object->Is<TnvMetadataView>())
+        event = &OnFilterView;
+    else if (object->Is<TnvMetadataProcedure>())
+        event = &OnFilterProcedure;
+    if (event && *event)
+        (*event)(this, object->GetFullNameStr(), visible);
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+
+QString TnvQueryBuilderModel::GetLayout() { return SaveQueryBuilderLayout(this); }
+
+void TnvQueryBuilderModel::SetLayout(const QString &text) { LoadQueryBuilderLayout(this, text); }
+
+// --- end of layout --------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // Sub-queries
@@ -234,7 +785,31 @@ void TnvQueryBuilderModel::RegisterSubQuery(TnvSubQuery *subQuery)
 
 void TnvQueryBuilderModel::UnregisterSubQuery(TnvSubQuery *subQuery) { FSubQueries.removeOne(subQuery); }
 
-void TnvQueryBuilderModel::DoGetTabHeaderText(TnvSubQuery *, QString &) {}
+void TnvQueryBuilderModel::DoGetTabHeaderText(TnvSubQuery *subQuery, QString &caption)
+{
+    if (OnGetTabHeaderText)
+        OnGetTabHeaderText(this, subQuery, caption);
+}
+
+// ---------------------------------------------------------------------------
+// Drag and drop
+
+bool TnvQueryBuilderModel::DoDragOver(QObject *source, int x, int y, TDragState state)
+{
+    if (!OnDragOver || !FCurrentSubquery)
+        return false;
+    bool accept = true;
+    if (!nvQBCatchAll([&] { OnDragOver(FCurrentSubquery->CurrentUnionSubQuery(), source, x, y, state, accept); }))
+        return false;
+    return accept;
+}
+
+void TnvQueryBuilderModel::DoDragDrop(QObject *source, int x, int y)
+{
+    if (!OnDragDrop || !FCurrentSubquery)
+        return;
+    nvQBCatchAll([&] { OnDragDrop(FCurrentSubquery->CurrentUnionSubQuery(), source, x, y); });
+}
 
 // ---------------------------------------------------------------------------
 // Controls

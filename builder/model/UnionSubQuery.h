@@ -5,11 +5,22 @@
 // group; the block node keeps the rest (mode, operator).
 #include "builder/model/QueryBase.h"
 
+#include <QList>
+#include <QPoint>
+
 namespace nvqb {
 
 class TnvSelectList;
+class TnvDatasourceBase;
 class TnvDatasourceGroup;
+class TnvDatasource;
+class TnvDataSourceObject;
+class TnvDataSourceQuery;
+class TnvLink;
 class TnvMenuItemData;
+class TSQLFromSource;
+class TSQLQualifiedName;
+class TastTokenIdentifier;
 
 class TnvUnionSubQuery : public TnvQueryBase {
     NV_DECLARE_CLASS(TnvUnionSubQuery)
@@ -63,6 +74,74 @@ public:
     void EncloseInBracketsEvent(TObject *sender);
     void NewUnionSubQueryEvent(TObject *sender);
 
+    // --- Adding to the FROM side --------------------------------------------
+    // Every operation needs the query builder's syntax provider and raises
+    // "Syntax provider is not specified" without one; a name, FROM expression
+    // or field text that does not parse raises its own message. Either way
+    // the model is left as it was.
+    //
+    // A database object as a new box. The box goes to the point; at (0, 0)
+    // (and for AddObject) the box finds its own place with FindPos when it
+    // is made. An empty alias gives none.
+    TnvDataSourceObject *AddObject(const QString &name, const QString &alias = QString());
+    TnvDataSourceObject *AddObjectAt(const QString &name, const QPoint &point, const QString &alias = QString());
+    TnvDataSourceObject *AddObject(const TSQLQualifiedName *name, const TastTokenIdentifier *alias = nullptr);
+    TnvDataSourceObject *AddObjectAt(const TSQLQualifiedName *name, const QPoint &point,
+                                     const TastTokenIdentifier *alias = nullptr);
+    // The same, then the links of the metadata's foreign keys to and from
+    // the other objects of the diagram.
+    TnvDataSourceObject *AddObjectWithFK(const QString &name, const QString &alias = QString());
+    TnvDataSourceObject *AddObjectWithFKAt(const QString &name, const QPoint &point,
+                                           const QString &alias = QString());
+    TnvDataSourceObject *AddObjectWithFK(const TSQLQualifiedName *name, const TastTokenIdentifier *alias = nullptr);
+    TnvDataSourceObject *AddObjectWithFKAt(const TSQLQualifiedName *name, const QPoint &point,
+                                           const TastTokenIdentifier *alias = nullptr);
+    // A procedure call: the procedure parameters dialog asks for the
+    // arguments and its expression is added as a FROM expression. Nil when
+    // the dialog is cancelled (or none is registered). The point is not
+    // used: the box finds its own place.
+    TnvDatasource *AddStoredProc(const QString &name, const QString &alias = QString());
+    TnvDatasource *AddStoredProcAt(const QString &name, const QPoint &point, const QString &alias = QString());
+    TnvDatasource *AddStoredProc(const TSQLQualifiedName *name, const QString &alias = QString());
+    TnvDatasource *AddStoredProcAt(const TSQLQualifiedName *name, const QPoint &point,
+                                   const QString &alias = QString());
+    // Any FROM source written as text. The text overloads do not use the
+    // point: the box finds its own place. The source overload takes the
+    // parsed source over, gives it the alias (when one is given) and puts
+    // it at the point.
+    TnvDatasource *AddFromExpression(const QString &text, const QString &alias = QString());
+    TnvDatasource *AddFromExpressionAt(const QString &text, const QPoint &point, const QString &alias = QString());
+    TnvDatasource *AddFromExpressionAt(TOwned<TSQLFromSource> source, const QPoint &point,
+                                       const TastTokenIdentifier *alias = nullptr);
+    // A derived table "Query1" with an empty SELECT of its own.
+    TnvDataSourceQuery *AddDerivedTable();
+
+    // A new link LeftField = RightField between two boxes, in ON with ANSI
+    // joins, else in WHERE.
+    TnvLink *AddLink(TnvDatasource *leftDatasource, const QString &leftField, TnvDatasource *rightDatasource,
+                     const QString &rightField);
+    TnvLink *AddLink(TnvDatasource *leftDatasource, const TSQLQualifiedName *leftField,
+                     TnvDatasource *rightDatasource, const TSQLQualifiedName *rightField);
+    // Links from the foreign keys of the metadata between the object and
+    // every other object of the diagram, both ways; the count of matching
+    // relations plus links made.
+    int AddFKLinksForObject(TnvDatasource *datasource);
+    TnvLink *FindLink(const TnvDatasource *leftDatasource, const TSQLQualifiedName *leftField,
+                      const TnvDatasource *rightDatasource, const TSQLQualifiedName *rightField) const;
+    void FindTablesByDBName(const TSQLQualifiedName *name, QList<TnvDatasourceBase *> &list);
+
+    // Where a new box of the data source goes: the highest free place of
+    // the leftmost column that has it (a column every DefaultTableWidth + 60
+    // pixels from x = 10, 20 pixels between boxes); when no column is wide
+    // enough, x = 10 below the lowest box.
+    void FindPos(TnvDatasource *datasource, QPoint &point);
+
+    // The diagram's menu: "Add Object", "Add Derived Table", "Union" (the
+    // union items), "Edit...".
+    TnvMenuItemData *GetPopupMenuWA();
+    void AddObjectEvent(TObject *sender);
+    void AddDerivedTableEvent(TObject *sender);
+
     // The block's FROM sources join the visible sources when asked for them;
     // outer blocks always add theirs.
     void GatherPrepareAndFixupContext(TastNodeRefList &withItems, TastNodeRefList &fromSources,
@@ -77,6 +156,14 @@ protected:
 
 private:
     bool IsInNestedGroup() const;
+    // The query builder's syntax provider; raises when there is none.
+    TnvBaseSyntaxProvider *RequireSyntaxProvider() const;
+    // Adds the source as a new data source of class T at the point.
+    template <class T> T *AddDatasource(TOwned<TSQLFromSource> source, const QPoint &point);
+    // The links of the foreign keys of Left's object that lead to Right's.
+    int AddFKLinksForPair(TnvDataSourceObject *left, TnvDataSourceObject *right);
+    // How wide the diagram is, for FindPos.
+    int DiagramWidth();
 
     TnvSelectList *FSelectList = nullptr;
     TnvDatasourceGroup *FFromGroup = nullptr;

@@ -118,6 +118,24 @@ void TTestQueryBuilder::SQLUpdated()
     SQLUpdatedTexts.append(GetSQL());
 }
 
+void TTestQueryBuilder::ReloadQueryStatistics()
+{
+    Steps.append(QStringLiteral("statistics"));
+    TnvQueryBuilderModel::ReloadQueryStatistics();
+}
+
+void TTestQueryBuilder::ReloadParameters()
+{
+    Steps.append(QStringLiteral("parameters"));
+    TnvQueryBuilderModel::ReloadParameters();
+}
+
+void TTestQueryBuilder::UpdateQueryStructure()
+{
+    Steps.append(QStringLiteral("structure"));
+    TnvQueryBuilderModel::UpdateQueryStructure();
+}
+
 void TTestQueryBuilder::DoGetTabHeaderText(TnvSubQuery *, QString &caption)
 {
     if (!TabPrefix.isEmpty())

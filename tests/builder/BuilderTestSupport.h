@@ -111,8 +111,8 @@ private:
 // Registers a fake control for every control class the model asks for.
 void RegisterFakeControls(TnvControlFactory &factory, TControlLog &log);
 
-// A query builder that counts its SQL-updated passes and lets the tab
-// captions be changed.
+// A query builder that counts its SQL-updated passes, records the steps of
+// each pass and lets the tab captions be changed.
 class TTestQueryBuilder : public TnvQueryBuilderModel {
 public:
     using TnvQueryBuilderModel::TnvQueryBuilderModel;
@@ -120,11 +120,17 @@ public:
     QStringList SQLUpdatedTexts;
     QString TabPrefix;
     int PopupCount = 0;
+    // "statistics", "parameters" and "structure" as the pass runs them; tests
+    // add their components' calls.
+    QStringList Steps;
     void SQLUpdated() override;
     void DoGetTabHeaderText(TnvSubQuery *subQuery, QString &caption) override;
 
 protected:
     void DoPopupMenu(const QPoint &point) override { ++PopupCount; }
+    void ReloadQueryStatistics() override;
+    void ReloadParameters() override;
+    void UpdateQueryStructure() override;
 };
 
 class BuilderTest : public ::testing::Test {

@@ -1,0 +1,112 @@
+#include "builder/controls/QueryBuilder.h"
+#include "builder/model/ErrorReport.h"
+#include "builder/model/MenuItemData.h"
+#include "classlib/UnitInit.h"
+#include "sqlmodel/ModelMessages.h"
+#include "support/LanguageSource.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPointer>
+
+namespace nvqb {
+
+NV_IMPLEMENT_CLASS(TnvQueryBuilder, TnvQueryBuilderModel)
+
+TnvQueryBuilder::TnvQueryBuilder(QWidget *parent) : QWidget(parent), TnvQueryBuilderModel(nullptr)
+{
+    resize(300, 280);
+    AfterConstruction();
+}
+
+TnvQueryBuilder::~TnvQueryBuilder()
+{
+    if (LibraryInitialized())
+        QueryBuilderLocalizer()->UnregisterLocalizeNotification(
+            TNotifyEvent::Bind<&TnvQueryBuilder::LanguageChanged>(this));
+    // The model goes while the whole widget still exists, so what its nodes
+    // tell their controls reaches a complete object.
+    DestroyModel();
+}
+
+void TnvQueryBuilder::AfterConstruction()
+{
+    // Made with new (the constructor completes it) or with Create<> (which
+    // completes it once more): the model is built only once.
+    if (FConstructed)
+        return;
+    FConstructed = true;
+    TnvQueryBuilderModel::AfterConstruction();
+    QueryBuilderLocalizer()->RegisterLocalizeNotification(
+        TNotifyEvent::Bind<&TnvQueryBuilder::LanguageChanged>(this), this);
+    LanguageChanged(nullptr);
+}
+
+void TnvQueryBuilder::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!ControlsCreated())
+        nvQBCatchAll([this] { CreateControls(); });
+}
+
+void TnvQueryBuilder::LanguageChanged(TObject *)
+{
+    // Qt fonts carry no character set (the font engine falls back per
+    // script), so only the reading direction follows the language.
+    const TnvQBLanguageSourceBase *language = QueryBuilderLocalizer()->CurrentLanguage();
+    const Qt::LayoutDirection direction =
+        language ? (language->BiDiMode() == bdLeftToRight ? Qt::LeftToRight : Qt::RightToLeft)
+                 : QGuiApplication::layoutDirection();
+    setLayoutDirection(direction);
+    DoUpdateControlParams();
+}
+
+namespace {
+
+void FillQMenu(QMenu *menu, const TnvMenuItemData *data, TnvQueryBuilderModel *model)
+{
+    for (qsizetype i = 0; i < data->Count(); ++i) {
+        TnvMenuItemData *item = data->Items(i);
+        if (item->IsSeparator()) {
+            menu->addSeparator();
+            continue;
+        }
+        if (item->Count() > 0) {
+            QMenu *sub = menu->addMenu(item->Caption());
+            sub->setEnabled(item->Enabled());
+            FillQMenu(sub, item, model);
+            continue;
+        }
+        QAction *action = menu->addAction(item->Caption());
+        action->setEnabled(item->Enabled());
+        if (item->Checked()) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        if (item->IsDefault()) {
+            QFont font = action->font();
+            font.setBold(true);
+            action->setFont(font);
+        }
+        QObject::connect(action, &QAction::triggered, menu, [model, item] { model->ClickMenuItem(item); });
+    }
+}
+
+} // namespace
+
+QMenu *TnvQueryBuilder::CreateQMenu(QWidget *parent) const
+{
+    auto *menu = new QMenu(parent);
+    FillQMenu(menu, PopupMenu(), const_cast<TnvQueryBuilder *>(this));
+    return menu;
+}
+
+void TnvQueryBuilder::DoPopupMenu(const QPoint &point)
+{
+    QPointer<QMenu> menu = CreateQMenu(this);
+    menu->exec(point);
+    delete menu.data();
+}
+
+} // namespace nvqb

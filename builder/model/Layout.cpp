@@ -1,0 +1,114 @@
+#include "builder/model/Layout.h"
+#include "builder/model/DatasourceGroup.h"
+#include "builder/model/QueryBuilderModel.h"
+#include "builder/model/SubQuery.h"
+#include "builder/model/UnionSubQuery.h"
+#include "classlib/Exceptions.h"
+#include "support/XmlGuard.h"
+#include "support/XmlRoutines.h"
+
+#include <QDomDocument>
+
+namespace nvqb {
+
+namespace {
+
+const QString RootName = QStringLiteral("NorvaneQueryBuilderLayout");
+const QString SQLName = QStringLiteral("SQL");
+const QString SubQueriesName = QStringLiteral("SubQueries");
+const QString SubQueryName = QStringLiteral("SubQuery");
+const QString UnionSubQueryName = QStringLiteral("UnionSubQuery");
+
+// A layout nests five levels deep (root, SubQueries, SubQuery,
+// UnionSubQuery, DataSource) and a box carries five attributes. The limits
+// leave room for a host's additions while keeping Qt's recursive DOM away
+// from the deep trees it cannot build, write or free safely.
+const TXmlShapeLimits LayoutShape{32, 64};
+
+} // namespace
+
+QString SaveQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder)
+{
+    QDomDocument document;
+    QDomElement root = document.createElement(RootName);
+    document.appendChild(root);
+    QDomElement sql = document.createElement(SQLName);
+    sql.appendChild(document.createTextNode(queryBuilder->GetSQL()));
+    root.appendChild(sql);
+    QDomElement subQueries = document.createElement(SubQueriesName);
+    root.appendChild(subQueries);
+    for (qsizetype i = 0; i < queryBuilder->GetSubQueriesCount(); ++i)
+        SaveSubQueryLayout(queryBuilder->GetSubQueries(i), document, subQueries);
+    return document.toString(-1);
+}
+
+void LoadQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder, const QString &text) noexcept
+{
+    // Whatever goes wrong ends the load where it stands: what was applied
+    // before stays, and the host never sees an exception from here.
+    try {
+        if (!queryBuilder || !XmlShapeError(QStringView(text), LayoutShape).isEmpty())
+            return;
+        QDomDocument document;
+        if (!document.setContent(text))
+            return;
+        // The root's name is not checked: any document with the children is
+        // read.
+        const QDomElement root = document.documentElement();
+        if (root.isNull())
+            return;
+        const QDomElement sql = FindChildElByName(SQLName, root);
+        if (sql.isNull())
+            return;
+        queryBuilder->SetSyncSQL(sql.text());
+        const QDomElement subQueries = FindChildElByName(SubQueriesName, root);
+        if (subQueries.isNull())
+            return;
+        // By index: the list is read afresh at each step.
+        for (qsizetype i = 0; i < queryBuilder->GetSubQueriesCount(); ++i)
+            LoadSubQueryLayout(queryBuilder->GetSubQueries(i), subQueries);
+    } catch (...) {
+    }
+}
+
+void SaveSubQueryLayout(TnvSubQuery *subQuery, QDomDocument &document, QDomElement &parent)
+{
+    QDomElement element = document.createElement(SubQueryName);
+    parent.appendChild(element);
+    element.setAttribute(SQLName, subQuery->GetResultSQL());
+    for (qsizetype i = 0; i < subQuery->UnionSubQueriesCount(); ++i)
+        SaveUnionSubQueryLayout(subQuery->UnionSubQueries(i), document, element);
+}
+
+void LoadSubQueryLayout(TnvSubQuery *subQuery, const QDomElement &subQueries)
+{
+    const QDomElement element =
+        FindChildByNameAndAttribute(SubQueryName, SQLName, subQuery->GetResultSQL(), subQueries);
+    if (element.isNull())
+        return;
+    const QDomNodeList children = element.childNodes();
+    for (qsizetype i = 0; i < subQuery->UnionSubQueriesCount() && i < children.count(); ++i) {
+        const QDomNode child = children.item(int(i));
+        // The parts are matched by position, so a node of another kind in
+        // their row leaves the rest unmatched: the load ends there.
+        if (!child.isElement())
+            throw Exception(QStringLiteral("The layout of union part %1 is not an element").arg(i + 1));
+        LoadUnionSubQueryLayout(subQuery->UnionSubQueries(i), child.toElement());
+    }
+}
+
+void SaveUnionSubQueryLayout(TnvUnionSubQuery *member, QDomDocument &document, QDomElement &parent)
+{
+    QDomElement element = document.createElement(UnionSubQueryName);
+    parent.appendChild(element);
+    if (TnvDatasourceGroup *from = member->FromGroup())
+        from->SaveLayout(document, element);
+}
+
+void LoadUnionSubQueryLayout(TnvUnionSubQuery *member, const QDomElement &element)
+{
+    if (TnvDatasourceGroup *from = member->FromGroup())
+        from->LoadLayout(element);
+}
+
+} // namespace nvqb

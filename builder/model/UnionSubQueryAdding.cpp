@@ -1,0 +1,466 @@
+// What the user adds to one union part: data sources of every kind, links
+// between them, the place of a new box, and the diagram's menu.
+#include "builder/model/ControlInterfaces.h"
+#include "builder/model/Datasource.h"
+#include "builder/model/DatasourceGroup.h"
+#include "builder/model/Link.h"
+#include "builder/model/MenuItemData.h"
+#include "builder/model/QueryBuilderModel.h"
+#include "builder/model/ScopeExit.h"
+#include "builder/model/SubQuery.h"
+#include "builder/model/UnionSubQuery.h"
+#include "classlib/Assert.h"
+#include "classlib/Exceptions.h"
+#include "sqlmodel/ModelMessages.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataObjects.h"
+#include "sqlmodel/metadata/MetadataRelations.h"
+#include "sqlmodel/sql/SQLExpressions.h"
+#include "sqlmodel/sql/SQLFromClause.h"
+#include "sqlmodel/sql/SQLStatements.h"
+
+#include <QObject>
+#include <QVariant>
+#include <algorithm>
+#include <climits>
+
+namespace nvqb {
+
+namespace {
+constexpr int FirstColumnX = 10;
+constexpr int FirstRowY = 10;
+constexpr int ColumnGap = 60;
+constexpr int RowGap = 20;
+constexpr int FallbackDiagramWidth = 800;
+constexpr int NarrowDiagramWidth = 300;
+constexpr int NarrowDiagramReplacement = 500;
+
+// The width of a widget seen only as a QObject (the model links no widget
+// library): its "width" property; -1 when there is no such object.
+int WidthOf(QObject *object)
+{
+    if (!object)
+        return -1;
+    const QVariant width = object->property("width");
+    return width.isValid() ? width.toInt() : -1;
+}
+
+// A column reference to the field, bound to the data source's FROM source,
+// so that it prints with that source's alias or name as prefix.
+TOwned<TSQLExpressionItem> FieldOf(TnvBaseSyntaxProvider *provider, TnvDatasource *datasource,
+                                   const TSQLQualifiedName *field)
+{
+    auto column = Create<TSQLObjectColumn>(provider);
+    column->AddName(field);
+    column->SetDatasource(datasource->DatasourceAST());
+    auto expression = Create<TSQLExpressionColumn>(provider);
+    expression->Column.reset(std::move(column));
+    return expression;
+}
+} // namespace
+
+TnvBaseSyntaxProvider *TnvUnionSubQuery::RequireSyntaxProvider() const
+{
+    TnvBaseSyntaxProvider *provider = QueryBuilder() ? QueryBuilder()->SyntaxProvider() : nullptr;
+    if (!provider)
+        throw Exception(nvQBMessage(nvQBNoSyntaxProvider));
+    return provider;
+}
+
+// ---------------------------------------------------------------------------
+// Data sources
+
+template <class T> T *TnvUnionSubQuery::AddDatasource(TOwned<TSQLFromSource> source, const QPoint &point)
+{
+    TnvDatasourceGroup *group = FFromGroup;
+    Assert(group != nullptr, "nvQBBase", "A data source added to a union part without a FROM group");
+    T *datasource = nullptr;
+    {
+        auto bracket = UpdateBracket(group);
+        datasource = NewModelNode<T>(group, group, QueryBuilder());
+        try {
+            datasource->LoadFromAST(std::move(source));
+            datasource->RefreshMetadata();
+            datasource->SetLeft(point.x());
+            datasource->SetTop(point.y());
+        } catch (...) {
+            TObject::Free(datasource);
+            throw;
+        }
+    }
+    // A box made at (0, 0) with no size finds its own place (FindPos).
+    if (datasource->CanCreateControls())
+        datasource->CreateControl();
+    return datasource;
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObject(const QString &name, const QString &alias)
+{
+    return AddObjectAt(name, QPoint(0, 0), alias);
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObjectAt(const QString &name, const QPoint &point, const QString &alias)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    return AddDatasource<TnvDataSourceObject>(provider->CreateSQLFromObject(name, alias), point);
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObject(const TSQLQualifiedName *name, const TastTokenIdentifier *alias)
+{
+    return AddObjectAt(name, QPoint(0, 0), alias);
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObjectAt(const TSQLQualifiedName *name, const QPoint &point,
+                                                   const TastTokenIdentifier *alias)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    if (IsQualifiedNameEmpty(name))
+        throw Exception(nvQBMessage(nvQBBadObjectName));
+    return AddDatasource<TnvDataSourceObject>(provider->CreateSQLFromObject(name, alias), point);
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObjectWithFK(const QString &name, const QString &alias)
+{
+    return AddObjectWithFKAt(name, QPoint(0, 0), alias);
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObjectWithFKAt(const QString &name, const QPoint &point,
+                                                         const QString &alias)
+{
+    TnvDataSourceObject *datasource = AddObjectAt(name, point, alias);
+    AddFKLinksForObject(datasource);
+    return datasource;
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObjectWithFK(const TSQLQualifiedName *name,
+                                                       const TastTokenIdentifier *alias)
+{
+    return AddObjectWithFKAt(name, QPoint(0, 0), alias);
+}
+
+TnvDataSourceObject *TnvUnionSubQuery::AddObjectWithFKAt(const TSQLQualifiedName *name, const QPoint &point,
+                                                         const TastTokenIdentifier *alias)
+{
+    TnvDataSourceObject *datasource = AddObjectAt(name, point, alias);
+    AddFKLinksForObject(datasource);
+    return datasource;
+}
+
+TnvDatasource *TnvUnionSubQuery::AddStoredProc(const QString &name, const QString &alias)
+{
+    return AddStoredProcAt(name, QPoint(0, 0), alias);
+}
+
+TnvDatasource *TnvUnionSubQuery::AddStoredProcAt(const QString &name, const QPoint &point, const QString &alias)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    TOwned<TSQLQualifiedName> parsed = provider->ParseQualifiedNameQuoteIfNeed(name);
+    if (!parsed)
+        throw Exception(nvQBMessage(nvQBBadObjectName));
+    return AddStoredProcAt(parsed.get(), point, alias);
+}
+
+TnvDatasource *TnvUnionSubQuery::AddStoredProc(const TSQLQualifiedName *name, const QString &alias)
+{
+    return AddStoredProcAt(name, QPoint(0, 0), alias);
+}
+
+TnvDatasource *TnvUnionSubQuery::AddStoredProcAt(const TSQLQualifiedName *name, const QPoint &, const QString &alias)
+{
+    RequireSyntaxProvider();
+    if (IsQualifiedNameEmpty(name))
+        throw Exception(nvQBMessage(nvQBBadObjectName));
+    QString expression;
+    if (!QueryBuilder()->GetControlFactory()->ShowProcedureParamsDialog(name->GetQualifiedName(), expression))
+        return nullptr;
+    return AddFromExpression(expression, alias);
+}
+
+TnvDatasource *TnvUnionSubQuery::AddFromExpression(const QString &text, const QString &alias)
+{
+    return AddFromExpressionAt(text, QPoint(0, 0), alias);
+}
+
+TnvDatasource *TnvUnionSubQuery::AddFromExpressionAt(const QString &text, const QPoint &, const QString &alias)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    // A text that does not parse raises the parser's error, which names the
+    // unexpected token.
+    TOwned<TSQLFromSource> source = provider->ParseDatasource(text);
+    if (!source)
+        throw Exception(nvQBMessage(nvQBBadFromObjectExpression));
+    TOwned<TastTokenIdentifier> aliasId;
+    if (!alias.isEmpty()) {
+        aliasId = provider->ParseIdentifierQuoteIfNeed(alias);
+        if (!aliasId)
+            throw Exception(nvQBMessage(nvQBBadObjectName));
+    }
+    return AddFromExpressionAt(std::move(source), QPoint(0, 0), aliasId.get());
+}
+
+TnvDatasource *TnvUnionSubQuery::AddFromExpressionAt(TOwned<TSQLFromSource> source, const QPoint &point,
+                                                     const TastTokenIdentifier *alias)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    if (!source)
+        throw Exception(nvQBMessage(nvQBBadFromObjectExpression));
+    if (alias) {
+        if (!source->Alias)
+            source->Alias.reset(Create<TSQLAliasObjectAlias>(provider));
+        source->Alias->Identifier.reset(CloneAs<TastTokenIdentifier>(alias));
+    }
+    return AddDatasource<TnvDatasource>(std::move(source), point);
+}
+
+TnvDataSourceQuery *TnvUnionSubQuery::AddDerivedTable()
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    TnvDatasourceGroup *group = FFromGroup;
+    Assert(group != nullptr, "nvQBBase", "A derived table added to a union part without a FROM group");
+    auto select = Create<TSQLSubQuerySelectExpression>(provider);
+    select->SelectItems.reset(Create<TSQLSelectItems>(provider));
+    select->FromClause.reset(Create<TSQLFromClause>(provider));
+    auto statement = Create<TSQLSubSelectStatement>(provider);
+    statement->Add(std::move(select));
+    auto source = Create<TSQLFromQuery>(provider);
+    source->Query.reset(std::move(statement));
+    auto alias = Create<TSQLAliasObjectAlias>(provider);
+    alias->Identifier.reset(Create<TastTokenIdentifier>(provider, QStringLiteral("Query1"), false));
+    source->Alias.reset(std::move(alias));
+    TnvDataSourceQuery *datasource = nullptr;
+    {
+        auto bracket = UpdateBracket(group);
+        datasource = NewModelNode<TnvDataSourceQuery>(group, group, QueryBuilder());
+        try {
+            datasource->LoadFromAST(std::move(source));
+        } catch (...) {
+            TObject::Free(datasource);
+            throw;
+        }
+    }
+    if (group->ControlsCreated() && datasource->CanCreateControls())
+        datasource->CreateControl();
+    return datasource;
+}
+
+// ---------------------------------------------------------------------------
+// Links
+
+TnvLink *TnvUnionSubQuery::AddLink(TnvDatasource *leftDatasource, const QString &leftField,
+                                   TnvDatasource *rightDatasource, const QString &rightField)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    auto parse = [provider](const QString &text) {
+        TOwned<TSQLQualifiedName> name = provider->ParseQualifiedNameQuoteIfNeed(text);
+        if (!name)
+            throw Exception(nvQBFormatMessage(nvQBBadFieldName, {text}));
+        return name;
+    };
+    TOwned<TSQLQualifiedName> left = parse(leftField);
+    TOwned<TSQLQualifiedName> right = parse(rightField);
+    return AddLink(leftDatasource, left.get(), rightDatasource, right.get());
+}
+
+TnvLink *TnvUnionSubQuery::AddLink(TnvDatasource *leftDatasource, const TSQLQualifiedName *leftField,
+                                   TnvDatasource *rightDatasource, const TSQLQualifiedName *rightField)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    Assert(leftDatasource && rightDatasource && leftDatasource->DatasourceAST() && rightDatasource->DatasourceAST(),
+           "nvQBBase", "A link added without both of its data sources");
+    Assert(leftDatasource->UnionSubQuery() == this && rightDatasource->UnionSubQuery() == this, "nvQBBase",
+           "A link added between data sources of another union part");
+    Assert(leftDatasource != rightDatasource, "nvQBBase", "A link added between fields of one data source");
+    if (IsQualifiedNameEmpty(leftField))
+        throw Exception(nvQBFormatMessage(nvQBBadFieldName, {QString()}));
+    if (IsQualifiedNameEmpty(rightField))
+        throw Exception(nvQBFormatMessage(nvQBBadFieldName, {QString()}));
+    TOwned<TSQLExpressionItem> expression = Create<TSQLExpressionOperatorBinary>(
+        provider, FieldOf(provider, leftDatasource, leftField), QStringLiteral("="),
+        FieldOf(provider, rightDatasource, rightField));
+    TnvLink *link = FFromGroup->AddLinkAST(nullptr, std::move(expression), FANSIJoins ? lpFrom : lpWhere, true);
+    if (!link->ControlsCreated() && link->CanCreateControls())
+        link->CreateControl();
+    if (InvLinkControl *line = link->GetILinkControl())
+        line->AlignLink();
+    return link;
+}
+
+int TnvUnionSubQuery::AddFKLinksForPair(TnvDataSourceObject *left, TnvDataSourceObject *right)
+{
+    TnvBaseSyntaxProvider *provider = RequireSyntaxProvider();
+    TnvMetadataContainer *container = QueryBuilder()->MetadataContainer();
+    const TSQLDatabaseObject *leftName = left->GetDatabaseObject();
+    const TSQLDatabaseObject *rightName = right->GetDatabaseObject();
+    if (!container || IsQualifiedNameEmpty(leftName) || IsQualifiedNameEmpty(rightName))
+        return 0;
+    const TnvMetadataObject *object = container->FindObjectByFullName(leftName);
+    const TnvMetadataRelationsList *relations = object ? object->GetRelations() : nullptr;
+    if (!relations)
+        return 0;
+    int count = 0;
+    for (qsizetype i = 0; i < relations->Count(); ++i) {
+        const TnvMetadataRelation *relation = relations->Items(i);
+        if (!provider->IsQualifiedNamesEqual(relation->ChildFullName(), rightName))
+            continue;
+        ++count;
+        const TnvMetadataFieldNamesList *keys = relation->KeyFields();
+        const TnvMetadataFieldNamesList *children = relation->ChildFields();
+        const qsizetype pairs = keys && children ? qMin(keys->Count(), children->Count()) : 0;
+        for (qsizetype j = 0; j < pairs; ++j) {
+            AddLink(left, keys->Items(j), right, children->Items(j));
+            ++count;
+        }
+    }
+    return count;
+}
+
+int TnvUnionSubQuery::AddFKLinksForObject(TnvDatasource *datasource)
+{
+    auto *object = As<TnvDataSourceObject>(datasource);
+    if (!object || !FFromGroup)
+        return 0;
+    RequireSyntaxProvider();
+    auto bracket = UpdateBracket(object);
+    QList<TnvDatasourceBase *> others;
+    FFromGroup->GetDatasourceByClass(TnvDataSourceObject::StaticClassType(), others);
+    others.removeAll(object);
+    int count = 0;
+    for (TnvDatasourceBase *other : std::as_const(others))
+        count += AddFKLinksForPair(object, static_cast<TnvDataSourceObject *>(other));
+    for (TnvDatasourceBase *other : std::as_const(others))
+        count += AddFKLinksForPair(static_cast<TnvDataSourceObject *>(other), object);
+    return count;
+}
+
+TnvLink *TnvUnionSubQuery::FindLink(const TnvDatasource *leftDatasource, const TSQLQualifiedName *leftField,
+                                    const TnvDatasource *rightDatasource, const TSQLQualifiedName *rightField) const
+{
+    return FFromGroup ? FFromGroup->FindLink(leftDatasource, leftField, rightDatasource, rightField) : nullptr;
+}
+
+void TnvUnionSubQuery::FindTablesByDBName(const TSQLQualifiedName *name, QList<TnvDatasourceBase *> &list)
+{
+    list.clear();
+    if (FFromGroup)
+        FFromGroup->FindTablesByDBName(name, list);
+}
+
+// ---------------------------------------------------------------------------
+// Placing a new box
+
+int TnvUnionSubQuery::DiagramWidth()
+{
+    // The diagram of the page, else the page, else the query builder: the
+    // first of them that exists.
+    int width = -1;
+    if (TnvModelControl *page = GetUnionPage()) {
+        if (auto *pageControl = dynamic_cast<InvUnionSubQueryControl *>(page))
+            width = WidthOf(pageControl->GetDatasourcesParent());
+        if (width < 0)
+            width = WidthOf(dynamic_cast<QObject *>(page));
+    }
+    if (width < 0)
+        width = WidthOf(dynamic_cast<QObject *>(QueryBuilder()));
+    if (width < 0)
+        width = FallbackDiagramWidth;
+    return width < NarrowDiagramWidth ? NarrowDiagramReplacement : width;
+}
+
+void TnvUnionSubQuery::FindPos(TnvDatasource *datasource, QPoint &point)
+{
+    const TnvQueryBuilderModel *qb = QueryBuilder();
+    const qint64 width = DiagramWidth();
+    // A step below 1 would never leave the first column.
+    const qint64 step = qMax<qint64>(1, qint64(qb ? qb->DefaultTableWidth() : 80) + ColumnGap);
+    const qint64 grid = qb && qb->SnapToGrid() ? qMax(0, qb->GridSize()) : 0;
+    QList<TnvDatasource *> boxes;
+    if (FFromGroup)
+        FFromGroup->GetDatasources(boxes);
+    boxes.removeAll(datasource);
+    struct TBox {
+        qint64 Left, Top, Height;
+    };
+    QList<TBox> bounds;
+    bounds.reserve(boxes.size());
+    for (TnvDatasource *box : std::as_const(boxes))
+        bounds.append({box->GetLeft(), box->GetTop(), box->GetHeight()});
+    const qint64 boxWidth = datasource ? datasource->GetWidth() : 0;
+
+    qint64 bestX = INT_MAX, bestY = INT_MAX;
+    for (qint64 x = FirstColumnX; x + boxWidth < width; x += step) {
+        qint64 y = FirstRowY;
+        for (;;) {
+            const auto found = std::find_if(bounds.cbegin(), bounds.cend(),
+                                            [x, y](const TBox &box) { return box.Top == y && box.Left == x; });
+            if (found == bounds.cend())
+                break;
+            qint64 next = y + found->Height + RowGap;
+            if (grid > 0)
+                next = next / grid * grid;
+            // Rounding down to a coarse grid (or a box of no height) could
+            // bring the search back to the row it stands on; it goes on at
+            // the next row below instead, so every box is passed at most once.
+            if (next <= y)
+                next = grid > 0 ? (y / grid + 1) * grid : y + 1;
+            y = next;
+        }
+        if (y < bestY) {
+            bestX = x;
+            bestY = y;
+        }
+    }
+    if (bestX == INT_MAX) {
+        // Not even the first column is wide enough: the box goes to the left
+        // edge below every other box.
+        bestX = FirstColumnX;
+        bestY = FirstRowY;
+        if (!bounds.isEmpty()) {
+            qint64 bottom = bounds.first().Top + bounds.first().Height;
+            for (const TBox &box : std::as_const(bounds))
+                bottom = qMax(bottom, box.Top + box.Height);
+            bestY = bottom + RowGap;
+            // Snapping truncates: a box on the next grid line stays below.
+            if (grid > 0)
+                bestY = bestY >= 0 ? (bestY + grid - 1) / grid * grid : bestY / grid * grid;
+        }
+    }
+    point = QPoint(int(std::min<qint64>(bestX, INT_MAX)), int(std::clamp<qint64>(bestY, INT_MIN, INT_MAX)));
+}
+
+// ---------------------------------------------------------------------------
+// The diagram's menu
+
+TnvMenuItemData *TnvUnionSubQuery::GetPopupMenuWA()
+{
+    TnvQueryBuilderModel *qb = QueryBuilder();
+    if (!qb)
+        return nullptr;
+    const TnvBaseSyntaxProvider *provider = qb->SyntaxProvider();
+    const TnvSubQuery *statement = GetRootQuery();
+    const bool main = statement && statement->GetIsMainQuery();
+    const bool canDerive =
+        provider && (main ? provider->IsSupportDerivedTables() : provider->IsSupportSubQueryDerivedTables());
+    const bool canEdit = provider && provider->GetEditPropsFormClass(this) != nullptr;
+    qb->PopupMenuClear();
+    qb->PopupMenuAddItem(nullptr, nvQBMessage(nvAddObject), 0, true, false, false,
+                         TNotifyEvent::Bind<&TnvUnionSubQuery::AddObjectEvent>(this), this);
+    qb->PopupMenuAddItem(nullptr, nvQBMessage(nvAddSubQuery), 0, canDerive, false, false,
+                         TNotifyEvent::Bind<&TnvUnionSubQuery::AddDerivedTableEvent>(this), this);
+    TnvMenuItemData *unionMenu =
+        qb->PopupMenuAddItem(nullptr, nvQBMessage(nvUnionSubMenu), 0, true, false, false, nullptr, this);
+    CreateUnionPopupMenu(unionMenu);
+    qb->PopupMenuAddItem(nullptr, nvQBMessage(nvQBEdit), 0, canEdit, false, true,
+                         TNotifyEvent::Bind<&TnvUnionSubQuery::EditPropsEvent>(this), this);
+    qb->PopupMenuCompleted();
+    return qb->PopupMenu();
+}
+
+void TnvUnionSubQuery::AddObjectEvent(TObject *)
+{
+    if (TnvQueryBuilderModel *qb = QueryBuilder())
+        qb->GetControlFactory()->ShowAddObjectDialog(qb);
+}
+
+void TnvUnionSubQuery::AddDerivedTableEvent(TObject *) { AddDerivedTable(); }
+
+} // namespace nvqb
