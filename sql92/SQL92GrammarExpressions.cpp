@@ -11,14 +11,16 @@ namespace g = grammar;
 namespace {
 
 // Gathers the operands of an AND or OR chain: one operand stands alone,
-// several go into one node of the chain's class in order.
-template <class Collection, class Node> TOwned<TSQLExpressionItem> Chain(TnvBaseSyntaxProvider *provider,
-                                                                         std::vector<Node> &operands)
+// several go into one node of the chain's class in order. The first is kept
+// apart, so that the common single operand costs no list.
+template <class Collection, class Node>
+TOwned<TSQLExpressionItem> Chain(TnvBaseSyntaxProvider *provider, Node first, std::vector<Node> &more)
 {
-    if (operands.size() == 1)
-        return std::move(operands.front());
+    if (more.empty())
+        return first;
     TOwned<Collection> collection = Create<Collection>(provider);
-    for (Node &operand : operands)
+    collection->Add(std::move(first));
+    for (Node &operand : more)
         collection->Add(std::move(operand));
     return collection;
 }
@@ -45,20 +47,22 @@ bool NameThenBracket(const TnvBaseParser &p, const TnvWayPoint *w, int prefixes)
 template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::ExpressionLogical(P &p)
 {
     static constexpr TnvGate orWord{_OR};
-    std::conditional_t<P::Building, std::vector<TOwned<TSQLExpressionItem>>, TnvNoNode> operands;
-    g::Memo(p, memo::ExpressionLogical, &gates::LParen, [&] {
-        auto first = ExpressionAnd(p);
-        if constexpr (P::Building)
-            operands.push_back(std::move(first));
+    std::conditional_t<P::Building, std::vector<TOwned<TSQLExpressionItem>>, TnvNoNode> more;
+    N<P, TSQLExpressionItem> first;
+    // Kept at once before brackets that lead to a sub-query: the routes
+    // through them come back here. Other brackets are read once.
+    auto eagerAt = [&](int next) { return BracketsLeadToSelect(next); };
+    g::MemoWhen(p, memo::ExpressionLogical, eagerAt, [&] {
+        first = ExpressionAnd(p);
         g::Rep(p, &orWord, nullptr, [&] {
             g::Tok(p, _OR);
             auto next = ExpressionAnd(p);
             if constexpr (P::Building)
-                operands.push_back(std::move(next));
+                more.push_back(std::move(next));
         });
     });
     if constexpr (P::Building)
-        return Chain<TSQLExpressionOr>(SyntaxProvider(), operands);
+        return Chain<TSQLExpressionOr>(SyntaxProvider(), std::move(first), more);
     else
         return {};
 }
@@ -66,18 +70,16 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
 template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::ExpressionAnd(P &p)
 {
     static constexpr TnvGate andWord{_AND};
-    std::conditional_t<P::Building, std::vector<TOwned<TSQLExpressionItem>>, TnvNoNode> operands;
+    std::conditional_t<P::Building, std::vector<TOwned<TSQLExpressionItem>>, TnvNoNode> more;
     auto first = ExpressionNot(p);
-    if constexpr (P::Building)
-        operands.push_back(std::move(first));
     g::Rep(p, &andWord, nullptr, [&] {
         g::Tok(p, _AND);
         auto next = ExpressionNot(p);
         if constexpr (P::Building)
-            operands.push_back(std::move(next));
+            more.push_back(std::move(next));
     });
     if constexpr (P::Building)
-        return Chain<TSQLExpressionAnd>(SyntaxProvider(), operands);
+        return Chain<TSQLExpressionAnd>(SyntaxProvider(), std::move(first), more);
     else
         return {};
 }
@@ -110,7 +112,16 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
         if constexpr (P::Building)
             result = Create<TSQLExpressionBrackets>(SyntaxProvider(), std::move(inner));
     };
-    auto predicate = [&] { result = Predicate(p); };
+    auto predicate = [&] {
+        if constexpr (!P::Building) {
+            // A bracket that can be no operand cannot start a predicate's
+            // left side. The bracketed branch before has read whatever this
+            // branch would read inside it, at the same nesting, so dropping
+            // these paths here changes neither the result nor the error.
+            p.List->Filter([&](TnvWayPoint *w) { return !BracketOpensNoOperand(w->TokenIndex() + 1); });
+        }
+        result = Predicate(p);
+    };
     auto existsQuery = [&] {
         g::Tok(p, _EXISTS);
         g::Tok(p, _LPAREN);
@@ -332,6 +343,12 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
         }
     };
     auto subQuery = [&] {
+        if constexpr (!P::Building) {
+            // Only brackets that lead to SELECT can open a sub-query; the
+            // bracketed branch before has read the same brackets at the same
+            // nesting, so the paths dropped here would have died unseen.
+            p.List->Filter([&](TnvWayPoint *w) { return BracketsLeadToSelect(w->TokenIndex() + 1); });
+        }
         g::Tok(p, _LPAREN);
         auto query = SubSelectStatement(p);
         g::Tok(p, _RPAREN);
@@ -620,7 +637,11 @@ template <class P> SQL92Parser::N<P, TSQLExpressionsList> SQL92Parser::Expressio
     auto first = Expression(p);
     if constexpr (P::Building)
         list->Add(std::move(first));
-    g::Rep(p, &gates::Comma, nullptr, [&] {
+    // The list is only ever closed by ")" (the values of IN): a path that
+    // leaves it before any other token dies at that bracket, so it is not
+    // made at all. Otherwise every value would keep one such path alive
+    // until the end of the list.
+    g::Rep(p, &gates::Comma, &gates::RParen, [&] {
         g::Tok(p, _COMMA);
         auto next = Expression(p);
         if constexpr (P::Building)

@@ -35,6 +35,68 @@ TOwned<TastTokenIdentifier> MakeIdentifierFromString(TnvBaseSyntaxProvider *prov
 
 } // namespace SQL92
 
+const int SQL92Parser::LParenKind = SQL92::_LPAREN;
+
+void SQL92Parser::FillBracketFacts()
+{
+    using namespace SQL92;
+    static constexpr TnvTokenSet conditionWords{_EQUAL,   _NOTEQUAL, _BANGEQUAL, _LESSEQUAL, _NOTGREATER, _LESS,
+                                                _GREATEREQUAL, _NOTLESS, _GREATER, _AND,   _OR,         _NOT,
+                                                _IS,      _LIKE,     _BETWEEN,   _IN,       _EXISTS};
+    const int count = Scanner()->GetCount();
+    FBracketFacts.assign(size_t(count) + 1, 0);
+    // From the end: a run of brackets leads to SELECT when the first token
+    // after it is SELECT.
+    for (int i = count - 1; i >= 0; --i) {
+        if (KindAt(i) != _LPAREN)
+            continue;
+        const int next = KindAt(i + 1);
+        if (next == _SELECT || (next == _LPAREN && (FBracketFacts[size_t(i + 1)] & LeadsToSelect)))
+            FBracketFacts[size_t(i)] = LeadsToSelect;
+    }
+    // Then each bracket pair, innermost first, with what lies directly in it.
+    struct Open {
+        int Index;
+        bool Condition = false;
+        bool Case = false;
+        // The end of an inner pair that starts right after this bracket, and
+        // whether that pair is no operand.
+        int FirstInnerEnd = -1;
+        bool FirstInnerNoOperand = false;
+    };
+    std::vector<Open> open;
+    for (int i = 0; i < count; ++i) {
+        const int kind = KindAt(i);
+        if (kind == _LPAREN) {
+            open.push_back(Open{i});
+            continue;
+        }
+        if (open.empty())
+            continue;
+        Open &top = open.back();
+        if (kind != _RPAREN) {
+            if (kind == _CASE)
+                top.Case = true;
+            else if (conditionWords.Contains(kind))
+                top.Condition = true;
+            continue;
+        }
+        const Open closed = top;
+        open.pop_back();
+        quint8 &facts = FBracketFacts[size_t(closed.Index)];
+        const bool single = closed.FirstInnerEnd == i - 1 && closed.FirstInnerEnd >= 0;
+        if (!(facts & LeadsToSelect) &&
+            ((closed.Condition && !closed.Case) || (single && closed.FirstInnerNoOperand)))
+            facts |= OpensNoOperand;
+        if (!open.empty() && open.back().Index == closed.Index - 1) {
+            open.back().FirstInnerEnd = i;
+            open.back().FirstInnerNoOperand = facts & OpensNoOperand;
+        }
+    }
+}
+
+void SQL92Parser::ClearDialectTables() { std::vector<quint8>().swap(FBracketFacts); }
+
 // The entries: each runs its start production in the pass it is given.
 #define NVQB_SQL92_ENTRY(Entry, Result, Rule)                                                       \
     void SQL92Parser::Entry##WayCalc(TnvWayPointsList &list)                                       \

@@ -105,7 +105,36 @@ public:
     // ( integer ) or, with `scale`, ( integer [ , integer ] ).
     template <class P> void TypeLength(P &p, TSQLTypeStandard *type, bool scale);
 
+    // What the first pass can tell of an opening bracket at `tokenIndex`
+    // from the tokens alone (false for any other token):
+    // - whether the brackets that open there are followed by SELECT, which
+    //   is how every sub-query starts;
+    // - whether the bracket, with what it encloses, can be no operand: it
+    //   opens no sub-query and encloses a comparison, AND, OR, NOT, a
+    //   predicate word or EXISTS outside any inner bracket and outside CASE,
+    //   or just one such bracket. Only a condition can be written so.
+    bool BracketsLeadToSelect(int tokenIndex) { return BracketFacts(tokenIndex) & LeadsToSelect; }
+    bool BracketOpensNoOperand(int tokenIndex) { return BracketFacts(tokenIndex) & OpensNoOperand; }
+
+protected:
+    void ClearDialectTables() override;
+
 private:
+    enum : quint8 { LeadsToSelect = 1, OpensNoOperand = 2 };
+    // The facts above, one byte per token, worked out on first use.
+    quint8 BracketFacts(int tokenIndex)
+    {
+        if (KindAt(tokenIndex) != LParenKind)
+            return 0;
+        if (FBracketFacts.empty())
+            FillBracketFacts();
+        return FBracketFacts[size_t(tokenIndex)];
+    }
+    void FillBracketFacts();
+    // The kind of "(" (the token kinds are the grammar files' own).
+    static const int LParenKind;
+    std::vector<quint8> FBracketFacts;
+
     // A dotted name of up to `prefixes` prefixes before the name itself.
     template <class P, class T> N<P, T> DottedName(P &p, int prefixes);
     template <class P> void DottedPrefixes(P &p, int prefixes, TSQLQualifiedName *name, int taken = 0);

@@ -6,6 +6,7 @@
 #include "sqlmodel/sql/QueryStatistics.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace nvqb {
@@ -309,7 +310,27 @@ NV_IMPLEMENT_AST_CLASS(TastNodeBase, TPersistent)
 
 TastNodeBase::TastNodeBase(TnvBaseSyntaxProvider *provider) : FSyntaxProvider(provider) {}
 
-TastNodeBase::~TastNodeBase() = default;
+static_assert(sizeof(void *) != 8 || sizeof(TastNodeBase) == 24, "the extras' word holds the node's flags");
+
+TastNodeBase::~TastNodeBase() { delete ExtrasIfAny(); }
+
+TastNodeBase::TExtras::~TExtras() = default;
+
+TastNodeBase::TExtras &TastNodeBase::Extras()
+{
+    static_assert(alignof(TExtras) >= 8, "the extras' address is kept divided by 8");
+    if (TExtras *extras = ExtrasIfAny())
+        return *extras;
+    auto *extras = new TExtras;
+    FExtrasAddress = quint64(reinterpret_cast<std::uintptr_t>(extras)) >> 3;
+    return *extras;
+}
+
+void TastNodeBase::SetUserReference(TObject *reference)
+{
+    if (reference || ExtrasIfAny())
+        Extras().UserReference = reference;
+}
 
 void TastNodeBase::AfterConstruction()
 {
@@ -325,8 +346,10 @@ void TastNodeBase::BeforeDestruction()
     FDestroying = true;
     if (FCopyPending || FCopyListed)
         TastCopyRun::Forget(this);
-    FStatsColumns.reset();
-    FStatsObjects.reset();
+    if (TExtras *extras = ExtrasIfAny()) {
+        extras->StatsColumns.reset();
+        extras->StatsObjects.reset();
+    }
     // The first node freed on the thread frees what the others give up: the
     // children queue up (FreeNode) and are freed here one after the other.
     TastWalkState *state = WalkState();
@@ -406,10 +429,10 @@ void TastNodeBase::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 void TastNodeBase::SetOwnSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     FSyntaxProvider = provider;
-    if (FStatsObjects)
-        FStatsObjects->SetSyntaxProvider(provider);
-    if (FStatsColumns)
-        FStatsColumns->SetSyntaxProvider(provider);
+    if (TnvStatsObjects *objects = StatsObjects())
+        objects->SetSyntaxProvider(provider);
+    if (TnvStatsColumns *columns = StatsColumns())
+        columns->SetSyntaxProvider(provider);
 }
 
 void TastNodeBase::Assign(const TPersistent *source)
@@ -468,13 +491,13 @@ TOwned<TastNodeBase> TastNodeBase::CloneChild(const TastNodeBase *node)
 void TastNodeBase::AssignNode(const TastNodeBase &source)
 {
     FSyntaxProvider = source.FSyntaxProvider;
-    FUserReference = source.FUserReference;
-    if (source.FStatsObjects || source.FStatsColumns) {
+    SetUserReference(source.UserReference());
+    if (source.StatsObjects() || source.StatsColumns()) {
         PrepareCalcStatistics();
-        if (source.FStatsColumns)
-            FStatsColumns->Assign(source.FStatsColumns.get());
-        if (source.FStatsObjects)
-            FStatsObjects->Assign(source.FStatsObjects.get());
+        if (source.StatsColumns())
+            StatsColumns()->Assign(source.StatsColumns());
+        if (source.StatsObjects())
+            StatsObjects()->Assign(source.StatsObjects());
     }
     AssignFields(source);
 }
@@ -572,12 +595,13 @@ bool TastNodeBase::EnterBinding(TastNodeRefList &, TastNodeRefList &, TnvMetadat
 
 void TastNodeBase::PrepareCalcStatistics()
 {
-    if (!FStatsObjects)
-        FStatsObjects = Create<TnvStatsObjects>(FSyntaxProvider);
-    if (!FStatsColumns)
-        FStatsColumns = Create<TnvStatsColumns>(FSyntaxProvider);
-    FStatsObjects->Clear();
-    FStatsColumns->Clear();
+    TExtras &extras = Extras();
+    if (!extras.StatsObjects)
+        extras.StatsObjects = Create<TnvStatsObjects>(FSyntaxProvider);
+    if (!extras.StatsColumns)
+        extras.StatsColumns = Create<TnvStatsColumns>(FSyntaxProvider);
+    extras.StatsObjects->Clear();
+    extras.StatsColumns->Clear();
 }
 
 void TastNodeBase::PrepareCalcStatisticsRecursive()
@@ -588,14 +612,16 @@ void TastNodeBase::PrepareCalcStatisticsRecursive()
 int TastNodeBase::CalcStatistics()
 {
     // A node that was never prepared has no lists to gather into.
-    if (!FStatsObjects || !FStatsColumns)
+    TnvStatsObjects *objects = StatsObjects();
+    TnvStatsColumns *columns = StatsColumns();
+    if (!objects || !columns)
         return 0;
     TastNodesList children;
     GetMyChildren(children);
     int added = 0;
     for (TastNodeBase *child : children) {
-        added += FStatsObjects->AddObjects(child->FStatsObjects.get());
-        added += FStatsColumns->AddColumns(child->FStatsColumns.get());
+        added += objects->AddObjects(child->StatsObjects());
+        added += columns->AddColumns(child->StatsColumns());
     }
     return added;
 }

@@ -29,6 +29,7 @@
 #include <QList>
 #include <QVarLengthArray>
 #include <atomic>
+#include <cstdint>
 #include <type_traits>
 #include <vector>
 
@@ -189,13 +190,13 @@ public:
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
     // Set by the visual builder to link a node to the model object made from
     // it; copied by Assign, not read by the tree itself.
-    TObject *UserReference() const { return FUserReference; }
-    void SetUserReference(TObject *reference) { FUserReference = reference; }
+    TObject *UserReference() const { return ExtrasIfAny() ? ExtrasIfAny()->UserReference : nullptr; }
+    void SetUserReference(TObject *reference);
     bool IsDestroying() const { return FDestroying; }
     // What the node depends on, gathered by the statistics walk; nil until
     // PrepareCalcStatistics made them.
-    TnvStatsObjects *StatsObjects() const { return FStatsObjects.get(); }
-    TnvStatsColumns *StatsColumns() const { return FStatsColumns.get(); }
+    TnvStatsObjects *StatsObjects() const { return ExtrasIfAny() ? ExtrasIfAny()->StatsObjects.get() : nullptr; }
+    TnvStatsColumns *StatsColumns() const { return ExtrasIfAny() ? ExtrasIfAny()->StatsColumns.get() : nullptr; }
     // Makes both statistics lists when missing and clears them.
     void PrepareCalcStatistics();
     // The node first, then every child.
@@ -327,15 +328,32 @@ private:
     void AssignFields(const TastNodeBase &source);
     void ReplaceFieldsByProxies(TObject *owner, TastProxyClass proxyClass);
 
+    // What few nodes carry: the statistics lists and the builder's link.
+    // Kept apart, made on first use, so that the many nodes of a long
+    // statement do without the room.
+    struct TExtras {
+        TOwned<TnvStatsObjects> StatsObjects;
+        TOwned<TnvStatsColumns> StatsColumns;
+        TObject *UserReference = nullptr;
+        ~TExtras();
+    };
+    TExtras &Extras();
+    TExtras *ExtrasIfAny() const
+    {
+        return reinterpret_cast<TExtras *>(std::uintptr_t(quint64(FExtrasAddress) << 3));
+    }
+
     TnvBaseSyntaxProvider *FSyntaxProvider;
-    TOwned<TnvStatsObjects> FStatsObjects;
-    TOwned<TnvStatsColumns> FStatsColumns;
-    bool FDestroying = false;
+    // The extras (owned; nil until made) share one word with the flags: they
+    // are 8-byte aligned, so their address is kept divided by 8. Each node is
+    // 8 bytes smaller so, which puts the most common nodes of a long
+    // statement into 64-byte heap blocks instead of 80-byte ones.
+    quint64 FExtrasAddress : 61 = 0;
+    bool FDestroying : 1 = false;
     // Set while the node is a copy that waits to be filled, and while the
     // copy in progress lists it among the nodes it made.
-    bool FCopyPending = false;
-    bool FCopyListed = false;
-    TObject *FUserReference = nullptr;
+    bool FCopyPending : 1 = false;
+    bool FCopyListed : 1 = false;
 };
 
 // The copies a whole copy made of the nodes that references may point at,

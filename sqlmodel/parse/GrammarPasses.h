@@ -283,7 +283,8 @@ template <class Body> int Rep(TnvBuildPass &pass, const TnvGate *, const TnvGate
 // token by many routes; without sharing, each route runs the rule again,
 // and nested brackets multiply the routes. Where the next token is in
 // `eager` (may be null), the rule's result is kept the first time already.
-template <class Body> void Memo(TnvWayPass &pass, int rule, const TnvGate *eager, Body &&body)
+// MemoWhen decides with `eagerAt(index of the next token)` instead of a gate.
+template <class EagerAt, class Body> void MemoWhen(TnvWayPass &pass, int rule, EagerAt &&eagerAt, Body &&body)
 {
     TnvBaseParser &p = pass.Parser;
     TnvWayPointsList &list = *pass.List;
@@ -293,7 +294,7 @@ template <class Body> void Memo(TnvWayPass &pass, int rule, const TnvGate *eager
     }
     const int tokenIndex = list.Raw().front()->TokenIndex();
     const TnvBaseParser::TMemoEntry *entry = nullptr;
-    switch (p.MemoStep(rule, tokenIndex, eager && eager->Contains(p.KindAt(tokenIndex + 1)), entry)) {
+    switch (p.MemoStep(rule, tokenIndex, eagerAt(tokenIndex + 1), entry)) {
     case TnvBaseParser::TMemoStep::Run:
         body();
         return;
@@ -325,6 +326,15 @@ template <class Body> void Memo(TnvWayPass &pass, int rule, const TnvGate *eager
     pass.List = &list;
     restore.Stored = true;
     p.StoreMemo(rule, tokenIndex, state, *stretches, list);
+}
+
+template <class EagerAt, class Body> void MemoWhen(TnvBuildPass &, int, EagerAt &&, Body &&body) { body(); }
+
+template <class Body> void Memo(TnvWayPass &pass, int rule, const TnvGate *eager, Body &&body)
+{
+    TnvBaseParser &p = pass.Parser;
+    MemoWhen(pass, rule, [&](int next) { return eager && eager->Contains(p.KindAt(next)); },
+             std::forward<Body>(body));
 }
 
 template <class Body> void Memo(TnvBuildPass &, int, const TnvGate *, Body &&body) { body(); }

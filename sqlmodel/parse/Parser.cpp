@@ -22,9 +22,10 @@ TnvBaseParser::TnvBaseParser(TnvBaseScanner *scanner, TnvBaseSyntaxProvider *syn
 
 void TnvBaseParser::FillKinds()
 {
-    FKinds.reserve(size_t(FScanner->GetCount()));
-    for (const TnvToken &t : FScanner->Tokens())
-        FKinds.push_back(t.Kind);
+    const std::vector<TnvToken> &tokens = FScanner->Tokens();
+    FKinds.resize(tokens.size());
+    for (size_t i = 0; i < tokens.size(); ++i)
+        FKinds[i] = tokens[i].Kind;
 }
 
 TnvBaseParser::~TnvBaseParser() = default;
@@ -309,6 +310,7 @@ void TnvBaseParser::ClearMemo()
     std::vector<quint8>().swap(FMemoSeen);
     std::vector<quint32>().swap(FPathSeen);
     std::vector<int>().swap(FKinds);
+    ClearDialectTables();
 }
 
 void TnvBaseParser::EnterNesting(const TnvWayPointsList &list)

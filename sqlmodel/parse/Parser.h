@@ -266,7 +266,7 @@ public:
     // Replaces the list's one path by links to the entry's stretches.
     void ReuseMemo(const TMemoEntry &entry, TnvWayPointsList &list);
     // Lets go of what only the first pass reads: the shared stretches and
-    // the per-token tables.
+    // the per-token tables, the dialect's own among them.
     void ClearMemo();
 
     bool CheckLAToken(TnvWayPointsList &list, int kind);
@@ -348,6 +348,10 @@ public:
     {
         return tokenIndex >= 0 && tokenIndex < int(FKinds.size()) ? FKinds[size_t(tokenIndex)] : 0;
     }
+
+protected:
+    // A dialect's own per-token tables of the first pass go here (see ClearMemo).
+    virtual void ClearDialectTables() {}
 
 private:
     [[noreturn]] void NestingError(int tokenIndex) const;

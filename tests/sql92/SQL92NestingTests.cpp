@@ -191,3 +191,42 @@ TEST_F(SQL92Nesting, AmbiguousBracketsBuildTheSameTrees)
               "TSQLExpressionInSubQuery(TSQLExpressionColumn(TSQLObjectColumn(TastTokenIdentifier)) "
               "TSQLSubSelectStatement(TSQLSubQueryExpressions(BLOCK)))))");
 }
+
+TEST_F(SQL92Nesting, BracketsHoldingConditionWordsAreStillTriedAsOperands)
+{
+    // The first pass does not try a bracket as an operand when it can only
+    // hold a condition. A condition word inside CASE, inside a sub-query or
+    // inside an inner bracket does not make it so.
+    struct Printing {
+        const char *Text;
+        const char *Printed;
+    };
+    for (const Printing &c :
+         {Printing{"SELECT a FROM t WHERE ((CASE WHEN a = 1 THEN 2 END)) = 2",
+                   "Select a From t Where ((Case When a = 1 Then 2 End)) = 2"},
+          Printing{"SELECT a FROM t WHERE ((SELECT a FROM t WHERE a = 1)) = 1",
+                   "Select a From t Where ((Select a From t Where a = 1)) = 1"},
+          Printing{"SELECT a FROM t WHERE ((a) IN (1, 2)) AND (((b) + 1)) = ((c) * 2)",
+                   "Select a From t Where ((a) In (1, 2)) And (((b) + 1)) = ((c) * 2)"},
+          Printing{"SELECT a FROM t WHERE (((a = 1) OR (b IN (1, 2)))) AND NOT ((c) IS NULL)",
+                   "Select a From t Where (((a = 1) Or (b In (1, 2)))) And Not ((c) Is Null)"}})
+        EXPECT_EQ(Std(TimedPrint(QString::fromUtf8(c.Text))), c.Printed);
+    // Where no route reaches the end, the error names the same token as
+    // when every route was tried: the farthest any of them read.
+    struct Case {
+        const char *Text;
+        const char *Token;
+        int Column;
+    };
+    for (const Case &c : {Case{"SELECT a FROM t WHERE ((a = 1) + 1) = 2", "+", 32},
+                          Case{"SELECT a FROM t WHERE ((a + b) AND c = 1)", "AND", 32},
+                          Case{"SELECT a FROM t WHERE (((a = 1)) = 2)", "=", 34},
+                          Case{"SELECT a FROM t WHERE ((((a = 1)))))", ")", 36},
+                          Case{"SELECT a FROM t WHERE ((((a = ))))", ")", 31},
+                          Case{"SELECT a FROM t WHERE ((((SELECT a FROM t WHERE x = )))) = 1", ")", 53}}) {
+        SCOPED_TRACE(c.Text);
+        const EnvSQLError error = TimedError(QString::fromUtf8(c.Text));
+        EXPECT_EQ(Std(error.TokenText()), c.Token);
+        EXPECT_EQ(error.TokenColumn(), c.Column);
+    }
+}

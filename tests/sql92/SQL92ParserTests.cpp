@@ -367,6 +367,11 @@ TEST_F(SQL92Parsing, ErrorsNameTheTokenLineAndPosition)
         {"SELECT a FROM t WHERE", "EOF", 1, 22},
         {"SELECT a FROM t WHERE a = = 1", "=", 1, 27},
         {"SELECT a,\r\n  b FROM t\nWHERE a IN (1, 2", "EOF", 3, 17},
+        // A value list ends only at ")": whatever else follows a value is
+        // the token named.
+        {"SELECT a FROM t WHERE a IN (1, 2 3)", "3", 1, 34},
+        {"SELECT a FROM t WHERE a IN (1, 2,)", ")", 1, 34},
+        {"SELECT a FROM t WHERE a IN (1, (2, 3))", ",", 1, 34},
         {"SELECT a\nFROM t #x", "#", 2, 8},
         {"SELECT a FROM v.w.x.y.z", ".", 1, 22},
         {"", "EOF", 1, 1},
