@@ -222,7 +222,7 @@ void TnvUnionSubQueryTabSheet::UpdateControlVisualParams(TnvQueryBuilderControlO
     if (FUnionSubQuery && FUnionSubQuery->GetRootQuery() &&
         FUnionSubQuery->GetRootQuery()->CurrentUnionSubQuery() == FUnionSubQuery) {
         setVisible(true);
-        raise();
+        BringToFront();
     }
 }
 

@@ -95,7 +95,10 @@ TEST_F(ControlsTest, NavigationBarSitsInTheChosenCornerClearOfTheScrollBars)
     Process();
     EXPECT_EQ(bar->geometry().left(), diagram.left());
     EXPECT_EQ(bar->geometry().bottom(), diagram.bottom() - extent);
-    Shot(qb, QStringLiteral("pages-navbar-bottom-left"));
+    // The bar stands in front of the diagram: its first button shows.
+    const QImage shot = Shot(qb, QStringLiteral("pages-navbar-bottom-left"));
+    const QPoint button = bar->mapTo(qb, bar->childrenRect().topLeft() + QPoint(2, 11));
+    EXPECT_NE(Rgb(shot, button.x(), button.y()), Rgb(QColor(Qt::white)));
 
     // A shown horizontal scroll bar takes its own room: the bar stays above it.
     auto *far = new QWidget(area->ContentParent());
