@@ -266,6 +266,7 @@ TEST_F(UnionNavBarTest, BracketsDroppedOnButtonsAndBrackets)
 TEST_F(UnionNavBarTest, BracketMenusMoveMembers)
 {
     SetSQL(QStringLiteral("SELECT 1 UNION (SELECT 2 UNION SELECT 3) UNION SELECT 4"));
+    Shot(qb, QStringLiteral("control-union-with-brackets"));
     TnvUnionGroup *group = Group(1);
     Menu(Left(group));
     EXPECT_EQ(qb->PopupCaptions.mid(0, 4),
