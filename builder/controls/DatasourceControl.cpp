@@ -326,11 +326,7 @@ void TnvQueryBuilderDataSourceControl::UpdateControlVisualParams(TnvQueryBuilder
     const TnvQueryBuilderModel *qb = QueryBuilder();
     if (!qb)
         return;
-    QPalette palette = FFieldsList->palette();
-    palette.setColor(QPalette::Base, qb->TableColor());
-    FFieldsList->setPalette(palette);
-    FFieldsList->setFont(qb->TableFont());
-    UpdateMinHeight();
+    ApplyTableLook();
     // The boxes take the default width when it changes; a width of the box's
     // own (a user's, a stored layout's) survives other settings being pushed.
     if (FAppliedTableWidth != qb->DefaultTableWidth()) {
@@ -338,6 +334,20 @@ void TnvQueryBuilderDataSourceControl::UpdateControlVisualParams(TnvQueryBuilder
         SetBoxBounds(QRect(pos(), QSize(FAppliedTableWidth, height())));
     }
     update();
+}
+
+void TnvQueryBuilderDataSourceControl::ApplyTableLook()
+{
+    const TnvQueryBuilderModel *qb = QueryBuilder();
+    if (!qb)
+        return;
+    // No table colour of its own: the list keeps the style's.
+    QPalette palette = FFieldsList->palette();
+    const QColor color = qb->TableColor();
+    palette.setColor(QPalette::Base, color.isValid() ? color : QApplication::palette(FFieldsList).color(QPalette::Base));
+    FFieldsList->setPalette(palette);
+    FFieldsList->setFont(qb->TableFont());
+    UpdateMinHeight();
 }
 
 void TnvQueryBuilderDataSourceControl::ReloadFieldsList()
@@ -404,14 +414,9 @@ void TnvQueryBuilderDataSourceControl::RestoreState(TnvQueryBuilderControlOwner 
     if (!datasource)
         return;
     ReloadFieldsList();
-    if (const TnvQueryBuilderModel *qb = QueryBuilder()) {
-        QPalette palette = FFieldsList->palette();
-        palette.setColor(QPalette::Base, qb->TableColor());
-        FFieldsList->setPalette(palette);
-        FFieldsList->setFont(qb->TableFont());
+    ApplyTableLook();
+    if (const TnvQueryBuilderModel *qb = QueryBuilder())
         FAppliedTableWidth = qb->DefaultTableWidth();
-    }
-    UpdateMinHeight();
     const QRect stored = datasource->StoredBounds();
     if (stored.x() == 0 && stored.y() == 0 && stored.width() == 0 && stored.height() == 0) {
         // A box never placed: its size from its fields, then the first free

@@ -126,6 +126,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The list's colour and font from the query builder.
+    void ApplyTableLook();
     void PaintCaption(QPainter &painter);
     void PaintButton(QPainter &painter, int button);
     THitTest ButtonHit(int button) const;

@@ -23,20 +23,21 @@
 
 namespace nvqb {
 
-TnvDatasourceFieldDragData::TnvDatasourceFieldDragData(TnvQueryBuilderDataSourceControl *box, int row)
-    : TnvDragMimeData(box), FRow(row)
+namespace {
+
+// A field drag names the box it comes from as its source (the builder's drag
+// data) and carries the row of the box's list; the field's name goes along as
+// plain text for other applications.
+QMimeData *NewFieldDragData(TnvQueryBuilderDataSourceControl *box, int row, const TSQLQualifiedName *field)
 {
-    // Other applications see the field's name.
-    const TSQLQualifiedName *field = box ? box->FieldsList()->FieldOfRow(row) : nullptr;
-    setData(QString::fromLatin1(DatasourceFieldMimeType),
-            field ? field->GetQualifiedNameWithoutQuotes().toUtf8() : QByteArray());
+    auto *data = new TnvDragMimeData(box);
+    data->setData(QString::fromLatin1(DatasourceFieldMimeType), QByteArray::number(row));
+    if (field)
+        data->setText(field->GetQualifiedNameWithoutQuotes());
+    return data;
 }
 
-TnvQueryBuilderDatasourceFieldsList *TnvDatasourceFieldDragData::List() const
-{
-    auto *box = qobject_cast<TnvQueryBuilderDataSourceControl *>(Source());
-    return box ? box->FieldsList() : nullptr;
-}
+} // namespace
 
 TnvQueryBuilderDatasourceFieldsList::TnvQueryBuilderDatasourceFieldsList(TnvQueryBuilderDataSourceControl *box)
     : TnvCheckListBoxBase(box), FBox(box)
@@ -199,7 +200,7 @@ void TnvQueryBuilderDatasourceFieldsList::mouseReleaseEvent(QMouseEvent *event)
 void TnvQueryBuilderDatasourceFieldsList::StartFieldDrag()
 {
     auto *drag = new QDrag(this);
-    drag->setMimeData(new TnvDatasourceFieldDragData(FBox, FDragRow));
+    drag->setMimeData(NewFieldDragData(FBox, FDragRow, FieldOfRow(FDragRow)));
     RunDrag(drag, Qt::LinkAction);
 }
 
@@ -229,20 +230,28 @@ void TnvQueryBuilderDatasourceFieldsList::scrollContentsBy(int dx, int dy)
 // ---------------------------------------------------------------------------
 // Drag and drop
 
-const TnvDatasourceFieldDragData *TnvQueryBuilderDatasourceFieldsList::AcceptableFieldDrag(
-    const QDropEvent *event) const
+bool TnvQueryBuilderDatasourceFieldsList::AcceptableFieldDrag(const QDropEvent *event,
+                                                              TnvQueryBuilderDatasourceFieldsList *&source,
+                                                              int &sourceRow) const
 {
-    const auto *data = qobject_cast<const TnvDatasourceFieldDragData *>(event->mimeData());
-    if (!data)
-        return nullptr;
-    return CanDropField(data->List(), data->Row(), RowAt(event->position().toPoint())) ? data : nullptr;
+    const QMimeData *data = event->mimeData();
+    const QString format = QString::fromLatin1(DatasourceFieldMimeType);
+    if (!data || !data->hasFormat(format))
+        return false;
+    auto *box = qobject_cast<TnvQueryBuilderDataSourceControl *>(DragSource(event));
+    bool ok = false;
+    sourceRow = data->data(format).toInt(&ok);
+    source = box ? box->FieldsList() : nullptr;
+    return ok && CanDropField(source, sourceRow, RowAt(event->position().toPoint()));
 }
 
 void TnvQueryBuilderDatasourceFieldsList::dragEnterEvent(QDragEnterEvent *event) { dragMoveEvent(event); }
 
 void TnvQueryBuilderDatasourceFieldsList::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (AcceptableFieldDrag(event)) {
+    TnvQueryBuilderDatasourceFieldsList *source;
+    int sourceRow;
+    if (AcceptableFieldDrag(event, source, sourceRow)) {
         event->setDropAction(Qt::LinkAction);
         event->accept();
         return;
@@ -257,13 +266,14 @@ void TnvQueryBuilderDatasourceFieldsList::dragLeaveEvent(QDragLeaveEvent *event)
 
 void TnvQueryBuilderDatasourceFieldsList::dropEvent(QDropEvent *event)
 {
-    if (const TnvDatasourceFieldDragData *data = AcceptableFieldDrag(event)) {
-        TnvQueryBuilderDatasourceFieldsList *source = data->List();
+    TnvQueryBuilderDatasourceFieldsList *source;
+    int sourceRow;
+    if (AcceptableFieldDrag(event, source, sourceRow)) {
         TnvDatasource *left = source->Datasource();
         TnvDatasource *right = Datasource();
         // Copies: adding the link binds the data sources anew, which may
         // reload both lists.
-        TOwned<TSQLQualifiedName> leftField = source->FieldOfRow(data->Row())->Clone();
+        TOwned<TSQLQualifiedName> leftField = source->FieldOfRow(sourceRow)->Clone();
         TOwned<TSQLQualifiedName> rightField = FieldOfRow(RowAt(event->position().toPoint()))->Clone();
         nvQBCatchAll([&] {
             if (TnvUnionSubQuery *unionSubQuery = right->UnionSubQuery())

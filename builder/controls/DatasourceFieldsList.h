@@ -17,23 +17,6 @@ class TnvDatasource;
 class TnvBaseSyntaxProvider;
 class TSQLQualifiedName;
 
-class TnvQueryBuilderDatasourceFieldsList;
-
-// What a field dragged out of a field list carries: the box it comes from
-// (the drag's source) and the row of its list.
-class TnvDatasourceFieldDragData : public TnvDragMimeData {
-    Q_OBJECT
-public:
-    TnvDatasourceFieldDragData(TnvQueryBuilderDataSourceControl *box, int row);
-
-    // The list of the box; nil once the box has gone.
-    TnvQueryBuilderDatasourceFieldsList *List() const;
-    int Row() const { return FRow; }
-
-private:
-    int FRow;
-};
-
 class TnvQueryBuilderDatasourceFieldsList : public TnvCheckListBoxBase {
     Q_OBJECT
 public:
@@ -74,9 +57,10 @@ private:
     TnvDatasource *Datasource() const;
     // The row under a point of the viewport; -1 when none.
     int RowAt(const QPoint &point) const;
-    // The field drag that the event carries and this list takes; nil for any
-    // other drag.
-    const TnvDatasourceFieldDragData *AcceptableFieldDrag(const QDropEvent *event) const;
+    // The box and row of a field drag that this list takes at the event's
+    // point; false for any other drag.
+    bool AcceptableFieldDrag(const QDropEvent *event, TnvQueryBuilderDatasourceFieldsList *&source,
+                             int &sourceRow) const;
     void StartFieldDrag();
 
     TnvQueryBuilderDataSourceControl *FBox;
