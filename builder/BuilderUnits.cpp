@@ -1,4 +1,5 @@
 // Start-up and shut-down of this subsystem's unit globals.
+#include "builder/controls/DatasourceControl.h"
 #include "builder/controls/LinkPainters.h"
 #include "builder/controls/PageControl.h"
 #include "builder/model/ControlFactory.h"
@@ -15,6 +16,7 @@ void InitializeBuilderUnits()
     // The model's painter registry, filled with the widget layer's styles.
     InitializeLinkPainterRegistry();
     InitializeLinkPainters();
+    RegisterDatasourceControls(*ControlFactory());
 }
 
 void FinalizeBuilderUnits()
