@@ -118,6 +118,9 @@ void TfNvQBAboutForm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     FormShow();
+    // The version arrives after the layout sized the box for an empty
+    // label: size it again at once, not at the next layout pass.
+    layout()->activate();
 }
 
 void TfNvQBAboutForm::FormShow() { lVersion->setText(NorvaneQueryBuilderVersion()); }

@@ -161,6 +161,9 @@ TEST_F(SmallDialogTest, EveryDialogSpeaksTheChosenLanguage)
         form.show();
         EXPECT_SQL(form.windowTitle(), "О программе Norvane Query Builder");
         EXPECT_SQL(form.lVersionCaption->text(), "Версия:");
+        // The version is set as the box shows; it is not cut short.
+        EXPECT_SQL(form.lVersion->text(), "1.7.9.19");
+        EXPECT_GE(form.lVersion->width(), form.lVersion->sizeHint().width());
         EXPECT_SQL(form.bClose->text(), "Закрыть");
         Screenshot(&form, QStringLiteral("about-box-russian"));
     }
