@@ -12,6 +12,7 @@
 #include "builder/model/Query.h"
 #include "builder/model/UnionSubQuery.h"
 #include "support/LanguageManager.h"
+#include "support/LocalizerForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -167,6 +168,34 @@ TEST_F(SmallDialogTest, EveryDialogSpeaksTheChosenLanguage)
         EXPECT_SQL(form.bClose->text(), "Закрыть");
         Screenshot(&form, QStringLiteral("about-box-russian"));
     }
+}
+
+TEST_F(SmallDialogTest, EveryBuiltInLanguageTranslatesEveryPathTheDialogsList)
+{
+    // The paths come from the dialogs' own localizers, so a renamed control
+    // or a path missing from a language text shows here.
+    TnvLinkPropsForm link;
+    TnvDatasourcePropsForm datasource;
+    TnvAddObjectForm addObject(qb.get(), qb->MetadataContainer());
+    TnvProcedureParams procedure;
+    TfNvQBAboutForm about;
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    int checked = 0;
+    for (const TnvQBLocalizerForm *localizer :
+         {link.Localizer, datasource.Localizer, addObject.Localizer, procedure.Localizer, about.Localizer}) {
+        const QByteArray section = localizer->GetSectionName();
+        for (qsizetype i = 0; i < manager->GetLanguagesCount(); ++i) {
+            TnvQBLanguageSourceBase *language = manager->GetLanguage(i);
+            for (qsizetype k = 0; k < localizer->Properties()->Count(); ++k) {
+                const QByteArray path = localizer->Properties()->Strings(k);
+                EXPECT_TRUE(language->IsStringExists(section, path))
+                    << language->Name().constData() << " lacks [" << section.constData() << "] "
+                    << path.constData();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, 9 * (10 + 5 + 10 + 4 + 3));
 }
 
 } // namespace nvqb::test
