@@ -121,7 +121,8 @@ TnvAddObjectForm::TnvAddObjectForm(TnvQueryBuilderModel *queryBuilder, TnvMetada
 
     Localizer = TnvQBLocalizerForm::Create(this);
     for (const char *path : {"Caption", "pTop.lInstruction.Caption", "pTop.lSchemas.Caption",
-                             "pcObjects.tsTables.Caption", "pcObjects.tsViews.Caption", "pcObjects.tsProcedures.Caption",
+                             "pcObjects.tsTables.Caption", "pcObjects.tsViews.Caption",
+                             "pcObjects.tsProcedures.Caption",
                              "pcObjects.tsSynonyms.Caption", "pcObjects.tsTables.cbAddFK.Caption",
                              "pButtons.bAdd.Caption", "pButtons.bClose.Caption"})
         Localizer->Properties()->Add(path);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace nvqb {
 
@@ -59,7 +60,8 @@ void TnvProcedureParams::Prepare(const QString &procedureName)
     eParams->setGeometry(lProcName->geometry().right() + 1 + Gap, LineTop, EditWidth, editHeight);
     lClose->adjustSize();
     lClose->move(eParams->geometry().right() + 1 + Gap, lProcName->y());
-    const int width = std::max(lClose->geometry().right() + 1 + RightMargin, lPrompt->geometry().right() + 1 + EditLeft);
+    const int width =
+        std::max(lClose->geometry().right() + 1 + RightMargin, lPrompt->geometry().right() + 1 + EditLeft);
     setFixedSize(width, ClientHeight);
     const int buttonsTop = ClientHeight - ButtonHeight - 8;
     bCancel->setGeometry(width - RightMargin - ButtonWidth, buttonsTop, ButtonWidth, ButtonHeight);
