@@ -85,6 +85,9 @@ TEST_F(AddObjectFormTest, OpensAtTheOptionsSizeWithinTheirConstraintsAndGivesThe
         EXPECT_SQL(form.pcObjects->tabText(form.pcObjects->currentIndex()), "Tables");
         EXPECT_FALSE(form.bAdd->isEnabled());
         EXPECT_TRUE(form.cbAddFK->isChecked());
+        // Option changes reach the open dialog.
+        options->SetViewsVisible(false);
+        EXPECT_FALSE(form.pcObjects->isTabVisible(form.pcObjects->indexOf(form.tsViews)));
         form.resize(600, 520);
         form.hide();
     }
