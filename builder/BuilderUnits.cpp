@@ -2,6 +2,7 @@
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/LinkPainters.h"
 #include "builder/controls/PageControl.h"
+#include "builder/dialogs/BuilderDialogs.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/LinkPainter.h"
 #include "classlib/UnitInit.h"
@@ -13,6 +14,7 @@ void InitializeBuilderUnits()
     // The widget layer registers its controls and dialogs in this factory.
     InitializeControlFactory();
     RegisterPageControls(*ControlFactory());
+    RegisterBuilderDialogs(*ControlFactory());
     // The model's painter registry, filled with the widget layer's styles.
     InitializeLinkPainterRegistry();
     InitializeLinkPainters();

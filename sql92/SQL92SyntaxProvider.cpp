@@ -2,6 +2,7 @@
 #include "sql92/SQL92Parser.h"
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
+#include "sqlmodel/providers/EditPropsFormClasses.h"
 
 namespace nvqb {
 
@@ -51,6 +52,9 @@ void TnvSQL92SyntaxProvider::GetComparisonOperators(TWideStringList *list) const
 
 TClass TnvSQL92SyntaxProvider::GetEditPropsFormClass(TObject *node) const
 {
+    // The link and data-source dialogs, as the widget layer registered them.
+    if (TClass formClass = FindEditPropsFormClass(node))
+        return formClass;
     return TnvBaseSyntaxProvider::GetEditPropsFormClass(node);
 }
 

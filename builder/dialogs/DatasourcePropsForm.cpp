@@ -1,0 +1,99 @@
+#include "builder/dialogs/DatasourcePropsForm.h"
+#include "builder/dialogs/DialogWidgets.h"
+#include "builder/model/Datasource.h"
+#include "classlib/Exceptions.h"
+#include "sqlmodel/sql/SQLFromClause.h"
+#include "support/LocalizerForm.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace nvqb {
+
+NV_IMPLEMENT_FORM_CLASS(TnvDatasourcePropsForm, TnvQBPropertiesForm::StaticClassType())
+
+namespace {
+constexpr int DatasourceHeight = 100;
+constexpr int ButtonsHeight = 34;
+} // namespace
+
+TnvDatasourcePropsForm::TnvDatasourcePropsForm(QWidget *parent) : TnvQBPropertiesForm(parent)
+{
+    setWindowTitle(QStringLiteral("Datasource Properties"));
+    resize(356, 228);
+
+    pDatasource = NewPanel(this, "pDatasource");
+    pDatasource->setFixedHeight(DatasourceHeight);
+    {
+        auto *layout = new QVBoxLayout(pDatasource);
+        layout->setContentsMargins(8, 8, 8, 4);
+        layout->setSpacing(2);
+        lObject = NewLabel(pDatasource, "lObject", QStringLiteral("Object"));
+        eObj = NewEdit(pDatasource, "eObj", true);
+        lAlias = NewLabel(pDatasource, "lAlias", QStringLiteral("Alias"));
+        eAlias = NewEdit(pDatasource, "eAlias", false);
+        lAlias->setBuddy(eAlias);
+        layout->addWidget(lObject);
+        layout->addWidget(eObj);
+        layout->addSpacing(4);
+        layout->addWidget(lAlias);
+        layout->addWidget(eAlias);
+    }
+    pButtons = NewButtonPanel(this, ButtonsHeight, {&bOk, &bCancel},
+                              {{"bOk", QStringLiteral("OK")}, {"bCancel", QStringLiteral("Cancel")}});
+    bOk->setDefault(true);
+    connect(bOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pDatasource);
+    layout->addStretch(1);
+    layout->addWidget(pButtons);
+
+    Localizer = TnvQBLocalizerForm::Create(this);
+    for (const char *path : {"Caption", "pDatasource.lObject.Caption", "pDatasource.lAlias.Caption",
+                             "pButtons.bOk.Caption", "pButtons.bCancel.Caption"})
+        Localizer->Properties()->Add(path);
+    Localizer->Loaded();
+}
+
+TnvDatasourcePropsForm::~TnvDatasourcePropsForm() = default;
+
+void TnvDatasourcePropsForm::LoadProps()
+{
+    FDatasource = As<TnvDatasource>(EditedObject());
+    if (!FDatasource)
+        throw Exception(QStringLiteral("The data source dialog was given something other than a data source"));
+    const TSQLFromSource *source = FDatasource->DatasourceAST();
+    eObj->setText(source ? source->GetSimpleExpression() : QString());
+    FLoadedAlias = FDatasource->GetAlias();
+    eAlias->setText(FLoadedAlias);
+    resize(width(), DatasourceHeight + ButtonsHeight);
+}
+
+void TnvDatasourcePropsForm::SaveProps()
+{
+    if (!FDatasource)
+        return;
+    const QString alias = eAlias->text();
+    if (alias == FLoadedAlias)
+        return;
+    // A derived table cannot be written without a name.
+    if (alias.isEmpty() && FDatasource->Is<TnvDataSourceQuery>())
+        FDatasource->SetAlias(QStringLiteral("Query1"));
+    else
+        FDatasource->SetAlias(alias);
+    FLoadedAlias = FDatasource->GetAlias();
+}
+
+void TnvDatasourcePropsForm::showEvent(QShowEvent *event)
+{
+    TnvQBPropertiesForm::showEvent(event);
+    eAlias->setFocus();
+}
+
+} // namespace nvqb

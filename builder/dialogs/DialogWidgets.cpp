@@ -1,0 +1,62 @@
+#include "builder/dialogs/DialogWidgets.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace nvqb {
+
+QWidget *NewPanel(QWidget *parent, const char *name)
+{
+    auto *panel = new QWidget(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    return panel;
+}
+
+QLabel *NewLabel(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+QLineEdit *NewEdit(QWidget *parent, const char *name, bool readOnly)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    if (readOnly) {
+        edit->setReadOnly(true);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+        edit->setPalette(palette);
+    }
+    return edit;
+}
+
+QPushButton *NewButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QWidget *NewButtonPanel(QWidget *parent, int height, std::initializer_list<QPushButton **> buttons,
+                        std::initializer_list<std::pair<const char *, QString>> names)
+{
+    QWidget *panel = NewPanel(parent, "pButtons");
+    panel->setFixedHeight(height);
+    auto *layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->addStretch(1);
+    auto name = names.begin();
+    for (QPushButton **button : buttons) {
+        *button = NewButton(panel, name->first, name->second);
+        (*button)->setAutoDefault(false);
+        layout->addWidget(*button);
+        ++name;
+    }
+    return panel;
+}
+
+} // namespace nvqb

@@ -1,0 +1,26 @@
+#pragma once
+// Small helpers the dialogs share to build their controls in code: named
+// panels and controls (the names are the localizer's property paths),
+// read-only edits in the button face colour, and the bottom button panel.
+#include <QString>
+#include <initializer_list>
+#include <utility>
+
+class QBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace nvqb {
+
+QWidget *NewPanel(QWidget *parent, const char *name);
+QLabel *NewLabel(QWidget *parent, const char *name, const QString &caption);
+// A read-only edit shows the button face colour, as the class library's do.
+QLineEdit *NewEdit(QWidget *parent, const char *name, bool readOnly);
+QPushButton *NewButton(QWidget *parent, const char *name, const QString &caption);
+// A bottom panel Height pixels high with the buttons right-aligned.
+QWidget *NewButtonPanel(QWidget *parent, int height, std::initializer_list<QPushButton **> buttons,
+                        std::initializer_list<std::pair<const char *, QString>> names);
+
+} // namespace nvqb
