@@ -73,6 +73,10 @@ bool IsTypedKey(const QKeyEvent *event)
 TnvQueryBuilderSelectListControl::TnvQueryBuilderSelectListControl(TnvSelectList *selectList, QWidget *parent)
     : QTableView(parent), FSelectList(selectList)
 {
+    // The editor exists before the model: setting the model already reports
+    // a current cell.
+    FEditor = new TnvQueryBuilderSelectListInplaceEdit(this);
+    FEditor->hide();
     FModel = new TnvSelectListGridModel(selectList, this);
     setModel(FModel);
     setItemDelegate(new TGridCellPainter(this));
@@ -101,9 +105,6 @@ TnvQueryBuilderSelectListControl::TnvQueryBuilderSelectListControl(TnvSelectList
     connect(indicator, &QHeaderView::sectionMoved, this, &TnvQueryBuilderSelectListControl::RowMoved);
     connect(titles, &QHeaderView::sectionResized, this, [this] { PlaceEditor(); });
 
-    FEditor = new TnvQueryBuilderSelectListInplaceEdit(this);
-    FEditor->hide();
-
     if (FModel->rowCount() > 0)
         setCurrentIndex(FModel->index(0, TnvSelectListGridModel::colSelect));
     if (FSelectList)
@@ -112,9 +113,12 @@ TnvQueryBuilderSelectListControl::TnvQueryBuilderSelectListControl(TnvSelectList
 
 TnvQueryBuilderSelectListControl::~TnvQueryBuilderSelectListControl()
 {
-    // The editor goes with the children; its text goes nowhere any more.
+    // The editor goes first, while the grid is whole; its text goes nowhere
+    // any more.
     FEditCol = FEditRow = -1;
     FFilling = true;
+    delete FEditor;
+    FEditor = nullptr;
     FSelectList = nullptr;
     FModel->DetachSelectList();
 }
@@ -159,10 +163,15 @@ QRect TnvQueryBuilderSelectListControl::CheckBoxRect(const QModelIndex &index) c
 // ---------------------------------------------------------------------------
 // The editor
 
-bool TnvQueryBuilderSelectListControl::IsEditorShown() const { return FEditCol >= 0 && !FEditor->isHidden(); }
+bool TnvQueryBuilderSelectListControl::IsEditorShown() const
+{
+    return FEditor && FEditCol >= 0 && !FEditor->isHidden();
+}
 
 void TnvQueryBuilderSelectListControl::UpdateEditor()
 {
+    if (!FEditor)
+        return;
     const QModelIndex current = currentIndex();
     if (!FSelectList || !current.isValid() || !FModel->CanEditCell(current.column(), current.row())) {
         const bool hadFocus = FEditor->hasFocus();
@@ -196,7 +205,7 @@ void TnvQueryBuilderSelectListControl::UpdateEditor()
 
 void TnvQueryBuilderSelectListControl::UpdateText()
 {
-    if (FEditCol < 0 || FWriting)
+    if (!FEditor || FEditCol < 0 || FWriting)
         return;
     const int col = FEditCol, row = FEditRow;
     const QString text = FEditor->text();
@@ -207,7 +216,7 @@ void TnvQueryBuilderSelectListControl::UpdateText()
 
 void TnvQueryBuilderSelectListControl::HideEditor()
 {
-    if (FEditCol < 0)
+    if (!FEditor || FEditCol < 0)
         return;
     UpdateText();
     FEditCol = FEditRow = -1;
@@ -217,7 +226,7 @@ void TnvQueryBuilderSelectListControl::HideEditor()
 
 void TnvQueryBuilderSelectListControl::PlaceEditor()
 {
-    if (FEditCol < 0)
+    if (!FEditor || FEditCol < 0)
         return;
     // Inside the cell's grid lines.
     const QRect cell = visualRect(FModel->index(FEditRow, FEditCol));
@@ -229,7 +238,7 @@ void TnvQueryBuilderSelectListControl::EditorNavigate(QKeyEvent *event) { QTable
 void TnvQueryBuilderSelectListControl::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
-    if (FFilling || FWriting)
+    if (!FEditor || FFilling || FWriting)
         return;
     // The old cell gets the editor's text first; the rows it rebuilds keep
     // the new current cell.
@@ -259,7 +268,7 @@ void TnvQueryBuilderSelectListControl::keyPressEvent(QKeyEvent *event)
     }
     if (IsTypedKey(event)) {
         // Typing goes to the editor, and only in a cell that can be edited.
-        if (current.isValid() && FModel->CanEditCell(current.column(), current.row())) {
+        if (FEditor && current.isValid() && FModel->CanEditCell(current.column(), current.row())) {
             if (FEditCol < 0)
                 UpdateEditor();
             FEditor->setFocus(Qt::OtherFocusReason);

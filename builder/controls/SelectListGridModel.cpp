@@ -252,7 +252,7 @@ int TnvSelectListGridModel::columnCount(const QModelIndex &parent) const
 
 QVariant TnvSelectListGridModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return QVariant();
     const TnvSelectItem *item = Row(index.row());
     if (!item)
@@ -281,7 +281,7 @@ QVariant TnvSelectListGridModel::headerData(int section, Qt::Orientation orienta
 
 Qt::ItemFlags TnvSelectListGridModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     if (index.column() == colSelect) {
@@ -295,7 +295,7 @@ Qt::ItemFlags TnvSelectListGridModel::flags(const QModelIndex &index) const
 
 bool TnvSelectListGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return false;
     if (index.column() == colSelect) {
         const TnvSelectItem *item = Row(index.row());
