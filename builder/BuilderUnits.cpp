@@ -1,5 +1,6 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "builder/controls/LinkPainters.h"
+#include "builder/controls/PageControl.h"
 #include "builder/controls/SelectListControl.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/LinkPainter.h"
@@ -11,6 +12,7 @@ void InitializeBuilderUnits()
 {
     // The widget layer registers its controls and dialogs in this factory.
     InitializeControlFactory();
+    RegisterPageControls(*ControlFactory());
     RegisterSelectListControls(*ControlFactory());
     // The model's painter registry, filled with the widget layer's styles.
     InitializeLinkPainterRegistry();

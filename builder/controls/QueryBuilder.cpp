@@ -1,4 +1,5 @@
 #include "builder/controls/QueryBuilder.h"
+#include "builder/controls/PageControl.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/MenuItemData.h"
 #include "classlib/UnitInit.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QPointer>
 
@@ -17,6 +19,13 @@ NV_IMPLEMENT_CLASS(TnvQueryBuilder, TnvQueryBuilderModel)
 TnvQueryBuilder::TnvQueryBuilder(QWidget *parent) : QWidget(parent), TnvQueryBuilderModel(nullptr)
 {
     resize(300, 280);
+    // The page control fills the centre; the query-structure tree and the
+    // metadata tree panels take their places left and right of it.
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    FPageControl = new TnvQueryBuilderPageControl(this, this);
+    layout->addWidget(FPageControl, 1);
     AfterConstruction();
 }
 
@@ -60,6 +69,14 @@ void TnvQueryBuilder::LanguageChanged(TObject *)
                  : QGuiApplication::layoutDirection();
     setLayoutDirection(direction);
     DoUpdateControlParams();
+}
+
+void TnvQueryBuilder::DoUpdateControlParams()
+{
+    if (FPageControl) {
+        FPageControl->setDocumentMode(TabStyle() != tsTabs);
+    }
+    TnvQueryBuilderModel::DoUpdateControlParams();
 }
 
 namespace {

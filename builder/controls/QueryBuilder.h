@@ -16,6 +16,8 @@ class QMenu;
 
 namespace nvqb {
 
+class TnvQueryBuilderPageControl;
+
 class TnvQueryBuilder : public QWidget, public TnvQueryBuilderModel {
     Q_OBJECT
     NV_DECLARE_CLASS(TnvQueryBuilder)
@@ -87,6 +89,10 @@ public:
 
     int ControlHeight() const override { return height(); }
 
+    // The pages of the sub-queries, filling the centre of the control.
+    TnvQueryBuilderPageControl *PageControl() const { return FPageControl; }
+    void DoUpdateControlParams() override;
+
     // The popup menu's items as a QMenu whose actions run them; the caller
     // owns the menu, which is valid until the popup menu is built anew.
     QMenu *CreateQMenu(QWidget *parent) const;
@@ -101,6 +107,7 @@ protected:
 
 private:
     bool FConstructed = false;
+    TnvQueryBuilderPageControl *FPageControl = nullptr;
 };
 
 } // namespace nvqb
