@@ -12,6 +12,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
@@ -449,8 +450,14 @@ void RegisterSelectListControls(TnvControlFactory &factory)
                 if (auto *page = part->GetControlInterface<InvUnionSubQueryControl>(0))
                     parent = qobject_cast<QWidget *>(page->GetSelectListParent());
             auto *grid = new TnvQueryBuilderSelectListControl(list, parent);
-            if (parent)
+            if (parent) {
+                // The grid fills the pane, up to the pane's own border.
+                if (QLayout *layout = parent->layout()) {
+                    layout->setContentsMargins(0, 0, 0, 0);
+                    layout->addWidget(grid);
+                }
                 grid->show();
+            }
             return grid;
         });
 }

@@ -3,12 +3,14 @@
 // query shows, typing with completion, criteria and grouping reaching the
 // SQL, sub-queries inserted from the editor's menu, the output check boxes,
 // and the editor staying put while each edit rebuilds the rows.
+#include "ControlsTestSupport.h"
 #include "builder/BuilderTestSupport.h"
 #include "builder/controls/SelectListControl.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/Query.h"
 #include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
+#include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 
 #include <QAbstractItemModelTester>
@@ -373,5 +375,67 @@ TEST_F(SelectListGridTest, FocusLeavingTheGridWritesTheText)
 }
 
 } // namespace
+
+// The grid in the columns pane of a shown query builder.
+class SelectListGridPageTest : public ControlsTest {
+protected:
+    TnvQueryBuilderSelectListControl *Grid(TnvUnionSubQuery *part = nullptr) const
+    {
+        return ControlOf<TnvQueryBuilderSelectListControl>((part ? part : Part(0))->SelectList());
+    }
+    QPoint CellCentre(int row, int col) const { return Grid()->visualRect(Grid()->model()->index(row, col)).center(); }
+};
+
+TEST_F(SelectListGridPageTest, TheGridFillsTheColumnsPaneOfItsUnionPage)
+{
+    SetSQL(QString());
+    TnvQueryBuilderSelectListControl *grid = Grid();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->parentWidget(), UnionPage()->ColumnsPane());
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_EQ(grid->model()->rowCount() + 1, 2);
+    EXPECT_EQ(grid->model()->columnCount(), 10);
+    const QRect pane = UnionPage()->ColumnsPane()->contentsRect();
+    EXPECT_EQ(grid->geometry().width(), pane.width());
+    EXPECT_EQ(grid->geometry().height(), pane.height());
+    // The titles as the screen shows them: the header row is not blank.
+    const QImage shot = Shot(qb, QStringLiteral("grid-in-query-builder"));
+    const QRect titles(grid->mapTo(qb, QPoint(0, 0)), grid->horizontalHeader()->size());
+    int dark = 0;
+    for (int x = titles.left(); x < titles.right(); ++x)
+        dark += shot.pixelColor(x, titles.center().y()).lightness() < 100;
+    EXPECT_GT(dark, 10);
+}
+
+TEST_F(SelectListGridPageTest, CriteriaAndInsertedSubQueryThroughTheShownControl)
+{
+    SetSQL(QStringLiteral("Select a.x From a"));
+    TnvQueryBuilderSelectListControl *grid = Grid();
+    ASSERT_NE(grid, nullptr);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(0, M::colCriteria));
+    ASSERT_TRUE(grid->IsEditorShown());
+    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("> 5"));
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+    Process();
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x > 5");
+
+    // The first "Or..." cell is empty: the sub-query goes in with "In".
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(0, M::colCriteria + 1));
+    ASSERT_TRUE(grid->IsEditorShown());
+    QSignalSpy typed(grid->InplaceEditor(), &QLineEdit::textChanged);
+    std::unique_ptr<QMenu> menu(grid->InplaceEditor()->GetPopupMenu());
+    menu->actions().first()->trigger();
+    Process();
+    ASSERT_FALSE(typed.isEmpty());
+    EXPECT_SQL(typed.first().first().toString(), "In (Select From)");
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select a.x From a Where a.x > 5 Or a.x In (Select"))) << ToStd(SQL());
+    // Its page is in front.
+    TnvSubQuery *subQuery = CurrentSubQuery();
+    ASSERT_NE(subQuery, nullptr);
+    EXPECT_NE(subQuery, static_cast<TnvSubQuery *>(qb->Query()));
+    ASSERT_NE(QueryPage(subQuery), nullptr);
+    EXPECT_EQ(Pages()->currentWidget(), QueryPage(subQuery));
+    EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
+}
 
 } // namespace nvqb::test
