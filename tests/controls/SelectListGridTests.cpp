@@ -110,6 +110,14 @@ TEST_F(SelectListGridTest, NewQueryShowsTheTitleRowTheEmptyRowAndThreeOrColumns)
     EXPECT_EQ(grid->columnWidth(M::colExpression), 100);
     qb->SetColumnWidthExpression(150);
     EXPECT_EQ(grid->columnWidth(M::colExpression), 150);
+    // A larger grid font makes the rows taller than the 16 pixels they
+    // have at least.
+    EXPECT_GE(grid->rowHeight(0), TnvQueryBuilderSelectListControl::DefaultRowHeight);
+    QFont large = grid->font();
+    large.setPixelSize(30);
+    qb->SetGridFont(large);
+    EXPECT_EQ(grid->font().pixelSize(), 30);
+    EXPECT_GE(grid->rowHeight(0), 30);
     // Only the expression of the empty row can be typed.
     EXPECT_FALSE(grid->MyCanEditCell(1 + M::colAlias, 1));
     EXPECT_FALSE(grid->MyCanEditCell(1 + M::colCriteria, 1));
