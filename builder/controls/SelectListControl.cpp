@@ -247,7 +247,7 @@ void TnvQueryBuilderSelectListControl::currentChanged(const QModelIndex &current
         UpdateText();
         FEditCol = FEditRow = -1;
     }
-    UpdateEditor();
+    nvQBCatchAll([this] { UpdateEditor(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -271,7 +271,7 @@ void TnvQueryBuilderSelectListControl::keyPressEvent(QKeyEvent *event)
         // Typing goes to the editor, and only in a cell that can be edited.
         if (FEditor && current.isValid() && FModel->CanEditCell(current.column(), current.row())) {
             if (FEditCol < 0)
-                UpdateEditor();
+                nvQBCatchAll([this] { UpdateEditor(); });
             FEditor->setFocus(Qt::OtherFocusReason);
             QApplication::sendEvent(FEditor, event);
         }
@@ -304,7 +304,7 @@ void TnvQueryBuilderSelectListControl::focusInEvent(QFocusEvent *event)
 {
     QTableView::focusInEvent(event);
     if (FEditCol < 0)
-        UpdateEditor();
+        nvQBCatchAll([this] { UpdateEditor(); });
     else if (!FEditor->isHidden())
         FEditor->setFocus(Qt::OtherFocusReason);
 }

@@ -259,8 +259,15 @@ QVariant TnvSelectListGridModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (index.column() == colSelect)
         return role == Qt::CheckStateRole ? QVariant(item->Select() ? Qt::Checked : Qt::Unchecked) : QVariant();
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return CellText(index.column(), index.row());
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        // Read while painting: a row that cannot print its text shows an
+        // empty cell rather than taking the paint down.
+        try {
+            return CellText(index.column(), index.row());
+        } catch (...) {
+            return QString();
+        }
+    }
     return QVariant();
 }
 

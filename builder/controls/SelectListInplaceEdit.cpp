@@ -97,7 +97,7 @@ QStringList TnvQueryBuilderSelectListInplaceEdit::DoGetPickListItems() const
 {
     QStringList items;
     if (FGrid->EditorCol() >= 0)
-        FGrid->MyGetPickListForCell(FGrid->EditorCol() + 1, FGrid->EditorRow() + 1, items);
+        nvQBCatchAll([&] { FGrid->MyGetPickListForCell(FGrid->EditorCol() + 1, FGrid->EditorRow() + 1, items); });
     return items;
 }
 
@@ -148,7 +148,7 @@ void TnvQueryBuilderSelectListInplaceEdit::PickListClicked(QListWidgetItem *item
     setText(chosen);
     // A choice is written at once and shown as the cell reads it.
     FGrid->UpdateText();
-    FGrid->UpdateEditor();
+    nvQBCatchAll([this] { FGrid->UpdateEditor(); });
 }
 
 void TnvQueryBuilderSelectListInplaceEdit::ButtonClicked()
@@ -251,8 +251,11 @@ void TnvQueryBuilderSelectListInplaceEdit::InsertSubQueryEvent()
     // comes to the front.
     FGrid->UpdateText();
     nvQBCatchAll([&] { DoEditButtonClick(); });
-    if (FGrid->EditorCol() >= 0 && FGrid->GetEditText(FGrid->EditorCol() + 1, FGrid->EditorRow() + 1) != text())
-        FGrid->UpdateEditor();
+    nvQBCatchAll([this] {
+        if (FGrid->EditorCol() >= 0 &&
+            FGrid->GetEditText(FGrid->EditorCol() + 1, FGrid->EditorRow() + 1) != text())
+            FGrid->UpdateEditor();
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -346,7 +349,7 @@ void TnvQueryBuilderSelectListInplaceEdit::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Enter:
         if (plain) {
             FGrid->UpdateText();
-            FGrid->UpdateEditor();
+            nvQBCatchAll([this] { FGrid->UpdateEditor(); });
             return;
         }
         break;
