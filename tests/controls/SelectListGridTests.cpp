@@ -274,6 +274,23 @@ TEST_F(SelectListGridTest, InsertSubQueryOnAnEmptyCriteriaCellOpensTheSubQuery)
     EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
 }
 
+TEST_F(SelectListGridTest, TheEllipsisOfACellWithASubQueryShowsTheSubQuery)
+{
+    Show(QStringLiteral("Select a.x From a Where a.x In (Select b.a_id From b)"));
+    ClickCell(0, M::colCriteria);
+    ASSERT_EQ(Editor()->ButtonStyle(), TEdit::bsEllipsis);
+    EXPECT_EQ(qb->CurrentSubquery(), Root());
+    QTest::mouseClick(Editor()->Button(), Qt::LeftButton);
+    ASSERT_NE(qb->CurrentSubquery(), nullptr);
+    EXPECT_NE(qb->CurrentSubquery(), Root());
+    EXPECT_SQL(qb->CurrentSubquery()->GetResultSQL(), "Select b.a_id From b");
+    // A cell without one offers its pick list or nothing.
+    ClickCell(0, M::colCriteria + 1);
+    EXPECT_EQ(Editor()->ButtonStyle(), TEdit::bsNone);
+    ClickCell(0, M::colSortType);
+    EXPECT_EQ(Editor()->ButtonStyle(), TEdit::bsPickList);
+}
+
 TEST_F(SelectListGridTest, InsertSubQueryReadsAroundTheSelectionOnlyInsideTheText)
 {
     using T = TEdit::TInsertion;
