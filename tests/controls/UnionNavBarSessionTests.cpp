@@ -20,6 +20,11 @@ namespace nvqb::test {
 
 namespace {
 
+// Four parts with a group, and a fifth whose sub-query is a union itself.
+const QString Start = QStringLiteral("SELECT 1 UNION (SELECT 2 UNION SELECT 3) UNION SELECT 4 UNION "
+                                     "SELECT a.id FROM a WHERE a.id IN "
+                                     "(SELECT b.a_id FROM b UNION SELECT c.b_id FROM c)");
+
 class UnionSessionTest : public ControlsTest {
 protected:
     QRandomGenerator random{19};
@@ -121,11 +126,11 @@ protected:
                 op = ControlOf<TnvUnionOperator>(Part(1 + Pick(int(parts) - 1)), 2);
             if (!op || !op->isVisible())
                 return;
-            steps.append(QStringLiteral("operator"));
-            QTest::mouseClick(op, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
             const char *choices[] = {"Union", "Union All", "Except", "Intersect"};
-            steps.last() += QLatin1String(choices[Pick(4)]);
-            ClickPopupItem(QString::fromLatin1(choices[Pick(4)]));
+            const QString choice = QString::fromLatin1(choices[Pick(4)]);
+            steps.append(QStringLiteral("operator ") + choice);
+            QTest::mouseClick(op, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+            ClickPopupItem(choice);
             break;
         }
         case 4: {
@@ -143,8 +148,7 @@ protected:
         default:
             if (parts < 3) {
                 steps.append(QStringLiteral("reload"));
-                SetSQL(QStringLiteral("SELECT 1 UNION (SELECT 2 UNION SELECT 3) UNION SELECT 4 UNION "
-                                      "SELECT a.id FROM a WHERE a.id IN (SELECT b.a_id FROM b UNION SELECT c.b_id FROM c)"));
+                SetSQL(Start);
             }
             break;
         }
@@ -202,8 +206,7 @@ protected:
 
 TEST_F(UnionSessionTest, FiveHundredRandomStepsKeepBarPagesAndModelInStep)
 {
-    SetSQL(QStringLiteral("SELECT 1 UNION (SELECT 2 UNION SELECT 3) UNION SELECT 4 UNION "
-                          "SELECT a.id FROM a WHERE a.id IN (SELECT b.a_id FROM b UNION SELECT c.b_id FROM c)"));
+    SetSQL(Start);
     for (int i = 0; i < 500; ++i) {
         Step();
         SCOPED_TRACE(ToStd(steps.mid(std::max<qsizetype>(0, steps.size() - 5))));
