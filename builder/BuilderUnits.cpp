@@ -2,6 +2,7 @@
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/LinkPainters.h"
 #include "builder/controls/PageControl.h"
+#include "builder/controls/SelectListControl.h"
 #include "builder/dialogs/BuilderDialogs.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/LinkPainter.h"
@@ -14,6 +15,7 @@ void InitializeBuilderUnits()
     // The widget layer registers its controls and dialogs in this factory.
     InitializeControlFactory();
     RegisterPageControls(*ControlFactory());
+    RegisterSelectListControls(*ControlFactory());
     RegisterBuilderDialogs(*ControlFactory());
     // The model's painter registry, filled with the widget layer's styles.
     InitializeLinkPainterRegistry();

@@ -22,6 +22,7 @@
 
 #include <QDomDocument>
 #include <QDomElement>
+#include <QHash>
 #include <algorithm>
 
 namespace nvqb {
@@ -485,15 +486,61 @@ void TnvDatasource::UpdateChecks()
         // data source decides its check mark. Every data source runs this
         // after each change of the select list, so the rows of this one are
         // picked out in one pass rather than one pass per field.
-        QList<const TnvSelectItem *> rows;
+        // Each field is compared only with the rows that may name it: an
+        // ASCII name equals another one only when both have the same part
+        // count and the same upper-cased own name, so such rows are grouped
+        // by that key. Rows whose own name is not ASCII (which may fold into
+        // ASCII) are compared with every field, and a field whose own name
+        // is not ASCII with every row; the first match in row order wins.
+        struct TRow {
+            const TnvSelectItem *Row;
+            const TSQLObjectColumn *Field;
+        };
+        auto asciiKey = [](const TSQLQualifiedName *name, QString &key) {
+            const TastToken *own = name ? name->GetItems(0) : nullptr;
+            if (!own)
+                return false;
+            const QString &text = own->Text();
+            for (QChar c : text)
+                if (c.unicode() >= 0x80)
+                    return false;
+            key = QString::number(name->GetCount()) + u':' + text.toUpper();
+            return true;
+        };
+        std::vector<TRow> rows;
+        QHash<QString, std::vector<qsizetype>> groups;
+        std::vector<qsizetype> ungrouped;
+        QString key;
         for (qsizetype i = 0; i < selectList->Count(); ++i)
-            if (const TnvSelectItem *row = selectList->Items(i); row->DatasourceNode() == node)
-                rows.append(row);
-        auto first = [&](const TSQLQualifiedName *fieldName) -> const TnvSelectItem * {
-            for (const TnvSelectItem *row : std::as_const(rows)) {
+            if (const TnvSelectItem *row = selectList->Items(i); row->DatasourceNode() == node) {
                 const TSQLObjectColumn *field = row->FieldName();
-                if (!fieldName ? !field : field && provider->CompareQualifiedNames(field, fieldName) == 0)
-                    return row;
+                if (asciiKey(field, key))
+                    groups[key].push_back(qsizetype(rows.size()));
+                else
+                    ungrouped.push_back(qsizetype(rows.size()));
+                rows.push_back({row, field});
+            }
+        auto matches = [&](qsizetype index, const TSQLQualifiedName *fieldName) {
+            const TSQLObjectColumn *field = rows[size_t(index)].Field;
+            return !fieldName ? !field : field && provider->CompareQualifiedNames(field, fieldName) == 0;
+        };
+        auto first = [&](const TSQLQualifiedName *fieldName) -> const TnvSelectItem * {
+            if (!asciiKey(fieldName, key)) {
+                for (qsizetype i = 0; i < qsizetype(rows.size()); ++i)
+                    if (matches(i, fieldName))
+                        return rows[size_t(i)].Row;
+                return nullptr;
+            }
+            static const std::vector<qsizetype> none;
+            const auto group = groups.constFind(key);
+            const std::vector<qsizetype> &grouped = group == groups.cend() ? none : *group;
+            // Both lists are in row order: walk them together.
+            size_t g = 0, u = 0;
+            while (g < grouped.size() || u < ungrouped.size()) {
+                const bool takeGrouped = u >= ungrouped.size() || (g < grouped.size() && grouped[g] < ungrouped[u]);
+                const qsizetype index = takeGrouped ? grouped[g++] : ungrouped[u++];
+                if (matches(index, fieldName))
+                    return rows[size_t(index)].Row;
             }
             return nullptr;
         };

@@ -44,6 +44,22 @@ TEST_F(JoinTest, BoxNamesAndCaptionsFollowAliasAndCheckedFields)
     EXPECT_TRUE(BoxOf(Source(QStringLiteral("a")))->Checked.isEmpty());
 }
 
+TEST_F(JoinTest, CheckMarksMatchFieldNamesAsTheDialectComparesThem)
+{
+    qb->CreateControls();
+    // Unquoted names in another case name the same fields; a row of another
+    // field with the same own name does not, nor does an expression.
+    Load(QStringLiteral("SELECT c.name, c.CITY, a.Name, c.CustomerID + 1 FROM dbo.Customers c, a"));
+    TnvDatasource *customers = Source(QStringLiteral("c"));
+    EXPECT_SQL(BoxOf(customers)->Checked, "Name | City");
+    // The first row of a field decides its mark.
+    TnvSelectList *list = Part()->SelectList();
+    TnvSelectItem *city = list->AddField(customers->DatasourceAST(), QStringLiteral("CITY"));
+    list->Move(list->IndexOf(city), 0);
+    city->SetSelect(false);
+    EXPECT_SQL(BoxOf(customers)->Checked, "Name");
+}
+
 TEST_F(JoinTest, CheckMarksFollowTheRowsOfTheSelectList)
 {
     qb->CreateControls();
