@@ -30,7 +30,9 @@ TnvQueryBuilderPageControl::~TnvQueryBuilderPageControl() = default;
 void TnvQueryBuilderPageControl::Change()
 {
     auto *page = qobject_cast<TnvQueryTabSheet *>(currentWidget());
-    if (!page || !FQueryBuilder || page->IsControlDestroying())
+    // Tabs also change while the model frees its pages; only the user's
+    // choice (or the model's own) of a living page counts.
+    if (!page || !FQueryBuilder || !FQueryBuilder->ControlsCreated() || page->IsControlDestroying())
         return;
     FQueryBuilder->SetCurrentSubquery(page->SubQuery());
 }
@@ -89,7 +91,7 @@ void TnvQueryTabSheet::EnableAlign()
 void TnvQueryTabSheet::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    AlignControls();
+    nvQBCatchAll([this] { AlignControls(); });
 }
 
 void TnvQueryTabSheet::AlignControls()
@@ -222,7 +224,7 @@ void TnvUnionSubQueryTabSheet::UpdateControlVisualParams(TnvQueryBuilderControlO
     if (FUnionSubQuery && FUnionSubQuery->GetRootQuery() &&
         FUnionSubQuery->GetRootQuery()->CurrentUnionSubQuery() == FUnionSubQuery) {
         setVisible(true);
-        raise();
+        BringToFront();
     }
 }
 

@@ -1,4 +1,5 @@
 #include "builder/controls/Panel.h"
+#include "builder/model/ErrorReport.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -138,7 +139,8 @@ void TnvPanel::BorderChanged()
 void TnvPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    AlignControls();
+    // A page's alignment reaches into the query model.
+    nvQBCatchAll([this] { AlignControls(); });
 }
 
 namespace {
