@@ -76,11 +76,17 @@ TEST_F(LinkLine, FollowsTheBoxesSideBySideAndAboveEachOther)
     EXPECT_EQ(OnDiagram(line, 2), QPoint(10 - 16, RowMiddle(b, 2)));
     Shot(WorkArea(), QStringLiteral("link-above-each-other"));
 
-    // Dragging a box by its caption drags the line along.
+    // Dragging a box by its caption drags the line along; the clicks the
+    // line takes follow once the drag ends.
     const QPoint caption(b->CaptionRect().x() + 20, b->CaptionRect().center().y());
-    Drag(b, caption, caption + QPoint(300, 0));
+    QTest::mousePress(b, Qt::LeftButton, Qt::NoModifier, caption);
+    QTest::mouseMove(b, caption + QPoint(300, 0));
     EXPECT_EQ(line->RightSide(), csLeft);
     EXPECT_EQ(OnDiagram(line, 3).x(), b->x());
+    EXPECT_FALSE(line->IsMaskValid());
+    QTest::mouseRelease(b, Qt::LeftButton, Qt::NoModifier, caption + QPoint(300, 0));
+    EXPECT_TRUE(line->IsMaskValid());
+    EXPECT_EQ(line->mask(), LinkHitRegion(line->Points(), line->size()));
 }
 
 TEST_F(LinkLine, TakesClicksOnlyNearTheLine)
