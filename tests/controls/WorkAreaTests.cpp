@@ -208,12 +208,13 @@ TEST_F(ControlsTest, DroppingAProcedureAsksItsParameters)
         return !answer.isEmpty();
     });
     TnvQueryBuilderWorkArea *area = WorkArea();
-    DragDrop(area->viewport(), QPoint(220, 80), MetadataDrag(QStringLiteral("p"), TnvDraggedObjectKind::Procedure).get());
+    const auto procedure = MetadataDrag(QStringLiteral("p"), TnvDraggedObjectKind::Procedure);
+    DragDrop(area->viewport(), QPoint(220, 80), procedure.get());
     EXPECT_EQ(asked, QStringList{QStringLiteral("p")});
     EXPECT_SQL(SQL(), "Select a.id From a");
     // The dialog's expression becomes a data source.
     answer = QStringLiteral("c");
-    DragDrop(area->viewport(), QPoint(220, 80), MetadataDrag(QStringLiteral("p"), TnvDraggedObjectKind::Procedure).get());
+    DragDrop(area->viewport(), QPoint(220, 80), procedure.get());
     ControlFactory()->SetProcedureParamsDialog(nullptr);
     EXPECT_SQL(SQL(), "Select a.id From a, c");
 }
