@@ -270,4 +270,32 @@ TEST_F(LinkLine, EachPainterStyleDrawsItsMarksOnTheDiagram)
     }
 }
 
+TEST_F(LinkLine, ThreeTableJoinInEachStyle)
+{
+    qb->SetGridSize(1);
+    SetSQL(QStringLiteral(
+        "SELECT a.id, b.y, c.id FROM a LEFT OUTER JOIN b ON a.id = b.a_id INNER JOIN c ON b.id = c.b_id"));
+    Place(QStringLiteral("a"), QPoint(20, 30));
+    Place(QStringLiteral("b"), QPoint(190, 70));
+    Place(QStringLiteral("c"), QPoint(360, 30));
+    ASSERT_EQ(Links().size(), 2);
+    const char *const styles[][2] = {{"TnvQueryBuilderLinkPainterSimple", "simple"},
+                                     {"TnvQueryBuilderLinkPainterMSSQL", "mssql"},
+                                     {"TnvQueryBuilderLinkPainterAccess", "access"}};
+    for (const auto &style : styles) {
+        SCOPED_TRACE(style[1]);
+        qb->SetLinkPainterClassName(QString::fromLatin1(style[0]));
+        Process();
+        const QImage image = Shot(WorkArea()->viewport(), QStringLiteral("three-table-join-") + QLatin1String(style[1]));
+        // Every line shows on both of its stubs.
+        for (TnvLink *link : Links()) {
+            TnvQueryBuilderLinkControl *line = Line(link);
+            const QPoint left = (OnDiagram(line, 0) + OnDiagram(line, 1)) / 2;
+            const QPoint right = (OnDiagram(line, 2) + OnDiagram(line, 3)) / 2;
+            EXPECT_LT(qGray(image.pixel(left)), 100);
+            EXPECT_LT(qGray(image.pixel(right)), 100);
+        }
+    }
+}
+
 } // namespace nvqb::test
