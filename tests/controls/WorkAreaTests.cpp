@@ -43,7 +43,7 @@ std::unique_ptr<QMimeData> MetadataDrag(const QString &name, TnvDraggedObjectKin
 
 TEST_F(ControlsTest, BackgroundFillAndBuiltInImageByDarkness)
 {
-    // No data source: a box would cover the probed points.
+    // No boxes: the probes see the background alone.
     SetSQL(QStringLiteral("SELECT 1"));
     TnvQueryBuilderWorkArea *area = WorkArea();
     ASSERT_NE(area, nullptr);
@@ -76,6 +76,7 @@ TEST_F(ControlsTest, BackgroundFillAndBuiltInImageByDarkness)
 
 TEST_F(ControlsTest, DarkImageScrollsWithTheDiagram)
 {
+    // No boxes: the probes see the background alone.
     SetSQL(QStringLiteral("SELECT 1"));
     qb->SetBkImageDarkness(bgidDark);
     TnvQueryBuilderWorkArea *area = WorkArea();
