@@ -1,4 +1,7 @@
 #include "builder/controls/QueryBuilder.h"
+#include "builder/controls/TreePanels.h"
+#include "builder/controls/TreeViewMetadata.h"
+#include "builder/controls/TreeViewQueryStructure.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/MenuItemData.h"
 #include "classlib/UnitInit.h"
@@ -17,6 +20,8 @@ NV_IMPLEMENT_CLASS(TnvQueryBuilder, TnvQueryBuilderModel)
 TnvQueryBuilder::TnvQueryBuilder(QWidget *parent) : QWidget(parent), TnvQueryBuilderModel(nullptr)
 {
     resize(300, 280);
+    // Before the model is complete: completing it updates the panels.
+    FPanels = new TnvQueryBuilderPanels(this);
     AfterConstruction();
 }
 
@@ -25,6 +30,8 @@ TnvQueryBuilder::~TnvQueryBuilder()
     if (LibraryInitialized())
         QueryBuilderLocalizer()->UnregisterLocalizeNotification(
             TNotifyEvent::Bind<&TnvQueryBuilder::LanguageChanged>(this));
+    // The trees listen to the model's container and options: they go first.
+    FPanels->DestroyPanels();
     // The model goes while the whole widget still exists, so what its nodes
     // tell their controls reaches a complete object.
     DestroyModel();
@@ -60,6 +67,42 @@ void TnvQueryBuilder::LanguageChanged(TObject *)
                  : QGuiApplication::layoutDirection();
     setLayoutDirection(direction);
     DoUpdateControlParams();
+}
+
+TnvTreeViewQueryStructure *TnvQueryBuilder::TreeViewQueryStructure() const { return FPanels->StructureTree(); }
+
+TnvTreeViewMetadata *TnvQueryBuilder::TreeViewMetadata() const { return FPanels->MetadataTree(); }
+
+QWidget *TnvQueryBuilder::PageArea() const { return FPanels->PageArea(); }
+
+bool TnvQueryBuilder::IsPanelResizing() const { return FPanels && FPanels->IsResizing(); }
+
+void TnvQueryBuilder::DoUpdateControlParams()
+{
+    // A splitter's drag changes nothing else the controls show.
+    if (IsPanelResizing())
+        return;
+    if (FPanels)
+        FPanels->UpdateControlParams();
+    TnvQueryBuilderModel::DoUpdateControlParams();
+}
+
+bool TnvQueryBuilder::ResultWanted() const
+{
+    // The structure tree shows each change of the query.
+    return TnvQueryBuilderModel::ResultWanted() || (FPanels && FPanels->StructureTreeShown());
+}
+
+void TnvQueryBuilder::UpdateQueryStructure()
+{
+    if (TnvTreeViewQueryStructure *tree = TreeViewQueryStructure())
+        tree->UpdateQueryStructure();
+}
+
+void TnvQueryBuilder::UpdateTreePosition(TnvQueryBuilderControlOwner *node)
+{
+    if (TnvTreeViewQueryStructure *tree = TreeViewQueryStructure(); tree && TreeOptions()->TreeVisible())
+        tree->UpdateTreePosition(node);
 }
 
 namespace {

@@ -16,6 +16,10 @@ class QMenu;
 
 namespace nvqb {
 
+class TnvQueryBuilderPanels;
+class TnvTreeViewMetadata;
+class TnvTreeViewQueryStructure;
+
 class TnvQueryBuilder : public QWidget, public TnvQueryBuilderModel {
     Q_OBJECT
     NV_DECLARE_CLASS(TnvQueryBuilder)
@@ -95,12 +99,26 @@ public:
     // without one) and updates the controls.
     void LanguageChanged(TObject *sender);
 
+    // The side panels' trees and the area between them that holds the pages.
+    TnvTreeViewQueryStructure *TreeViewQueryStructure() const;
+    TnvTreeViewMetadata *TreeViewMetadata() const;
+    QWidget *PageArea() const;
+    TnvQueryBuilderPanels *Panels() const { return FPanels; }
+    // While a panel's splitter writes its width into the tree options.
+    bool IsPanelResizing() const;
+
+    void DoUpdateControlParams() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void DoPopupMenu(const QPoint &point) override;
+    bool ResultWanted() const override;
+    void UpdateQueryStructure() override;
+    void UpdateTreePosition(TnvQueryBuilderControlOwner *node) override;
 
 private:
     bool FConstructed = false;
+    TnvQueryBuilderPanels *FPanels = nullptr;
 };
 
 } // namespace nvqb
