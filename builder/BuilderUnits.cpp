@@ -1,5 +1,6 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "builder/controls/LinkPainters.h"
+#include "builder/controls/PageControl.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/LinkPainter.h"
 #include "classlib/UnitInit.h"
@@ -10,6 +11,7 @@ void InitializeBuilderUnits()
 {
     // The widget layer registers its controls and dialogs in this factory.
     InitializeControlFactory();
+    RegisterPageControls(*ControlFactory());
     // The model's painter registry, filled with the widget layer's styles.
     InitializeLinkPainterRegistry();
     InitializeLinkPainters();

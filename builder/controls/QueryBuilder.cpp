@@ -2,6 +2,7 @@
 #include "builder/controls/TreePanels.h"
 #include "builder/controls/TreeViewMetadata.h"
 #include "builder/controls/TreeViewQueryStructure.h"
+#include "builder/controls/PageControl.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/MenuItemData.h"
 #include "classlib/UnitInit.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QPointer>
 
@@ -20,8 +22,11 @@ NV_IMPLEMENT_CLASS(TnvQueryBuilder, TnvQueryBuilderModel)
 TnvQueryBuilder::TnvQueryBuilder(QWidget *parent) : QWidget(parent), TnvQueryBuilderModel(nullptr)
 {
     resize(300, 280);
-    // Before the model is complete: completing it updates the panels.
+    // Before the model is complete: completing it updates the panels. The
+    // page control fills the area between the trees' panels.
     FPanels = new TnvQueryBuilderPanels(this);
+    FPageControl = new TnvQueryBuilderPageControl(this, FPanels->PageArea());
+    FPanels->PageArea()->layout()->addWidget(FPageControl);
     AfterConstruction();
 }
 
@@ -82,6 +87,9 @@ void TnvQueryBuilder::DoUpdateControlParams()
     // A splitter's drag changes nothing else the controls show.
     if (IsPanelResizing())
         return;
+    if (FPageControl) {
+        FPageControl->setDocumentMode(TabStyle() != tsTabs);
+    }
     if (FPanels)
         FPanels->UpdateControlParams();
     TnvQueryBuilderModel::DoUpdateControlParams();

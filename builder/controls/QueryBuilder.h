@@ -19,6 +19,7 @@ namespace nvqb {
 class TnvQueryBuilderPanels;
 class TnvTreeViewMetadata;
 class TnvTreeViewQueryStructure;
+class TnvQueryBuilderPageControl;
 
 class TnvQueryBuilder : public QWidget, public TnvQueryBuilderModel {
     Q_OBJECT
@@ -91,6 +92,10 @@ public:
 
     int ControlHeight() const override { return height(); }
 
+    // The pages of the sub-queries, filling the centre of the control.
+    TnvQueryBuilderPageControl *PageControl() const { return FPageControl; }
+    void DoUpdateControlParams() override;
+
     // The popup menu's items as a QMenu whose actions run them; the caller
     // owns the menu, which is valid until the popup menu is built anew.
     QMenu *CreateQMenu(QWidget *parent) const;
@@ -107,8 +112,6 @@ public:
     // While a panel's splitter writes its width into the tree options.
     bool IsPanelResizing() const;
 
-    void DoUpdateControlParams() override;
-
 protected:
     void showEvent(QShowEvent *event) override;
     void DoPopupMenu(const QPoint &point) override;
@@ -119,6 +122,7 @@ protected:
 private:
     bool FConstructed = false;
     TnvQueryBuilderPanels *FPanels = nullptr;
+    TnvQueryBuilderPageControl *FPageControl = nullptr;
 };
 
 } // namespace nvqb

@@ -1,0 +1,281 @@
+#include "builder/controls/WorkArea.h"
+#include "builder/controls/DragFormats.h"
+#include "builder/controls/QueryBuilder.h"
+#include "builder/model/ErrorReport.h"
+#include "builder/model/MenuItemData.h"
+#include "builder/model/UnionSubQuery.h"
+
+#include <QChildEvent>
+#include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+
+// Q_INIT_RESOURCE must stand outside any namespace.
+static void InitBackgroundResources() { Q_INIT_RESOURCE(Backgrounds); }
+
+namespace nvqb {
+
+namespace {
+
+// The darkness values of the query builder, in the order of TnvBkImageDarkness.
+const char *const BackgroundResources[] = {":/nvqb/background/NVQBBGWHITE", ":/nvqb/background/NVQBBGLIGHT",
+                                           ":/nvqb/background/NVQBBGDARK"};
+
+} // namespace
+
+TnvQueryBuilderWorkArea::TnvQueryBuilderWorkArea(TnvUnionSubQuery *unionSubQuery, TnvQueryBuilder *queryBuilder,
+                                                 QWidget *parent)
+    : QAbstractScrollArea(parent), FUnionSubQuery(unionSubQuery), FQueryBuilder(queryBuilder)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAcceptDrops(true);
+    viewport()->installEventFilter(this);
+    horizontalScrollBar()->setSingleStep(8);
+    verticalScrollBar()->setSingleStep(8);
+}
+
+TnvQueryBuilderWorkArea::~TnvQueryBuilderWorkArea()
+{
+    // The children go with the viewport; their going must not reach us.
+    viewport()->removeEventFilter(this);
+    FUpdatingRanges = true;
+}
+
+TnvQueryBuilder *TnvQueryBuilderWorkArea::QueryBuilder() const { return FQueryBuilder.data(); }
+
+QWidget *TnvQueryBuilderWorkArea::ContentParent() const { return viewport(); }
+
+QPoint TnvQueryBuilderWorkArea::ScrollPosition() const
+{
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void TnvQueryBuilderWorkArea::SetScrollPosition(const QPoint &position)
+{
+    horizontalScrollBar()->setValue(position.x());
+    verticalScrollBar()->setValue(position.y());
+}
+
+// ---------------------------------------------------------------------------
+// Scrolling
+
+void TnvQueryBuilderWorkArea::scrollContentsBy(int dx, int dy)
+{
+    // Moves the painted background and the children alike.
+    const bool updating = FUpdatingRanges;
+    FUpdatingRanges = true;
+    viewport()->scroll(dx, dy);
+    FUpdatingRanges = updating;
+}
+
+void TnvQueryBuilderWorkArea::UpdateScrollRanges()
+{
+    if (FUpdatingRanges)
+        return;
+    FUpdatingRanges = true;
+    // The extent of the visible children measured from the scrolled origin,
+    // as a scrolling window computes its automatic ranges.
+    const QPoint position = ScrollPosition();
+    int right = 0;
+    int bottom = 0;
+    for (QObject *object : viewport()->children()) {
+        auto *child = qobject_cast<QWidget *>(object);
+        if (!child || child->isHidden() || child->isWindow())
+            continue;
+        const QRect bounds = child->geometry();
+        right = std::max(right, bounds.x() + bounds.width() + position.x());
+        bottom = std::max(bottom, bounds.y() + bounds.height() + position.y());
+    }
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setPageStep(std::max(client.width(), 1));
+    verticalScrollBar()->setPageStep(std::max(client.height(), 1));
+    horizontalScrollBar()->setRange(0, std::max(0, right + FScrollMargin - client.width()));
+    verticalScrollBar()->setRange(0, std::max(0, bottom + FScrollMargin - client.height()));
+    FUpdatingRanges = false;
+    // Showing or hiding a scroll bar changes the viewport's size.
+    if (viewport()->size() != client)
+        UpdateScrollRanges();
+}
+
+void TnvQueryBuilderWorkArea::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollRanges();
+}
+
+void TnvQueryBuilderWorkArea::WatchChild(QObject *child)
+{
+    if (child->isWidgetType())
+        child->installEventFilter(this);
+}
+
+bool TnvQueryBuilderWorkArea::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == viewport()) {
+        if (event->type() == QEvent::ChildAdded) {
+            WatchChild(static_cast<QChildEvent *>(event)->child());
+            UpdateScrollRanges();
+        } else if (event->type() == QEvent::ChildRemoved) {
+            UpdateScrollRanges();
+        }
+    } else if (watched->parent() == viewport()) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+            UpdateScrollRanges();
+            break;
+        default:
+            break;
+        }
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void TnvQueryBuilderWorkArea::AutoScrollInView(QWidget *) {}
+
+// ---------------------------------------------------------------------------
+// Background
+
+QImage TnvQueryBuilderWorkArea::BuiltInBackground(int darkness)
+{
+    static const bool loaded = (InitBackgroundResources(), true);
+    Q_UNUSED(loaded);
+    static const QImage images[] = {QImage(QString::fromLatin1(BackgroundResources[0])),
+                                    QImage(QString::fromLatin1(BackgroundResources[1])),
+                                    QImage(QString::fromLatin1(BackgroundResources[2]))};
+    if (darkness < 0 || darkness > 2)
+        darkness = 0;
+    return images[darkness];
+}
+
+QColor TnvQueryBuilderWorkArea::BackgroundFillColor(int darkness)
+{
+    switch (darkness) {
+    case bgidLight:
+        return QColor(224, 223, 227);
+    case bgidDark:
+        return QColor(153, 153, 153);
+    default:
+        return QColor(Qt::white);
+    }
+}
+
+void TnvQueryBuilderWorkArea::UpdateBackground() { viewport()->update(); }
+
+void TnvQueryBuilderWorkArea::paintEvent(QPaintEvent *)
+{
+    const int darkness = FQueryBuilder ? int(FQueryBuilder->BkImageDarkness()) : int(bgidWhite);
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), BackgroundFillColor(darkness));
+    painter.drawImage(-ScrollPosition(), BuiltInBackground(darkness));
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void TnvQueryBuilderWorkArea::mousePressEvent(QMouseEvent *event)
+{
+    if (focusPolicy() & Qt::ClickFocus)
+        setFocus(Qt::MouseFocusReason);
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void TnvQueryBuilderWorkArea::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && FUnionSubQuery)
+        nvQBCatchAll([this] { FUnionSubQuery->EditPropsEvent(nullptr); });
+}
+
+void TnvQueryBuilderWorkArea::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!FUnionSubQuery || !FQueryBuilder)
+        return;
+    const QPoint global = event->globalPos();
+    QPointer<TnvQueryBuilder> qb = FQueryBuilder;
+    nvQBCatchAll([this, qb, global] {
+        if (FUnionSubQuery->GetPopupMenuWA() && qb)
+            qb->PopupMenuPopup(global);
+    });
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Drag and drop
+
+bool TnvQueryBuilderWorkArea::DragOverAt(const QMimeData *data, QObject *source, const QPoint &pointInWorkArea)
+{
+    if (!data)
+        return false;
+    // Fields become links only when dropped on another field.
+    if (data->hasFormat(QString::fromLatin1(DatasourceFieldMimeType)))
+        return false;
+    TnvMetadataObjectDrag drag;
+    if (ReadMetadataObjectDrag(data, drag))
+        return drag.HasObject();
+    if (!FQueryBuilder)
+        return false;
+    return FQueryBuilder->DoDragOver(source, pointInWorkArea.x(), pointInWorkArea.y(), dsDragMove);
+}
+
+void TnvQueryBuilderWorkArea::DragDropAt(const QMimeData *data, QObject *source, const QPoint &pointInWorkArea)
+{
+    if (!data || data->hasFormat(QString::fromLatin1(DatasourceFieldMimeType)))
+        return;
+    TnvMetadataObjectDrag drag;
+    if (ReadMetadataObjectDrag(data, drag)) {
+        if (!drag.HasObject() || !FUnionSubQuery)
+            return;
+        nvQBCatchAll([&] {
+            if (drag.Kind == TnvDraggedObjectKind::Procedure)
+                FUnionSubQuery->AddStoredProcAt(drag.FullName, pointInWorkArea);
+            else
+                FUnionSubQuery->AddObjectWithFKAt(drag.FullName, pointInWorkArea);
+        });
+        return;
+    }
+    if (FQueryBuilder)
+        FQueryBuilder->DoDragDrop(source, pointInWorkArea.x(), pointInWorkArea.y());
+}
+
+void TnvQueryBuilderWorkArea::dragEnterEvent(QDragEnterEvent *event)
+{
+    bool accept = false;
+    nvQBCatchAll([&] { accept = DragOverAt(event->mimeData(), DragSource(event), event->position().toPoint()); });
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TnvQueryBuilderWorkArea::dragMoveEvent(QDragMoveEvent *event)
+{
+    bool accept = false;
+    nvQBCatchAll([&] { accept = DragOverAt(event->mimeData(), DragSource(event), event->position().toPoint()); });
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TnvQueryBuilderWorkArea::dragLeaveEvent(QDragLeaveEvent *event) { event->accept(); }
+
+void TnvQueryBuilderWorkArea::dropEvent(QDropEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    QPointer<TnvQueryBuilderWorkArea> self = this;
+    nvQBCatchAll([&] { DragDropAt(event->mimeData(), DragSource(event), point); });
+    if (self)
+        event->acceptProposedAction();
+}
+
+} // namespace nvqb

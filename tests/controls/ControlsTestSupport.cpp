@@ -1,0 +1,181 @@
+#include "ControlsTestSupport.h"
+#include "builder/controls/DragFormats.h"
+#include "builder/controls/UnionNavBar.h"
+#include "builder/model/ErrorReport.h"
+#include "builder/model/MenuItemData.h"
+#include "builder/model/Query.h"
+#include "builder/model/SubQuery.h"
+#include "builder/model/UnionSubQuery.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFields.h"
+#include "sqlmodel/metadata/MetadataObjects.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDrag>
+#include <QDropEvent>
+
+namespace nvqb::test {
+
+void TTestWidgetQueryBuilder::DoPopupMenu(const QPoint &point)
+{
+    ++PopupCount;
+    PopupPoint = point;
+    PopupCaptions.clear();
+    const TnvMenuItemData *menu = PopupMenu();
+    for (qsizetype i = 0; i < menu->Count(); ++i) {
+        const TnvMenuItemData *item = menu->Items(i);
+        PopupCaptions.append(item->Enabled() || item->IsSeparator() ? item->Caption() : u'!' + item->Caption());
+    }
+}
+
+void ControlsTest::SetUp()
+{
+    SetErrorHandler([this](const QString &message) { errors.append(message); });
+    SetDragRunner([this](QDrag *drag) {
+        TRecordedDrag recorded;
+        recorded.Source = DragSource(drag);
+        recorded.Data = std::make_unique<TnvDragMimeData>(DragSource(drag));
+        for (const QString &format : drag->mimeData()->formats())
+            recorded.Data->setData(format, drag->mimeData()->data(format));
+        drags.push_back(std::move(recorded));
+        return Qt::IgnoreAction;
+    });
+    qb = new TTestWidgetQueryBuilder();
+    qb->SetSyntaxProvider(p);
+    TnvMetadataContainer *container = qb->MetadataContainer();
+    container->SetWorkOffline(true);
+    auto table = [&](const char *schema, const char *name, std::initializer_list<const char *> fields) {
+        TnvMetadataObject *object = container->AddTable(QString::fromLatin1(schema), QString::fromLatin1(name));
+        for (const char *field : fields) {
+            TOwned<TSQLQualifiedName> fieldName = Create<TSQLQualifiedName>(p);
+            fieldName->AddName(QString::fromLatin1(field), false);
+            object->GetFields()->AddField(fieldName.get(), ftInteger, 0, true, false);
+        }
+        object->GetFields()->SetLoaded(true);
+        return object;
+    };
+    TnvMetadataObject *a = table("", "a", {"id", "x"});
+    table("", "b", {"id", "a_id", "y"});
+    table("", "c", {"id", "b_id"});
+    table("dbo", "Customers", {"CustomerID", "Name", "City"});
+    auto keys = Create<TnvMetadataFieldNamesList>(nullptr);
+    keys->SetSyntaxProvider(p);
+    keys->AddField(QStringLiteral("id"));
+    auto children = Create<TnvMetadataFieldNamesList>(nullptr);
+    children->SetSyntaxProvider(p);
+    children->AddField(QStringLiteral("a_id"));
+    TOwned<TastTokenIdentifier> child = Create<TastTokenIdentifier>(p, QStringLiteral("b"), false);
+    a->GetRelations()->AddRelation(keys.get(), child.get(), nullptr, nullptr, children.get());
+    qb->resize(640, 480);
+    qb->show();
+    Process();
+}
+
+void ControlsTest::TearDown()
+{
+    delete qb;
+    qb = nullptr;
+    Process();
+    SetDragRunner(nullptr);
+    SetErrorHandler(nullptr);
+}
+
+void ControlsTest::Process()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+void ControlsTest::SetSQL(const QString &sql)
+{
+    qb->SetSyncSQL(sql);
+    Process();
+}
+
+QString ControlsTest::SQL() const { return qb->GetSQL(); }
+
+TnvSubQuery *ControlsTest::CurrentSubQuery() const { return qb->CurrentSubquery(); }
+
+TnvUnionSubQuery *ControlsTest::CurrentUnion() const
+{
+    return CurrentSubQuery() ? CurrentSubQuery()->CurrentUnionSubQuery() : nullptr;
+}
+
+TnvUnionSubQuery *ControlsTest::Part(qsizetype index) const { return qb->Query()->UnionSubQueries(index); }
+
+TnvQueryBuilderPageControl *ControlsTest::Pages() const { return qb->PageControl(); }
+
+TnvQueryTabSheet *ControlsTest::QueryPage(TnvSubQuery *subQuery) const
+{
+    return ControlOf<TnvQueryTabSheet>(subQuery ? subQuery : CurrentSubQuery(), 0);
+}
+
+TnvUnionSubQueryTabSheet *ControlsTest::UnionPage(TnvUnionSubQuery *part) const
+{
+    return ControlOf<TnvUnionSubQueryTabSheet>(part ? part : CurrentUnion(), 0);
+}
+
+TnvQueryBuilderWorkArea *ControlsTest::WorkArea(TnvUnionSubQuery *part) const
+{
+    TnvUnionSubQueryTabSheet *page = UnionPage(part);
+    return page ? page->WorkArea() : nullptr;
+}
+
+TnvUnionNavBar *ControlsTest::NavBar(TnvSubQuery *subQuery) const
+{
+    TnvQueryTabSheet *page = QueryPage(subQuery);
+    return page ? page->UnionNavBar() : nullptr;
+}
+
+void ControlsTest::ClickPopupItem(const QString &caption)
+{
+    TnvMenuItemData *item = qb->PopupMenu()->Find(caption);
+    ASSERT_NE(item, nullptr) << caption.toStdString();
+    qb->ClickMenuItem(item);
+    Process();
+}
+
+bool ControlsTest::DragOver(QWidget *target, const QPoint &point, const QMimeData *data)
+{
+    // QDrag::exec runs a nested loop until the user drops, so the test hands
+    // the drag's events to the widget itself; the builder reads the source
+    // from the drag's data.
+    QDragEnterEvent enter(point, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(point, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    return move.isAccepted();
+}
+
+bool ControlsTest::DragDrop(QWidget *target, const QPoint &point, const QMimeData *data)
+{
+    const bool accepted = DragOver(target, point, data);
+    QDropEvent drop(point, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    Process();
+    return accepted;
+}
+
+QImage ControlsTest::Shot(QWidget *widget, const QString &name)
+{
+    const QImage image = widget->grab().toImage();
+    QDir().mkpath(QStringLiteral(NVQB_SCREENSHOT_DIR));
+    image.save(QStringLiteral(NVQB_SCREENSHOT_DIR "/") + name + QStringLiteral(".png"));
+    return image;
+}
+
+std::string Rgb(const QColor &color)
+{
+    return QStringLiteral("rgb(%1, %2, %3)").arg(color.red()).arg(color.green()).arg(color.blue()).toStdString();
+}
+
+QObject *DragSource(QDrag *drag)
+{
+    auto *data = qobject_cast<TnvDragMimeData *>(drag->mimeData());
+    return data ? data->Source() : drag->source();
+}
+
+std::string Rgb(const QImage &image, int x, int y) { return Rgb(image.pixelColor(x, y)); }
+
+} // namespace nvqb::test
