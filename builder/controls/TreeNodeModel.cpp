@@ -174,7 +174,7 @@ Qt::ItemFlags TnvTreeNodeModel::flags(const QModelIndex &index) const
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (node->Count() == 0)
         result |= Qt::ItemNeverHasChildren;
-    if (DragData && node->Data())
+    if (DragData)
         result |= Qt::ItemIsDragEnabled;
     return result;
 }
@@ -183,11 +183,11 @@ QStringList TnvTreeNodeModel::mimeTypes() const { return DragTypes; }
 
 QMimeData *TnvTreeNodeModel::mimeData(const QModelIndexList &indexes) const
 {
-    // One node is dragged at a time: the first that carries an object.
+    // One node is dragged at a time.
     if (!DragData)
         return nullptr;
     for (const QModelIndex &index : indexes)
-        if (const TnvTreeNode *node = NodeOf(index); node && node->Data())
+        if (const TnvTreeNode *node = NodeOf(index))
             return DragData(node);
     return nullptr;
 }

@@ -79,8 +79,8 @@ public:
     void SetImageList(const TnvImageList &images);
     const TnvImageList &ImageList() const { return FImages; }
 
-    // Nodes that carry an object can be dragged when this is set; it gives
-    // the drag's data of the node.
+    // Nodes can be dragged when this is set; it gives the drag's data of
+    // the node.
     std::function<QMimeData *(const TnvTreeNode *node)> DragData;
     QStringList DragTypes;
 

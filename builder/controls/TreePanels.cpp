@@ -196,7 +196,7 @@ void TnvQueryBuilderPanels::SetLeftWidth(int width, bool fromSplitter)
         --FResizing;
     }
     if (changed && fromSplitter)
-        setGeometry(geometry());
+        setGeometry(Area());
 }
 
 void TnvQueryBuilderPanels::SetRightWidth(int width, bool fromSplitter)
@@ -212,14 +212,21 @@ void TnvQueryBuilderPanels::SetRightWidth(int width, bool fromSplitter)
         --FResizing;
     }
     if (changed && fromSplitter)
-        setGeometry(geometry());
+        setGeometry(Area());
 }
 
 int TnvQueryBuilderPanels::RoomFor(bool left) const
 {
     const bool otherShown = left ? FRightPanel && !FRightPanel->isHidden() : FLeftPanel && !FLeftPanel->isHidden();
     const int other = otherShown ? (left ? FRightWidth : FLeftWidth) + SplitterWidth() : 0;
-    return geometry().width() - other - SplitterWidth() - MinPanelWidth;
+    return Area().width() - other - SplitterWidth() - MinPanelWidth;
+}
+
+QRect TnvQueryBuilderPanels::Area() const
+{
+    // Not the layout's own geometry: a child that asks for a new layout
+    // empties that until the layout runs again.
+    return parentWidget() ? parentWidget()->contentsRect() : geometry();
 }
 
 void TnvQueryBuilderPanels::addItem(QLayoutItem *item)

@@ -95,6 +95,8 @@ private:
     // splitters and a sliver of the page area leave.
     int RoomFor(bool left) const;
     int SplitterWidth() const;
+    // The room the panels and the page area share.
+    QRect Area() const;
 
     TnvQueryBuilder *FQueryBuilder;
     TnvTreeViewQueryStructure *FStructureTree = nullptr;

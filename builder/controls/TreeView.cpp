@@ -1,9 +1,11 @@
 #include "builder/controls/TreeView.h"
+#include "builder/controls/DragFormats.h"
 #include "builder/model/ErrorReport.h"
 
 #include <QDrag>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPointer>
 
 namespace nvqb {
 
@@ -104,9 +106,12 @@ void TnvTreeView::startDrag(Qt::DropActions supportedActions)
     if (!data)
         return;
     // No picture: the diagram shows where the object lands.
+    QPointer<TnvTreeView> self = this;
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
-    drag->exec(supportedActions & Qt::CopyAction ? Qt::CopyAction : supportedActions, Qt::CopyAction);
+    RunDrag(drag, supportedActions & Qt::CopyAction ? Qt::CopyAction : supportedActions);
+    if (self)
+        drag->deleteLater();
 }
 
 } // namespace nvqb

@@ -1,4 +1,5 @@
 #include "builder/controls/TreeViewMetadata.h"
+#include "builder/controls/DragFormats.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/Datasource.h"
 #include "builder/model/ErrorReport.h"
@@ -17,9 +18,6 @@
 namespace nvqb {
 
 namespace {
-
-// What a metadata object dragged from the tree carries.
-constexpr char nvQBMetadataObjectMimeType[] = "application/x-nvqb-metadata-object";
 
 enum TObjectKind { okTable, okView, okProcedure, okSynonym, okOther };
 
@@ -195,6 +193,9 @@ TGrouping GroupingOf(TnvQBObjectsGroupingType type)
     return {{glDatabase, glSchema}, ntName};
 }
 
+// A procedure's box is named after the procedure.
+QString ProcedureAlias(const TnvMetadataObject *object) { return object->GetNameStrNotQuoted() + QLatin1Char('_'); }
+
 } // namespace
 
 TnvTreeViewMetadata::TnvTreeViewMetadata(TnvQueryBuilder *queryBuilder, QWidget *parent)
@@ -206,8 +207,10 @@ TnvTreeViewMetadata::TnvTreeViewMetadata(TnvQueryBuilder *queryBuilder, QWidget 
         TNotifyEvent::Bind<&TnvTreeViewMetadata::MetadataTreeOptionsUpdated>(this));
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
-    Nodes()->DragTypes = {QString::fromLatin1(nvQBMetadataObjectMimeType)};
-    Nodes()->DragData = [](const TnvTreeNode *node) { return CreateDragData(node->DataAs<TnvMetadataObject>()); };
+    Nodes()->DragTypes = {QString::fromLatin1(MetadataObjectMimeType)};
+    Nodes()->DragData = [this](const TnvTreeNode *node) {
+        return CreateDragData(this, node->DataAs<TnvMetadataObject>());
+    };
 }
 
 TnvTreeViewMetadata::~TnvTreeViewMetadata()
@@ -357,8 +360,7 @@ TnvDatasource *TnvTreeViewMetadata::AddMetadataObjectAt(TnvMetadataObject *objec
     if (!object || !part)
         return nullptr;
     if (object->Is<TnvMetadataProcedure>())
-        return part->AddStoredProcAt(object->GetFullNameStr(), point,
-                                     object->GetNameStrNotQuoted() + QLatin1Char('_'));
+        return part->AddStoredProcAt(object->GetFullNameStr(), point, ProcedureAlias(object));
     TnvDataSourceObject *datasource = part->AddObjectAt(object->FullName(), point);
     if (datasource)
         part->AddFKLinksForObject(datasource);
@@ -376,12 +378,22 @@ TnvDatasource *TnvTreeViewMetadata::AddMetadataObjectFromNodeAt(TnvTreeNode *nod
     return object ? AddMetadataObjectAt(object, point) : nullptr;
 }
 
-QMimeData *TnvTreeViewMetadata::CreateDragData(const TnvMetadataObject *object)
+QMimeData *TnvTreeViewMetadata::CreateDragData(QObject *source, const TnvMetadataObject *object)
 {
-    if (!object)
-        return nullptr;
-    auto *data = new QMimeData;
-    data->setData(QString::fromLatin1(nvQBMetadataObjectMimeType), object->GetFullNameStr().toUtf8());
+    auto *data = new TnvDragMimeData(source);
+    TnvMetadataObjectDrag drag;
+    if (object) {
+        drag.FullName = object->GetFullNameStr();
+        drag.Kind = object->Is<TnvMetadataProcedure>() ? TnvDraggedObjectKind::Procedure
+                    : object->Is<TnvMetadataSynonym>() ? TnvDraggedObjectKind::Synonym
+                    : object->Is<TnvMetadataView>()    ? TnvDraggedObjectKind::View
+                                                       : TnvDraggedObjectKind::Table;
+        // As a double click on the node would name it.
+        if (drag.Kind == TnvDraggedObjectKind::Procedure)
+            drag.Alias = ProcedureAlias(object);
+    }
+    // A folder carries an empty payload, which the diagram refuses.
+    WriteMetadataObjectDrag(data, drag);
     return data;
 }
 

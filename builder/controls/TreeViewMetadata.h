@@ -39,8 +39,9 @@ public:
     TnvDatasource *AddMetadataObjectFromNode(TnvTreeNode *node);
     TnvDatasource *AddMetadataObjectFromNodeAt(TnvTreeNode *node, const QPoint &point);
 
-    // The drag's data of an object node.
-    static QMimeData *CreateDragData(const TnvMetadataObject *object);
+    // The drag's data of a node: the object's payload for the diagram (an
+    // empty one for a folder), naming Source as the drag's source.
+    static QMimeData *CreateDragData(QObject *source, const TnvMetadataObject *object);
 
 protected:
     void showEvent(QShowEvent *event) override;

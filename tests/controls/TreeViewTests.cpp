@@ -2,7 +2,8 @@
 // grouping, sorting and filtering of the container's objects and the ways it
 // adds them to the query; the structure tree's outline of the query and what
 // selecting its nodes brings forward; the side panels around the pages.
-#include "../builder/BuilderTestSupport.h"
+#include "ControlsTestSupport.h"
+#include "builder/controls/DragFormats.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/controls/TreePanels.h"
 #include "builder/controls/TreeViewMetadata.h"
@@ -53,6 +54,62 @@ private:
     }
     QtMessageHandler FPrevious;
 };
+
+// The tree as its lines: two blanks of indent a level, "+" in front of
+// an expanded node, "-" in front of a collapsed one with children.
+QStringList Lines(const TnvTreeView *tree)
+{
+    QStringList lines;
+    std::function<void(const TnvTreeNode *, int)> walk = [&](const TnvTreeNode *parent, int depth) {
+        for (int i = 0; i < parent->Count(); ++i) {
+            const TnvTreeNode *node = parent->Items(i);
+            const QModelIndex index = tree->Nodes()->IndexOf(node);
+            const QString mark = node->Count() == 0 ? QString() : (tree->isExpanded(index) ? u"+"_qs : u"-"_qs);
+            lines.append(QString(depth * 2, u' ') + mark + tree->model()->data(index).toString());
+            walk(node, depth + 1);
+        }
+    };
+    walk(tree->Nodes()->Root(), 0);
+    return lines;
+}
+
+// The node with the text along the path of texts from the top level.
+TnvTreeNode *Node(const TnvTreeView *tree, const QStringList &path)
+{
+    TnvTreeNode *node = tree->Nodes()->Root();
+    for (const QString &text : path) {
+        TnvTreeNode *found = nullptr;
+        for (int i = 0; i < node->Count() && !found; ++i)
+            if (node->Items(i)->Text == text)
+                found = node->Items(i);
+        if (!found) {
+            ADD_FAILURE() << "no node " << path.join(u" > "_qs).toStdString();
+            return nullptr;
+        }
+        node = found;
+    }
+    return node;
+}
+
+// A point on the node's text: its start, which a narrow panel still
+// shows when the rest of a long text is cut off.
+QPoint TextPoint(const TnvTreeView *tree, const TnvTreeNode *node)
+{
+    const QRect rect = tree->visualRect(tree->Nodes()->IndexOf(node));
+    return QPoint(rect.left() + 6, rect.center().y());
+}
+
+void Click(TnvTreeView *tree, const TnvTreeNode *node)
+{
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TextPoint(tree, node));
+}
+
+void DoubleClick(TnvTreeView *tree, const TnvTreeNode *node)
+{
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TextPoint(tree, node));
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, TextPoint(tree, node));
+}
+
 
 class TreesTest : public ::testing::Test {
 protected:
@@ -144,59 +201,6 @@ protected:
 
     TnvTreeViewMetadata *Metadata() const { return qb->TreeViewMetadata(); }
     TnvTreeViewQueryStructure *Structure() const { return qb->TreeViewQueryStructure(); }
-
-    // The tree as its lines: two blanks of indent a level, "+" in front of
-    // an expanded node, "-" in front of a collapsed one with children.
-    static QStringList Lines(const TnvTreeView *tree)
-    {
-        QStringList lines;
-        std::function<void(const TnvTreeNode *, int)> walk = [&](const TnvTreeNode *parent, int depth) {
-            for (int i = 0; i < parent->Count(); ++i) {
-                const TnvTreeNode *node = parent->Items(i);
-                const QModelIndex index = tree->Nodes()->IndexOf(node);
-                const QString mark = node->Count() == 0 ? QString() : (tree->isExpanded(index) ? u"+"_qs : u"-"_qs);
-                lines.append(QString(depth * 2, u' ') + mark + tree->model()->data(index).toString());
-                walk(node, depth + 1);
-            }
-        };
-        walk(tree->Nodes()->Root(), 0);
-        return lines;
-    }
-
-    // The node with the text along the path of texts from the top level.
-    static TnvTreeNode *Node(const TnvTreeView *tree, const QStringList &path)
-    {
-        TnvTreeNode *node = tree->Nodes()->Root();
-        for (const QString &text : path) {
-            TnvTreeNode *found = nullptr;
-            for (int i = 0; i < node->Count() && !found; ++i)
-                if (node->Items(i)->Text == text)
-                    found = node->Items(i);
-            if (!found) {
-                ADD_FAILURE() << "no node " << path.join(u" > "_qs).toStdString();
-                return nullptr;
-            }
-            node = found;
-        }
-        return node;
-    }
-
-    // A point on the node's text: its start, which a narrow panel still
-    // shows when the rest of a long text is cut off.
-    static QPoint Centre(const TnvTreeView *tree, const TnvTreeNode *node)
-    {
-        const QRect rect = tree->visualRect(tree->Nodes()->IndexOf(node));
-        return QPoint(rect.left() + 6, rect.center().y());
-    }
-    static void Click(TnvTreeView *tree, const TnvTreeNode *node)
-    {
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, Centre(tree, node));
-    }
-    static void DoubleClick(TnvTreeView *tree, const TnvTreeNode *node)
-    {
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, Centre(tree, node));
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, Centre(tree, node));
-    }
 
     TnvUnionSubQuery *Part(qsizetype index) const { return qb->Query()->UnionSubQueries(index); }
 
@@ -357,18 +361,70 @@ TEST_F(TreesTest, AProcedureAsksForItsArgumentsAndTakesItsNameAsAlias)
     EXPECT_SQL(qb->SQL(), "Select * From p(1, 2) p_");
 }
 
-TEST_F(TreesTest, OnlyObjectNodesAreDraggedAndTheyCarryTheObject)
+// Dragging a node: the drag runner of the diagram tests records the drag
+// instead of running QDrag's loop, and the test hands its data to the work
+// area as the drop.
+TEST_F(ControlsTest, AMetadataNodeDraggedOntoTheDiagramLandsAtTheDropPoint)
 {
-    TnvTreeNodeModel *nodes = Metadata()->Nodes();
-    const QModelIndex group = nodes->IndexOf(Node(Metadata(), {u"(current database)"_qs, u"sales"_qs}));
-    const QModelIndex orders = nodes->IndexOf(Node(Metadata(), {u"(current database)"_qs, u"sales"_qs, u"orders"_qs}));
-    EXPECT_FALSE(nodes->flags(group) & Qt::ItemIsDragEnabled);
-    ASSERT_TRUE(nodes->flags(orders) & Qt::ItemIsDragEnabled);
-    std::unique_ptr<QMimeData> data(nodes->mimeData({orders}));
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->formats(), QStringList(u"application/x-nvqb-metadata-object"_qs));
-    EXPECT_EQ(data->data(u"application/x-nvqb-metadata-object"_qs), QByteArray("sales.orders"));
-    EXPECT_EQ(nodes->mimeData({group}), nullptr);
+    SetSQL(QStringLiteral("SELECT a.id FROM a"));
+    TnvTreeViewMetadata *tree = qb->TreeViewMetadata();
+    auto drag = [&](const QStringList &path) -> const QMimeData * {
+        const QPoint start = TextPoint(tree, Node(tree, path));
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, start);
+        // The view takes the first move as the start of a drag and starts
+        // it on the next one that has gone far enough.
+        QTest::mouseMove(tree->viewport(), start + QPoint(2, 0));
+        QTest::mouseMove(tree->viewport(), start + QPoint(30, 5));
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, start + QPoint(30, 5));
+        return drags.empty() ? nullptr : drags.back().Data.get();
+    };
+    const QMimeData *b = drag({u"(current database)"_qs, u"b"_qs});
+    ASSERT_TRUE(b);
+    EXPECT_EQ(drags.back().Source, tree);
+    EXPECT_TRUE(DragDrop(WorkArea()->viewport(), QPoint(220, 80), b));
+    EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
+    EXPECT_SQL(SQL(), "Select a.id From a Inner Join b On a.id = b.a_id");
+    QList<TnvDatasource *> sources;
+    CurrentUnion()->FromGroup()->GetDatasources(sources);
+    ASSERT_EQ(sources.size(), 2);
+    EXPECT_EQ(sources[1]->StoredBounds().topLeft(), QPoint(220, 80));
+
+    // A folder is dragged too, and the diagram refuses it.
+    const QMimeData *folder = drag({u"(current database)"_qs, u"dbo"_qs});
+    ASSERT_TRUE(folder);
+    EXPECT_FALSE(DragOver(WorkArea()->viewport(), QPoint(300, 80), folder));
+
+    // A procedure asks for its arguments and is named after itself, as a
+    // double click on it would.
+    TnvMetadataContainer *container = qb->MetadataContainer();
+    container->BeginUpdate();
+    container->AddProcedure(QString(), QStringLiteral("p"));
+    container->EndUpdate();
+    ControlFactory()->SetProcedureParamsDialog([](const QString &name, QString &expression) {
+        expression = name + QStringLiteral("(1, 2)");
+        return true;
+    });
+    const QMimeData *procedure = drag({u"(current database)"_qs, u"p"_qs});
+    ASSERT_TRUE(procedure);
+    DragDrop(WorkArea()->viewport(), QPoint(300, 80), procedure);
+    ControlFactory()->SetProcedureParamsDialog(nullptr);
+    EXPECT_SQL(SQL(), "Select a.id From a Inner Join b On a.id = b.a_id, p(1, 2) p_");
+    Shot(qb, QStringLiteral("trees-dropped-on-diagram"));
+}
+
+TEST_F(ControlsTest, ChoosingAUnionPartInTheStructureTreeShowsItsPage)
+{
+    qb->TreeOptions()->SetTreeWidth(250);
+    SetSQL(QStringLiteral("SELECT a.x FROM a UNION SELECT b.y FROM b"));
+    TnvTreeViewQueryStructure *tree = qb->TreeViewQueryStructure();
+    ASSERT_EQ(CurrentUnion(), Part(0));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      TextPoint(tree, Node(tree, {u"Main"_qs, u"UNIONS"_qs, u"Select b.y From b"_qs})));
+    Process();
+    EXPECT_EQ(CurrentUnion(), Part(1));
+    EXPECT_TRUE(UnionPage(Part(1))->isVisible());
+    EXPECT_FALSE(UnionPage(Part(0))->isVisible());
+    Shot(qb, QStringLiteral("trees-union-part-chosen"));
 }
 
 // ---------------------------------------------------------------------------
