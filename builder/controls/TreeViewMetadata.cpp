@@ -6,6 +6,7 @@
 #include "builder/model/ScopeExit.h"
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
+#include "classlib/UnitInit.h"
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/metadata/MetadataObjects.h"
@@ -205,6 +206,9 @@ TnvTreeViewMetadata::TnvTreeViewMetadata(TnvQueryBuilder *queryBuilder, QWidget 
         TNotifyEvent::Bind<&TnvTreeViewMetadata::MetadataContainerUpdated>(this));
     queryBuilder->TreeOptionsMetadata()->RegisterUpdateNotification(
         TNotifyEvent::Bind<&TnvTreeViewMetadata::MetadataTreeOptionsUpdated>(this));
+    // The current database's node is named in the current language.
+    QueryBuilderLocalizer()->RegisterLocalizeNotification(
+        TNotifyEvent::Bind<&TnvTreeViewMetadata::LanguageChanged>(this), this);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     Nodes()->DragTypes = {QString::fromLatin1(MetadataObjectMimeType)};
@@ -216,6 +220,9 @@ TnvTreeViewMetadata::TnvTreeViewMetadata(TnvQueryBuilder *queryBuilder, QWidget 
 TnvTreeViewMetadata::~TnvTreeViewMetadata()
 {
     MarkDestroying();
+    if (LibraryInitialized())
+        QueryBuilderLocalizer()->UnregisterLocalizeNotification(
+            TNotifyEvent::Bind<&TnvTreeViewMetadata::LanguageChanged>(this));
     // The query builder frees its trees before its container and options.
     if (TnvMetadataContainer *container = QueryBuilder()->MetadataContainer())
         container->UnregisterUpdateNotification(
@@ -236,6 +243,12 @@ void TnvTreeViewMetadata::MetadataTreeOptionsUpdated(TObject *)
     // Dragging the panel's splitter writes its width into the options: that
     // changes nothing the tree shows.
     if (!IsDestroying() && !QueryBuilder()->IsPanelResizing())
+        ReloadNodes(true);
+}
+
+void TnvTreeViewMetadata::LanguageChanged(TObject *)
+{
+    if (!IsDestroying())
         ReloadNodes(true);
 }
 

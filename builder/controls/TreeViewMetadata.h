@@ -29,6 +29,7 @@ public:
     void ReloadNodes(bool force);
     void MetadataContainerUpdated(TObject *sender);
     void MetadataTreeOptionsUpdated(TObject *sender);
+    void LanguageChanged(TObject *sender);
 
     // Adds the object to the current union part of the current sub-query:
     // a procedure through its parameters dialog, with its name and "_" as

@@ -19,8 +19,10 @@
 #include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/metadata/MetadataObjects.h"
 #include "sqlmodel/metadata/MetadataRelations.h"
+#include "support/LanguageManager.h"
 
 #include <QAbstractItemModelTester>
+#include <QContextMenuEvent>
 #include <QApplication>
 #include <QDir>
 #include <QMimeData>
@@ -296,6 +298,52 @@ TEST_F(TreesTest, MetadataTreeGroupsByTypeAndFollowsItsOptions)
                                                u"sales.syn"_qs, u"history.archive.orders"_qs}));
 }
 
+TEST_F(TreesTest, MetadataTreeShowsTheImagesOfItsOptions)
+{
+    QPixmap red(16, 16), blue(16, 16);
+    red.fill(QColor(255, 0, 0));
+    blue.fill(QColor(0, 0, 255));
+    TnvMetadataTreeOptions *options = qb->TreeOptionsMetadata();
+    options->BeginUpdate();
+    options->SetImageList({QIcon(red), QIcon(blue)});
+    options->SetDatabaseImageIndex(1);
+    options->SetUserTablesImageIndex(0);
+    options->SetSystemTablesImageIndex(1);
+    options->SetShowSystemTables(true);
+    options->EndUpdate();
+    qb->TreeOptionsMetadata()->SetTreeWidth(200);
+    const QImage screen = Metadata()->viewport()->grab().toImage();
+    Shot(QStringLiteral("trees-metadata-images"));
+    // The first strongly coloured pixel of the node's row.
+    auto colourOf = [&](const QStringList &path) {
+        const QRect row = Metadata()->visualRect(Metadata()->Nodes()->IndexOf(Node(Metadata(), path)));
+        for (int x = row.left(); x < row.left() + 40; ++x) {
+            const QColor colour = screen.pixelColor(x, row.center().y());
+            if (colour.saturation() > 200)
+                return colour.name().toStdString();
+        }
+        return std::string("none");
+    };
+    EXPECT_EQ(colourOf({u"(current database)"_qs}), "#0000ff");
+    EXPECT_EQ(colourOf({u"(current database)"_qs, u"a"_qs}), "#ff0000");
+    EXPECT_EQ(colourOf({u"(current database)"_qs, u"sys"_qs, u"objects"_qs}), "#0000ff");
+    // The schema has no image of its own.
+    EXPECT_EQ(colourOf({u"(current database)"_qs, u"sales"_qs}), "none");
+}
+
+TEST_F(TreesTest, MetadataTreeNamesTheCurrentDatabaseInTheCurrentLanguage)
+{
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    const qsizetype french = manager->AddLanguageFromString(
+        "French", "[Norvane Query Builder]\r\nnvQBMetadataTreeCurrentDatabase=(base courante)\r\n");
+    manager->SetCurrentLanguageIndex(french);
+    const QString chosen = Lines(Metadata()).value(0);
+    manager->SetCurrentLanguageIndex(-1);
+    manager->DeleteLanguage(french);
+    EXPECT_SQL(chosen, "+(base courante)");
+    EXPECT_SQL(Lines(Metadata()).value(0), "+(current database)");
+}
+
 TEST_F(TreesTest, MetadataTreeFollowsTheContainerAndHidesWhatIsNotVisible)
 {
     TnvMetadataContainer *container = Container();
@@ -425,6 +473,43 @@ TEST_F(ControlsTest, ChoosingAUnionPartInTheStructureTreeShowsItsPage)
     EXPECT_TRUE(UnionPage(Part(1))->isVisible());
     EXPECT_FALSE(UnionPage(Part(0))->isVisible());
     Shot(qb, QStringLiteral("trees-union-part-chosen"));
+}
+
+TEST_F(ControlsTest, StructureTreeNodesOpenTheirObjectsMenuAndProperties)
+{
+    qb->TreeOptions()->SetTreeWidth(250);
+    SetSQL(QStringLiteral("SELECT a.x FROM a UNION SELECT b.y FROM b"));
+    TnvTreeViewQueryStructure *tree = qb->TreeViewQueryStructure();
+    const QStringList second = {u"Main"_qs, u"UNIONS"_qs, u"Select b.y From b"_qs};
+
+    // The context menu of a union part is its union button's.
+    const QPoint at = TextPoint(tree, Node(tree, second));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(tree->viewport(), &menu);
+    EXPECT_EQ(qb->PopupCount, 1);
+    EXPECT_SQL(qb->PopupCaptions, QStringList({u"Move Backward"_qs, u"!Move Forward"_qs, u"-"_qs,
+                                               u"New Union Sub-Query"_qs, u"Enclose In Brackets"_qs, u"Remove"_qs,
+                                               u"-"_qs, u"About Norvane Query Builder..."_qs}));
+    // A folder has none.
+    const QPoint folder = TextPoint(tree, Node(tree, {u"Main"_qs, u"UNIONS"_qs}));
+    QContextMenuEvent none(QContextMenuEvent::Mouse, folder, tree->viewport()->mapToGlobal(folder));
+    QApplication::sendEvent(tree->viewport(), &none);
+    EXPECT_EQ(qb->PopupCount, 1);
+
+    // A double click opens the property dialog of the node's object.
+    QList<TnvQueryBuilderControlOwner *> edited;
+    p->EditPropsClass = TnvQueryBuilder::StaticClassType();
+    ControlFactory()->SetEditPropsDialog([&](TClass, TnvQueryBuilderControlOwner *node, TPosition) {
+        edited.append(node);
+        return false;
+    });
+    DoubleClick(tree, Node(tree, second + QStringList{u"FROM"_qs, u"b"_qs}));
+    ControlFactory()->SetEditPropsDialog(nullptr);
+    QList<TnvDatasource *> sources;
+    Part(1)->FromGroup()->GetDatasources(sources);
+    ASSERT_EQ(sources.size(), 1);
+    EXPECT_EQ(edited, QList<TnvQueryBuilderControlOwner *>{sources[0]});
+    EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
 }
 
 // ---------------------------------------------------------------------------
