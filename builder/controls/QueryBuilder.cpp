@@ -95,10 +95,14 @@ void TnvQueryBuilder::DoUpdateControlParams()
     TnvQueryBuilderModel::DoUpdateControlParams();
 }
 
-bool TnvQueryBuilder::ResultWanted() const
+void TnvQueryBuilder::SQLUpdated()
 {
-    // The structure tree shows each change of the query.
-    return TnvQueryBuilderModel::ResultWanted() || (FPanels && FPanels->StructureTreeShown());
+    TnvQueryBuilderModel::SQLUpdated();
+    // The structure tree shows each change of the query. It reads the model,
+    // not the bound and counted result statement, which (costing many times
+    // an edit of a large query) is still made only when someone reads it.
+    if (!ResultWanted() && !IsDestroying())
+        UpdateQueryStructure();
 }
 
 void TnvQueryBuilder::UpdateQueryStructure()

@@ -95,6 +95,7 @@ public:
     // The pages of the sub-queries, filling the centre of the control.
     TnvQueryBuilderPageControl *PageControl() const { return FPageControl; }
     void DoUpdateControlParams() override;
+    void SQLUpdated() override;
 
     // The popup menu's items as a QMenu whose actions run them; the caller
     // owns the menu, which is valid until the popup menu is built anew.
@@ -115,7 +116,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void DoPopupMenu(const QPoint &point) override;
-    bool ResultWanted() const override;
     void UpdateQueryStructure() override;
     void UpdateTreePosition(TnvQueryBuilderControlOwner *node) override;
 

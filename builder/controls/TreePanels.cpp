@@ -137,11 +137,6 @@ void TnvQueryBuilderPanels::DestroyPanels()
     FMetadataTree = nullptr;
 }
 
-bool TnvQueryBuilderPanels::StructureTreeShown() const
-{
-    return FStructureTree && FQueryBuilder->TreeOptions()->TreeVisible() && FStructureTree->isVisible();
-}
-
 int TnvQueryBuilderPanels::SplitterWidth() const
 {
     return std::max(FQueryBuilder->TreeSplitterWidth(), FQueryBuilder->BorderWidth());

@@ -72,8 +72,6 @@ public:
     int RightWidth() const { return FRightWidth; }
     // While a splitter writes the panel's width into the options.
     bool IsResizing() const { return FResizing > 0; }
-    // Whether the query-structure tree is on screen.
-    bool StructureTreeShown() const;
 
     // The panel part of the control's DoUpdateControlParams.
     void UpdateControlParams();
