@@ -1,5 +1,6 @@
 #include "builder/controls/TreeViewQueryStructure.h"
 #include "builder/controls/QueryBuilder.h"
+#include "builder/controls/WorkArea.h"
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/Datasource.h"
 #include "builder/model/DatasourceGroup.h"
@@ -52,6 +53,32 @@ void RestoreExpansion(TnvTreeNode *parent, const QHash<QString, bool> &states)
             child->Expanded = *state;
         RestoreExpansion(child, states);
     }
+}
+
+// Scrolls the diagram that holds the box so that the whole box (as much of
+// it as fits, its top left first) is on screen.
+void ScrollIntoView(QWidget *box)
+{
+    TnvQueryBuilderWorkArea *area = nullptr;
+    for (QWidget *parent = box->parentWidget(); parent && !area; parent = parent->parentWidget())
+        area = qobject_cast<TnvQueryBuilderWorkArea *>(parent);
+    if (!area)
+        return;
+    const QRect bounds(box->mapTo(area->viewport(), QPoint(0, 0)), box->size());
+    const QSize client = area->viewport()->size();
+    const int margin = 10;
+    // The far side into view, then the near side, which wins for a box
+    // larger than the view.
+    auto delta = [margin](int low, int high, int extent) {
+        int by = high > extent ? high - extent + margin : 0;
+        if (low - by < 0)
+            by = low - margin;
+        return by;
+    };
+    const int dx = delta(bounds.left(), bounds.right() + 1, client.width());
+    const int dy = delta(bounds.top(), bounds.bottom() + 1, client.height());
+    if (dx != 0 || dy != 0)
+        area->SetScrollPosition(area->ScrollPosition() + QPoint(dx, dy));
 }
 
 } // namespace
@@ -204,8 +231,11 @@ void TnvTreeViewQueryStructure::Change(TnvTreeNode *node)
             grid->SetCurrentRow(int(list->IndexOf(row)));
     } else if (auto *datasource = As<TnvDatasource>(object)) {
         ActivateUnionPart(datasource->UnionSubQuery());
-        if (TnvModelControl *box = datasource->GetControls(0))
+        if (TnvModelControl *box = datasource->GetControls(0)) {
             box->BringToFront();
+            if (auto *widget = dynamic_cast<QWidget *>(box))
+                ScrollIntoView(widget);
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 // selecting its nodes brings forward; the side panels around the pages.
 #include "ControlsTestSupport.h"
 #include "builder/controls/DragFormats.h"
+#include "builder/controls/PageControl.h"
+#include "builder/controls/WorkArea.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/controls/TreePanels.h"
 #include "builder/controls/TreeViewMetadata.h"
@@ -26,7 +28,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QMimeData>
+#include <QPainter>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -510,6 +514,70 @@ TEST_F(ControlsTest, StructureTreeNodesOpenTheirObjectsMenuAndProperties)
     ASSERT_EQ(sources.size(), 1);
     EXPECT_EQ(edited, QList<TnvQueryBuilderControlOwner *>{sources[0]});
     EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
+}
+
+namespace {
+
+// A box on the diagram where the model places it; the real boxes come with
+// their own branch of the control.
+class TBoxWidget : public QWidget, public TnvModelControl {
+public:
+    TBoxWidget(TnvDatasource *datasource, QWidget *parent) : QWidget(parent)
+    {
+        setGeometry(datasource->GetLeft(), datasource->GetTop(), 120, 80);
+        show();
+    }
+    int Raised = 0;
+    void SetControlVisible(bool visible) override { setVisible(visible); }
+    void BringToFront() override
+    {
+        raise();
+        ++Raised;
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), QColor(0, 160, 0)); }
+};
+
+} // namespace
+
+TEST_F(ControlsTest, ChoosingAFromObjectBringsItsBoxIntoView)
+{
+    TnvControlFactory boxes;
+    RegisterPageControls(boxes);
+    boxes.RegisterControlClass(ControlClass::DataSourceControl, [](TnvQueryBuilderControlOwner *owner, int) {
+        auto *datasource = As<TnvDatasource>(owner);
+        auto *page = datasource ? ControlOf<TnvUnionSubQueryTabSheet>(datasource->UnionSubQuery()) : nullptr;
+        return page ? new TBoxWidget(datasource, page->WorkArea()->ContentParent()) : nullptr;
+    });
+    qb->DestroyControls();
+    qb->SetControlFactory(&boxes);
+    qb->CreateControls();
+    auto restore = qScopeGuard([this] {
+        qb->DestroyControls();
+        qb->SetControlFactory(nullptr);
+        qb->CreateControls();
+    });
+    qb->TreeOptions()->SetTreeWidth(200);
+    SetSQL(QStringLiteral("SELECT a.id FROM a"));
+    TnvDatasource *far = CurrentUnion()->AddObjectAt(QStringLiteral("b"), QPoint(1500, 900));
+    Process();
+    auto *box = ControlOf<TBoxWidget>(far);
+    ASSERT_TRUE(box);
+    TnvQueryBuilderWorkArea *area = WorkArea();
+    ASSERT_FALSE(area->viewport()->rect().contains(box->geometry()));
+
+    TnvTreeViewQueryStructure *tree = qb->TreeViewQueryStructure();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      TextPoint(tree, Node(tree, {u"Main"_qs, u"FROM"_qs, u"b"_qs})));
+    Process();
+    EXPECT_EQ(box->Raised, 1);
+    EXPECT_TRUE(area->viewport()->rect().contains(box->geometry()))
+        << box->geometry().x() << "," << box->geometry().y() << " in " << area->viewport()->width() << "x"
+        << area->viewport()->height();
+    const QImage screen = Shot(qb, QStringLiteral("trees-box-brought-into-view"));
+    const QPoint centre = box->mapTo(qb, box->rect().center());
+    EXPECT_EQ(Rgb(screen, centre.x(), centre.y()), "rgb(0, 160, 0)");
 }
 
 // ---------------------------------------------------------------------------
