@@ -143,7 +143,8 @@ int main(int argc, char **argv)
         columns.append(QStringLiteral("t%1.c%2").arg(c % 20).arg(c));
     editor->resize(900, 700);
     editor->show();
-    editor->SetSyncSQL(QStringLiteral("Select ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" From ") + from);
+    editor->SetSyncSQL(QStringLiteral("Select ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" From ") +
+                       from);
     QApplication::processEvents();
     auto edit = [&] {
         TnvSelectList *list = editor->Query()->UnionSubQueries(0)->SelectList();
