@@ -43,6 +43,8 @@ void WriteMetadataObjectDrag(QMimeData *data, const TnvMetadataObjectDrag &drag)
     QJsonObject object;
     object.insert(QStringLiteral("name"), drag.FullName);
     object.insert(QStringLiteral("kind"), QString::fromLatin1(KindName(drag.Kind)));
+    if (!drag.Alias.isEmpty())
+        object.insert(QStringLiteral("alias"), drag.Alias);
     data->setData(QString::fromLatin1(MetadataObjectMimeType), QJsonDocument(object).toJson(QJsonDocument::Compact));
     data->setText(drag.FullName);
 }
@@ -56,6 +58,7 @@ bool ReadMetadataObjectDrag(const QMimeData *data, TnvMetadataObjectDrag &drag)
     const QJsonObject object = QJsonDocument::fromJson(payload).object();
     drag.FullName = object.value(QStringLiteral("name")).toString();
     drag.Kind = KindOf(object.value(QStringLiteral("kind")).toString());
+    drag.Alias = object.value(QStringLiteral("alias")).toString();
     return true;
 }
 

@@ -47,6 +47,9 @@ struct TnvMetadataObjectDrag {
     // The object's full qualified name as SQL text ("dbo.Customers").
     QString FullName;
     TnvDraggedObjectKind Kind = TnvDraggedObjectKind::Table;
+    // The alias the new data source gets; empty for none (a procedure's
+    // box is named after the procedure: its name followed by "_").
+    QString Alias;
 
     bool HasObject() const { return !FullName.isEmpty(); }
 };

@@ -1,4 +1,7 @@
 #include "builder/controls/QueryBuilder.h"
+#include "builder/controls/TreePanels.h"
+#include "builder/controls/TreeViewMetadata.h"
+#include "builder/controls/TreeViewQueryStructure.h"
 #include "builder/controls/PageControl.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/MenuItemData.h"
@@ -8,7 +11,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QHBoxLayout>
+#include <QLayout>
 #include <QMenu>
 #include <QPointer>
 
@@ -19,13 +22,11 @@ NV_IMPLEMENT_CLASS(TnvQueryBuilder, TnvQueryBuilderModel)
 TnvQueryBuilder::TnvQueryBuilder(QWidget *parent) : QWidget(parent), TnvQueryBuilderModel(nullptr)
 {
     resize(300, 280);
-    // The page control fills the centre; the query-structure tree and the
-    // metadata tree panels take their places left and right of it.
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    FPageControl = new TnvQueryBuilderPageControl(this, this);
-    layout->addWidget(FPageControl, 1);
+    // Before the model is complete: completing it updates the panels. The
+    // page control fills the area between the trees' panels.
+    FPanels = new TnvQueryBuilderPanels(this);
+    FPageControl = new TnvQueryBuilderPageControl(this, FPanels->PageArea());
+    FPanels->PageArea()->layout()->addWidget(FPageControl);
     AfterConstruction();
 }
 
@@ -34,6 +35,8 @@ TnvQueryBuilder::~TnvQueryBuilder()
     if (LibraryInitialized())
         QueryBuilderLocalizer()->UnregisterLocalizeNotification(
             TNotifyEvent::Bind<&TnvQueryBuilder::LanguageChanged>(this));
+    // The trees listen to the model's container and options: they go first.
+    FPanels->DestroyPanels();
     // The model goes while the whole widget still exists, so what its nodes
     // tell their controls reaches a complete object.
     DestroyModel();
@@ -71,12 +74,47 @@ void TnvQueryBuilder::LanguageChanged(TObject *)
     DoUpdateControlParams();
 }
 
+TnvTreeViewQueryStructure *TnvQueryBuilder::TreeViewQueryStructure() const { return FPanels->StructureTree(); }
+
+TnvTreeViewMetadata *TnvQueryBuilder::TreeViewMetadata() const { return FPanels->MetadataTree(); }
+
+QWidget *TnvQueryBuilder::PageArea() const { return FPanels->PageArea(); }
+
+bool TnvQueryBuilder::IsPanelResizing() const { return FPanels && FPanels->IsResizing(); }
+
 void TnvQueryBuilder::DoUpdateControlParams()
 {
+    // A splitter's drag changes nothing else the controls show.
+    if (IsPanelResizing())
+        return;
     if (FPageControl) {
         FPageControl->setDocumentMode(TabStyle() != tsTabs);
     }
+    if (FPanels)
+        FPanels->UpdateControlParams();
     TnvQueryBuilderModel::DoUpdateControlParams();
+}
+
+void TnvQueryBuilder::SQLUpdated()
+{
+    TnvQueryBuilderModel::SQLUpdated();
+    // The structure tree shows each change of the query. It reads the model,
+    // not the bound and counted result statement, which (costing many times
+    // an edit of a large query) is still made only when someone reads it.
+    if (!ResultWanted() && !IsDestroying())
+        UpdateQueryStructure();
+}
+
+void TnvQueryBuilder::UpdateQueryStructure()
+{
+    if (TnvTreeViewQueryStructure *tree = TreeViewQueryStructure())
+        tree->UpdateQueryStructure();
+}
+
+void TnvQueryBuilder::UpdateTreePosition(TnvQueryBuilderControlOwner *node)
+{
+    if (TnvTreeViewQueryStructure *tree = TreeViewQueryStructure(); tree && TreeOptions()->TreeVisible())
+        tree->UpdateTreePosition(node);
 }
 
 namespace {

@@ -16,6 +16,9 @@ class QMenu;
 
 namespace nvqb {
 
+class TnvQueryBuilderPanels;
+class TnvTreeViewMetadata;
+class TnvTreeViewQueryStructure;
 class TnvQueryBuilderPageControl;
 
 class TnvQueryBuilder : public QWidget, public TnvQueryBuilderModel {
@@ -92,6 +95,7 @@ public:
     // The pages of the sub-queries, filling the centre of the control.
     TnvQueryBuilderPageControl *PageControl() const { return FPageControl; }
     void DoUpdateControlParams() override;
+    void SQLUpdated() override;
 
     // The popup menu's items as a QMenu whose actions run them; the caller
     // owns the menu, which is valid until the popup menu is built anew.
@@ -101,12 +105,23 @@ public:
     // without one) and updates the controls.
     void LanguageChanged(TObject *sender);
 
+    // The side panels' trees and the area between them that holds the pages.
+    TnvTreeViewQueryStructure *TreeViewQueryStructure() const;
+    TnvTreeViewMetadata *TreeViewMetadata() const;
+    QWidget *PageArea() const;
+    TnvQueryBuilderPanels *Panels() const { return FPanels; }
+    // While a panel's splitter writes its width into the tree options.
+    bool IsPanelResizing() const;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void DoPopupMenu(const QPoint &point) override;
+    void UpdateQueryStructure() override;
+    void UpdateTreePosition(TnvQueryBuilderControlOwner *node) override;
 
 private:
     bool FConstructed = false;
+    TnvQueryBuilderPanels *FPanels = nullptr;
     TnvQueryBuilderPageControl *FPageControl = nullptr;
 };
 

@@ -237,9 +237,9 @@ void TnvQueryBuilderWorkArea::DragDropAt(const QMimeData *data, QObject *source,
             return;
         nvQBCatchAll([&] {
             if (drag.Kind == TnvDraggedObjectKind::Procedure)
-                FUnionSubQuery->AddStoredProcAt(drag.FullName, pointInWorkArea);
+                FUnionSubQuery->AddStoredProcAt(drag.FullName, pointInWorkArea, drag.Alias);
             else
-                FUnionSubQuery->AddObjectWithFKAt(drag.FullName, pointInWorkArea);
+                FUnionSubQuery->AddObjectWithFKAt(drag.FullName, pointInWorkArea, drag.Alias);
         });
         return;
     }

@@ -571,6 +571,8 @@ void TnvQueryBuilderModel::ReloadParameters()
 
 void TnvQueryBuilderModel::UpdateQueryStructure() {}
 
+void TnvQueryBuilderModel::UpdateTreePosition(TnvQueryBuilderControlOwner *) {}
+
 void TnvQueryBuilderModel::AddSQLBuilder(TnvBaseSQLBuilder *builder)
 {
     if (builder && !FModelDestroyed && !FSQLBuilders.contains(builder))
@@ -775,6 +777,7 @@ void TnvQueryBuilderModel::SetCurrentSubquery(TnvSubQuery *subQuery)
     }
     if (subQuery != FQuery.get())
         FreeNotification(subQuery);
+    UpdateTreePosition(subQuery);
 }
 
 void TnvQueryBuilderModel::RegisterSubQuery(TnvSubQuery *subQuery)

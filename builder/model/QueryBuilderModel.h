@@ -47,6 +47,7 @@ class TSQLQualifiedName;
 class TSQLQualifiedNamesList;
 class TSQLSelectStatement;
 class TnvQueryBuilderModel;
+class TnvQueryBuilderControlOwner;
 class TnvUnionSubQuery;
 
 enum TnvUnionNavBarPosition { unbTopRight, unbTopLeft, unbBottomRight, unbBottomLeft };
@@ -375,6 +376,9 @@ protected:
     virtual void ReloadParameters();
     // Rebuilds the query-structure tree of a widget; the model has none.
     virtual void UpdateQueryStructure();
+    // Moves the selection of a widget's query-structure tree to the node of
+    // the model object; the model has no tree.
+    virtual void UpdateTreePosition(TnvQueryBuilderControlOwner *node);
     // --- End of SQL out --------------------------------------------------------
     // Shows the popup menu; the base shows nothing.
     virtual void DoPopupMenu(const QPoint &point);
