@@ -607,7 +607,11 @@ void TnvQueryBuilderDataSourceControl::mouseReleaseEvent(QMouseEvent *event)
     const THitTest hit = HitTest(point);
     const THitTest pressed = FPressed;
     FPressed = htNowhere;
-    FDragMode = htNowhere;
+    if (FDragMode != htNowhere) {
+        FDragMode = htNowhere;
+        // The lines catch up with what they skipped during the drag.
+        RealignLinks();
+    }
     update(CaptionRect());
     if (event->button() == Qt::LeftButton) {
         if (pressed != htNowhere && pressed == hit) {

@@ -86,6 +86,8 @@ public:
     // Moves and sizes the box as a user's move does: onto the grid, not
     // beyond the diagram's origin, within the minimum size.
     void SetBoxBounds(const QRect &bounds);
+    // Whether the mouse is moving or sizing the box.
+    bool IsDragging() const { return FDragMode != htNowhere; }
 
     // --- Acting on the data source -----------------------------------------
     // Frees the data source (and so the box) once the current event is

@@ -52,7 +52,8 @@ bool ReadMetadataObjectDrag(const QMimeData *data, TnvMetadataObjectDrag &drag)
     drag = TnvMetadataObjectDrag();
     if (!data || !data->hasFormat(QString::fromLatin1(MetadataObjectMimeType)))
         return false;
-    const QJsonObject object = QJsonDocument::fromJson(data->data(QString::fromLatin1(MetadataObjectMimeType))).object();
+    const QByteArray payload = data->data(QString::fromLatin1(MetadataObjectMimeType));
+    const QJsonObject object = QJsonDocument::fromJson(payload).object();
     drag.FullName = object.value(QStringLiteral("name")).toString();
     drag.Kind = KindOf(object.value(QStringLiteral("kind")).toString());
     return true;

@@ -125,13 +125,24 @@ void TnvQueryBuilderLinkControl::AlignLink()
     setGeometry(geometry.Bounds);
     if (FFace)
         FFace->setGeometry(geometry.Bounds);
-    const QRegion region = LinkHitRegion(FPoints, geometry.Bounds.size());
+    // While the mouse drags a box it holds every click, so the line's hit
+    // region waits for the drag to end (the box realigns its links then).
+    if (leftBox->IsDragging() || rightBox->IsDragging())
+        FMaskValid = false;
+    else
+        UpdateMask();
+    if (isVisible())
+        InvalidateLink();
+}
+
+void TnvQueryBuilderLinkControl::UpdateMask()
+{
+    const QRegion region = LinkHitRegion(FPoints, size());
     // An empty mask would be no mask at all: the whole rectangle.
     setAttribute(Qt::WA_TransparentForMouseEvents, region.isEmpty());
     if (!region.isEmpty())
         setMask(region);
-    if (isVisible())
-        InvalidateLink();
+    FMaskValid = true;
 }
 
 void TnvQueryBuilderLinkControl::InvalidateLink()

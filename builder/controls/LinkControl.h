@@ -37,6 +37,8 @@ public:
 
     // Whether a point of the line's own coordinates is on the line.
     bool HitTest(const QPoint &point) const { return LinkHitTest(FPoints, point); }
+    // Whether the widget's mask matches the line's points.
+    bool IsMaskValid() const { return FMaskValid; }
     // Draws the line with the query builder's painter (the default one
     // without).
     void PaintLink(QPainter &painter);
@@ -64,12 +66,16 @@ private:
     // The row of the field on the box, in the parent's coordinates, with the
     // box's outer left and right edges.
     TnvEdgeRect EndRect(TnvQueryBuilderDataSourceControl *box, const TSQLQualifiedName *field) const;
+    // The widget's mask from the points: the clicks the line takes.
+    void UpdateMask();
 
     TnvTrackedRef<TnvLink> FLink;
     TnvQueryBuilderLinkConnectToSide FLeftSide = csRight;
     TnvQueryBuilderLinkConnectToSide FRightSide = csLeft;
     TnvLinkPoints FPoints;
     QPointer<QWidget> FFace;
+    // False while the mask lags behind the points (a box being dragged).
+    bool FMaskValid = false;
 };
 
 // The widget the union part's page puts its boxes and lines on; nil while

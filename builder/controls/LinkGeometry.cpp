@@ -136,40 +136,55 @@ QRegion LinkHitRegion(const TnvLinkPoints &points, const QSize &size)
 {
     if (size.isEmpty())
         return QRegion();
-    QImage image(size, QImage::Format_Mono);
-    // Index 1 is Qt's colour1, the bits a bitmap's region is made of.
-    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    image.fill(0);
-    // Only points within a band around each segment can be near it: the
-    // band is wider than the tolerance by the rounding of the walk.
-    constexpr int Band = int(LinkHitTolerance) * 2 + 2;
-    auto test = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= size.width() || y >= size.height())
-            return;
-        if (image.pixelIndex(x, y) == 0 && LinkHitTest(points, QPoint(x, y)))
-            image.setPixel(x, y, 1);
-    };
+    constexpr int Tolerance = int(LinkHitTolerance);
+    QRegion region;
     for (int i = 0; i < 3; ++i) {
         const QPoint a = points[size_t(i)], b = points[size_t(i + 1)];
+        const int left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
+        const int top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
+        // Level and upright segments take a rectangle: the tolerance across
+        // them, nothing beyond their ends.
+        if (a.x() == b.x()) {
+            region += QRect(a.x() - Tolerance, top, 2 * Tolerance + 1, bottom - top + 1);
+            continue;
+        }
+        if (a.y() == b.y()) {
+            region += QRect(left, a.y() - Tolerance, right - left + 1, 2 * Tolerance + 1);
+            continue;
+        }
+        // A slanted segment: each point of a band around it is put to the
+        // test. A point near the walked line lies within the tolerance, plus
+        // a pixel of rounding, of the line across its longer axis, and within
+        // the tolerance of the segment's ends along it.
+        constexpr int Band = Tolerance + 2;
+        const QRect box(left - Band, top - Band, right - left + 2 * Band + 1, bottom - top + 2 * Band + 1);
+        QImage image(box.size(), QImage::Format_Mono);
+        // Index 1 is Qt's colour1, the bits a bitmap's region is made of.
+        image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+        image.fill(0);
         const int dx = b.x() - a.x(), dy = b.y() - a.y();
+        auto test = [&](int x, int y) {
+            if (NearSegment(a, b, QPoint(x, y)))
+                image.setPixel(x - box.x(), y - box.y(), 1);
+        };
         if (std::abs(dx) >= std::abs(dy)) {
-            for (int x = std::min(a.x(), b.x()) - Band; x <= std::max(a.x(), b.x()) + Band; ++x) {
-                const int t = std::clamp(x, std::min(a.x(), b.x()), std::max(a.x(), b.x()));
-                const int y0 = dx == 0 ? a.y() : a.y() + int(std::lround(double(dy) * (t - a.x()) / dx));
+            for (int x = left - Tolerance; x <= right + Tolerance; ++x) {
+                const int t = std::clamp(x, left, right);
+                const int y0 = a.y() + int(std::lround(double(dy) * (t - a.x()) / dx));
                 for (int y = y0 - Band; y <= y0 + Band; ++y)
                     test(x, y);
             }
         } else {
-            for (int y = std::min(a.y(), b.y()) - Band; y <= std::max(a.y(), b.y()) + Band; ++y) {
-                const int t = std::clamp(y, std::min(a.y(), b.y()), std::max(a.y(), b.y()));
+            for (int y = top - Tolerance; y <= bottom + Tolerance; ++y) {
+                const int t = std::clamp(y, top, bottom);
                 const int x0 = a.x() + int(std::lround(double(dx) * (t - a.y()) / dy));
                 for (int x = x0 - Band; x <= x0 + Band; ++x)
                     test(x, y);
             }
         }
+        region += QRegion(QBitmap::fromImage(image)).translated(box.topLeft());
     }
-    // In a mono image the set bits are the region a bitmap gives.
-    return QRegion(QBitmap::fromImage(image));
+    return region & QRect(QPoint(0, 0), size);
 }
 
 } // namespace nvqb

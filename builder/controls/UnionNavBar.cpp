@@ -10,6 +10,7 @@
 #include "classlib/StringList.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 
+#include <QChildEvent>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -83,6 +84,33 @@ bool IsBarDrag(const QMimeData *data)
     return data && data->hasFormat(QString::fromLatin1(UnionMemberMimeType));
 }
 
+// Whether taking Member out of its group for Destination leaves a bracketed
+// group without members: it would print as "()", which no dialect reads.
+bool LeavesGroupEmpty(const TnvQueryBase *member, const TnvUnionGroup *destination)
+{
+    const TnvUnionGroup *group = member->ParentQuery();
+    return group && group->ParentQuery() && group->GetCount() == 1 && group != destination;
+}
+
+// Whether letting the members of Group out from its start up to Member
+// (FromBegin) or from Member to its end leaves it without members.
+bool EmptiesGroup(const TnvUnionGroup *group, const TnvQueryBase *member, bool fromBegin)
+{
+    const qsizetype index = group->IndexOf(member);
+    return fromBegin ? index == group->GetCount() - 1 : index == 0;
+}
+
+// Where a button dropped on a bracket of Group goes.
+const TnvUnionGroup *BracketDropGroup(const TnvUnionSubQuery *moved, TnvUnionGroup *group, bool left)
+{
+    const QList<TnvQueryBase *> list = DisplayList(group);
+    qsizetype first = -1;
+    qsizetype last = -1;
+    TnvUnionNavBar::FindQueryBounds(list, group, first, last);
+    const bool before = list.indexOf(const_cast<TnvUnionSubQuery *>(moved)) < first;
+    return before == left ? group : group->ParentQuery();
+}
+
 void PopupAt(TnvQueryBuilderModel *qb, const QPoint &global)
 {
     if (qb)
@@ -107,6 +135,47 @@ TnvUnionNavBar::TnvUnionNavBar(TnvQueryTabSheet *page) : TnvPanel(page), FPage(p
 }
 
 TnvUnionNavBar::~TnvUnionNavBar() = default;
+
+void TnvUnionNavBar::RequestAlign()
+{
+    if (FAlignPosted)
+        return;
+    FAlignPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            FAlignPosted = false;
+            if (FPage)
+                nvQBCatchAll([this] { FPage->AlignControls(); });
+        },
+        Qt::QueuedConnection);
+}
+
+void TnvUnionNavBar::childEvent(QChildEvent *event)
+{
+    TnvPanel::childEvent(event);
+    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildRemoved)
+        RequestAlign();
+}
+
+namespace {
+
+void SetBarControlVisible(QWidget *control, bool visible)
+{
+    if (control->isHidden() == !visible)
+        return;
+    control->setVisible(visible);
+    if (auto *bar = qobject_cast<TnvUnionNavBar *>(control->parentWidget()))
+        bar->RequestAlign();
+}
+
+} // namespace
+
+void TnvUnionButton::SetControlVisible(bool visible) { SetBarControlVisible(this, visible); }
+
+void TnvUnionOperator::SetControlVisible(bool visible) { SetBarControlVisible(this, visible); }
+
+void TnvBracket::SetControlVisible(bool visible) { SetBarControlVisible(this, visible); }
 
 void TnvUnionNavBar::BuildList(QList<TnvQueryBase *> &list, TnvUnionGroup *group)
 {
@@ -271,8 +340,8 @@ void TnvUnionButton::contextMenuEvent(QContextMenuEvent *event)
 
 bool TnvUnionButton::CanDrop(QObject *source) const
 {
-    if (qobject_cast<TnvUnionButton *>(source))
-        return true;
+    if (auto *button = qobject_cast<TnvUnionButton *>(source))
+        return button == this || !LeavesGroupEmpty(button->UnionSubQuery(), FUnionSubQuery->ParentQuery());
     auto *bracket = qobject_cast<TnvBracket *>(source);
     if (!bracket)
         return false;
@@ -281,7 +350,7 @@ bool TnvUnionButton::CanDrop(QObject *source) const
     TnvUnionGroup *group = bracket->Group();
     TnvUnionGroup *parent = FUnionSubQuery->ParentQuery();
     if (parent == group)
-        return true;
+        return !EmptiesGroup(group, FUnionSubQuery, qobject_cast<TnvLeftBracket *>(source) != nullptr);
     if (!parent || parent != group->ParentQuery())
         return false;
     const bool before = parent->IndexOf(FUnionSubQuery) < parent->IndexOf(group);
@@ -509,7 +578,7 @@ bool TnvLeftBracket::CanDrop(QObject *source) const
 {
     TnvUnionGroup *target = Group();
     if (auto *button = qobject_cast<TnvUnionButton *>(source))
-        return button->UnionSubQuery() != nullptr;
+        return !LeavesGroupEmpty(button->UnionSubQuery(), BracketDropGroup(button->UnionSubQuery(), target, true));
     if (auto *left = qobject_cast<TnvLeftBracket *>(source)) {
         // The dragged group grows to begin at this one.
         TnvUnionGroup *group = left->Group();
@@ -518,7 +587,7 @@ bool TnvLeftBracket::CanDrop(QObject *source) const
         return group->ParentQuery()->IndexOf(target) < group->ParentQuery()->IndexOf(group);
     }
     if (auto *right = qobject_cast<TnvRightBracket *>(source))
-        return target->ParentQuery() == right->Group();
+        return target->ParentQuery() == right->Group() && !EmptiesGroup(right->Group(), target, false);
     return false;
 }
 
@@ -561,7 +630,7 @@ bool TnvRightBracket::CanDrop(QObject *source) const
 {
     TnvUnionGroup *target = Group();
     if (auto *button = qobject_cast<TnvUnionButton *>(source))
-        return button->UnionSubQuery() != nullptr;
+        return !LeavesGroupEmpty(button->UnionSubQuery(), BracketDropGroup(button->UnionSubQuery(), target, false));
     if (auto *right = qobject_cast<TnvRightBracket *>(source)) {
         // The dragged group grows to end at this one.
         TnvUnionGroup *group = right->Group();
@@ -570,7 +639,7 @@ bool TnvRightBracket::CanDrop(QObject *source) const
         return group->ParentQuery()->IndexOf(target) > group->ParentQuery()->IndexOf(group);
     }
     if (auto *left = qobject_cast<TnvLeftBracket *>(source))
-        return target->ParentQuery() == left->Group();
+        return target->ParentQuery() == left->Group() && !EmptiesGroup(left->Group(), target, true);
     return false;
 }
 

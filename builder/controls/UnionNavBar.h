@@ -50,10 +50,18 @@ public:
 
     // Updates the operators and places the controls from left to right.
     void AlignControls() override;
+    // Lays the page out again once the events in hand are done: a control of
+    // the bar came, went, showed or hid outside a model operation that
+    // realigns the page itself (a sub-query's controls are made all at once).
+    void RequestAlign();
+
+protected:
+    void childEvent(QChildEvent *event) override;
 
 private:
     TnvQueryTabSheet *FPage;
     bool FAligning = false;
+    bool FAlignPosted = false;
 };
 
 // One union part. Exactly one button of a bar is down: the current part's.
@@ -66,7 +74,7 @@ public:
     TnvUnionSubQuery *UnionSubQuery() const { return FUnionSubQuery; }
 
     void SetDown(bool down) override;
-    void SetControlVisible(bool visible) override { setVisible(visible); }
+    void SetControlVisible(bool visible) override;
 
     // The union part becomes the one shown on the page.
     void Click();
@@ -106,7 +114,7 @@ public:
     // Empty text means "union".
     void SetUnionOperator(const QString &text) override;
     void SetAll(bool all) override;
-    void SetControlVisible(bool visible) override { setVisible(visible); }
+    void SetControlVisible(bool visible) override;
 
     QString UnionOperator() const { return FOperator; }
     bool All() const { return FAll; }
@@ -139,7 +147,7 @@ public:
     ~TnvBracket() override;
 
     TnvUnionGroup *Group() const { return FGroup; }
-    void SetControlVisible(bool visible) override { setVisible(visible); }
+    void SetControlVisible(bool visible) override;
 
     virtual bool CanDrop(QObject *source) const = 0;
     virtual void Drop(QObject *source) = 0;

@@ -7,6 +7,7 @@
 #include "builder/model/Datasource.h"
 #include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
+#include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 
 #include <QTest>
@@ -206,6 +207,71 @@ TEST_F(DatasourceBox, CaptionMenuAndDoubleClick)
     ControlFactory()->SetEditPropsDialog(nullptr);
     ASSERT_EQ(edited.size(), 1);
     EXPECT_EQ(edited[0], Datasource(QStringLiteral("a")));
+}
+
+TEST_F(DatasourceBox, IconOpensTheMenuAtTheClientArea)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::red);
+    qb->AddObjectFormOptions()->SetImageListSmall({QIcon(pixmap)});
+    qb->AddObjectFormOptions()->SetImageIndexTables(0);
+    SetSQL(QStringLiteral("SELECT * FROM a"));
+    TnvQueryBuilderDataSourceControl *box = Box(QStringLiteral("a"));
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(box->HasIcon());
+    const QPoint icon = box->IconRect().center();
+    EXPECT_EQ(box->HitTest(icon), TnvQueryBuilderDataSourceControl::htMenu);
+    const QImage image = Shot(box, QStringLiteral("box-with-icon"));
+    EXPECT_EQ(Rgb(image, icon.x(), icon.y()), Rgb(QColor(Qt::red)));
+
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, icon);
+    EXPECT_EQ(qb->PopupCount, 1);
+    EXPECT_EQ(qb->PopupPoint, box->mapToGlobal(box->ClientRect().topLeft()));
+
+    // Without table icons the caption starts at the left.
+    qb->SetUseTableIcons(false);
+    EXPECT_EQ(box->HitTest(icon), TnvQueryBuilderDataSourceControl::htCaption);
+}
+
+TEST_F(DatasourceBox, SubQueryButtonOfADerivedTable)
+{
+    SetSQL(QStringLiteral("SELECT * FROM a, (SELECT * FROM b) q"));
+    TnvQueryBuilderDataSourceControl *a = Box(QStringLiteral("a"));
+    TnvQueryBuilderDataSourceControl *q = Box(QStringLiteral("q"));
+    ASSERT_TRUE(a && q);
+    EXPECT_FALSE(a->HasSubQueryButton());
+    ASSERT_TRUE(q->HasSubQueryButton());
+    const QPoint button = q->ButtonRect(2).center();
+    ASSERT_EQ(q->HitTest(button), TnvQueryBuilderDataSourceControl::htSubQueryButton);
+    EXPECT_LT(q->ButtonRect(2).right(), q->ButtonRect(1).left() - 1);
+    Shot(q, QStringLiteral("box-derived-table"));
+    TnvSubQuery *root = CurrentSubQuery();
+    QTest::mouseClick(q, Qt::LeftButton, Qt::NoModifier, button);
+    Process();
+    EXPECT_NE(CurrentSubQuery(), root);
+    EXPECT_EQ(CurrentSubQuery(), static_cast<TnvDataSourceQuery *>(q->Datasource())->SubQuery());
+}
+
+TEST_F(DatasourceBox, PlaceAndSizeOutliveTheWidgets)
+{
+    qb->SetGridSize(1);
+    SetSQL(QStringLiteral("SELECT * FROM a, b"));
+    Box(QStringLiteral("a"))->SetBoxBounds(QRect(33, 44, 150, 95));
+    qb->DestroyControls();
+    Process();
+    EXPECT_EQ(Datasource(QStringLiteral("a"))->StoredBounds(), QRect(33, 44, 150, 95));
+    qb->CreateControls();
+    Process();
+    ASSERT_NE(Box(QStringLiteral("a")), nullptr);
+    EXPECT_EQ(Box(QStringLiteral("a"))->geometry(), QRect(33, 44, 150, 95));
+
+    // Pushing the settings keeps a box's own width; a new default width
+    // reaches every box.
+    qb->SetTableColor(QColor(Qt::yellow));
+    EXPECT_EQ(Box(QStringLiteral("a"))->width(), 150);
+    qb->SetDefaultTableWidth(120);
+    EXPECT_EQ(Box(QStringLiteral("a"))->width(), 120);
+    EXPECT_EQ(Box(QStringLiteral("b"))->width(), 120);
 }
 
 TEST_F(DatasourceBox, CheckMarksChangeTheSelectList)

@@ -76,11 +76,17 @@ TEST_F(LinkLine, FollowsTheBoxesSideBySideAndAboveEachOther)
     EXPECT_EQ(OnDiagram(line, 2), QPoint(10 - 16, RowMiddle(b, 2)));
     Shot(WorkArea(), QStringLiteral("link-above-each-other"));
 
-    // Dragging a box by its caption drags the line along.
+    // Dragging a box by its caption drags the line along; the clicks the
+    // line takes follow once the drag ends.
     const QPoint caption(b->CaptionRect().x() + 20, b->CaptionRect().center().y());
-    Drag(b, caption, caption + QPoint(300, 0));
+    QTest::mousePress(b, Qt::LeftButton, Qt::NoModifier, caption);
+    QTest::mouseMove(b, caption + QPoint(300, 0));
     EXPECT_EQ(line->RightSide(), csLeft);
     EXPECT_EQ(OnDiagram(line, 3).x(), b->x());
+    EXPECT_FALSE(line->IsMaskValid());
+    QTest::mouseRelease(b, Qt::LeftButton, Qt::NoModifier, caption + QPoint(300, 0));
+    EXPECT_TRUE(line->IsMaskValid());
+    EXPECT_EQ(line->mask(), LinkHitRegion(line->Points(), line->size()));
 }
 
 TEST_F(LinkLine, TakesClicksOnlyNearTheLine)
@@ -261,6 +267,34 @@ TEST_F(LinkLine, EachPainterStyleDrawsItsMarksOnTheDiagram)
         // drawn twice as thick.
         EXPECT_EQ(Rgb(image, p3.x() - 3, p3.y() - 2), black);
         EXPECT_TRUE(Rgb(image, stubLeft, p0.y() - 1) == black || Rgb(image, stubLeft, p0.y() + 1) == black);
+    }
+}
+
+TEST_F(LinkLine, ThreeTableJoinInEachStyle)
+{
+    qb->SetGridSize(1);
+    SetSQL(QStringLiteral(
+        "SELECT a.id, b.y, c.id FROM a LEFT OUTER JOIN b ON a.id = b.a_id INNER JOIN c ON b.id = c.b_id"));
+    Place(QStringLiteral("a"), QPoint(20, 30));
+    Place(QStringLiteral("b"), QPoint(190, 70));
+    Place(QStringLiteral("c"), QPoint(360, 30));
+    ASSERT_EQ(Links().size(), 2);
+    const char *const styles[][2] = {{"TnvQueryBuilderLinkPainterSimple", "simple"},
+                                     {"TnvQueryBuilderLinkPainterMSSQL", "mssql"},
+                                     {"TnvQueryBuilderLinkPainterAccess", "access"}};
+    for (const auto &style : styles) {
+        SCOPED_TRACE(style[1]);
+        qb->SetLinkPainterClassName(QString::fromLatin1(style[0]));
+        Process();
+        const QImage image = Shot(WorkArea()->viewport(), QStringLiteral("three-table-join-") + QLatin1String(style[1]));
+        // Every line shows on both of its stubs.
+        for (TnvLink *link : Links()) {
+            TnvQueryBuilderLinkControl *line = Line(link);
+            const QPoint left = (OnDiagram(line, 0) + OnDiagram(line, 1)) / 2;
+            const QPoint right = (OnDiagram(line, 2) + OnDiagram(line, 3)) / 2;
+            EXPECT_LT(qGray(image.pixel(left)), 100);
+            EXPECT_LT(qGray(image.pixel(right)), 100);
+        }
     }
 }
 

@@ -103,6 +103,23 @@ TEST_F(UnionNavBarTest, UnionAllShowsTwoButtonsAndAnOperatorBetween)
     EXPECT_SQL(Operator(Part(1))->Hint(), "except");
 }
 
+TEST_F(UnionNavBarTest, ASubQuerysBarIsLaidOutWhenItsPageIsMade)
+{
+    // The sub-query's parts get their controls with its page, all at once,
+    // while its tab is not shown.
+    SetSQL(QStringLiteral("SELECT a.id FROM a WHERE a.id IN (SELECT b.a_id FROM b UNION SELECT c.b_id FROM c)"));
+    TnvSubQuery *inner = qb->Query()->GetSubQuery(0);
+    ASSERT_NE(Pages()->currentWidget(), QueryPage(inner));
+    auto *first = ControlOf<TnvUnionButton>(inner->UnionSubQueries(0), 1);
+    auto *second = ControlOf<TnvUnionButton>(inner->UnionSubQueries(1), 1);
+    auto *op = ControlOf<TnvUnionOperator>(inner->UnionSubQueries(1), 2);
+    ASSERT_TRUE(first && second && op);
+    EXPECT_SQL(second->text(), "2");
+    EXPECT_EQ(op->x(), first->geometry().right() + 1);
+    EXPECT_EQ(second->x(), op->geometry().right() + 1);
+    EXPECT_EQ(NavBar(inner)->width(), NavBar(inner)->CalcWidth());
+}
+
 TEST_F(UnionNavBarTest, WithoutAnIconTheOperatorIsARectangle)
 {
     SetSQL(QStringLiteral("SELECT 1 UNION SELECT 2"));
@@ -216,6 +233,26 @@ TEST_F(UnionNavBarTest, ButtonsDroppedOnBrackets)
     // Before the group onto its right bracket: just after the group.
     Drop(Button(0), Right(group));
     EXPECT_SQL(Shape(), "(1 | 3 | 4) | 2");
+}
+
+TEST_F(UnionNavBarTest, NoDropLeavesEmptyBrackets)
+{
+    // Empty brackets would print "()", which no dialect reads.
+    SetSQL(QStringLiteral("SELECT 1 UNION (SELECT 2) UNION (SELECT 3 UNION SELECT 4)"));
+    TnvUnionGroup *single = Group(1);
+    TnvUnionGroup *pair = Group(2);
+    EXPECT_FALSE(Drop(Button(1), Button(0)));
+    EXPECT_FALSE(Drop(Button(1), Left(pair)));
+    EXPECT_FALSE(Drop(Button(1), Right(pair)));
+    EXPECT_FALSE(Drop(Left(pair), Button(3)));
+    EXPECT_FALSE(Drop(Right(pair), Button(2)));
+    EXPECT_SQL(Shape(), "1 | (2) | (3 | 4)");
+    // Within its own group, and for a group that keeps a member, it goes.
+    EXPECT_TRUE(Drop(Button(1), Right(single)));
+    EXPECT_TRUE(Drop(Left(pair), Button(2)));
+    EXPECT_SQL(Shape(), "1 | (2) | 3 | (4)");
+    EXPECT_TRUE(Drop(Button(0), Button(1)));
+    EXPECT_SQL(Shape(), "(2 | 1) | 3 | (4)");
 }
 
 TEST_F(UnionNavBarTest, BracketsDroppedOnButtonsAndBrackets)

@@ -43,7 +43,7 @@ std::unique_ptr<QMimeData> MetadataDrag(const QString &name, TnvDraggedObjectKin
 
 TEST_F(ControlsTest, BackgroundFillAndBuiltInImageByDarkness)
 {
-    // No data source: a box would cover the probed points.
+    // No boxes: the probes see the background alone.
     SetSQL(QStringLiteral("SELECT 1"));
     TnvQueryBuilderWorkArea *area = WorkArea();
     ASSERT_NE(area, nullptr);
@@ -76,6 +76,7 @@ TEST_F(ControlsTest, BackgroundFillAndBuiltInImageByDarkness)
 
 TEST_F(ControlsTest, DarkImageScrollsWithTheDiagram)
 {
+    // No boxes: the probes see the background alone.
     SetSQL(QStringLiteral("SELECT 1"));
     qb->SetBkImageDarkness(bgidDark);
     TnvQueryBuilderWorkArea *area = WorkArea();
@@ -207,12 +208,13 @@ TEST_F(ControlsTest, DroppingAProcedureAsksItsParameters)
         return !answer.isEmpty();
     });
     TnvQueryBuilderWorkArea *area = WorkArea();
-    DragDrop(area->viewport(), QPoint(220, 80), MetadataDrag(QStringLiteral("p"), TnvDraggedObjectKind::Procedure).get());
+    const auto procedure = MetadataDrag(QStringLiteral("p"), TnvDraggedObjectKind::Procedure);
+    DragDrop(area->viewport(), QPoint(220, 80), procedure.get());
     EXPECT_EQ(asked, QStringList{QStringLiteral("p")});
     EXPECT_SQL(SQL(), "Select a.id From a");
     // The dialog's expression becomes a data source.
     answer = QStringLiteral("c");
-    DragDrop(area->viewport(), QPoint(220, 80), MetadataDrag(QStringLiteral("p"), TnvDraggedObjectKind::Procedure).get());
+    DragDrop(area->viewport(), QPoint(220, 80), procedure.get());
     ControlFactory()->SetProcedureParamsDialog(nullptr);
     EXPECT_SQL(SQL(), "Select a.id From a, c");
 }
