@@ -9,6 +9,7 @@
 
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -44,16 +45,21 @@ TnvQueryTabSheet::TnvQueryTabSheet(TnvSubQuery *subQuery, TnvQueryBuilderPageCon
     : QWidget(nullptr), FSubQuery(subQuery), FPageControl(pageControl)
 {
     FUnionNavBar = new TnvUnionNavBar(this);
-    // Adding the first tab makes it current, which asks for this page's
-    // sub-query: the page is complete by then.
+    // Adding the first tab makes it current; the model decides which
+    // sub-query is current, not the order in which the pages are made.
+    QSignalBlocker silent(pageControl);
     pageControl->addTab(this, QString());
 }
 
 TnvQueryTabSheet::~TnvQueryTabSheet()
 {
-    // The tab widget drops the tab of a deleted page by itself; the model
-    // must not hear of the page change that follows.
     MarkDestroying();
+    // The tab widget would pick a neighbour of a removed current tab and
+    // make its sub-query current; the model picks the one to show instead.
+    if (FPageControl) {
+        QSignalBlocker silent(FPageControl.data());
+        FPageControl->removeTab(FPageControl->indexOf(this));
+    }
 }
 
 void TnvQueryTabSheet::UpdateControlVisualParams(TnvQueryBuilderControlOwner *)

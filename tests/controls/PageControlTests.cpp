@@ -54,6 +54,22 @@ TEST_F(ControlsTest, ClickingATabMakesItsSubQueryCurrent)
     EXPECT_EQ(Pages()->currentIndex(), 0);
 }
 
+TEST_F(ControlsTest, RemadeControlsShowTheCurrentSubQuery)
+{
+    SetSQL(WithSubQuery);
+    TnvSubQuery *inner = qb->Query()->GetSubQuery(0);
+    qb->SetCurrentSubquery(inner);
+    Process();
+    // Making the pages again adds the main page first; the current
+    // sub-query stays, and its page is the one shown.
+    qb->DestroyControls();
+    EXPECT_EQ(Pages()->count(), 0);
+    qb->CreateControls();
+    Process();
+    EXPECT_EQ(CurrentSubQuery(), inner);
+    EXPECT_EQ(Pages()->currentWidget(), QueryPage(inner));
+}
+
 TEST_F(ControlsTest, OnlyTheCurrentUnionPartsPageIsShown)
 {
     SetSQL(QStringLiteral("SELECT a.id FROM a UNION SELECT b.id FROM b"));
