@@ -409,6 +409,31 @@ protected:
         Process();
     }
 
+    // Each shown line leaves its boxes at their left or right edge, beside
+    // the box.
+    void CheckLineEnds(const QList<TnvLink *> &links)
+    {
+        for (TnvLink *link : links) {
+            TnvQueryBuilderLinkControl *line = Line(link);
+            auto *left = ControlOf<TnvQueryBuilderDataSourceControl>(link->LeftDatasource());
+            auto *right = ControlOf<TnvQueryBuilderDataSourceControl>(link->RightDatasource());
+            ASSERT_TRUE(line && left && right);
+            const auto &points = line->Points();
+            ASSERT_GE(points.size(), 4u);
+            const std::pair<QPoint, TnvQueryBuilderDataSourceControl *> ends[] = {
+                {points[0] + line->pos(), left}, {points[points.size() - 1] + line->pos(), right}};
+            for (const auto &[end, box] : ends) {
+                const QRect frame = box->geometry();
+                EXPECT_TRUE(std::abs(end.x() - frame.left()) <= 1 || std::abs(end.x() - frame.right() - 1) <= 1)
+                    << ToStd(box->GetCaption()) << " end " << end.x() << "," << end.y() << " frame " << frame.x()
+                    << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+                EXPECT_TRUE(end.y() >= frame.top() && end.y() <= frame.bottom() + 1)
+                    << ToStd(box->GetCaption()) << " end " << end.x() << "," << end.y() << " frame " << frame.x()
+                    << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+            }
+        }
+    }
+
     // Every diagram of the query shows its model: one box per data source,
     // one line per link, on the work area of the data source's own part, and
     // no widget of a node that is gone.
@@ -445,6 +470,8 @@ protected:
                     EXPECT_TRUE(line->Link() && links.contains(line->Link()));
                 EXPECT_EQ(boxes.size(), datasources.size());
                 EXPECT_EQ(lines.size(), links.size());
+                if (part == CurrentUnion())
+                    CheckLineEnds(links);
             }
         }
     }
@@ -481,6 +508,39 @@ TEST_F(WholeQuerySession, FiveHundredRandomActionsOverTwentyTablesKeepEveryDiagr
     for (const char *kind : {"drop", "move", "check", "link", "unlink", "delete", "operator", "union", "tab", "minimise"})
         EXPECT_GE(taken.value(QString::fromLatin1(kind)), 3) << kind;
     Shot(WorkArea(), QStringLiteral("diagram-whole-query-session-end"));
+}
+
+} // namespace nvqb::test
+
+namespace nvqb::test {
+
+// Removing a link can make the FROM clause join a table from its other end;
+// the line of the link that turned round must then start at its new left
+// box, or its marks (the outer side, the cardinalities) stand at the wrong
+// ends.
+TEST_F(WholeQuerySession, LineFollowsALinkThatTurnsRound)
+{
+    qb->SetGridSize(1);
+    SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN b ON a.id = b.a_id INNER JOIN c ON b.id = c.b_id "
+                          "INNER JOIN t1 ON c.id = t1.p_id INNER JOIN t2 ON t1.id = t2.p_id AND b.id = t2.v"));
+    TnvLink *turning = nullptr, *removed = nullptr;
+    for (TnvLink *link : PartLinks(CurrentUnion())) {
+        const QString ends = link->LeftDatasource()->GetDataSourceName() + u'-' +
+                             link->RightDatasource()->GetDataSourceName();
+        if (ends == u"t1-t2")
+            turning = link;
+        else if (ends == u"c-t1")
+            removed = link;
+    }
+    ASSERT_TRUE(turning && removed);
+    TnvQueryBuilderLinkControl *line = Line(removed);
+    WindowClick(line, line->Points()[1]);
+    ASSERT_EQ(QApplication::focusWidget(), line);
+    QTest::keyClick(line, Qt::Key_Delete);
+    Process();
+    ASSERT_EQ(PartLinks(CurrentUnion()).size(), 4);
+    ASSERT_EQ(turning->LeftDatasource()->GetDataSourceName(), QStringLiteral("t2"));
+    CheckLineEnds(PartLinks(CurrentUnion()));
 }
 
 } // namespace nvqb::test
