@@ -1,6 +1,6 @@
 // nvqb-diagram-drag-bench: how fast a data-source box follows the mouse.
 //
-//   nvqb-diagram-drag-bench [--links N] [--moves N] [--runs N]
+//   nvqb-diagram-drag-bench [--links N] [--moves N] [--runs N] [--tables N]
 //
 // Shows a query builder (offscreen platform unless QT_QPA_PLATFORM says
 // otherwise) with a table "hub" joined to N others (default 10) by links
@@ -10,6 +10,11 @@
 // event processing that repaints the diagram (the boxes and every line that
 // moved). Prints the median, 90th percentile and worst time per move over
 // all moves of the runs (default 5).
+//
+// First it shows a chain of N tables (default 100; t0 Inner Join t1 On
+// t0.id = t1.p_id ...) on a new query builder: the SQL set, the boxes and
+// lines made and laid out, the diagram painted once; it prints the median
+// time of the runs.
 #include "BenchTiming.h"
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/QueryBuilder.h"
@@ -71,7 +76,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int links = 10, moves = 200, runs = 5;
+    int links = 10, moves = 200, runs = 5, tables = 100;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--links"))
             links = std::atoi(argv[i + 1]);
@@ -79,6 +84,36 @@ int main(int argc, char **argv)
             moves = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--runs"))
             runs = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--tables"))
+            tables = std::atoi(argv[i + 1]);
+    }
+
+    {
+        TnvSQL92SyntaxProvider provider(nullptr);
+        QString sql = QStringLiteral("SELECT * FROM t0");
+        for (int t = 1; t < tables; ++t)
+            sql += QStringLiteral(" INNER JOIN t%1 ON t%2.id = t%1.p_id").arg(t).arg(t - 1);
+        std::vector<double> loads;
+        for (int run = 0; run < runs; ++run) {
+            auto *qb = new TnvQueryBuilder();
+            qb->SetSyntaxProvider(&provider);
+            qb->MetadataContainer()->SetWorkOffline(true);
+            for (int t = 0; t < tables; ++t)
+                AddTable(qb->MetadataContainer(), &provider, QStringLiteral("t%1").arg(t));
+            qb->resize(1200, 900);
+            qb->show();
+            Process();
+            QElapsedTimer timer;
+            timer.start();
+            qb->SetSyncSQL(sql);
+            // Lays out and paints the diagram.
+            qb->repaint();
+            QApplication::processEvents();
+            loads.push_back(Ms(timer));
+            delete qb;
+            Process();
+        }
+        std::printf("tables %d shown in the diagram: median %.1f ms\n", tables, Median(loads));
     }
 
     TnvSQL92SyntaxProvider provider(nullptr);
