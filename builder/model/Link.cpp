@@ -557,6 +557,9 @@ void TnvLink::FlipLink()
     TnvDatasourceBase *owner = OwnerDatasource();
     SetOwnerDatasource(owner == RightDatasource() ? static_cast<TnvDatasourceBase *>(LeftDatasource())
                                                   : static_cast<TnvDatasourceBase *>(RightDatasource()));
+    // The line's points and marks belong to the ends: they turn too.
+    if (InvLinkControl *line = GetILinkControl())
+        line->AlignLink();
 }
 
 void TnvLink::MoveDatasourceIntoGroup(TnvDatasourceBase *item, TnvDatasourceGroup *group)
