@@ -16,6 +16,7 @@
 //   move over the moves (default 200) of all runs.
 // Both figures are printed with their targets (300 ms and 16 ms).
 #include "BenchTiming.h"
+#include "ChainQuery.h"
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/Datasource.h"
@@ -45,39 +46,6 @@ namespace {
 using bench::Median;
 using bench::Ms;
 
-const char *const Operators[] = {">", "<", "=", "<>"};
-
-// The statement shape of nvqb-querybuilder-bench.
-QString StatementSQL(int tables, int columns, int conditions)
-{
-    QStringList items;
-    for (int c = 0; c < columns; ++c) {
-        const int table = int(qint64(c) * tables / columns);
-        items.append(c % 2 ? QStringLiteral("t%1.v").arg(table) : QStringLiteral("t%1.id").arg(table));
-    }
-    QString from = QStringLiteral("t0");
-    for (int t = 1; t < tables; ++t)
-        from += QStringLiteral(" Inner Join t%1 On t%2.id = t%1.p_id").arg(t).arg(t - 1);
-    QStringList where;
-    for (int c = 0; c < conditions; ++c) {
-        const int table = int(qint64(c) * tables / conditions);
-        where.append(QStringLiteral("t%1.v %2 %3").arg(table).arg(QString::fromLatin1(Operators[c % 4])).arg(c));
-    }
-    return QStringLiteral("Select ") + items.join(QStringLiteral(", ")) + QStringLiteral(" From ") + from +
-           QStringLiteral(" Where ") + where.join(QStringLiteral(" And "));
-}
-
-void AddTable(TnvMetadataContainer *container, TnvBaseSyntaxProvider *provider, const QString &name)
-{
-    TnvMetadataObject *object = container->AddTable(QString(), name);
-    for (const char *field : {"id", "p_id", "v"}) {
-        TOwned<TSQLQualifiedName> fieldName = Create<TSQLQualifiedName>(provider);
-        fieldName->AddName(QString::fromLatin1(field), false);
-        object->GetFields()->AddField(fieldName.get(), ftInteger, 0, true, false);
-    }
-    object->GetFields()->SetLoaded(true);
-}
-
 void Process()
 {
     for (int i = 0; i < 3; ++i)
@@ -90,7 +58,7 @@ std::unique_ptr<TnvQueryBuilder> ShownBuilder(TnvBaseSyntaxProvider *provider, c
     qb->SetSyntaxProvider(provider);
     qb->MetadataContainer()->SetWorkOffline(true);
     for (const QString &table : tables)
-        AddTable(qb->MetadataContainer(), provider, table);
+        bench::AddChainTable(qb->MetadataContainer(), table);
     qb->resize(1200, 900);
     qb->show();
     Process();
@@ -129,7 +97,7 @@ int main(int argc, char **argv)
     QStringList tables;
     for (int t = 0; t < tableCount; ++t)
         tables.append(QStringLiteral("t%1").arg(t));
-    const QString sql = StatementSQL(tableCount, 200, 50);
+    const QString sql = bench::ChainStatementSQL(tableCount, 200, 50);
     std::vector<double> shows;
     qsizetype boxes = 0;
     for (int run = 0; run < runs; ++run) {

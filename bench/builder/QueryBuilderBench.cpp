@@ -19,6 +19,7 @@
 // prints the ratio of the 1,000-table load to the 100-table load.
 // The metadata container holds t0 .. tN-1 (id, p_id, v), offline.
 #include "BenchTiming.h"
+#include "ChainQuery.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/SelectItem.h"
@@ -44,40 +45,6 @@ namespace {
 using bench::Median;
 using bench::Ms;
 
-const char *const Operators[] = {">", "<", "=", "<>"};
-
-QString StatementSQL(int tables, int columns, int conditions)
-{
-    QStringList items;
-    for (int c = 0; c < columns; ++c) {
-        const int table = int(qint64(c) * tables / columns);
-        items.append(c % 2 ? QStringLiteral("t%1.v").arg(table) : QStringLiteral("t%1.id").arg(table));
-    }
-    QString from = QStringLiteral("t0");
-    for (int t = 1; t < tables; ++t)
-        from += QStringLiteral(" Inner Join t%1 On t%2.id = t%1.p_id").arg(t).arg(t - 1);
-    QStringList where;
-    for (int c = 0; c < conditions; ++c) {
-        const int table = int(qint64(c) * tables / conditions);
-        where.append(QStringLiteral("t%1.v %2 %3").arg(table).arg(QString::fromLatin1(Operators[c % 4])).arg(c));
-    }
-    QString sql = QStringLiteral("Select ") + items.join(QStringLiteral(", ")) + QStringLiteral(" From ") + from;
-    if (!where.isEmpty())
-        sql += QStringLiteral(" Where ") + where.join(QStringLiteral(" And "));
-    return sql;
-}
-
-void AddTable(TnvMetadataContainer *container, const QString &name)
-{
-    TnvMetadataObject *table = container->AddTable(QString(), name);
-    for (const char *field : {"id", "p_id", "v"}) {
-        TOwned<TSQLQualifiedName> fieldName = Create<TSQLQualifiedName>(container->SyntaxProvider());
-        fieldName->AddName(QString::fromLatin1(field), false);
-        table->GetFields()->AddField(fieldName.get(), ftInteger, 0, true, false);
-    }
-    table->GetFields()->SetLoaded(true);
-}
-
 struct TFigures {
     double Load = 0, Print = 0, Toggle = 0;
     bool Same = false;
@@ -93,14 +60,14 @@ TFigures Measure(int tables, int columns, int conditions, int runs)
     TnvMetadataContainer *container = model->MetadataContainer();
     container->SetWorkOffline(true);
     for (int t = 0; t < tables; ++t)
-        AddTable(container, QStringLiteral("t%1").arg(t));
+        bench::AddChainTable(container, QStringLiteral("t%1").arg(t));
     // A linked SQL-text component makes every change run the whole road out:
     // result statement bound and counted, statistics, parameters, component.
     TOwned<TnvSQLBuilderPlainText> text = Create<TnvSQLBuilderPlainText>(nullptr);
     if (WithSQLText)
         text->SetQueryBuilder(model.get());
 
-    const QString sql = StatementSQL(tables, columns, conditions);
+    const QString sql = bench::ChainStatementSQL(tables, columns, conditions);
     std::vector<double> load, print, toggle;
     QString printed;
     for (int run = 0; run < runs; ++run) {

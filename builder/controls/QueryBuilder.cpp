@@ -119,6 +119,8 @@ void TnvQueryBuilder::UpdateTreePosition(TnvQueryBuilderControlOwner *node)
 
 namespace {
 
+// Connected (Model set), an action runs its item when triggered; otherwise
+// the item is only kept in the action's data.
 void FillQMenu(QMenu *menu, const TnvMenuItemData *data, TnvQueryBuilderModel *model)
 {
     for (qsizetype i = 0; i < data->Count(); ++i) {
@@ -144,8 +146,18 @@ void FillQMenu(QMenu *menu, const TnvMenuItemData *data, TnvQueryBuilderModel *m
             font.setBold(true);
             action->setFont(font);
         }
-        QObject::connect(action, &QAction::triggered, menu, [model, item] { model->ClickMenuItem(item); });
+        action->setData(QVariant::fromValue(static_cast<void *>(item)));
+        if (model)
+            QObject::connect(action, &QAction::triggered, menu, [model, item] { model->ClickMenuItem(item); });
     }
+}
+
+bool HoldsItem(const TnvMenuItemData *data, const TnvMenuItemData *item)
+{
+    for (qsizetype i = 0; i < data->Count(); ++i)
+        if (data->Items(i) == item || HoldsItem(data->Items(i), item))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -159,9 +171,23 @@ QMenu *TnvQueryBuilder::CreateQMenu(QWidget *parent) const
 
 void TnvQueryBuilder::DoPopupMenu(const QPoint &point)
 {
-    QPointer<QMenu> menu = CreateQMenu(this);
-    menu->exec(point);
+    QPointer<QMenu> menu = new QMenu(this);
+    FillQMenu(menu, PopupMenu(), nullptr);
+    QAction *chosen = menu->exec(point);
+    auto *item = chosen ? static_cast<TnvMenuItemData *>(chosen->data().value<void *>()) : nullptr;
     delete menu.data();
+    if (!item)
+        return;
+    // The widget that asked for the menu may be the one the choice frees (a
+    // box's Remove, a bracket's move): the choice runs once that widget's
+    // event handler has returned, if the menu it came from is still current.
+    QMetaObject::invokeMethod(
+        this,
+        [this, item] {
+            if (HoldsItem(PopupMenu(), item))
+                ClickMenuItem(item);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace nvqb

@@ -19,6 +19,10 @@ namespace nvqb::test {
 
 void TTestWidgetQueryBuilder::DoPopupMenu(const QPoint &point)
 {
+    if (RealMenus) {
+        TnvQueryBuilder::DoPopupMenu(point);
+        return;
+    }
     ++PopupCount;
     PopupPoint = point;
     PopupCaptions.clear();

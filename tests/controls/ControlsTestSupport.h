@@ -35,6 +35,8 @@ public:
     // The captions of the last menu ("-" for separators, "!" before disabled
     // items).
     QStringList PopupCaptions;
+    // Shows the control's own QMenu instead of recording the menu.
+    bool RealMenus = false;
 
 protected:
     void DoPopupMenu(const QPoint &point) override;

@@ -10,7 +10,9 @@
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 namespace nvqb::test {
 
@@ -389,6 +391,42 @@ TEST_F(DatasourceBox, TableColourAndFontReachTheList)
     qb->SetTableFont(font);
     EXPECT_EQ(box->FieldsList()->font().pointSize(), font.pointSize());
     EXPECT_GT(box->MinHeight(), 0);
+}
+
+} // namespace nvqb::test
+
+namespace nvqb::test {
+
+// The box asks for the menu from its own event handler, and "Remove" frees
+// the box: the choice must wait until that handler has returned (under ASan a
+// box freed inside it is a use after free).
+TEST_F(DatasourceBox, RemoveFromTheRealMenuFreesTheBoxAfterItsHandler)
+{
+    SetSQL(QStringLiteral("SELECT a.id, b.y FROM a INNER JOIN b ON a.id = b.a_id"));
+    TnvQueryBuilderDataSourceControl *box = Box(QStringLiteral("b"));
+    ASSERT_NE(box, nullptr);
+    qb->RealMenus = true;
+    bool chosen = false;
+    QTimer::singleShot(0, [&chosen] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *action : menu->actions())
+            if (action->text() == QStringLiteral("Remove")) {
+                chosen = true;
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                return;
+            }
+        menu->close();
+    });
+    QTest::mouseClick(box, Qt::RightButton, Qt::NoModifier, CaptionPoint(box));
+    ASSERT_TRUE(chosen);
+    Process();
+    EXPECT_EQ(Box(QStringLiteral("b")), nullptr);
+    EXPECT_EQ(BoxWidgets(), 1);
+    EXPECT_SQL(SQL(), "Select a.id From a");
+    EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
 }
 
 } // namespace nvqb::test
