@@ -23,9 +23,13 @@ TnvQueryBase::TnvQueryBase(TnvQueryBuilderControlOwner *parent, TnvQueryBuilderM
 
 void TnvQueryBase::Destroy()
 {
+    TnvUnionGroup *group = FParentGroup;
     SetParentQuery(nullptr);
     FUnionNode.reset();
     TnvQueryBuilderControlOwner::Destroy();
+    // Brackets around nothing print "()": the group goes with its last member.
+    if (group)
+        group->FreeIfEmpty();
 }
 
 void TnvQueryBase::Notification(TComponent *component, TOperation operation)
@@ -120,18 +124,24 @@ void TnvQueryBase::InsertNear(TnvQueryBase *member, bool after)
     if (!member || member == this || !FParentGroup)
         return;
     TnvUnionGroup *group = FParentGroup;
-    auto bracket = UpdateBracket(group);
-    if (member->ParentQuery() != group)
-        member->SetParentQuery(group);
-    group->FMembers.removeOne(member);
-    const qsizetype index = group->FMembers.indexOf(this) + (after ? 1 : 0);
-    group->FMembers.insert(index, member);
-    NotifySQLUpdated();
-    group->NotifySQLUpdated();
-    if (FOwningSubQuery) {
-        FOwningSubQuery->UpdateUnionSubQueriesOrder();
-        FOwningSubQuery->RequestAlignUnionNavbar();
+    TnvUnionGroup *left = member->ParentQuery() != group ? member->ParentQuery() : nullptr;
+    {
+        auto bracket = UpdateBracket(group);
+        if (member->ParentQuery() != group)
+            member->SetParentQuery(group);
+        group->FMembers.removeOne(member);
+        const qsizetype index = group->FMembers.indexOf(this) + (after ? 1 : 0);
+        group->FMembers.insert(index, member);
+        NotifySQLUpdated();
+        group->NotifySQLUpdated();
+        if (FOwningSubQuery) {
+            FOwningSubQuery->UpdateUnionSubQueriesOrder();
+            FOwningSubQuery->RequestAlignUnionNavbar();
+        }
     }
+    // The member may have been the last one of the group it came from.
+    if (left)
+        left->FreeIfEmpty();
 }
 
 void TnvQueryBase::InsertAfter(TnvQueryBase *member) { InsertNear(member, true); }

@@ -199,6 +199,8 @@ void TnvUnionGroup::Clear()
         if (page)
             page->EnableAlign();
     });
+    ++FKeepWhenEmpty;
+    TnvScopeExit cleared([this] { --FKeepWhenEmpty; });
     while (!FMembers.isEmpty()) {
         TnvQueryBase *member = FMembers.last();
         TObject::Free(member);
@@ -283,6 +285,18 @@ void TnvUnionGroup::AddToEnd(TnvQueryBase *member)
 
 void TnvUnionGroup::RemoveFromBegin(TnvQueryBase *member)
 {
+    LetOutFromBegin(member);
+    FreeIfEmpty();
+}
+
+void TnvUnionGroup::RemoveFromEnd(TnvQueryBase *member)
+{
+    LetOutFromEnd(member);
+    FreeIfEmpty();
+}
+
+void TnvUnionGroup::LetOutFromBegin(TnvQueryBase *member)
+{
     TnvUnionGroup *parent = ParentQuery();
     Assert(parent != nullptr, "nvQBBase", "Brackets moved on a group without brackets");
     const qsizetype last = IndexOf(member);
@@ -297,7 +311,7 @@ void TnvUnionGroup::RemoveFromBegin(TnvQueryBase *member)
         statement->UpdateUnionSubQueriesOrder();
 }
 
-void TnvUnionGroup::RemoveFromEnd(TnvQueryBase *member)
+void TnvUnionGroup::LetOutFromEnd(TnvQueryBase *member)
 {
     TnvUnionGroup *parent = ParentQuery();
     Assert(parent != nullptr, "nvQBBase", "Brackets moved on a group without brackets");
@@ -319,13 +333,31 @@ void TnvUnionGroup::RemoveBrackets()
         return;
     TnvSubQuery *statement = GetRootQuery();
     {
+        // The parent is in a bracket here; were this group its only member
+        // and empty, it must outlive the bracket before it may go too.
+        ++parent->FKeepWhenEmpty;
+        TnvScopeExit keep([parent] { --parent->FKeepWhenEmpty; });
         auto bracket = UpdateBracket(parent);
         if (!FMembers.isEmpty())
-            RemoveFromBegin(FMembers.last());
+            LetOutFromBegin(FMembers.last());
         TObject::Free(this);
     }
+    if (!parent->FreeIfEmpty() && statement)
+        statement->RequestAlignUnionNavbar();
+}
+
+bool TnvUnionGroup::FreeIfEmpty()
+{
+    if (!FMembers.isEmpty() || !ParentQuery() || IsDestroying() || FKeepWhenEmpty > 0)
+        return false;
+    TnvSubQuery *statement = GetRootQuery();
+    // A statement on its way out frees its nodes itself.
+    if (statement && statement->IsDestroying())
+        return false;
+    TObject::Free(this);
     if (statement)
         statement->RequestAlignUnionNavbar();
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -422,8 +454,10 @@ void TnvUnionGroup::LeftBracketMoveForwardEvent(TObject *)
 {
     if (!ParentQuery() || !CanBracketMoveForward())
         return;
+    // The move may free this group with its last member let out.
+    TnvSubQuery *statement = GetRootQuery();
     RemoveFromBegin(FMembers.first());
-    if (TnvSubQuery *statement = GetRootQuery())
+    if (statement)
         statement->RequestAlignUnionNavbar();
 }
 
@@ -440,8 +474,10 @@ void TnvUnionGroup::RightBracketMoveForwardEvent(TObject *)
 {
     if (!ParentQuery() || !CanBracketMoveForward())
         return;
+    // The move may free this group with its last member let out.
+    TnvSubQuery *statement = GetRootQuery();
     RemoveFromEnd(FMembers.last());
-    if (TnvSubQuery *statement = GetRootQuery())
+    if (statement)
         statement->RequestAlignUnionNavbar();
 }
 

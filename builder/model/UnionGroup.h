@@ -47,13 +47,20 @@ public:
     // AddToBegin takes in the members from just before the group back to
     // Member; AddToEnd those from just after it up to Member;
     // RemoveFromBegin lets the first members up to Member out before the
-    // group; RemoveFromEnd the last ones from Member out after it.
+    // group; RemoveFromEnd the last ones from Member out after it. Brackets
+    // with nothing left between them print "()", which no dialect reads, so
+    // a group the RemoveFrom... moves empty frees itself on its way out:
+    // callers must not touch the group afterwards.
     void AddToBegin(TnvQueryBase *member);
     void AddToEnd(TnvQueryBase *member);
     void RemoveFromBegin(TnvQueryBase *member);
     void RemoveFromEnd(TnvQueryBase *member);
     // Lets every member out in place of the brackets and frees the group.
     void RemoveBrackets();
+    // Frees a bracketed group that has no members left, with its controls,
+    // unless the group or its statement is already going; answers whether
+    // it did. The statement's own top level is never freed here.
+    bool FreeIfEmpty();
 
     virtual TnvModelControl *GetLeftBracket();
     virtual TnvModelControl *GetRightBracket();
@@ -84,10 +91,16 @@ protected:
     void CheckCanAddGroup() const;
     // Member joins this group (leaving its old one) at Index.
     void PlaceMember(TnvQueryBase *member, qsizetype index);
+    // RemoveFromBegin and RemoveFromEnd without freeing the emptied group.
+    void LetOutFromBegin(TnvQueryBase *member);
+    void LetOutFromEnd(TnvQueryBase *member);
 
 private:
     friend class TnvQueryBase;
     QList<TnvQueryBase *> FMembers;
+    // Above 0 while an operation of the group's own takes members out and
+    // still uses the group (Clear, RemoveBrackets on its parent).
+    int FKeepWhenEmpty = 0;
 };
 
 } // namespace nvqb

@@ -17,6 +17,34 @@ protected:
     // 1 | 2 | (3 | 4) | 5
     void LoadFive() { Load(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4) Union Select 5")); }
     TnvUnionGroup *Group(qsizetype index) const { return As<TnvUnionGroup>(Root()->GetItems(index)); }
+    // Loads the text with the controls made and answers the names of the
+    // controls of the group that holds Part(part).
+    QStringList LoadWithControls(const QString &sql, qsizetype part)
+    {
+        Load(sql);
+        qb->CreateControls();
+        log.Clear();
+        return ControlNames(Part(part)->ParentQuery());
+    }
+    static QStringList ControlNames(TnvUnionGroup *group)
+    {
+        QStringList names;
+        for (int i = 0; i < 3; ++i)
+            if (auto *control = static_cast<TFakeControl *>(group->GetControls(i)))
+                names.append(control->Name);
+        return names;
+    }
+    // The group of those controls went with them, and the SQL has no empty
+    // brackets left and reads back as it is.
+    void ExpectGroupGone(const QStringList &names)
+    {
+        EXPECT_EQ(names.size(), 3);
+        for (const QString &name : names)
+            EXPECT_EQ(log.Matching({name + u' ', QStringLiteral(" Free")}).size(), 1) << name.toStdString();
+        const QString sql = SQL();
+        EXPECT_FALSE(sql.contains(QStringLiteral("()"))) << sql.toStdString();
+        EXPECT_SQL(Load(sql), sql);
+    }
     QString ErrorOf(const std::function<void()> &operation)
     {
         try {
@@ -127,11 +155,10 @@ TEST_F(UnionOperationsTest, BracketMovesFromTheBracketMenus)
     for (qsizetype i = 0; i < 5; ++i)
         EXPECT_SQL(Part(i)->GetResultSQL(), QStringLiteral("Select %1").arg(i + 1));
 
-    // An emptied group offers no forward move; the first member no backward one.
+    // Letting the last member out takes the brackets away; the first member
+    // offers no backward move.
     Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
-    EXPECT_SQL(Shape(), "1 | 2 | 3 | 4 | () | 5");
-    EXPECT_SQL(Captions(group->LeftBracketPopupMenu()),
-               "Move Backward | !Move Forward | - | Remove Brackets | - | About Norvane Query Builder...");
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | 4 | 5");
     Load(QStringLiteral("(Select 1 Union Select 2) Union Select 3"));
     EXPECT_SQL(Captions(Group(0)->LeftBracketPopupMenu()).first(), "!Move Backward");
     EXPECT_SQL(Captions(Group(0)->RightBracketPopupMenu()).first(), "Move Backward");
@@ -156,6 +183,59 @@ TEST_F(UnionOperationsTest, BracketsAreRemovedAndPartsEnclosed)
     // Removing the outer brackets keeps the inner ones.
     Click(Group(1)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
     EXPECT_SQL(Shape(), "1 | (2) | 3 | 4 | 5");
+}
+
+TEST_F(UnionOperationsTest, AGroupLeftWithoutMembersGoesWithItsControls)
+{
+    const QString one = QStringLiteral("Select 1 Union (Select 2) Union Select 3");
+    // The union button menu's moves and Remove on the only member.
+    for (const QString &caption : {QStringLiteral("Move Forward"), QStringLiteral("Move Backward"),
+                                  QStringLiteral("Remove")}) {
+        SCOPED_TRACE(caption.toStdString());
+        const QStringList names = LoadWithControls(one, 1);
+        Click(Part(1)->GetPopupMenu(), caption);
+        EXPECT_SQL(Shape(), caption == u"Remove" ? "1 | 3" : "1 | 2 | 3");
+        ExpectGroupGone(names);
+    }
+    // The bracket menus' forward moves on a group of one.
+    for (bool left : {true, false}) {
+        SCOPED_TRACE(left ? "left bracket" : "right bracket");
+        const QStringList names = LoadWithControls(one, 1);
+        TnvUnionGroup *group = Part(1)->ParentQuery();
+        Click(left ? group->LeftBracketPopupMenu() : group->RightBracketPopupMenu(), QStringLiteral("Move Forward"));
+        EXPECT_SQL(Shape(), "1 | 2 | 3");
+        ExpectGroupGone(names);
+    }
+    // Every member let out at once, from either end.
+    const QString two = QStringLiteral("Select 1 Union (Select 2 Union Select 3) Union Select 4");
+    QStringList names = LoadWithControls(two, 1);
+    Group(1)->RemoveFromBegin(Part(2));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | 4");
+    ExpectGroupGone(names);
+    names = LoadWithControls(two, 1);
+    Group(1)->RemoveFromEnd(Part(1));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | 4");
+    ExpectGroupGone(names);
+    // The only member moved next to a member of another group.
+    names = LoadWithControls(one, 1);
+    Part(0)->InsertAfter(Part(1));
+    EXPECT_SQL(Shape(), "1 | 2 | 3");
+    ExpectGroupGone(names);
+    // Freeing the only member empties the groups around it, the inner first.
+    names = LoadWithControls(QStringLiteral("Select 1 Union ((Select 2)) Union Select 3"), 1);
+    names += ControlNames(Group(1));
+    TObject::Free(Part(1));
+    EXPECT_SQL(Shape(), "1 | 3");
+    ExpectGroupGone(names.mid(0, 3));
+    ExpectGroupGone(names.mid(3));
+    // Remove Brackets on an empty group that its group holds alone.
+    names = LoadWithControls(QStringLiteral("Select 1 Union (Select 2 Union Select 3)"), 1);
+    TnvUnionGroup *empty = Group(1)->AddGroup();
+    Group(1)->RemoveFromBegin(Part(2));
+    EXPECT_SQL(Shape(), "1 | 2 | 3 | (())");
+    Click(empty->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+    EXPECT_SQL(Shape(), "1 | 2 | 3");
+    ExpectGroupGone(names);
 }
 
 TEST_F(UnionOperationsTest, MemberMovesFromTheUnionButtonMenu)

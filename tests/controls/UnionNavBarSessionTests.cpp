@@ -65,15 +65,6 @@ protected:
 
     void MenuOf(QWidget *control)
     {
-        // The menus' moves and Remove let the only member of a bracketed
-        // group out, leaving an empty group that prints as "()"; the session
-        // keeps clear of those.
-        const TnvUnionGroup *group = nullptr;
-        if (auto *bracket = qobject_cast<TnvBracket *>(control))
-            group = bracket->Group();
-        else if (auto *button = qobject_cast<TnvUnionButton *>(control))
-            group = button->UnionSubQuery()->ParentQuery();
-        const bool lastMember = group && group->ParentQuery() && group->GetCount() == 1;
         const int before = qb->PopupCount;
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(control, &event);
@@ -85,9 +76,6 @@ protected:
             TnvMenuItemData *item = qb->PopupMenu()->Items(i);
             if (!item->Enabled() || item->IsSeparator() || item->Caption().startsWith(QStringLiteral("About")) ||
                 item->Caption() == QStringLiteral("New Union Sub-Query"))
-                continue;
-            if (lastMember && item->Caption() != QStringLiteral("Remove Brackets") &&
-                item->Caption() != QStringLiteral("Enclose In Brackets"))
                 continue;
             items.append(item);
         }
