@@ -2,6 +2,8 @@
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/DatasourceFieldsList.h"
 #include "builder/controls/DragFormats.h"
+#include "builder/controls/QueryBuilder.h"
+#include "builder/controls/TreeViewQueryStructure.h"
 #include "builder/model/Datasource.h"
 
 #include "builder/model/ControlFactory.h"
@@ -260,6 +262,14 @@ void TnvQueryBuilderSelectListControl::currentChanged(const QModelIndex &current
         FEditCol = FEditRow = -1;
     }
     nvQBCatchAll([this] { UpdateEditor(); });
+    // The structure tree follows the row the user chose (the empty last row
+    // has no node there).
+    if (current.row() != previous.row() && FSelectList)
+        if (TnvSelectItem *row = FModel->Row(current.row()))
+            if (auto *qb = dynamic_cast<TnvQueryBuilder *>(FSelectList->QueryBuilder()))
+                if (TnvTreeViewQueryStructure *tree = qb->TreeViewQueryStructure();
+                    tree && qb->TreeOptions()->TreeVisible())
+                    nvQBCatchAll([tree, row] { tree->UpdateTreePosition(row); });
 }
 
 // ---------------------------------------------------------------------------
