@@ -1,4 +1,10 @@
 #include "builder/controls/SelectListControl.h"
+#include "builder/controls/DatasourceControl.h"
+#include "builder/controls/DatasourceFieldsList.h"
+#include "builder/controls/DragFormats.h"
+#include "builder/controls/QueryBuilder.h"
+#include "builder/controls/TreeViewQueryStructure.h"
+#include "builder/model/Datasource.h"
 
 #include "builder/model/ControlFactory.h"
 #include "builder/model/ErrorReport.h"
@@ -7,9 +13,11 @@
 #include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
+#include "sqlmodel/sql/QualifiedName.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLayout>
@@ -90,6 +98,12 @@ TnvQueryBuilderSelectListControl::TnvQueryBuilderSelectListControl(TnvSelectList
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Fields are dropped here from the boxes; the grid starts no drags of
+    // its own.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDropIndicatorShown(false);
 
     QHeaderView *titles = horizontalHeader();
     titles->setFixedHeight(TitleHeight);
@@ -248,6 +262,14 @@ void TnvQueryBuilderSelectListControl::currentChanged(const QModelIndex &current
         FEditCol = FEditRow = -1;
     }
     nvQBCatchAll([this] { UpdateEditor(); });
+    // The structure tree follows the row the user chose (the empty last row
+    // has no node there).
+    if (current.row() != previous.row() && FSelectList)
+        if (TnvSelectItem *row = FModel->Row(current.row()))
+            if (auto *qb = dynamic_cast<TnvQueryBuilder *>(FSelectList->QueryBuilder()))
+                if (TnvTreeViewQueryStructure *tree = qb->TreeViewQueryStructure();
+                    tree && qb->TreeOptions()->TreeVisible())
+                    nvQBCatchAll([tree, row] { tree->UpdateTreePosition(row); });
 }
 
 // ---------------------------------------------------------------------------
@@ -366,6 +388,81 @@ void TnvQueryBuilderSelectListControl::updateGeometries()
 {
     QTableView::updateGeometries();
     PlaceEditor();
+}
+
+// ---------------------------------------------------------------------------
+// Fields dropped from the boxes
+
+bool TnvQueryBuilderSelectListControl::DraggedField(const QDropEvent *event, TSQLFromSource *&datasource,
+                                                    const TSQLQualifiedName *&field) const
+{
+    datasource = nullptr;
+    field = nullptr;
+    const QMimeData *data = event->mimeData();
+    const QString format = QString::fromLatin1(DatasourceFieldMimeType);
+    if (!FSelectList || !data || !data->hasFormat(format))
+        return false;
+    auto *box = qobject_cast<TnvQueryBuilderDataSourceControl *>(DragSource(event));
+    TnvQueryBuilderDatasourceFieldsList *list = box ? box->FieldsList() : nullptr;
+    TnvDatasource *source = box ? box->Datasource() : nullptr;
+    // A field of another union part or sub-query names a table this part's
+    // FROM does not hold.
+    if (!list || !source || !source->DatasourceAST() || source->UnionSubQuery() != FSelectList->UnionSubQuery())
+        return false;
+    bool ok = false;
+    const int row = data->data(format).toInt(&ok);
+    if (!ok || row < 0 || row >= list->count())
+        return false;
+    // The one row without a field is the box's "*", which stands for all
+    // its fields.
+    datasource = source->DatasourceAST();
+    field = list->FieldOfRow(row);
+    return true;
+}
+
+void TnvQueryBuilderSelectListControl::dragEnterEvent(QDragEnterEvent *event) { dragMoveEvent(event); }
+
+void TnvQueryBuilderSelectListControl::dragMoveEvent(QDragMoveEvent *event)
+{
+    TSQLFromSource *datasource;
+    const TSQLQualifiedName *field;
+    if (!DraggedField(event, datasource, field)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void TnvQueryBuilderSelectListControl::dragLeaveEvent(QDragLeaveEvent *event) { event->accept(); }
+
+void TnvQueryBuilderSelectListControl::dropEvent(QDropEvent *event)
+{
+    TSQLFromSource *datasource;
+    const TSQLQualifiedName *field;
+    if (!DraggedField(event, datasource, field)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // The editor's text reaches its row first. That may bind the query anew
+    // and reload the rows and the box's list, so the field and the target row
+    // are read afterwards.
+    UpdateText();
+    if (!DraggedField(event, datasource, field))
+        return;
+    // A copy: the new row binds the query anew, which reloads the box's list.
+    TOwned<TSQLQualifiedName> name = field ? field->Clone() : nullptr;
+    const int row = indexAt(event->position().toPoint()).row();
+    const qsizetype count = FSelectList->Count();
+    const bool append = row < 0 || row >= count || (row == count - 1 && FSelectList->Items(row)->IsEmpty());
+    nvQBCatchAll([&] {
+        if (append)
+            FSelectList->AddField(datasource, name.get());
+        else
+            FSelectList->InsertField(row, datasource, name.get());
+    });
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,10 @@
 // The current cell always shows the grid's editor when it can be edited;
 // the editor's text reaches the row when the user presses Enter, picks from
 // the list, moves to another cell or leaves the grid.
+//
+// A field dragged from a box of the same union part becomes a row: dropped
+// on a row it is inserted before that row, dropped on the empty last row or
+// below the rows it is added at the end.
 #include "builder/controls/SelectListGridModel.h"
 #include "builder/controls/SelectListInplaceEdit.h"
 #include "builder/model/ControlInterfaces.h"
@@ -19,6 +23,8 @@ namespace nvqb {
 
 class TnvControlFactory;
 class TnvSelectList;
+class TSQLFromSource;
+class TSQLQualifiedName;
 
 class TnvQueryBuilderSelectListControl : public QTableView,
                                          public TnvModelControl,
@@ -87,8 +93,15 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent *event) override;
     void updateGeometries() override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    // The data source and field (nil for its "*" row) of a field drag from a
+    // box of this list's union part; false for any other drag.
+    bool DraggedField(const QDropEvent *event, TSQLFromSource *&datasource, const TSQLQualifiedName *&field) const;
     friend class TnvQueryBuilderSelectListInplaceEdit;
     // The editor hands on the keys that move between cells.
     void EditorNavigate(QKeyEvent *event);

@@ -7,6 +7,7 @@
 #include "builder/controls/PageControl.h"
 #include "builder/controls/WorkArea.h"
 #include "builder/controls/QueryBuilder.h"
+#include "builder/controls/SelectListControl.h"
 #include "builder/controls/TreePanels.h"
 #include "builder/controls/TreeViewMetadata.h"
 #include "builder/controls/TreeViewQueryStructure.h"
@@ -578,6 +579,45 @@ TEST_F(ControlsTest, ChoosingAFromObjectBringsItsBoxIntoView)
     const QImage screen = Shot(qb, QStringLiteral("trees-box-brought-into-view"));
     const QPoint centre = box->mapTo(qb, box->rect().center());
     EXPECT_EQ(Rgb(screen, centre.x(), centre.y()), "rgb(0, 160, 0)");
+}
+
+TEST_F(ControlsTest, SelectingAGridRowMovesTheStructureTreeToItsField)
+{
+    qb->TreeOptions()->SetTreeWidth(200);
+    SetSQL(QStringLiteral("SELECT a.x FROM a UNION SELECT b.y, b.id FROM b"));
+    TnvTreeViewQueryStructure *tree = qb->TreeViewQueryStructure();
+    const QStringList fields = {u"Main"_qs, u"UNIONS"_qs, u"Select b.y, b.id From b"_qs, u"FIELDS"_qs};
+    // The second part's page, where the user works in its grid.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      TextPoint(tree, Node(tree, {u"Main"_qs, u"UNIONS"_qs, u"Select b.y, b.id From b"_qs})));
+    Process();
+    ASSERT_EQ(CurrentUnion(), Part(1));
+    auto *grid = ControlOf<TnvQueryBuilderSelectListControl>(Part(1)->SelectList());
+    ASSERT_TRUE(grid && grid->isVisible());
+    auto cell = [grid](int row, int col) { return grid->visualRect(grid->model()->index(row, col)).center(); };
+
+    // A click on a row, in any column.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(1, TnvSelectListGridModel::colAlias));
+    Process();
+    ASSERT_TRUE(tree->Selected());
+    EXPECT_EQ(tree->Selected(), Node(tree, fields + QStringList{u"b.id"_qs}));
+    EXPECT_EQ(tree->Selected()->Data(), Part(1)->SelectList()->Items(1));
+    // The keys move it as well.
+    QTest::keyClick(grid, Qt::Key_Up);
+    Process();
+    EXPECT_EQ(grid->currentIndex().row(), 0);
+    EXPECT_EQ(tree->Selected(), Node(tree, fields + QStringList{u"b.y"_qs}));
+    // The empty last row has no node: the selection stays.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(2, TnvSelectListGridModel::colExpression));
+    Process();
+    EXPECT_EQ(tree->Selected(), Node(tree, fields + QStringList{u"b.y"_qs}));
+    // The tree's own choice still moves the grid, and stays chosen.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      TextPoint(tree, Node(tree, fields + QStringList{u"b.id"_qs})));
+    Process();
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(tree->Selected(), Node(tree, fields + QStringList{u"b.id"_qs}));
+    EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
 }
 
 // ---------------------------------------------------------------------------
