@@ -51,6 +51,9 @@ protected:
 
 TEST_F(DocumentationImages, ThreeTableJoinInEachPainterStyle)
 {
+    // The diagram alone: the trees would narrow it.
+    qb->TreeOptions()->SetTreeVisible(false);
+    qb->TreeOptionsMetadata()->SetTreeVisible(false);
     qb->resize(560, 300);
     qb->SetGridSize(1);
     SetSQL(QStringLiteral(
@@ -85,6 +88,8 @@ TEST_F(DocumentationImages, ThreeTableJoinInEachPainterStyle)
 
 TEST_F(DocumentationImages, UnionWithBracketsInTheBar)
 {
+    qb->TreeOptions()->SetTreeVisible(false);
+    qb->TreeOptionsMetadata()->SetTreeVisible(false);
     qb->resize(560, 300);
     SetSQL(QStringLiteral("SELECT a.id FROM a UNION (SELECT b.a_id FROM b UNION ALL SELECT c.b_id FROM c)"));
     TnvQueryTabSheet *page = QueryPage();
