@@ -1,4 +1,5 @@
 #include "adoprovider/ADOMetadataProvider.h"
+#include "adoprovider/ADOConnectionEditFrame.h"
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/OdbcDataset.h"
 #include "sqlmodel/providers/MetadataFetchers.h"
@@ -80,6 +81,13 @@ void TnvADOMetadataProvider::CreateAndBindInternalConnectionObj()
     TOwned<TADOConnection> connection = Create<TADOConnection>(nullptr);
     SetConnection(connection.get());
     AddInternalConnectionObject(TOwned<TObject>(connection.release()));
+}
+
+QWidget *TnvADOMetadataProvider::CreateConnectionEditFrame(QWidget *parent)
+{
+    auto *frame = new TfrNvQBADOConnectionEdit(parent);
+    frame->SetConnection(FConnection);
+    return frame;
 }
 
 void TnvADOMetadataProvider::GetDatabasesList(TnvBaseSyntaxProvider *syntaxProvider, TSQLQualifiedNamesList *list)

@@ -37,6 +37,8 @@ public:
     QString GetConnectionDescription() const override { return QStringLiteral("ADO Connection"); }
     bool CanCreateInternalConnection() const override { return true; }
     void CreateAndBindInternalConnectionObj() override;
+    // A TfrNvQBADOConnectionEdit bound to the connection, owned by parent.
+    QWidget *CreateConnectionEditFrame(QWidget *parent) override;
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;

@@ -1,0 +1,130 @@
+#include "adoprovider/ADOConnectionEditFrame.h"
+#include "adoprovider/DataLinkDialog.h"
+#include "adoprovider/OdbcConnection.h"
+#include "support/LocalizerForm.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace nvqb {
+
+namespace {
+constexpr int DesignWidth = 186;
+constexpr int DesignHeight = 155;
+
+// Handlers run from the event loop: an error is shown, never thrown on.
+template <class F> void Guarded(QWidget *owner, F &&work) noexcept
+{
+    try {
+        work();
+    } catch (const std::exception &e) {
+        QMessageBox::warning(owner, owner->window()->windowTitle(), QString::fromUtf8(e.what()));
+    } catch (...) {
+        QMessageBox::warning(owner, owner->window()->windowTitle(), QStringLiteral("Unknown error"));
+    }
+}
+} // namespace
+
+void TnvNoReturnsMemo::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+TfrNvQBADOConnectionEdit::TfrNvQBADOConnectionEdit(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frNvQBADOConnectionEdit"));
+    resize(DesignWidth, DesignHeight);
+
+    lConnectionString = new QLabel(QStringLiteral("Connection String:"), this);
+    lConnectionString->setObjectName(QStringLiteral("lConnectionString"));
+    bEditConnectionString = new QPushButton(QStringLiteral("Edit..."), this);
+    bEditConnectionString->setObjectName(QStringLiteral("bEditConnectionString"));
+    bEditConnectionString->setAutoDefault(false);
+    eConnectionString = new TnvNoReturnsMemo(this);
+    eConnectionString->setObjectName(QStringLiteral("eConnectionString"));
+    eConnectionString->setTabChangesFocus(true);
+    cbLoginPrompt = new QCheckBox(QStringLiteral("Login prompt"), this);
+    cbLoginPrompt->setObjectName(QStringLiteral("cbLoginPrompt"));
+    setTabOrder(bEditConnectionString, eConnectionString);
+    setTabOrder(eConnectionString, cbLoginPrompt);
+
+    connect(bEditConnectionString, &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { bEditConnectionStringClick(); }); });
+    connect(eConnectionString, &QPlainTextEdit::textChanged, this,
+            [this] { Guarded(this, [this] { eConnectionStringChange(); }); });
+    connect(cbLoginPrompt, &QCheckBox::clicked, this, [this] { Guarded(this, [this] { cbLoginPromptClick(); }); });
+
+    Localizer = TnvQBLocalizerForm::Create(this);
+    for (const char *path : {"lConnectionString.Caption", "bEditConnectionString.Caption", "cbLoginPrompt.Caption"})
+        Localizer->Properties()->Add(QByteArray(path));
+    Localizer->Loaded();
+    ResizeControls();
+}
+
+TfrNvQBADOConnectionEdit::~TfrNvQBADOConnectionEdit() = default;
+
+void TfrNvQBADOConnectionEdit::ResizeControls()
+{
+    // The design's anchoring: the button keeps its distance from the right
+    // edge, the memo stretches both ways, the check box sticks to the bottom.
+    const int w = width();
+    const int h = height();
+    lConnectionString->setGeometry(2, 11, 87, 13);
+    bEditConnectionString->setGeometry(w - (DesignWidth - 108), 6, 75, 23);
+    eConnectionString->setGeometry(2, 32, w - (DesignWidth - 182), h - (DesignHeight - 97));
+    cbLoginPrompt->setGeometry(2, h - (DesignHeight - 134), w - (DesignWidth - 182), 17);
+}
+
+void TfrNvQBADOConnectionEdit::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ResizeControls();
+}
+
+void TfrNvQBADOConnectionEdit::SetConnection(TADOConnection *connection)
+{
+    if (connection == FConnection)
+        return;
+    FConnection = connection;
+    ShowConnectionString();
+    cbLoginPrompt->setChecked(FConnection && FConnection->LoginPrompt());
+}
+
+void TfrNvQBADOConnectionEdit::ShowConnectionString()
+{
+    // Showing the string is no edit of it.
+    FShowing = true;
+    eConnectionString->setPlainText(FConnection ? FConnection->ConnectionString() : QString());
+    FShowing = false;
+}
+
+void TfrNvQBADOConnectionEdit::bEditConnectionStringClick()
+{
+    if (!FConnection)
+        return;
+    FConnection->Close();
+    FConnection->SetConnectionString(PromptDataSource(window(), FConnection->ConnectionString()));
+    ShowConnectionString();
+}
+
+void TfrNvQBADOConnectionEdit::eConnectionStringChange()
+{
+    if (FShowing || !FConnection)
+        return;
+    FConnection->SetConnectionString(eConnectionString->toPlainText());
+}
+
+void TfrNvQBADOConnectionEdit::cbLoginPromptClick()
+{
+    if (FConnection)
+        FConnection->SetLoginPrompt(cbLoginPrompt->isChecked());
+}
+
+} // namespace nvqb

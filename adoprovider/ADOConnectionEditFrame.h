@@ -1,0 +1,61 @@
+#pragma once
+// The small frame the ADO-style provider hands to the metadata load wizard to
+// edit the connection it made: the connection string, typed or built with the
+// data-link dialog, and whether the connection prompts for a login.
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace nvqb {
+
+class TADOConnection;
+class TnvQBLocalizerForm;
+
+// A memo whose Enter does not break the line: the key goes on to the dialog
+// around the frame (its default button), as a connection string is one line.
+class TnvNoReturnsMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+class TfrNvQBADOConnectionEdit : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrNvQBADOConnectionEdit(QWidget *parent = nullptr);
+    ~TfrNvQBADOConnectionEdit() override;
+
+    // Not owned. The frame may outlive the connection only as long as nobody
+    // edits through it: every handler checks the reference first.
+    TADOConnection *Connection() const { return FConnection; }
+    void SetConnection(TADOConnection *connection);
+
+    QLabel *lConnectionString;
+    QPushButton *bEditConnectionString;
+    TnvNoReturnsMemo *eConnectionString;
+    QCheckBox *cbLoginPrompt;
+    TnvQBLocalizerForm *Localizer;
+
+    void bEditConnectionStringClick();
+    void eConnectionStringChange();
+    void cbLoginPromptClick();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void ShowConnectionString();
+    void ResizeControls();
+
+    TADOConnection *FConnection = nullptr;
+    bool FShowing = false;
+};
+
+} // namespace nvqb
