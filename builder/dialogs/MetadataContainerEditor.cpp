@@ -1,0 +1,10 @@
+#include "builder/dialogs/MetadataContainerEditor.h"
+
+namespace nvqb {
+
+bool EditMetadataContainer(TnvMetadataContainer *)
+{
+    return false;
+}
+
+} // namespace nvqb
