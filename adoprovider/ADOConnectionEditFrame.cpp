@@ -28,6 +28,24 @@ template <class F> void Guarded(QWidget *owner, F &&work) noexcept
 }
 } // namespace
 
+class TfrNvQBADOConnectionEdit::TConnectionWatch : public TComponent {
+public:
+    explicit TConnectionWatch(TfrNvQBADOConnectionEdit *frame) : TComponent(nullptr), FFrame(frame) {}
+
+protected:
+    void Notification(TComponent *component, TOperation operation) override
+    {
+        if (operation == opRemove && component == FFrame->FConnection)
+            FFrame->FConnection = nullptr;
+        TComponent::Notification(component, operation);
+    }
+
+private:
+    TfrNvQBADOConnectionEdit *FFrame;
+};
+
+void TfrNvQBADOConnectionEdit::TWatchFree::operator()(TConnectionWatch *watch) const { TObject::Free(watch); }
+
 void TnvNoReturnsMemo::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -37,7 +55,8 @@ void TnvNoReturnsMemo::keyPressEvent(QKeyEvent *event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
-TfrNvQBADOConnectionEdit::TfrNvQBADOConnectionEdit(QWidget *parent) : QWidget(parent)
+TfrNvQBADOConnectionEdit::TfrNvQBADOConnectionEdit(QWidget *parent)
+    : QWidget(parent), FWatch(Create<TConnectionWatch>(this).release())
 {
     setObjectName(QStringLiteral("frNvQBADOConnectionEdit"));
     resize(DesignWidth, DesignHeight);
@@ -92,7 +111,11 @@ void TfrNvQBADOConnectionEdit::SetConnection(TADOConnection *connection)
 {
     if (connection == FConnection)
         return;
+    if (FConnection)
+        FConnection->RemoveFreeNotification(FWatch.get());
     FConnection = connection;
+    if (FConnection)
+        FConnection->FreeNotification(FWatch.get());
     ShowConnectionString();
     cbLoginPrompt->setChecked(FConnection && FConnection->LoginPrompt());
 }
@@ -118,7 +141,14 @@ void TfrNvQBADOConnectionEdit::eConnectionStringChange()
 {
     if (FShowing || !FConnection)
         return;
-    FConnection->SetConnectionString(eConnectionString->toPlainText());
+    const QString text = eConnectionString->toPlainText();
+    // An open session belongs to the string it was opened with: as for the
+    // data-link dialog, the connection is closed before its string changes
+    // (an open connection refuses a new one, and the memo and the connection
+    // would part).
+    if (text != FConnection->ConnectionString())
+        FConnection->Close();
+    FConnection->SetConnectionString(text);
 }
 
 void TfrNvQBADOConnectionEdit::cbLoginPromptClick()

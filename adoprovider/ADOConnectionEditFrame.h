@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -32,8 +33,9 @@ public:
     explicit TfrNvQBADOConnectionEdit(QWidget *parent = nullptr);
     ~TfrNvQBADOConnectionEdit() override;
 
-    // Not owned. The frame may outlive the connection only as long as nobody
-    // edits through it: every handler checks the reference first.
+    // Not owned. The frame asks the connection for a removal notice, so the
+    // reference reads nil once the connection (or the provider owning it)
+    // is freed; edits then go nowhere.
     TADOConnection *Connection() const { return FConnection; }
     void SetConnection(TADOConnection *connection);
 
@@ -54,7 +56,15 @@ private:
     void ShowConnectionString();
     void ResizeControls();
 
+    // A widget is no component: this one receives the removal notice for it.
+    class TConnectionWatch;
+    friend class TConnectionWatch;
+    struct TWatchFree {
+        void operator()(TConnectionWatch *watch) const;
+    };
+
     TADOConnection *FConnection = nullptr;
+    std::unique_ptr<TConnectionWatch, TWatchFree> FWatch;
     bool FShowing = false;
 };
 

@@ -6,7 +6,9 @@
 #
 # start: initializes a cluster in a new temporary folder (as the postgres user when
 # run as root, since the server refuses to run as root), picks a free port on
-# 127.0.0.1, starts the server and creates a test role and database. It prints
+# 127.0.0.1, starts the server and creates a test role and database. Connections
+# over TCP must give the role's password, so tests can see a wrong one refused;
+# the script itself works through the server's socket in the folder. It prints
 # "export NAME=value" lines for NVQB_PG_HOST, NVQB_PG_PORT, NVQB_PG_DATABASE,
 # NVQB_PG_USER, NVQB_PG_PASSWORD and NVQB_PG_DIR, and writes the same lines to
 # "$NVQB_PG_DIR/env". Progress and errors go to stderr.
@@ -69,7 +71,8 @@ start() {
   user=nvqb_test
   password=nvqb_test
 
-  as_owner "$bindir/initdb" -D "$dir/data" -U postgres -A trust -E UTF8 --locale=C.UTF-8 \
+  as_owner "$bindir/initdb" -D "$dir/data" -U postgres --auth-local=trust --auth-host=scram-sha-256 \
+    -E UTF8 --locale=C.UTF-8 \
     >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; rm -rf "$dir"; die "initdb failed"; }
 
   # A port can be taken between choosing and binding it; try a few.
@@ -87,7 +90,7 @@ start() {
     die "the server did not start"
   fi
 
-  local psql=("$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p "$port" -U postgres -d postgres)
+  local psql=("$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h "$dir" -p "$port" -U postgres -d postgres)
   if ! as_owner "${psql[@]}" -c "CREATE ROLE $user LOGIN PASSWORD '$password'" >&2 ||
      ! as_owner "${psql[@]}" -c "CREATE DATABASE $db OWNER $user" >&2; then
     as_owner "$bindir/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true

@@ -3,19 +3,27 @@
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/DataLinkDialog.h"
 #include "adoprovider/OdbcConnection.h"
+#include "support/LanguageManager.h"
+#include "support/LocalizerForm.h"
 #include "tests/adoprovider/OdbcTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+#include <type_traits>
 
 using namespace nvqb;
 
@@ -39,12 +47,13 @@ struct FrameFixture {
 
 // QDialog::exec runs a nested loop: the dialog is answered from a timer that
 // fires inside it.
-void AnswerModalDialog(std::function<void(TnvDataLinkDialog *)> answer)
+template <class Dialog = TnvDataLinkDialog>
+void AnswerModalDialog(std::type_identity_t<std::function<void(Dialog *)>> answer)
 {
     QTimer::singleShot(0, [answer] {
-        auto *dialog = qobject_cast<TnvDataLinkDialog *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
         if (!dialog) {
-            ADD_FAILURE() << "no data-link dialog is shown";
+            ADD_FAILURE() << "no " << Dialog::staticMetaObject.className() << " is shown";
             if (QWidget *other = QApplication::activeModalWidget())
                 other->close();
             return;
@@ -54,6 +63,32 @@ void AnswerModalDialog(std::function<void(TnvDataLinkDialog *)> answer)
 }
 
 QString SqliteFileString(const QString &file) { return QStringLiteral("Driver=SQLite3;Database=%1").arg(file); }
+
+// A modal box that nobody answers would hold the test for ever: while it
+// lives, every modal widget that opens is closed and counted.
+struct ModalCloser {
+    int Closed = 0;
+    QTimer Timer;
+    ModalCloser()
+    {
+        QObject::connect(&Timer, &QTimer::timeout, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                ++Closed;
+                modal->close();
+            }
+        });
+        Timer.start(20);
+    }
+};
+
+void ChooseLanguage(const QByteArray &name)
+{
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    for (qsizetype i = 0; i < manager->GetLanguagesCount(); ++i)
+        if (manager->GetLanguage(i)->Name() == name)
+            manager->SetCurrentLanguageIndex(i);
+    ASSERT_NE(manager->CurrentLanguage(), nullptr);
+}
 
 } // namespace
 
@@ -170,6 +205,8 @@ TEST(DataLinkDialog, ListsTheInstalledDriversAndReadsTheKeysOfAString)
     EXPECT_TRUE(OdbcDriverNames().contains(QStringLiteral("PostgreSQL Unicode")));
 
     TnvDataLinkDialog dialog;
+    EXPECT_GE(dialog.cbDriver->findText(QStringLiteral("SQLite3")), 0);
+    EXPECT_GE(dialog.cbDriver->findText(QStringLiteral("PostgreSQL Unicode")), 0);
     dialog.SetConnectionString(
         QStringLiteral("Driver={PostgreSQL Unicode};Servername=db.local;Port=5433;Database=shop;UID=ann;PWD=secret"));
     EXPECT_EQ(dialog.cbDriver->currentText(), QStringLiteral("PostgreSQL Unicode"));
@@ -204,7 +241,7 @@ TEST(DataLinkDialog, TestConnectionShowsTheDatabasesMessage)
     dialog.SetConnectionString(pg);
     EXPECT_TRUE(dialog.TestConnection()) << dialog.lStatus->text().toStdString();
 
-    // The test server trusts every role it has: one it lacks is refused.
+    // The test server asks for the role's password: a role it lacks is refused.
     dialog.eUser->selectAll();
     QTest::keyClicks(dialog.eUser, QStringLiteral("no_such_role"));
     const QString wrong = dialog.ConnectionString();
@@ -213,4 +250,195 @@ TEST(DataLinkDialog, TestConnectionShowsTheDatabasesMessage)
         << dialog.lStatus->text().toStdString();
     EXPECT_TRUE(dialog.lStatus->text().contains(QStringLiteral("no_such_role"))) << dialog.lStatus->text().toStdString();
     EXPECT_EQ(dialog.ConnectionString(), wrong);
+
+    // So is a wrong password, with the server's own words, and well within
+    // the connection's login timeout.
+    dialog.SetConnectionString(pg);
+    dialog.ePassword->selectAll();
+    QTest::keyClicks(dialog.ePassword, QStringLiteral("not_the_password"));
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(dialog.bTestConnection, Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), TADOConnection().ConnectionTimeout() * 1000);
+    EXPECT_TRUE(dialog.lStatus->text().contains(QStringLiteral("password authentication failed")))
+        << dialog.lStatus->text().toStdString();
+    EXPECT_FALSE(dialog.lStatus->text().contains(QStringLiteral("not_the_password")))
+        << dialog.lStatus->text().toStdString();
+}
+
+TEST(DataLinkDialog, OffersTheDataSourcesAndConnectsThroughOne)
+{
+    // A user data source of the test's own, through the driver manager's
+    // variable for the user's data source file.
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[nvqb_link_test]\nDriver=SQLite3\nDatabase=%1\n")
+                       .arg(dir.filePath(QStringLiteral("dsn.db")))
+                       .toUtf8());
+    }
+    const QByteArray previous = qgetenv("ODBCINI");
+    const bool hadPrevious = qEnvironmentVariableIsSet("ODBCINI");
+    qputenv("ODBCINI", QFile::encodeName(ini));
+    const auto restore = qScopeGuard([&] {
+        if (hadPrevious)
+            qputenv("ODBCINI", previous);
+        else
+            qunsetenv("ODBCINI");
+    });
+    EXPECT_TRUE(OdbcDataSourceNames().contains(QStringLiteral("nvqb_link_test")));
+
+    TnvDataLinkDialog dialog;
+    const int index = dialog.cbDataSource->findText(QStringLiteral("nvqb_link_test"));
+    ASSERT_GE(index, 0);
+    dialog.cbDataSource->setCurrentIndex(index);
+    EXPECT_EQ(dialog.ConnectionString(), QStringLiteral("DSN=nvqb_link_test"));
+    QTest::mouseClick(dialog.bTestConnection, Qt::LeftButton);
+    EXPECT_EQ(dialog.lStatus->text(), QStringLiteral("Test connection succeeded."));
+}
+
+TEST(ADOConnectionEditFrame, LetsGoOfAConnectionThatIsFreedFirst)
+{
+    QWidget host;
+    // The provider owns the connection it made, so freeing it frees both.
+    TOwned<TnvADOMetadataProvider> provider = Create<TnvADOMetadataProvider>(nullptr);
+    provider->CreateAndBindInternalConnectionObj();
+    provider->Connection()->SetConnectionString(QStringLiteral("DSN=one"));
+    auto *frame = qobject_cast<TfrNvQBADOConnectionEdit *>(provider->CreateConnectionEditFrame(&host));
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame->Connection(), nullptr);
+    provider.reset();
+    ASSERT_EQ(frame->Connection(), nullptr);
+    host.show();
+    // Edits then go nowhere; no data-link dialog opens for a missing connection.
+    ModalCloser closer;
+    QTest::keyClicks(frame->eConnectionString, QStringLiteral("x"));
+    QTest::mouseClick(frame->cbLoginPrompt, Qt::LeftButton, {}, QPoint(5, 8));
+    QTest::mouseClick(frame->bEditConnectionString, Qt::LeftButton);
+    EXPECT_EQ(closer.Closed, 0);
+
+    // A connection of its own, freed or plainly deleted; only the one the
+    // frame holds now counts.
+    TOwned<TADOConnection> first = Create<TADOConnection>(nullptr);
+    TOwned<TADOConnection> second = Create<TADOConnection>(nullptr);
+    frame->SetConnection(first.get());
+    frame->SetConnection(second.get());
+    first.reset();
+    EXPECT_EQ(frame->Connection(), second.get());
+    second.reset();
+    EXPECT_EQ(frame->Connection(), nullptr);
+    auto *deleted = new TADOConnection(nullptr);
+    frame->SetConnection(deleted);
+    delete deleted;
+    EXPECT_EQ(frame->Connection(), nullptr);
+
+    // The frame going first leaves the connection nobody to tell.
+    TOwned<TADOConnection> outliving = Create<TADOConnection>(nullptr);
+    frame->SetConnection(outliving.get());
+    delete frame;
+    outliving.reset();
+}
+
+TEST(ADOConnectionEditFrame, EnterInTheMemoPressesTheDefaultButtonOfTheDialogAround)
+{
+    TnvADOMetadataProvider provider;
+    provider.CreateAndBindInternalConnectionObj();
+    provider.Connection()->SetConnectionString(QStringLiteral("DSN=one"));
+    QDialog dialog;
+    auto *frame = qobject_cast<TfrNvQBADOConnectionEdit *>(provider.CreateConnectionEditFrame(&dialog));
+    ASSERT_NE(frame, nullptr);
+    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setDefault(true);
+    ok->move(0, 160);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    dialog.show();
+    frame->eConnectionString->setFocus();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        dialog.setResult(QDialog::Rejected);
+        dialog.show();
+        frame->eConnectionString->setFocus();
+        QTest::keyClick(frame->eConnectionString, key);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << key;
+        EXPECT_EQ(frame->eConnectionString->toPlainText(), QStringLiteral("DSN=one"));
+    }
+}
+
+TEST(ADOConnectionEditFrame, TypingIntoTheStringOfAnOpenConnectionClosesItFirst)
+{
+    QTemporaryDir dir;
+    const QString text = SqliteFileString(dir.filePath(QStringLiteral("open.db")));
+    FrameFixture f(text);
+    f.Connection()->Open();
+    f.Host->show();
+    ModalCloser closer;
+    f.Frame->eConnectionString->setFocus();
+    f.Frame->eConnectionString->moveCursor(QTextCursor::End);
+    QTest::keyClicks(f.Frame->eConnectionString, QStringLiteral(";Timeout=1000"));
+    EXPECT_EQ(closer.Closed, 0) << "an error box was shown";
+    EXPECT_FALSE(f.Connection()->Connected());
+    EXPECT_EQ(f.Connection()->ConnectionString(), text + QStringLiteral(";Timeout=1000"));
+    f.Connection()->Open();
+    EXPECT_TRUE(f.Connection()->Connected());
+}
+
+TEST(ADOConnectionEditFrame, SpeaksTheChosenLanguage)
+{
+    const auto noLanguage = qScopeGuard([] { nvQBLanguageManager()->SetCurrentLanguageIndex(-1); });
+    FrameFixture f;
+    EXPECT_EQ(f.Frame->Localizer->GetSectionName(), QByteArray("TfrNvQBADOConnectionEdit"));
+    ChooseLanguage("Russian");
+    EXPECT_EQ(f.Frame->lConnectionString->text(), QStringLiteral("Строка подключения:"));
+    EXPECT_EQ(f.Frame->bEditConnectionString->text(), QStringLiteral("Изменить..."));
+    EXPECT_EQ(f.Frame->cbLoginPrompt->text(), QStringLiteral("Запрашивать имя и пароль"));
+    // A frame made while the language is chosen speaks it from the start.
+    FrameFixture second;
+    EXPECT_EQ(second.Frame->bEditConnectionString->text(), QStringLiteral("Изменить..."));
+    nvQBLanguageManager()->SetCurrentLanguageIndex(-1);
+    EXPECT_EQ(f.Frame->lConnectionString->text(), QStringLiteral("Connection String:"));
+    EXPECT_EQ(f.Frame->bEditConnectionString->text(), QStringLiteral("Edit..."));
+    EXPECT_EQ(f.Frame->cbLoginPrompt->text(), QStringLiteral("Login prompt"));
+
+    // Every built-in language has every caption the frame lists.
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    const QByteArray section = f.Frame->Localizer->GetSectionName();
+    int checked = 0;
+    for (qsizetype i = 0; i < manager->GetLanguagesCount(); ++i) {
+        TnvQBLanguageSourceBase *language = manager->GetLanguage(i);
+        for (qsizetype k = 0; k < f.Frame->Localizer->Properties()->Count(); ++k) {
+            const QByteArray path = f.Frame->Localizer->Properties()->Strings(k);
+            EXPECT_TRUE(language->IsStringExists(section, path))
+                << language->Name().constData() << " lacks " << path.constData();
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 9 * 3);
+}
+
+TEST(DataLinkDialog, BuildsTheStringFromABrowsedDatabaseFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("chosen.db"));
+    {
+        // An empty file is an empty SQLite database; the open dialog wants an existing file.
+        QFile touch(file);
+        ASSERT_TRUE(touch.open(QIODevice::WriteOnly));
+    }
+    TnvDataLinkDialog dialog;
+    const int sqlite = dialog.cbDriver->findText(QStringLiteral("SQLite3"));
+    ASSERT_GE(sqlite, 0);
+    dialog.cbDriver->setCurrentIndex(sqlite);
+    bool answered = false;
+    AnswerModalDialog<QFileDialog>([&](QFileDialog *files) {
+        answered = true;
+        files->selectFile(file);
+        files->accept();
+    });
+    QTest::mouseClick(dialog.bBrowseDatabase, Qt::LeftButton);
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(dialog.eDatabase->text(), file);
+    EXPECT_EQ(dialog.ConnectionString(), SqliteFileString(file));
+    QTest::mouseClick(dialog.bTestConnection, Qt::LeftButton);
+    EXPECT_EQ(dialog.lStatus->text(), QStringLiteral("Test connection succeeded."));
 }
