@@ -87,6 +87,36 @@ void TFakeLine::AlignLink() { ++Aligned; }
 void TFakeLine::InvalidateLink() { ++Invalidated; }
 
 // ---------------------------------------------------------------------------
+// Offline metadata
+
+void AddJoinTestMetadata(TnvMetadataContainer *container, TnvBaseSyntaxProvider *provider)
+{
+    container->SetWorkOffline(true);
+    auto table = [&](const char *schema, const char *name, std::initializer_list<const char *> fields) {
+        TnvMetadataObject *object = container->AddTable(QString::fromLatin1(schema), QString::fromLatin1(name));
+        for (const char *field : fields) {
+            TOwned<TSQLQualifiedName> fieldName = Create<TSQLQualifiedName>(provider);
+            fieldName->AddName(QString::fromLatin1(field), false);
+            object->GetFields()->AddField(fieldName.get(), ftInteger, 0, true, false);
+        }
+        object->GetFields()->SetLoaded(true);
+        return object;
+    };
+    TnvMetadataObject *a = table("", "a", {"id", "x"});
+    table("", "b", {"id", "a_id", "y"});
+    table("", "c", {"id", "b_id"});
+    table("dbo", "Customers", {"CustomerID", "Name", "City"});
+    auto keys = Create<TnvMetadataFieldNamesList>(nullptr);
+    keys->SetSyntaxProvider(provider);
+    keys->AddField(QStringLiteral("id"));
+    auto children = Create<TnvMetadataFieldNamesList>(nullptr);
+    children->SetSyntaxProvider(provider);
+    children->AddField(QStringLiteral("a_id"));
+    TOwned<TastTokenIdentifier> child = Create<TastTokenIdentifier>(provider, QStringLiteral("b"), false);
+    a->GetRelations()->AddRelation(keys.get(), child.get(), nullptr, nullptr, children.get());
+}
+
+// ---------------------------------------------------------------------------
 // Fixture
 
 void JoinTest::SetUp()
@@ -101,30 +131,7 @@ void JoinTest::SetUp()
     qb = Create<TTestQueryBuilder>();
     qb->SetControlFactory(&factory);
     qb->SetSyntaxProvider(p);
-    TnvMetadataContainer *container = qb->MetadataContainer();
-    container->SetWorkOffline(true);
-    auto table = [&](const char *schema, const char *name, std::initializer_list<const char *> fields) {
-        TnvMetadataObject *object = container->AddTable(QString::fromLatin1(schema), QString::fromLatin1(name));
-        for (const char *field : fields) {
-            TOwned<TSQLQualifiedName> fieldName = Create<TSQLQualifiedName>(p);
-            fieldName->AddName(QString::fromLatin1(field), false);
-            object->GetFields()->AddField(fieldName.get(), ftInteger, 0, true, false);
-        }
-        object->GetFields()->SetLoaded(true);
-        return object;
-    };
-    TnvMetadataObject *a = table("", "a", {"id", "x"});
-    table("", "b", {"id", "a_id", "y"});
-    table("", "c", {"id", "b_id"});
-    table("dbo", "Customers", {"CustomerID", "Name", "City"});
-    auto keys = Create<TnvMetadataFieldNamesList>(nullptr);
-    keys->SetSyntaxProvider(p);
-    keys->AddField(QStringLiteral("id"));
-    auto children = Create<TnvMetadataFieldNamesList>(nullptr);
-    children->SetSyntaxProvider(p);
-    children->AddField(QStringLiteral("a_id"));
-    TOwned<TastTokenIdentifier> child = Create<TastTokenIdentifier>(p, QStringLiteral("b"), false);
-    a->GetRelations()->AddRelation(keys.get(), child.get(), nullptr, nullptr, children.get());
+    AddJoinTestMetadata(qb->MetadataContainer(), p);
 }
 
 void JoinTest::TearDown() { qb.reset(); }

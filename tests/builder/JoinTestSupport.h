@@ -13,6 +13,11 @@
 
 namespace nvqb::test {
 
+// Fills the container, offline, with a(id, x), b(id, a_id, y), c(id, b_id),
+// dbo.Customers(CustomerID, Name, City), every field an integer, and the
+// relation a.id -> b.a_id.
+void AddJoinTestMetadata(TnvMetadataContainer *container, TnvBaseSyntaxProvider *provider);
+
 class TJoinTestProvider : public TnvSQL92SyntaxProvider {
 public:
     using TnvSQL92SyntaxProvider::TnvSQL92SyntaxProvider;

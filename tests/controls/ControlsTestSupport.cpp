@@ -1,4 +1,5 @@
 #include "ControlsTestSupport.h"
+#include "builder/JoinTestSupport.h"
 #include "builder/controls/DragFormats.h"
 #include "builder/controls/UnionNavBar.h"
 #include "builder/model/ErrorReport.h"
@@ -6,9 +7,6 @@
 #include "builder/model/Query.h"
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
-#include "sqlmodel/metadata/MetadataContainer.h"
-#include "sqlmodel/metadata/MetadataFields.h"
-#include "sqlmodel/metadata/MetadataObjects.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,30 +45,7 @@ void ControlsTest::SetUp()
     });
     qb = new TTestWidgetQueryBuilder();
     qb->SetSyntaxProvider(p);
-    TnvMetadataContainer *container = qb->MetadataContainer();
-    container->SetWorkOffline(true);
-    auto table = [&](const char *schema, const char *name, std::initializer_list<const char *> fields) {
-        TnvMetadataObject *object = container->AddTable(QString::fromLatin1(schema), QString::fromLatin1(name));
-        for (const char *field : fields) {
-            TOwned<TSQLQualifiedName> fieldName = Create<TSQLQualifiedName>(p);
-            fieldName->AddName(QString::fromLatin1(field), false);
-            object->GetFields()->AddField(fieldName.get(), ftInteger, 0, true, false);
-        }
-        object->GetFields()->SetLoaded(true);
-        return object;
-    };
-    TnvMetadataObject *a = table("", "a", {"id", "x"});
-    table("", "b", {"id", "a_id", "y"});
-    table("", "c", {"id", "b_id"});
-    table("dbo", "Customers", {"CustomerID", "Name", "City"});
-    auto keys = Create<TnvMetadataFieldNamesList>(nullptr);
-    keys->SetSyntaxProvider(p);
-    keys->AddField(QStringLiteral("id"));
-    auto children = Create<TnvMetadataFieldNamesList>(nullptr);
-    children->SetSyntaxProvider(p);
-    children->AddField(QStringLiteral("a_id"));
-    TOwned<TastTokenIdentifier> child = Create<TastTokenIdentifier>(p, QStringLiteral("b"), false);
-    a->GetRelations()->AddRelation(keys.get(), child.get(), nullptr, nullptr, children.get());
+    AddJoinTestMetadata(qb->MetadataContainer(), p);
     qb->resize(640, 480);
     qb->show();
     Process();
