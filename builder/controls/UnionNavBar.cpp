@@ -499,9 +499,10 @@ void TnvUnionOperator::contextMenuEvent(QContextMenuEvent *event)
 // ---------------------------------------------------------------------------
 // Brackets
 
-TnvBracket::TnvBracket(TnvUnionGroup *group, TnvUnionNavBar *bar, const QString &text)
-    : QLabel(text, bar), FGroup(group)
+TnvBracket::TnvBracket(TnvUnionGroup *group, TnvUnionNavBar *bar, bool left)
+    : QLabel(left ? QStringLiteral("(") : QStringLiteral(")"), bar), FGroup(group), FLeft(left)
 {
+    setObjectName(left ? QStringLiteral("LeftBracket") : QStringLiteral("RightBracket"));
     setAlignment(Qt::AlignCenter);
     setFont(BarFont(false));
     setAcceptDrops(true);
@@ -566,32 +567,28 @@ void TnvBracket::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
 }
 
-TnvLeftBracket::TnvLeftBracket(TnvUnionGroup *group, TnvUnionNavBar *bar)
-    : TnvBracket(group, bar, QStringLiteral("("))
-{
-    setObjectName(QStringLiteral("LeftBracket"));
-}
-
-bool TnvLeftBracket::BuildPopupMenu() { return Group()->LeftBracketPopupMenu() != nullptr; }
-
-bool TnvLeftBracket::CanDrop(QObject *source) const
+bool TnvBracket::CanDrop(QObject *source) const
 {
     TnvUnionGroup *target = Group();
     if (auto *button = qobject_cast<TnvUnionButton *>(source))
-        return !LeavesGroupEmpty(button->UnionSubQuery(), BracketDropGroup(button->UnionSubQuery(), target, true));
-    if (auto *left = qobject_cast<TnvLeftBracket *>(source)) {
-        // The dragged group grows to begin at this one.
-        TnvUnionGroup *group = left->Group();
-        if (group == target || !group->ParentQuery() || group->ParentQuery() != target->ParentQuery())
-            return false;
-        return group->ParentQuery()->IndexOf(target) < group->ParentQuery()->IndexOf(group);
-    }
-    if (auto *right = qobject_cast<TnvRightBracket *>(source))
-        return target->ParentQuery() == right->Group() && !EmptiesGroup(right->Group(), target, false);
-    return false;
+        return !LeavesGroupEmpty(button->UnionSubQuery(), BracketDropGroup(button->UnionSubQuery(), target, FLeft));
+    auto *bracket = qobject_cast<TnvBracket *>(source);
+    if (!bracket)
+        return false;
+    TnvUnionGroup *group = bracket->Group();
+    const bool sourceLeft = bracket->IsLeft();
+    if (sourceLeft != FLeft)
+        // The other bracket of an enclosing group: the group shrinks to this one.
+        return target->ParentQuery() == group && !EmptiesGroup(group, target, sourceLeft);
+    // The dragged group grows to begin (or end) at this one.
+    if (group == target || !group->ParentQuery() || group->ParentQuery() != target->ParentQuery())
+        return false;
+    const qsizetype targetIndex = group->ParentQuery()->IndexOf(target);
+    const qsizetype groupIndex = group->ParentQuery()->IndexOf(group);
+    return FLeft ? targetIndex < groupIndex : targetIndex > groupIndex;
 }
 
-void TnvLeftBracket::Drop(QObject *source)
+void TnvBracket::Drop(QObject *source)
 {
     if (source == this)
         return;
@@ -602,72 +599,44 @@ void TnvLeftBracket::Drop(QObject *source)
         qsizetype first = -1;
         qsizetype last = -1;
         TnvUnionNavBar::FindQueryBounds(list, target, first, last);
-        if (list.indexOf(moved) < first) {
-            // Becomes the group's first member.
-            if (target->GetCount() > 0)
-                target->GetItems(0)->InsertBefore(moved);
+        const bool fromBefore = list.indexOf(moved) < first;
+        if (fromBefore != FLeft) {
+            // Dropped from the far side: it goes outside the group, beside it.
+            if (FLeft)
+                target->InsertBefore(moved);
             else
-                moved->SetParentQuery(target);
-        } else {
-            target->InsertBefore(moved);
-        }
-    } else if (auto *left = qobject_cast<TnvLeftBracket *>(source)) {
-        left->Group()->AddToBegin(target);
-    } else if (auto *right = qobject_cast<TnvRightBracket *>(source)) {
-        right->Group()->RemoveFromEnd(target);
-    }
-}
-
-TnvRightBracket::TnvRightBracket(TnvUnionGroup *group, TnvUnionNavBar *bar)
-    : TnvBracket(group, bar, QStringLiteral(")"))
-{
-    setObjectName(QStringLiteral("RightBracket"));
-}
-
-bool TnvRightBracket::BuildPopupMenu() { return Group()->RightBracketPopupMenu() != nullptr; }
-
-bool TnvRightBracket::CanDrop(QObject *source) const
-{
-    TnvUnionGroup *target = Group();
-    if (auto *button = qobject_cast<TnvUnionButton *>(source))
-        return !LeavesGroupEmpty(button->UnionSubQuery(), BracketDropGroup(button->UnionSubQuery(), target, false));
-    if (auto *right = qobject_cast<TnvRightBracket *>(source)) {
-        // The dragged group grows to end at this one.
-        TnvUnionGroup *group = right->Group();
-        if (group == target || !group->ParentQuery() || group->ParentQuery() != target->ParentQuery())
-            return false;
-        return group->ParentQuery()->IndexOf(target) > group->ParentQuery()->IndexOf(group);
-    }
-    if (auto *left = qobject_cast<TnvLeftBracket *>(source))
-        return target->ParentQuery() == left->Group() && !EmptiesGroup(left->Group(), target, true);
-    return false;
-}
-
-void TnvRightBracket::Drop(QObject *source)
-{
-    if (source == this)
-        return;
-    TnvUnionGroup *target = Group();
-    if (auto *button = qobject_cast<TnvUnionButton *>(source)) {
-        TnvUnionSubQuery *moved = button->UnionSubQuery();
-        const QList<TnvQueryBase *> list = DisplayList(target);
-        qsizetype first = -1;
-        qsizetype last = -1;
-        TnvUnionNavBar::FindQueryBounds(list, target, first, last);
-        if (list.indexOf(moved) < first) {
-            target->InsertAfter(moved);
+                target->InsertAfter(moved);
+        } else if (target->GetCount() == 0) {
+            moved->SetParentQuery(target);
+        } else if (FLeft) {
+            // Becomes the group's first member.
+            target->GetItems(0)->InsertBefore(moved);
         } else {
             // Becomes the group's last member.
-            if (target->GetCount() > 0)
-                target->GetItems(target->GetCount() - 1)->InsertAfter(moved);
-            else
-                moved->SetParentQuery(target);
+            target->GetItems(target->GetCount() - 1)->InsertAfter(moved);
         }
-    } else if (auto *right = qobject_cast<TnvRightBracket *>(source)) {
-        right->Group()->AddToEnd(target);
-    } else if (auto *left = qobject_cast<TnvLeftBracket *>(source)) {
-        left->Group()->RemoveFromBegin(target);
+        return;
     }
+    auto *bracket = qobject_cast<TnvBracket *>(source);
+    if (!bracket)
+        return;
+    TnvUnionGroup *group = bracket->Group();
+    const bool sourceLeft = bracket->IsLeft();
+    if (sourceLeft == FLeft) {
+        if (FLeft)
+            group->AddToBegin(target);
+        else
+            group->AddToEnd(target);
+    } else if (sourceLeft) {
+        group->RemoveFromBegin(target);
+    } else {
+        group->RemoveFromEnd(target);
+    }
+}
+
+bool TnvBracket::BuildPopupMenu()
+{
+    return (FLeft ? FGroup->LeftBracketPopupMenu() : FGroup->RightBracketPopupMenu()) != nullptr;
 }
 
 } // namespace nvqb

@@ -139,18 +139,22 @@ private:
     bool FAll = false;
 };
 
-// A bracket of a group: "(" or ")".
+// A bracket of a group: "(" or ")". Both follow one rule, mirrored by the
+// side they stand on.
 class TnvBracket : public QLabel, public TnvModelControl {
     Q_OBJECT
 public:
-    TnvBracket(TnvUnionGroup *group, TnvUnionNavBar *bar, const QString &text);
+    // Left: the opening bracket.
+    TnvBracket(TnvUnionGroup *group, TnvUnionNavBar *bar, bool left);
     ~TnvBracket() override;
 
     TnvUnionGroup *Group() const { return FGroup; }
+    bool IsLeft() const { return FLeft; }
     void SetControlVisible(bool visible) override;
 
-    virtual bool CanDrop(QObject *source) const = 0;
-    virtual void Drop(QObject *source) = 0;
+    // Dropping a union button or a bracket on this bracket.
+    bool CanDrop(QObject *source) const;
+    void Drop(QObject *source);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -160,11 +164,13 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
-    // The group's menu for this bracket.
-    virtual bool BuildPopupMenu() = 0;
 
 private:
+    // The group's menu for this bracket.
+    bool BuildPopupMenu();
+
     TnvUnionGroup *FGroup;
+    bool FLeft;
     QPoint FPressPoint;
     bool FPressed = false;
 };
@@ -172,23 +178,13 @@ private:
 class TnvLeftBracket : public TnvBracket {
     Q_OBJECT
 public:
-    TnvLeftBracket(TnvUnionGroup *group, TnvUnionNavBar *bar);
-    bool CanDrop(QObject *source) const override;
-    void Drop(QObject *source) override;
-
-protected:
-    bool BuildPopupMenu() override;
+    TnvLeftBracket(TnvUnionGroup *group, TnvUnionNavBar *bar) : TnvBracket(group, bar, true) {}
 };
 
 class TnvRightBracket : public TnvBracket {
     Q_OBJECT
 public:
-    TnvRightBracket(TnvUnionGroup *group, TnvUnionNavBar *bar);
-    bool CanDrop(QObject *source) const override;
-    void Drop(QObject *source) override;
-
-protected:
-    bool BuildPopupMenu() override;
+    TnvRightBracket(TnvUnionGroup *group, TnvUnionNavBar *bar) : TnvBracket(group, bar, false) {}
 };
 
 // Starts dragging a bar control (button or bracket) once the left button has
