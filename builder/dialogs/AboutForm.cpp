@@ -106,10 +106,7 @@ TfNvQBAboutForm::TfNvQBAboutForm(QWidget *parent) : QDialog(parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    Localizer = TnvQBLocalizerForm::Create(this);
-    for (const char *path : {"Caption", "lVersionCaption.Caption", "bClose.Caption"})
-        Localizer->Properties()->Add(path);
-    Localizer->Loaded();
+    Localizer = NewFormLocalizer(this, {"Caption", "lVersionCaption.Caption", "bClose.Caption"});
 }
 
 TfNvQBAboutForm::~TfNvQBAboutForm() = default;

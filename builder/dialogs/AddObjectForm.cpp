@@ -119,14 +119,11 @@ TnvAddObjectForm::TnvAddObjectForm(TnvQueryBuilderModel *queryBuilder, TnvMetada
     layout->addWidget(pcObjects, 1);
     layout->addWidget(pButtons);
 
-    Localizer = TnvQBLocalizerForm::Create(this);
-    for (const char *path : {"Caption", "pTop.lInstruction.Caption", "pTop.lSchemas.Caption",
-                             "pcObjects.tsTables.Caption", "pcObjects.tsViews.Caption",
-                             "pcObjects.tsProcedures.Caption",
-                             "pcObjects.tsSynonyms.Caption", "pcObjects.tsTables.cbAddFK.Caption",
-                             "pButtons.bAdd.Caption", "pButtons.bClose.Caption"})
-        Localizer->Properties()->Add(path);
-    Localizer->Loaded();
+    Localizer = NewFormLocalizer(this, {"Caption", "pTop.lInstruction.Caption", "pTop.lSchemas.Caption",
+                                        "pcObjects.tsTables.Caption", "pcObjects.tsViews.Caption",
+                                        "pcObjects.tsProcedures.Caption", "pcObjects.tsSynonyms.Caption",
+                                        "pcObjects.tsTables.cbAddFK.Caption", "pButtons.bAdd.Caption",
+                                        "pButtons.bClose.Caption"});
 
     // The options give the size while they still hold the stored one; from
     // then on they read the dialog's.

@@ -1,7 +1,6 @@
 #include "builder/dialogs/DatasourcePropsForm.h"
 #include "builder/dialogs/DialogWidgets.h"
 #include "builder/model/Datasource.h"
-#include "classlib/Exceptions.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "support/LocalizerForm.h"
 
@@ -54,20 +53,15 @@ TnvDatasourcePropsForm::TnvDatasourcePropsForm(QWidget *parent) : TnvQBPropertie
     layout->addStretch(1);
     layout->addWidget(pButtons);
 
-    Localizer = TnvQBLocalizerForm::Create(this);
-    for (const char *path : {"Caption", "pDatasource.lObject.Caption", "pDatasource.lAlias.Caption",
-                             "pButtons.bOk.Caption", "pButtons.bCancel.Caption"})
-        Localizer->Properties()->Add(path);
-    Localizer->Loaded();
+    Localizer = NewFormLocalizer(this, {"Caption", "pDatasource.lObject.Caption", "pDatasource.lAlias.Caption",
+                                        "pButtons.bOk.Caption", "pButtons.bCancel.Caption"});
 }
 
 TnvDatasourcePropsForm::~TnvDatasourcePropsForm() = default;
 
 void TnvDatasourcePropsForm::LoadProps()
 {
-    FDatasource = As<TnvDatasource>(EditedObject());
-    if (!FDatasource)
-        throw Exception(QStringLiteral("The data source dialog was given something other than a data source"));
+    FDatasource = EditedObjectAs<TnvDatasource>(QStringLiteral("data source"));
     const TSQLFromSource *source = FDatasource->DatasourceAST();
     eObj->setText(source ? source->GetSimpleExpression() : QString());
     FLoadedAlias = FDatasource->GetAlias();

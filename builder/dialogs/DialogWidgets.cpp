@@ -1,4 +1,5 @@
 #include "builder/dialogs/DialogWidgets.h"
+#include "support/LocalizerForm.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,6 +58,15 @@ QWidget *NewButtonPanel(QWidget *parent, int height, std::initializer_list<QPush
         ++name;
     }
     return panel;
+}
+
+TnvQBLocalizerForm *NewFormLocalizer(QWidget *form, std::initializer_list<const char *> paths)
+{
+    TnvQBLocalizerForm *localizer = TnvQBLocalizerForm::Create(form);
+    for (const char *path : paths)
+        localizer->Properties()->Add(QByteArray(path));
+    localizer->Loaded();
+    return localizer;
 }
 
 } // namespace nvqb

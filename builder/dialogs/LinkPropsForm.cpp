@@ -139,23 +139,18 @@ TnvLinkPropsForm::TnvLinkPropsForm(QWidget *parent) : TnvQBPropertiesForm(parent
     connect(cbAllFromLeft, &QCheckBox::clicked, this, [this] { AllFromClicked(cbAllFromLeft, cbAllFromRight); });
     connect(cbAllFromRight, &QCheckBox::clicked, this, [this] { AllFromClicked(cbAllFromRight, cbAllFromLeft); });
 
-    Localizer = TnvQBLocalizerForm::Create(this);
-    for (const char *path :
-         {"Caption", "pObjects.pLeftObj.lLeftObject.Caption", "pObjects.pLeftObj.cbAllFromLeft.Caption",
-          "pObjects.pRightObj.lRightObject.Caption", "pObjects.pRightObj.cbAllFromRight.Caption",
-          "pSimple.pLeftCol.lLeftColumn.Caption", "pSimple.pRightCol.lRightColumn.Caption",
-          "pExpression.lJoinExpression.Caption", "pButtons.bOk.Caption", "pButtons.bCancel.Caption"})
-        Localizer->Properties()->Add(path);
-    Localizer->Loaded();
+    Localizer = NewFormLocalizer(
+        this, {"Caption", "pObjects.pLeftObj.lLeftObject.Caption", "pObjects.pLeftObj.cbAllFromLeft.Caption",
+               "pObjects.pRightObj.lRightObject.Caption", "pObjects.pRightObj.cbAllFromRight.Caption",
+               "pSimple.pLeftCol.lLeftColumn.Caption", "pSimple.pRightCol.lRightColumn.Caption",
+               "pExpression.lJoinExpression.Caption", "pButtons.bOk.Caption", "pButtons.bCancel.Caption"});
 }
 
 TnvLinkPropsForm::~TnvLinkPropsForm() = default;
 
 void TnvLinkPropsForm::LoadProps()
 {
-    FLink = As<TnvLink>(EditedObject());
-    if (!FLink)
-        throw Exception(QStringLiteral("The link dialog was given something other than a link"));
+    FLink = EditedObjectAs<TnvLink>(QStringLiteral("link"));
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
     if (!provider)
         throw Exception(QStringLiteral("The link dialog was given no syntax provider"));

@@ -39,10 +39,7 @@ TnvProcedureParams::TnvProcedureParams(QWidget *parent) : QDialog(parent)
     connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(ClientWidth, ClientHeight);
 
-    Localizer = TnvQBLocalizerForm::Create(this);
-    for (const char *path : {"Caption", "lPrompt.Caption", "bOk.Caption", "bCancel.Caption"})
-        Localizer->Properties()->Add(path);
-    Localizer->Loaded();
+    Localizer = NewFormLocalizer(this, {"Caption", "lPrompt.Caption", "bOk.Caption", "bCancel.Caption"});
 }
 
 TnvProcedureParams::~TnvProcedureParams() = default;

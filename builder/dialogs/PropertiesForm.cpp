@@ -1,5 +1,6 @@
 #include "builder/dialogs/PropertiesForm.h"
 #include "builder/model/ErrorReport.h"
+#include "classlib/Exceptions.h"
 
 namespace nvqb {
 
@@ -13,6 +14,11 @@ TnvQBPropertiesForm::TnvQBPropertiesForm(QWidget *parent) : QDialog(parent)
 }
 
 TnvQBPropertiesForm::~TnvQBPropertiesForm() = default;
+
+void TnvQBPropertiesForm::RaiseWrongObject(const QString &what)
+{
+    throw Exception(QStringLiteral("The %1 dialog was given something other than a %1").arg(what));
+}
 
 void TnvQBPropertiesForm::Start(TObject *object, TnvBaseSyntaxProvider *provider)
 {

@@ -45,8 +45,18 @@ protected:
     // Raises to keep the dialog open; the result it is closing with is
     // result().
     virtual void CheckCanClose() {}
+    // The edited object as T; raises, naming what the dialog edits ("link"),
+    // when the dialog was given something else.
+    template <class T> T *EditedObjectAs(const QString &what) const
+    {
+        if (T *object = As<T>(FObject))
+            return object;
+        RaiseWrongObject(what);
+    }
 
 private:
+    [[noreturn]] static void RaiseWrongObject(const QString &what);
+
     TnvMetadataContainer *FMetadataContainer = nullptr;
     TObject *FObject = nullptr;
     TnvBaseSyntaxProvider *FSyntaxProvider = nullptr;
