@@ -49,6 +49,8 @@ void TfrNvQBADOConnectionEdit::TWatchFree::operator()(TConnectionWatch *watch) c
 void TnvNoReturnsMemo::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Ignored, the key goes on up to the frame's parents, so the default
+        // button of the dialog around the frame still answers Enter.
         event->ignore();
         return;
     }
