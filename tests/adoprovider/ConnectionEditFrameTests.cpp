@@ -433,7 +433,8 @@ TEST(DataLinkDialog, BuildsTheStringFromABrowsedDatabaseFile)
     AnswerModalDialog<QFileDialog>([&](QFileDialog *files) {
         answered = true;
         files->selectFile(file);
-        files->accept();
+        // accept() is protected in QFileDialog, public in QDialog.
+        static_cast<QDialog *>(files)->accept();
     });
     QTest::mouseClick(dialog.bBrowseDatabase, Qt::LeftButton);
     EXPECT_TRUE(answered);

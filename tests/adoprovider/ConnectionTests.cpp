@@ -148,7 +148,8 @@ TEST_P(OdbcConnectionTest, LoginPromptAsksTheHostForUserAndPassword)
     LoginRecorder recorder;
     Connection->OnLogin = TLoginEvent::Bind<&LoginRecorder::Login>(&recorder);
     recorder.NewUser = IsPostgres() ? qEnvironmentVariable("NVQB_PG_USER", QStringLiteral("nvqb_test")) : QString();
-    recorder.NewPassword = QStringLiteral("pw");
+    // The test server checks passwords; SQLite takes any.
+    recorder.NewPassword = IsPostgres() ? qEnvironmentVariable("NVQB_PG_PASSWORD") : QStringLiteral("pw");
 
     Connection->Open(); // no prompt unless asked for
     EXPECT_EQ(recorder.Calls, 0);
@@ -182,6 +183,15 @@ TEST_P(OdbcConnectionTest, LoginPromptAsksTheHostForUserAndPassword)
             EXPECT_TRUE(e.Message().contains(QStringLiteral("no_such_role_x"))) << e.what();
         }
         recorder.NewUser = qEnvironmentVariable("NVQB_PG_USER", QStringLiteral("nvqb_test"));
+        // So is the password it gives, over the one in the string.
+        recorder.NewPassword = QStringLiteral("pw");
+        try {
+            Connection->Open();
+            FAIL() << "logged in with a wrong password";
+        } catch (const EOdbcError &e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("password authentication failed"))) << e.what();
+        }
+        recorder.NewPassword = qEnvironmentVariable("NVQB_PG_PASSWORD");
         Connection->Open();
     }
 }
