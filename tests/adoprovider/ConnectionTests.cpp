@@ -173,25 +173,24 @@ TEST_P(OdbcConnectionTest, LoginPromptAsksTheHostForUserAndPassword)
     EXPECT_EQ(Connection->ConnectionString(), ConnectionString());
 
     if (IsPostgres()) {
-        // The user the host names is the one that logs in.
+        // The user and the password the host names are the ones that log in.
         Connection->Close();
-        recorder.NewUser = QStringLiteral("no_such_role_x");
-        try {
-            Connection->Open();
-            FAIL() << "logged in as a role that does not exist";
-        } catch (const EOdbcError &e) {
-            EXPECT_TRUE(e.Message().contains(QStringLiteral("no_such_role_x"))) << e.what();
-        }
-        recorder.NewUser = qEnvironmentVariable("NVQB_PG_USER", QStringLiteral("nvqb_test"));
-        // So is the password it gives, over the one in the string.
-        recorder.NewPassword = QStringLiteral("pw");
-        try {
-            Connection->Open();
-            FAIL() << "logged in with a wrong password";
-        } catch (const EOdbcError &e) {
-            EXPECT_TRUE(e.Message().contains(QStringLiteral("password authentication failed"))) << e.what();
-        }
-        recorder.NewPassword = qEnvironmentVariable("NVQB_PG_PASSWORD");
+        const QString user = qEnvironmentVariable("NVQB_PG_USER", QStringLiteral("nvqb_test"));
+        const QString password = qEnvironmentVariable("NVQB_PG_PASSWORD");
+        const auto refused = [&](const QString &newUser, const QString &newPassword, const QString &message) {
+            recorder.NewUser = newUser;
+            recorder.NewPassword = newPassword;
+            try {
+                Connection->Open();
+                ADD_FAILURE() << "logged in as " << newUser.toStdString() << " with " << newPassword.toStdString();
+            } catch (const EOdbcError &e) {
+                EXPECT_TRUE(e.Message().contains(message)) << e.what();
+            }
+        };
+        refused(QStringLiteral("no_such_role_x"), password, QStringLiteral("no_such_role_x"));
+        refused(user, QStringLiteral("pw"), QStringLiteral("password authentication failed"));
+        recorder.NewUser = user;
+        recorder.NewPassword = password;
         Connection->Open();
     }
 }
