@@ -160,11 +160,15 @@ TfnvQBMetadataContainerLoad::TfnvQBMetadataContainerLoad(QWidget *owner, TnvMeta
                  parent = parent->parentWidget())
                 if (!parent->objectName().isEmpty())
                     path = parent->objectName() + u'.' + path;
-            if (qobject_cast<QLabel *>(child) || qobject_cast<QAbstractButton *>(child) ||
+            // A tool button shows its action's text: the action is translated.
+            if (qobject_cast<QLabel *>(child) ||
+                (qobject_cast<QAbstractButton *>(child) && !qobject_cast<QToolButton *>(child)) ||
                 qobject_cast<QGroupBox *>(child))
                 paths << sheet + u'.' + path + QStringLiteral(".Caption");
         }
     }
+    for (const char *action : {"aAddNewItem", "aRemoveItem", "aClear"})
+        paths << QString::fromLatin1(action) + QStringLiteral(".Caption");
     for (const QString &path : paths)
         Localizer->Properties()->Add(path.toLatin1());
     Localizer->Loaded();

@@ -12,11 +12,13 @@
 #include "sqlmodel/metadata/MetadataFilter.h"
 #include "sqlmodel/providers/EventMetadataProvider.h"
 #include "sqlmodel/sql/QualifiedName.h"
+#include "support/LanguageManager.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -423,6 +425,34 @@ TEST_F(LoadWizardOfflineTest, TheUnitRoutinesAnswerWhetherTheWizardEndedWithOK)
                       });
     EXPECT_TRUE(loaded);
     EXPECT_EQ(Container->Count(), 3);
+}
+
+TEST_F(LoadWizardOfflineTest, TextsFollowTheCurrentLanguage)
+{
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    const qsizetype french = manager->AddLanguageFromString(
+        "French", "[TfnvQBMetadataContainerLoad]\r\n"
+                  "Caption=Assistant de chargement\r\n"
+                  "pButtons.bNext.Caption=&Suivant >\r\n"
+                  "pcPages.tsLoadOpts.pHeader.lHeader.Caption=Bases\r\n"
+                  "pcPages.tsFilter.gbFilterItem.rbFilterExclude.Caption=&Exclure\r\n"
+                  "aClear.Caption=Vider\r\n"
+                  "[Norvane Query Builder]\r\n"
+                  "nvQBMetadataTreeCurrentDatabase=(base courante)\r\n");
+    manager->SetCurrentLanguageIndex(french);
+    QStringList texts;
+    {
+        TWizard wizard(nullptr, Container.get(), false);
+        wizard.show();
+        Click(wizard.bNext);
+        texts << wizard.windowTitle() << wizard.bNext->text() << wizard.rbFilterExclude->text()
+              << wizard.sbClear->text() << wizard.lDatabases->item(1)->text()
+              << wizard.tsLoadOpts->findChild<QLabel *>(QStringLiteral("lHeader"))->text();
+    }
+    manager->SetCurrentLanguageIndex(-1);
+    manager->DeleteLanguage(french);
+    EXPECT_EQ(texts, (QStringList{"Assistant de chargement", "&Suivant >", "&Exclure", "Vider",
+                                  "south (base courante)", "Bases"}));
 }
 
 // --- Real databases ------------------------------------------------------------------
