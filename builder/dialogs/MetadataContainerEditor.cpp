@@ -93,7 +93,7 @@ int ObjectImage(const TnvMetadataObject *object)
 } // namespace
 
 TfMetadataContainerEditor::TfMetadataContainerEditor(QWidget *parent, TnvMetadataContainer *container)
-    : QDialog(parent), FEditedContainer(container)
+    : QDialog(parent), FEditedContainer(container), FImages(MetadataEditorImages())
 {
     Assert(container != nullptr, "nvQBMetadataContainerEditor", "The container to edit is nil");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -308,9 +308,8 @@ QTreeWidgetItem *TfMetadataContainerEditor::AddNode(QTreeWidgetItem *parent, con
 {
     auto *node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tMetadata);
     node->setText(0, text);
-    static const TnvImageList images = MetadataEditorImages();
-    if (image >= 0 && image < images.size())
-        node->setIcon(0, images[image]);
+    if (image >= 0 && image < FImages.size())
+        node->setIcon(0, FImages[image]);
     node->setData(0, KindRole, int(kind));
     node->setData(0, DataRole, QVariant::fromValue(reinterpret_cast<quintptr>(data)));
     return node;

@@ -1,6 +1,7 @@
 #pragma once
 // The metadata container editor: browse, trim and reload a container on a
 // working copy that OK copies back.
+#include "builder/model/ImageList.h"
 #include "classlib/ClassInfo.h"
 #include "sqlmodel/ast/TrackedReference.h"
 
@@ -99,6 +100,7 @@ private:
     QString AskFileName(bool save);
 
     TnvMetadataContainer *FEditedContainer;
+    TnvImageList FImages;
     TOwned<TnvMetadataContainer> FWorkingCopy;
     TnvTrackedRef<TnvMetadataObject> FCurrentObject;
     bool FLoading = false;
