@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ccache pkg-config
   qt6-base-dev libgl-dev
+  # the Qt Designer plugin; QtUiTools and QtDesigner need the OpenGL module files
+  qt6-tools-dev libqt6opengl6-dev
   unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   libarchive-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpg-query-dev

@@ -55,6 +55,16 @@ void TnvQueryBuilder::AfterConstruction()
     LanguageChanged(nullptr);
 }
 
+void TnvQueryBuilder::SetSQLProperty(const QString &text)
+{
+    nvQBCatchAll([&] { SetSQL(text); });
+}
+
+void TnvQueryBuilder::SetMetadataProperty(const QString &xml)
+{
+    nvQBCatchAll([&] { SetMetadataXML(xml); });
+}
+
 void TnvQueryBuilder::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);

@@ -8,6 +8,7 @@
 // Make it with new like any widget; it is complete when the constructor
 // returns. A class deriving from it sees its own overrides of the model's
 // virtual operations only after its constructor, as with any widget.
+#include "builder/controls/QueryBuilderEnums.h"
 #include "builder/model/QueryBuilderModel.h"
 
 #include <QWidget>
@@ -29,12 +30,12 @@ class TnvQueryBuilder : public QWidget, public TnvQueryBuilderModel {
     Q_PROPERTY(bool CanReorderDatasources READ CanReorderDatasources WRITE SetCanReorderDatasources)
     Q_PROPERTY(bool SnapToGrid READ SnapToGrid WRITE SetSnapToGrid)
     Q_PROPERTY(int GridSize READ GridSize WRITE SetGridSize)
-    Q_PROPERTY(int UnionNavBarPos READ GetUnionNavBarPos WRITE SetUnionNavBarPos)
+    Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvUnionNavBarPosition UnionNavBarPos READ GetUnionNavBarPos WRITE SetUnionNavBarPos)
     Q_PROPERTY(bool ColumnsPaneVisible READ ColumnsPaneVisible WRITE SetColumnsPaneVisible)
     Q_PROPERTY(bool QuoteAllIdentifiers READ QuoteAllIdentifiers WRITE SetQuoteAllIdentifiers)
-    Q_PROPERTY(int ObjectPrefixSkipping READ GetObjectPrefixSkipping WRITE SetObjectPrefixSkipping)
+    Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvObjectPrefixSkipping ObjectPrefixSkipping READ GetObjectPrefixSkipping WRITE SetObjectPrefixSkipping)
     Q_PROPERTY(int BorderWidth READ BorderWidth WRITE SetBorderWidth)
-    Q_PROPERTY(int BorderStyle READ GetBorderStyle WRITE SetBorderStyle)
+    Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvBorderStyle BorderStyle READ GetBorderStyle WRITE SetBorderStyle)
     Q_PROPERTY(QColor BorderColor READ BorderColor WRITE SetBorderColor)
     Q_PROPERTY(int SplitterHeight READ SplitterHeight WRITE SetSplitterHeight)
     Q_PROPERTY(int TreeSplitterWidth READ TreeSplitterWidth WRITE SetTreeSplitterWidth)
@@ -42,24 +43,25 @@ class TnvQueryBuilder : public QWidget, public TnvQueryBuilderModel {
     Q_PROPERTY(QColor TableColor READ TableColor WRITE SetTableColor)
     Q_PROPERTY(QFont TableFont READ TableFont WRITE SetTableFont)
     Q_PROPERTY(QImage BkImage READ BkImage WRITE SetBkImage)
-    Q_PROPERTY(int BkImagePos READ GetBkImagePos WRITE SetBkImagePos)
-    Q_PROPERTY(int BkImageDarkness READ GetBkImageDarkness WRITE SetBkImageDarkness)
+    Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvBkImagePos BkImagePos READ GetBkImagePos WRITE SetBkImagePos)
+    Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvBkImageDarkness BkImageDarkness READ GetBkImageDarkness WRITE SetBkImageDarkness)
     Q_PROPERTY(QColor BkColor READ BkColor WRITE SetBkColor)
     Q_PROPERTY(QFont TreeFont READ TreeFont WRITE SetTreeFont)
     Q_PROPERTY(QFont GridFont READ GridFont WRITE SetGridFont)
     Q_PROPERTY(bool TabHotTrack READ TabHotTrack WRITE SetTabHotTrack)
-    Q_PROPERTY(int TabStyle READ GetTabStyle WRITE SetTabStyle)
+    Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvTabStyle TabStyle READ GetTabStyle WRITE SetTabStyle)
     Q_PROPERTY(int DefColumnsPaneHeight READ DefColumnsPaneHeight WRITE SetDefColumnsPaneHeight)
     Q_PROPERTY(int ColumnWidthExpression READ ColumnWidthExpression WRITE SetColumnWidthExpression)
     Q_PROPERTY(bool UseTableIcons READ UseTableIcons WRITE SetUseTableIcons)
     Q_PROPERTY(int DefaultTableWidth READ DefaultTableWidth WRITE SetDefaultTableWidth)
     Q_PROPERTY(int MaxTableHeight READ MaxTableHeight WRITE SetMaxTableHeight)
-    // The SQL is set by the host at run time, not stored with a form.
-    Q_PROPERTY(QString SQL READ SQL WRITE SetSQL STORED false)
+    // The SQL is set by the host at run time: not stored with a form, nor
+    // edited in a designer, where no syntax provider is given.
+    Q_PROPERTY(QString SQL READ SQL WRITE SetSQLProperty STORED false DESIGNABLE false)
     // The metadata container's XML. Qt 6 decides storing per class only, so a
     // writer of saved settings asks IsMetadataStored: it is stored only when
     // the container holds loaded metadata.
-    Q_PROPERTY(QString Metadata READ GetMetadataXML WRITE SetMetadataXML)
+    Q_PROPERTY(QString Metadata READ GetMetadataXML WRITE SetMetadataProperty)
 
 public:
     explicit TnvQueryBuilder(QWidget *parent = nullptr);
@@ -68,27 +70,43 @@ public:
     void AfterConstruction() override;
 
     // Enumerated options as the property system carries them.
-    int GetUnionNavBarPos() const { return UnionNavBarPos(); }
-    void SetUnionNavBarPos(int value) { TnvQueryBuilderModel::SetUnionNavBarPos(TnvUnionNavBarPosition(value)); }
-    int GetObjectPrefixSkipping() const { return ObjectPrefixSkipping(); }
-    void SetObjectPrefixSkipping(int value)
+    TnvQueryBuilderEnums::TnvUnionNavBarPosition GetUnionNavBarPos() const { return TnvQueryBuilderEnums::TnvUnionNavBarPosition(UnionNavBarPos()); }
+    void SetUnionNavBarPos(TnvQueryBuilderEnums::TnvUnionNavBarPosition value)
     {
-        TnvQueryBuilderModel::SetObjectPrefixSkipping(TnvObjectPrefixSkipping(value));
+        TnvQueryBuilderModel::SetUnionNavBarPos(nvqb::TnvUnionNavBarPosition(value));
     }
-    int GetBorderStyle() const { return BorderStyle(); }
-    void SetBorderStyle(int value) { TnvQueryBuilderModel::SetBorderStyle(TnvBorderStyle(value)); }
-    int GetBkImagePos() const { return BkImagePos(); }
-    void SetBkImagePos(int value) { TnvQueryBuilderModel::SetBkImagePos(TnvBkImagePos(value)); }
-    int GetBkImageDarkness() const { return BkImageDarkness(); }
-    void SetBkImageDarkness(int value) { TnvQueryBuilderModel::SetBkImageDarkness(TnvBkImageDarkness(value)); }
-    int GetTabStyle() const { return TabStyle(); }
-    void SetTabStyle(int value) { TnvQueryBuilderModel::SetTabStyle(TnvTabStyle(value)); }
+    TnvQueryBuilderEnums::TnvObjectPrefixSkipping GetObjectPrefixSkipping() const
+    {
+        return TnvQueryBuilderEnums::TnvObjectPrefixSkipping(ObjectPrefixSkipping());
+    }
+    void SetObjectPrefixSkipping(TnvQueryBuilderEnums::TnvObjectPrefixSkipping value)
+    {
+        TnvQueryBuilderModel::SetObjectPrefixSkipping(nvqb::TnvObjectPrefixSkipping(value));
+    }
+    TnvQueryBuilderEnums::TnvBorderStyle GetBorderStyle() const { return TnvQueryBuilderEnums::TnvBorderStyle(BorderStyle()); }
+    void SetBorderStyle(TnvQueryBuilderEnums::TnvBorderStyle value) { TnvQueryBuilderModel::SetBorderStyle(nvqb::TnvBorderStyle(value)); }
+    TnvQueryBuilderEnums::TnvBkImagePos GetBkImagePos() const { return TnvQueryBuilderEnums::TnvBkImagePos(BkImagePos()); }
+    void SetBkImagePos(TnvQueryBuilderEnums::TnvBkImagePos value) { TnvQueryBuilderModel::SetBkImagePos(nvqb::TnvBkImagePos(value)); }
+    TnvQueryBuilderEnums::TnvBkImageDarkness GetBkImageDarkness() const { return TnvQueryBuilderEnums::TnvBkImageDarkness(BkImageDarkness()); }
+    void SetBkImageDarkness(TnvQueryBuilderEnums::TnvBkImageDarkness value)
+    {
+        TnvQueryBuilderModel::SetBkImageDarkness(nvqb::TnvBkImageDarkness(value));
+    }
+    TnvQueryBuilderEnums::TnvTabStyle GetTabStyle() const { return TnvQueryBuilderEnums::TnvTabStyle(TabStyle()); }
+    void SetTabStyle(TnvQueryBuilderEnums::TnvTabStyle value) { TnvQueryBuilderModel::SetTabStyle(nvqb::TnvTabStyle(value)); }
     using TnvQueryBuilderModel::SetBkImageDarkness;
     using TnvQueryBuilderModel::SetBkImagePos;
     using TnvQueryBuilderModel::SetBorderStyle;
     using TnvQueryBuilderModel::SetObjectPrefixSkipping;
     using TnvQueryBuilderModel::SetTabStyle;
     using TnvQueryBuilderModel::SetUnionNavBarPos;
+
+    // The SQL and the metadata as a form loader (QUiLoader, Qt Designer) or
+    // a host writes them through Qt's property system, which no exception
+    // may cross: SQL that cannot be parsed and metadata XML that cannot be
+    // read are shown and change nothing.
+    void SetSQLProperty(const QString &text);
+    void SetMetadataProperty(const QString &xml);
 
     int ControlHeight() const override { return height(); }
 

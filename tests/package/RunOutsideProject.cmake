@@ -1,0 +1,60 @@
+# Installs the build tree into PREFIX, checks what was installed, then builds
+# and runs the outside project against it. Run with cmake -P.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_file path)
+  if(NOT EXISTS "${PREFIX}/${path}")
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE "${PREFIX}" "${OUTSIDE_BUILD}")
+run(${CMAKE_COMMAND} --install "${NVQB_BUILD_DIR}" --prefix "${PREFIX}")
+
+# The libraries under their SONAME, with the development link beside them.
+foreach(lib nvQueryBuilderC6 nvQueryBuilderADOC6)
+  expect_file("${LIBDIR}/lib${lib}.so")
+  expect_file("${LIBDIR}/lib${lib}.so.0")
+  run(readelf -d "${PREFIX}/${LIBDIR}/lib${lib}.so")
+  if(NOT out MATCHES "Library soname: \\[lib${lib}\\.so\\.0\\]")
+    message(FATAL_ERROR "lib${lib}.so has no SONAME lib${lib}.so.0:\n${out}")
+  endif()
+endforeach()
+expect_file("${LIBDIR}/cmake/nvQueryBuilder/nvQueryBuilderConfig.cmake")
+expect_file("${LIBDIR}/cmake/nvQueryBuilder/nvQueryBuilderConfigVersion.cmake")
+expect_file("include/nvQueryBuilder/builder/controls/QueryBuilder.h")
+expect_file("include/nvQueryBuilder/adoprovider/ADOMetadataProvider.h")
+# Only the libraries' own headers: no ODBC call table, no test or bench code.
+file(GLOB_RECURSE headers RELATIVE "${PREFIX}/include/nvQueryBuilder" "${PREFIX}/include/nvQueryBuilder/*")
+foreach(header IN LISTS headers)
+  if(header MATCHES "^(tests|bench|demos|installer|designer)/" OR header MATCHES "OdbcApi\\.h$"
+     OR NOT header MATCHES "\\.h$")
+    message(FATAL_ERROR "installed but not public: include/nvQueryBuilder/${header}")
+  endif()
+endforeach()
+if(DESIGNER_PLUGIN)
+  expect_file("${DESIGNER_PLUGIN}")
+endif()
+
+set(flags "")
+if(CXX_FLAGS)
+  set(flags "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
+endif()
+run(${CMAKE_COMMAND} -S "${OUTSIDE_SOURCE}" -B "${OUTSIDE_BUILD}" -DCMAKE_BUILD_TYPE=Release
+  "-DCMAKE_PREFIX_PATH=${PREFIX}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}" -DNVQB_CHECK_HEADERS=ON ${flags})
+run(${CMAKE_COMMAND} --build "${OUTSIDE_BUILD}" -j 2)
+
+set(sql "select o.id, c.name from orders o inner join customers c on c.id = o.customer_id where o.id > 10")
+run("${OUTSIDE_BUILD}/nvqb-outside" "${sql}")
+string(STRIP "${out}" out)
+string(REGEX REPLACE "[ \r\n]+" " " flat "${out}")
+if(NOT flat STREQUAL "Select o.id, c.name From orders o Inner Join customers c On c.id = o.customer_id Where o.id > 10")
+  message(FATAL_ERROR "the outside program printed:\n${out}")
+endif()
+message(STATUS "the outside program printed:\n${out}")
