@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ccache pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core
   unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   libarchive-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpg-query-dev
