@@ -62,6 +62,9 @@ TnvDemoWindow::TnvDemoWindow(QWidget *parent)
     FQueryBuilder->setObjectName(QStringLiteral("QueryBuilder"));
     FQueryBuilder->SetSyntaxProvider(FSyntaxProvider.get());
     FQueryBuilder->SetMetadataProvider(FMetadataProvider.get());
+    // Room for the sample's column names in the boxes and the structure tree.
+    FQueryBuilder->SetDefaultTableWidth(130);
+    FQueryBuilder->TreeOptions()->SetTreeWidth(190);
     FSQLPane->SetQueryBuilder(FQueryBuilder);
 
     FTabs->setObjectName(QStringLiteral("tsBottom"));
@@ -70,14 +73,12 @@ TnvDemoWindow::TnvDemoWindow(QWidget *parent)
     auto *bottom = new QSplitter(Qt::Horizontal);
     bottom->addWidget(FSQLPane);
     bottom->addWidget(FTabs);
-    bottom->setStretchFactor(0, 2);
-    bottom->setStretchFactor(1, 3);
     auto *main = new QSplitter(Qt::Vertical);
     main->setObjectName(QStringLiteral("spMain"));
     main->addWidget(FQueryBuilder);
     main->addWidget(bottom);
-    main->setStretchFactor(0, 3);
-    main->setStretchFactor(1, 2);
+    main->setSizes({540, 280});
+    bottom->setSizes({460, 820});
     setCentralWidget(main);
     FConnectionLabel->setObjectName(QStringLiteral("lConnection"));
     statusBar()->addWidget(FConnectionLabel, 1);

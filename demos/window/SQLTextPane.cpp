@@ -63,7 +63,10 @@ void TnvSQLTextPane::SetQueryBuilder(TnvQueryBuilder *queryBuilder)
 
 void TnvSQLTextPane::SQLUpdated()
 {
-    const QString text = FSQLBuilder->SQL();
+    // The text builder ends lines as the class library does (CR LF); the
+    // editor keeps LF only.
+    QString text = FSQLBuilder->SQL();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     // The user is typing: the query caught up with an earlier pause, and the
     // text being typed stays as it is.
     if (!(FApplyTimer->isActive() && FEditor->hasFocus()) && FEditor->toPlainText() != text) {

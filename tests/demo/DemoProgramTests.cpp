@@ -21,9 +21,8 @@ TEST_F(DemoProgramTest, PrintSQLPrintsTheQueryBack)
          QStringLiteral("select o.order_id, c.company_name from orders o inner join customers c "
                         "on c.customer_id = o.customer_id where c.country = 'Spain'")});
     ASSERT_EQ(given.ExitCode, 0) << given.Err.toStdString();
-    EXPECT_EQ(given.Out, QStringLiteral("Select o.order_id,\n  c.company_name\nFrom orders o\n"
-                                        "  Inner Join customers c On c.customer_id = o.customer_id\n"
-                                        "Where c.country = 'Spain'\n"));
+    EXPECT_EQ(given.Out, QStringLiteral("Select o.order_id, c.company_name From orders o Inner Join customers c"
+                                        " On c.customer_id = o.customer_id Where c.country = 'Spain'\n"));
 
     // Without SQL: the sample query over the sample tables.
     const TDemoRun sample = RunProgram({QStringLiteral("--print-sql")});
