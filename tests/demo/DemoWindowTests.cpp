@@ -15,6 +15,7 @@
 #include "sqlmodel/metadata/MetadataObjects.h"
 #include "sqlmodel/metadata/MetadataRelations.h"
 #include "support/LanguageManager.h"
+#include "adoprovider/DataLinkDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,7 +25,11 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QThread>
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 namespace nvqb::test {
 
@@ -242,6 +247,41 @@ TEST_F(SampleDatabaseTest, MenusChangeTheControlsOptions)
     languages->actions().at(0)->trigger();
     EXPECT_EQ(nvQBLanguageManager()->CurrentLanguage(), nullptr);
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+}
+
+// File / Connect... asks the data-link dialog for the string and connects
+// with what it gives; Cancel keeps the window as it was.
+TEST_F(SampleDatabaseTest, ConnectMenuConnectsWithTheDataLinkDialogsString)
+{
+    const QString sample = Window->ConnectionString();
+    Window->Disconnect();
+    Window->QueryBuilder()->MetadataContainer()->Clear();
+    QAction *connect = FindAction(Window->menuBar(), QStringLiteral("Connect..."));
+    ASSERT_NE(connect, nullptr);
+    auto answer = [](const QString &text, const char *button) {
+        QTimer::singleShot(0, [text, button] {
+            auto *dialog = qobject_cast<TnvDataLinkDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            if (!text.isNull())
+                dialog->eConnectionString->setPlainText(text);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+        });
+    };
+    answer(sample, "bCancel");
+    connect->trigger();
+    EXPECT_TRUE(Window->ConnectionString().isEmpty());
+
+    answer(sample, "bOk");
+    connect->trigger();
+    EXPECT_EQ(Window->ConnectionString(), sample);
+    EXPECT_EQ(Window->QueryBuilder()->MetadataContainer()->Count(), 9);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+
+    // A string the driver manager refuses is reported, and leaves no connection.
+    answer(QStringLiteral("Driver=No Such Driver"), "bOk");
+    connect->trigger();
+    EXPECT_TRUE(Window->ConnectionString().isEmpty());
+    ASSERT_EQ(Errors.size(), 1);
 }
 
 TEST_F(SampleDatabaseTest, MetadataAndLayoutFilesComeBack)
