@@ -108,7 +108,7 @@ void TnvDemoWindow::CreateMenus()
     QMenu *file = menuBar()->addMenu(tr("&File"));
     file->addAction(tr("&Connect..."), this, &TnvDemoWindow::ConnectEvent);
     file->addAction(tr("Open the &Sample Database"), this, [this] { nvQBCatchAll([this] { OpenSampleDatabase(); }); });
-    file->addAction(tr("&Disconnect"), this, &TnvDemoWindow::Disconnect);
+    file->addAction(tr("&Disconnect"), this, [this] { nvQBCatchAll([this] { Disconnect(); }); });
     file->addSeparator();
     file->addAction(tr("&Load Metadata..."), this, &TnvDemoWindow::LoadMetadataEvent);
     file->addAction(tr("&Edit Metadata..."), this, &TnvDemoWindow::EditMetadataEvent);
@@ -217,7 +217,8 @@ void TnvDemoWindow::SetSQL(const QString &sql)
 
 void TnvDemoWindow::QueryChanged()
 {
-    FStatisticsPane->Reload(FQueryBuilder);
+    // Reached through a signal: nothing may leave it.
+    nvQBCatchAll([this] { FStatisticsPane->Reload(FQueryBuilder); });
     if (FAutoRun)
         FAutoRunTimer->start();
 }

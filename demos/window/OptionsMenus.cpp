@@ -92,9 +92,7 @@ void FillLanguageMenu(QMenu *menu)
     add(QObject::tr("(built-in texts)"), -1);
     TnvQBLanguageManager *manager = nvQBLanguageManager();
     for (qsizetype i = 0; i < manager->GetLanguagesCount(); ++i) {
-        QString name = QString::fromUtf8(manager->GetLanguage(i)->Name());
-        name.replace(u'_', u' ');
-        add(name.left(1).toUpper() + name.mid(1).toLower(), i);
+        add(QString::fromUtf8(manager->GetLanguage(i)->Name()).replace(u'_', u' '), i);
     }
     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
         const qsizetype current = nvQBLanguageManager()->CurrentLanguageIndex();

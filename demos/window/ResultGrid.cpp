@@ -85,6 +85,7 @@ void TnvResultGrid::Run(const QString &connectionString, const QString &sql)
         return;
     }
     FLastError.clear();
+    FStatus->setStyleSheet(QString());
     FRunner->Run(connectionString, sql, MaxRows);
     FElapsed.start();
     FCancelButton->setEnabled(true);
