@@ -232,7 +232,10 @@ void TADODataSet::PrepareStatement()
     const SQLRETURN rc = SQLPrepareW(stmt.Get(), WText(FCommandText), SQL_NTS);
     if (!Succeeded(rc))
         RaiseError(rc, SQL_HANDLE_STMT, stmt.Get(), "SQLPrepare");
-    FStmt = stmt.Release();
+    {
+        std::lock_guard<std::mutex> lock(FStmtMutex);
+        FStmt = stmt.Release();
+    }
     FExecuted = false;
     FRowIndex = -1;
 }
@@ -243,12 +246,22 @@ void TADODataSet::ReleaseStatement()
         return;
     // Closing first lets the PostgreSQL driver free the result it keeps from
     // describing a statement that never ran; freeing alone leaks it.
-    SQLFreeStmt(FStmt, SQL_CLOSE);
-    SQLFreeHandle(SQL_HANDLE_STMT, FStmt);
-    FStmt = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(FStmtMutex);
+        SQLFreeStmt(FStmt, SQL_CLOSE);
+        SQLFreeHandle(SQL_HANDLE_STMT, FStmt);
+        FStmt = nullptr;
+    }
     FExecuted = false;
     FRowIndex = -1;
     FFirstRecord.clear();
+}
+
+void TADODataSet::Cancel()
+{
+    std::lock_guard<std::mutex> lock(FStmtMutex);
+    if (FStmt)
+        SQLCancel(FStmt);
 }
 
 void TADODataSet::DescribeColumns()

@@ -8,6 +8,7 @@
 #include "classlib/Dataset.h"
 
 #include <QString>
+#include <mutex>
 
 namespace nvqb {
 
@@ -27,6 +28,11 @@ public:
     const QString &CommandText() const { return FCommandText; }
     // Raises EDatabaseError while the dataset is open.
     void SetCommandText(const QString &value);
+
+    // Asks the driver to stop the statement that Open or a fetch is running
+    // in another thread; that call then fails with the driver's message.
+    // Safe from any thread; does nothing without a statement.
+    void Cancel();
 
 protected:
     void InternalOpen() override;
@@ -50,6 +56,8 @@ private:
     TADOConnection *FConnection = nullptr;
     QString FCommandText;
     void *FStmt = nullptr; // SQLHSTMT, owned
+    // Held while the handle is made or freed, and by Cancel from another thread.
+    std::mutex FStmtMutex;
     bool FExecuted = false;
     qint64 FRowIndex = -1; // the row last fetched, -1 before the first
     QList<int> FColumnKinds; // how each column is read

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ccache pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core
   # the Qt Designer plugin; QtUiTools and QtDesigner need the OpenGL module files
   qt6-tools-dev libqt6opengl6-dev
   unixodbc-dev odbcinst libsqliteodbc odbc-postgresql

@@ -1,0 +1,77 @@
+// nvqb-demo: the query builder control in a window over a database reached
+// through ODBC; see DemoUsage() for the command line.
+#include "builder/model/ErrorReport.h"
+#include "builder/controls/QueryBuilder.h"
+#include "demos/window/DemoCommandLine.h"
+#include "demos/window/DemoWindow.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+using namespace nvqb;
+
+int main(int argc, char **argv)
+{
+    // A run that prints or takes a picture needs no display.
+    bool headless = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--print-sql" || argument.startsWith("--screenshot"))
+            headless = true;
+    }
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("nvqb-demo"));
+
+    TnvDemoOptions options;
+    QString error;
+    if (!ParseDemoCommandLine(QApplication::arguments().mid(1), options, error)) {
+        if (error.isEmpty()) {
+            std::fputs(qPrintable(DemoUsage()), stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "nvqb-demo: %s\n\n%s", qPrintable(error), qPrintable(DemoUsage()));
+        return 2;
+    }
+
+    static int errors = 0;
+    if (options.Headless())
+        SetErrorHandler([](const QString &message) {
+            ++errors;
+            std::fprintf(stderr, "nvqb-demo: %s\n", qPrintable(message));
+        });
+    else
+        SetErrorHandler([](const QString &message) {
+            QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("nvqb-demo"), message);
+        });
+
+    int result = 0;
+    {
+        TnvDemoWindow window;
+        if (!nvQBCatchAll([&] { PrepareDemoWindow(window, options); }) && options.Headless())
+            return 1;
+        if (options.PrintSQL) {
+            QString sql;
+            if (!nvQBCatchAll([&] { sql = window.QueryBuilder()->SQL(); }))
+                return 1;
+            std::fputs(qPrintable(sql.replace(QLatin1String("\r\n"), QLatin1String("\n"))), stdout);
+            std::fputs("\n", stdout);
+            std::fflush(stdout);
+        }
+        if (!options.ScreenshotFile.isEmpty()) {
+            const QImage image = RenderDemoWindow(window);
+            if (!image.save(options.ScreenshotFile)) {
+                std::fprintf(stderr, "nvqb-demo: cannot write the picture %s\n", qPrintable(options.ScreenshotFile));
+                return 1;
+            }
+        }
+        if (options.Headless())
+            return errors == 0 ? 0 : 1;
+        window.show();
+        result = QApplication::exec();
+    }
+    SetErrorHandler(nullptr);
+    return result;
+}

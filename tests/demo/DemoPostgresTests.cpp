@@ -1,0 +1,166 @@
+// The demo against the PostgreSQL server of the test command: connected,
+// its metadata loaded, two tables of a foreign key added and their rows
+// shown; a slow query runs without stopping the window and can be stopped.
+#include "DemoTestSupport.h"
+#include "adoprovider/OdbcTestSupport.h"
+#include "builder/controls/QueryBuilder.h"
+#include "builder/model/ErrorReport.h"
+#include "builder/model/DatasourceGroup.h"
+#include "builder/model/Link.h"
+#include "builder/model/SubQuery.h"
+#include "builder/model/UnionSubQuery.h"
+#include "demos/window/DemoCommandLine.h"
+#include "demos/window/ResultGrid.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFilter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QtTest/QTest>
+
+namespace nvqb::test {
+
+namespace {
+
+// Counts the paint events a widget gets.
+class TPaintCounter : public QObject {
+public:
+    int Count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        Count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+class DemoPostgresTest : public OdbcDatabaseTest {
+protected:
+    void SetUp() override
+    {
+        OdbcDatabaseTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        SetErrorHandler([this](const QString &message) { Errors.append(message); });
+        Window = std::make_unique<TnvDemoWindow>();
+        // Only the test's schema: the server lists its own catalogue besides.
+        Window->QueryBuilder()->MetadataFilter()->Add()->SchemaMask = Schema();
+        Window->Connect(ConnectionString());
+    }
+
+    void TearDown() override
+    {
+        Window.reset();
+        QApplication::processEvents();
+        SetErrorHandler(nullptr);
+        OdbcDatabaseTest::TearDown();
+    }
+
+    QStringList SchemaStatements() override
+    {
+        return OdbcDatabaseTest::SchemaStatements() +
+               QStringList{
+                   "insert into parents values (1, 1, 1, 'one'), (2, 2, 2, 'two')",
+                   "insert into children values (10, 1, 1, 1, 1, 'ten'), (11, 2, 2, 2, 2, 'eleven')",
+                   "insert into items values (100, 10, 'apple', 1.50, '2025-01-02', 1),"
+                   " (101, 11, 'pear', 2.25, '2025-01-03', 0), (102, 10, 'plum', 0.75, null, 1)",
+                   // Rows that take a minute.
+                   "create view slow_rows as select 1 as n from pg_sleep(60)",
+               };
+    }
+
+    TnvUnionSubQuery *Part() const { return Window->QueryBuilder()->CurrentSubquery()->CurrentUnionSubQuery(); }
+
+    std::unique_ptr<TnvDemoWindow> Window;
+    QStringList Errors;
+};
+
+TEST_P(DemoPostgresTest, ConnectedTablesOfAForeignKeyShowTheirRows)
+{
+    TnvMetadataContainer *container = Window->QueryBuilder()->MetadataContainer();
+    EXPECT_EQ(container->Count(), 5);
+    Window->show();
+    ASSERT_TRUE(WaitFor([&] { return DemoWindowShown(*Window); }, 10000));
+
+    Part()->AddObjectWithFK(Schema() + QStringLiteral(".items"));
+    Part()->AddObjectWithFK(Schema() + QStringLiteral(".children"));
+    ASSERT_EQ(Part()->FromGroup()->GetLinksCount(), 1) << Window->QueryBuilder()->SQL().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return VisibleBoxes(*Window).size() == 2; }, 5000));
+
+    TnvResultGrid *grid = Window->ResultGrid();
+    Window->RunQuery();
+    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
+    QStandardItemModel *rows = grid->Model();
+    ASSERT_EQ(rows->rowCount(), 3);
+    QStringList labels, notes;
+    for (int c = 0; c < rows->columnCount(); ++c) {
+        const QString header = rows->headerData(c, Qt::Horizontal).toString();
+        for (int r = 0; r < rows->rowCount(); ++r) {
+            if (header == QLatin1String("label"))
+                labels << rows->item(r, c)->text();
+            if (header == QLatin1String("note"))
+                notes << rows->item(r, c)->text();
+        }
+    }
+    labels.sort();
+    notes.sort();
+    EXPECT_EQ(labels, (QStringList{"apple", "pear", "plum"}));
+    EXPECT_EQ(notes, (QStringList{"eleven", "ten", "ten"}));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+}
+
+TEST_P(DemoPostgresTest, SlowQueryKeepsTheWindowPaintingAndIsCancelled)
+{
+    Window->show();
+    Window->SetAutoRun(false);
+    Window->SetSQL(QStringLiteral("Select s.n From %1.slow_rows s").arg(Schema()));
+    TnvResultGrid *grid = Window->ResultGrid();
+    TPaintCounter painted;
+    grid->StatusLabel()->installEventFilter(&painted);
+
+    QElapsedTimer clock;
+    clock.start();
+    Window->RunQuery();
+    ASSERT_TRUE(grid->IsRunning());
+    EXPECT_TRUE(grid->CancelButton()->isEnabled());
+    // The status line counts the seconds while the database sleeps.
+    EXPECT_FALSE(WaitFor([&] { return !grid->IsRunning(); }, 1500));
+    EXPECT_GE(painted.Count, 5);
+    EXPECT_TRUE(grid->StatusLabel()->text().startsWith(QStringLiteral("Running")));
+
+    QTest::mouseClick(grid->CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning(); }, 20000));
+    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_EQ(grid->StatusLabel()->text(), QStringLiteral("Cancelled"));
+    EXPECT_FALSE(grid->CancelButton()->isEnabled());
+
+    // The next run works as before.
+    Window->SetSQL(QStringLiteral("Select p.name From %1.parents p").arg(Schema()));
+    Window->RunQuery();
+    ASSERT_TRUE(grid->WaitForResult(20000));
+    EXPECT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
+    EXPECT_EQ(grid->Model()->rowCount(), 2);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+}
+
+// A window closed while its query runs stops the query and waits for it.
+TEST_P(DemoPostgresTest, ClosingWhileAQueryRunsStopsIt)
+{
+    Window->SetAutoRun(false);
+    Window->SetSQL(QStringLiteral("Select s.n From %1.slow_rows s").arg(Schema()));
+    Window->RunQuery();
+    QElapsedTimer clock;
+    clock.start();
+    Window.reset();
+    EXPECT_LT(clock.elapsed(), 20000);
+}
+
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, DemoPostgresTest, ::testing::Values(Backend::PostgreSQL), BackendName);
+
+} // namespace nvqb::test

@@ -1,0 +1,103 @@
+// The demo program as the command line runs it: the SQL printed back, the
+// picture it writes, and what it says about a bad command line.
+#include "DemoTestSupport.h"
+#include "builder/controls/QueryBuilder.h"
+#include "demos/window/DemoCommandLine.h"
+#include "demos/window/ResultGrid.h"
+
+#include <QAbstractScrollArea>
+#include <QDir>
+#include <QHeaderView>
+#include <QTableView>
+
+namespace nvqb::test {
+
+using DemoProgramTest = DemoWindowTest;
+
+TEST_F(DemoProgramTest, PrintSQLPrintsTheQueryBack)
+{
+    const TDemoRun given = RunProgram(
+        {QStringLiteral("--print-sql"), QStringLiteral("--sql"),
+         QStringLiteral("select o.order_id, c.company_name from orders o inner join customers c "
+                        "on c.customer_id = o.customer_id where c.country = 'Spain'")});
+    ASSERT_EQ(given.ExitCode, 0) << given.Err.toStdString();
+    EXPECT_EQ(given.Out, QStringLiteral("Select o.order_id, c.company_name From orders o Inner Join customers c"
+                                        " On c.customer_id = o.customer_id Where c.country = 'Spain'\n"));
+
+    // Without SQL: the sample query over the sample tables.
+    const TDemoRun sample = RunProgram({QStringLiteral("--print-sql")});
+    ASSERT_EQ(sample.ExitCode, 0) << sample.Err.toStdString();
+    for (const char *table : {"customers c", "orders o", "order_lines l", "products p"})
+        EXPECT_TRUE(sample.Out.contains(QLatin1String(table))) << table << "\n" << sample.Out.toStdString();
+
+    // A layout file brings its query along.
+    Window->OpenSampleDatabase(Dir.path());
+    Window->SetSQL(QStringLiteral("Select s.company_name From suppliers s"));
+    const QString layout = Dir.filePath(QStringLiteral("suppliers.qbl"));
+    Window->SaveLayoutFile(layout);
+    const TDemoRun laid = RunProgram({QStringLiteral("--layout"), layout, QStringLiteral("--print-sql")});
+    ASSERT_EQ(laid.ExitCode, 0) << laid.Err.toStdString();
+    EXPECT_EQ(laid.Out, Window->QueryBuilder()->SQL() + u'\n');
+}
+
+TEST_F(DemoProgramTest, BadInputIsNamedAndEndsTheRun)
+{
+    const TDemoRun bad = RunProgram({QStringLiteral("--print-sql"), QStringLiteral("--sql"),
+                                     QStringLiteral("select from from")});
+    EXPECT_EQ(bad.ExitCode, 1);
+    EXPECT_TRUE(bad.Out.isEmpty()) << bad.Out.toStdString();
+    EXPECT_TRUE(bad.Err.contains(QStringLiteral("Line 1, column"))) << bad.Err.toStdString();
+
+    const TDemoRun option = RunProgram({QStringLiteral("--no-such-option")});
+    EXPECT_EQ(option.ExitCode, 2);
+    EXPECT_TRUE(option.Err.contains(QStringLiteral("no-such-option"))) << option.Err.toStdString();
+    EXPECT_TRUE(option.Err.contains(QStringLiteral("--screenshot")));
+
+    const TDemoRun connection = RunProgram(
+        {QStringLiteral("--print-sql"), QStringLiteral("--connect"), QStringLiteral("Driver=No Such Driver")});
+    EXPECT_EQ(connection.ExitCode, 1);
+    EXPECT_FALSE(connection.Err.trimmed().isEmpty());
+}
+
+// The program's picture is compared with the same window made here, where
+// the places of the boxes and the grid are known: each shows there as it
+// renders on its own, with text in it.
+TEST_F(DemoProgramTest, ScreenshotShowsTheDiagramBoxesAndTheResultGrid)
+{
+    Window->OpenSampleDatabase(Dir.path());
+    const QImage local = RenderDemoWindow(*Window);
+    const QList<QWidget *> boxes = VisibleBoxes(*Window);
+    ASSERT_EQ(boxes.size(), 4);
+    QTableView *grid = Window->ResultGrid()->View();
+    ASSERT_GT(grid->model()->rowCount(), 0);
+
+    const QString file = Dir.filePath(QStringLiteral("demo.png"));
+    const TDemoRun run = RunProgram({QStringLiteral("--screenshot"), file});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QImage picture(file);
+    ASSERT_FALSE(picture.isNull());
+    ASSERT_EQ(picture.size(), local.size());
+
+    for (QWidget *box : boxes) {
+        const QRect rect = RectInWindow(*Window, box);
+        EXPECT_GT(SameShare(picture, rect, box->grab().toImage()), 0.95) << rect.x() << "," << rect.y();
+        EXPECT_GT(DarkPixels(picture, rect), 100);
+    }
+    QWidget *viewport = grid->viewport();
+    const QRect cells = RectInWindow(*Window, viewport);
+    EXPECT_GT(SameShare(picture, cells, viewport->grab().toImage()), 0.95);
+    const QRect firstRow(cells.x(), cells.y(), cells.width(), grid->rowHeight(0));
+    EXPECT_GT(DarkPixels(picture, firstRow), 50);
+    // Below the last row the grid is empty.
+    const int end = cells.y() + grid->rowViewportPosition(grid->model()->rowCount() - 1) + 2 * grid->rowHeight(0);
+    if (end < cells.bottom()) {
+        EXPECT_EQ(DarkPixels(picture, QRect(cells.x(), end, cells.width(), cells.bottom() - end)), 0);
+    }
+
+    QDir().mkpath(QStringLiteral(NVQB_SCREENSHOT_DIR));
+    picture.save(QStringLiteral(NVQB_SCREENSHOT_DIR "/demo-window.png"));
+    if (qEnvironmentVariableIntValue("NVQB_WRITE_DOC_IMAGES") == 1)
+        picture.save(QStringLiteral(NVQB_DOC_IMAGE_DIR "/demo-window.png"));
+}
+
+} // namespace nvqb::test

@@ -1,0 +1,47 @@
+#pragma once
+// The demo's window over its sample database in a temporary cache folder,
+// with errors recorded instead of shown, and the built program for runs
+// from the command line.
+#include "demos/window/DemoWindow.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace nvqb::test {
+
+// Processes events until the condition holds or the time is up.
+bool WaitFor(const std::function<bool()> &condition, int milliseconds);
+
+// The boxes of the current diagram, visible ones only.
+QList<QWidget *> VisibleBoxes(TnvDemoWindow &window);
+// A picture's part that shows the widget, in the window's coordinates.
+QRect RectInWindow(TnvDemoWindow &window, QWidget *widget);
+// The share of the pixels of the part of the picture that equal the
+// widget's own rendering.
+double SameShare(const QImage &picture, const QRect &rect, const QImage &widget);
+// Pixels of the part of the picture that are dark (text, lines).
+int DarkPixels(const QImage &picture, const QRect &rect);
+
+struct TDemoRun {
+    int ExitCode = -1;
+    QString Out, Err;
+};
+
+class DemoWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The demo program with the arguments, its cache folder in this test's
+    // temporary folder, offscreen; killed after the time given.
+    TDemoRun RunProgram(const QStringList &arguments, int milliseconds = 60000);
+
+    QTemporaryDir Dir;
+    std::unique_ptr<TnvDemoWindow> Window;
+    QStringList Errors;
+};
+
+} // namespace nvqb::test

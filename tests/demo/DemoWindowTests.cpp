@@ -1,0 +1,304 @@
+// The demo's window over its sample database: the database it makes, the
+// SQL pane both ways, the statistics, the result grid and the menus.
+#include "DemoTestSupport.h"
+#include "adoprovider/OdbcConnection.h"
+#include "adoprovider/OdbcDataset.h"
+#include "builder/controls/QueryBuilder.h"
+#include "builder/model/SQLTextBuilder.h"
+#include "demos/window/DemoCommandLine.h"
+#include "demos/window/ResultGrid.h"
+#include "demos/window/SQLTextPane.h"
+#include "demos/window/SampleDatabase.h"
+#include "demos/window/StatisticsPane.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFields.h"
+#include "sqlmodel/metadata/MetadataObjects.h"
+#include "sqlmodel/metadata/MetadataRelations.h"
+#include "support/LanguageManager.h"
+#include "adoprovider/DataLinkDialog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QThread>
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+
+namespace nvqb::test {
+
+namespace {
+
+QAction *FindAction(QWidget *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text().remove(u'&') == text)
+            return action;
+        if (action->menu())
+            if (QAction *found = FindAction(action->menu(), text))
+                return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class SampleDatabaseTest : public DemoWindowTest {
+protected:
+    void SetUp() override
+    {
+        DemoWindowTest::SetUp();
+        Window->OpenSampleDatabase(Dir.path());
+    }
+
+    TnvMetadataObject *Find(const QString &name) const
+    {
+        TnvMetadataContainer *container = Window->QueryBuilder()->MetadataContainer();
+        for (qsizetype i = 0; i < container->Count(); ++i)
+            if (container->Items(i)->GetNameStrNotQuoted() == name)
+                return container->Items(i);
+        return nullptr;
+    }
+
+    qint64 Count(const QString &sql) const
+    {
+        auto dataSet = Create<TADODataSet>(nullptr);
+        dataSet->SetConnection(Window->Connection());
+        dataSet->SetCommandText(sql);
+        dataSet->Open();
+        return dataSet->Fields(0)->AsVariant().toLongLong();
+    }
+};
+
+TEST(SampleScriptTest, SplitsStatementsAtLineEndSemicolonsAndDropsComments)
+{
+    EXPECT_EQ(SplitSQLScript(QStringLiteral("-- a comment\ncreate table t (\n  a integer -- why\n);\n\n"
+                                            "insert into t values (1);\n-- end\nselect 'x;y' from t")),
+              (QStringList{QStringLiteral("create table t (\n  a integer -- why\n)"),
+                           QStringLiteral("insert into t values (1)"), QStringLiteral("select 'x;y' from t")}));
+}
+
+TEST_F(SampleDatabaseTest, HoldsTheOrderEntrySchemaWithATwoColumnKey)
+{
+    ASSERT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+    QMap<QString, QString> kinds;
+    TnvMetadataContainer *container = Window->QueryBuilder()->MetadataContainer();
+    for (qsizetype i = 0; i < container->Count(); ++i)
+        kinds.insert(container->Items(i)->GetNameStrNotQuoted(), container->Items(i)->ClassName());
+    const QMap<QString, QString> expected = {
+        {"customers", "TnvMetadataTable"},   {"deliveries", "TnvMetadataTable"},
+        {"employees", "TnvMetadataTable"},   {"order_lines", "TnvMetadataTable"},
+        {"orders", "TnvMetadataTable"},      {"products", "TnvMetadataTable"},
+        {"suppliers", "TnvMetadataTable"},   {"order_totals", "TnvMetadataView"},
+        {"product_sales", "TnvMetadataView"}};
+    EXPECT_EQ(kinds, expected);
+
+    TnvMetadataObject *lines = Find(QStringLiteral("order_lines"));
+    ASSERT_NE(lines, nullptr);
+    QStringList relations;
+    for (qsizetype i = 0; i < lines->GetRelations()->Count(); ++i) {
+        const TnvMetadataRelation *relation = lines->GetRelations()->Items(i);
+        QStringList pairs;
+        for (qsizetype k = 0; k < relation->KeyFields()->Count(); ++k)
+            pairs << relation->KeyFields()->Items(k)->GetQualifiedNameWithoutQuotes() + QStringLiteral("->") +
+                         relation->ChildFields()->Items(k)->GetQualifiedNameWithoutQuotes();
+        relations << relation->GetChildNameStrNotQuoted() + u'(' + pairs.join(QStringLiteral(", ")) + u')';
+    }
+    EXPECT_EQ(relations, QStringList{QStringLiteral("deliveries(order_id->order_id, line_no->line_no)")});
+
+    // Some hundred rows, every order with lines.
+    EXPECT_GE(Count(QStringLiteral("select (select count(*) from customers) + (select count(*) from orders)"
+                                   " + (select count(*) from order_lines) + (select count(*) from products)"
+                                   " + (select count(*) from suppliers) + (select count(*) from employees)"
+                                   " + (select count(*) from deliveries)")),
+              100);
+    EXPECT_EQ(Count(QStringLiteral("select count(*) from orders o where not exists"
+                                   " (select 1 from order_lines l where l.order_id = o.order_id)")),
+              0);
+}
+
+TEST_F(SampleDatabaseTest, IsMadeOnceAndThenReused)
+{
+    const QString fileName = EnsureSampleDatabase(Dir.path());
+    const QDateTime made = QFileInfo(fileName).lastModified();
+    QThread::msleep(20);
+    EXPECT_EQ(EnsureSampleDatabase(Dir.path()), fileName);
+    EXPECT_EQ(QFileInfo(fileName).lastModified(), made);
+    // No half-made file is left beside it.
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QFileInfo(fileName).fileName()});
+}
+
+TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
+{
+    TnvResultGrid *grid = Window->ResultGrid();
+    Window->RunQuery();
+    ASSERT_TRUE(grid->WaitForResult(20000));
+    EXPECT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
+    const qint64 german = Count(QStringLiteral(
+        "select count(*) from order_lines l join orders o on o.order_id = l.order_id"
+        " join customers c on c.customer_id = o.customer_id where c.country = 'Germany'"));
+    ASSERT_GT(german, 0);
+    EXPECT_EQ(grid->Model()->rowCount(), german);
+    EXPECT_EQ(grid->Model()->columnCount(), 6);
+    EXPECT_EQ(grid->Model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("product_name"));
+
+    // A change of the query runs it again by itself; a large result stops
+    // at the first rows.
+    Window->SetSQL(QStringLiteral("Select a.order_id, b.line_no From order_lines a, order_lines b"));
+    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning() && grid->Model()->columnCount() == 2; }, 20000));
+    EXPECT_EQ(grid->Model()->rowCount(), TnvResultGrid::MaxRows);
+    EXPECT_TRUE(grid->StatusLabel()->text().contains(QStringLiteral("first 200"))) <<
+        grid->StatusLabel()->text().toStdString();
+
+    // The database's refusal is shown in the status line, not raised.
+    Window->SetSQL(QStringLiteral("Select o.no_such_column From orders o"));
+    Window->RunQuery();
+    ASSERT_TRUE(grid->WaitForResult(20000));
+    EXPECT_TRUE(grid->LastError().contains(QStringLiteral("no_such_column"))) << grid->LastError().toStdString();
+    EXPECT_TRUE(grid->StatusLabel()->text().contains(QStringLiteral("no_such_column")));
+    EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(SampleDatabaseTest, SQLPaneFollowsTheQueryAndGivesEditsBack)
+{
+    TnvSQLTextPane *pane = Window->SQLPane();
+    QPlainTextEdit *editor = pane->Editor();
+    EXPECT_EQ(editor->toPlainText(), pane->SQLBuilder()->SQL().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("order_lines")));
+
+    editor->setFocus();
+    editor->setPlainText(QStringLiteral("Select e.last_name From employees e"));
+    ASSERT_TRUE(WaitFor([&] { return Window->QueryBuilder()->SQL().contains(QStringLiteral("employees")); },
+                        5000));
+    EXPECT_TRUE(pane->StatusLine()->text().isEmpty());
+
+    // Text that does not parse leaves the query alone and says where it stopped.
+    const QString before = Window->QueryBuilder()->SQL();
+    editor->setPlainText(QStringLiteral("Select e.last_name From From employees e"));
+    pane->ApplyText();
+    EXPECT_EQ(Window->QueryBuilder()->SQL(), before);
+    EXPECT_TRUE(pane->StatusLine()->text().startsWith(QStringLiteral("Line 1, column"))) <<
+        pane->StatusLine()->text().toStdString();
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+
+    // The same text through the window's SetSQL raises the parser's message.
+    EXPECT_THROW(Window->SetSQL(QStringLiteral("Select From From")), Exception);
+    EXPECT_EQ(Window->QueryBuilder()->SQL(), before);
+}
+
+TEST_F(SampleDatabaseTest, StatisticsListObjectsColumnsAndParameters)
+{
+    Window->SetSQL(QStringLiteral(
+        "Select o.order_id, c.company_name From orders o Inner Join customers c On c.customer_id = o.customer_id"
+        " Where o.employee_id = :emp"));
+    QTreeWidget *statistics = Window->StatisticsPane()->Statistics();
+    ASSERT_EQ(statistics->topLevelItemCount(), 3);
+    EXPECT_EQ(statistics->topLevelItem(0)->text(0), QStringLiteral("Used objects (2)"));
+    EXPECT_EQ(statistics->topLevelItem(2)->text(0), QStringLiteral("Output columns (2)"));
+    EXPECT_EQ(statistics->topLevelItem(2)->child(1)->text(0), QStringLiteral("c.company_name"));
+    QTreeWidget *parameters = Window->StatisticsPane()->Parameters();
+    ASSERT_EQ(parameters->topLevelItemCount(), 1);
+    EXPECT_EQ(parameters->topLevelItem(0)->text(0), QStringLiteral(":emp"));
+    EXPECT_EQ(parameters->topLevelItem(0)->text(1), QStringLiteral("o.employee_id"));
+    EXPECT_EQ(parameters->topLevelItem(0)->text(2), QStringLiteral("="));
+}
+
+TEST_F(SampleDatabaseTest, MenusChangeTheControlsOptions)
+{
+    TnvQueryBuilder *qb = Window->QueryBuilder();
+    QMenuBar *bar = Window->menuBar();
+
+    const QString painter = qb->LinkPainterClassName();
+    QMenu *styles = FindAction(bar, QStringLiteral("Link Painter Style"))->menu();
+    ASSERT_GE(styles->actions().size(), 3);
+    for (QAction *action : styles->actions())
+        if (action->data().toString() != painter) {
+            action->trigger();
+            EXPECT_EQ(qb->LinkPainterClassName(), action->data().toString());
+            break;
+        }
+    EXPECT_NE(qb->LinkPainterClassName(), painter);
+
+    const bool snap = qb->SnapToGrid();
+    QAction *snapAction = FindAction(bar, QStringLiteral("Snap to grid"));
+    ASSERT_NE(snapAction, nullptr);
+    QMenu *display = FindAction(bar, QStringLiteral("Display"))->menu();
+    emit display->aboutToShow();
+    EXPECT_EQ(snapAction->isChecked(), snap);
+    snapAction->trigger();
+    EXPECT_EQ(qb->SnapToGrid(), !snap);
+
+    QMenu *tabStyles = FindAction(bar, QStringLiteral("Tab style"))->menu();
+    ASSERT_EQ(tabStyles->actions().size(), 3);
+    tabStyles->actions().at(2)->trigger();
+    EXPECT_EQ(qb->TabStyle(), tsFlatButtons);
+
+    QMenu *languages = FindAction(bar, QStringLiteral("Language"))->menu();
+    EXPECT_EQ(languages->actions().size(), 1 + nvQBLanguageManager()->GetLanguagesCount());
+    FindAction(languages, QStringLiteral("Russian"))->trigger();
+    ASSERT_NE(nvQBLanguageManager()->CurrentLanguage(), nullptr);
+    EXPECT_EQ(nvQBLanguageManager()->CurrentLanguage()->Name(), QByteArray("Russian"));
+    languages->actions().at(0)->trigger();
+    EXPECT_EQ(nvQBLanguageManager()->CurrentLanguage(), nullptr);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+}
+
+// File / Connect... asks the data-link dialog for the string and connects
+// with what it gives; Cancel keeps the window as it was.
+TEST_F(SampleDatabaseTest, ConnectMenuConnectsWithTheDataLinkDialogsString)
+{
+    const QString sample = Window->ConnectionString();
+    Window->Disconnect();
+    Window->QueryBuilder()->MetadataContainer()->Clear();
+    QAction *connect = FindAction(Window->menuBar(), QStringLiteral("Connect..."));
+    ASSERT_NE(connect, nullptr);
+    auto answer = [](const QString &text, const char *button) {
+        QTimer::singleShot(0, [text, button] {
+            auto *dialog = qobject_cast<TnvDataLinkDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            if (!text.isNull())
+                dialog->eConnectionString->setPlainText(text);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+        });
+    };
+    answer(sample, "bCancel");
+    connect->trigger();
+    EXPECT_TRUE(Window->ConnectionString().isEmpty());
+
+    answer(sample, "bOk");
+    connect->trigger();
+    EXPECT_EQ(Window->ConnectionString(), sample);
+    EXPECT_EQ(Window->QueryBuilder()->MetadataContainer()->Count(), 9);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+
+    // A string the driver manager refuses is reported, and leaves no connection.
+    answer(QStringLiteral("Driver=No Such Driver"), "bOk");
+    connect->trigger();
+    EXPECT_TRUE(Window->ConnectionString().isEmpty());
+    ASSERT_EQ(Errors.size(), 1);
+}
+
+TEST_F(SampleDatabaseTest, MetadataAndLayoutFilesComeBack)
+{
+    const QString metadata = Dir.filePath(QStringLiteral("metadata.xml"));
+    const QString layout = Dir.filePath(QStringLiteral("query.qbl"));
+    const QString sql = Window->QueryBuilder()->SQL();
+    Window->SaveMetadataFile(metadata);
+    Window->SaveLayoutFile(layout);
+
+    TnvDemoWindow other;
+    other.LoadMetadataFile(metadata);
+    EXPECT_EQ(other.QueryBuilder()->MetadataContainer()->Count(),
+              Window->QueryBuilder()->MetadataContainer()->Count());
+    other.LoadLayoutFile(layout);
+    EXPECT_EQ(other.QueryBuilder()->SQL(), sql);
+    EXPECT_THROW(other.LoadLayoutFile(Dir.filePath(QStringLiteral("missing.qbl"))), Exception);
+}
+
+} // namespace nvqb::test
