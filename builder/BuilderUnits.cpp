@@ -1,5 +1,6 @@
 // Start-up and shut-down of this subsystem's unit globals.
 #include "builder/controls/DatasourceControl.h"
+#include "builder/controls/ErrorMessageBox.h"
 #include "builder/controls/LinkPainters.h"
 #include "builder/controls/PageControl.h"
 #include "builder/controls/SelectListControl.h"
@@ -21,10 +22,13 @@ void InitializeBuilderUnits()
     InitializeLinkPainterRegistry();
     InitializeLinkPainters();
     RegisterDatasourceControls(*ControlFactory());
+    // Errors a host does not take itself reach the user in a message box.
+    InstallErrorMessageBox();
 }
 
 void FinalizeBuilderUnits()
 {
+    UninstallErrorMessageBox();
     FinalizeLinkPainters();
     FinalizeLinkPainterRegistry();
     FinalizeControlFactory();

@@ -14,6 +14,12 @@ TnvErrorHandler &Handler()
     static TnvErrorHandler *handler = new TnvErrorHandler;
     return *handler;
 }
+
+TnvErrorHandler &DefaultHandler()
+{
+    static TnvErrorHandler *handler = new TnvErrorHandler;
+    return *handler;
+}
 } // namespace
 
 TnvErrorHandler SetErrorHandler(TnvErrorHandler handler)
@@ -23,11 +29,20 @@ TnvErrorHandler SetErrorHandler(TnvErrorHandler handler)
     return old;
 }
 
+void SetDefaultErrorHandler(TnvErrorHandler handler)
+{
+    DefaultHandler() = std::move(handler);
+}
+
 void nvQBShowError(const QString &message)
 {
     try {
         if (Handler()) {
             Handler()(message);
+            return;
+        }
+        if (DefaultHandler()) {
+            DefaultHandler()(message);
             return;
         }
     } catch (...) {

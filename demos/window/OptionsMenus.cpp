@@ -131,6 +131,14 @@ void FillDisplayOptionsMenu(QMenu *menu, TnvQueryBuilder *queryBuilder)
         if (name == "SQL" || name == "Metadata" || name == "LinkPainterClassName" || !property.isWritable())
             continue;
         const QString caption = Caption(property.name());
+        // The control's enumerations are their own types; the menu offers
+        // their choices in value order.
+        if (property.isEnumType()) {
+            const QStringList choices = ChoiceNames(name);
+            if (!choices.isEmpty())
+                AddChoiceMenu(menu, queryBuilder, property, choices);
+            continue;
+        }
         switch (property.metaType().id()) {
         case QMetaType::Bool: {
             QAction *action = menu->addAction(caption);
