@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace nvqb {
 
@@ -97,10 +98,23 @@ void TfrNvQBADOConnectionEdit::ResizeControls()
     // edge, the memo stretches both ways, the check box sticks to the bottom.
     const int w = width();
     const int h = height();
-    lConnectionString->setGeometry(2, 11, 87, 13);
     bEditConnectionString->setGeometry(w - (DesignWidth - 108), 6, 75, 23);
+    // The label sizes itself to its caption, as a translated caption may be
+    // longer than the design's, but stops short of the button; it keeps its
+    // place beside the button's middle.
+    const QSize hint = lConnectionString->sizeHint();
+    const int labelHeight = std::max(13, hint.height());
+    const int labelWidth = std::clamp(hint.width(), 87, std::max(87, bEditConnectionString->x() - 2 - 2));
+    lConnectionString->setGeometry(2, 17 - labelHeight / 2, labelWidth, labelHeight);
     eConnectionString->setGeometry(2, 32, w - (DesignWidth - 182), h - (DesignHeight - 97));
     cbLoginPrompt->setGeometry(2, h - (DesignHeight - 134), w - (DesignWidth - 182), 17);
+}
+
+bool TfrNvQBADOConnectionEdit::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest)
+        ResizeControls();
+    return QWidget::event(event);
 }
 
 void TfrNvQBADOConnectionEdit::resizeEvent(QResizeEvent *event)

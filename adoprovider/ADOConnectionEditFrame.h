@@ -50,6 +50,9 @@ public:
     void cbLoginPromptClick();
 
 protected:
+    // A caption changed by the localizer asks for a new layout: the label
+    // takes its new width.
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

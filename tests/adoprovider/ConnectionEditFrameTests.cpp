@@ -112,8 +112,14 @@ TEST(ADOConnectionEditFrame, ShowsTheDesignAndKeepsItsAnchorsWhenResized)
     // A hidden widget hears of its new size only when shown.
     f.Host->show();
     f.Frame->resize(300, 255);
-    EXPECT_EQ(f.Frame->lConnectionString->geometry(), QRect(2, 11, 87, 13));
     EXPECT_EQ(f.Frame->bEditConnectionString->geometry(), QRect(222, 6, 75, 23));
+    // The label shows its whole caption when there is room beside the
+    // button, and sits level with the button's middle.
+    const QRect label = f.Frame->lConnectionString->geometry();
+    EXPECT_EQ(label.left(), 2);
+    EXPECT_GE(label.width(), std::max(87, f.Frame->lConnectionString->sizeHint().width()));
+    EXPECT_LT(label.right(), f.Frame->bEditConnectionString->geometry().left());
+    EXPECT_LE(std::abs(label.center().y() - f.Frame->bEditConnectionString->geometry().center().y()), 1);
     EXPECT_EQ(f.Frame->eConnectionString->geometry(), QRect(2, 32, 296, 197));
     EXPECT_EQ(f.Frame->cbLoginPrompt->geometry(), QRect(2, 234, 296, 17));
 }
