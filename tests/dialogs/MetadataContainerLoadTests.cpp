@@ -673,11 +673,13 @@ TEST_P(LoadWizardDatabaseTest, FetchMetadataToFileWritesWhatItLoaded)
 
 TEST_P(LoadWizardDatabaseTest, AFailingConnectionKeepsTheConnectionPage)
 {
-    // The test server trusts every login from the loopback, so a password is
-    // never refused there; a role it does not know is. The closed port is
-    // one just given back by a listener of our own.
+    // A wrong password and a role the server does not know are refused by
+    // the server; the closed port is one just given back by a listener of
+    // our own.
     QString unknownRole = ConnectionString();
     unknownRole.replace(QRegularExpression(QStringLiteral("UID=[^;]*")), QStringLiteral("UID=nvqb_no_such_role"));
+    QString wrongPassword = ConnectionString();
+    wrongPassword.replace(QRegularExpression(QStringLiteral("PWD=[^;]*")), QStringLiteral("PWD=not-the-password"));
     quint16 closedPort = 0;
     {
         const int listener = socket(AF_INET, SOCK_STREAM, 0);
@@ -700,7 +702,8 @@ TEST_P(LoadWizardDatabaseTest, AFailingConnectionKeepsTheConnectionPage)
     };
     QList<Case> cases{{unreachable, QStringLiteral("refused")}};
     if (IsPostgres())
-        cases << Case{unknownRole, QStringLiteral("nvqb_no_such_role")};
+        cases << Case{unknownRole, QStringLiteral("nvqb_no_such_role")}
+              << Case{wrongPassword, QStringLiteral("password authentication failed")};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.ConnectionString.toStdString());
         Recorder.Errors.clear();
