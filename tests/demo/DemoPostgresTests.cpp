@@ -4,6 +4,7 @@
 #include "DemoTestSupport.h"
 #include "adoprovider/OdbcTestSupport.h"
 #include "builder/controls/QueryBuilder.h"
+#include "builder/dialogs/MetadataContainerLoad.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/Link.h"
@@ -17,9 +18,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
+#include <QToolButton>
 #include <QtTest/QTest>
 
 namespace nvqb::test {
@@ -85,10 +92,50 @@ TEST_P(DemoPostgresTest, ConnectedTablesOfAForeignKeyShowTheirRows)
     TnvMetadataContainer *container = Window->QueryBuilder()->MetadataContainer();
     EXPECT_EQ(container->Count(), 5);
     Window->show();
+
+    // The metadata again, as a user loads it: File / Load Metadata... and
+    // the wizard's pages, the connection's database checked and a rule for
+    // the test's schema.
+    container->Clear();
+    QAction *load = FindAction(Window->menuBar(), QStringLiteral("Load Metadata..."));
+    ASSERT_NE(load, nullptr);
+    QStringList pages;
+    QTimer::singleShot(0, [&] {
+        auto *wizard = qobject_cast<TfnvQBMetadataContainerLoad *>(QApplication::activeModalWidget());
+        if (!wizard) {
+            ADD_FAILURE() << "the load wizard did not open";
+            return;
+        }
+        for (int step = 0; step < 8 && !wizard->bLoad->isVisible(); ++step) {
+            const QString page = wizard->pcPages->currentWidget()->objectName();
+            pages << page;
+            if (page == QLatin1String("tsLoadOpts"))
+                for (int row = 0; row < wizard->lDatabases->count(); ++row)
+                    if (wizard->lDatabases->item(row)->text().startsWith(Connection->DefaultDatabase()))
+                        wizard->lDatabases->item(row)->setCheckState(Qt::Checked);
+            QTest::mouseClick(wizard->bNext, Qt::LeftButton);
+        }
+        pages << wizard->pcPages->currentWidget()->objectName();
+        QTest::mouseClick(wizard->sbAddNewItem, Qt::LeftButton);
+        wizard->edFilterSchemaName->setText(Schema());
+        QTest::mouseClick(wizard->bLoad, Qt::LeftButton);
+        pages << wizard->pcPages->currentWidget()->objectName();
+        QTest::mouseClick(wizard->bClose, Qt::LeftButton);
+        if (wizard->isVisible())
+            wizard->reject();
+    });
+    load->trigger();
+    EXPECT_EQ(pages, (QStringList{"tsWelcome", "tsMetadataOpts", "tsLoadOpts", "tsFilter", "tsLoading"}));
+    EXPECT_EQ(container->Count(), 5);
+
     ASSERT_TRUE(WaitFor([&] { return DemoWindowShown(*Window); }, 10000));
 
-    Part()->AddObjectWithFK(Schema() + QStringLiteral(".items"));
-    Part()->AddObjectWithFK(Schema() + QStringLiteral(".children"));
+    // The wizard loaded the database the user checked by its name, so the
+    // objects carry it.
+    const QString prefix = Connection->DefaultDatabase() + QLatin1Char('.') + Schema();
+    ASSERT_NE(container->FindObjectByName(QStringLiteral("items"), Schema(), Connection->DefaultDatabase()), nullptr);
+    Part()->AddObjectWithFK(prefix + QStringLiteral(".items"));
+    Part()->AddObjectWithFK(prefix + QStringLiteral(".children"));
     ASSERT_EQ(Part()->FromGroup()->GetLinksCount(), 1) << Window->QueryBuilder()->SQL().toStdString();
     ASSERT_TRUE(WaitFor([&] { return VisibleBoxes(*Window).size() == 2; }, 5000));
 

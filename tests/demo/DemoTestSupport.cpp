@@ -1,13 +1,30 @@
 #include "DemoTestSupport.h"
+
+#include <QAction>
+#include <QMenu>
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/ErrorReport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QMenu>
 #include <QProcessEnvironment>
 
 namespace nvqb::test {
+
+QAction *FindAction(QWidget *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text().remove(u'&') == text)
+            return action;
+        if (action->menu())
+            if (QAction *found = FindAction(action->menu(), text))
+                return found;
+    }
+    return nullptr;
+}
 
 bool WaitFor(const std::function<bool()> &condition, int milliseconds)
 {

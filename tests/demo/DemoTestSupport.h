@@ -11,7 +11,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+class QAction;
+
 namespace nvqb::test {
+
+// The action of the menu (or of its sub-menus) whose text without its
+// accelerator mark is the text; nil when there is none.
+QAction *FindAction(QWidget *menu, const QString &text);
 
 // Processes events until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()> &condition, int milliseconds);

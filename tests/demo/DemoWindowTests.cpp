@@ -33,22 +33,6 @@
 
 namespace nvqb::test {
 
-namespace {
-
-QAction *FindAction(QWidget *menu, const QString &text)
-{
-    for (QAction *action : menu->actions()) {
-        if (action->text().remove(u'&') == text)
-            return action;
-        if (action->menu())
-            if (QAction *found = FindAction(action->menu(), text))
-                return found;
-    }
-    return nullptr;
-}
-
-} // namespace
-
 class SampleDatabaseTest : public DemoWindowTest {
 protected:
     void SetUp() override
