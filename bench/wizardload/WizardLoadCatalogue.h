@@ -17,7 +17,10 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 
 namespace nvqb::bench {
@@ -34,6 +37,49 @@ inline QString PgConnectionString()
              qEnvironmentVariable("NVQB_PG_DATABASE", QStringLiteral("nvqb_test")),
              qEnvironmentVariable("NVQB_PG_USER", QStringLiteral("nvqb_test")),
              qEnvironmentVariable("NVQB_PG_PASSWORD"));
+}
+
+// The command line both wizard benchmarks take: [tables] [--views N]
+// [--runs N] [--xml FILE].
+struct WizardBenchOptions {
+    int Tables = 2000;
+    int Views = 100;
+    int Runs = 3;
+    QString XmlFile;
+};
+
+inline WizardBenchOptions ParseWizardBenchOptions(int argc, char **argv)
+{
+    WizardBenchOptions options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--views") == 0 && i + 1 < argc)
+            options.Views = std::max(0, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            options.Runs = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--xml") == 0 && i + 1 < argc)
+            options.XmlFile = QString::fromLocal8Bit(argv[++i]);
+        else
+            options.Tables = std::max(2, std::atoi(argv[i]));
+    }
+    // A view reads one table of its own.
+    options.Views = std::min(options.Views, options.Tables);
+    return options;
+}
+
+// A closed connection to the server of the NVQB_PG_* variables, with room
+// for the catalogue's long statements; nil (and a line saying why) when no
+// server is named.
+inline TOwned<TADOConnection> NewPgConnection()
+{
+    const QString connectionString = PgConnectionString();
+    if (connectionString.isEmpty()) {
+        std::printf("NVQB_PG_PORT is not set: start a server with eval \"$(bash scripts/pgserver.sh start)\"\n");
+        return nullptr;
+    }
+    auto connection = Create<TADOConnection>(nullptr);
+    connection->SetConnectionString(connectionString);
+    connection->SetCommandTimeout(600);
+    return connection;
 }
 
 // The catalogue in a schema of its own, made by the constructor and dropped

@@ -141,23 +141,11 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int tables = 2000, views = 100, runs = 3;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--views") == 0 && i + 1 < argc)
-            views = std::max(0, std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-        else
-            tables = std::max(2, std::atoi(argv[i]));
-    }
-    const QString connectionString = PgConnectionString();
-    if (connectionString.isEmpty()) {
-        std::printf("NVQB_PG_PORT is not set: start a server with eval \"$(bash scripts/pgserver.sh start)\"\n");
+    const WizardBenchOptions options = ParseWizardBenchOptions(argc, argv);
+    const int tables = options.Tables, views = options.Views, runs = options.Runs;
+    auto connection = NewPgConnection();
+    if (!connection)
         return 2;
-    }
-    auto connection = Create<TADOConnection>(nullptr);
-    connection->SetConnectionString(connectionString);
-    connection->SetCommandTimeout(600);
     try {
         connection->Open();
         PgCatalogue catalogue(*connection, tables, views);
