@@ -22,6 +22,10 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <memory>
 #include <type_traits>
 
@@ -301,7 +305,16 @@ TEST(DataLinkDialog, OffersTheDataSourcesAndConnectsThroughOne)
     ASSERT_GE(index, 0);
     dialog.cbDataSource->setCurrentIndex(index);
     EXPECT_EQ(dialog.ConnectionString(), QStringLiteral("DSN=nvqb_link_test"));
-    QTest::mouseClick(dialog.bTestConnection, Qt::LeftButton);
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        // The SQLite driver keeps what it reads of a data source's
+        // definition, and is unloaded before the leak check, which then
+        // cannot name it for a suppression: its allocations here are not
+        // ours to report.
+        __lsan::ScopedDisabler driverAllocations;
+#endif
+        QTest::mouseClick(dialog.bTestConnection, Qt::LeftButton);
+    }
     EXPECT_EQ(dialog.lStatus->text(), QStringLiteral("Test connection succeeded."));
 }
 
