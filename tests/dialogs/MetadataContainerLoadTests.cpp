@@ -104,6 +104,15 @@ TnvGetObjectNamesEvent Names(const QStringList &names)
 
 class LoadWizardOfflineTest : public ::testing::Test {
 protected:
+    // From the welcome page over the databases page, one database checked,
+    // to the filter page.
+    static void ToTheFilterPage(TWizard &wizard)
+    {
+        Click(wizard.bNext);
+        wizard.lDatabases->item(1)->setCheckState(Qt::Checked);
+        Click(wizard.bNext);
+    }
+
     void SetUp() override
     {
         Metadata.OnGetTables = Names({"dbo.Orders", "dbo.Lines"});
@@ -241,9 +250,7 @@ TEST_F(LoadWizardOfflineTest, NavigationSwapsNextAndLoadOnTheLastPageButOne)
 {
     TWizard wizard(nullptr, Container.get(), false);
     wizard.show();
-    Click(wizard.bNext);
-    wizard.lDatabases->item(1)->setCheckState(Qt::Checked);
-    Click(wizard.bNext);
+    ToTheFilterPage(wizard);
     ASSERT_EQ(PageOf(wizard), u"tsFilter");
     EXPECT_TRUE(wizard.bLoad->isVisible());
     EXPECT_FALSE(wizard.bNext->isVisible());
@@ -268,9 +275,7 @@ TEST_F(LoadWizardOfflineTest, FilterLinesFollowTheEditorsAndTheFilterReachesTheL
 {
     TWizard wizard(nullptr, Container.get(), false);
     wizard.show();
-    Click(wizard.bNext);
-    wizard.lDatabases->item(1)->setCheckState(Qt::Checked);
-    Click(wizard.bNext);
+    ToTheFilterPage(wizard);
     ASSERT_EQ(PageOf(wizard), u"tsFilter");
     EXPECT_TRUE(wizard.cbDontLoadSystemObjects->isChecked());
     EXPECT_FALSE(wizard.gbFilterItem->isEnabled());
@@ -361,9 +366,7 @@ TEST_F(LoadWizardOfflineTest, LoadingTheSameDatabaseAgainReplacesTheObjectsOfEqu
     TWizard wizard(nullptr, Container.get(), false);
     wizard.show();
     wizard.cbClearBeforeLoading->setChecked(false);
-    Click(wizard.bNext);
-    wizard.lDatabases->item(1)->setCheckState(Qt::Checked);
-    Click(wizard.bNext);
+    ToTheFilterPage(wizard);
     Click(wizard.bLoad);
     FieldNames = {"id", "name", "added"};
     wizard.LoadMetadataIntoContainer(nullptr);
