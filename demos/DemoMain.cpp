@@ -6,7 +6,6 @@
 #include "demos/window/DemoWindow.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <cstdio>
 
 using namespace nvqb;
@@ -37,14 +36,12 @@ int main(int argc, char **argv)
     }
 
     static int errors = 0;
+    // A window shows errors in the library's own message box; a headless run
+    // names them on standard error and ends with 1.
     if (options.Headless())
         SetErrorHandler([](const QString &message) {
             ++errors;
             std::fprintf(stderr, "nvqb-demo: %s\n", qPrintable(message));
-        });
-    else
-        SetErrorHandler([](const QString &message) {
-            QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("nvqb-demo"), message);
         });
 
     int result = 0;

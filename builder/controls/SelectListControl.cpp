@@ -422,34 +422,33 @@ bool TnvQueryBuilderSelectListControl::DraggedField(const QDropEvent *event, TSQ
 
 void TnvQueryBuilderSelectListControl::dragEnterEvent(QDragEnterEvent *event) { dragMoveEvent(event); }
 
-void TnvQueryBuilderSelectListControl::dragMoveEvent(QDragMoveEvent *event)
+bool TnvQueryBuilderSelectListControl::AcceptFieldDrag(QDropEvent *event) const
 {
     TSQLFromSource *datasource;
     const TSQLQualifiedName *field;
     if (!DraggedField(event, datasource, field)) {
         event->ignore();
-        return;
+        return false;
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
+    return true;
 }
+
+void TnvQueryBuilderSelectListControl::dragMoveEvent(QDragMoveEvent *event) { AcceptFieldDrag(event); }
 
 void TnvQueryBuilderSelectListControl::dragLeaveEvent(QDragLeaveEvent *event) { event->accept(); }
 
 void TnvQueryBuilderSelectListControl::dropEvent(QDropEvent *event)
 {
-    TSQLFromSource *datasource;
-    const TSQLQualifiedName *field;
-    if (!DraggedField(event, datasource, field)) {
-        event->ignore();
+    if (!AcceptFieldDrag(event))
         return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
     // The editor's text reaches its row first. That may bind the query anew
     // and reload the rows and the box's list, so the field and the target row
     // are read afterwards.
     UpdateText();
+    TSQLFromSource *datasource;
+    const TSQLQualifiedName *field;
     if (!DraggedField(event, datasource, field))
         return;
     // A copy: the new row binds the query anew, which reloads the box's list.

@@ -102,6 +102,8 @@ private:
     // The data source and field (nil for its "*" row) of a field drag from a
     // box of this list's union part; false for any other drag.
     bool DraggedField(const QDropEvent *event, TSQLFromSource *&datasource, const TSQLQualifiedName *&field) const;
+    // Takes a field drag as a copy and refuses any other; true when taken.
+    bool AcceptFieldDrag(QDropEvent *event) const;
     friend class TnvQueryBuilderSelectListInplaceEdit;
     // The editor hands on the keys that move between cells.
     void EditorNavigate(QKeyEvent *event);

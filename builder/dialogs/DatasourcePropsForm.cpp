@@ -40,11 +40,7 @@ TnvDatasourcePropsForm::TnvDatasourcePropsForm(QWidget *parent) : TnvQBPropertie
         layout->addWidget(lAlias);
         layout->addWidget(eAlias);
     }
-    pButtons = NewButtonPanel(this, ButtonsHeight, {&bOk, &bCancel},
-                              {{"bOk", QStringLiteral("OK")}, {"bCancel", QStringLiteral("Cancel")}});
-    bOk->setDefault(true);
-    connect(bOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
+    pButtons = NewOkCancelPanel(this, ButtonsHeight, bOk, bCancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

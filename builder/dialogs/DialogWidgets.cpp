@@ -1,6 +1,7 @@
 #include "builder/dialogs/DialogWidgets.h"
 #include "support/LocalizerForm.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,16 @@ QWidget *NewButtonPanel(QWidget *parent, int height, std::initializer_list<QPush
         layout->addWidget(*button);
         ++name;
     }
+    return panel;
+}
+
+QWidget *NewOkCancelPanel(QDialog *dialog, int height, QPushButton *&ok, QPushButton *&cancel)
+{
+    QWidget *panel = NewButtonPanel(dialog, height, {&ok, &cancel},
+                                    {{"bOk", QStringLiteral("OK")}, {"bCancel", QStringLiteral("Cancel")}});
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     return panel;
 }
 

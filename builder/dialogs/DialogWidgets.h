@@ -8,6 +8,7 @@
 #include <utility>
 
 class QBoxLayout;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +26,9 @@ QPushButton *NewButton(QWidget *parent, const char *name, const QString &caption
 // A bottom panel Height pixels high with the buttons right-aligned.
 QWidget *NewButtonPanel(QWidget *parent, int height, std::initializer_list<QPushButton **> buttons,
                         std::initializer_list<std::pair<const char *, QString>> names);
+// The bottom panel of a dialog with "OK" (the default button, accepting)
+// and "Cancel" (rejecting), named bOk and bCancel.
+QWidget *NewOkCancelPanel(QDialog *dialog, int height, QPushButton *&ok, QPushButton *&cancel);
 // The form's localizer over the property paths, made once the controls
 // exist: the texts they hold become the defaults and the current language
 // is applied.

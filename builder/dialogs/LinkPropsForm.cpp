@@ -121,11 +121,7 @@ TnvLinkPropsForm::TnvLinkPropsForm(QWidget *parent) : TnvQBPropertiesForm(parent
     }
     pExpression->hide();
 
-    pButtons = NewButtonPanel(this, ButtonsHeight, {&bOk, &bCancel},
-                              {{"bOk", QStringLiteral("OK")}, {"bCancel", QStringLiteral("Cancel")}});
-    bOk->setDefault(true);
-    connect(bOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
+    pButtons = NewOkCancelPanel(this, ButtonsHeight, bOk, bCancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

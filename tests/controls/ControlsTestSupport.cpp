@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QDrag>
 #include <QDropEvent>
+#include <QtTest/QTest>
 
 namespace nvqb::test {
 
@@ -105,6 +106,15 @@ TnvUnionNavBar *ControlsTest::NavBar(TnvSubQuery *subQuery) const
 {
     TnvQueryTabSheet *page = QueryPage(subQuery);
     return page ? page->UnionNavBar() : nullptr;
+}
+
+QString ControlsTest::ChooseUnionOperator(TnvUnionOperator *op, int index)
+{
+    static const char *const choices[] = {"Union", "Union All", "Except", "Intersect"};
+    const QString choice = QString::fromLatin1(choices[index]);
+    QTest::mouseClick(op, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+    ClickPopupItem(choice);
+    return choice;
 }
 
 void ControlsTest::ClickPopupItem(const QString &caption)

@@ -21,6 +21,7 @@ class QDrag;
 
 namespace nvqb {
 class TnvUnionNavBar;
+class TnvUnionOperator;
 }
 
 namespace nvqb::test {
@@ -87,6 +88,9 @@ protected:
 
     // Clicks the item of the last recorded popup menu with the caption.
     void ClickPopupItem(const QString &caption);
+    // Opens the operator's menu with a click and chooses the operator of the
+    // index (Union, Union All, Except, Intersect); the caption chosen.
+    QString ChooseUnionOperator(TnvUnionOperator *op, int index);
     // Sends a drag of Data over Target at the point (Target's coordinates);
     // DragDrop then drops it. Both return whether the target accepted the
     // drag move. The source is the one the data names (TnvDragMimeData).

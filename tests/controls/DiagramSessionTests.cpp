@@ -371,11 +371,7 @@ protected:
             auto *op = ControlOf<TnvUnionOperator>(statement->UnionSubQueries(1), 2);
             if (!op || !op->isVisible())
                 return;
-            const char *choices[] = {"Union", "Union All", "Except", "Intersect"};
-            const QString choice = QString::fromLatin1(choices[Pick(4)]);
-            steps.append(QStringLiteral("operator ") + choice);
-            QTest::mouseClick(op, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
-            ClickPopupItem(choice);
+            steps.append(QStringLiteral("operator ") + ChooseUnionOperator(op, Pick(4)));
             break;
         }
         case 7: {
