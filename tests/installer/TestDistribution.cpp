@@ -3,6 +3,8 @@
 #include "installer/platform/RegistryHive.h"
 #include "installer/platform/ShellLink.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -280,6 +282,42 @@ void ExpectNewDelphi7Installation(const TTestMachine &machine, const QString &di
     EXPECT_EQ(uninstall->Target, dir + QLatin1String("/Uninstall/setup.exe"));
     EXPECT_EQ(uninstall->WorkingDirectory, dir + QLatin1String("/Uninstall"));
     EXPECT_FALSE(links.contains(QStringLiteral("Simple Demo Projects for Third-party Connection Libraries.lnk")));
+}
+
+namespace {
+
+QByteArray FileSum(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+void TSentinels::Add(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(content);
+    const QDateTime past(QDate(2020, 1, 2), QTime(3, 4, 5));
+    ASSERT_TRUE(file.setFileTime(past, QFileDevice::FileModificationTime));
+    file.close();
+    FFiles.push_back({path, FileSum(path), QFileInfo(path).lastModified().toMSecsSinceEpoch()});
+}
+
+QStringList TSentinels::Touched() const
+{
+    QStringList touched;
+    for (const TSentinel &sentinel : FFiles) {
+        const QFileInfo info(sentinel.Path);
+        if (info.isSymLink() || !info.isFile() || FileSum(sentinel.Path) != sentinel.Sum
+            || info.lastModified().toMSecsSinceEpoch() != sentinel.Modified)
+            touched += sentinel.Path;
+    }
+    return touched;
 }
 
 bool ContainsInOrder(const QStringList &lines, const QStringList &expected, QString *missing)

@@ -100,6 +100,24 @@ QStringList Entries(const QString &folder);
 // beforehand; toolLog is the stand-in tools' log of the run.
 void ExpectNewDelphi7Installation(const TTestMachine &machine, const QString &dir, const QString &toolLog);
 
+// Files of other programs, outside the product's folder, placed with a
+// modification time in the past: Touched names every one whose content, time
+// or kind (a file, not a link) has changed since, or that is gone.
+class TSentinels {
+public:
+    // Writes the file (folders created) and remembers it.
+    void Add(const QString &path, const QByteArray &content);
+    QStringList Touched() const;
+
+private:
+    struct TSentinel {
+        QString Path;
+        QByteArray Sum;
+        qint64 Modified;
+    };
+    std::vector<TSentinel> FFiles;
+};
+
 // True when the lines hold the expected ones in this order (others may come
 // between); otherwise the first expected line not found is in missing.
 bool ContainsInOrder(const QStringList &lines, const QStringList &expected, QString *missing = nullptr);
