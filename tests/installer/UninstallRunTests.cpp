@@ -187,10 +187,11 @@ TEST(UninstallRun, ARecordThatNamesNoProductFolderDeletesNothingThereAndFails)
         EXPECT_TRUE(log.contains(
             QStringLiteral("Error: The install folder \"%1\" %2; nothing in it is deleted.").arg(folder, reason)))
             << Text(log);
-        if (folder != QLatin1String("/"))
+        if (folder != QLatin1String("/")) {
             EXPECT_TRUE(log.contains(
                 QStringLiteral("  skipped deleting \"%1/Help\": the install folder \"%1\" %2").arg(folder, reason)))
                 << Text(log);
+        }
         EXPECT_EQ(ReadValue(HKLM, Record, QStringLiteral("InstallDir")), folder);
         // Only the product's own shortcut is gone; the emptied Start-menu
         // folder goes, the Programs folder stays.
