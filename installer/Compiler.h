@@ -105,6 +105,9 @@ private:
     // symbolic link: the first link on the way from the install folder down
     // to path (path itself only with withLast); empty when there is none.
     QString LinkOnTheWay(const QString &path, bool withLast) const;
+    // The path exists, no link stands on the way to it (else logged) and the
+    // install folder allows deletes.
+    bool MayDeleteInstallPath(const QString &path);
     // Paths below the install folder; what does not exist is skipped quietly,
     // and so is what lies behind a link (logged). A link itself is deleted
     // as a link. A deleted file is logged as logPrefix + path when a prefix

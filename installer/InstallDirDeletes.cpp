@@ -94,16 +94,21 @@ QString TCompiler::LinkOnTheWay(const QString &path, bool withLast) const
     return QString();
 }
 
-void TCompiler::DeleteInstallFile(const QString &path, const QString &logPrefix)
+bool TCompiler::MayDeleteInstallPath(const QString &path)
 {
     if (!PathExists(path))
-        return;
+        return false;
     const QString link = LinkOnTheWay(path, false);
     if (!link.isEmpty()) {
         Log(QStringLiteral("  skipped deleting \"%1\": \"%2\" is a symbolic link").arg(path, link));
-        return;
+        return false;
     }
-    if (!CanDeleteInInstallDir(path))
+    return CanDeleteInInstallDir(path);
+}
+
+void TCompiler::DeleteInstallFile(const QString &path, const QString &logPrefix)
+{
+    if (!MayDeleteInstallPath(path))
         return;
     if (!DeleteFile(path)) {
         LogError(QStringLiteral("Cannot delete \"%1\": %2").arg(path, SystemError()));
@@ -115,15 +120,8 @@ void TCompiler::DeleteInstallFile(const QString &path, const QString &logPrefix)
 
 void TCompiler::DeleteInstallFolder(const QString &path)
 {
-    if (!PathExists(path))
-        return;
-    const QString link = LinkOnTheWay(path, false);
-    if (!link.isEmpty()) {
-        Log(QStringLiteral("  skipped deleting \"%1\": \"%2\" is a symbolic link").arg(path, link));
-        return;
-    }
     // A link in the folder's place goes as a link (DeleteTree never follows one).
-    if (!CanDeleteInInstallDir(path))
+    if (!MayDeleteInstallPath(path))
         return;
     if (!DeleteTree(path))
         LogError(QStringLiteral("Cannot delete the folder \"%1\" completely").arg(path));

@@ -4,12 +4,11 @@
 // programs' files placed beside the product (sentinels) prove it.
 #include "TestDistribution.h"
 #include "WizardDriver.h"
-#include "installer/Compiler.h"
 #include "installer/InstallData.h"
+#include "installer/ProductInfo.h"
 #include "installer/wizard/MainForm.h"
 #include "installer/wizard/Wizard.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,26 +24,6 @@ using namespace nvqb::test;
 namespace {
 
 const TRootKey HKLM = TRootKey::HKEY_LOCAL_MACHINE;
-const QString Record = QStringLiteral("\\Software\\Tellwright\\Norvane Query Builder");
-
-std::string Text(const QStringList &lines)
-{
-    return lines.join(QLatin1Char('\n')).toStdString();
-}
-
-struct TRun {
-    bool Result = false;
-    QStringList Log;
-};
-
-TRun RunOf(TInstallData &data)
-{
-    TCompiler compiler(data);
-    TRun run;
-    run.Result = data.Mode == imUninstall ? compiler.Uninstall() : compiler.Install();
-    run.Log = compiler.LogLines();
-    return run;
-}
 
 // Puts a link where the folder was.
 void ReplaceByLink(const QString &folder, const QString &target)
@@ -75,10 +54,7 @@ TEST(InstallFolderSafety, AFolderNameWithAQuoteNeverReachesTheUnarchiver)
         TInstallData data(distribution.Folder());
         TfMain form(data);
         ShowForm(form);
-        ClickNext(form);
-        Click(Child<QCheckBox>(&form, "cbAgree"));
-        ClickNext(form);
-        ASSERT_EQ(ActivePageName(form), QStringLiteral("wDestinationPage"));
+        ASSERT_NO_FATAL_FAILURE(ClickNextUntil(form, QStringLiteral("wDestinationPage")));
         auto *edit = Child<QLineEdit>(&form, "EditDirectory");
         edit->selectAll();
         QTest::keyClicks(edit, hostile);
@@ -90,20 +66,20 @@ TEST(InstallFolderSafety, AFolderNameWithAQuoteNeverReachesTheUnarchiver)
     }
 
     // An update takes the folder from the install record: the run refuses it.
-    machine.SetString(HKLM, Record, QStringLiteral("InstallDir"), hostile);
-    machine.SetString(HKLM, Record, QStringLiteral("InstalledVersion"), QStringLiteral("1.2.0"));
+    machine.SetString(HKLM, InstallRecordKey, QStringLiteral("InstallDir"), hostile);
+    machine.SetString(HKLM, InstallRecordKey, QStringLiteral("InstalledVersion"), QStringLiteral("1.2.0"));
     TInstallData data(distribution.Folder());
     ASSERT_EQ(data.Mode, imUpdate);
     ASSERT_EQ(data.InstallDir, hostile);
     InstallIntoEveryIDE(data);
-    const TRun run = RunOf(data);
+    const TRun run = RunSetup(data);
     EXPECT_FALSE(run.Result);
     EXPECT_TRUE(run.Log.contains(
         QStringLiteral("Error: The install folder \"%1\" holds a double quote; nothing is installed.").arg(hostile)))
         << Text(run.Log);
     EXPECT_EQ(sentinels.Touched(), QStringList());
     EXPECT_FALSE(QFileInfo::exists(machine.Path(QStringLiteral("Program Files/NQB"))));
-    EXPECT_EQ(ReadValue(HKLM, Record, QStringLiteral("InstalledVersion")), QStringLiteral("1.2.0"));
+    EXPECT_EQ(ReadValue(HKLM, InstallRecordKey, QStringLiteral("InstalledVersion")), QStringLiteral("1.2.0"));
 }
 
 TEST(InstallFolderSafety, LinksInTheInstallFolderAreRemovedAsLinksNeverFollowed)
@@ -112,18 +88,8 @@ TEST(InstallFolderSafety, LinksInTheInstallFolderAreRemovedAsLinksNeverFollowed)
     AddWindows(machine);
     const QString root = AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
     TTestDistribution distribution(machine, true, false);
-    // Once installed, the IDE's record selects the core ADO provider: the
-    // reinstall builds its packages too.
-    std::vector<TArchiveEntry> files = ComponentFiles({QStringLiteral("Delphi7")});
-    files.push_back(PackageProject(QStringLiteral("Delphi7"), QStringLiteral("NvQueryBuilderADOD7.dpk")));
-    files.push_back(PackageProject(QStringLiteral("Delphi7"), QStringLiteral("NvQueryBuilderDsgnADOD7.dpk")));
-    distribution.WriteArchive(files);
-    {
-        TInstallData data(distribution.Folder());
-        InstallIntoEveryIDE(data);
-        const TRun run = RunOf(data);
-        ASSERT_TRUE(run.Result) << Text(run.Log);
-    }
+    distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+    ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
     const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
 
     // Another program's folder with the names the product keeps in
@@ -149,7 +115,7 @@ TEST(InstallFolderSafety, LinksInTheInstallFolderAreRemovedAsLinksNeverFollowed)
         ASSERT_EQ(data.Mode, imMaintenance);
         InstallIntoEveryIDE(data);
         ASSERT_TRUE(data.TargetOptions().Items(0)->CompileFromSources);
-        const TRun run = RunOf(data);
+        const TRun run = RunSetup(data);
         EXPECT_TRUE(run.Result) << Text(run.Log);
         EXPECT_TRUE(run.Log.contains(QStringLiteral("  removed the symbolic link \"%1/Delphi7\"").arg(dir))) << Text(run.Log);
     }
@@ -163,12 +129,12 @@ TEST(InstallFolderSafety, LinksInTheInstallFolderAreRemovedAsLinksNeverFollowed)
     ASSERT_NO_FATAL_FAILURE(linkAway());
     TInstallData data(distribution.Folder());
     data.Mode = imUninstall;
-    const TRun run = RunOf(data);
+    const TRun run = RunSetup(data);
     EXPECT_TRUE(run.Result) << Text(run.Log);
     EXPECT_TRUE(run.Log.contains(QStringLiteral("  skipped deleting \"%1/Uninstall/unrar.exe\": \"%1/Uninstall\" is a symbolic link")
                                      .arg(dir)))
         << Text(run.Log);
     EXPECT_EQ(sentinels.Touched(), QStringList());
     EXPECT_FALSE(QFileInfo::exists(dir)) << Entries(dir).join(QLatin1Char(' ')).toStdString();
-    EXPECT_FALSE(TRegistry(HKLM).KeyExists(Record));
+    EXPECT_FALSE(TRegistry(HKLM).KeyExists(InstallRecordKey));
 }

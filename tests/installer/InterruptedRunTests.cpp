@@ -5,6 +5,7 @@
 #include "WizardDriver.h"
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
+#include "installer/ProductInfo.h"
 #include "installer/TargetOptions.h"
 #include "installer/platform/SetupError.h"
 #include "installer/wizard/MainForm.h"
@@ -32,22 +33,18 @@ namespace {
 
 const TRootKey HKLM = TRootKey::HKEY_LOCAL_MACHINE;
 const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
-const QString Record = QStringLiteral("\\Software\\Tellwright\\Norvane Query Builder");
 
-std::string Text(const QStringList &lines)
-{
-    return lines.join(QLatin1Char('\n')).toStdString();
-}
-
-// The files of a distribution for Delphi 7. Once the product is installed,
-// the IDE's record selects the core ADO provider: its packages are built too.
-std::vector<TArchiveEntry> Delphi7Files()
-{
-    std::vector<TArchiveEntry> files = ComponentFiles({QStringLiteral("Delphi7")});
-    files.push_back(PackageProject(QStringLiteral("Delphi7"), QStringLiteral("NvQueryBuilderADOD7.dpk")));
-    files.push_back(PackageProject(QStringLiteral("Delphi7"), QStringLiteral("NvQueryBuilderDsgnADOD7.dpk")));
-    return files;
-}
+// A machine with Delphi 7 and a distribution with sources for it.
+struct TDelphi7Machine {
+    TTestMachine Machine;
+    TTestDistribution Distribution{Machine, true, false};
+    TDelphi7Machine()
+    {
+        AddWindows(Machine);
+        AddDelphi(Machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+        Distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+    }
+};
 
 // Kills (SIGKILL) every child process of this one.
 void KillChildProcesses()
@@ -107,22 +104,15 @@ bool UninstallKilledAt(const TTestDistribution &distribution, int line)
 
 TEST(InterruptedRun, AnUpdateCutShortWhileUnpackingStaysAnUpdateUntilItsFilesArrive)
 {
-    TTestMachine machine;
-    AddWindows(machine);
-    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
-    TTestDistribution distribution(machine, true, false);
-    distribution.WriteArchive(Delphi7Files());
-    {
-        TInstallData data(distribution.Folder());
-        InstallIntoEveryIDE(data);
-        TCompiler compiler(data);
-        ASSERT_TRUE(compiler.Install()) << Text(compiler.LogLines());
-    }
+    TDelphi7Machine delphi7;
+    const TTestMachine &machine = delphi7.Machine;
+    const TTestDistribution &distribution = delphi7.Distribution;
+    ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
 
     // Version 1.4.0 brings many files: its unarchiver is killed after the
     // first one, while it still has hundreds of kilobytes of lines to write.
     machine.WriteFile(distribution.Folder() + QLatin1String("/version"), "1.4.0\r\n");
-    std::vector<TArchiveEntry> files = Delphi7Files();
+    std::vector<TArchiveEntry> files = ComponentFilesWithADO(QStringLiteral("Delphi7"));
     for (int k = 0; k < 3000; ++k)
         files.push_back({QStringLiteral("Demos/Many/file%1.txt").arg(k, 4, 10, QLatin1Char('0')), "new"});
     distribution.WriteArchive(files);
@@ -147,7 +137,7 @@ TEST(InterruptedRun, AnUpdateCutShortWhileUnpackingStaysAnUpdateUntilItsFilesArr
             << Text(form.Log());
         EXPECT_FALSE(QFileInfo::exists(dir + QLatin1String("/Demos/Many/file2999.txt")));
     }
-    EXPECT_EQ(ReadValue(HKLM, Record, QStringLiteral("InstalledVersion")), QStringLiteral("1.3.0"));
+    EXPECT_EQ(ReadValue(HKLM, InstallRecordKey, QStringLiteral("InstalledVersion")), QStringLiteral("1.3.0"));
 
     // A damaged archive, cut in the middle of an entry: the update stays an
     // update too.
@@ -161,7 +151,7 @@ TEST(InterruptedRun, AnUpdateCutShortWhileUnpackingStaysAnUpdateUntilItsFilesArr
         EXPECT_FALSE(compiler.Install()) << Text(compiler.LogLines());
         EXPECT_TRUE(compiler.LogLines().contains(QStringLiteral("Archive damaged."))) << Text(compiler.LogLines());
     }
-    EXPECT_EQ(ReadValue(HKLM, Record, QStringLiteral("InstalledVersion")), QStringLiteral("1.3.0"));
+    EXPECT_EQ(ReadValue(HKLM, InstallRecordKey, QStringLiteral("InstalledVersion")), QStringLiteral("1.3.0"));
 
     // The whole archive: the update runs again, unpacks everything and is done.
     machine.WriteFile(distribution.Archive(), whole);
@@ -172,25 +162,18 @@ TEST(InterruptedRun, AnUpdateCutShortWhileUnpackingStaysAnUpdateUntilItsFilesArr
         TCompiler compiler(data);
         EXPECT_TRUE(compiler.Install()) << Text(compiler.LogLines());
     }
-    EXPECT_EQ(ReadValue(HKLM, Record, QStringLiteral("InstalledVersion")), QStringLiteral("1.4.0"));
+    EXPECT_EQ(ReadValue(HKLM, InstallRecordKey, QStringLiteral("InstalledVersion")), QStringLiteral("1.4.0"));
     EXPECT_EQ(machine.ReadFile(dir + QLatin1String("/Demos/Many/file2999.txt")), QByteArray("new"));
     EXPECT_EQ(TInstallData(distribution.Folder()).Mode, imMaintenance);
 }
 
 TEST(InterruptedRun, AnUninstallKilledAtAnyStepIsFinishedByTheNextOne)
 {
-    TTestMachine machine;
-    AddWindows(machine);
-    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
-    TTestDistribution distribution(machine, true, false);
-    distribution.WriteArchive(Delphi7Files());
+    TDelphi7Machine delphi7;
+    const TTestMachine &machine = delphi7.Machine;
+    const TTestDistribution &distribution = delphi7.Distribution;
     const QMap<QString, QByteArray> pristine = MachineSnapshot(machine);
-    {
-        TInstallData data(distribution.Folder());
-        InstallIntoEveryIDE(data);
-        TCompiler compiler(data);
-        ASSERT_TRUE(compiler.Install()) << Text(compiler.LogLines());
-    }
+    ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
     const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
     QTemporaryDir saved;
     ASSERT_NO_FATAL_FAILURE(CopyTree(machine.Folder(), saved.path()));
@@ -226,7 +209,7 @@ TEST(InterruptedRun, AnUninstallKilledAtAnyStepIsFinishedByTheNextOne)
         // The next uninstall, from the copy that the system's list of programs
         // names while it is there, else from the distribution; none when the
         // record is gone.
-        if (!TRegistry(HKLM).KeyExists(Record))
+        if (!TRegistry(HKLM).KeyExists(InstallRecordKey))
             continue;
         const QString uninstaller = dir + QLatin1String("/Uninstall");
         const bool fromInstallFolder = QFileInfo::exists(uninstaller + QLatin1String("/setup.exe"));
@@ -246,18 +229,11 @@ TEST(InterruptedRun, AnUninstallKilledAtAnyStepIsFinishedByTheNextOne)
 
 TEST(InterruptedRun, AnIDERecordCutShortKeepsTheChoicesThePagesShow)
 {
-    TTestMachine machine;
-    AddWindows(machine);
-    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
-    TTestDistribution distribution(machine, true, false);
-    distribution.WriteArchive(Delphi7Files());
-    {
-        TInstallData data(distribution.Folder());
-        InstallIntoEveryIDE(data);
-        TCompiler compiler(data);
-        ASSERT_TRUE(compiler.Install()) << Text(compiler.LogLines());
-    }
-    const QString ideRecord = Record + QLatin1String("\\Delphi 7.0 (Enterprise)");
+    TDelphi7Machine delphi7;
+    const TTestMachine &machine = delphi7.Machine;
+    const TTestDistribution &distribution = delphi7.Distribution;
+    ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
+    const QString ideRecord = InstallRecordKey + QLatin1String("\\Delphi 7.0 (Enterprise)");
     const QString browsing = QStringLiteral("$(DELPHI)/Source/Vcl;$(DELPHI)/Source/Rtl/Common;%1/Sources")
                                  .arg(machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder")));
     ASSERT_EQ(ReadValue(HKCU, QStringLiteral("\\SOFTWARE\\Borland\\Delphi\\7.0\\Library"), QStringLiteral("Browsing Path")),

@@ -1,4 +1,5 @@
 #include "TestDistribution.h"
+#include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/platform/RegistryHive.h"
 #include "installer/platform/ShellLink.h"
@@ -104,6 +105,15 @@ std::vector<TArchiveEntry> ComponentFiles(const QStringList &ideFolders)
         entries.push_back(PackageProject(folder, QStringLiteral("nvQueryBuilderDsgn%1.dpk").arg(suffix)));
     }
     return entries;
+}
+
+std::vector<TArchiveEntry> ComponentFilesWithADO(const QString &ideFolder)
+{
+    std::vector<TArchiveEntry> files = ComponentFiles({ideFolder});
+    const QString suffix = QLatin1Char('D') + ideFolder.mid(QStringLiteral("Delphi").size());
+    for (const char *base : {"NvQueryBuilderADO", "NvQueryBuilderDsgnADO"})
+        files.push_back(PackageProject(ideFolder, QLatin1String(base) + suffix + QLatin1String(".dpk")));
+    return files;
 }
 
 TTestDistribution::TTestDistribution(const TTestMachine &machine, bool withSources, bool withProviders,
@@ -218,6 +228,23 @@ void InstallIntoEveryIDE(TInstallData &data)
         options->Action = taInstall;
 }
 
+TRun RunSetup(TInstallData &data)
+{
+    TCompiler compiler(data);
+    TRun run;
+    run.Result = data.Mode == imUninstall ? compiler.Uninstall() : compiler.Install();
+    run.Log = compiler.LogLines();
+    return run;
+}
+
+void InstallEverywhere(const TTestDistribution &distribution)
+{
+    TInstallData data(distribution.Folder());
+    InstallIntoEveryIDE(data);
+    const TRun run = RunSetup(data);
+    ASSERT_TRUE(run.Result) << Text(run.Log);
+}
+
 QString ReadValue(TRootKey root, const QString &key, const QString &name)
 {
     TRegistry reg(root);
@@ -318,6 +345,11 @@ QStringList TSentinels::Touched() const
             touched += sentinel.Path;
     }
     return touched;
+}
+
+std::string Text(const QStringList &lines)
+{
+    return lines.join(QLatin1Char('\n')).toStdString();
 }
 
 bool ContainsInOrder(const QStringList &lines, const QStringList &expected, QString *missing)

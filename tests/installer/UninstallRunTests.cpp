@@ -20,11 +20,6 @@ const TRootKey HKLM = TRootKey::HKEY_LOCAL_MACHINE;
 const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
 const QString Record = QStringLiteral("\\Software\\Tellwright\\Norvane Query Builder");
 
-std::string Text(const QStringList &lines)
-{
-    return lines.join(QLatin1Char('\n')).toStdString();
-}
-
 // A BDS 2006 with the C++ personality, whose global C++ search path the
 // install extends.
 void AddBDS2006(const TTestMachine &machine)
