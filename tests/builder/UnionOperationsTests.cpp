@@ -273,13 +273,99 @@ TEST_F(UnionOperationsTest, MemberMovesFromTheUnionButtonMenu)
     // Backward: swap with the previous part.
     backward(1);
     EXPECT_SQL(Shape(), "1 | 2 | (3 | 4) | 5");
-    // Each operator travels with its member; the first member's is not printed.
     EXPECT_SQL(SQL(), "Select 1 Union Select 2 Union (Select 3 Union Select 4) Union Select 5");
+    // The operators stay where they stand in the text and the parts move
+    // between them; the first part's hidden operator never comes back.
     Load(QStringLiteral("Select 1 Union All Select 2 Except Select 3"));
     forward(1);
-    EXPECT_SQL(SQL(), "Select 1 Except Select 3 Union All Select 2");
+    EXPECT_SQL(SQL(), "Select 1 Union All Select 3 Except Select 2");
     backward(0);
-    EXPECT_SQL(SQL(), "Select 1 Except Select 3 Union All Select 2");
+    EXPECT_SQL(SQL(), "Select 1 Union All Select 3 Except Select 2");
+    forward(0);
+    EXPECT_SQL(SQL(), "Select 3 Union All Select 1 Except Select 2");
+    backward(2);
+    EXPECT_SQL(SQL(), "Select 3 Union All Select 2 Except Select 1");
+    Load(QStringLiteral("Select 1 Union All Select 2"));
+    forward(0);
+    EXPECT_SQL(SQL(), "Select 2 Union All Select 1");
+    // Across a bracket the bracket moves and the operators stay too.
+    Load(QStringLiteral("Select 1 Except (Select 2 Intersect Select 3) Union All Select 4"));
+    forward(0);
+    EXPECT_SQL(SQL(), "(Select 1 Except Select 2 Intersect Select 3) Union All Select 4");
+    backward(0);
+    EXPECT_SQL(SQL(), "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4");
+    backward(3);
+    EXPECT_SQL(SQL(), "Select 1 Except (Select 2 Intersect Select 3 Union All Select 4)");
+    forward(3);
+    EXPECT_SQL(SQL(), "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4");
+    // Inside a group, likewise.
+    forward(1);
+    EXPECT_SQL(SQL(), "Select 1 Except (Select 3 Intersect Select 2) Union All Select 4");
+}
+
+// Every bracket operation only moves brackets: each operator keeps its place
+// in the text, whatever it is and wherever the part stands.
+TEST_F(UnionOperationsTest, BracketsComeAndGoAroundTheOperatorsOfTheText)
+{
+    for (const char *op : {"Union", "Union All", "Except", "Except All", "Intersect", "Intersect All"}) {
+        const QString o = QString::fromLatin1(op);
+        SCOPED_TRACE(op);
+        const QString flat = QStringLiteral("Select 1 %1 Select 2 Union All Select 3 %1 Select 4").arg(o);
+        for (qsizetype part = 0; part < 4; ++part) {
+            SCOPED_TRACE(part);
+            EXPECT_SQL(Load(flat), flat);
+            Click(Part(part)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+            QStringList selects;
+            for (int i = 1; i <= 4; ++i)
+                selects.append(i == part + 1 ? QStringLiteral("(Select %1)").arg(i) : QStringLiteral("Select %1").arg(i));
+            const QString enclosed =
+                QStringLiteral("%2 %1 %3 Union All %4 %1 %5").arg(o, selects[0], selects[1], selects[2], selects[3]);
+            EXPECT_SQL(SQL(), enclosed);
+            EXPECT_SQL(Load(enclosed), enclosed);
+            Click(Part(part)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+            EXPECT_SQL(SQL(), flat);
+        }
+        // Nested groups: enclosing a part twice and taking both brackets
+        // away, the inner first or the outer first.
+        EXPECT_SQL(Load(flat), flat);
+        Click(Part(2)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+        Click(Part(2)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All ((Select 3)) %1 Select 4").arg(o));
+        Click(Group(2)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All (Select 3) %1 Select 4").arg(o));
+        Click(Part(2)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+        Click(Part(2)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        Click(Part(2)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        EXPECT_SQL(SQL(), flat);
+
+        // The bracket menus' moves over the same text.
+        const QString grouped = QStringLiteral("Select 1 %1 (Select 2 Union All Select 3) %1 Select 4").arg(o);
+        EXPECT_SQL(Load(grouped), grouped);
+        TnvUnionGroup *group = Group(1);
+        Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Backward"));
+        EXPECT_SQL(SQL(), QStringLiteral("(Select 1 %1 Select 2 Union All Select 3) %1 Select 4").arg(o));
+        Click(group->RightBracketPopupMenu(), QStringLiteral("Move Backward"));
+        EXPECT_SQL(SQL(), QStringLiteral("(Select 1 %1 Select 2 Union All Select 3 %1 Select 4)").arg(o));
+        Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
+        Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All (Select 3 %1 Select 4)").arg(o));
+        Click(group->RightBracketPopupMenu(), QStringLiteral("Move Forward"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All (Select 3) %1 Select 4").arg(o));
+        Click(group->RightBracketPopupMenu(), QStringLiteral("Move Forward"));
+        EXPECT_SQL(SQL(), flat);
+        // Removing brackets that hold several parts.
+        EXPECT_SQL(Load(QStringLiteral("Select 1 %1 (Select 2 Union All Select 3)").arg(o)),
+                   QStringLiteral("Select 1 %1 (Select 2 Union All Select 3)").arg(o));
+        Click(Group(1)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All Select 3").arg(o));
+    }
+    // A new part put first in front of a group's first one: the operator
+    // between them is the default one, not the one the old first part hid.
+    Load(QStringLiteral("Select 1 Except (Select 2 Intersect Select 3)"));
+    Group(1)->Insert(0);
+    EXPECT_SQL(Shape(), "1 | (* | 2 | 3)");
+    EXPECT_TRUE(SQL().contains(QStringLiteral(" Union Select 2 Intersect Select 3)"))) << SQL().toStdString();
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Except (Select * From"))) << SQL().toStdString();
 }
 
 TEST_F(UnionOperationsTest, PartsMoveNextToOthersAcrossGroups)
