@@ -4,6 +4,7 @@
 #include "JoinTestSupport.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
+#include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -383,6 +384,51 @@ TEST_F(AddingTest, ADerivedTableGetsAnEmptySelectOfItsOwn)
     TnvUnionSubQuery *inner = derived->SubQuery()->UnionSubQueries(0);
     inner->AddObject(QStringLiteral("a"));
     EXPECT_SQL(SQL(), "Select * From (Select * From a) Query1");
+}
+
+// Two sources of one SELECT with one name make SQL the servers refuse, and a
+// reload binds the columns of one to the other.
+TEST_F(AddingTest, ANewSourceWhoseNameIsTakenGetsANameOfItsOwn)
+{
+    factory.SetProcedureParamsDialog([](const QString &name, QString &expression) {
+        expression = name + QStringLiteral("(1)");
+        return true;
+    });
+    TnvDatasource *b = Member()->AddObject(QStringLiteral("b"));
+    TnvDatasource *b1 = Member()->AddObject(QStringLiteral("b"));
+    Member()->AddObject(QStringLiteral("B"));
+    // A given alias that is taken, and an object named like an alias.
+    Member()->AddObject(QStringLiteral("a"), QStringLiteral("b1"));
+    Member()->AddObject(QStringLiteral("a"), QStringLiteral("q"));
+    Member()->AddObject(QStringLiteral("q"));
+    Member()->AddFromExpression(QStringLiteral("c"));
+    Member()->AddFromExpression(QStringLiteral("c"));
+    Member()->AddStoredProc(QStringLiteral("p"), QStringLiteral("p_"));
+    Member()->AddStoredProc(QStringLiteral("p"), QStringLiteral("p_"));
+    Member()->AddDerivedTable();
+    Member()->AddDerivedTable();
+    EXPECT_SQL(SQL(), "Select * From b, b b1, B B2, a b11, a q, q q1, c, c c1, p(1) p_, p(1) p_1, "
+                      "(Select * From ) Query1, (Select * From ) Query2");
+    // A name in another union part or another SELECT is not taken.
+    TnvUnionSubQuery *second = qb->Query()->Add();
+    second->AddObject(QStringLiteral("b"));
+    EXPECT_TRUE(SQL().endsWith(QStringLiteral("Union Select * From b"))) << SQL().toStdString();
+
+    // Columns of each copy come back bound to the same copy.
+    Member()->SelectList()->AddField(b->DatasourceAST(), QStringLiteral("y"));
+    Member()->SelectList()->AddField(b1->DatasourceAST(), QStringLiteral("y"));
+    Member()->AddLink(b, QStringLiteral("id"), b1, QStringLiteral("a_id"));
+    const QString sql = SQL();
+    EXPECT_TRUE(sql.startsWith(QStringLiteral("Select b.y, b1.y From b Inner Join b b1 On b.id = b1.a_id")))
+        << sql.toStdString();
+    EXPECT_SQL(Load(sql), sql);
+    EXPECT_SQL(Text(Links().first()), "b.id = b1.a_id");
+    EXPECT_EQ(Links().first()->LeftDatasource(), Source(QStringLiteral("b")));
+    EXPECT_EQ(Links().first()->RightDatasource(), Source(QStringLiteral("b1")));
+
+    // A derived table added to a loaded one takes the next free name.
+    Load(QStringLiteral("Select * From (Select a.id From a) Query1"));
+    EXPECT_SQL(Member()->AddDerivedTable()->GetAlias(), "Query2");
 }
 
 // ---------------------------------------------------------------------------
