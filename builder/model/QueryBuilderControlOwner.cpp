@@ -257,10 +257,34 @@ void TnvQueryBuilderControlOwner::EndUpdateParent()
 {
     Assert(FParentUpdateCount > 0, Unit);
     --FParentUpdateCount;
-    if (FUpdateParent)
+    if (FUpdateParent) {
         FUpdateParent->EndUpdateParent();
-    else if (FParentUpdateCount == 0)
-        EndUpdateInternal();
+    } else if (FParentUpdateCount == 0) {
+        // A failing step does not keep the top from seeing what the steps
+        // left changed.
+        std::exception_ptr failure;
+        try {
+            EndUpdateInternal();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        try {
+            OutermostBracketClosed();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+}
+
+void TnvQueryBuilderControlOwner::RunPendingSteps()
+{
+    Assert(IsBracketTop() && FParentUpdateCount == 0 && FUpdateLevel == 0, Unit,
+           "Pending steps run inside a bracket");
+    BeginUpdateInternal();
+    EndUpdateInternal();
 }
 
 void TnvQueryBuilderControlOwner::BeginUpdateInternal()

@@ -484,6 +484,12 @@ void TnvQueryBuilderModel::SQLUpdated()
     if (!ResultWanted())
         return;
     UpdateResult();
+    if (FFollowUpRound > MaxFollowUpRounds)
+        return;
+    const QString sql = GetSQL();
+    if (FFollowUpRound > 0 && sql == FReportedSQL)
+        return;
+    FReportedSQL = sql;
     // Every component hears of the change even when one before it fails;
     // the first failure then goes on to the editing caller.
     std::exception_ptr failure;
@@ -498,6 +504,10 @@ void TnvQueryBuilderModel::SQLUpdated()
             if (!failure)
                 failure = std::current_exception();
         }
+        // The handler edited the query: the result read from here on would
+        // be the old one. The next round tells everyone of the new query.
+        if (FQuery && FQuery->IsChanged())
+            break;
     }
     if (failure)
         std::rethrow_exception(failure);
