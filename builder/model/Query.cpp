@@ -1,8 +1,7 @@
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
+#include "builder/model/FirstFailure.h"
 #include "builder/model/ScopeExit.h"
-
-#include <exception>
 
 namespace nvqb {
 
@@ -15,7 +14,7 @@ void TnvQuery::OutermostBracketClosed()
     TnvQueryBuilderModel *qb = QueryBuilder();
     if (!qb)
         return;
-    std::exception_ptr failure;
+    TnvFirstFailure failure;
     // One round past the bound runs without events, so it can bring nothing
     // new; a step that still marks the query changed ends the rounds too.
     for (int round = 1; round <= TnvQueryBuilderModel::MaxFollowUpRounds + 1 && IsChanged() && !GetIsUpdating() &&
@@ -23,15 +22,9 @@ void TnvQuery::OutermostBracketClosed()
          ++round) {
         qb->SetFollowUpRound(round);
         TnvScopeExit reset([qb] { qb->SetFollowUpRound(0); });
-        try {
-            RunPendingSteps();
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
-        }
+        failure.Run([this] { RunPendingSteps(); });
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    failure.Rethrow();
 }
 
 TOwned<TSQLSubSelectStatement> TnvQuery::NewStatementNode() const

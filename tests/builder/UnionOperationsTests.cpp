@@ -275,32 +275,35 @@ TEST_F(UnionOperationsTest, MemberMovesFromTheUnionButtonMenu)
     EXPECT_SQL(Shape(), "1 | 2 | (3 | 4) | 5");
     EXPECT_SQL(SQL(), "Select 1 Union Select 2 Union (Select 3 Union Select 4) Union Select 5");
     // The operators stay where they stand in the text and the parts move
-    // between them; the first part's hidden operator never comes back.
-    Load(QStringLiteral("Select 1 Union All Select 2 Except Select 3"));
-    forward(1);
-    EXPECT_SQL(SQL(), "Select 1 Union All Select 3 Except Select 2");
-    backward(0);
-    EXPECT_SQL(SQL(), "Select 1 Union All Select 3 Except Select 2");
-    forward(0);
-    EXPECT_SQL(SQL(), "Select 3 Union All Select 1 Except Select 2");
-    backward(2);
-    EXPECT_SQL(SQL(), "Select 3 Union All Select 2 Except Select 1");
-    Load(QStringLiteral("Select 1 Union All Select 2"));
-    forward(0);
-    EXPECT_SQL(SQL(), "Select 2 Union All Select 1");
-    // Across a bracket the bracket moves and the operators stay too.
-    Load(QStringLiteral("Select 1 Except (Select 2 Intersect Select 3) Union All Select 4"));
-    forward(0);
-    EXPECT_SQL(SQL(), "(Select 1 Except Select 2 Intersect Select 3) Union All Select 4");
-    backward(0);
-    EXPECT_SQL(SQL(), "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4");
-    backward(3);
-    EXPECT_SQL(SQL(), "Select 1 Except (Select 2 Intersect Select 3 Union All Select 4)");
-    forward(3);
-    EXPECT_SQL(SQL(), "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4");
-    // Inside a group, likewise.
-    forward(1);
-    EXPECT_SQL(SQL(), "Select 1 Except (Select 3 Intersect Select 2) Union All Select 4");
+    // between them, across brackets too (the bracket moves); the first
+    // part's hidden operator never comes back.
+    struct Step {
+        qsizetype Part;
+        bool Forward;
+        const char *SQL;
+    };
+    auto session = [&](const char *sql, std::initializer_list<Step> steps) {
+        Load(QString::fromLatin1(sql));
+        for (const Step &step : steps) {
+            if (step.Forward)
+                forward(step.Part);
+            else
+                backward(step.Part);
+            EXPECT_SQL(SQL(), step.SQL);
+        }
+    };
+    session("Select 1 Union All Select 2 Except Select 3",
+            {{1, true, "Select 1 Union All Select 3 Except Select 2"},
+             {0, false, "Select 1 Union All Select 3 Except Select 2"},
+             {0, true, "Select 3 Union All Select 1 Except Select 2"},
+             {2, false, "Select 3 Union All Select 2 Except Select 1"}});
+    session("Select 1 Union All Select 2", {{0, true, "Select 2 Union All Select 1"}});
+    session("Select 1 Except (Select 2 Intersect Select 3) Union All Select 4",
+            {{0, true, "(Select 1 Except Select 2 Intersect Select 3) Union All Select 4"},
+             {0, false, "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4"},
+             {3, false, "Select 1 Except (Select 2 Intersect Select 3 Union All Select 4)"},
+             {3, true, "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4"},
+             {1, true, "Select 1 Except (Select 3 Intersect Select 2) Union All Select 4"}});
 }
 
 // Every bracket operation only moves brackets: each operator keeps its place
