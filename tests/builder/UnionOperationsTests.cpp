@@ -7,6 +7,9 @@
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
 
+#include <QRegularExpression>
+#include <random>
+
 using namespace nvqb;
 using namespace nvqb::test;
 
@@ -369,6 +372,106 @@ TEST_F(UnionOperationsTest, BracketsComeAndGoAroundTheOperatorsOfTheText)
     EXPECT_SQL(Shape(), "1 | (* | 2 | 3)");
     EXPECT_TRUE(SQL().contains(QStringLiteral(" Union Select 2 Intersect Select 3)"))) << SQL().toStdString();
     EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Except (Select * From"))) << SQL().toStdString();
+}
+
+// Random unions of every operator with brackets, edited at random by the
+// menus: enclosing, removing brackets, bracket moves and part moves. After
+// every step the text parses, loads back and prints the same, and the
+// operators of the text stand as they stood; the bracket operations leave
+// the text without its brackets as it was.
+TEST_F(UnionOperationsTest, RandomSessionsKeepEveryOperatorInItsPlace)
+{
+    // NVQB_SEED and NVQB_COUNT run other and longer series by hand.
+    const int seed = qEnvironmentVariableIntValue("NVQB_SEED");
+    const int count = qEnvironmentVariableIsSet("NVQB_COUNT") ? qEnvironmentVariableIntValue("NVQB_COUNT") : 150;
+    std::mt19937 random(seed ? unsigned(seed) : 20261209u);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const QStringList operators = {"Union", "Union All", "Except", "Except All", "Intersect", "Intersect All"};
+    int next = 0;
+    std::function<QString(int)> members = [&](int depth) {
+        QString text;
+        for (int i = 0, n = between(depth == 0 ? 2 : 1, 4); i < n; ++i) {
+            if (i > 0)
+                text += u' ' + operators[between(0, 5)] + u' ';
+            text += depth < 2 && between(1, 4) == 1 ? u'(' + members(depth + 1) + u')'
+                                                      : QStringLiteral("Select %1").arg(++next);
+        }
+        return text;
+    };
+    static const QRegularExpression select(QStringLiteral("Select \\d+|[()]"));
+    auto operatorsOf = [](QString sql) { return sql.replace(select, QString()).simplified(); };
+    auto withoutBrackets = [](QString sql) { return sql.remove(u'(').remove(u')'); };
+    auto groups = [&] {
+        QList<TnvUnionGroup *> list;
+        std::function<void(TnvUnionGroup *)> walk = [&](TnvUnionGroup *group) {
+            for (qsizetype i = 0; i < group->GetCount(); ++i)
+                if (auto *nested = As<TnvUnionGroup>(group->GetItems(i))) {
+                    list.append(nested);
+                    walk(nested);
+                }
+        };
+        walk(Root());
+        return list;
+    };
+    auto enabled = [](TnvMenuItemData *menu, const QString &caption) {
+        for (qsizetype i = 0; i < menu->Count(); ++i)
+            if (menu->Items(i)->Caption() == caption)
+                return menu->Items(i)->Enabled();
+        return false;
+    };
+    int bracketSteps = 0, partSteps = 0;
+    for (int session = 0; session < count && !HasFailure(); ++session) {
+        next = 0;
+        const QString input = members(0);
+        SCOPED_TRACE(input.toStdString());
+        QString before = Load(input);
+        ASSERT_EQ(withoutBrackets(before), withoutBrackets(input));
+        for (int step = 0; step < 8 && !HasFailure(); ++step) {
+            const QList<TnvUnionGroup *> brackets = groups();
+            const QString backward = QStringLiteral("Move Backward"), forward = QStringLiteral("Move Forward");
+            const int kind = between(0, 3);
+            QString done;
+            if (kind == 0) {
+                TnvUnionSubQuery *part = Part(between(0, int(Root()->UnionSubQueriesCount()) - 1));
+                Click(part->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+                done = QStringLiteral("enclose ") + part->GetResultSQL();
+            } else if (kind == 1 && !brackets.isEmpty()) {
+                TnvUnionGroup *group = brackets[between(0, int(brackets.size()) - 1)];
+                const bool left = between(0, 1) == 0;
+                const QString caption = between(0, 2) == 0 ? QStringLiteral("Remove Brackets")
+                                                            : (between(0, 1) == 0 ? backward : forward);
+                TnvMenuItemData *menu = left ? group->LeftBracketPopupMenu() : group->RightBracketPopupMenu();
+                if (!enabled(menu, caption))
+                    continue;
+                done = (left ? QStringLiteral("left bracket ") : QStringLiteral("right bracket ")) + caption;
+                Click(menu, caption);
+            } else if (kind >= 2) {
+                TnvUnionSubQuery *part = Part(between(0, int(Root()->UnionSubQueriesCount()) - 1));
+                const QString caption = kind == 2 ? backward : forward;
+                if (!enabled(part->GetPopupMenu(), caption))
+                    continue;
+                done = part->GetResultSQL() + u' ' + caption;
+                Click(part->GetPopupMenu(), caption);
+            } else {
+                continue;
+            }
+            SCOPED_TRACE((before + QStringLiteral(" -> ") + done).toStdString());
+            const QString after = SQL();
+            EXPECT_SQL(operatorsOf(after), operatorsOf(before));
+            if (kind < 2) {
+                EXPECT_SQL(withoutBrackets(after), withoutBrackets(before));
+                ++bracketSteps;
+            } else {
+                ++partSteps;
+            }
+            EXPECT_FALSE(after.contains(QStringLiteral("()")));
+            EXPECT_SQL(Load(after), after);
+            before = after;
+        }
+    }
+    // The sessions do what they are meant to.
+    EXPECT_GT(bracketSteps, count);
+    EXPECT_GT(partSteps, count);
 }
 
 TEST_F(UnionOperationsTest, PartsMoveNextToOthersAcrossGroups)

@@ -4,6 +4,7 @@
 #include "JoinTestSupport.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
+#include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
@@ -15,6 +16,7 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 
 #include <QObject>
+#include <random>
 #include <ostream>
 
 // Points in failure messages as (x, y).
@@ -429,6 +431,55 @@ TEST_F(AddingTest, ANewSourceWhoseNameIsTakenGetsANameOfItsOwn)
     // A derived table added to a loaded one takes the next free name.
     Load(QStringLiteral("Select * From (Select a.id From a) Query1"));
     EXPECT_SQL(Member()->AddDerivedTable()->GetAlias(), "Query2");
+}
+
+// Random sessions of tables added again and again, with and without given
+// aliases, derived tables, links and output columns between the copies:
+// every source keeps a name of its own, and the text loads back with every
+// column bound to the same copy.
+TEST_F(AddingTest, RandomAddingKeepsNamesApartAndColumnsWithTheirCopies)
+{
+    const int seed = qEnvironmentVariableIntValue("NVQB_SEED");
+    const int count = qEnvironmentVariableIsSet("NVQB_COUNT") ? qEnvironmentVariableIntValue("NVQB_COUNT") : 60;
+    std::mt19937 random(seed ? unsigned(seed) : 20261209u);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const QStringList tables = {"a", "b", "c"}, aliases = {"", "", "a", "b1", "x", "Query1"};
+    // Each output column as "expression@place of its source in FROM".
+    auto bindings = [&] {
+        TastNodeRefList sources;
+        Member()->FromGroup()->GetFromSources(sources);
+        QStringList list;
+        for (qsizetype i = 0; i < Member()->SelectList()->Count(); ++i) {
+            const TnvSelectItem *row = Member()->SelectList()->Items(i);
+            list.append(row->GetExpression() + u'@' + QString::number(sources.indexOf(row->DatasourceNode())));
+        }
+        return list;
+    };
+    for (int session = 0; session < count && !HasFailure(); ++session) {
+        qb->Clear();
+        QList<TnvDatasource *> added;
+        for (int step = 0, steps = between(2, 7); step < steps; ++step) {
+            if (between(1, 5) == 1)
+                added.append(Member()->AddDerivedTable());
+            else
+                added.append(Member()->AddObject(tables[between(0, 2)], aliases[between(0, 5)]));
+        }
+        for (TnvDatasource *datasource : added)
+            if (!datasource->Is<TnvDataSourceQuery>() && between(0, 1) == 0)
+                Member()->SelectList()->AddField(datasource->DatasourceAST(), QStringLiteral("id"));
+        TnvDatasource *left = added[between(0, int(added.size()) - 1)];
+        TnvDatasource *right = added[between(0, int(added.size()) - 1)];
+        if (left != right && !left->Is<TnvDataSourceQuery>() && !right->Is<TnvDataSourceQuery>())
+            Member()->AddLink(left, QStringLiteral("id"), right, QStringLiteral("id"));
+        const QString sql = SQL();
+        SCOPED_TRACE(sql.toStdString());
+        for (TnvDatasource *datasource : added)
+            EXPECT_FALSE(Member()->IsDatasourceNameTaken(TnvUnionSubQuery::ShownName(datasource->DatasourceAST()),
+                                                         datasource));
+        const QStringList bound = bindings();
+        EXPECT_SQL(Load(sql), sql);
+        EXPECT_SQL(bindings(), bound);
+    }
 }
 
 // ---------------------------------------------------------------------------
