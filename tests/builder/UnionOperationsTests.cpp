@@ -343,23 +343,7 @@ TEST_F(UnionOperationsTest, BracketsComeAndGoAroundTheOperatorsOfTheText)
         Click(Part(2)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
         Click(Part(2)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
         EXPECT_SQL(SQL(), flat);
-
-        // The bracket menus' moves over the same text.
-        const QString grouped = QStringLiteral("Select 1 %1 (Select 2 Union All Select 3) %1 Select 4").arg(o);
-        EXPECT_SQL(Load(grouped), grouped);
-        TnvUnionGroup *group = Group(1);
-        Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Backward"));
-        EXPECT_SQL(SQL(), QStringLiteral("(Select 1 %1 Select 2 Union All Select 3) %1 Select 4").arg(o));
-        Click(group->RightBracketPopupMenu(), QStringLiteral("Move Backward"));
-        EXPECT_SQL(SQL(), QStringLiteral("(Select 1 %1 Select 2 Union All Select 3 %1 Select 4)").arg(o));
-        Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
-        Click(group->LeftBracketPopupMenu(), QStringLiteral("Move Forward"));
-        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All (Select 3 %1 Select 4)").arg(o));
-        Click(group->RightBracketPopupMenu(), QStringLiteral("Move Forward"));
-        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All (Select 3) %1 Select 4").arg(o));
-        Click(group->RightBracketPopupMenu(), QStringLiteral("Move Forward"));
-        EXPECT_SQL(SQL(), flat);
-        // Removing brackets that hold several parts.
+        // Brackets that hold several parts.
         EXPECT_SQL(Load(QStringLiteral("Select 1 %1 (Select 2 Union All Select 3)").arg(o)),
                    QStringLiteral("Select 1 %1 (Select 2 Union All Select 3)").arg(o));
         Click(Group(1)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
