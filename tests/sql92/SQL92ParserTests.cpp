@@ -5,7 +5,6 @@
 #include "sqlmodel/sql/SQLStatements.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 #include <memory>
 #include <gtest/gtest.h>
@@ -491,7 +490,7 @@ TEST_F(SQL92Parsing, FormattedPrintOfTheDefaultBuilder)
 
 TEST_F(SQL92Parsing, CorpusRoundTripIsStable)
 {
-    const QString path = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../bench/corpus");
+    const QString path = QStringLiteral(NVQB_CORPUS_DIR);
     int statements = 0;
     for (const char *name : {"/selects.sql", "/edge-cases.sql"}) {
         QFile file(path + QString::fromLatin1(name));
