@@ -1,4 +1,5 @@
 #include "TestDistribution.h"
+#include "TestRarArchive.h"
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/platform/RegistryHive.h"
@@ -34,9 +35,17 @@ TScopedEnvironment::~TScopedEnvironment()
 
 void WriteArchive(const QString &fileName, const std::vector<TArchiveEntry> &entries, TArchiveFormat format)
 {
+    if (format == TArchiveFormat::Rar4 || format == TArchiveFormat::Rar5) {
+        QFile file(fileName);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << fileName.toStdString();
+        file.write(RarArchive(entries, format == TArchiveFormat::Rar4 ? TRarVersion::Rar4 : TRarVersion::Rar5));
+        return;
+    }
     archive *writer = archive_write_new();
     if (format == TArchiveFormat::Zip)
         archive_write_set_format_zip(writer);
+    else if (format == TArchiveFormat::SevenZip)
+        archive_write_set_format_7zip(writer);
     else
         archive_write_set_format_pax_restricted(writer);
     ASSERT_EQ(archive_write_open_filename(writer, QFile::encodeName(fileName).constData()), ARCHIVE_OK)

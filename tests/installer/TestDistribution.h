@@ -1,7 +1,7 @@
 #pragma once
 // What the install and uninstall tests build around a test machine: the
 // distribution folder beside it (setup and unrar of this build, the marker
-// files, a data.arc written as tar or zip), IDEs with their tools and
+// files, a data.arc in one of the formats the installer takes), IDEs with their tools and
 // settings, and a snapshot of the whole machine (files and registry values)
 // to compare before and after.
 #include "TestMachine.h"
@@ -38,7 +38,7 @@ struct TArchiveEntry {
     TKind Kind = File;
 };
 
-enum class TArchiveFormat { Tar, Zip };
+enum class TArchiveFormat { Tar, Zip, SevenZip, Rar4, Rar5 };
 
 // Writes the entries as they are (paths with ".." or "/" included).
 void WriteArchive(const QString &fileName, const std::vector<TArchiveEntry> &entries,
