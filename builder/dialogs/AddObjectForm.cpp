@@ -276,7 +276,10 @@ void TnvAddObjectForm::LoadSchemas()
 
 bool TnvAddObjectForm::CanFilterObjects() const
 {
-    return !FSchemas.empty() && !IsQualifiedNameEmpty(FSchemas.front().get());
+    // Objects without a schema sort first as an empty name; any named
+    // schema beside them still narrows the lists.
+    return std::any_of(FSchemas.begin(), FSchemas.end(),
+                       [](const auto &schema) { return !IsQualifiedNameEmpty(schema.get()); });
 }
 
 const TSQLQualifiedName *TnvAddObjectForm::GetCurrentSchema() const

@@ -135,6 +135,25 @@ TEST_F(AddObjectFormTest, ObjectsOfOneSchemaOnlyOfferNoFiltering)
     EXPECT_SQL(Texts(form.lvTables), "a | b");
 }
 
+TEST_F(AddObjectFormTest, AnObjectWithoutSchemaLeavesTheOtherSchemasFiltering)
+{
+    qb->MetadataContainer()->AddTable(QString(), QStringLiteral("a"));
+    TnvAddObjectForm form(qb.get(), qb->MetadataContainer());
+    form.Prepare();
+    form.show();
+    // The objects without schema sort first, under an empty name.
+    EXPECT_SQL(Texts(form.cbSchemas), "(All objects) |  | dbo | s | sales");
+    EXPECT_TRUE(form.CanFilterObjects());
+    ChooseSchema(form, QStringLiteral("s"));
+    EXPECT_SQL(Texts(form.lvTables), "t | u");
+    ChooseSchema(form, QStringLiteral("sales"));
+    EXPECT_SQL(Texts(form.lvTables), "t");
+    EXPECT_SQL(Texts(form.lvViews), "v");
+    ChooseSchema(form, QString());
+    EXPECT_SQL(Texts(form.lvTables), "a");
+    EXPECT_SQL(Texts(form.lvProcedures), "");
+}
+
 TEST_F(AddObjectFormTest, AddsTheSelectedObjectsOfTheCurrentPage)
 {
     TnvAddObjectForm form(qb.get(), qb->MetadataContainer());
