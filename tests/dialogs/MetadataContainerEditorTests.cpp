@@ -361,6 +361,37 @@ TEST_F(MetadataEditorTest, DeletingFollowsTheNodeKind)
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
 }
 
+TEST_F(MetadataEditorTest, AnObjectNamedLikeASchemaIsNotThatSchemasGroup)
+{
+    // The object without schema comes first, so its node exists when the
+    // schema's objects look for their group by its text.
+    Container->Clear();
+    Table("", "sales", {"id"});
+    Table("sales", "orders", {"id"});
+    Table("sales", "customers", {"id"});
+    bool result = false;
+    ASSERT_TRUE(RunModal<Editor>([&] { result = EditMetadataContainer(Container.get()); },
+                                 [&](Editor *editor) {
+                                     EXPECT_EQ(Tree(editor),
+                                               QStringList({"(current database)", "  sales", "    Fields", "      id",
+                                                            "  sales", "    orders", "      Fields", "        id",
+                                                            "    customers", "      Fields", "        id"}));
+                                     // The object's node is the first "sales".
+                                     Click(editor, {"(current database)", "sales"});
+                                     ASSERT_EQ(Editor::NodeKind(editor->tMetadata->currentItem()), Editor::nkObject);
+                                     QTest::keyClick(editor->tMetadata, Qt::Key_Delete);
+                                     // The tree shows what the working copy holds.
+                                     EXPECT_EQ(Tree(editor), QStringList({"(current database)", "  sales", "    orders",
+                                                                          "      Fields", "        id", "    customers",
+                                                                          "      Fields", "        id"}));
+                                     EXPECT_EQ(Names(editor->WorkingCopy()),
+                                               QStringList({"sales.orders", "sales.customers"}));
+                                     QTest::mouseClick(editor->bOk, Qt::LeftButton);
+                                 }));
+    EXPECT_TRUE(result);
+    EXPECT_EQ(Names(Container.get()), QStringList({"sales.orders", "sales.customers"}));
+}
+
 TEST_F(MetadataEditorTest, DeletingTheFirstNodeAsksToClearEverything)
 {
     auto editor = Open();
