@@ -445,4 +445,18 @@ void TnvAddObjectForm::FormHide()
     FOptions->SetHeight(final.height());
 }
 
+// ---------------------------------------------------------------------------
+// TnvAddObjectFormHolder
+
+TnvAddObjectFormHolder::TnvAddObjectFormHolder(TnvQueryBuilderModel *queryBuilder) : FQueryBuilder(queryBuilder) {}
+
+TnvAddObjectFormHolder::~TnvAddObjectFormHolder() { delete FForm.data(); }
+
+void TnvAddObjectFormHolder::ShowModal()
+{
+    if (!FForm)
+        FForm = new TnvAddObjectForm(FQueryBuilder, FQueryBuilder->MetadataContainer(), DialogParentOf(FQueryBuilder));
+    FForm->ShowModal();
+}
+
 } // namespace nvqb

@@ -458,7 +458,7 @@ TnvMenuItemData *TnvUnionSubQuery::GetPopupMenuWA()
 void TnvUnionSubQuery::AddObjectEvent(TObject *)
 {
     if (TnvQueryBuilderModel *qb = QueryBuilder())
-        qb->GetControlFactory()->ShowAddObjectDialog(qb);
+        qb->ShowAddObjectForm();
 }
 
 void TnvUnionSubQuery::AddDerivedTableEvent(TObject *) { AddDerivedTable(); }
