@@ -19,7 +19,10 @@ TnvTreeView::TnvTreeView(TnvQueryBuilder *queryBuilder, QWidget *parent)
     setUniformRowHeights(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    header()->setStretchLastSection(true);
+    // The column is as wide as its widest row, so that deep nodes keep
+    // their whole text in a narrow panel and the tree scrolls sideways.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
 TnvTreeView::~TnvTreeView() { FDestroying = true; }

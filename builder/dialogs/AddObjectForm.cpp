@@ -60,7 +60,10 @@ TnvAddObjectForm::TnvAddObjectForm(TnvQueryBuilderModel *queryBuilder, TnvMetada
     setMinimumSize(428, 423);
 
     pTop = NewPanel(this, "pTop");
-    pTop->setFixedHeight(TopHeight);
+    // At least 60 high, and as high as the wrapped instruction needs at the
+    // dialog's width in the language it is shown in.
+    pTop->setMinimumHeight(TopHeight);
+    pTop->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     {
         auto *layout = new QVBoxLayout(pTop);
         layout->setContentsMargins(8, 6, 8, 4);

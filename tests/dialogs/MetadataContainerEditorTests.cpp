@@ -14,6 +14,8 @@
 #include "sqlmodel/metadata/MetadataObjects.h"
 #include "sqlmodel/QueryBuilderError.h"
 #include "sqlmodel/sql/QualifiedName.h"
+#include "support/LanguageManager.h"
+#include "support/LanguageSource.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -586,6 +588,23 @@ TEST_F(MetadataEditorTest, LoadWithoutAWizardResultRebuildsTheTree)
     EXPECT_EQ(Current(editor.get()), "customers");
     EXPECT_EQ(editor->sbLoad->text(), "Load...");
     EXPECT_EQ(editor->sbLoad->toolTip(), "Load Metadata Wizard...");
+}
+
+TEST_F(MetadataEditorTest, TheTextsAreWholeAtTheDefaultSizeInEveryLanguage)
+{
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    for (qsizetype language = -1; language < manager->GetLanguagesCount(); ++language) {
+        manager->SetCurrentLanguageIndex(language);
+        SCOPED_TRACE(language < 0 ? std::string("built-in") : manager->GetLanguage(language)->Name().toStdString());
+        auto editor = Open();
+        // Without an object chosen, and with one (its property panel shown).
+        EXPECT_EQ(CutTexts(editor.get()).join(QStringLiteral(" | ")).toStdString(), "");
+        editor->tMetadata->setCurrentItem(editor->tMetadata->topLevelItem(0)->child(0)->child(0));
+        QApplication::processEvents();
+        ASSERT_NE(editor->CurrentObject(), nullptr);
+        EXPECT_EQ(CutTexts(editor.get()).join(QStringLiteral(" | ")).toStdString(), "");
+    }
+    manager->SetCurrentLanguageIndex(-1);
 }
 
 TEST_F(MetadataEditorTest, PictureOfTheEditor)
