@@ -111,6 +111,8 @@ void TnvQueryBuilderModel::DestroyModel()
         return;
     FModelDestroyed = true;
     Destroying();
+    // The dialog unhooks itself from the options, which go later.
+    FAddObjectForm.reset();
     FPendingTree.reset();
     // Drops a load event still posted together with its receiver.
     delete FSQLLoadReceiver;
@@ -762,6 +764,19 @@ QString TnvQueryBuilderModel::GetLayout() { return SaveQueryBuilderLayout(this);
 void TnvQueryBuilderModel::SetLayout(const QString &text) { LoadQueryBuilderLayout(this, text); }
 
 // --- end of layout --------------------------------------------------------------
+
+// ---------------------------------------------------------------------------
+// Add Object dialog
+
+void TnvQueryBuilderModel::ShowAddObjectForm()
+{
+    if (!FAddObjectForm)
+        FAddObjectForm = GetControlFactory()->CreateAddObjectForm(this);
+    if (FAddObjectForm)
+        FAddObjectForm->ShowModal();
+}
+
+void TnvQueryBuilderModel::DestroyAddObjectForm() { FAddObjectForm.reset(); }
 
 // ---------------------------------------------------------------------------
 // Sub-queries

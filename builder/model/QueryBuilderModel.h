@@ -299,6 +299,13 @@ public:
                             const TSQLQualifiedName *database = nullptr);
     void ClearMetadataByMask(const QString &schemaMask, const QString &objectMask,
                              const TSQLQualifiedName *database = nullptr);
+    // Runs the Add Object dialog, made on first use (through the control
+    // factory) and kept until DestroyAddObjectForm or the query builder goes;
+    // while it exists the Add Object options read and set its size.
+    void ShowAddObjectForm();
+    void DestroyAddObjectForm();
+    bool HasAddObjectForm() const { return FAddObjectForm != nullptr; }
+
     // The databases the metadata provider knows; empty when working offline.
     void GetDatabasesList(TSQLQualifiedNamesList *list);
     // The unquoted names of the visible objects of the kind whose system flag
@@ -406,6 +413,7 @@ private:
     TOwned<TnvMetadataContainer> FMetadataContainer;
     TOwned<TnvMetadataFilter> FMetadataFilter;
     TOwned<TnvAddObjectFormOptions> FAddObjectFormOptions;
+    std::unique_ptr<TnvAddObjectFormHandle> FAddObjectForm;
     TOwned<TnvTreeOptions> FTreeOptions;
     TOwned<TnvMetadataTreeOptions> FTreeOptionsMetadata;
     TnvBaseSyntaxProvider *FSyntaxProvider = nullptr;

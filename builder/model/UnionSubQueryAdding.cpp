@@ -514,7 +514,7 @@ TnvMenuItemData *TnvUnionSubQuery::GetPopupMenuWA()
 void TnvUnionSubQuery::AddObjectEvent(TObject *)
 {
     if (TnvQueryBuilderModel *qb = QueryBuilder())
-        qb->GetControlFactory()->ShowAddObjectDialog(qb);
+        qb->ShowAddObjectForm();
 }
 
 void TnvUnionSubQuery::AddDerivedTableEvent(TObject *) { AddDerivedTable(); }

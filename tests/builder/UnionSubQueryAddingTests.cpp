@@ -547,10 +547,16 @@ TEST_F(AddingTest, TheDiagramMenuAddsObjectsDerivedTablesAndUnionParts)
     EXPECT_SQL(MenuCaptions(menu->Find(QStringLiteral("Union"))),
                "New Union Sub-Query | Enclose In Brackets | !Remove");
 
+    // The dialog stands in for itself, counting its showings.
+    struct TFakeAddObjectForm : TnvAddObjectFormHandle {
+        int &Shown;
+        explicit TFakeAddObjectForm(int &shown) : Shown(shown) {}
+        void ShowModal() override { ++Shown; }
+    };
     int dialogs = 0;
-    factory.SetAddObjectDialog([&](TnvQueryBuilderModel *builder) {
-        ++dialogs;
+    factory.SetAddObjectFormCreator([&](TnvQueryBuilderModel *builder) -> std::unique_ptr<TnvAddObjectFormHandle> {
         EXPECT_EQ(builder, qb.get());
+        return std::make_unique<TFakeAddObjectForm>(dialogs);
     });
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Add Object")));
     EXPECT_EQ(dialogs, 1);

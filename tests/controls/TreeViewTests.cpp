@@ -26,6 +26,7 @@
 #include "sqlmodel/metadata/MetadataRelations.h"
 #include "support/LanguageManager.h"
 
+#include <QAbstractItemDelegate>
 #include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
 #include <QApplication>
@@ -34,6 +35,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -465,6 +467,43 @@ TEST_F(ControlsTest, AMetadataNodeDraggedOntoTheDiagramLandsAtTheDropPoint)
     ControlFactory()->SetProcedureParamsDialog(nullptr);
     EXPECT_SQL(SQL(), "Select a.id From a Inner Join b On a.id = b.a_id, p(1, 2) p_");
     Shot(qb, QStringLiteral("trees-dropped-on-diagram"));
+}
+
+TEST_F(ControlsTest, TreeNodesAreWholeAtTheDefaultPanelWidths)
+{
+    // Union parts in brackets, each with fields and FROM objects: nodes five
+    // levels deep in the query-structure tree.
+    SetSQL(QStringLiteral("SELECT a.id, a.x FROM a INNER JOIN b ON a.id = b.a_id UNION "
+                          "(SELECT c.id, c.b_id FROM c UNION SELECT b.id, b.y FROM b)"));
+    TnvTreeViewQueryStructure *structure = qb->TreeViewQueryStructure();
+    TnvTreeViewMetadata *metadata = qb->TreeViewMetadata();
+    ASSERT_NE(structure, nullptr);
+    ASSERT_NE(metadata, nullptr);
+    Process();
+    EXPECT_EQ(structure->parentWidget()->width(), 105);
+    // The rows whose text the tree cuts: the room each row gives against
+    // the room its item asks for.
+    auto cut = [](QTreeView *tree) {
+        QStringList rows;
+        std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
+            for (int row = 0; row < tree->model()->rowCount(parent); ++row) {
+                const QModelIndex index = tree->model()->index(row, 0, parent);
+                QStyleOptionViewItem option;
+                option.initFrom(tree);
+                option.font = tree->font();
+                option.decorationSize = tree->iconSize();
+                if (tree->visualRect(index).width() < tree->itemDelegate(index)->sizeHint(option, index).width())
+                    rows.append(index.data().toString());
+                if (tree->isExpanded(index))
+                    walk(index);
+            }
+        };
+        walk(QModelIndex());
+        return rows;
+    };
+    EXPECT_SQL(cut(structure), "");
+    EXPECT_SQL(cut(metadata), "");
+    Shot(structure, QStringLiteral("structure-tree-default-width"));
 }
 
 TEST_F(ControlsTest, ChoosingAUnionPartInTheStructureTreeShowsItsPage)
