@@ -1,9 +1,12 @@
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/ConnectionString.h"
+#include "adoprovider/LoginDialog.h"
 #include "adoprovider/OdbcApi.h"
 #include "adoprovider/OdbcDataset.h"
 #include "adoprovider/SchemaRowsets.h"
 #include "classlib/Strings.h"
+
+#include <QApplication>
 
 namespace nvqb {
 
@@ -61,10 +64,14 @@ void TADOConnection::Open()
         throw EDatabaseError(QStringLiteral("Cannot open the connection: the connection string is empty"));
     // Checks the syntax before anything reaches the driver.
     QString connectString = BuildConnectionString(ParseConnectionString(FConnectionString));
-    if (FLoginPrompt && OnLogin) {
+    // The host's handler answers the prompt; without one the library's own
+    // login dialog asks, where a dialog can be shown at all.
+    if (FLoginPrompt && (OnLogin || CanPromptLogin())) {
         QString user = ConnectionStringValue(connectString, QStringLiteral("UID"));
         QString password = ConnectionStringValue(connectString, QStringLiteral("PWD"));
-        if (!OnLogin(this, user, password))
+        const bool accepted =
+            OnLogin ? OnLogin(this, user, password) : PromptLogin(QApplication::activeWindow(), user, password);
+        if (!accepted)
             throw EDatabaseError(QStringLiteral("Login cancelled"));
         connectString = SetConnectionStringValue(connectString, QStringLiteral("UID"), user);
         connectString = SetConnectionStringValue(connectString, QStringLiteral("PWD"), password);

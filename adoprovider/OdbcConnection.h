@@ -35,7 +35,9 @@ enum TSchemaInfo {
 
 // Asked for the user name and password before logging in when LoginPrompt is
 // set; both come in as the connection string has them. Returning false
-// cancels the login.
+// cancels the login. Without a handler the login dialog asks (on the
+// user-interface thread of a widget application; elsewhere the string is
+// used as it is).
 using TLoginEvent = TMethod<bool(TObject *sender, QString &userName, QString &password)>;
 
 class TADOConnection : public TComponent {
