@@ -188,6 +188,28 @@ TOwned<TMemoryDataset> TADOConnection::OpenSchema(TSchemaInfo schema)
     return dataSet;
 }
 
+TIdentifierCase TADOConnection::IdentifierCase(bool quoted)
+{
+    EnsureConnected();
+    SQLUSMALLINT value = 0;
+    const SQLRETURN rc =
+        SQLGetInfoW(FDbc, quoted ? SQL_QUOTED_IDENTIFIER_CASE : SQL_IDENTIFIER_CASE, &value, sizeof value, nullptr);
+    if (!Succeeded(rc))
+        return TIdentifierCase::Unknown;
+    switch (value) {
+    case SQL_IC_UPPER:
+        return TIdentifierCase::Upper;
+    case SQL_IC_LOWER:
+        return TIdentifierCase::Lower;
+    case SQL_IC_SENSITIVE:
+        return TIdentifierCase::Sensitive;
+    case SQL_IC_MIXED:
+        return TIdentifierCase::Mixed;
+    default:
+        return TIdentifierCase::Unknown;
+    }
+}
+
 void TADOConnection::RegisterDataSet(TADODataSet *dataSet)
 {
     if (!FDataSets.contains(dataSet))

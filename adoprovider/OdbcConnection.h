@@ -33,6 +33,11 @@ enum TSchemaInfo {
     siForeignKeys,
 };
 
+// How a server treats the letter case of identifiers, as its driver reports
+// it: folded to upper or lower case, kept and compared by case, or kept as
+// written and compared without case. Unknown when the driver does not say.
+enum class TIdentifierCase { Unknown, Upper, Lower, Sensitive, Mixed };
+
 // Asked for the user name and password before logging in when LoginPrompt is
 // set; both come in as the connection string has them. Returning false
 // cancels the login. Without a handler the login dialog asks (on the
@@ -82,6 +87,10 @@ public:
 
     // A new, open dataset holding the rowset; connects when needed.
     TOwned<TMemoryDataset> OpenSchema(TSchemaInfo schema);
+
+    // The case rule of unquoted or of quoted identifiers on the server;
+    // connects when needed.
+    TIdentifierCase IdentifierCase(bool quoted);
 
     // The connection handle (SQLHDBC) while connected, else nil; for the
     // datasets and rowsets of this layer.

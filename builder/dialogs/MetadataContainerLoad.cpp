@@ -731,6 +731,8 @@ void TfnvQBMetadataContainerLoad::LoadDatabasesList()
     TnvBaseMetadataProvider *metadata = FContainer->MetadataProvider();
     if (metadata && syntax && syntax->IsSupportDatabases()) {
         FDatabases->SetSyntaxProvider(syntax);
+        // The names listed follow the dialect's case rule, which may follow the server's.
+        syntax->ConnectionChanged(metadata);
         syntax->GetDatabasesList(metadata, FDatabases.get());
         TOwned<TSQLQualifiedName> current = syntax->GetDefaultDatabaseName(metadata);
         if (!IsQualifiedNameEmpty(current.get()))

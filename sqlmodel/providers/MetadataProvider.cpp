@@ -160,6 +160,8 @@ void TnvBaseMetadataProvider::LoadFieldsForQuery(TnvBaseSyntaxProvider *, const 
     }
 }
 
+bool TnvBaseMetadataProvider::GetServerIdentCaseSens(TnvIdentCaseSensitivity &) { return false; }
+
 QString TnvBaseMetadataProvider::GetConnectionDescription() const { return ClassName(); }
 
 void TnvBaseMetadataProvider::CreateAndBindInternalConnectionObj() { ClearInternalConnectionObjects(); }
