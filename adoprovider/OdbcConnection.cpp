@@ -56,10 +56,23 @@ void TADOConnection::EnsureConnected()
         Open();
 }
 
+bool TADOConnection::Connected() const
+{
+    if (!FDbc)
+        return false;
+    // The driver's own account of the last call; no round trip to the server.
+    // A driver that does not keep one is taken at its word that it is open.
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const SQLRETURN rc = SQLGetConnectAttrW(FDbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+    return !Succeeded(rc) || dead != SQL_CD_TRUE;
+}
+
 void TADOConnection::Open()
 {
     if (Connected())
         return;
+    // A lost session still holds its handles and datasets.
+    DoClose();
     if (Trim(FConnectionString).isEmpty())
         throw EDatabaseError(QStringLiteral("Cannot open the connection: the connection string is empty"));
     // Checks the syntax before anything reaches the driver.

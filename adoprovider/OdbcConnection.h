@@ -72,7 +72,10 @@ public:
     void Open();
     // Closes the datasets running through the connection first.
     void Close();
-    bool Connected() const { return FDbc != nullptr; }
+    // Open, and not found lost: once a call has failed because the server
+    // ended the session (a restart, the session terminated, a broken
+    // network), the connection reads as closed and Open starts a new session.
+    bool Connected() const;
     void SetConnected(bool value);
 
     // The driver's current catalog; empty while closed or when the driver
