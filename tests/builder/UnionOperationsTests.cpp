@@ -124,7 +124,7 @@ TEST_F(UnionOperationsTest, NewPartsAndGroupsGoWhereTheyAreAsked)
     Click(Part(2)->GetPopupMenu(), QStringLiteral("New Union Sub-Query"));
     EXPECT_SQL(Shape(), "1 | 2 | (3 | 4 | *) | 5");
     EXPECT_EQ(Root()->CurrentUnionSubQuery(), Part(4));
-    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4 Union Select * From")));
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Union Select 2 Union (Select 3 Union Select 4 Union Select *)")));
     EXPECT_TRUE(SQL().endsWith(QStringLiteral(") Union Select 5")));
 }
 

@@ -377,7 +377,7 @@ TEST_F(AddingTest, ADerivedTableGetsAnEmptySelectOfItsOwn)
     ASSERT_NE(derived->SubQuery(), nullptr);
     EXPECT_EQ(qb->GetSubQueriesCount(), subQueries + 1);
     EXPECT_NE(BoxOf(derived), nullptr);
-    EXPECT_SQL(SQL(), "Select * From (Select * From ) Query1");
+    EXPECT_SQL(SQL(), "Select * From (Select *) Query1");
 
     // The derived table's SELECT is edited as a statement of its own.
     TnvUnionSubQuery *inner = derived->SubQuery()->UnionSubQueries(0);
@@ -458,7 +458,7 @@ TEST_F(AddingTest, TheDiagramMenuAddsObjectsDerivedTablesAndUnionParts)
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Add Object")));
     EXPECT_EQ(dialogs, 1);
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Add Derived Table")));
-    EXPECT_SQL(SQL(), "Select * From (Select * From ) Query1");
+    EXPECT_SQL(SQL(), "Select * From (Select *) Query1");
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Union"))->Find(
         QStringLiteral("New Union Sub-Query")));
     EXPECT_EQ(qb->Query()->UnionSubQueriesCount(), 2);
