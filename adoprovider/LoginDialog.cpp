@@ -1,4 +1,5 @@
 #include "adoprovider/LoginDialog.h"
+#include "adoprovider/DialogButtons.h"
 #include "support/LocalizerForm.h"
 
 #include <QApplication>
@@ -30,12 +31,9 @@ TfNvQBLoginDialog::TfNvQBLoginDialog(QWidget *parent) : QDialog(parent)
     ePassword->setObjectName(QStringLiteral("ePassword"));
     ePassword->setEchoMode(QLineEdit::Password);
     lPassword->setBuddy(ePassword);
-    bOk = new QPushButton(QStringLiteral("OK"), this);
-    bOk->setObjectName(QStringLiteral("bOk"));
-    bOk->setDefault(true);
-    bCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    bCancel->setObjectName(QStringLiteral("bCancel"));
-    bCancel->setAutoDefault(false);
+    const TnvOkCancelButtons okCancel = NewOkCancelButtons(this);
+    bOk = okCancel.Ok;
+    bCancel = okCancel.Cancel;
 
     auto *fields = new QFormLayout;
     fields->addRow(lUserName, eUserName);
@@ -49,9 +47,6 @@ TfNvQBLoginDialog::TfNvQBLoginDialog(QWidget *parent) : QDialog(parent)
     main->addStretch(1);
     main->addLayout(buttons);
     setMinimumWidth(280);
-
-    connect(bOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     Localizer = TnvQBLocalizerForm::Create(this);
     for (const char *path : {"Caption", "lUserName.Caption", "lPassword.Caption", "bOk.Caption", "bCancel.Caption"})

@@ -544,6 +544,51 @@ protected:
         Screenshot(&wizard, QStringLiteral("load-wizard-connection"));
     }
 
+    // The body once per way of reading the catalogue: the provider's
+    // rowsets, and on PostgreSQL the information_schema views as well.
+    void OnEachPath(const std::function<void(bool informationSchema)> &body)
+    {
+        for (bool informationSchema : {false, true}) {
+            if (informationSchema && !IsPostgres())
+                continue;
+            SCOPED_TRACE(informationSchema ? "information_schema" : "provider's rowsets");
+            body(informationSchema);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+
+    // A wizard on the container, shown and led to its connection page with
+    // the string typed in; nil after a fatal failure on the way.
+    std::unique_ptr<TWizard> OpenAtTheConnectionPage(TnvMetadataContainer *container, const QString &connectionString)
+    {
+        auto wizard = std::make_unique<TWizard>(nullptr, container, false);
+        wizard->show();
+        ToTheConnectionPage(*wizard, connectionString);
+        if (HasFatalFailure())
+            return nullptr;
+        return wizard;
+    }
+
+    // The whole way from the welcome page into the loading run, on the
+    // provider's rowsets or the information_schema views; nil after a fatal
+    // failure on the way.
+    std::unique_ptr<TWizard> LoadThroughTheWizard(TnvMetadataContainer *container, bool informationSchema,
+                                                  const std::function<void(TWizard &)> &beforeLoad = {})
+    {
+        std::unique_ptr<TWizard> wizard = OpenAtTheConnectionPage(container, ConnectionString());
+        if (!wizard)
+            return nullptr;
+        TWizard *shown = wizard.get();
+        FromTheConnectionPageToTheEnd(*wizard, informationSchema, {}, [&] {
+            if (beforeLoad)
+                beforeLoad(*shown);
+        });
+        if (HasFatalFailure())
+            return nullptr;
+        return wizard;
+    }
+
     // From the connection page to the end: the current database checked,
     // a rule for the test's schema on PostgreSQL, the file name in
     // save-to-file mode.
@@ -609,17 +654,13 @@ protected:
 
 TEST_P(LoadWizardDatabaseTest, ThroughEveryPageIntoTheContainer)
 {
-    for (bool informationSchema : {false, true}) {
-        if (informationSchema && !IsPostgres())
-            continue;
-        SCOPED_TRACE(informationSchema ? "information_schema" : "provider's rowsets");
+    OnEachPath([&](bool informationSchema) {
         auto container = Create<TnvMetadataContainer>(nullptr);
         {
-            TWizard wizard(nullptr, container.get(), false);
-            wizard.show();
-            ToTheConnectionPage(wizard, ConnectionString());
-            if (HasFatalFailure())
+            std::unique_ptr<TWizard> opened = OpenAtTheConnectionPage(container.get(), ConnectionString());
+            if (!opened)
                 return;
+            TWizard &wizard = *opened;
 
             QString shown;
             QTimer::singleShot(0, &wizard, [&] {
@@ -645,7 +686,7 @@ TEST_P(LoadWizardDatabaseTest, ThroughEveryPageIntoTheContainer)
         EXPECT_EQ(container->SyntaxProvider(), nullptr);
         EXPECT_EQ(container->MetadataProvider(), nullptr);
         EXPECT_EQ(container->Count(), 4);
-    }
+    });
 }
 
 TEST_P(LoadWizardDatabaseTest, FetchMetadataToFileWritesWhatItLoaded)
@@ -720,11 +761,10 @@ TEST_P(LoadWizardDatabaseTest, AFailingConnectionKeepsTheConnectionPage)
         container->SetSyntaxProvider(&syntax);
         container->AddTable(QString(), QStringLiteral("kept"));
         const QStringList before = Describe(*container);
-        TWizard wizard(nullptr, container.get(), false);
-        wizard.show();
-        ToTheConnectionPage(wizard, c.ConnectionString);
-        if (HasFatalFailure())
+        std::unique_ptr<TWizard> opened = OpenAtTheConnectionPage(container.get(), c.ConnectionString);
+        if (!opened)
             return;
+        TWizard &wizard = *opened;
         QElapsedTimer timer;
         timer.start();
         Click(wizard.bNext);
@@ -755,17 +795,12 @@ protected:
 
 TEST_P(LoadWizardPostgresTest, NamesThatDifferOnlyInCaseStayApart)
 {
-    for (bool informationSchema : {false, true}) {
-        SCOPED_TRACE(informationSchema ? "information_schema" : "provider's rowsets");
+    OnEachPath([&](bool informationSchema) {
         auto container = Create<TnvMetadataContainer>(nullptr);
-        TWizard wizard(nullptr, container.get(), false);
-        wizard.show();
-        ToTheConnectionPage(wizard, ConnectionString());
-        if (HasFatalFailure())
+        std::unique_ptr<TWizard> loaded = LoadThroughTheWizard(container.get(), informationSchema);
+        if (!loaded)
             return;
-        FromTheConnectionPageToTheEnd(wizard, informationSchema);
-        if (HasFatalFailure())
-            return;
+        TWizard &wizard = *loaded;
         const QStringList log = LogLines(wizard);
         EXPECT_TRUE(log.contains(QStringLiteral("3 objects found..."))) << log.join(u'\n').toStdString();
         EXPECT_EQ(log.filter(QStringLiteral("FAILED")), QStringList());
@@ -780,7 +815,7 @@ TEST_P(LoadWizardPostgresTest, NamesThatDifferOnlyInCaseStayApart)
         EXPECT_EQ(Recorder.Errors, QStringList());
         Click(wizard.bClose);
         EXPECT_EQ(wizard.result(), QDialog::Accepted);
-    }
+    });
 }
 
 // The server gone in the middle of a run: the session is ended from another
@@ -824,16 +859,14 @@ TEST_P(LoadWizardLostServerTest, ALostConnectionEndsTheRunAndLeavesTheContainerA
     auto container = Create<TnvMetadataContainer>(nullptr);
     container->SetSyntaxProvider(&syntax);
     container->AddTable(QString(), QStringLiteral("kept"));
-    TWizard wizard(nullptr, container.get(), false);
-    wizard.show();
-    // Asked to clear before loading: a failed run clears nothing either.
-    EXPECT_TRUE(wizard.cbClearBeforeLoading->isChecked());
-    ToTheConnectionPage(wizard, ConnectionString());
-    if (HasFatalFailure())
+    std::unique_ptr<TWizard> loaded = LoadThroughTheWizard(container.get(), false, [&](TWizard &shown) {
+        // Asked to clear before loading: a failed run clears nothing either.
+        EXPECT_TRUE(shown.cbClearBeforeLoading->isChecked());
+        EndTheSessionAt(shown, 11);
+    });
+    if (!loaded)
         return;
-    FromTheConnectionPageToTheEnd(wizard, false, {}, [&] { EndTheSessionAt(wizard, 11); });
-    if (HasFatalFailure())
-        return;
+    TWizard &wizard = *loaded;
     ASSERT_TRUE(Ended);
 
     const QStringList log = LogLines(wizard);
