@@ -881,6 +881,7 @@ TEST_P(LoadWizardLostServerTest, ALostConnectionEndsTheRunAndLeavesTheContainerA
     EXPECT_TRUE(wizard.lLoadingError->isVisible());
     EXPECT_TRUE(wizard.lLoadingError->text().contains(QStringLiteral("terminating connection")))
         << wizard.lLoadingError->text().toStdString();
+    Screenshot(&wizard, QStringLiteral("load-wizard-connection-lost"));
     EXPECT_EQ(Describe(*container), QStringList{"TnvMetadataTable kept [] {}"});
 
     // Back leads to another run, on a new session; it loads everything.
