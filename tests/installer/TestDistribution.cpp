@@ -1,8 +1,11 @@
 #include "TestDistribution.h"
+#include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/platform/RegistryHive.h"
 #include "installer/platform/ShellLink.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -102,6 +105,15 @@ std::vector<TArchiveEntry> ComponentFiles(const QStringList &ideFolders)
         entries.push_back(PackageProject(folder, QStringLiteral("nvQueryBuilderDsgn%1.dpk").arg(suffix)));
     }
     return entries;
+}
+
+std::vector<TArchiveEntry> ComponentFilesWithADO(const QString &ideFolder)
+{
+    std::vector<TArchiveEntry> files = ComponentFiles({ideFolder});
+    const QString suffix = QLatin1Char('D') + ideFolder.mid(QStringLiteral("Delphi").size());
+    for (const char *base : {"NvQueryBuilderADO", "NvQueryBuilderDsgnADO"})
+        files.push_back(PackageProject(ideFolder, QLatin1String(base) + suffix + QLatin1String(".dpk")));
+    return files;
 }
 
 TTestDistribution::TTestDistribution(const TTestMachine &machine, bool withSources, bool withProviders,
@@ -216,6 +228,23 @@ void InstallIntoEveryIDE(TInstallData &data)
         options->Action = taInstall;
 }
 
+TRun RunSetup(TInstallData &data)
+{
+    TCompiler compiler(data);
+    TRun run;
+    run.Result = data.Mode == imUninstall ? compiler.Uninstall() : compiler.Install();
+    run.Log = compiler.LogLines();
+    return run;
+}
+
+void InstallEverywhere(const TTestDistribution &distribution)
+{
+    TInstallData data(distribution.Folder());
+    InstallIntoEveryIDE(data);
+    const TRun run = RunSetup(data);
+    ASSERT_TRUE(run.Result) << Text(run.Log);
+}
+
 QString ReadValue(TRootKey root, const QString &key, const QString &name)
 {
     TRegistry reg(root);
@@ -280,6 +309,47 @@ void ExpectNewDelphi7Installation(const TTestMachine &machine, const QString &di
     EXPECT_EQ(uninstall->Target, dir + QLatin1String("/Uninstall/setup.exe"));
     EXPECT_EQ(uninstall->WorkingDirectory, dir + QLatin1String("/Uninstall"));
     EXPECT_FALSE(links.contains(QStringLiteral("Simple Demo Projects for Third-party Connection Libraries.lnk")));
+}
+
+namespace {
+
+QByteArray FileSum(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+void TSentinels::Add(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(content);
+    const QDateTime past(QDate(2020, 1, 2), QTime(3, 4, 5));
+    ASSERT_TRUE(file.setFileTime(past, QFileDevice::FileModificationTime));
+    file.close();
+    FFiles.push_back({path, FileSum(path), QFileInfo(path).lastModified().toMSecsSinceEpoch()});
+}
+
+QStringList TSentinels::Touched() const
+{
+    QStringList touched;
+    for (const TSentinel &sentinel : FFiles) {
+        const QFileInfo info(sentinel.Path);
+        if (info.isSymLink() || !info.isFile() || FileSum(sentinel.Path) != sentinel.Sum
+            || info.lastModified().toMSecsSinceEpoch() != sentinel.Modified)
+            touched += sentinel.Path;
+    }
+    return touched;
+}
+
+std::string Text(const QStringList &lines)
+{
+    return lines.join(QLatin1Char('\n')).toStdString();
 }
 
 bool ContainsInOrder(const QStringList &lines, const QStringList &expected, QString *missing)
