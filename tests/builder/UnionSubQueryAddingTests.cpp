@@ -410,7 +410,7 @@ TEST_F(AddingTest, ANewSourceWhoseNameIsTakenGetsANameOfItsOwn)
     Member()->AddDerivedTable();
     Member()->AddDerivedTable();
     EXPECT_SQL(SQL(), "Select * From b, b b1, B B2, a b11, a q, q q1, c, c c1, p(1) p_, p(1) p_1, "
-                      "(Select * From ) Query1, (Select * From ) Query2");
+                      "(Select *) Query1, (Select *) Query2");
     // A name in another union part or another SELECT is not taken.
     TnvUnionSubQuery *second = qb->Query()->Add();
     second->AddObject(QStringLiteral("b"));
