@@ -20,7 +20,7 @@
 // have, and the first N differences (--show, 5 by default), each with the
 // command line that replays it: statement or session K of seed S alone is
 // --seed S --only K. --print K prints statement K and the session K starts
-// from, and runs nothing. --sql TEXT checks the one statement given and
+// from, and the statement as it runs on SQLite, and runs nothing. --sql TEXT checks the one statement given and
 // prints what the model made of it, for cutting a difference down by hand. Defaults: 1,000 statements, 100 sessions, seed 1.
 // The exit code is 1 when anything differed.
 #include "EditSession.h"
@@ -28,8 +28,10 @@
 #include "MeaningRun.h"
 #include "StatementCheck.h"
 #include "StatementGenerator.h"
+#include "StatementText.h"
 
 #include "builder/model/ErrorReport.h"
+#include "sql92/SQL92SyntaxProvider.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -96,8 +98,10 @@ int main(int argc, char **argv)
         return 2;
     }
     if (options.Print) {
-        std::printf("statement %llu: %s\nsession %llu starts from: %s\n", *options.Print,
-                    qPrintable(GenerateStatement(options.Seed, *options.Print)), *options.Print,
+        nvqb::TnvSQL92SyntaxProvider provider;
+        const QString statement = GenerateStatement(options.Seed, *options.Print);
+        std::printf("statement %llu: %s\nas SQLite runs it: %s\nsession %llu starts from: %s\n", *options.Print,
+                    qPrintable(statement), qPrintable(SQLiteText(&provider, statement)), *options.Print,
                     qPrintable(SessionStart(options.Seed, *options.Print)));
         return 0;
     }

@@ -108,7 +108,9 @@ private:
         if (kind <= 70)
             return Column(before) + u' ' + Comparison() + u' ' + Constant();
         if (kind <= 75)
-            return Chance(70) ? QStringLiteral("1 = 1") : QStringLiteral("0 = 1");
+            // A true constant only: SQLite 3.40 drops the rows a later RIGHT
+            // or FULL join keeps when an inner join's ON is false by itself.
+            return QStringLiteral("1 = 1");
         if (kind <= 82)
             return Column(inner) + QStringLiteral(" + ") + Column(before) + QStringLiteral(" > ") + Constant();
         if (kind <= 87)
@@ -163,7 +165,10 @@ private:
                 text = element;
             } else {
                 std::discrete_distribution<int> pick(std::begin(weights), std::end(weights));
-                const QString join = joins[pick(FRandom)];
+                QString join = joins[pick(FRandom)];
+                // SQL-92 brackets a join, never a comma list.
+                if (depth > 0 && join == u",")
+                    join = QStringLiteral("CROSS JOIN");
                 if (join == u",") {
                     // SQL-92 joins the comma-separated references last:
                     // what follows a comma sees no table before it.
@@ -367,6 +372,20 @@ private:
         return text;
     }
 
+    // The names of the output columns: aliases, and the column names of
+    // bare columns.
+    static QStringList OutputNames(const TBlock &block)
+    {
+        QStringList names;
+        for (qsizetype i = 0; i < block.Expressions.size(); ++i) {
+            if (!block.Aliases[i].isEmpty())
+                names.append(block.Aliases[i]);
+            else if (block.Expressions[i].count(u'.') == 1 && !block.Expressions[i].contains(u' '))
+                names.append(block.Expressions[i].section(u'.', 1));
+        }
+        return names;
+    }
+
     // An ORDER BY naming output columns by alias, by expression or either
     // in brackets, now and then a column that is not output.
     QString OrderBy(const TBlock &block, bool isUnion)
@@ -378,7 +397,10 @@ private:
         for (int i = 0; i < count; ++i) {
             const int column = Pick(0, int(block.Expressions.size()) - 1);
             const QString expression = block.Expressions[column];
-            const QString alias = block.Aliases[column];
+            QString alias = block.Aliases[column];
+            // A name two output columns have sorts on neither.
+            if (!alias.isEmpty() && OutputNames(block).count(alias) > 1)
+                alias.clear();
             QString item;
             if (isUnion) {
                 if (alias.isEmpty())
