@@ -46,36 +46,13 @@ struct TBlockParts {
     QStringList GroupBy, Having;
 };
 
-// The prefixes a text names ("q1" for "q1.v"), lower case.
-QSet<QString> PrefixesOf(const QString &text)
-{
-    static const QRegularExpression prefix(QStringLiteral("([A-Za-z_][A-Za-z0-9_]*)\\."));
-    QSet<QString> prefixes;
-    for (auto match = prefix.globalMatch(text); match.hasNext();)
-        prefixes.insert(match.next().captured(1).toLower());
-    return prefixes;
-}
-
-void AddConjuncts(TSQLExpressionItem *condition, QStringList &conjuncts)
-{
-    if (!condition)
-        return;
-    condition = ExpressionRemoveBrackets(condition);
-    if (auto *conjunction = As<TSQLExpressionAnd>(condition)) {
-        for (qsizetype i = 0; i < conjunction->GetCount(); ++i)
-            AddConjuncts(conjunction->GetItems(i), conjuncts);
-        return;
-    }
-    conjuncts.append(Text(condition));
-}
-
 void AddSources(const TSQLFromItem *chain, TBlockParts &parts)
 {
     for (qsizetype i = 0; i < chain->GetCount(); ++i) {
         TSQLFromSource *source = chain->GetItems(i);
         if (source->JoinKind && (source->JoinKind->IsLeftOuter() || source->JoinKind->IsRightOuter()))
             parts.Outer = true;
-        AddConjuncts(source->JoinCondition.get(), parts.Conjuncts);
+        parts.Conjuncts += ConjunctsOf(source->JoinCondition.get());
         if (const auto *nested = As<TSQLFromItem>(source)) {
             AddSources(nested, parts);
         } else if (const auto *object = As<TSQLFromObject>(source)) {
@@ -103,14 +80,14 @@ TBlockParts PartsOf(const TSQLSubQuerySelectExpression *block)
         const TSQLSelectItem *item = block->SelectItems->GetItems(i);
         parts.Star = parts.Star || item->Is<TSQLSelectItemAllColumns>();
         parts.Items.append(Text(item));
-        parts.ItemPrefixes.append(PrefixesOf(Text(item)));
+        parts.ItemPrefixes.append(NamesIn(Text(item)));
     }
     AddSources(block->FromClause.get(), parts);
-    AddConjuncts(block->WhereClause.get(), parts.Conjuncts);
+    parts.Conjuncts += ConjunctsOf(block->WhereClause.get());
     if (block->GroupByClause)
         for (qsizetype i = 0; i < block->GroupByClause->GetCount(); ++i)
             parts.GroupBy.append(Text(block->GroupByClause->GetItems(i)));
-    AddConjuncts(block->HavingClause.get(), parts.Having);
+    parts.Having = ConjunctsOf(block->HavingClause.get());
     return parts;
 }
 
@@ -270,9 +247,21 @@ private:
 
     TnvQueryBuilderModel *Builder() const { return FModel.Builder(); }
 
-    void Members(QList<TnvUnionSubQuery *> &parts, QList<TnvUnionGroup *> &groups) const
+    // The union parts in textual order, and the bracketed groups in the
+    // order of their left brackets.
+    QList<TnvUnionSubQuery *> Parts() const
     {
+        QList<TnvUnionSubQuery *> parts;
+        QList<TnvUnionGroup *> groups;
         CollectMembers(Builder()->Query(), parts, groups);
+        return parts;
+    }
+    QList<TnvUnionGroup *> Groups() const
+    {
+        QList<TnvUnionSubQuery *> parts;
+        QList<TnvUnionGroup *> groups;
+        CollectMembers(Builder()->Query(), parts, groups);
+        return groups;
     }
 
     // Clicks the item of the menu when it is there and enabled.
@@ -325,9 +314,7 @@ private:
 
     bool RemoveDatasource(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         QList<int> candidates;
         for (int i = 0; i < parts.size(); ++i) {
             QList<TnvDatasource *> sources;
@@ -370,7 +357,7 @@ private:
                 kept.Sources.append(source);
         auto keep = [&](const QStringList &terms, QStringList &into) {
             for (const QString &term : terms) {
-                if (!PrefixesOf(term).contains(prefix))
+                if (!NamesIn(term).contains(prefix))
                     into.append(term);
                 else if (IsOr(term))
                     return false;
@@ -380,7 +367,7 @@ private:
         if (!keep(parts.Conjuncts, kept.Conjuncts) || !keep(parts.Having, kept.Having))
             return;
         for (const QString &item : parts.GroupBy)
-            if (!PrefixesOf(item).contains(prefix))
+            if (!NamesIn(item).contains(prefix))
                 kept.GroupBy.append(item);
         if (kept.Items.isEmpty() || kept.Sources.size() != parts.Sources.size() - 1)
             return;
@@ -393,9 +380,7 @@ private:
 
     bool AddTable(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         const int partIndex = Pick(0, int(parts.size()) - 1);
         TnvUnionSubQuery *part = parts[partIndex];
         // Now and then a table the part already has.
@@ -439,9 +424,7 @@ private:
 
     bool Enclose(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         const int partIndex = Pick(0, int(parts.size()) - 1);
         plan.Action = QStringLiteral("enclose part %1 in brackets").arg(partIndex + 1);
         plan.Expect = TPlan::SameRows;
@@ -450,9 +433,7 @@ private:
 
     bool RemoveBrackets(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionGroup *> groups = Groups();
         if (groups.isEmpty())
             return false;
         const int groupIndex = Pick(0, int(groups.size()) - 1);
@@ -489,9 +470,7 @@ private:
 
     bool Move(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         if (parts.size() < 2)
             return false;
         const int partIndex = Pick(0, int(parts.size()) - 1);
@@ -504,9 +483,7 @@ private:
 
     bool MoveAndBack(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         if (parts.size() < 2)
             return false;
         const int partIndex = Pick(0, int(parts.size()) - 1);
@@ -529,9 +506,7 @@ private:
 
     bool AddCriterion(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         const int partIndex = Pick(0, int(parts.size()) - 1);
         TnvSelectList *list = parts[partIndex]->SelectList();
         QList<TnvSelectItem *> rows;
@@ -589,9 +564,7 @@ private:
 
     bool RenameSource(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         const int partIndex = Pick(0, int(parts.size()) - 1);
         QList<TnvDatasource *> sources;
         parts[partIndex]->FromGroup()->GetDatasources(sources);
@@ -625,9 +598,7 @@ private:
 
     bool RenameColumn(TPlan &plan)
     {
-        QList<TnvUnionSubQuery *> parts;
-        QList<TnvUnionGroup *> groups;
-        Members(parts, groups);
+        const QList<TnvUnionSubQuery *> parts = Parts();
         const int partIndex = Pick(0, int(parts.size()) - 1);
         TnvSelectList *list = parts[partIndex]->SelectList();
         QList<TnvSelectItem *> rows;

@@ -33,27 +33,6 @@ struct TElement {
     bool IsOuter() const { return Join == jLeft || Join == jRight || Join == jFull; }
 };
 
-QSet<QString> NamesOf(const QString &text)
-{
-    static const QRegularExpression prefix(QStringLiteral("([A-Za-z_][A-Za-z0-9_]*)\\."));
-    QSet<QString> names;
-    for (auto match = prefix.globalMatch(text); match.hasNext();)
-        names.insert(match.next().captured(1).toLower());
-    return names;
-}
-
-void AddTerms(TSQLExpressionItem *condition, QList<QSet<QString>> &terms)
-{
-    if (!condition)
-        return;
-    condition = ExpressionRemoveBrackets(condition);
-    if (auto *conjunction = As<TSQLExpressionAnd>(condition)) {
-        for (qsizetype i = 0; i < conjunction->GetCount(); ++i)
-            AddTerms(conjunction->GetItems(i), terms);
-        return;
-    }
-    terms.append(NamesOf(Text(condition)));
-}
 
 QSet<QString> TablesOf(const TSQLFromSource *source)
 {
@@ -100,7 +79,8 @@ void Chains(const TSQLFromItem *chain, QList<QList<TElement>> &chains)
             for (qsizetype k = 1; k < group->GetCount(); ++k)
                 element.Group = element.Group || !group->GetItems(k)->JoinKind ||
                                 group->GetItems(k)->JoinKind->Is<TSQLJoinKindCross>();
-        AddTerms(source->JoinCondition.get(), element.Terms);
+        for (const QString &term : ConjunctsOf(source->JoinCondition.get()))
+            element.Terms.append(NamesIn(term));
         for (const QSet<QString> &term : element.Terms)
             element.OnNames += term;
         elements.append(element);

@@ -10,26 +10,29 @@
 
 namespace nvqb::meaning {
 
+namespace {
+
+// Counts the outcome (both kinds of outcome list not executed, same and
+// different in that order); true when it differs.
+template <class TOutcome> bool Tally(TCounts &counts, const TOutcome &outcome)
+{
+    ++counts.Total;
+    if (outcome.Kind == TOutcome::NotExecuted)
+        return false;
+    ++counts.Executed;
+    ++(outcome.Kind == TOutcome::Same ? counts.Same : counts.Different);
+    return outcome.Kind == TOutcome::Different;
+}
+
+} // namespace
+
 void TMeaningRun::Statements(quint64 first, quint64 count)
 {
     for (quint64 index = first; index < first + count; ++index) {
         const TStatementOutcome outcome = CheckStatement(FDatabase, GenerateStatement(FSeed, index));
-        ++StatementCounts.Total;
-        if (outcome.Kind == TStatementOutcome::NotExecuted)
-            continue;
-        ++StatementCounts.Executed;
         OrderChecked += outcome.OrderChecked ? 1 : 0;
-        if (outcome.Kind == TStatementOutcome::Same) {
-            ++StatementCounts.Same;
-            continue;
-        }
-        ++StatementCounts.Different;
-        TDifference difference;
-        difference.Index = index;
-        difference.Statement = outcome.Input;
-        difference.Items = FaultItemsOf(outcome);
-        difference.Report = DescribeOutcome(outcome);
-        Add(difference);
+        if (Tally(StatementCounts, outcome))
+            Add(false, index, outcome.Input, FaultItemsOf(outcome), [&] { return DescribeOutcome(outcome); });
     }
 }
 
@@ -37,32 +40,19 @@ void TMeaningRun::Sessions(quint64 first, quint64 count)
 {
     for (quint64 index = first; index < first + count; ++index) {
         const TSessionOutcome outcome = RunSession(FDatabase, FSeed, index);
-        ++SessionCounts.Total;
-        if (outcome.Kind == TSessionOutcome::NotExecuted)
-            continue;
-        ++SessionCounts.Executed;
         SessionSteps += outcome.Steps.size();
         ComparedSteps += outcome.Compared;
-        if (outcome.Kind == TSessionOutcome::Same) {
-            ++SessionCounts.Same;
-            continue;
-        }
-        ++SessionCounts.Different;
-        TDifference difference;
-        difference.Session = true;
-        difference.Index = index;
-        difference.Statement = outcome.Start;
-        difference.Items = FaultItemsOf(outcome);
-        difference.Report = DescribeSession(outcome);
-        Add(difference);
+        if (Tally(SessionCounts, outcome))
+            Add(true, index, outcome.Start, FaultItemsOf(outcome), [&] { return DescribeSession(outcome); });
     }
 }
 
-void TMeaningRun::Add(TDifference difference)
+void TMeaningRun::Add(bool session, quint64 index, const QString &statement, const QList<int> &items,
+                      const std::function<QString()> &report)
 {
-    Items.append(difference.Items);
+    Items.append(items);
     if (Differences.size() < Keep)
-        Differences.append(std::move(difference));
+        Differences.append(TDifference{session, index, items, statement, report()});
 }
 
 QString TMeaningRun::Summary() const

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace nvqb::meaning {
 
@@ -52,7 +53,9 @@ public:
     QString Report(int count) const;
 
 private:
-    void Add(TDifference difference);
+    // Counts a difference and keeps it while fewer than Keep are kept.
+    void Add(bool session, quint64 index, const QString &statement, const QList<int> &items,
+             const std::function<QString()> &report);
 
     const TMeaningDatabase &FDatabase;
     quint64 FSeed;

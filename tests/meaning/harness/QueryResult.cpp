@@ -1,5 +1,7 @@
 #include "QueryResult.h"
 
+#include "classlib/Variant.h"
+
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -8,28 +10,11 @@ namespace nvqb::meaning {
 
 namespace {
 
-bool IsNumber(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The order SQLite sorts in: nulls, then numbers, then text.
 int CompareCells(const QVariant &a, const QVariant &b)
 {
-    const int rankA = a.isNull() ? 0 : IsNumber(a) ? 1 : 2;
-    const int rankB = b.isNull() ? 0 : IsNumber(b) ? 1 : 2;
+    const int rankA = a.isNull() ? 0 : VarIsNumeric(a) ? 1 : 2;
+    const int rankB = b.isNull() ? 0 : VarIsNumeric(b) ? 1 : 2;
     if (rankA != rankB)
         return rankA < rankB ? -1 : 1;
     if (rankA == 0)
@@ -81,7 +66,7 @@ QString CellText(const QVariant &value)
 {
     if (value.isNull())
         return QStringLiteral("NULL");
-    if (IsNumber(value)) {
+    if (VarIsNumeric(value)) {
         const double number = value.toDouble();
         if (value.typeId() != QMetaType::Double && value.typeId() != QMetaType::Float)
             return value.toString();

@@ -5,6 +5,7 @@
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <vector>
 
@@ -144,6 +145,30 @@ int BlockCountOf(const TSQLSelectStatement *statement)
     while (BlockAt(statement, count))
         ++count;
     return count;
+}
+
+QSet<QString> NamesIn(const QString &text)
+{
+    static const QRegularExpression prefix(QStringLiteral("([A-Za-z_][A-Za-z0-9_]*)\\."));
+    QSet<QString> names;
+    for (auto match = prefix.globalMatch(text); match.hasNext();)
+        names.insert(match.next().captured(1).toLower());
+    return names;
+}
+
+QStringList ConjunctsOf(TSQLExpressionItem *condition)
+{
+    QStringList conjuncts;
+    if (!condition)
+        return conjuncts;
+    condition = ExpressionRemoveBrackets(condition);
+    if (auto *conjunction = As<TSQLExpressionAnd>(condition)) {
+        for (qsizetype i = 0; i < conjunction->GetCount(); ++i)
+            conjuncts += ConjunctsOf(conjunction->GetItems(i));
+        return conjuncts;
+    }
+    conjuncts.append(Text(condition));
+    return conjuncts;
 }
 
 QList<TSortKey> SortKeysOf(const TSQLSelectStatement *statement)

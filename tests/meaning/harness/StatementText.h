@@ -16,12 +16,15 @@
 #include "QueryResult.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace nvqb {
 class TastNode;
 class TnvBaseSyntaxProvider;
 class TSQLSelectStatement;
+class TSQLExpressionItem;
 class TSQLSubQuerySelectExpression;
 } // namespace nvqb
 
@@ -66,6 +69,12 @@ TSQLSubQuerySelectExpression *BlockAt(const TSQLSelectStatement *statement, int 
 int BlockCountOf(const TSQLSelectStatement *statement);
 // The text of a node on one line, as the checks print and compare texts.
 QString Text(const TastNode *node);
+
+// The names a text qualifies columns with ("q1" for "q1.v"), lower case.
+QSet<QString> NamesIn(const QString &text);
+// The terms of a condition's AND (brackets and nested ANDs looked
+// through), each as text; empty for nil.
+QStringList ConjunctsOf(TSQLExpressionItem *condition);
 
 // The output columns the statement's ORDER BY sorts on, as far as they can
 // be told: an item that is an output column's alias, or the same expression
