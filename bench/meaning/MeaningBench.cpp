@@ -2,7 +2,7 @@
 // sessions through the query model, checked on a SQLite file.
 //
 //   nvqb-meaning [--statements N] [--sessions N] [--seed S] [--only K]
-//                [--show N] [--print K]
+//                [--show N] [--unknown] [--print K]
 //   nvqb-meaning --sql TEXT
 //
 // Every statement runs on SQLite as generated, is loaded into the query
@@ -19,7 +19,7 @@
 // sessions took, the differences counted by the issue item whose shape they
 // have, and the first N differences (--show, 5 by default), each with the
 // command line that replays it: statement or session K of seed S alone is
-// --seed S --only K. --print K prints statement K and the session K starts
+// --seed S --only K; with --unknown only those of no known shape are shown. --print K prints statement K and the session K starts
 // from, and the statement as it runs on SQLite, and runs nothing. --sql TEXT checks the one statement given and
 // prints what the model made of it, for cutting a difference down by hand. Defaults: 1,000 statements, 100 sessions, seed 1.
 // The exit code is 1 when anything differed.
@@ -47,12 +47,17 @@ struct TOptions {
     std::optional<quint64> Only, Print;
     QString Sql;
     int Show = 5;
+    bool Unknown = false;
 };
 
 bool ParseOptions(const QStringList &args, TOptions &options)
 {
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &arg = args[i];
+        if (arg == u"--unknown") {
+            options.Unknown = true;
+            continue;
+        }
         if (arg == u"--sql" && i + 1 < args.size()) {
             options.Sql = args[++i];
             continue;
@@ -94,7 +99,8 @@ int main(int argc, char **argv)
     TOptions options;
     if (!ParseOptions(app.arguments(), options)) {
         std::fprintf(stderr, "usage: nvqb-meaning [--statements N] [--sessions N] [--seed S] [--only K] "
-                             "[--show N] [--print K]\n");
+                             "[--show N] [--unknown] [--print K]\n"
+                             "       nvqb-meaning --sql TEXT\n");
         return 2;
     }
     if (options.Print) {
@@ -115,6 +121,7 @@ int main(int argc, char **argv)
         }
         TMeaningRun run(database, options.Seed);
         run.Keep = std::max(options.Show, 1);
+        run.KeepUnknownOnly = options.Unknown;
         QElapsedTimer timer;
         timer.start();
         const quint64 first = options.Only.value_or(0);

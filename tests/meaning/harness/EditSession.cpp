@@ -394,6 +394,8 @@ private:
         }
         TOwned<TSQLSelectStatement> statement = ParseCurrent();
         const TBlockParts before = PartsOf(BlockAt(statement.get(), partIndex));
+        // A * widens with the table: a union's parts then differ in width.
+        plan.MayBreakUnion = before.Star && BlockCountOf(statement.get()) > 1;
         TnvDataSourceObject *added = part->AddObjectWithFK(table);
         plan.Action = QStringLiteral("add table %1 with its foreign keys to part %2").arg(table).arg(partIndex + 1);
         if (!added || !before.Usable || before.Outer || before.Star)

@@ -100,10 +100,10 @@ void ChainShapes(const QList<TElement> &chain, QSet<int> &items)
 {
     for (qsizetype k = 1; k < chain.size(); ++k) {
         const TElement &element = chain[k];
+        // A join to a bracketed group of tables not all joined to each other.
+        if (element.Group && element.Join >= jInner)
+            items.insert(GroupOfUnlinkedSets);
         if (element.IsOuter()) {
-            // A bracketed group of tables not all joined to each other.
-            if (element.Group)
-                items.insert(GroupOfUnlinkedSets);
             // 3 and 4: a CROSS JOIN before it in its comma segment, and
             // its ON names tables on both sides of that CROSS JOIN.
             for (qsizetype c = k - 1; c >= 1 && chain[c].Join != jComma; --c) {
@@ -194,6 +194,38 @@ QList<int> StatementShapes(const QString &sql)
     return list;
 }
 
+// Whether an ON condition of the printed SQL names a table outside its
+// reach: before a comma, or outside its bracketed group.
+bool HasOnOutOfReach(const QString &sql)
+{
+    static TnvSQL92SyntaxProvider provider;
+    try {
+        TOwned<TSQLSelectStatement> statement = provider.ParseSelect(sql);
+        for (int i = 0; const TSQLSubQuerySelectExpression *block = BlockAt(statement.get(), i); ++i) {
+            if (!block->FromClause)
+                continue;
+            QList<QList<TElement>> chains;
+            Chains(block->FromClause.get(), chains);
+            QSet<QString> all;
+            for (const QList<TElement> &chain : chains)
+                for (const TElement &element : chain)
+                    all += element.Tables;
+            for (const QList<TElement> &chain : chains) {
+                QSet<QString> reach;
+                for (const TElement &element : chain) {
+                    if (element.Join == jComma)
+                        reach.clear();
+                    reach += element.Tables;
+                    if (((element.OnNames & all) - reach).size() > 0)
+                        return true;
+                }
+            }
+        }
+    } catch (const Exception &) {
+    }
+    return false;
+}
+
 // Whether a block of the statement holds two FROM sources of one name.
 bool HasSourcesOfOneName(const QString &sql)
 {
@@ -220,7 +252,13 @@ bool HasSourcesOfOneName(const QString &sql)
 
 } // namespace
 
-QList<int> FaultItemsOf(const TStatementOutcome &outcome) { return StatementShapes(outcome.Input); }
+QList<int> FaultItemsOf(const TStatementOutcome &outcome)
+{
+    QList<int> items = StatementShapes(outcome.Input);
+    if (HasOnOutOfReach(outcome.Printed))
+        items.append(OnOutOfReach);
+    return items;
+}
 
 QList<int> FaultItemsOf(const TSessionOutcome &outcome)
 {
@@ -234,6 +272,8 @@ QList<int> FaultItemsOf(const TSessionOutcome &outcome)
     auto says = [&](const char *why) { return step.Why.contains(QLatin1String(why)); };
     if (HasSourcesOfOneName(step.After))
         items.insert(14);
+    if (HasOnOutOfReach(step.After))
+        items.insert(OnOutOfReach);
     if ((is("enclose") && says("rows changed")) || is("remove bracket"))
         items.insert(8);
     // ORDER BY naming a column by its table, now hidden in brackets.

@@ -23,8 +23,8 @@
 //   14 two FROM sources of one name
 //
 // Shapes of faults the checks found that no item names, numbered from 101:
-//   101 an outer join to a bracketed group whose tables are not all joined
-//       to each other (a comma or CROSS JOIN inside it)
+//   101 a join to a bracketed group whose tables are not all joined to each
+//       other (a comma or CROSS JOIN inside it)
 //   102 Enclose In Brackets on the first part keeping an ORDER BY that names
 //       columns by their tables, which the brackets now hide
 //   103 a criterion typed in the row of an output column's alias, which
@@ -32,6 +32,8 @@
 //   104 criteria AND-ed in one column of the grid print in an order that
 //       loading the printed SQL does not keep
 //   105 moving the first union part takes the statement's ORDER BY along
+//   106 a printed ON condition that names a table out of its reach: before
+//       a comma of the FROM list, or outside its bracketed group
 #include <QList>
 
 namespace nvqb::meaning {
@@ -41,6 +43,7 @@ constexpr int OrderByInBrackets = 102;
 constexpr int CriterionOnAlias = 103;
 constexpr int CriteriaOrder = 104;
 constexpr int OrderByMovesWithPart = 105;
+constexpr int OnOutOfReach = 106;
 
 struct TStatementOutcome;
 struct TSessionOutcome;

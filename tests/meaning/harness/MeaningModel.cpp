@@ -4,19 +4,38 @@
 
 namespace nvqb::meaning {
 
+namespace {
+
+// The models alive, the newest last: what the model shows goes to the
+// newest one, whatever order the models go in. No message box ever opens.
+QList<TMeaningModel *> &LiveModels()
+{
+    static QList<TMeaningModel *> models;
+    return models;
+}
+
+} // namespace
+
 TMeaningModel::TMeaningModel(const QString &metadataXML)
 {
+    if (LiveModels().isEmpty())
+        FPreviousHandler = SetErrorHandler([](const QString &message) {
+            if (!LiveModels().isEmpty())
+                LiveModels().last()->FErrors.append(message);
+        });
+    LiveModels().append(this);
     FBuilder = Create<TnvQueryBuilderModel>();
     FBuilder->SetSyntaxProvider(&FAnsi);
     FBuilder->SetMetadataXML(metadataXML);
     FBuilder->SetWorkOffline(true);
-    FPreviousHandler = SetErrorHandler([this](const QString &message) { FErrors.append(message); });
 }
 
 TMeaningModel::~TMeaningModel()
 {
     FBuilder.reset();
-    SetErrorHandler(FPreviousHandler);
+    LiveModels().removeOne(this);
+    if (LiveModels().isEmpty())
+        SetErrorHandler(FPreviousHandler);
 }
 
 bool TMeaningModel::IsWhereJoins() const { return FBuilder->SyntaxProvider() == &FWhereJoins; }

@@ -2,7 +2,7 @@
 // The query model as the meaning checks drive it: a query builder without
 // widgets, the SQL-92 dialect, and the meaning database's metadata read from
 // its XML, offline. Errors the model shows instead of raising (menu actions
-// run through the error handler) are collected while the model lives.
+// run through the error handler) are collected by the newest model alive.
 #include "builder/model/ErrorReport.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "sql92/SQL92SyntaxProvider.h"
@@ -46,7 +46,8 @@ private:
     TWhereJoinSyntaxProvider FWhereJoins;
     TOwned<TnvQueryBuilderModel> FBuilder;
     QStringList FErrors;
-    TnvErrorHandler FPreviousHandler;
+    // The handler before the first live model, put back by the last.
+    static inline TnvErrorHandler FPreviousHandler;
 };
 
 } // namespace nvqb::meaning

@@ -51,7 +51,7 @@ void TMeaningRun::Add(bool session, quint64 index, const QString &statement, con
                       const std::function<QString()> &report)
 {
     Items.append(items);
-    if (Differences.size() < Keep)
+    if (Differences.size() < Keep && !(KeepUnknownOnly && !items.isEmpty()))
         Differences.append(TDifference{session, index, items, statement, report()});
 }
 

@@ -42,6 +42,8 @@ public:
     QList<QList<int>> Items;
     QList<TDifference> Differences;
     int Keep = 20;
+    // Keep only the differences of no known shape.
+    bool KeepUnknownOnly = false;
 
     // "statements N, executed N, same N, different N" and the sessions'
     // line, as the bench tool prints them.
