@@ -194,60 +194,59 @@ QList<int> StatementShapes(const QString &sql)
     return list;
 }
 
-// Whether an ON condition of the printed SQL names a table outside its
-// reach: before a comma, or outside its bracketed group.
-bool HasOnOutOfReach(const QString &sql)
+// Whether Test holds for the FROM chains of some block of the statement;
+// false for a text that does not parse.
+bool AnyBlock(const QString &sql, const std::function<bool(const QList<QList<TElement>> &)> &test)
 {
     static TnvSQL92SyntaxProvider provider;
     try {
         TOwned<TSQLSelectStatement> statement = provider.ParseSelect(sql);
         for (int i = 0; const TSQLSubQuerySelectExpression *block = BlockAt(statement.get(), i); ++i) {
-            if (!block->FromClause)
-                continue;
             QList<QList<TElement>> chains;
-            Chains(block->FromClause.get(), chains);
-            QSet<QString> all;
-            for (const QList<TElement> &chain : chains)
-                for (const TElement &element : chain)
-                    all += element.Tables;
-            for (const QList<TElement> &chain : chains) {
-                QSet<QString> reach;
-                for (const TElement &element : chain) {
-                    if (element.Join == jComma)
-                        reach.clear();
-                    reach += element.Tables;
-                    if (((element.OnNames & all) - reach).size() > 0)
-                        return true;
-                }
-            }
+            if (block->FromClause)
+                Chains(block->FromClause.get(), chains);
+            if (test(chains))
+                return true;
         }
     } catch (const Exception &) {
     }
     return false;
 }
 
+// Whether an ON condition of the printed SQL names a table outside its
+// reach: before a comma, or outside its bracketed group.
+bool HasOnOutOfReach(const QString &sql)
+{
+    return AnyBlock(sql, [](const QList<QList<TElement>> &chains) {
+        QSet<QString> all;
+        for (const QList<TElement> &chain : chains)
+            for (const TElement &element : chain)
+                all += element.Tables;
+        for (const QList<TElement> &chain : chains) {
+            QSet<QString> reach;
+            for (const TElement &element : chain) {
+                if (element.Join == jComma)
+                    reach.clear();
+                reach += element.Tables;
+                if (!((element.OnNames & all) - reach).isEmpty())
+                    return true;
+            }
+        }
+        return false;
+    });
+}
+
 // Whether a block of the statement holds two FROM sources of one name.
 bool HasSourcesOfOneName(const QString &sql)
 {
-    static TnvSQL92SyntaxProvider provider;
-    try {
-        TOwned<TSQLSelectStatement> statement = provider.ParseSelect(sql);
-        for (int i = 0; const TSQLSubQuerySelectExpression *block = BlockAt(statement.get(), i); ++i) {
-            if (!block->FromClause)
-                continue;
-            QList<QList<TElement>> chains;
-            Chains(block->FromClause.get(), chains);
-            QStringList names;
-            for (const QList<TElement> &chain : chains)
-                for (const TElement &element : chain)
-                    if (!element.Group && element.Tables.size() == 1)
-                        names.append(*element.Tables.begin());
-            if (QSet<QString>(names.begin(), names.end()).size() != names.size())
-                return true;
-        }
-    } catch (const Exception &) {
-    }
-    return false;
+    return AnyBlock(sql, [](const QList<QList<TElement>> &chains) {
+        QStringList names;
+        for (const QList<TElement> &chain : chains)
+            for (const TElement &element : chain)
+                if (!element.Group && element.Tables.size() == 1)
+                    names.append(*element.Tables.begin());
+        return QSet<QString>(names.begin(), names.end()).size() != names.size();
+    });
 }
 
 } // namespace
