@@ -15,6 +15,8 @@
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/Query.h"
+#include "builder/model/SQLTextBuilder.h"
+#include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
@@ -658,6 +660,30 @@ TEST_F(TreesTest, StructureTreeOutlinesASelectAUnionAndSubQueries)
                                        u"    +FROM"_qs,
                                        u"      a"_qs,
                                    }));
+}
+
+// A host's handler that loads another query when it hears of one: the
+// control, its trees and its SQL-text components end with the handler's
+// query, heard of once more after the handler returned.
+TEST_F(TreesTest, AHandlerThatReplacesTheQueryLeavesTheControlShowingItsQuery)
+{
+    auto component = Create<TnvSQLBuilderPlainText>();
+    component->SetQueryBuilder(qb);
+    QStringList heard;
+    component->OnSQLUpdated = [&](TObject *) {
+        heard.append(component->SQL().simplified());
+        if (heard.size() == 1)
+            qb->SetSyncSQL(u"Select b.y From b"_qs);
+    };
+    qb->SetSyncSQL(u"Select a.x From a"_qs);
+    EXPECT_SQL(heard, QStringList({u"Select a.x From a"_qs, u"Select b.y From b"_qs}));
+    EXPECT_SQL(qb->SQL(), "Select b.y From b");
+    EXPECT_SQL(Lines(Structure()), QStringList({u"+Main"_qs, u"  +FIELDS"_qs, u"    b.y"_qs, u"  +FROM"_qs,
+                                                u"    b"_qs}));
+    // The grid and the diagram of the union part show it too.
+    EXPECT_EQ(Part(0)->SelectList()->Count(), 2);
+    EXPECT_SQL(Part(0)->SelectList()->Items(0)->GetExpression(), "b.y");
+    component->SetQueryBuilder(nullptr);
 }
 
 TEST_F(TreesTest, StructureTreeKeepsWhatTheUserClosedAndFollowsItsOptions)
