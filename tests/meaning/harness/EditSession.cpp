@@ -13,6 +13,7 @@
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionGroup.h"
 #include "builder/model/UnionSubQuery.h"
+#include "sqlmodel/ast/AstTokens.h"
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
@@ -588,13 +589,16 @@ private:
                           .arg(partIndex + 1)
                           .arg(alias);
         plan.Expect = TPlan::SameRows;
-        try {
-            source->SetAlias(alias);
-        } catch (...) {
-            // Refused: nothing may have changed.
-            plan.Action += QStringLiteral(" (refused: %1)").arg(CurrentExceptionMessage());
+        // The property dialog refuses a name another source of the part goes
+        // by; what it refuses changes nothing.
+        const QString shown = alias.isEmpty() ? TableOf(source) : alias;
+        TOwned<TastTokenIdentifier> name = Create<TastTokenIdentifier>(FModel.Ansi(), shown, false);
+        if (!shown.isEmpty() && parts[partIndex]->IsDatasourceNameTaken(name.get(), source)) {
+            plan.Action += QStringLiteral(" (refused)");
             plan.SameText = true;
+            return true;
         }
+        source->SetAlias(alias);
         return true;
     }
 

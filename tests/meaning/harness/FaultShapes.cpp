@@ -285,7 +285,8 @@ QList<int> FaultItemsOf(const TSessionOutcome &outcome)
     // Criteria of one column load back in another order.
     if (is("criterion") && says("prints differently"))
         items.insert(CriteriaOrder);
-    if (is("move part") && !step.Action.endsWith(QLatin1String(" and back")) && says("oracle"))
+    if (is("move part") && !step.Action.endsWith(QLatin1String(" and back")) && says("oracle") &&
+        !says("other order"))
         items.insert(9);
     if (is("remove data source"))
         items.insert(5);
