@@ -39,7 +39,10 @@ QString Print(const QList<TUnionTerm> &terms, bool forSQLite)
         if (!term.IsGroup())
             sql += term.Block;
         else if (forSQLite)
-            sql += QStringLiteral("SELECT * FROM (") + Print(term.Members, true) + u')';
+            // LIMIT -1 limits nothing; it keeps SQLite 3.40 from flattening
+            // the group into the union around it, which loses or repeats
+            // rows of RIGHT and FULL joins inside.
+            sql += QStringLiteral("SELECT * FROM (") + Print(term.Members, true) + QStringLiteral(" LIMIT -1)");
         else
             sql += u'(' + Print(term.Members, false) + u')';
     }
