@@ -28,7 +28,9 @@ struct TElement {
     // The names each term of its ON condition carries.
     QList<QSet<QString>> Terms;
     QSet<QString> OnNames;
-    // A bracketed group with a comma or CROSS JOIN at its own level.
+    // A bracketed group; Group: one with a comma or CROSS JOIN at its own
+    // level.
+    bool Nested = false;
     bool Group = false;
     bool IsOuter() const { return Join == jLeft || Join == jRight || Join == jFull; }
 };
@@ -75,6 +77,7 @@ void Chains(const TSQLFromItem *chain, QList<QList<TElement>> &chains)
         TElement element;
         element.Join = JoinOf(source, i);
         element.Tables = TablesOf(source);
+        element.Nested = source->Is<TSQLFromItem>();
         if (const auto *group = As<TSQLFromItem>(source))
             for (qsizetype k = 1; k < group->GetCount(); ++k)
                 element.Group = element.Group || !group->GetItems(k)->JoinKind ||
@@ -243,7 +246,7 @@ bool HasSourcesOfOneName(const QString &sql)
         QStringList names;
         for (const QList<TElement> &chain : chains)
             for (const TElement &element : chain)
-                if (!element.Group && element.Tables.size() == 1)
+                if (!element.Nested)
                     names.append(*element.Tables.begin());
         return QSet<QString>(names.begin(), names.end()).size() != names.size();
     });
