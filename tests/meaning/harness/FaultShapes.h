@@ -12,7 +12,7 @@
 //      before it
 //   4  a CROSS JOIN followed by an outer join
 //   5  removing a data source: a condition lost, left naming the removed
-//      table, or the FROM left unreadable
+//      table, or the FROM left unreadable (brackets around one table)
 //   6  criteria in Criteria and Or... cells beside WHERE joins
 //   7  a switch to a dialect without ANSI joins that leaves joins in FROM
 //   8  Enclose In Brackets or Remove Brackets changing an operator
