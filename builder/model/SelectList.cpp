@@ -289,14 +289,16 @@ void TnvSelectList::Clear()
 
 void TnvSelectList::RowDestroying(TnvSelectItem *row)
 {
-    const bool inOrderBy = FSortOrder.removeAll(row) > 0;
+    FSortOrder.removeAll(row);
     FItems.removeAll(row);
     if (FRowIndex)
         for (QList<TnvSelectItem *> &rows : *FRowIndex)
             rows.removeAll(row);
-    // An empty row's going changes no SQL; the list is looked at again only
-    // when it no longer ends with an empty row.
-    if (!row->IsEmpty() || inOrderBy || FItems.isEmpty() || !FItems.last()->IsEmpty())
+    // Every row that goes changes what the grid shows, even an empty one
+    // whose going changes no SQL: the list is marked, so its after-update
+    // step refills the grid. The rows the step trims itself need no mark,
+    // the refill follows them.
+    if (!FTrimming)
         NotifySQLUpdated();
 }
 
@@ -487,38 +489,90 @@ void TnvSelectList::LoadOrderByListFromAST(const TSQLOrderByClause *clause)
         const TSQLOrderByItem *item = clause->GetItems(i);
         if (!item || !item->Expression)
             continue;
-        // A name of an output column sorts by that column of the result: it
-        // must not be bound to a field of the same name in FROM.
-        const bool bind = !NamesOutputAlias(item->Expression.get());
-        TnvSelectItem *row =
-            FindOrAddSelectItem(item->Expression.get(), TnvQueryBuilderGroupByTypes::All(), gtExpression, bind);
+        const TSQLExpressionItem *key = item->Expression.get();
+        // A number names an output column by its position, and a name of an
+        // output column's alias (in brackets too) that column: the sort is
+        // that row's, and the name must not be bound to a field of the same
+        // name in FROM.
+        TnvSelectItem *row = nullptr;
+        TnvSelectItem::TOrderByName name = TnvSelectItem::obnExpression;
+        qsizetype position = 0;
+        if (TnvSelectItem::IsUnsignedInteger(key, &position)) {
+            row = OutputRow(position);
+            name = TnvSelectItem::obnPosition;
+        } else if (TnvSelectItem *aliased = OutputAliasRow(key)) {
+            row = aliased;
+            name = TnvSelectItem::obnAlias;
+            // A column that cannot be sorted is sorted by its name alone.
+            if (!row->IsCanSort()) {
+                row = FindOrAddSelectItem(key, TnvQueryBuilderGroupByTypes::All(), gtExpression, false);
+                name = TnvSelectItem::obnExpression;
+            }
+        }
+        if (!row || !row->IsCanSort()) {
+            row = FindOrAddSelectItem(key, TnvQueryBuilderGroupByTypes::All(), gtExpression, true);
+            name = TnvSelectItem::obnExpression;
+        }
         // A column sorted twice keeps its first place: the second mention
         // cannot change the order.
         if (!row || FSortOrder.contains(row))
             continue;
         FSortOrder.append(row);
         row->FSortType = item->SortOrder == obDesc ? stDesc : stAsc;
+        row->FOrderByName = name;
     }
     NotifySQLUpdated();
 }
 
-bool TnvSelectList::NamesOutputAlias(const TSQLExpressionItem *expression) const
+TnvSelectItem *TnvSelectList::OutputAliasRow(const TSQLExpressionItem *expression) const
 {
-    const auto *column = As<TSQLExpressionColumn>(expression);
+    const auto *column =
+        As<TSQLExpressionColumn>(ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(expression)));
     const TSQLObjectColumn *name = column ? column->Column.get() : nullptr;
     const TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    if (!provider || !name || name->GetCount() != 1 || name->Datasource())
-        return false;
+    if (!provider || !name || name->GetCount() != 1)
+        return nullptr;
     const auto *identifier = As<TastTokenIdentifier>(name->GetItems(0));
     if (!identifier)
-        return false;
-    for (const TnvSelectItem *row : FItems) {
+        return nullptr;
+    for (TnvSelectItem *row : FItems) {
         const TSQLAliasExpression *alias = row->AliasNode();
         if (row->Select() && alias && alias->Identifier &&
             provider->CompareIdentifiers(identifier, alias->Identifier.get()) == 0)
-            return true;
+            return row;
     }
-    return false;
+    return nullptr;
+}
+
+TnvSelectItem *TnvSelectList::OutputRow(qsizetype position) const
+{
+    qsizetype column = 0;
+    for (TnvSelectItem *row : FItems) {
+        if (!row->Select() || row->IsEmpty())
+            continue;
+        // The columns of * and t.* are not counted here: past them no
+        // position is known.
+        if (row->IsAllColumnsItem())
+            return nullptr;
+        if (++column == position)
+            return row;
+    }
+    return nullptr;
+}
+
+qsizetype TnvSelectList::OutputPosition(const TnvSelectItem *target) const
+{
+    qsizetype column = 0;
+    for (const TnvSelectItem *row : FItems) {
+        if (!row->Select() || row->IsEmpty())
+            continue;
+        if (row->IsAllColumnsItem())
+            return 0;
+        ++column;
+        if (row == target)
+            return column;
+    }
+    return 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -612,6 +666,19 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
     return clause;
 }
 
+void TnvSelectList::CheckStatement()
+{
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    if (!provider || !FUnionSubQuery)
+        return;
+    TOwned<TastNodeBase> tree = FUnionSubQuery->CreateResultAST();
+    auto *block = As<TSQLSubQuerySelectExpression>(tree.get());
+    if (!block)
+        return;
+    block->OrderByClause.reset(GetOrderByClause());
+    provider->ParseSelect(TnvSelectItem::NodeText(QueryBuilder(), block));
+}
+
 // ---------------------------------------------------------------------------
 // The grid
 
@@ -648,8 +715,12 @@ void TnvSelectList::DoAfterUpdated()
     if (!IsDestroying()) {
         if (FItems.isEmpty() || !FItems.last()->IsEmpty())
             AddEmptyRow();
-        while (FItems.size() >= 2 && FItems[FItems.size() - 2]->IsEmpty())
-            TObject::Free(FItems.last());
+        {
+            FTrimming = true;
+            TnvScopeExit trimmed([this] { FTrimming = false; });
+            while (FItems.size() >= 2 && FItems[FItems.size() - 2]->IsEmpty())
+                TObject::Free(FItems.last());
+        }
         FillList();
         // The boxes' check marks follow the output columns.
         if (TnvUnionSubQuery *part = UnionSubQuery(); part && part->FromGroup())

@@ -102,6 +102,10 @@ public:
     TOwned<TSQLGroupByList> GetGroupByTree();
     TOwned<TSQLOrderByClause> GetOrderByClause();
 
+    // Raises the parser's error when the union part's block, with the ORDER
+    // BY this list builds, does not parse as printed.
+    void CheckStatement();
+
     // --- The grid -----------------------------------------------------------------
     // True while the grid is being refilled: the rows ignore the texts
     // written meanwhile.
@@ -129,8 +133,15 @@ private:
     void MoveInSortOrder(TnvSelectItem *row, qsizetype position);
     TnvSelectItem *FindOrAddSelectItem(const TSQLExpressionItem *expression, TnvQueryBuilderGroupByTypes kinds,
                                        TnvQueryBuilderGroupByType kind, bool bind);
-    // Whether the expression is the bare name of an output column's alias.
-    bool NamesOutputAlias(const TSQLExpressionItem *expression) const;
+    // The output row whose alias the expression, in brackets or not, names;
+    // nil when it names none.
+    TnvSelectItem *OutputAliasRow(const TSQLExpressionItem *expression) const;
+    // The output row at the 1-based position among the output columns; nil
+    // past the rows or past a * or t.* row, whose columns are not known here.
+    TnvSelectItem *OutputRow(qsizetype position) const;
+    // The 1-based position of the row among the output columns; 0 when it is
+    // not output or stands after a * or t.* row.
+    qsizetype OutputPosition(const TnvSelectItem *row) const;
     // Places one conjunct of a condition into a criteria column.
     void PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int column, TnvQueryBuilderGroupByTypes kinds,
                        TnvQueryBuilderGroupByType kind);
@@ -149,6 +160,8 @@ private:
     QList<TnvSelectItem *> FItems;
     QList<TnvSelectItem *> FSortOrder;
     bool FFilling = false;
+    // Set while the after-update step drops the surplus empty rows at the end.
+    bool FTrimming = false;
     TOwned<TSQLSelectItems> FSelectItemsTemplate;
     TOwned<TSQLGroupByList> FGroupByTemplate;
 };

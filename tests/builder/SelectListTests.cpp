@@ -12,6 +12,8 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <gmock/gmock.h>
+
 using namespace nvqb;
 using namespace nvqb::test;
 
@@ -439,6 +441,111 @@ TEST_F(SelectListTest, OrderByTheAliasOfAnOutputColumnIsNotBoundToAFieldOfThatNa
                "Select a.x As id From a Union Select b.y From b Order By id");
     // Without such an alias the name is a column of the block.
     EXPECT_SQL(Load(QStringLiteral("Select a.x As k From a Order By id")), "Select a.x As k From a Order By a.id");
+}
+
+// ---------------------------------------------------------------------------
+// ORDER BY by position and by alias
+
+TEST_F(SelectListTest, APositionInOrderBySortsTheOutputColumnItNamesAndFollowsIt)
+{
+    EXPECT_SQL(Load(QStringLiteral("Select a.id, Max(a.x) As m From a Group By a.id Order By 2")),
+               "Select a.id, Max(a.x) As m From a Group By a.id Order By 2");
+    // No row for a constant 2: the sort is the Max column's.
+    EXPECT_EQ(List()->Count(), 3);
+    EXPECT_SQL(Row(1)->GetSortTypeName(), "Ascending");
+    EXPECT_SQL(Row(0)->GetSortTypeName(), "");
+    // The column moves: the position follows it.
+    List()->Move(1, 0);
+    EXPECT_SQL(SQL(), "Select Max(a.x) As m, a.id From a Group By a.id Order By 1");
+    // Another column no longer output: the position counts the rest.
+    Load(QStringLiteral("Select a.id, a.x, b.y From a, b Order By 3 Desc, 2"));
+    Row(0)->SetSelect(false);
+    EXPECT_SQL(SQL(), "Select a.x, b.y From a, b Order By 2 Desc, 1");
+    // The sorted column itself no longer output: it is sorted by its value.
+    Row(2)->SetSelect(false);
+    EXPECT_SQL(SQL(), "Select a.x From a, b Order By b.y Desc, 1");
+    // A position past the columns, or past a *, names nothing the list
+    // knows: it stays as written.
+    EXPECT_SQL(Load(QStringLiteral("Select a.id From a Order By 2")), "Select a.id From a Order By 2");
+    EXPECT_SQL(Load(QStringLiteral("Select a.*, a.x From a Order By 2")), "Select a.*, a.x From a Order By 2");
+    // A sorted output row whose expression is a number is sorted by its
+    // position: written as the number, it would name another column.
+    Load(QStringLiteral("Select a.id, a.x From a"));
+    Row(1)->SetExpression(QStringLiteral("1"));
+    Row(1)->SetSortTypeName(QStringLiteral("Descending"));
+    EXPECT_SQL(SQL(), "Select a.id, 1 From a Order By 2 Desc");
+}
+
+TEST_F(SelectListTest, AnAliasInOrderByStaysTheAliasInBracketsAndFollowsARename)
+{
+    // a has a field id: in brackets too the name is the output column's.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Order By (id) Desc")),
+               "Select a.x As id From a Order By id Desc");
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Order By ((id))")), "Select a.x As id From a Order By id");
+    EXPECT_EQ(List()->Count(), 2);
+    // The alias renamed: ORDER BY names the new one.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As k From a Order By k")), "Select a.x As k From a Order By k");
+    Row(0)->SetAlias(QStringLiteral("m"));
+    EXPECT_SQL(SQL(), "Select a.x As m From a Order By m");
+    // Without its alias the column is sorted by its value.
+    Row(0)->SetAlias(QString());
+    EXPECT_SQL(SQL(), "Select a.x From a Order By a.x");
+}
+
+// ---------------------------------------------------------------------------
+// Grid edits that would build SQL the parser refuses
+
+TEST_F(SelectListTest, AnEditThatWouldNotParseIsRefusedAndTheRowKeepsItsText)
+{
+    // An aggregate row keeps its aggregate around the text, and an
+    // aggregate takes no comparison.
+    Load(QStringLiteral("Select a.x From a"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("Sum"));
+    EXPECT_SQL(SQL(), "Select Sum(a.x) From a");
+    EXPECT_THAT(ToStd(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x = 1")); })),
+                ::testing::HasSubstr("Unexpected token"));
+    EXPECT_SQL(Row(0)->GetExpression(), "a.x");
+    EXPECT_SQL(SQL(), "Select Sum(a.x) From a");
+
+    Load(QStringLiteral("Select Count(*) From a Having Count(*) > 1"));
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x = 1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select Count(*) From a Having Count(*) > 1");
+
+    // A criterion gets the row's expression back as its left side: a
+    // comparison cannot stand there.
+    Load(QStringLiteral("Select a.x From a Where a.x = 3"));
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x > 1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = 3");
+    Load(QStringLiteral("Select a.id From a"));
+    TnvSelectItem *comparison = List()->AddExpression(QStringLiteral("a.x > 1"));
+    EXPECT_NE(ErrorOf([&] { comparison->SetCondition(0, QStringLiteral("= 3")); }), "no error");
+    EXPECT_EQ(comparison->ConditionsCount(), 0);
+    EXPECT_SQL(SQL(), "Select a.id From a");
+
+    // A grouped row takes no comparison either.
+    Load(QStringLiteral("Select a.x From a Group By a.x"));
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x = 1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select a.x From a Group By a.x");
+    // What parses goes through.
+    Row(0)->SetExpression(QStringLiteral("a.x + 1"));
+    EXPECT_SQL(SQL(), "Select a.x + 1 From a Group By a.x + 1");
+}
+
+TEST_F(SelectListTest, ACriterionStartingWithAComparisonThatDoesNotParseIsRefused)
+{
+    Load(QStringLiteral("Select a.x From a Where a.x = 1"));
+    // "first" is a reserved word, no parameter name.
+    EXPECT_THAT(ToStd(ErrorOf([&] { Row(0)->SetCondition(0, QStringLiteral("= :first")); })),
+                ::testing::HasSubstr("first"));
+    EXPECT_SQL(Row(0)->GetCondition(0), "= 1");
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetCondition(0, QStringLiteral("> 'open")); }), "no error");
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetCondition(1, QStringLiteral("<> (1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = 1");
+    // A value that is no condition is still compared with as a string.
+    Row(0)->SetCondition(0, QStringLiteral("first"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = 'first'");
+    Row(0)->SetCondition(0, QStringLiteral("= :p"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = :p");
 }
 
 // ---------------------------------------------------------------------------

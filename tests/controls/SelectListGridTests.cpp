@@ -409,7 +409,63 @@ protected:
         return ControlOf<TnvQueryBuilderSelectListControl>((part ? part : Part(0))->SelectList());
     }
     QPoint CellCentre(int row, int col) const { return Grid()->visualRect(Grid()->model()->index(row, col)).center(); }
+    // Opens the row's menu with a right click and chooses the item.
+    void RowMenu(int row, const QString &caption)
+    {
+        const QPoint at = CellCentre(row, M::colAlias);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, Grid()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(Grid()->viewport(), &event);
+        ClickPopupItem(caption);
+    }
+    // Drags the row by its indicator onto the row To.
+    void DragIndicator(int from, int to)
+    {
+        QHeaderView *indicator = Grid()->verticalHeader();
+        const int x = indicator->width() / 2;
+        const QPoint start(x, indicator->sectionViewportPosition(from) + indicator->sectionSize(from) / 2);
+        const int edge = to > from ? indicator->sectionSize(to) - 2 : 2;
+        const QPoint end(x, indicator->sectionViewportPosition(to) + edge);
+        QTest::mousePress(indicator->viewport(), Qt::LeftButton, {}, start);
+        QTest::mouseMove(indicator->viewport(), start + QPoint(0, to > from ? 4 : -4));
+        QTest::mouseMove(indicator->viewport(), end);
+        QTest::mouseRelease(indicator->viewport(), Qt::LeftButton, {}, end);
+        Process();
+    }
+    int GridRows() const { return Grid()->model()->rowCount(); }
+    int ListRows() const { return int(Part(0)->SelectList()->Count()); }
 };
+
+TEST_F(SelectListGridPageTest, TheGridFollowsEveryRemovalOfARow)
+{
+    SetSQL(QStringLiteral("Select a.x, a.id From a"));
+    RowMenu(0, QStringLiteral("Insert Empty Item"));
+    EXPECT_EQ(ListRows(), 4);
+    EXPECT_EQ(GridRows(), 4);
+    // The empty row goes; the SQL stays the same, the grid still follows.
+    RowMenu(0, QStringLiteral("Remove Item"));
+    EXPECT_EQ(ListRows(), 3);
+    EXPECT_EQ(GridRows(), 3);
+    EXPECT_SQL(Grid()->model()->index(0, M::colExpression).data().toString(), "a.x");
+    EXPECT_SQL(SQL(), "Select a.x, a.id From a");
+}
+
+TEST_F(SelectListGridPageTest, TheEmptyLastRowIsNotDraggedAwayAndTheGridKeepsTheListsRows)
+{
+    SetSQL(QStringLiteral("Select a.x, a.id From a"));
+    // Dragged to the top by its indicator, as Move Up refuses it: it stays.
+    DragIndicator(2, 0);
+    EXPECT_EQ(ListRows(), 3);
+    EXPECT_EQ(GridRows(), 3);
+    EXPECT_TRUE(Part(0)->SelectList()->Items(2)->IsEmpty());
+    // Nor is a row dropped below it.
+    DragIndicator(0, 2);
+    EXPECT_TRUE(Part(0)->SelectList()->Items(2)->IsEmpty());
+    EXPECT_SQL(SQL(), "Select a.x, a.id From a");
+    RowMenu(0, QStringLiteral("Remove Item"));
+    EXPECT_EQ(ListRows(), 2);
+    EXPECT_EQ(GridRows(), 2);
+    EXPECT_SQL(SQL(), "Select a.id From a");
+}
 
 TEST_F(SelectListGridPageTest, TheGridFillsTheColumnsPaneOfItsUnionPage)
 {
