@@ -442,7 +442,9 @@ void TnvSelectItem::SetGroupByTypeName(const QString &text)
                                                aggregate->Argument.release());
         }
     }
+    // An aggregate unwrapped from around another stays an aggregate row.
     FGroupByType = newKind;
+    FGroupByType = CalcGroupByType();
     CheckItemProperties();
     NotifySQLUpdated();
 
@@ -672,7 +674,7 @@ void TnvSelectItem::RefuseUnparsable(TContent &candidate, const std::function<vo
         if (settle)
             settle();
         try {
-            FSelectList->CheckStatement();
+            CheckParses();
         } catch (const EnvSQLError &) {
             failure = std::current_exception();
         }
@@ -680,11 +682,37 @@ void TnvSelectItem::RefuseUnparsable(TContent &candidate, const std::function<vo
     if (!failure)
         return;
     try {
-        FSelectList->CheckStatement();
+        CheckParses();
     } catch (const EnvSQLError &) {
         return;
     }
     std::rethrow_exception(failure);
+}
+
+void TnvSelectItem::CheckParses()
+{
+    // The expression and the criteria on their own as well: a row that no
+    // clause prints yet may be output, sorted, grouped or filtered by later,
+    // and must print as one value or one condition then.
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    if (const TSQLExpressionItem *expression = ExpressionItem()) {
+        const QString text = TextOf(expression);
+        if (expression->IsLogical())
+            provider->ParseLogicalExpressionOrRaise(text, true);
+        else
+            provider->ParseExpression(text);
+        for (const TOwned<TSQLExpressionItem> &condition : FConditions) {
+            if (!condition)
+                continue;
+            // As the clause is built: "= True" on a condition is the
+            // condition itself.
+            TOwned<TSQLExpressionItem> whole = condition->Clone();
+            whole->RestoreLExpression(expression);
+            whole = TransformExpression(std::move(whole));
+            provider->ParseLogicalExpressionOrRaise(TextOf(whole.get()), true);
+        }
+    }
+    FSelectList->CheckStatement();
 }
 
 bool TnvSelectItem::DropUnsupported()
@@ -999,12 +1027,21 @@ TOwned<TSQLOrderByItem> TnvSelectItem::GetOrderByItem() const
     }
     // A bare number in ORDER BY is read as a position, so an output row
     // whose expression is one is sorted by its position as well.
-    if (!key && (FOrderByName == obnPosition || IsUnsignedInteger(expression)) && FSelect && FSelectList)
-        if (const qsizetype position = FSelectList->OutputPosition(this); position > 0) {
-            auto constant = Create<TSQLExpressionConstant>(provider);
-            constant->AddNumber(QString::number(position));
-            key = std::move(constant);
-        }
+    qsizetype number = 0;
+    const bool isNumber = IsUnsignedInteger(expression, &number);
+    const qsizetype position = FSelect && FSelectList ? FSelectList->OutputPosition(this) : 0;
+    if (!key && (FOrderByName == obnPosition || isNumber) && position > 0) {
+        auto constant = Create<TSQLExpressionConstant>(provider);
+        constant->AddNumber(QString::number(position));
+        key = std::move(constant);
+    }
+    if (!key && isNumber) {
+        // A position that names no output row stays as it was written. Any
+        // other number would name a column, and sorting by a constant
+        // changes no order: it is left out.
+        if (FOrderByName != obnPosition || !FSelectList || FSelectList->OutputRow(number))
+            return nullptr;
+    }
     if (!key)
         key = expression->Clone();
     auto item = Create<TSQLOrderByItem>(provider);

@@ -13,7 +13,11 @@
 #include "sqlmodel/sql/SQLSelectItems.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <numeric>
+#include <set>
 
 namespace nvqb {
 
@@ -22,6 +26,18 @@ NV_IMPLEMENT_CLASS(TnvSelectList, TnvQueryBuilderControlOwner)
 namespace {
 
 template <class T> TOwned<T> Downcast(TOwned<TastNodeBase> node) { return TOwned<T>(static_cast<T *>(node.release())); }
+
+// The text of the expression whose row a term of a condition goes to when
+// the condition is read back: its left operand, or the term itself when it
+// has none (it is then tested as term = True).
+QString LoadKey(const TnvQueryBuilderModel *queryBuilder, const TSQLExpressionItem *term)
+{
+    TOwned<TSQLExpressionItem> copy = term->Clone();
+    TSQLExpressionItem *left = nullptr;
+    TSQLExpressionItem *raw = copy.get();
+    copy = raw->FindExpressionItem(std::move(copy), left);
+    return TnvSelectItem::NodeText(queryBuilder, left ? static_cast<const TastNodeBase *>(left) : copy.get());
+}
 
 TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> condition)
 {
@@ -291,6 +307,8 @@ void TnvSelectList::RowDestroying(TnvSelectItem *row)
 {
     FSortOrder.removeAll(row);
     FItems.removeAll(row);
+    for (QList<TnvSelectItem *> &order : FLoadOrders)
+        order.removeAll(row);
     if (FRowIndex)
         for (QList<TnvSelectItem *> &rows : *FRowIndex)
             rows.removeAll(row);
@@ -341,6 +359,10 @@ void TnvSelectList::LoadSelectListFromAST(TOwned<TSQLSelectItems> items)
     auto bracket = UpdateBracket(this);
     TSQLSelectItems *node = FSelectItemsTemplate.get();
     const bool onlyStar = node->GetCount() == 1 && As<TSQLSelectItemAllColumns>(node->GetItems(0));
+    // The clauses loaded after the select list name their rows in orders
+    // the rows are arranged by; the select list's own comes first.
+    FLoadOrders.clear();
+    FLoadOrders.emplace_back();
     if (!onlyStar) {
         qsizetype row = 0;
         for (qsizetype i = 0; i < node->GetCount(); ++i) {
@@ -349,7 +371,8 @@ void TnvSelectList::LoadSelectListFromAST(TOwned<TSQLSelectItems> items)
                 continue;
             while (row >= FItems.size())
                 AddEmptyRow();
-            FItems[row++]->LoadFromAST(item);
+            FItems[row]->LoadFromAST(item);
+            FLoadOrders.back().append(FItems[row++]);
         }
     }
     node->Clear();
@@ -392,6 +415,7 @@ TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expr
     if (found) {
         if (found->GroupByType() == gtExpression)
             found->SetGroupByTypeInternal(kind);
+        RecordLoadOrder(found);
         return found;
     }
     TnvSelectItem *row = nullptr;
@@ -409,7 +433,69 @@ TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expr
     else if (kind == gtWhere && (row->GroupByType() == gtAggregate || row->GroupByType() == gtAggregateStar))
         row->SetGroupByTypeInternal(gtWhere);
     IndexRow(row);
+    RecordLoadOrder(row);
     return row;
+}
+
+
+void TnvSelectList::RecordLoadOrder(TnvSelectItem *row)
+{
+    if (FRecordingLoadOrder && !FLoadOrders.empty() && !FLoadOrders.back().contains(row))
+        FLoadOrders.back().append(row);
+}
+
+void TnvSelectList::ArrangeLoadedRows()
+{
+    // Each order asks its rows to follow one another; among the rows whose
+    // predecessors stand, the one that stands first now goes next, so rows
+    // move only as far as the orders need.
+    QHash<TnvSelectItem *, QList<TnvSelectItem *>> followers;
+    QHash<TnvSelectItem *, int> predecessors;
+    for (const QList<TnvSelectItem *> &order : FLoadOrders)
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QList<TnvSelectItem *> &next = followers[order[i - 1]];
+            if (!next.contains(order[i])) {
+                next.append(order[i]);
+                ++predecessors[order[i]];
+            }
+        }
+    if (followers.isEmpty())
+        return;
+    QHash<TnvSelectItem *, qsizetype> index;
+    for (qsizetype i = 0; i < FItems.size(); ++i)
+        index.insert(FItems[i], i);
+    std::set<std::pair<qsizetype, TnvSelectItem *>> ready;
+    QList<TnvSelectItem *> empty;
+    for (TnvSelectItem *row : std::as_const(FItems)) {
+        if (row->IsEmpty())
+            empty.append(row);
+        else if (predecessors.value(row) == 0)
+            ready.insert({index.value(row), row});
+    }
+    QList<TnvSelectItem *> arranged;
+    QSet<TnvSelectItem *> taken;
+    while (arranged.size() + empty.size() < FItems.size()) {
+        if (ready.empty()) {
+            // Orders that contradict each other: the first row still
+            // waiting goes next, and the others follow as far as they can.
+            for (TnvSelectItem *row : std::as_const(FItems))
+                if (!row->IsEmpty() && !taken.contains(row)) {
+                    predecessors[row] = 0;
+                    ready.insert({index.value(row), row});
+                    break;
+                }
+        }
+        TnvSelectItem *row = ready.begin()->second;
+        ready.erase(ready.begin());
+        if (taken.contains(row))
+            continue;
+        taken.insert(row);
+        arranged.append(row);
+        for (TnvSelectItem *next : followers.value(row))
+            if (--predecessors[next] == 0 && !taken.contains(next))
+                ready.insert({index.value(next), next});
+    }
+    FItems = arranged + empty;
 }
 
 void TnvSelectList::PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int column,
@@ -448,14 +534,23 @@ bool TnvSelectList::LoadConditionFromAST(TOwned<TSQLExpressionItem> condition, T
     TLoadScope scope(this);
     auto bracket = UpdateBracket(this);
     NotifySQLUpdated();
+    // Each criteria column names its rows in an order of its own.
+    TnvScopeExit arrange([this] {
+        FRecordingLoadOrder = false;
+        ArrangeLoadedRows();
+    });
+    FRecordingLoadOrder = true;
     if (prepared->Is<TSQLExpressionOr>()) {
         std::vector<TOwned<TSQLExpressionItem>> disjuncts;
         TakeOperands(std::move(prepared), TSQLExpressionOr::StaticClassType(), disjuncts);
         int column = 0;
-        for (TOwned<TSQLExpressionItem> &disjunct : disjuncts)
+        for (TOwned<TSQLExpressionItem> &disjunct : disjuncts) {
+            FLoadOrders.emplace_back();
             PlaceOperand(std::move(disjunct), column++, kinds, kind);
+        }
         return true;
     }
+    FLoadOrders.emplace_back();
     if (prepared->Is<TSQLExpressionAnd>()) {
         PlaceOperand(std::move(prepared), 0, kinds, kind);
         return true;
@@ -472,9 +567,13 @@ void TnvSelectList::LoadGroupByListFromAST(TOwned<TSQLGroupByList> list)
     TLoadScope scope(this);
     auto bracket = UpdateBracket(this);
     TSQLGroupByList *node = FGroupByTemplate.get();
+    FLoadOrders.emplace_back();
+    FRecordingLoadOrder = true;
     for (qsizetype i = 0; i < node->GetCount(); ++i)
         if (const TSQLExpressionItem *expression = node->GetItems(i))
             FindOrAddSelectItem(expression, GroupedSearchKinds, gtGroupBy);
+    FRecordingLoadOrder = false;
+    ArrangeLoadedRows();
     node->Clear();
     NotifySQLUpdated();
 }
@@ -510,8 +609,10 @@ void TnvSelectList::LoadOrderByListFromAST(const TSQLOrderByClause *clause)
             }
         }
         if (!row || !row->IsCanSort()) {
+            // A position no output row answers to is kept as written.
             row = FindOrAddSelectItem(key, TnvQueryBuilderGroupByTypes::All(), gtExpression, true);
-            name = TnvSelectItem::obnExpression;
+            if (name != TnvSelectItem::obnPosition)
+                name = TnvSelectItem::obnExpression;
         }
         // A column sorted twice keeps its first place: the second mention
         // cannot change the order.
@@ -590,7 +691,81 @@ TOwned<TastNodeBase> TnvSelectList::CreateResultAST()
     return items;
 }
 
-TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupByTypes kinds)
+QHash<QString, qsizetype> TnvSelectList::ReadBackPlaces(bool where)
+{
+    // The select list is read first. WHERE finds the output columns that are
+    // no aggregates; GROUP BY and HAVING find the others, and those that no
+    // WHERE term took.
+    QSet<QString> whereKeys;
+    if (!where)
+        for (const std::vector<TConditionTerm> &column : ConditionTerms(WhereGroupByTypes))
+            for (const TConditionTerm &term : column)
+                whereKeys.insert(term.Key);
+    QHash<QString, qsizetype> places;
+    QSet<QString> takenByWhere;
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        TnvSelectItem *row = FItems[i];
+        const TSQLExpressionItem *expression = row->ExpressionItem();
+        if (!expression || !row->Select())
+            continue;
+        const QString text = row->TextOf(expression);
+        const bool aggregate = row->CalcGroupByTypeFromExpression() != gtExpression;
+        if (where && aggregate)
+            continue;
+        if (!where && !aggregate && whereKeys.contains(text) && !takenByWhere.contains(text)) {
+            takenByWhere.insert(text);
+            continue;
+        }
+        if (!places.contains(text))
+            places.insert(text, i);
+    }
+    return places;
+}
+
+QList<qsizetype> TnvSelectList::ReadBackRows()
+{
+    const QHash<QString, qsizetype> wherePlaces = ReadBackPlaces(true);
+    const QHash<QString, qsizetype> groupedPlaces = ReadBackPlaces(false);
+    QHash<QString, qsizetype> firstWhere, firstGroup, firstHaving;
+    QList<qsizetype> rows(FItems.size(), -1);
+    auto hasConditions = [](const TnvSelectItem *row) {
+        for (int c = 0; c < row->ConditionsCount(); ++c)
+            if (row->GetASTCondition(c))
+                return true;
+        return false;
+    };
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        const TnvSelectItem *row = FItems[i];
+        const TSQLExpressionItem *expression = row->ExpressionItem();
+        if (!expression)
+            continue;
+        const QString text = row->TextOf(expression);
+        const TnvQueryBuilderGroupByType kind = row->GroupByType();
+        if (!firstWhere.contains(text) && kind == gtWhere && hasConditions(row))
+            firstWhere.insert(text, i);
+        if (!firstGroup.contains(text) && kind == gtGroupBy)
+            firstGroup.insert(text, i);
+        if (!firstHaving.contains(text) && HavingGroupByTypes.Contains(kind) && hasConditions(row))
+            firstHaving.insert(text, i);
+    }
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        const TnvSelectItem *row = FItems[i];
+        const TSQLExpressionItem *expression = row->ExpressionItem();
+        if (!expression)
+            continue;
+        const QString text = row->TextOf(expression);
+        const TnvQueryBuilderGroupByType kind = row->GroupByType();
+        if (row->Select())
+            rows[i] = i;
+        else if (kind == gtWhere && hasConditions(row))
+            rows[i] = wherePlaces.value(text, firstWhere.value(text));
+        else if (kind == gtGroupBy || (HavingGroupByTypes.Contains(kind) && hasConditions(row)))
+            rows[i] = groupedPlaces.value(text, firstGroup.value(text, firstHaving.value(text)));
+    }
+    return rows;
+}
+
+std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::ConditionTerms(TnvQueryBuilderGroupByTypes kinds)
 {
     int columns = 0;
     for (TnvSelectItem *row : std::as_const(FItems)) {
@@ -599,23 +774,70 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
         row->ShrinkConditionsList();
         columns = std::max(columns, row->ConditionsCount());
     }
-    if (columns == 0)
-        return nullptr;
-    TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    std::vector<TOwned<TSQLExpressionItem>> results;
-    for (int c = 0; c < columns; ++c) {
-        std::vector<TOwned<TSQLExpressionItem>> copies;
-        for (TnvSelectItem *row : std::as_const(FItems)) {
-            if (!kinds.Contains(row->GroupByType()))
-                continue;
+    std::vector<std::vector<TConditionTerm>> cells{size_t(columns)};
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        TnvSelectItem *row = FItems[i];
+        if (!kinds.Contains(row->GroupByType()))
+            continue;
+        for (int c = 0; c < row->ConditionsCount(); ++c) {
             const TSQLExpressionItem *condition = row->GetASTCondition(c);
             if (!condition)
                 continue;
             TOwned<TSQLExpressionItem> copy = condition->Clone();
             if (const TSQLExpressionItem *expression = row->ExpressionItem())
                 copy->RestoreLExpression(expression);
-            copies.push_back(std::move(copy));
+            std::vector<TOwned<TSQLExpressionItem>> terms;
+            TakeOperands(std::move(copy), TSQLExpressionAnd::StaticClassType(), terms);
+            for (TOwned<TSQLExpressionItem> &term : terms) {
+                const QString key = LoadKey(QueryBuilder(), term.get());
+                cells[size_t(c)].push_back({key, i, std::move(term)});
+            }
         }
+    }
+    return cells;
+}
+
+TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupByTypes kinds)
+{
+    std::vector<std::vector<TConditionTerm>> cells = ConditionTerms(kinds);
+    if (cells.empty())
+        return nullptr;
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    // Read back, each term goes to the first row of the expression it tests
+    // among the rows that stand by then and that the clause searches, else to
+    // a new row, and the rows keep the clause's order. So a term is printed
+    // where that row stands: the terms of rows of one expression together,
+    // and a term typed into another expression's row where its own
+    // expression's row is. A GROUP BY row that no output column takes stands
+    // where it is.
+    const bool where = kinds.Contains(gtWhere);
+    const QHash<QString, qsizetype> outputPlaces = ReadBackPlaces(where);
+    QHash<QString, qsizetype> groupPlaces;
+    if (!where)
+        for (qsizetype i = 0; i < FItems.size(); ++i)
+            if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem();
+                expression && !FItems[i]->Select() && FItems[i]->GroupByType() == gtGroupBy)
+                groupPlaces.insert(FItems[i]->TextOf(expression),
+                                   std::min(i, groupPlaces.value(FItems[i]->TextOf(expression), i)));
+    QHash<QString, qsizetype> places;
+    for (const std::vector<TConditionTerm> &column : cells)
+        for (const TConditionTerm &term : column)
+            if (!places.contains(term.Key))
+                places.insert(term.Key,
+                              outputPlaces.value(term.Key, groupPlaces.value(term.Key, term.Row)));
+    std::vector<TOwned<TSQLExpressionItem>> results;
+    for (std::vector<TConditionTerm> &terms : cells) {
+        QStringList keys;
+        for (const TConditionTerm &term : terms)
+            if (!keys.contains(term.Key))
+                keys.append(term.Key);
+        std::stable_sort(keys.begin(), keys.end(),
+                         [&](const QString &a, const QString &b) { return places.value(a) < places.value(b); });
+        std::vector<TOwned<TSQLExpressionItem>> copies;
+        for (const QString &key : std::as_const(keys))
+            for (TConditionTerm &term : terms)
+                if (term.Condition && term.Key == key)
+                    copies.push_back(std::move(term.Condition));
         if (copies.empty())
             continue;
         if (copies.size() == 1) {
@@ -632,9 +854,15 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
     if (results.size() == 1) {
         tree = std::move(results.front());
     } else if (!results.empty()) {
+        // A column that is an OR of its own is read back as so many columns:
+        // its operands join the others.
         auto disjunction = Create<TSQLExpressionOr>(provider);
-        for (TOwned<TSQLExpressionItem> &result : results)
-            disjunction->Add(std::move(result));
+        for (TOwned<TSQLExpressionItem> &result : results) {
+            std::vector<TOwned<TSQLExpressionItem>> operands;
+            TakeOperands(std::move(result), TSQLExpressionOr::StaticClassType(), operands);
+            for (TOwned<TSQLExpressionItem> &operand : operands)
+                disjunction->Add(std::move(operand));
+        }
         tree = std::move(disjunction);
     }
     return TransformExpression(std::move(tree));
@@ -644,10 +872,27 @@ TOwned<TSQLGroupByList> TnvSelectList::GetGroupByTree()
 {
     TOwned<TSQLGroupByList> list =
         FGroupByTemplate ? CloneAs(FGroupByTemplate.get()) : Create<TSQLGroupByList>(SyntaxProvider());
-    for (TnvSelectItem *row : std::as_const(FItems))
-        if (row->GroupByType() == gtGroupBy)
-            if (const TSQLExpressionItem *expression = row->ExpressionItem())
-                list->Add(expression->Clone());
+    // Grouping twice by one expression groups no further; read back, the
+    // second mention is the first's. Read back, an expression of an output
+    // column goes to that column: it is printed where the column stands.
+    const QHash<QString, qsizetype> outputPlaces = ReadBackPlaces(false);
+    QStringList grouped;
+    QHash<QString, const TSQLExpressionItem *> expressions;
+    QHash<QString, qsizetype> places;
+    for (qsizetype i = 0; i < FItems.size(); ++i)
+        if (FItems[i]->GroupByType() == gtGroupBy)
+            if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem()) {
+                const QString text = FItems[i]->TextOf(expression);
+                if (expressions.contains(text))
+                    continue;
+                grouped.append(text);
+                expressions.insert(text, expression);
+                places.insert(text, outputPlaces.value(text, i));
+            }
+    std::stable_sort(grouped.begin(), grouped.end(),
+                     [&](const QString &a, const QString &b) { return places.value(a) < places.value(b); });
+    for (const QString &text : std::as_const(grouped))
+        list->Add(expressions.value(text)->Clone());
     if (list->GetCount() == 0)
         return nullptr;
     return list;
@@ -658,9 +903,57 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
     if (FSortOrder.isEmpty())
         return nullptr;
     auto clause = Create<TSQLOrderByClause>(SyntaxProvider());
-    for (TnvSelectItem *row : std::as_const(FSortOrder))
-        if (TOwned<TSQLOrderByItem> item = row->GetOrderByItem())
-            clause->Add(std::move(item));
+    // Read back, an item names the output column at its position or of its
+    // alias, else the first row of its expression among the rows read before
+    // ORDER BY, else a row made for it. An item that names a column sorted
+    // before changes no order and is read back as nothing; a number that
+    // names no column but another row, or an output row, would be read back
+    // as that row's sort: both are left out.
+    const QList<qsizetype> readBack = ReadBackRows();
+    auto identity = [&](const TnvSelectItem *row, const QString &text) {
+        const qsizetype index = FItems.indexOf(const_cast<TnvSelectItem *>(row));
+        const qsizetype target = index >= 0 ? readBack[index] : -1;
+        return target >= 0 ? QStringLiteral("#%1").arg(target) : u'=' + text;
+    };
+    auto firstRowOf = [&](const QString &text, bool *output = nullptr) {
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < FItems.size(); ++i)
+            if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem();
+                expression && readBack[i] >= 0 && FItems[i]->TextOf(expression) == text &&
+                (first < 0 || readBack[i] < first))
+                first = readBack[i];
+        if (output)
+            *output = first >= 0 && FItems[first]->Select();
+        return first >= 0 ? QStringLiteral("#%1").arg(first) : u'=' + text;
+    };
+    QSet<QString> sorted;
+    for (TnvSelectItem *row : std::as_const(FSortOrder)) {
+        TOwned<TSQLOrderByItem> item = row->GetOrderByItem();
+        if (!item)
+            continue;
+        const QString text = TnvSelectItem::NodeText(QueryBuilder(), item->Expression.get());
+        QString column;
+        qsizetype position = 0;
+        if (TnvSelectItem::IsUnsignedInteger(item->Expression.get(), &position)) {
+            if (const TnvSelectItem *named = OutputRow(position)) {
+                column = identity(named, text);
+            } else {
+                // An output row would be sorted by its own position instead.
+                bool output = false;
+                column = firstRowOf(text, &output);
+                if (output || column != identity(row, text))
+                    continue;
+            }
+        } else if (const TnvSelectItem *aliased = OutputAliasRow(item->Expression.get())) {
+            column = identity(aliased, text);
+        } else {
+            column = firstRowOf(text);
+        }
+        if (sorted.contains(column))
+            continue;
+        sorted.insert(column);
+        clause->Add(std::move(item));
+    }
     if (clause->GetCount() == 0)
         return nullptr;
     return clause;
@@ -712,6 +1005,8 @@ TnvModelControl *TnvSelectList::CreateControlInternal(int index)
 
 void TnvSelectList::DoAfterUpdated()
 {
+    // A load ends with its bracket: later edits are no load's.
+    FLoadOrders.clear();
     if (!IsDestroying()) {
         if (FItems.isEmpty() || !FItems.last()->IsEmpty())
             AddEmptyRow();

@@ -20,6 +20,7 @@
 
 #include <QHash>
 #include <QList>
+#include <vector>
 
 namespace nvqb {
 
@@ -154,6 +155,34 @@ private:
     // finding the row of each term costs no printing of every row.
     class TLoadScope;
     QHash<QString, QList<TnvSelectItem *>> *FRowIndex = nullptr;
+    // One term of a criteria cell with the row's expression given back: the
+    // text of the expression whose row it goes to when read back, and the
+    // row it stands in.
+    struct TConditionTerm {
+        QString Key;
+        qsizetype Row = 0;
+        TOwned<TSQLExpressionItem> Condition;
+    };
+    // Where a term or GROUP BY item of an expression goes when the statement
+    // is read back, by the expression's text: the output row it is found in
+    // (for WHERE or for GROUP BY and HAVING).
+    QHash<QString, qsizetype> ReadBackPlaces(bool where);
+    // For each row, the row it is read back into when the statement is read
+    // back (the select list, WHERE, GROUP BY and HAVING, in that order); -1
+    // for a row those clauses do not print.
+    QList<qsizetype> ReadBackRows();
+    // The terms of the rows of the kinds, column by column, in row order.
+    std::vector<std::vector<TConditionTerm>> ConditionTerms(TnvQueryBuilderGroupByTypes kinds);
+
+    // While a union part is loaded: the orders in which its select list,
+    // each criteria column of WHERE and HAVING and GROUP BY name their rows.
+    // The rows are arranged to follow all of them, so that the statement
+    // prints back in the order it was written.
+    std::vector<QList<TnvSelectItem *>> FLoadOrders;
+    bool FRecordingLoadOrder = false;
+    // Adds the row to the order being recorded (once).
+    void RecordLoadOrder(TnvSelectItem *row);
+    void ArrangeLoadedRows();
     void IndexRow(TnvSelectItem *row);
 
     TnvUnionSubQuery *FUnionSubQuery;

@@ -549,6 +549,54 @@ TEST_F(SelectListTest, ACriterionStartingWithAComparisonThatDoesNotParseIsRefuse
 }
 
 // ---------------------------------------------------------------------------
+// The printed statement read back
+
+TEST_F(SelectListTest, WhatTheGridPrintsReadsBackToTheSameText)
+{
+    auto readsBack = [this](const char *why) {
+        const QString sql = SQL();
+        EXPECT_SQL(Load(sql), sql) << why;
+    };
+    // A criteria row that is no output column above one that is.
+    Load(QStringLiteral("Select a.x From a Where a.x > 1"));
+    List()->InsertExpression(0, QStringLiteral("a.id"));
+    Row(0)->SetCondition(0, QStringLiteral("= 2"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.id = 2 And a.x > 1");
+    readsBack("criteria order");
+    EXPECT_SQL(Row(0)->GetExpression(), "a.id");
+    // GROUP BY likewise, and a column grouped by twice.
+    Load(QStringLiteral("Select a.x From a Group By a.x"));
+    List()->InsertExpression(0, QStringLiteral("a.id"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("Group By"));
+    List()->AddExpression(QStringLiteral("a.x"))->SetGroupByTypeName(QStringLiteral("Group By"));
+    EXPECT_SQL(SQL(), "Select a.x From a Group By a.id, a.x");
+    readsBack("group by");
+    // Two rows of one expression sorted: one sort.
+    Load(QStringLiteral("Select a.x From a Order By a.x"));
+    List()->AddExpression(QStringLiteral("a.x"))->SetSortTypeName(QStringLiteral("Descending"));
+    EXPECT_SQL(SQL(), "Select a.x From a Order By a.x");
+    readsBack("sorted twice");
+    // A criterion of another expression typed into a row's cell prints where
+    // that expression's row stands; a cell holding an OR alone in its column
+    // is so many columns.
+    Load(QStringLiteral("Select a.x, a.id From a"));
+    Row(1)->SetCondition(0, QStringLiteral("a.x = 1"));
+    Row(0)->SetCondition(0, QStringLiteral("> 0"));
+    EXPECT_SQL(SQL(), "Select a.x, a.id From a Where a.x > 0 And a.x = 1");
+    readsBack("foreign criterion");
+    Row(0)->SetCondition(1, QStringLiteral("= 5 Or = 6"));
+    EXPECT_SQL(SQL(), "Select a.x, a.id From a Where a.x > 0 And a.x = 1 Or a.x = 5 Or a.x = 6");
+    readsBack("or cell");
+    // An aggregate unwrapped from around another stays an aggregate row:
+    // grouping by it would read back as the aggregate again.
+    Load(QStringLiteral("Select Min(Max(a.x)) From a"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("Group By"));
+    EXPECT_SQL(SQL(), "Select Max(a.x) From a");
+    EXPECT_EQ(Row(0)->GroupByType(), gtAggregate);
+    readsBack("aggregate in an aggregate");
+}
+
+// ---------------------------------------------------------------------------
 // The list
 
 TEST_F(SelectListTest, ExactlyOneEmptyRowStaysAtTheEnd)
@@ -637,7 +685,7 @@ TEST_F(SelectListTest, FieldsOfASourceAreAddedFoundAndRemoved)
 
 TEST_F(SelectListTest, RowsThatUseAGoingSourceGoAndCriteriaUsingItAreEmptied)
 {
-    Load(QStringLiteral("Select a.x, b.y, a.x + b.y, 1 From a, b Where a.id = b.a_id And a.x > 1"));
+    Load(QStringLiteral("Select a.x, b.y, a.x + b.y, 1 From a, b Where a.x > 1 And a.id = b.a_id"));
     TSQLFromSource *b = Source(QStringLiteral("b"));
     EXPECT_FALSE(Row(0)->NotifyFromSourceDestroying(nullptr));
     EXPECT_TRUE(Row(1)->NotifyFromSourceDestroying(b));
