@@ -1,6 +1,8 @@
 #include "DiagramTestSupport.h"
 #include "builder/model/Datasource.h"
 #include "builder/model/DatasourceGroup.h"
+#include "builder/model/Query.h"
+#include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/metadata/MetadataFields.h"
@@ -47,6 +49,62 @@ QList<TnvLink *> DiagramTest::Links() const
     if (TnvUnionSubQuery *part = CurrentUnion())
         CollectLinks(part->FromGroup(), links);
     return links;
+}
+
+void DiagramTest::CollectStatements(TnvSubQuery *statement, QList<TnvSubQuery *> &list)
+{
+    list.append(statement);
+    for (qsizetype i = 0; i < statement->GetSubQueriesCount(); ++i)
+        CollectStatements(statement->GetSubQuery(i), list);
+}
+
+QList<TnvDatasource *> DiagramTest::PartDatasources(TnvUnionSubQuery *part)
+{
+    QList<TnvDatasource *> list;
+    part->FromGroup()->GetDatasources(list);
+    return list;
+}
+
+QList<TnvLink *> DiagramTest::PartLinks(TnvUnionSubQuery *part)
+{
+    QList<TnvLink *> links;
+    CollectLinks(part->FromGroup(), links);
+    return links;
+}
+
+void DiagramTest::ExpectEveryDiagramShowsItsModel()
+{
+    QList<TnvSubQuery *> statements;
+    CollectStatements(qb->Query(), statements);
+    for (TnvSubQuery *statement : std::as_const(statements)) {
+        for (qsizetype i = 0; i < statement->UnionSubQueriesCount(); ++i) {
+            TnvUnionSubQuery *part = statement->UnionSubQueries(i);
+            TnvQueryBuilderWorkArea *area = WorkArea(part);
+            ASSERT_NE(area, nullptr);
+            const QList<TnvDatasource *> datasources = PartDatasources(part);
+            const QList<TnvLink *> links = PartLinks(part);
+            const auto boxes =
+                area->ContentParent()->findChildren<TnvQueryBuilderDataSourceControl *>(Qt::FindDirectChildrenOnly);
+            const auto lines =
+                area->ContentParent()->findChildren<TnvQueryBuilderLinkControl *>(Qt::FindDirectChildrenOnly);
+            for (TnvDatasource *datasource : datasources) {
+                auto *box = ControlOf<TnvQueryBuilderDataSourceControl>(datasource);
+                ASSERT_NE(box, nullptr) << ToStd(datasource->GetDataSourceName());
+                EXPECT_TRUE(boxes.contains(box)) << ToStd(datasource->GetDataSourceName());
+            }
+            for (TnvLink *link : links) {
+                auto *line = Line(link);
+                ASSERT_NE(line, nullptr);
+                EXPECT_TRUE(lines.contains(line));
+            }
+            for (auto *box : boxes)
+                EXPECT_TRUE(box->Datasource() && datasources.contains(box->Datasource()));
+            for (auto *line : lines)
+                EXPECT_TRUE(line->Link() && links.contains(line->Link()));
+            EXPECT_EQ(boxes.size(), datasources.size());
+            EXPECT_EQ(lines.size(), links.size());
+        }
+    }
 }
 
 TnvQueryBuilderLinkControl *DiagramTest::Line(TnvLink *link) const

@@ -21,6 +21,16 @@ protected:
     int BoxWidgets() const;
     int LineWidgets() const;
 
+    // The query and its sub-queries, each before the ones inside it.
+    static void CollectStatements(TnvSubQuery *statement, QList<TnvSubQuery *> &list);
+    static QList<TnvDatasource *> PartDatasources(TnvUnionSubQuery *part);
+    // Every link of the part's FROM groups.
+    static QList<TnvLink *> PartLinks(TnvUnionSubQuery *part);
+    // Every diagram of the query shows its model: one box per data source,
+    // one line per link, on the work area of the data source's own part, and
+    // no widget of a node that is gone. Failures are the test's.
+    void ExpectEveryDiagramShowsItsModel();
+
     // A table "wide" with the fields f0 .. f<count - 1>.
     void AddWideTable(int count);
 
