@@ -467,6 +467,22 @@ TEST_F(SelectListGridPageTest, TheEmptyLastRowIsNotDraggedAwayAndTheGridKeepsThe
     EXPECT_SQL(SQL(), "Select a.id From a");
 }
 
+TEST_F(SelectListGridPageTest, ATypedTextThatWouldNotParseIsRefusedWithTheParsersMessage)
+{
+    SetSQL(QStringLiteral("Select Sum(a.x) From a"));
+    TnvQueryBuilderSelectListControl *grid = Grid();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(0, M::colExpression));
+    ASSERT_TRUE(grid->IsEditorShown());
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("a.x = 1"));
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+    Process();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("Unexpected token"))) << ToStd(errors[0]);
+    EXPECT_SQL(SQL(), "Select Sum(a.x) From a");
+    EXPECT_SQL(grid->InplaceEditor()->text(), "a.x");
+}
+
 TEST_F(SelectListGridPageTest, TheGridFillsTheColumnsPaneOfItsUnionPage)
 {
     SetSQL(QString());
