@@ -180,6 +180,38 @@ void TnvSelectItem::FixupExpression(TastNodeBase *node) const
     node->PrepareAndFixupRecursive(withItems, fromSources, qb ? qb->MetadataContainer() : nullptr);
 }
 
+bool TnvSelectItem::BindUnboundNames()
+{
+    TastNodesList names;
+    auto collect = [&](TastNodeBase *root) {
+        if (!root)
+            return;
+        TastNodesList nodes;
+        nodes.append(root);
+        root->GetMyChildrenRecursive(nodes);
+        for (TastNodeBase *node : std::as_const(nodes))
+            if (const auto *name = As<TSQLDatabaseObject>(node); name && !name->Datasource())
+                names.append(node);
+    };
+    collect(FExpression.get());
+    for (const TOwned<TSQLExpressionItem> &condition : FConditions)
+        collect(condition.get());
+    if (names.isEmpty())
+        return false;
+    // Names bound already keep their sources: a source added later does not
+    // take a column over.
+    TastNodeRefList withItems, fromSources;
+    GatherPrepareAndFixupContext(withItems, fromSources, true);
+    const TnvQueryBuilderModel *qb = QueryBuilder();
+    bool bound = false;
+    for (TastNodeBase *node : std::as_const(names)) {
+        auto *name = static_cast<TSQLDatabaseObject *>(node);
+        name->PrepareAndFixup(withItems, fromSources, qb ? qb->MetadataContainer() : nullptr);
+        bound = bound || name->Datasource();
+    }
+    return bound;
+}
+
 TOwned<TSQLExpressionItem> TnvSelectItem::FindFieldColumn(const QString &text) const
 {
     TnvBaseSyntaxProvider *provider = SyntaxProvider();

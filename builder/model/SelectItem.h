@@ -227,6 +227,9 @@ private:
     // Binds an expression to what the row sees: the block's FROM sources and
     // WITH items, and those of the blocks around it.
     void FixupExpression(TastNodeBase *node) const;
+    // Binds the names of the expression and the criteria that are bound to
+    // nothing (typed before their source was added); true when one was.
+    bool BindUnboundNames();
     // A column of the first FROM source of the block (the last first) that
     // has a field of that name; nil when none has.
     TOwned<TSQLExpressionItem> FindFieldColumn(const QString &text) const;

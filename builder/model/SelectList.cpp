@@ -303,6 +303,14 @@ void TnvSelectList::Clear()
         FItems[i]->Clear();
 }
 
+void TnvSelectList::BindUnboundNames()
+{
+    auto bracket = UpdateBracket(this);
+    for (TnvSelectItem *row : std::as_const(FItems))
+        if (row->BindUnboundNames())
+            row->NotifySQLUpdated();
+}
+
 void TnvSelectList::RowDestroying(TnvSelectItem *row)
 {
     FSortOrder.removeAll(row);
@@ -722,49 +730,6 @@ QHash<QString, qsizetype> TnvSelectList::ReadBackPlaces(bool where)
     return places;
 }
 
-QList<qsizetype> TnvSelectList::ReadBackRows()
-{
-    const QHash<QString, qsizetype> wherePlaces = ReadBackPlaces(true);
-    const QHash<QString, qsizetype> groupedPlaces = ReadBackPlaces(false);
-    QHash<QString, qsizetype> firstWhere, firstGroup, firstHaving;
-    QList<qsizetype> rows(FItems.size(), -1);
-    auto hasConditions = [](const TnvSelectItem *row) {
-        for (int c = 0; c < row->ConditionsCount(); ++c)
-            if (row->GetASTCondition(c))
-                return true;
-        return false;
-    };
-    for (qsizetype i = 0; i < FItems.size(); ++i) {
-        const TnvSelectItem *row = FItems[i];
-        const TSQLExpressionItem *expression = row->ExpressionItem();
-        if (!expression)
-            continue;
-        const QString text = row->TextOf(expression);
-        const TnvQueryBuilderGroupByType kind = row->GroupByType();
-        if (!firstWhere.contains(text) && kind == gtWhere && hasConditions(row))
-            firstWhere.insert(text, i);
-        if (!firstGroup.contains(text) && kind == gtGroupBy)
-            firstGroup.insert(text, i);
-        if (!firstHaving.contains(text) && HavingGroupByTypes.Contains(kind) && hasConditions(row))
-            firstHaving.insert(text, i);
-    }
-    for (qsizetype i = 0; i < FItems.size(); ++i) {
-        const TnvSelectItem *row = FItems[i];
-        const TSQLExpressionItem *expression = row->ExpressionItem();
-        if (!expression)
-            continue;
-        const QString text = row->TextOf(expression);
-        const TnvQueryBuilderGroupByType kind = row->GroupByType();
-        if (row->Select())
-            rows[i] = i;
-        else if (kind == gtWhere && hasConditions(row))
-            rows[i] = wherePlaces.value(text, firstWhere.value(text));
-        else if (kind == gtGroupBy || (HavingGroupByTypes.Contains(kind) && hasConditions(row)))
-            rows[i] = groupedPlaces.value(text, firstGroup.value(text, firstHaving.value(text)));
-    }
-    return rows;
-}
-
 std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::ConditionTerms(TnvQueryBuilderGroupByTypes kinds)
 {
     int columns = 0;
@@ -903,55 +868,48 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
     if (FSortOrder.isEmpty())
         return nullptr;
     auto clause = Create<TSQLOrderByClause>(SyntaxProvider());
-    // Read back, an item names the output column at its position or of its
-    // alias, else the first row of its expression among the rows read before
-    // ORDER BY, else a row made for it. An item that names a column sorted
-    // before changes no order and is read back as nothing; a number that
-    // names no column but another row, or an output row, would be read back
-    // as that row's sort: both are left out.
-    const QList<qsizetype> readBack = ReadBackRows();
-    auto identity = [&](const TnvSelectItem *row, const QString &text) {
-        const qsizetype index = FItems.indexOf(const_cast<TnvSelectItem *>(row));
-        const qsizetype target = index >= 0 ? readBack[index] : -1;
-        return target >= 0 ? QStringLiteral("#%1").arg(target) : u'=' + text;
-    };
-    auto firstRowOf = [&](const QString &text, bool *output = nullptr) {
-        qsizetype first = -1;
-        for (qsizetype i = 0; i < FItems.size(); ++i)
-            if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem();
-                expression && readBack[i] >= 0 && FItems[i]->TextOf(expression) == text &&
-                (first < 0 || readBack[i] < first))
-                first = readBack[i];
-        if (output)
-            *output = first >= 0 && FItems[first]->Select();
-        return first >= 0 ? QStringLiteral("#%1").arg(first) : u'=' + text;
+    // A second item that sorts by the values of an earlier one changes no
+    // order, and read back it would name the row the earlier one named:
+    // only the first is printed. An item sorts by the expression of the
+    // output column it names by position or alias, else by its own.
+    auto readBefore = [](const TnvSelectItem *row) {
+        if (row->Select() || row->GroupByType() == gtGroupBy)
+            return true;
+        if (row->GroupByType() == gtExpression)
+            return false;
+        for (int c = 0; c < row->ConditionsCount(); ++c)
+            if (row->GetASTCondition(c))
+                return true;
+        return false;
     };
     QSet<QString> sorted;
     for (TnvSelectItem *row : std::as_const(FSortOrder)) {
         TOwned<TSQLOrderByItem> item = row->GetOrderByItem();
         if (!item)
             continue;
-        const QString text = TnvSelectItem::NodeText(QueryBuilder(), item->Expression.get());
-        QString column;
+        QString key = TnvSelectItem::NodeText(QueryBuilder(), item->Expression.get());
+        const TnvSelectItem *column = nullptr;
         qsizetype position = 0;
         if (TnvSelectItem::IsUnsignedInteger(item->Expression.get(), &position)) {
-            if (const TnvSelectItem *named = OutputRow(position)) {
-                column = identity(named, text);
-            } else {
-                // An output row would be sorted by its own position instead.
-                bool output = false;
-                column = firstRowOf(text, &output);
-                if (output || column != identity(row, text))
+            column = OutputRow(position);
+            if (!column) {
+                // A position that names no column: read back, another row of
+                // that number read before ORDER BY would take it as its own.
+                if (std::any_of(FItems.begin(), FItems.end(), [&](const TnvSelectItem *other) {
+                        const TSQLExpressionItem *expression = other->ExpressionItem();
+                        return other != row && expression && readBefore(other) && other->TextOf(expression) == key;
+                    }))
                     continue;
+                key.prepend(u'#');
             }
-        } else if (const TnvSelectItem *aliased = OutputAliasRow(item->Expression.get())) {
-            column = identity(aliased, text);
         } else {
-            column = firstRowOf(text);
+            column = OutputAliasRow(item->Expression.get());
         }
-        if (sorted.contains(column))
+        if (column && column->ExpressionItem())
+            key = column->TextOf(column->ExpressionItem());
+        if (sorted.contains(key))
             continue;
-        sorted.insert(column);
+        sorted.insert(key);
         clause->Add(std::move(item));
     }
     if (clause->GetCount() == 0)

@@ -73,6 +73,9 @@ public:
     void RemoveFields(TSQLFromSource *datasource, const TSQLQualifiedName *fieldName);
     // Empties every row.
     void Clear();
+    // A data source was added: the names of the rows that named it before it
+    // was there are bound to it now.
+    void BindUnboundNames();
 
     // --- Sort order -----------------------------------------------------------
     qsizetype SortOrderCount() const { return FSortOrder.size(); }
@@ -167,10 +170,6 @@ private:
     // is read back, by the expression's text: the output row it is found in
     // (for WHERE or for GROUP BY and HAVING).
     QHash<QString, qsizetype> ReadBackPlaces(bool where);
-    // For each row, the row it is read back into when the statement is read
-    // back (the select list, WHERE, GROUP BY and HAVING, in that order); -1
-    // for a row those clauses do not print.
-    QList<qsizetype> ReadBackRows();
     // The terms of the rows of the kinds, column by column, in row order.
     std::vector<std::vector<TConditionTerm>> ConditionTerms(TnvQueryBuilderGroupByTypes kinds);
 

@@ -2,6 +2,7 @@
 // criteria cells, edited through the texts the grid reads and writes, and
 // printed back.
 #include "BuilderTestSupport.h"
+#include "builder/model/Datasource.h"
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
@@ -594,6 +595,28 @@ TEST_F(SelectListTest, WhatTheGridPrintsReadsBackToTheSameText)
     EXPECT_SQL(SQL(), "Select Max(a.x) From a");
     EXPECT_EQ(Row(0)->GroupByType(), gtAggregate);
     readsBack("aggregate in an aggregate");
+}
+
+TEST_F(SelectListTest, NamesTypedBeforeTheirSourceIsAddedBindToIt)
+{
+    Load(QStringLiteral("Select a.x From a"));
+    TnvSelectItem *y = List()->AddExpression(QStringLiteral("y"));
+    y->SetSelect(true);
+    TnvSelectItem *all = List()->AddExpression(QStringLiteral("b.*"));
+    all->SetSelect(true);
+    EXPECT_SQL(SQL(), "Select a.x, y, b.* From a");
+    TnvDatasource *b = Part(0)->AddObject(QStringLiteral("b"), QString());
+    EXPECT_SQL(SQL(), "Select a.x, b.y, b.* From a, b");
+    EXPECT_EQ(y->DatasourceNode(), b->DatasourceAST());
+    EXPECT_EQ(all->DatasourceNode(), b->DatasourceAST());
+    // Bound, they follow the source's alias; a column bound before keeps its
+    // source when another with such a field comes.
+    b->SetAlias(QStringLiteral("t"));
+    EXPECT_SQL(SQL(), "Select a.x, t.y, t.* From a, b t");
+    Part(0)->AddObject(QStringLiteral("a"), QStringLiteral("a2"));
+    EXPECT_SQL(SQL(), "Select a.x, t.y, t.* From a, b t, a a2");
+    const QString sql = SQL();
+    EXPECT_SQL(Load(sql), sql);
 }
 
 // ---------------------------------------------------------------------------
