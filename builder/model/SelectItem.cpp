@@ -723,9 +723,11 @@ void TnvSelectItem::RefuseUnparsable(TContent &candidate, const std::function<vo
 
 void TnvSelectItem::CheckParses()
 {
-    // The expression and the criteria on their own as well: a row that no
-    // clause prints yet may be output, sorted, grouped or filtered by later,
-    // and must print as one value or one condition then.
+    // The expression and the criteria on their own: a row that no clause
+    // prints yet may be output, sorted, grouped or filtered by later, and
+    // must print as one value or one condition then. The criteria of the
+    // rows are joined by AND and OR in brackets where needed, so each
+    // parsing on its own is each parsing in WHERE or HAVING.
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
     if (const TSQLExpressionItem *expression = ExpressionItem()) {
         const QString text = TextOf(expression);
@@ -744,7 +746,31 @@ void TnvSelectItem::CheckParses()
             provider->ParseLogicalExpressionOrRaise(TextOf(whole.get()), true);
         }
     }
-    FSelectList->CheckStatement();
+    // The row's own items of the select list, GROUP BY and ORDER BY, in a
+    // statement of their own.
+    auto block = Create<TSQLSubQuerySelectExpression>(provider);
+    auto items = Create<TSQLSelectItems>(provider);
+    if (TOwned<TastNodeBase> item = FSelect ? CreateResultAST() : nullptr) {
+        items->Add(std::move(item));
+    } else {
+        auto one = Create<TSQLExpressionConstant>(provider);
+        one->AddNumber(QStringLiteral("1"));
+        auto constant = Create<TSQLSelectItemExpression>(provider);
+        constant->Expression.reset(std::move(one));
+        items->Add(std::move(constant));
+    }
+    block->SelectItems.reset(std::move(items));
+    if (const TSQLExpressionItem *expression = ExpressionItem(); expression && FGroupByType == gtGroupBy) {
+        auto groupBy = Create<TSQLGroupByList>(provider);
+        groupBy->Add(expression->Clone());
+        block->GroupByClause.reset(std::move(groupBy));
+    }
+    if (TOwned<TSQLOrderByItem> order = GetOrderByItem()) {
+        auto orderBy = Create<TSQLOrderByClause>(provider);
+        orderBy->Add(std::move(order));
+        block->OrderByClause.reset(std::move(orderBy));
+    }
+    provider->ParseSelect(TextOf(block.get()));
 }
 
 bool TnvSelectItem::DropUnsupported()

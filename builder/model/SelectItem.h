@@ -208,8 +208,9 @@ private:
     // it); the row is its own again either way. A statement that does not
     // parse as it stands refuses nothing.
     void RefuseUnparsable(TContent &candidate, const std::function<void()> &settle = {});
-    // Raises the parser's error when the row's expression does not parse on
-    // its own or the statement does not parse with the row as it is.
+    // Raises the parser's error when the row's expression or criteria do not
+    // parse on their own, or its parts of the select list, GROUP BY and ORDER
+    // BY do not.
     void CheckParses();
     // Drops the alias, the output flag and the sort of a row that cannot
     // have them, touching only the row's own fields; true when the sort went.

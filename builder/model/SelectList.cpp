@@ -16,7 +16,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <numeric>
 #include <set>
 
 namespace nvqb {
@@ -27,16 +26,47 @@ namespace {
 
 template <class T> TOwned<T> Downcast(TOwned<TastNodeBase> node) { return TOwned<T>(static_cast<T *>(node.release())); }
 
-// The text of the expression whose row a term of a condition goes to when
-// the condition is read back: its left operand, or the term itself when it
-// has none (it is then tested as term = True).
-QString LoadKey(const TnvQueryBuilderModel *queryBuilder, const TSQLExpressionItem *term)
+// The operand that reading a term of a condition back finds its row by,
+// found without changing the term: the left operand of an operation (nil,
+// with Taken, where the row's expression was taken off), through brackets
+// and NOT, the first operand's of a collection; the term itself for anything
+// else, which is then tested as term = True.
+const TSQLExpressionItem *LeftOperand(const TSQLExpressionItem *term, bool &taken)
 {
-    TOwned<TSQLExpressionItem> copy = term->Clone();
-    TSQLExpressionItem *left = nullptr;
-    TSQLExpressionItem *raw = copy.get();
-    copy = raw->FindExpressionItem(std::move(copy), left);
-    return TnvSelectItem::NodeText(queryBuilder, left ? static_cast<const TastNodeBase *>(left) : copy.get());
+    taken = false;
+    const TSQLExpressionItem *node = term;
+    while (node) {
+        if (const auto *operation = As<TSQLExpressionOperation>(node)) {
+            taken = !operation->Expression;
+            return operation->Expression.get();
+        }
+        if (const auto *holder = As<TSQLExpressionExpressionItem>(node);
+            holder && (node->Is<TSQLExpressionBrackets>() || node->Is<TSQLExpressionNot>())) {
+            node = holder->Expression.get();
+            continue;
+        }
+        if (const auto *collection = As<TSQLExpressionLogicalCollection>(node)) {
+            node = collection->GetCount() > 0 ? collection->GetItems(0) : nullptr;
+            continue;
+        }
+        return node;
+    }
+    return term;
+}
+
+// Calls Visit for each term of the condition: the operands of its ANDs, in
+// brackets too, as reading the condition back takes them apart.
+template <class F> void ForEachTerm(const TSQLExpressionItem *condition, const F &visit)
+{
+    const TSQLExpressionItem *bare = ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(condition));
+    if (bare && bare->ClassType() == TSQLExpressionAnd::StaticClassType()) {
+        const auto *conjunction = static_cast<const TSQLExpressionAnd *>(bare);
+        for (qsizetype i = 0; i < conjunction->GetCount(); ++i)
+            ForEachTerm(conjunction->GetItems(i), visit);
+        return;
+    }
+    if (condition)
+        visit(condition);
 }
 
 TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> condition)
@@ -445,7 +475,6 @@ TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expr
     return row;
 }
 
-
 void TnvSelectList::RecordLoadOrder(TnvSelectItem *row)
 {
     if (FRecordingLoadOrder && !FLoadOrders.empty() && !FLoadOrders.back().contains(row))
@@ -699,16 +728,49 @@ TOwned<TastNodeBase> TnvSelectList::CreateResultAST()
     return items;
 }
 
+// While a clause is built, the text of each row's expression is printed once.
+class TnvSelectList::TRowTextScope {
+public:
+    explicit TRowTextScope(const TnvSelectList *list) : FList(list)
+    {
+        if (!FList->FRowTexts) {
+            FList->FRowTexts = &FTexts;
+            FOwned = true;
+        }
+    }
+    ~TRowTextScope()
+    {
+        if (FOwned)
+            FList->FRowTexts = nullptr;
+    }
+    TRowTextScope(const TRowTextScope &) = delete;
+    TRowTextScope &operator=(const TRowTextScope &) = delete;
+
+private:
+    const TnvSelectList *FList;
+    QHash<const TnvSelectItem *, QString> FTexts;
+    bool FOwned = false;
+};
+
+QString TnvSelectList::RowText(const TnvSelectItem *row) const
+{
+    const TSQLExpressionItem *expression = row->ExpressionItem();
+    if (!expression)
+        return QString();
+    if (!FRowTexts)
+        return row->TextOf(expression);
+    auto found = FRowTexts->constFind(row);
+    if (found == FRowTexts->constEnd())
+        found = FRowTexts->insert(row, row->TextOf(expression));
+    return *found;
+}
+
 QHash<QString, qsizetype> TnvSelectList::ReadBackPlaces(bool where)
 {
     // The select list is read first. WHERE finds the output columns that are
     // no aggregates; GROUP BY and HAVING find the others, and those that no
     // WHERE term took.
-    QSet<QString> whereKeys;
-    if (!where)
-        for (const std::vector<TConditionTerm> &column : ConditionTerms(WhereGroupByTypes))
-            for (const TConditionTerm &term : column)
-                whereKeys.insert(term.Key);
+    const QSet<QString> whereKeys = where ? QSet<QString>() : ConditionKeys(WhereGroupByTypes);
     QHash<QString, qsizetype> places;
     QSet<QString> takenByWhere;
     for (qsizetype i = 0; i < FItems.size(); ++i) {
@@ -716,7 +778,7 @@ QHash<QString, qsizetype> TnvSelectList::ReadBackPlaces(bool where)
         const TSQLExpressionItem *expression = row->ExpressionItem();
         if (!expression || !row->Select())
             continue;
-        const QString text = row->TextOf(expression);
+        const QString text = RowText(row);
         const bool aggregate = row->CalcGroupByTypeFromExpression() != gtExpression;
         if (where && aggregate)
             continue;
@@ -728,6 +790,28 @@ QHash<QString, qsizetype> TnvSelectList::ReadBackPlaces(bool where)
             places.insert(text, i);
     }
     return places;
+}
+
+QString TnvSelectList::TermKey(const TnvSelectItem *row, const TSQLExpressionItem *term) const
+{
+    bool taken = false;
+    const TSQLExpressionItem *left = LeftOperand(term, taken);
+    if (taken || left == row->ExpressionItem())
+        return RowText(row);
+    return left ? row->TextOf(left) : QString();
+}
+
+QSet<QString> TnvSelectList::ConditionKeys(TnvQueryBuilderGroupByTypes kinds) const
+{
+    QSet<QString> keys;
+    for (const TnvSelectItem *row : FItems) {
+        if (!kinds.Contains(row->GroupByType()))
+            continue;
+        for (int c = 0; c < row->ConditionsCount(); ++c)
+            ForEachTerm(row->GetASTCondition(c),
+                        [&](const TSQLExpressionItem *term) { keys.insert(TermKey(row, term)); });
+    }
+    return keys;
 }
 
 std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::ConditionTerms(TnvQueryBuilderGroupByTypes kinds)
@@ -744,17 +828,19 @@ std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::Condition
         TnvSelectItem *row = FItems[i];
         if (!kinds.Contains(row->GroupByType()))
             continue;
+        const TSQLExpressionItem *expression = row->ExpressionItem();
         for (int c = 0; c < row->ConditionsCount(); ++c) {
             const TSQLExpressionItem *condition = row->GetASTCondition(c);
             if (!condition)
                 continue;
-            TOwned<TSQLExpressionItem> copy = condition->Clone();
-            if (const TSQLExpressionItem *expression = row->ExpressionItem())
-                copy->RestoreLExpression(expression);
             std::vector<TOwned<TSQLExpressionItem>> terms;
-            TakeOperands(std::move(copy), TSQLExpressionAnd::StaticClassType(), terms);
+            TakeOperands(condition->Clone(), TSQLExpressionAnd::StaticClassType(), terms);
             for (TOwned<TSQLExpressionItem> &term : terms) {
-                const QString key = LoadKey(QueryBuilder(), term.get());
+                QString key = TermKey(row, term.get());
+                if (expression)
+                    term->RestoreLExpression(expression);
+                if (key.isNull())
+                    key = row->TextOf(term.get());
                 cells[size_t(c)].push_back({key, i, std::move(term)});
             }
         }
@@ -764,6 +850,7 @@ std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::Condition
 
 TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupByTypes kinds)
 {
+    TRowTextScope texts(this);
     std::vector<std::vector<TConditionTerm>> cells = ConditionTerms(kinds);
     if (cells.empty())
         return nullptr;
@@ -782,8 +869,7 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
         for (qsizetype i = 0; i < FItems.size(); ++i)
             if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem();
                 expression && !FItems[i]->Select() && FItems[i]->GroupByType() == gtGroupBy)
-                groupPlaces.insert(FItems[i]->TextOf(expression),
-                                   std::min(i, groupPlaces.value(FItems[i]->TextOf(expression), i)));
+                groupPlaces.insert(RowText(FItems[i]), std::min(i, groupPlaces.value(RowText(FItems[i]), i)));
     QHash<QString, qsizetype> places;
     for (const std::vector<TConditionTerm> &column : cells)
         for (const TConditionTerm &term : column)
@@ -792,17 +878,27 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
                               outputPlaces.value(term.Key, groupPlaces.value(term.Key, term.Row)));
     std::vector<TOwned<TSQLExpressionItem>> results;
     for (std::vector<TConditionTerm> &terms : cells) {
-        QStringList keys;
-        for (const TConditionTerm &term : terms)
-            if (!keys.contains(term.Key))
-                keys.append(term.Key);
-        std::stable_sort(keys.begin(), keys.end(),
-                         [&](const QString &a, const QString &b) { return places.value(a) < places.value(b); });
+        // The terms of one key together, the keys by their places.
+        struct TGroup {
+            qsizetype Place;
+            std::vector<TSQLExpressionItem *> Terms;
+        };
+        std::vector<TGroup> groups;
+        QHash<QString, size_t> groupOfKey;
+        for (TConditionTerm &term : terms) {
+            auto found = groupOfKey.constFind(term.Key);
+            if (found == groupOfKey.constEnd()) {
+                found = groupOfKey.insert(term.Key, groups.size());
+                groups.push_back({places.value(term.Key), {}});
+            }
+            groups[*found].Terms.push_back(term.Condition.release());
+        }
+        std::stable_sort(groups.begin(), groups.end(),
+                         [](const TGroup &a, const TGroup &b) { return a.Place < b.Place; });
         std::vector<TOwned<TSQLExpressionItem>> copies;
-        for (const QString &key : std::as_const(keys))
-            for (TConditionTerm &term : terms)
-                if (term.Condition && term.Key == key)
-                    copies.push_back(std::move(term.Condition));
+        for (const TGroup &group : groups)
+            for (TSQLExpressionItem *condition : group.Terms)
+                copies.emplace_back(condition);
         if (copies.empty())
             continue;
         if (copies.size() == 1) {
@@ -835,19 +931,23 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
 
 TOwned<TSQLGroupByList> TnvSelectList::GetGroupByTree()
 {
+    TRowTextScope texts(this);
     TOwned<TSQLGroupByList> list =
         FGroupByTemplate ? CloneAs(FGroupByTemplate.get()) : Create<TSQLGroupByList>(SyntaxProvider());
     // Grouping twice by one expression groups no further; read back, the
     // second mention is the first's. Read back, an expression of an output
     // column goes to that column: it is printed where the column stands.
-    const QHash<QString, qsizetype> outputPlaces = ReadBackPlaces(false);
+    const bool anyGrouped = std::any_of(FItems.begin(), FItems.end(), [](const TnvSelectItem *row) {
+        return row->GroupByType() == gtGroupBy && row->ExpressionItem();
+    });
+    const QHash<QString, qsizetype> outputPlaces = anyGrouped ? ReadBackPlaces(false) : QHash<QString, qsizetype>();
     QStringList grouped;
     QHash<QString, const TSQLExpressionItem *> expressions;
     QHash<QString, qsizetype> places;
     for (qsizetype i = 0; i < FItems.size(); ++i)
         if (FItems[i]->GroupByType() == gtGroupBy)
             if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem()) {
-                const QString text = FItems[i]->TextOf(expression);
+                const QString text = RowText(FItems[i]);
                 if (expressions.contains(text))
                     continue;
                 grouped.append(text);
@@ -867,6 +967,7 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
 {
     if (FSortOrder.isEmpty())
         return nullptr;
+    TRowTextScope texts(this);
     auto clause = Create<TSQLOrderByClause>(SyntaxProvider());
     // A second item that sorts by the values of an earlier one changes no
     // order, and read back it would name the row the earlier one named:
@@ -897,7 +998,7 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
                 // that number read before ORDER BY would take it as its own.
                 if (std::any_of(FItems.begin(), FItems.end(), [&](const TnvSelectItem *other) {
                         const TSQLExpressionItem *expression = other->ExpressionItem();
-                        return other != row && expression && readBefore(other) && other->TextOf(expression) == key;
+                        return other != row && expression && readBefore(other) && RowText(other) == key;
                     }))
                     continue;
                 key.prepend(u'#');
@@ -906,7 +1007,7 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
             column = OutputAliasRow(item->Expression.get());
         }
         if (column && column->ExpressionItem())
-            key = column->TextOf(column->ExpressionItem());
+            key = RowText(column);
         if (sorted.contains(key))
             continue;
         sorted.insert(key);
@@ -915,19 +1016,6 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
     if (clause->GetCount() == 0)
         return nullptr;
     return clause;
-}
-
-void TnvSelectList::CheckStatement()
-{
-    TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    if (!provider || !FUnionSubQuery)
-        return;
-    TOwned<TastNodeBase> tree = FUnionSubQuery->CreateResultAST();
-    auto *block = As<TSQLSubQuerySelectExpression>(tree.get());
-    if (!block)
-        return;
-    block->OrderByClause.reset(GetOrderByClause());
-    provider->ParseSelect(TnvSelectItem::NodeText(QueryBuilder(), block));
 }
 
 // ---------------------------------------------------------------------------

@@ -20,6 +20,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <vector>
 
 namespace nvqb {
@@ -106,10 +107,6 @@ public:
     TOwned<TSQLGroupByList> GetGroupByTree();
     TOwned<TSQLOrderByClause> GetOrderByClause();
 
-    // Raises the parser's error when the union part's block, with the ORDER
-    // BY this list builds, does not parse as printed.
-    void CheckStatement();
-
     // --- The grid -----------------------------------------------------------------
     // True while the grid is being refilled: the rows ignore the texts
     // written meanwhile.
@@ -170,6 +167,15 @@ private:
     // is read back, by the expression's text: the output row it is found in
     // (for WHERE or for GROUP BY and HAVING).
     QHash<QString, qsizetype> ReadBackPlaces(bool where);
+    // The text of the expression whose row the term of Row's criteria cell
+    // goes to when read back; a null text when it is the whole term.
+    QString TermKey(const TnvSelectItem *row, const TSQLExpressionItem *term) const;
+    // The text of the row's expression; printed once while a clause is built.
+    QString RowText(const TnvSelectItem *row) const;
+    class TRowTextScope;
+    mutable QHash<const TnvSelectItem *, QString> *FRowTexts = nullptr;
+    // The keys of the terms of the rows of the kinds.
+    QSet<QString> ConditionKeys(TnvQueryBuilderGroupByTypes kinds) const;
     // The terms of the rows of the kinds, column by column, in row order.
     std::vector<std::vector<TConditionTerm>> ConditionTerms(TnvQueryBuilderGroupByTypes kinds);
 

@@ -148,8 +148,6 @@ public:
                                       bool addDatasources) override;
 
 protected:
-    // The select list builds the block afresh to try an edit before taking it.
-    friend class TnvSelectList;
     void Destroy() override;
     TOwned<TastNodeBase> CreateResultAST() override;
     int GetControlsCount() override { return 3; }
