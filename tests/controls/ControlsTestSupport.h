@@ -18,6 +18,7 @@
 #include <memory>
 
 class QDrag;
+class QHeaderView;
 
 namespace nvqb {
 class TnvUnionNavBar;
@@ -98,6 +99,13 @@ protected:
     // themselves.
     static bool DragOver(QWidget *target, const QPoint &point, const QMimeData *data);
     static bool DragDrop(QWidget *target, const QPoint &point, const QMimeData *data);
+    // Presses at Start on the widget and moves far enough for it to start a
+    // drag; the data of the drag it started (recorded), nil when none.
+    const QMimeData *DragFrom(QWidget *widget, const QPoint &start);
+    // Drags the row From of a grid by its row indicator (the vertical
+    // header) onto the row To, as a mouse does; false when either row is out
+    // of view.
+    static bool DragByIndicator(QHeaderView *indicator, int from, int to);
 
     // grab() of the widget, saved as <name>.png in the screenshot folder.
     static QImage Shot(QWidget *widget, const QString &name);

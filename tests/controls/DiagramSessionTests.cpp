@@ -229,20 +229,6 @@ protected:
                               : ControlOf<TnvQueryBuilderDataSourceControl>(list[Pick(int(list.size()))]);
     }
 
-    // Scrolls the diagram so that the box's caption is in view, as a user
-    // would before taking hold of it.
-    void BringIntoView(TnvQueryBuilderDataSourceControl *box)
-    {
-        TnvQueryBuilderWorkArea *area = WorkArea();
-        const QPoint at = box->mapTo(area->viewport(), box->CaptionRect().topLeft());
-        if (!area->viewport()->rect().contains(at) ||
-            !area->viewport()->rect().contains(at + QPoint(20, box->CaptionRect().height()))) {
-            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->value() + at.x() - 20);
-            area->verticalScrollBar()->setValue(area->verticalScrollBar()->value() + at.y() - 20);
-            Process();
-        }
-    }
-
     void Step()
     {
         switch (Pick(10)) {
@@ -262,10 +248,9 @@ protected:
             if (!box)
                 return;
             BringIntoView(box);
-            const QPoint from(box->CaptionRect().x() + 10, box->CaptionRect().center().y());
             const QPoint by(Pick(241) - 120, Pick(161) - 80);
             steps.append(QStringLiteral("move %1 by %2,%3").arg(box->GetCaption()).arg(by.x()).arg(by.y()));
-            Drag(box, from, from + by);
+            MoveBoxBy(box, by);
             break;
         }
         case 2: {
@@ -275,29 +260,16 @@ protected:
             BringIntoView(box);
             const int row = Pick(box->FieldsList()->count());
             steps.append(QStringLiteral("check row %1 of %2").arg(row).arg(box->GetCaption()));
-            box->FieldsList()->scrollToItem(box->FieldsList()->item(row));
-            QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                              CheckPoint(box->FieldsList(), row));
-            Process();
+            ClickFieldCheck(box, row);
             break;
         }
         case 3: {
             TnvQueryBuilderDataSourceControl *from = AnyBox();
             TnvQueryBuilderDataSourceControl *to = AnyBox();
-            if (!from || !to || from == to || from->FieldsList()->count() < 2 || to->FieldsList()->count() < 2 ||
-                !from->FieldsList()->isVisible() || !to->FieldsList()->isVisible())
+            const QString done = LinkRandomFields(from, to, [this](int count) { return Pick(count); });
+            if (done.isEmpty())
                 return;
-            const int row = 1 + Pick(from->FieldsList()->count() - 1);
-            const int target = Pick(to->FieldsList()->count());
-            steps.append(QStringLiteral("link %1 row %2 to %3 row %4")
-                             .arg(from->GetCaption())
-                             .arg(row)
-                             .arg(to->GetCaption())
-                             .arg(target));
-            from->FieldsList()->scrollToItem(from->FieldsList()->item(row));
-            to->FieldsList()->scrollToItem(to->FieldsList()->item(target));
-            if (const QMimeData *data = DragRow(from->FieldsList(), row))
-                DragDrop(to->FieldsList()->viewport(), RowPoint(to->FieldsList(), target), data);
+            steps.append(done);
             break;
         }
         case 4: {
@@ -308,15 +280,8 @@ protected:
             if (!line || line->Points().size() < 2)
                 return;
             steps.append(QStringLiteral("unlink"));
-            // Through the window, so that a box lying over the line takes the
-            // click instead; only a selected line hears the Delete key.
-            WindowClick(line, line->Points()[1]);
-            if (QApplication::focusWidget() == line) {
-                QTest::keyClick(line, Qt::Key_Delete);
-                Process();
-            } else {
+            if (!DeleteLine(line))
                 steps.last() += QStringLiteral(" (line covered)");
-            }
             break;
         }
         case 5: {
@@ -327,10 +292,7 @@ protected:
                 return;
             BringIntoView(box);
             steps.append(QStringLiteral("delete ") + box->GetCaption());
-            QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                              RowPoint(box->FieldsList(), 0));
-            QTest::keyClick(box->FieldsList(), Qt::Key_Delete);
-            Process();
+            DeleteBox(box);
             break;
         }
         case 6: {
@@ -367,7 +329,7 @@ protected:
                 return;
             BringIntoView(box);
             steps.append(QStringLiteral("minimise or restore ") + box->GetCaption());
-            QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->ButtonRect(1).center());
+            ToggleMinimise(box);
             break;
         }
         }

@@ -9,6 +9,7 @@
 #include "sqlmodel/sql/QualifiedName.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
 
 namespace nvqb::test {
@@ -172,6 +173,76 @@ void DiagramTest::WindowClick(QWidget *widget, const QPoint &point)
 {
     QWidget *window = widget->window();
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(window, point));
+    Process();
+}
+
+void DiagramTest::BringIntoView(TnvQueryBuilderDataSourceControl *box)
+{
+    TnvQueryBuilderWorkArea *area = WorkArea();
+    const QPoint at = box->mapTo(area->viewport(), box->CaptionRect().topLeft());
+    if (!area->viewport()->rect().contains(at) ||
+        !area->viewport()->rect().contains(at + QPoint(20, box->CaptionRect().height()))) {
+        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->value() + at.x() - 20);
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->value() + at.y() - 20);
+        Process();
+    }
+}
+
+void DiagramTest::MoveBoxBy(TnvQueryBuilderDataSourceControl *box, const QPoint &by)
+{
+    const QPoint from(box->CaptionRect().x() + 10, box->CaptionRect().center().y());
+    Drag(box, from, from + by);
+}
+
+void DiagramTest::ClickFieldCheck(TnvQueryBuilderDataSourceControl *box, int row)
+{
+    box->FieldsList()->scrollToItem(box->FieldsList()->item(row));
+    QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      CheckPoint(box->FieldsList(), row));
+    Process();
+}
+
+QString DiagramTest::LinkRandomFields(TnvQueryBuilderDataSourceControl *from, TnvQueryBuilderDataSourceControl *to,
+                                      const std::function<int(int)> &pick)
+{
+    if (!from || !to || from == to || from->FieldsList()->count() < 2 || to->FieldsList()->count() < 2 ||
+        !from->FieldsList()->isVisible() || !to->FieldsList()->isVisible())
+        return QString();
+    const int row = 1 + pick(from->FieldsList()->count() - 1);
+    const int target = pick(to->FieldsList()->count());
+    from->FieldsList()->scrollToItem(from->FieldsList()->item(row));
+    to->FieldsList()->scrollToItem(to->FieldsList()->item(target));
+    if (const QMimeData *data = DragRow(from->FieldsList(), row))
+        DragDrop(to->FieldsList()->viewport(), RowPoint(to->FieldsList(), target), data);
+    return QStringLiteral("link %1 row %2 to %3 row %4")
+        .arg(from->GetCaption())
+        .arg(row)
+        .arg(to->GetCaption())
+        .arg(target);
+}
+
+bool DiagramTest::DeleteLine(TnvQueryBuilderLinkControl *line)
+{
+    // Through the window, so that a box lying over the line takes the click
+    // instead; only a selected line hears the Delete key.
+    WindowClick(line, line->Points()[1]);
+    if (QApplication::focusWidget() != line)
+        return false;
+    QTest::keyClick(line, Qt::Key_Delete);
+    Process();
+    return true;
+}
+
+void DiagramTest::DeleteBox(TnvQueryBuilderDataSourceControl *box)
+{
+    QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(box->FieldsList(), 0));
+    QTest::keyClick(box->FieldsList(), Qt::Key_Delete);
+    Process();
+}
+
+void DiagramTest::ToggleMinimise(TnvQueryBuilderDataSourceControl *box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->ButtonRect(1).center());
     Process();
 }
 

@@ -6,6 +6,8 @@
 #include "builder/controls/DatasourceFieldsList.h"
 #include "builder/controls/LinkControl.h"
 
+#include <functional>
+
 namespace nvqb::test {
 
 class DiagramTest : public ControlsTest {
@@ -48,6 +50,27 @@ protected:
     // its window as the platform delivers one (so masks and stacking decide
     // which widget gets it).
     static void WindowClick(QWidget *widget, const QPoint &point);
+
+    // --- What a user does to boxes and lines of the current diagram --------
+    // Scrolls the diagram so that the box's caption is in view, as a user
+    // would before taking hold of it.
+    void BringIntoView(TnvQueryBuilderDataSourceControl *box);
+    // Drags the box by its caption.
+    void MoveBoxBy(TnvQueryBuilderDataSourceControl *box, const QPoint &by);
+    // Clicks the check box of the field list's row.
+    void ClickFieldCheck(TnvQueryBuilderDataSourceControl *box, int row);
+    // Drags a field of From (not its "*") onto a field of To, both chosen by
+    // Pick (a number below its argument); what was done, empty when the two
+    // are not two boxes that show fields.
+    QString LinkRandomFields(TnvQueryBuilderDataSourceControl *from, TnvQueryBuilderDataSourceControl *to,
+                             const std::function<int(int)> &pick);
+    // Selects the line with a click through the window and deletes it with
+    // the Delete key; false when a box lying over the line took the click.
+    bool DeleteLine(TnvQueryBuilderLinkControl *line);
+    // Selects the box's first field and deletes the box with the Delete key.
+    void DeleteBox(TnvQueryBuilderDataSourceControl *box);
+    // Clicks the box's minimise/restore button.
+    void ToggleMinimise(TnvQueryBuilderDataSourceControl *box);
 };
 
 } // namespace nvqb::test

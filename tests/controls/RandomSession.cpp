@@ -1,4 +1,5 @@
 #include "RandomSession.h"
+#include "DialogTestSupport.h"
 #include "builder/JoinTestSupport.h"
 #include "builder/controls/DragFormats.h"
 #include "builder/controls/SelectListControl.h"
@@ -108,7 +109,7 @@ void RandomSession::Step()
         {5, &RandomSession::DropFieldOnGrid},    {2, &RandomSession::InsertSubQuery},
         {5, &RandomSession::DropTableFromTree},  {5, &RandomSession::MoveBox},
         {6, &RandomSession::CheckField},         {5, &RandomSession::LinkFields},
-        {3, &RandomSession::Unlink},             {2, &RandomSession::DeleteBox},
+        {3, &RandomSession::Unlink},             {2, &RandomSession::RemoveBox},
         {2, &RandomSession::MinimiseBox},        {4, &RandomSession::LinkDialog},
         {3, &RandomSession::DatasourceDialog},   {4, &RandomSession::UnionOperator},
         {5, &RandomSession::UnionButtonOrTab},   {2, &RandomSession::UnionBarMenu},
@@ -191,18 +192,6 @@ TnvQueryBuilderLinkControl *RandomSession::AnyLine()
     return line && line->isVisible() && line->Points().size() >= 2 ? line : nullptr;
 }
 
-void RandomSession::BringIntoView(TnvQueryBuilderDataSourceControl *box)
-{
-    TnvQueryBuilderWorkArea *area = WorkArea();
-    const QPoint at = box->mapTo(area->viewport(), box->CaptionRect().topLeft());
-    if (!area->viewport()->rect().contains(at) ||
-        !area->viewport()->rect().contains(at + QPoint(20, box->CaptionRect().height()))) {
-        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->value() + at.x() - 20);
-        area->verticalScrollBar()->setValue(area->verticalScrollBar()->value() + at.y() - 20);
-        Process();
-    }
-}
-
 QStringList RandomSession::ShownNames(const TnvDatasource *except, bool objects) const
 {
     QStringList names;
@@ -234,32 +223,29 @@ bool RandomSession::ClickAnyMenuItem(const QStringList &leftOut)
     TnvMenuItemData *item = items[Pick(int(items.size()))];
     FLog.last() += QStringLiteral(" [") + item->Caption() + u']';
     // A menu item may open a dialog: it is closed again.
-    InModal<QDialog>([&] { qb->ClickMenuItem(item); }, [](QDialog *) {});
+    RunModal<QDialog>([&] { qb->ClickMenuItem(item); }, [](QDialog *) {}, false);
     return true;
-}
-
-template <class Dialog>
-void RandomSession::InModal(const std::function<void()> &open, const std::function<void(Dialog *)> &steps)
-{
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setInterval(0);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (auto *dialog = qobject_cast<Dialog *>(modal)) {
-            steps(dialog);
-            if (dialog->isVisible())
-                dialog->reject();
-        } else if (auto *other = qobject_cast<QDialog *>(modal)) {
-            other->reject();
-        }
-    });
-    timer.start();
-    open();
 }
 
 // ---------------------------------------------------------------------------
 // The grid
+
+QModelIndex RandomSession::ScrollToCell(TnvQueryBuilderSelectListControl *grid, int row, int col)
+{
+    const QModelIndex index = grid->model()->index(row, col);
+    grid->scrollTo(index);
+    Process();
+    return index;
+}
+
+bool RandomSession::ClickCellEditor(TnvQueryBuilderSelectListControl *grid, int row, int col)
+{
+    const QPoint at = grid->visualRect(ScrollToCell(grid, row, col)).center();
+    if (!grid->viewport()->rect().contains(at))
+        return false;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    return grid->IsEditorShown() && grid->EditorRow() == row && grid->EditorCol() == col;
+}
 
 void RandomSession::TypeIntoCell()
 {
@@ -277,14 +263,7 @@ void RandomSession::TypeIntoCell()
         }
         choice -= weights[c];
     }
-    const QModelIndex index = grid->model()->index(row, col);
-    grid->scrollTo(index);
-    Process();
-    const QPoint at = grid->visualRect(index).center();
-    if (!grid->viewport()->rect().contains(at))
-        return;
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    if (!grid->IsEditorShown() || grid->EditorRow() != row || grid->EditorCol() != col) {
+    if (!ClickCellEditor(grid, row, col)) {
         Log(QStringLiteral("click cell %1,%2").arg(row).arg(col));
         return;
     }
@@ -315,9 +294,7 @@ void RandomSession::ToggleOutput()
     if (!grid)
         return;
     const int row = Pick(grid->model()->rowCount());
-    const QModelIndex index = grid->model()->index(row, M::colSelect);
-    grid->scrollTo(index);
-    Process();
+    const QModelIndex index = ScrollToCell(grid, row, M::colSelect);
     Log(QStringLiteral("output %1").arg(row));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CheckBoxRect(index).center());
 }
@@ -328,10 +305,7 @@ void RandomSession::RowMenu()
     if (!grid)
         return;
     const int row = Pick(grid->model()->rowCount());
-    const QModelIndex index = grid->model()->index(row, M::colAlias);
-    grid->scrollTo(index);
-    Process();
-    const QPoint at = grid->visualRect(index).center();
+    const QPoint at = grid->visualRect(ScrollToCell(grid, row, M::colAlias)).center();
     const int before = qb->PopupCount;
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
     QApplication::sendEvent(grid->viewport(), &event);
@@ -351,18 +325,9 @@ void RandomSession::DragRowIndicator()
         return;
     grid->scrollToTop();
     Process();
-    QHeaderView *indicator = grid->verticalHeader();
-    const int x = indicator->width() / 2;
-    const QPoint start(x, indicator->sectionViewportPosition(from) + indicator->sectionSize(from) / 2);
-    const int edge = to > from ? indicator->sectionSize(to) - 2 : 2;
-    const QPoint end(x, indicator->sectionViewportPosition(to) + edge);
-    if (!indicator->viewport()->rect().contains(start) || !indicator->viewport()->rect().contains(end))
-        return;
     Log(QStringLiteral("drag row %1 to %2").arg(from).arg(to));
-    QTest::mousePress(indicator->viewport(), Qt::LeftButton, {}, start);
-    QTest::mouseMove(indicator->viewport(), start + QPoint(0, to > from ? 4 : -4));
-    QTest::mouseMove(indicator->viewport(), end);
-    QTest::mouseRelease(indicator->viewport(), Qt::LeftButton, {}, end);
+    if (!DragByIndicator(grid->verticalHeader(), from, to))
+        FLog.last() += QStringLiteral(" (out of view)");
 }
 
 void RandomSession::DropFieldOnGrid()
@@ -379,10 +344,8 @@ void RandomSession::DropFieldOnGrid()
         return;
     const int row = Pick(grid->model()->rowCount() + 1);
     QPoint at(grid->viewport()->width() / 2, grid->viewport()->height() - 2);
-    if (row < grid->model()->rowCount()) {
-        grid->scrollTo(grid->model()->index(row, M::colExpression));
-        at = grid->visualRect(grid->model()->index(row, M::colExpression)).center();
-    }
+    if (row < grid->model()->rowCount())
+        at = grid->visualRect(ScrollToCell(grid, row, M::colExpression)).center();
     Log(QStringLiteral("drop field %1 of %2 on row %3").arg(field).arg(box->GetCaption()).arg(row));
     DragDrop(grid->viewport(), at, data);
 }
@@ -396,11 +359,7 @@ void RandomSession::InsertSubQuery()
         return;
     const int row = Pick(grid->model()->rowCount());
     const int col = Pick(2) ? M::colExpression : M::colCriteria + Pick(2);
-    const QModelIndex index = grid->model()->index(row, col);
-    grid->scrollTo(index);
-    Process();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
-    if (!grid->IsEditorShown() || grid->EditorRow() != row || grid->EditorCol() != col)
+    if (!ClickCellEditor(grid, row, col))
         return;
     Log(QStringLiteral("insert sub-query %1,%2").arg(row).arg(col));
     std::unique_ptr<QMenu> menu(grid->InplaceEditor()->GetPopupMenu());
@@ -440,14 +399,7 @@ void RandomSession::DropTableFromTree()
             tree->scrollTo(index);
             Process();
             const QRect rect = tree->visualRect(index);
-            const QPoint start(rect.left() + 6, rect.center().y());
-            const size_t before = drags.size();
-            QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, start);
-            QTest::mouseMove(tree->viewport(), start + QPoint(2, 0));
-            QTest::mouseMove(tree->viewport(), start + QPoint(30, 5));
-            QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, start + QPoint(30, 5));
-            if (drags.size() > before)
-                data = drags.back().Data.get();
+            data = DragFrom(tree->viewport(), QPoint(rect.left() + 6, rect.center().y()));
         }
     }
     if (!data)
@@ -462,10 +414,9 @@ void RandomSession::MoveBox()
     if (!box)
         return;
     BringIntoView(box);
-    const QPoint from(box->CaptionRect().x() + 10, box->CaptionRect().center().y());
     const QPoint by(Pick(241) - 120, Pick(161) - 80);
     Log(QStringLiteral("move %1 by %2,%3").arg(box->GetCaption()).arg(by.x()).arg(by.y()));
-    Drag(box, from, from + by);
+    MoveBoxBy(box, by);
 }
 
 void RandomSession::CheckField()
@@ -476,25 +427,16 @@ void RandomSession::CheckField()
     BringIntoView(box);
     const int row = Pick(box->FieldsList()->count());
     Log(QStringLiteral("check row %1 of %2").arg(row).arg(box->GetCaption()));
-    box->FieldsList()->scrollToItem(box->FieldsList()->item(row));
-    QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      CheckPoint(box->FieldsList(), row));
+    ClickFieldCheck(box, row);
 }
 
 void RandomSession::LinkFields()
 {
     TnvQueryBuilderDataSourceControl *from = AnyBox();
     TnvQueryBuilderDataSourceControl *to = AnyBox();
-    if (!from || !to || from == to || from->FieldsList()->count() < 2 || to->FieldsList()->count() < 2 ||
-        !from->FieldsList()->isVisible() || !to->FieldsList()->isVisible())
-        return;
-    const int row = 1 + Pick(from->FieldsList()->count() - 1);
-    const int target = Pick(to->FieldsList()->count());
-    Log(QStringLiteral("link %1 row %2 to %3 row %4").arg(from->GetCaption()).arg(row).arg(to->GetCaption()).arg(target));
-    from->FieldsList()->scrollToItem(from->FieldsList()->item(row));
-    to->FieldsList()->scrollToItem(to->FieldsList()->item(target));
-    if (const QMimeData *data = DragRow(from->FieldsList(), row))
-        DragDrop(to->FieldsList()->viewport(), RowPoint(to->FieldsList(), target), data);
+    const QString done = LinkRandomFields(from, to, [this](int count) { return Pick(count); });
+    if (!done.isEmpty())
+        Log(done);
 }
 
 void RandomSession::Unlink()
@@ -503,14 +445,11 @@ void RandomSession::Unlink()
     if (!line)
         return;
     Log(QStringLiteral("unlink"));
-    WindowClick(line, line->Points()[1]);
-    if (QApplication::focusWidget() == line)
-        QTest::keyClick(line, Qt::Key_Delete);
-    else
+    if (!DeleteLine(line))
         FLog.last() += QStringLiteral(" (line covered)");
 }
 
-void RandomSession::DeleteBox()
+void RandomSession::RemoveBox()
 {
     TnvQueryBuilderDataSourceControl *box = AnyBox();
     if (!box || PartDatasources(CurrentUnion()).size() <= 1 || !box->FieldsList()->isVisible() ||
@@ -518,8 +457,7 @@ void RandomSession::DeleteBox()
         return;
     BringIntoView(box);
     Log(QStringLiteral("delete ") + box->GetCaption());
-    QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(box->FieldsList(), 0));
-    QTest::keyClick(box->FieldsList(), Qt::Key_Delete);
+    DeleteBox(box);
 }
 
 void RandomSession::MinimiseBox()
@@ -529,7 +467,7 @@ void RandomSession::MinimiseBox()
         return;
     BringIntoView(box);
     Log(QStringLiteral("minimise or restore ") + box->GetCaption());
-    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->ButtonRect(1).center());
+    ToggleMinimise(box);
 }
 
 void RandomSession::LinkDialog()
@@ -549,14 +487,16 @@ void RandomSession::LinkDialog()
             .arg(left ? QStringLiteral(" left") : QString(), right ? QStringLiteral(" right") : QString(),
                  ok ? QStringLiteral("OK") : QStringLiteral("Cancel")));
     p->EditPropsClass = TnvLinkPropsForm::StaticClassType();
-    InModal<TnvLinkPropsForm>([&] { qb->ClickMenuItem(edit); },
-                              [&](TnvLinkPropsForm *form) {
-                                  if (left && form->cbAllFromLeft->isEnabled())
-                                      QTest::mouseClick(form->cbAllFromLeft, Qt::LeftButton);
-                                  if (right && form->cbAllFromRight->isEnabled())
-                                      QTest::mouseClick(form->cbAllFromRight, Qt::LeftButton);
-                                  QTest::mouseClick(ok ? form->bOk : form->bCancel, Qt::LeftButton);
-                              });
+    RunModal<TnvLinkPropsForm>(
+        [&] { qb->ClickMenuItem(edit); },
+        [&](TnvLinkPropsForm *form) {
+            if (left && form->cbAllFromLeft->isEnabled())
+                QTest::mouseClick(form->cbAllFromLeft, Qt::LeftButton);
+            if (right && form->cbAllFromRight->isEnabled())
+                QTest::mouseClick(form->cbAllFromRight, Qt::LeftButton);
+            QTest::mouseClick(ok ? form->bOk : form->bCancel, Qt::LeftButton);
+        },
+        false);
     p->EditPropsClass = nullptr;
 }
 
@@ -581,7 +521,7 @@ void RandomSession::DatasourceDialog()
     Log(QStringLiteral("source dialog %1 alias <%2>").arg(box->GetCaption(), alias));
     const QPoint at(box->CaptionRect().x() + 20, box->CaptionRect().center().y());
     p->EditPropsClass = TnvDatasourcePropsForm::StaticClassType();
-    InModal<TnvDatasourcePropsForm>(
+    RunModal<TnvDatasourcePropsForm>(
         [&] {
             QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, at);
             // QTest leaves the button of a double click down.
@@ -593,7 +533,8 @@ void RandomSession::DatasourceDialog()
             QTest::keyClick(form->eAlias, Qt::Key_Delete);
             QTest::keyClicks(form->eAlias, alias);
             QTest::mouseClick(form->bOk, Qt::LeftButton);
-        });
+        },
+        false);
     p->EditPropsClass = nullptr;
 }
 

@@ -67,7 +67,7 @@ private:
     void CheckField();
     void LinkFields();
     void Unlink();
-    void DeleteBox();
+    void RemoveBox();
     void MinimiseBox();
     void LinkDialog();
     void DatasourceDialog();
@@ -80,9 +80,12 @@ private:
     int Pick(int count) { return FText ? FText->Pick(count) : 0; }
     void Log(const QString &action) { FLog.append(action); }
     TnvQueryBuilderSelectListControl *CurrentGrid() const;
+    // The grid's cell, scrolled into view.
+    QModelIndex ScrollToCell(TnvQueryBuilderSelectListControl *grid, int row, int col);
+    // Clicks the cell; true when its editor shows then.
+    bool ClickCellEditor(TnvQueryBuilderSelectListControl *grid, int row, int col);
     TnvQueryBuilderDataSourceControl *AnyBox();
     TnvQueryBuilderLinkControl *AnyLine();
-    void BringIntoView(TnvQueryBuilderDataSourceControl *box);
     // The names the data sources of the current part show (alias, else the
     // object's own name), but Except's; with Objects the objects' own names
     // instead, aliased or not.
@@ -90,9 +93,6 @@ private:
     // Chooses an enabled item of the menu the last right click opened (not
     // About, not the ones the session leaves out); false when none.
     bool ClickAnyMenuItem(const QStringList &leftOut = {});
-    // Runs Open; when it opens a modal dialog of class Dialog, Steps runs in
-    // it. A dialog left open is rejected.
-    template <class Dialog> void InModal(const std::function<void()> &open, const std::function<void(Dialog *)> &steps);
 
     TSessionOptions FOptions;
     std::unique_ptr<TRandomCellText> FText;

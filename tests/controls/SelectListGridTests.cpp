@@ -417,20 +417,6 @@ protected:
         QApplication::sendEvent(Grid()->viewport(), &event);
         ClickPopupItem(caption);
     }
-    // Drags the row by its indicator onto the row To.
-    void DragIndicator(int from, int to)
-    {
-        QHeaderView *indicator = Grid()->verticalHeader();
-        const int x = indicator->width() / 2;
-        const QPoint start(x, indicator->sectionViewportPosition(from) + indicator->sectionSize(from) / 2);
-        const int edge = to > from ? indicator->sectionSize(to) - 2 : 2;
-        const QPoint end(x, indicator->sectionViewportPosition(to) + edge);
-        QTest::mousePress(indicator->viewport(), Qt::LeftButton, {}, start);
-        QTest::mouseMove(indicator->viewport(), start + QPoint(0, to > from ? 4 : -4));
-        QTest::mouseMove(indicator->viewport(), end);
-        QTest::mouseRelease(indicator->viewport(), Qt::LeftButton, {}, end);
-        Process();
-    }
     int GridRows() const { return Grid()->model()->rowCount(); }
     int ListRows() const { return int(Part(0)->SelectList()->Count()); }
 };
@@ -453,12 +439,12 @@ TEST_F(SelectListGridPageTest, TheEmptyLastRowIsNotDraggedAwayAndTheGridKeepsThe
 {
     SetSQL(QStringLiteral("Select a.x, a.id From a"));
     // Dragged to the top by its indicator, as Move Up refuses it: it stays.
-    DragIndicator(2, 0);
+    ASSERT_TRUE(DragByIndicator(Grid()->verticalHeader(), 2, 0));
     EXPECT_EQ(ListRows(), 3);
     EXPECT_EQ(GridRows(), 3);
     EXPECT_TRUE(Part(0)->SelectList()->Items(2)->IsEmpty());
     // Nor is a row dropped below it.
-    DragIndicator(0, 2);
+    ASSERT_TRUE(DragByIndicator(Grid()->verticalHeader(), 0, 2));
     EXPECT_TRUE(Part(0)->SelectList()->Items(2)->IsEmpty());
     EXPECT_SQL(SQL(), "Select a.x, a.id From a");
     RowMenu(0, QStringLiteral("Remove Item"));
