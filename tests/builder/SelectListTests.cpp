@@ -580,13 +580,14 @@ TEST_F(SelectListTest, WhatTheGridPrintsReadsBackToTheSameText)
     // A criterion of another expression typed into a row's cell prints where
     // that expression's row stands; a cell holding an OR alone in its column
     // is so many columns.
-    Load(QStringLiteral("Select a.x, a.id From a"));
-    Row(1)->SetCondition(0, QStringLiteral("a.x = 1"));
-    Row(0)->SetCondition(0, QStringLiteral("> 0"));
-    EXPECT_SQL(SQL(), "Select a.x, a.id From a Where a.x > 0 And a.x = 1");
+    Load(QStringLiteral("Select a.id, a.x From a"));
+    Row(0)->SetCondition(0, QStringLiteral("a.x = 1"));
+    List()->InsertExpression(1, QStringLiteral("a.x + 1"))->SetCondition(0, QStringLiteral("> 5"));
+    Row(2)->SetCondition(0, QStringLiteral("> 0"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a Where a.x + 1 > 5 And a.x = 1 And a.x > 0");
     readsBack("foreign criterion");
-    Row(0)->SetCondition(1, QStringLiteral("= 5 Or = 6"));
-    EXPECT_SQL(SQL(), "Select a.x, a.id From a Where a.x > 0 And a.x = 1 Or a.x = 5 Or a.x = 6");
+    Row(2)->SetCondition(1, QStringLiteral("(= 5 Or = 6)"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a Where a.x + 1 > 5 And a.x = 1 And a.x > 0 Or a.x = 5 Or a.x = 6");
     readsBack("or cell");
     // An aggregate unwrapped from around another stays an aggregate row:
     // grouping by it would read back as the aggregate again.
