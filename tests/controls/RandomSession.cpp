@@ -192,23 +192,6 @@ TnvQueryBuilderLinkControl *RandomSession::AnyLine()
     return line && line->isVisible() && line->Points().size() >= 2 ? line : nullptr;
 }
 
-QStringList RandomSession::ShownNames(const TnvDatasource *except, bool objects) const
-{
-    QStringList names;
-    TnvUnionSubQuery *part = CurrentUnion();
-    for (TnvDatasource *datasource : part ? PartDatasources(part) : QList<TnvDatasource *>()) {
-        const TSQLFromSource *source = datasource->DatasourceAST();
-        if (datasource == except || !source)
-            continue;
-        if (!objects && source->Alias && source->Alias->Identifier)
-            names.append(source->Alias->Identifier->Text().toLower());
-        else if (const auto *object = As<TSQLFromObject>(source); object && object->ObjectName &&
-                                                                   object->ObjectName->GetCount() > 0)
-            names.append(object->ObjectName->GetItems(0)->Text().toLower());
-    }
-    return names;
-}
-
 bool RandomSession::ClickAnyMenuItem(const QStringList &leftOut)
 {
     QList<TnvMenuItemData *> items;
@@ -352,8 +335,6 @@ void RandomSession::DropFieldOnGrid()
 
 void RandomSession::InsertSubQuery()
 {
-    if (!FOptions.InsertSubQuery)
-        return;
     TnvQueryBuilderSelectListControl *grid = CurrentGrid();
     if (!grid)
         return;
@@ -376,9 +357,6 @@ void RandomSession::DropTableFromTree()
         return;
     const QString table = Tables[Pick(int(Tables.size()))];
     const QPoint at(Pick(600) + 10, Pick(300) + 10);
-    if (FOptions.DistinctNames &&
-        (ShownNames().contains(table.toLower()) || ShownNames(nullptr, true).contains(table.toLower())))
-        return;
     TnvTreeViewMetadata *tree = qb->TreeViewMetadata();
     const QMimeData *data = nullptr;
     if (tree && tree->isVisible()) {
@@ -508,16 +486,6 @@ void RandomSession::DatasourceDialog()
     BringIntoView(box);
     static const char *const aliases[] = {"", "t", "x1", "a", "b", "q q", "\"", "Select"};
     const QString alias = Pick(4) ? QString::fromLatin1(aliases[Pick(int(std::size(aliases)))]) : FText->Next();
-    if (FOptions.DistinctNames) {
-        // The name the source shows then: the alias, else its object's name.
-        QString shown = alias.trimmed().toLower();
-        if (shown.isEmpty())
-            if (const auto *object = As<TSQLFromObject>(box->Datasource()->DatasourceAST());
-                object && object->ObjectName && object->ObjectName->GetCount() > 0)
-                shown = object->ObjectName->GetItems(0)->Text().toLower();
-        if (ShownNames(box->Datasource()).contains(shown) || ShownNames(box->Datasource(), true).contains(shown))
-            return;
-    }
     Log(QStringLiteral("source dialog %1 alias <%2>").arg(box->GetCaption(), alias));
     const QPoint at(box->CaptionRect().x() + 20, box->CaptionRect().center().y());
     p->EditPropsClass = TnvDatasourcePropsForm::StaticClassType();

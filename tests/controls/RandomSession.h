@@ -25,16 +25,6 @@ namespace nvqb::test {
 struct TSessionOptions {
     quint32 Seed = 1;
     int Actions = 100;
-    // Includes "Insert Sub-Query" from the cell editor's menu. Off by
-    // default: that item takes the control down at present.
-    bool InsertSubQuery = false;
-    // A table is dropped only into a union part where no data source is of
-    // it or shows its name, and an alias typed only where no other data
-    // source of the part shows that name or is of a table of that name. On by default: at present the control lets two sources of a
-    // part show one name (a table added twice, an alias another source
-    // shows), and reads t.* of a table back as t.* of an aliased copy of it;
-    // such SQL neither runs nor reads back the same.
-    bool DistinctNames = true;
 };
 
 class RandomSession : public DiagramTest {
@@ -86,10 +76,6 @@ private:
     bool ClickCellEditor(TnvQueryBuilderSelectListControl *grid, int row, int col);
     TnvQueryBuilderDataSourceControl *AnyBox();
     TnvQueryBuilderLinkControl *AnyLine();
-    // The names the data sources of the current part show (alias, else the
-    // object's own name), but Except's; with Objects the objects' own names
-    // instead, aliased or not.
-    QStringList ShownNames(const TnvDatasource *except = nullptr, bool objects = false) const;
     // Chooses an enabled item of the menu the last right click opened (not
     // About, not the ones the session leaves out); false when none.
     bool ClickAnyMenuItem(const QStringList &leftOut = {});
