@@ -23,13 +23,6 @@ namespace {
 
 template <class T> TOwned<T> Downcast(TOwned<TastNodeBase> node) { return TOwned<T>(static_cast<T *>(node.release())); }
 
-TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> condition)
-{
-    if (condition && condition->Is<TSQLExpressionOr>())
-        return Create<TSQLExpressionBrackets>(condition->SyntaxProvider(), std::move(condition));
-    return condition;
-}
-
 // The operand of a bracket node, taken out of it (the brackets are freed).
 TOwned<TSQLExpressionItem> WithoutBrackets(TOwned<TSQLExpressionItem> condition)
 {
@@ -460,6 +453,29 @@ bool TnvSelectList::LoadConditionFromAST(TOwned<TSQLExpressionItem> condition, T
     }
     PlaceConjunct(std::move(prepared), 0, kinds, kind);
     return false;
+}
+
+void TnvSelectList::AddWhereCondition(TOwned<TSQLExpressionItem> condition)
+{
+    TOwned<TSQLExpressionItem> prepared = WithoutBrackets(PrepareLogicalExpressionForLoading(std::move(condition)));
+    if (!prepared)
+        return;
+    // The columns that hold criteria (an empty one adds nothing to WHERE).
+    QList<int> columns;
+    for (TnvSelectItem *row : std::as_const(FItems))
+        if (WhereGroupByTypes.Contains(row->GroupByType()))
+            for (int column = 0; column < row->ConditionsCount(); ++column)
+                if (row->GetASTCondition(column) && !columns.contains(column))
+                    columns.append(column);
+    if (columns.isEmpty())
+        columns.append(0);
+    TLoadScope scope(this);
+    auto bracket = UpdateBracket(this);
+    NotifySQLUpdated();
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        TOwned<TSQLExpressionItem> copy = i + 1 < columns.size() ? prepared->Clone() : std::move(prepared);
+        PlaceOperand(BracketIfOr(std::move(copy)), columns[i], WhereSearchKinds, gtWhere);
+    }
 }
 
 void TnvSelectList::LoadGroupByListFromAST(TOwned<TSQLGroupByList> list)
