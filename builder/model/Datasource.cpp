@@ -328,8 +328,10 @@ void TnvDatasource::Destroy()
     // the nodes that cannot live without this data source go first.
     if (unionSubQuery && !unionSubQuery->IsDestroying()) {
         auto bracket = UpdateBracket(unionSubQuery);
-        if (TnvDatasourceGroup *group = Group(); group && !group->IsDestroying())
+        if (TnvDatasourceGroup *group = Group(); group && !group->IsDestroying()) {
             group->NotifyReorderNeeded();
+            group->ReleaseConditions(this);
+        }
         unionSubQuery->NotifyDatasourceDestroying(this);
         SetGroup(nullptr);
     }

@@ -2,8 +2,10 @@
 #include "builder/model/Link.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
+#include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
+#include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 
 #include <QHash>
@@ -15,6 +17,8 @@ namespace nvqb {
 
 namespace {
 constexpr const char *Unit = "nvQBBase";
+// How many times a rebuild runs again on what it made.
+constexpr int MaxRounds = 4;
 } // namespace
 
 NV_IMPLEMENT_CLASS(TnvDatasourceGroup, TnvDatasourceBase)
@@ -411,14 +415,120 @@ TOwned<TSQLExpressionItem> TnvDatasourceGroup::AddWhereJoinConditions(TOwned<TSQ
         return condition;
     if (!condition)
         return collected;
+    // Every operand of the AND that joins them is bracketed when it is an
+    // OR: the criteria columns of the grid make one, and each join must hold
+    // for all of them.
     auto *joins = static_cast<TSQLExpressionAnd *>(collected.get());
+    auto term = [](TOwned<TastNodeBase> node) {
+        return BracketIfOr(TOwned<TSQLExpressionItem>(static_cast<TSQLExpressionItem *>(node.release())));
+    };
     if (auto *conditions = As<TSQLExpressionAnd>(condition.get())) {
+        for (qsizetype i = conditions->GetCount() - 1; i >= 0; --i)
+            conditions->Insert(i, term(conditions->Extract(i)));
         for (qsizetype i = joins->GetCount() - 1; i >= 0; --i)
-            conditions->Insert(0, joins->Extract(i));
+            conditions->Insert(0, term(joins->Extract(i)));
         return condition;
     }
-    joins->Add(std::move(condition));
+    for (qsizetype i = joins->GetCount() - 1; i >= 0; --i)
+        joins->Insert(i, term(joins->Extract(i)));
+    joins->Add(BracketIfOr(std::move(condition)));
     return collected;
+}
+
+namespace {
+
+// Every link of the group and of the groups in it, placed so; the ON
+// conditions in the order FROM prints them.
+void CollectLinks(TnvDatasourceGroup *group, TnvQueryBuilderLinkPlace place, QList<TnvLink *> &links)
+{
+    for (qsizetype i = 0; i < group->GetCount(); ++i) {
+        TnvDatasourceBase *item = group->GetItems(i);
+        if (auto *nested = As<TnvDatasourceGroup>(item))
+            CollectLinks(nested, place, links);
+        for (qsizetype k = 0; k < group->GetLinksCount(); ++k) {
+            TnvLink *link = group->GetLink(k);
+            if (link->Place() == place && link->OwnerDatasource() == item)
+                links.append(link);
+        }
+    }
+    for (qsizetype k = 0; k < group->GetLinksCount(); ++k) {
+        TnvLink *link = group->GetLink(k);
+        if (link->Place() == place && !links.contains(link))
+            links.append(link);
+    }
+}
+
+bool HasOuterJoin(const TnvDatasourceGroup *group)
+{
+    for (qsizetype i = 0; i < group->GetCount(); ++i) {
+        const TnvDatasourceBase *item = group->GetItems(i);
+        const TSQLJoinKind *kind = i > 0 ? item->GetJoinKind() : nullptr;
+        if (kind && (kind->IsLeftOuter() || kind->IsRightOuter()))
+            return true;
+        if (const auto *nested = As<TnvDatasourceGroup>(item); nested && HasOuterJoin(nested))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TnvDatasourceGroup::MoveJoinsToWhere()
+{
+    if (HasOuterJoin(this))
+        return;
+    auto bracket = UpdateBracket(this);
+    QList<TnvLink *> links;
+    CollectLinks(this, lpFrom, links);
+    // Brackets only group joins: the items come up into one list.
+    for (qsizetype i = 0; i < FItems.size();) {
+        if (auto *nested = As<TnvDatasourceGroup>(FItems[i]))
+            DissolveNestedGroup(nested);
+        else
+            ++i;
+    }
+    for (TnvDatasourceBase *item : std::as_const(FItems))
+        if (item->GetJoinKind())
+            item->SetJoinKind(nullptr);
+    // Loading the text printed so reads the same links and criteria.
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
+    for (TnvLink *link : std::as_const(links)) {
+        TOwned<TSQLExpressionItem> expression =
+            link->GetLinkExpression() ? link->GetLinkExpression()->Clone() : nullptr;
+        TObject::Free(link);
+        if (!expression)
+            continue;
+        if (TnvLink::CanLoadExpressionAsSimpleWhereLink(this, expression.get())) {
+            TnvLink *moved = AddLinkAST(nullptr, std::move(expression), lpWhere, false);
+            if (ControlsCreated() && moved->CanCreateControls())
+                moved->CreateControl();
+        } else if (selectList) {
+            selectList->AddWhereCondition(std::move(expression));
+        }
+    }
+}
+
+void TnvDatasourceGroup::MoveJoinsToFrom()
+{
+    QList<TnvLink *> links;
+    CollectLinks(this, lpWhere, links);
+    for (const TnvLink *link : std::as_const(links))
+        if (link->LeftType() == ltOuter || link->RightType() == ltOuter)
+            return;
+    auto bracket = UpdateBracket(this);
+    LoadJoins();
+    for (TnvLink *link : std::as_const(links)) {
+        TOwned<TSQLExpressionItem> expression =
+            link->GetLinkExpression() ? link->GetLinkExpression()->Clone() : nullptr;
+        TObject::Free(link);
+        if (!expression)
+            continue;
+        TnvLink *moved = AddLinkAST(nullptr, std::move(expression), lpFrom, false);
+        if (ControlsCreated() && moved->CanCreateControls())
+            moved->CreateControl();
+    }
+    NotifyReorderNeeded();
 }
 
 // ---------------------------------------------------------------------------
@@ -459,17 +569,83 @@ void TnvDatasourceGroup::ReorderDatasourcesInternal()
 {
     TnvQueryBuilderModel *qb = QueryBuilder();
     TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
-    if (qb && qb->CanReorderDatasources() && unionSubQuery && !IsDestroying()) {
+    if (qb && unionSubQuery && !IsDestroying()) {
         // One bracket for the whole rebuild: the items it touches run their
         // steps once, when it ends.
         auto bracket = UpdateBracket(this);
-        if (unionSubQuery->ANSIJoins())
+        if (!qb->CanReorderDatasources()) {
+            // The order stays, but a removed data source may have left an
+            // ON condition where no join can carry it.
+            KeepItemsAsTheyStand();
+        } else if (unionSubQuery->ANSIJoins()) {
             ReorderANSIJoins();
-        else
+            if (IsRootGroup())
+                SettleNestedGroups();
+        } else {
             ReorderWhereJoins();
+            // Joins a dialect change left in FROM are mended as well.
+            KeepItemsAsTheyStand();
+        }
     }
     for (TnvLink *link : std::as_const(FLinks))
         link->SetNew(false);
+}
+
+namespace {
+
+// The shape of a FROM group: its items, their join kinds and nested groups,
+// its links and their owners.
+void CollectShape(const TnvDatasourceGroup *group, QList<const void *> &shape)
+{
+    shape.append(group);
+    for (qsizetype i = 0; i < group->GetCount(); ++i) {
+        const TnvDatasourceBase *item = group->GetItems(i);
+        shape.append(item);
+        shape.append(item->GetJoinKindClass());
+        if (const auto *nested = As<TnvDatasourceGroup>(item))
+            CollectShape(nested, shape);
+    }
+    for (qsizetype i = 0; i < group->GetLinksCount(); ++i) {
+        shape.append(group->GetLink(i));
+        shape.append(group->GetLink(i)->OwnerDatasource());
+    }
+}
+
+} // namespace
+
+bool TnvDatasourceGroup::RebuildNestedGroups()
+{
+    bool any = false;
+    const QList<TnvDatasourceBase *> items = FItems;
+    for (TnvDatasourceBase *item : items) {
+        auto *nested = As<TnvDatasourceGroup>(item);
+        // A rebuild further up may have moved or freed it meanwhile.
+        if (!nested || IndexOf(nested) < 0)
+            continue;
+        nested->RebuildNestedGroups();
+        nested->ReorderANSIJoins();
+        any = true;
+    }
+    return any;
+}
+
+void TnvDatasourceGroup::SettleNestedGroups()
+{
+    // A nested group lays itself out where it stands, and the top level
+    // moves nested groups about (they give way, go up, get nested): each then
+    // lays itself out again, and the top level after them, until the shape
+    // stays, as reading the printed text back leaves it.
+    for (int pass = 0; pass < MaxRounds; ++pass) {
+        QList<const void *> before;
+        CollectShape(this, before);
+        if (!RebuildNestedGroups())
+            return;
+        ReorderANSIJoins();
+        QList<const void *> after;
+        CollectShape(this, after);
+        if (after == before)
+            return;
+    }
 }
 
 void TnvDatasourceGroup::ReorderWhereJoins()
@@ -528,6 +704,13 @@ struct TPlacement {
 };
 using TChain = std::vector<TPlacement>;
 
+// A laid-out chain; its first item joins the items before it instead of
+// starting a list item of its own.
+struct TLaidChain {
+    TChain Chain;
+    bool JoinsBefore = false;
+};
+
 struct TSidePair {
     TnvQueryBuilderLinkSideType Left;
     TnvQueryBuilderLinkSideType Right;
@@ -535,32 +718,59 @@ struct TSidePair {
     TSidePair Swapped() const { return {Right, Left}; }
 };
 
-void GrowSet(TDatasourcesSet &set, TnvDatasourceBase *item, QList<TnvDatasourceBase *> &remainingItems,
-             QList<TnvLink *> &remainingLinks)
-{
-    remainingItems.removeOne(item);
-    if (!set.Items.contains(item))
-        set.Items.append(item);
-    qsizetype i = remainingLinks.size() - 1;
-    while (i >= 0) {
-        TnvLink *link = remainingLinks[i];
-        // With one item left every remaining link belongs with it, whatever
-        // it touches.
-        if (remainingItems.size() == 1 || link->SameLevelContains(item)) {
-            remainingLinks.removeAt(i);
-            set.Links.append(link);
-            for (qsizetype k = 0; k < link->SameLevelDatasourcesCount(); ++k) {
-                TnvDatasourceBase *other = link->SameLevelDatasource(k);
-                // An item that already stands in a set stays there.
-                if (other && !set.Items.contains(other) && remainingItems.contains(other))
-                    GrowSet(set, other, remainingItems, remainingLinks);
-            }
-        }
-        // A growth further down may have taken links away: go on from the
-        // last one left when the list became shorter than where the walk is.
-        i = std::min(i - 1, remainingLinks.size() - 1);
+// Grows connected sets along the links' same-level lists. While the items
+// after an outer join are grown, the items before it stand already and
+// count as one item, Base.
+class TSetGrowth {
+public:
+    TSetGrowth(const QSet<const TnvDatasourceBase *> &before, TnvDatasourceBase *base) : FBefore(before), FBase(base)
+    {
     }
-}
+
+    void Grow(TDatasourcesSet &set, TnvDatasourceBase *item, QList<TnvDatasourceBase *> &remainingItems,
+              QList<TnvLink *> &remainingLinks) const
+    {
+        remainingItems.removeOne(item);
+        if (!set.Items.contains(item))
+            set.Items.append(item);
+        qsizetype i = remainingLinks.size() - 1;
+        while (i >= 0) {
+            TnvLink *link = remainingLinks[i];
+            // With one item left every remaining link belongs with it,
+            // whatever it touches.
+            if (remainingItems.size() == 1 || Touches(link, item)) {
+                remainingLinks.removeAt(i);
+                set.Links.append(link);
+                for (qsizetype k = 0; k < link->SameLevelDatasourcesCount(); ++k) {
+                    TnvDatasourceBase *other = link->SameLevelDatasource(k);
+                    if (other && FBefore.contains(other))
+                        other = FBase;
+                    // An item that already stands in a set stays there.
+                    if (other && !set.Items.contains(other) && remainingItems.contains(other))
+                        Grow(set, other, remainingItems, remainingLinks);
+                }
+            }
+            // A growth further down may have taken links away: go on from
+            // the last one left when the list became shorter than where the
+            // walk is.
+            i = std::min(i - 1, remainingLinks.size() - 1);
+        }
+    }
+
+private:
+    bool Touches(const TnvLink *link, const TnvDatasourceBase *item) const
+    {
+        if (item != FBase || !FBase)
+            return link->SameLevelContains(item);
+        for (qsizetype k = 0; k < link->SameLevelDatasourcesCount(); ++k)
+            if (FBefore.contains(link->SameLevelDatasource(k)))
+                return true;
+        return false;
+    }
+
+    const QSet<const TnvDatasourceBase *> &FBefore;
+    TnvDatasourceBase *FBase;
+};
 
 TSidePair SidesOfKind(TastNodeClass kindClass, TnvBaseSyntaxProvider *provider)
 {
@@ -582,9 +792,12 @@ TSidePair SidesOfKind(TastNodeClass kindClass, TnvBaseSyntaxProvider *provider)
 // items left, none of them can be placed.
 class TSetLayout {
 public:
+    // Before: the items that stand already (those before an outer join,
+    // when the items after it are laid out); the first item placed then
+    // joins them.
     TSetLayout(const QList<TnvDatasourceBase *> &items, const QList<TnvLink *> &links,
-               TnvBaseSyntaxProvider *provider)
-        : FItems(items), FLinks(links), FProvider(provider)
+               TnvBaseSyntaxProvider *provider, const QSet<const TnvDatasourceBase *> &before)
+        : FItems(items), FLinks(links), FProvider(provider), FPlaced(before)
     {
         for (TnvLink *link : links)
             FSides.insert(link, {link->LeftType(), link->RightType()});
@@ -749,36 +962,98 @@ private:
     QSet<const TnvDatasourceBase *> FPlaced;
 };
 
-bool SameLevelIs(const TnvLink *link, std::initializer_list<const TnvDatasourceBase *> items)
+// Lays out one run of items between outer joins (or before the first):
+// inner joins, cross joins and commas join them, so they may change places
+// and their conditions move among them. Before holds the items that stand
+// ahead of the run, Base the outer join right before it (nil for the first
+// run): the set linked to them joins them, first. With Leaving, the sets of
+// one unlinked item go there instead of being laid out. False when a set
+// cannot be laid out (several items, none of which can come first).
+bool LayoutRun(const QList<TnvDatasourceBase *> &items, const QList<TnvLink *> &links,
+               const QSet<const TnvDatasourceBase *> &before, TnvDatasourceBase *base,
+               const QHash<const TnvDatasourceBase *, qsizetype> &order, TnvBaseSyntaxProvider *provider,
+               std::vector<TLaidChain> &chains, TDatasourcesSets *leaving)
 {
-    if (link->SameLevelDatasourcesCount() != qsizetype(items.size()))
-        return false;
-    for (const TnvDatasourceBase *item : items)
-        if (!link->SameLevelContains(item))
-            return false;
+    static const QSet<const TnvDatasourceBase *> nothing;
+    const TSetGrowth growth(before, base);
+    QList<TnvLink *> remainingLinks = links;
+    QList<TnvDatasourceBase *> remainingItems = items;
+    if (base)
+        remainingItems.prepend(base);
+    // What stands before the set being laid out.
+    QSet<const TnvDatasourceBase *> placed = before;
+    while (!remainingItems.isEmpty()) {
+        TDatasourcesSet set;
+        growth.Grow(set, remainingItems.first(), remainingItems, remainingLinks);
+        TLaidChain laid;
+        laid.JoinsBefore = base && set.Items.removeOne(base);
+        if (set.Items.isEmpty())
+            continue;
+        std::sort(set.Items.begin(), set.Items.end(),
+                  [&order](const TnvDatasourceBase *a, const TnvDatasourceBase *b) { return order[a] < order[b]; });
+        if (laid.JoinsBefore) {
+            if (!TSetLayout(set.Items, set.Links, provider, before).Run(laid.Chain))
+                return false;
+        } else if (set.Links.isEmpty() && leaving) {
+            leaving->push_back(std::move(set));
+            continue;
+        } else {
+            // A set that starts a list item of its own is one unlinked item
+            // or several linked ones. One item whose conditions test itself
+            // alone joins what stands before it instead: among inner joins
+            // they filter the same rows there.
+            const bool single = set.Items.size() == 1 && set.Links.isEmpty();
+            const bool linked = set.Items.size() > 1 && !set.Links.isEmpty();
+            if ((single || linked) && TSetLayout(set.Items, set.Links, provider, nothing).Run(laid.Chain)) {
+                // Laid out as a list item.
+            } else if (set.Items.size() == 1 && !placed.isEmpty()) {
+                laid.Chain.clear();
+                if (!TSetLayout(set.Items, set.Links, provider, placed).Run(laid.Chain))
+                    return false;
+                laid.JoinsBefore = true;
+            } else {
+                return false;
+            }
+        }
+        for (const TnvDatasourceBase *item : std::as_const(set.Items))
+            placed.insert(item);
+        chains.push_back(std::move(laid));
+    }
     return true;
 }
 
 } // namespace
 
-void TnvDatasourceGroup::DropEmptyGroups()
+void TnvDatasourceGroup::TidyNestedGroups()
 {
-    // A nested group whose items all went to this one holds nothing to
-    // print; it goes unless a link still counts on it.
     const QList<TnvDatasourceBase *> items = FItems;
     for (TnvDatasourceBase *item : items) {
         auto *nested = As<TnvDatasourceGroup>(item);
-        if (!nested || nested->GetCount() > 0 || nested->GetLinksCount() > 0)
+        if (!nested || nested->GetCount() > 1 || (nested->GetCount() == 0 && nested->GetLinksCount() > 0))
             continue;
-        bool needed = false;
-        for (const TnvLink *link : std::as_const(FLinks))
-            needed = needed || link->OwnerDatasource() == nested || link->SameLevelContains(nested);
-        if (!needed)
-            TObject::Free(nested);
+        if (nested->GetCount() == 1) {
+            // A group of one item is that item, with the group's join:
+            // brackets around a single source are no joined table.
+            TOwned<TSQLJoinKind> kind = nested->GetJoinKind() ? CloneAs(nested->GetJoinKind()) : nullptr;
+            DissolveNestedGroup(nested)->SetJoinKind(std::move(kind));
+            continue;
+        }
+        // A group that lost all it held holds nothing to print: it goes like
+        // a removed data source, and the conditions of its join that outlive
+        // it go on.
+        ReleaseConditions(nested);
+        const QList<TnvLink *> links = FLinks;
+        for (TnvLink *link : links) {
+            if (link->OwnerDatasource() == nested)
+                TObject::Free(link);
+            else if (link->SameLevelContains(nested))
+                link->RecalcLink();
+        }
+        TObject::Free(nested);
     }
 }
 
-void TnvDatasourceGroup::KeepItemsAsTheyStand()
+bool TnvDatasourceGroup::KeepItemsAsTheyStand()
 {
     // Links may have come to other owners before the rebuild gave up.
     for (TnvDatasourceBase *item : std::as_const(FItems))
@@ -790,9 +1065,7 @@ void TnvDatasourceGroup::KeepItemsAsTheyStand()
     const bool cross = !provider || provider->IsSupportCrossJoin();
     for (qsizetype i = 1; i < FItems.size(); ++i) {
         TnvDatasourceBase *item = FItems[i];
-        bool conditions = item->JoinCondition() != nullptr;
-        for (const TnvLink *link : std::as_const(FLinks))
-            conditions = conditions || (link->Place() == lpFrom && link->OwnerDatasource() == item);
+        const bool conditions = OwnsConditions(item);
         const TastNodeClass kind = item->GetJoinKindClass();
         const bool takesCondition = kind && kind != TSQLJoinKindCross::StaticClassType();
         if (conditions && !takesCondition)
@@ -800,6 +1073,116 @@ void TnvDatasourceGroup::KeepItemsAsTheyStand()
         else if (!conditions && takesCondition)
             item->SetJoinKindClass(cross ? TSQLJoinKindCross::StaticClassType() : nullptr);
     }
+    return SeatFirstItemConditions();
+}
+
+bool TnvDatasourceGroup::SeatFirstItemConditions()
+{
+    if (FItems.isEmpty())
+        return false;
+    TnvDatasourceBase *first = FItems.first();
+    QList<TnvLink *> owned;
+    for (TnvLink *link : std::as_const(FLinks))
+        if (link->Place() == lpFrom && link->OwnerDatasource() == first)
+            owned.append(link);
+    if (first->GetJoinKind())
+        first->SetJoinKind(nullptr);
+    // They filter the rows of the first item: it lost the item before it.
+    HandOnConditions(first, owned);
+    return !owned.isEmpty();
+}
+
+void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
+{
+    // An outer join's conditions only chose the item's rows that match: they
+    // go with it. Those that refer to the item go with it in any case.
+    const TSQLJoinKind *kind = item->GetJoinKind();
+    if (kind && (kind->IsLeftOuter() || kind->IsRightOuter()))
+        return;
+    // A going item no longer answers as the links' owner: they still tell
+    // whom they were made for.
+    QList<TnvLink *> owned;
+    for (TnvLink *link : std::as_const(FLinks))
+        if (link->Place() == lpFrom && link->IsOwnedBy(item) && !link->RefersToDatasource(item))
+            owned.append(link);
+    HandOnConditions(item, owned);
+}
+
+void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links)
+{
+    if (links.isEmpty())
+        return;
+    // An inner join after the item filters the same rows with them; a comma
+    // or a cross join becomes one. An outer join would keep rows they drop:
+    // then they go to WHERE.
+    const qsizetype index = IndexOf(item);
+    TnvDatasourceBase *next = index >= 0 && index + 1 < FItems.size() ? FItems[index + 1] : nullptr;
+    const TastNodeClass kind = next ? next->GetJoinKindClass() : nullptr;
+    const TastNodeClass inner = TSQLJoinKindInner::StaticClassType();
+    if (next && (!kind || kind == inner || kind == TSQLJoinKindCross::StaticClassType())) {
+        if (kind != inner)
+            next->SetJoinKindClass(inner);
+        for (TnvLink *link : links) {
+            link->SetOwnerDatasource(next);
+            link->RecalcLink();
+        }
+        return;
+    }
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
+    for (TnvLink *link : links) {
+        if (selectList && link->GetLinkExpression())
+            selectList->AddWhereCondition(link->GetLinkExpression()->Clone());
+        TObject::Free(link);
+    }
+}
+
+bool TnvDatasourceGroup::OwnsConditions(const TnvDatasourceBase *item) const
+{
+    if (item->JoinCondition())
+        return true;
+    for (const TnvLink *link : FLinks)
+        if (link->Place() == lpFrom && link->OwnerDatasource() == item)
+            return true;
+    return false;
+}
+
+bool TnvDatasourceGroup::IsOuterJoin(qsizetype index) const
+{
+    if (index <= 0 || index >= FItems.size())
+        return false;
+    const TSQLJoinKind *kind = FItems[index]->GetJoinKind();
+    // An outer join without a condition prints as none; it is a list item.
+    return kind && (kind->IsLeftOuter() || kind->IsRightOuter()) && OwnsConditions(FItems[index]);
+}
+
+bool TnvDatasourceGroup::HoldsOuterJoin() const
+{
+    for (qsizetype i = 1; i < FItems.size(); ++i)
+        if (IsOuterJoin(i))
+            return true;
+    // Binary joins nest the start of a chain: a group in the first place
+    // continues it when anything follows.
+    const auto *first = FItems.size() > 1 ? As<TnvDatasourceGroup>(FItems.first()) : nullptr;
+    return first && first->HoldsOuterJoin();
+}
+
+bool TnvDatasourceGroup::KeepsItsItems() const
+{
+    // An item that leaves stands right after the group, so the items before
+    // any outer join further on stay the same; the sides of the group's own
+    // outer join and of those in it would not. A group that is all of an
+    // outer join's side before it keeps that side as written. Where joins
+    // nest two at a time the nesting itself puts items into groups, a list
+    // item too when it is part of an operand: they stay where it puts them.
+    const TnvDatasourceGroup *parent = Group();
+    const TnvBaseSyntaxProvider *provider = QueryBuilder() ? QueryBuilder()->SyntaxProvider() : nullptr;
+    if (HoldsOuterJoin() || (provider && provider->IsForceBinaryANSIJoins()))
+        return true;
+    if (!parent)
+        return false;
+    const qsizetype index = parent->IndexOf(this);
+    return parent->IsOuterJoin(index) || (index == 0 && parent->IsOuterJoin(1));
 }
 
 bool TnvDatasourceGroup::IsLoneGroup(const TnvDatasourceBase *item) const
@@ -810,7 +1193,9 @@ bool TnvDatasourceGroup::IsLoneGroup(const TnvDatasourceBase *item) const
     for (const TnvLink *link : FLinks)
         if (link->Place() == lpFrom && link->SameLevelContains(nested))
             return false;
-    return true;
+    // In the first place the group's outer joins keep their sides when its
+    // items take its place; further on the items before would join them.
+    return IndexOf(nested) == 0 || !nested->HoldsOuterJoin();
 }
 
 bool TnvDatasourceGroup::HasLoneGroup(const QSet<const TnvDatasourceBase *> &except) const
@@ -827,21 +1212,106 @@ void TnvDatasourceGroup::DissolveLoneGroups()
     // set: what it holds takes its place, the brackets go. What it holds is
     // then grown into sets like the other items, so a group's content of
     // several chains stays several chains, as it reads back.
-    for (qsizetype i = 0; i < FItems.size(); ++i) {
-        if (!IsLoneGroup(FItems[i]))
+    for (qsizetype i = 0; i < FItems.size();) {
+        if (IsLoneGroup(FItems[i]))
+            DissolveNestedGroup(static_cast<TnvDatasourceGroup *>(FItems[i]));
+        else
+            ++i;
+    }
+}
+
+TnvDatasourceBase *TnvDatasourceGroup::DissolveNestedGroup(TnvDatasourceGroup *nested)
+{
+    TnvDatasourceBase *first = nested->GetCount() > 0 ? nested->FItems.first() : nullptr;
+    qsizetype position = IndexOf(nested);
+    while (nested->GetCount() > 0) {
+        TnvDatasourceBase *item = nested->FItems.first();
+        item->SetGroup(this);
+        ExtractInternal(item);
+        InsertInternal(++position, item);
+    }
+    while (nested->GetLinksCount() > 0)
+        nested->FLinks.first()->SetDatasourceGroup(this);
+    // The group's own condition goes to the item that now stands first in
+    // its place.
+    const QList<TnvLink *> links = FLinks;
+    for (TnvLink *link : links) {
+        if (first && link->OwnerDatasource() == nested)
+            link->SetOwnerDatasource(first);
+        else if (!link->SameLevelContains(nested))
             continue;
-        auto *nested = static_cast<TnvDatasourceGroup *>(FItems[i]);
-        qsizetype position = i;
-        while (nested->GetCount() > 0) {
-            TnvDatasourceBase *item = nested->FItems.first();
-            item->SetGroup(this);
-            ExtractInternal(item);
-            InsertInternal(++position, item);
+        link->RecalcLink();
+    }
+    TObject::Free(nested);
+    return first;
+}
+
+TnvDatasourceGroup *TnvDatasourceGroup::NestItems(qsizetype first, qsizetype count,
+                                                 QSet<const TnvDatasourceBase *> &nestedHere)
+{
+    const QList<TnvDatasourceBase *> moving = FItems.mid(first, count);
+    auto *nested = NewModelNode<TnvDatasourceGroup>(FRootGroup, this, QueryBuilder());
+    nestedHere.insert(nested);
+    ExtractInternal(nested);
+    nested->SetDatasourceAST(
+        Create<TSQLFromItem>(DatasourceAST() ? DatasourceAST()->SyntaxProvider() : SyntaxProvider()));
+    for (TnvDatasourceBase *item : moving)
+        item->SetGroup(nested);
+    InsertInternal(first, nested);
+    // Whatever joins the moved items alone goes with them, simple or not;
+    // the other links see the group in their place.
+    QList<TnvLink *> inside;
+    const QList<TnvLink *> links = FLinks;
+    for (TnvLink *link : links) {
+        bool within = link->SameLevelDatasourcesCount() > 0;
+        for (qsizetype k = 0; within && k < link->SameLevelDatasourcesCount(); ++k)
+            within = moving.contains(link->SameLevelDatasource(k));
+        if (within) {
+            inside.append(link);
+            continue;
         }
-        while (nested->GetLinksCount() > 0)
-            nested->FLinks.first()->SetDatasourceGroup(this);
-        TObject::Free(nested);
-        --i;
+        for (TnvDatasourceBase *item : moving)
+            link->MoveDatasourceIntoGroup(item, nested);
+    }
+    for (TnvLink *link : std::as_const(inside))
+        link->SetDatasourceGroup(nested);
+    return nested;
+}
+
+void TnvDatasourceGroup::NestBinary(QSet<const TnvDatasourceBase *> &nestedHere)
+{
+    // A chain runs from an item without join kind to the next one. An item
+    // that joins items before its chain (an outer join, whose side before it
+    // is all that stands before it, or an item whose condition reaches back)
+    // needs all before it as one operand, nested in turn.
+    qsizetype last = -1;
+    qsizetype chainStart = 0;
+    for (qsizetype i = 1; i < FItems.size(); ++i) {
+        if (!FItems[i]->GetJoinKind()) {
+            chainStart = i;
+            continue;
+        }
+        bool reachesBack = IsOuterJoin(i) && chainStart > 0;
+        for (const TnvLink *link : std::as_const(FLinks)) {
+            if (reachesBack || link->Place() != lpFrom || link->OwnerDatasource() != FItems[i])
+                continue;
+            for (qsizetype k = 0; k < link->SameLevelDatasourcesCount() && !reachesBack; ++k)
+                reachesBack = IndexOf(link->SameLevelDatasource(k)) < chainStart;
+        }
+        if (reachesBack)
+            last = i;
+    }
+    if (last > 1)
+        NestItems(0, last, nestedHere)->NestBinary(nestedHere);
+    // Each chain nests left-deep: ((a b) c) d.
+    qsizetype start = 0;
+    while (start < FItems.size()) {
+        qsizetype end = start + 1;
+        while (end < FItems.size() && FItems[end]->GetJoinKind())
+            ++end;
+        for (; end - start > 2; --end)
+            NestItems(start, 2, nestedHere);
+        start = end;
     }
 }
 
@@ -849,57 +1319,60 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
 {
     TnvQueryBuilderModel *qb = QueryBuilder();
     TnvBaseSyntaxProvider *provider = qb->SyntaxProvider();
-    // Empty nested groups take no part, lest they join a set of their own.
-    DropEmptyGroups();
+    // Empty nested groups take no part, lest they join a set of their own;
+    // brackets around one item go.
+    TidyNestedGroups();
     TnvDatasourceGroup *parent = Group();
     if (!parent)
         DissolveLoneGroups();
 
-    // Connected sets of items, grown along the links placed in FROM.
-    QList<TnvLink *> remainingLinks;
+    // Outer joins keep their places: the items before one are its one side
+    // and the item the other, and its ON condition stays its own. Between
+    // them run items that inner joins, cross joins and commas join; only
+    // those trade places, and only among themselves, and their conditions
+    // move only among them.
+    std::vector<QList<TnvDatasourceBase *>> runs(1);
+    QList<TnvDatasourceBase *> outerJoins;
+    QHash<const TnvDatasourceBase *, qsizetype> order;
+    QHash<const TnvDatasourceBase *, size_t> runOf;
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        order.insert(FItems[i], i);
+        if (IsOuterJoin(i)) {
+            outerJoins.append(FItems[i]);
+            runs.emplace_back();
+        } else {
+            runOf.insert(FItems[i], runs.size() - 1);
+            runs.back().append(FItems[i]);
+        }
+    }
+    std::vector<QList<TnvLink *>> runLinks(runs.size());
     for (TnvLink *link : std::as_const(FLinks))
         if (link->Place() == lpFrom)
-            remainingLinks.append(link);
-    QList<TnvDatasourceBase *> remainingItems = FItems;
-    TDatasourcesSets sets;
-    QHash<const TnvDatasourceBase *, qsizetype> order;
-    for (qsizetype i = 0; i < FItems.size(); ++i)
-        order.insert(FItems[i], i);
-    while (!remainingItems.isEmpty()) {
-        TDatasourcesSet set;
-        GrowSet(set, remainingItems.first(), remainingItems, remainingLinks);
-        // A set is one unlinked item or several linked ones. Anything else
-        // cannot be laid out: the group then keeps its items as they stand.
-        const bool single = set.Items.size() == 1 && set.Links.isEmpty();
-        const bool joined = set.Items.size() > 1 && !set.Links.isEmpty();
-        if (!single && !joined) {
-            KeepItemsAsTheyStand();
-            return;
-        }
-        std::sort(set.Items.begin(), set.Items.end(),
-                  [&order](const TnvDatasourceBase *a, const TnvDatasourceBase *b) { return order[a] < order[b]; });
-        sets.push_back(std::move(set));
-    }
+            if (auto found = runOf.constFind(link->OwnerDatasource()); found != runOf.constEnd())
+                runLinks[found.value()].append(link);
 
-    // Unlinked items of a nested group belong to its parent group.
+    // Unlinked items of a nested group belong to its parent group, unless
+    // the group keeps its items.
+    const bool mayLeave = parent && !KeepsItsItems();
+    // Every run is laid out before anything changes, so a run that cannot be
+    // laid out leaves the group as it is.
+    std::vector<std::vector<TLaidChain>> chains(runs.size());
     TDatasourcesSets leaving;
-    if (parent) {
-        TDatasourcesSets staying;
-        for (TDatasourcesSet &set : sets)
-            (set.Links.isEmpty() ? leaving : staying).push_back(std::move(set));
-        sets = std::move(staying);
-    }
-    // Every set is laid out before anything changes, so a set that cannot
-    // be laid out leaves the group as it is.
-    std::vector<TChain> chains(sets.size());
-    for (size_t s = 0; s < sets.size(); ++s) {
-        const QList<TnvDatasourceBase *> &items = sets[s].Items;
-        const QList<TnvLink *> &links = sets[s].Links;
-        if (items.isEmpty())
-            continue;
-        TSetLayout layout(items, links, provider);
-        if (!layout.Run(chains[s])) {
-            KeepItemsAsTheyStand();
+    QSet<const TnvDatasourceBase *> before;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        TnvDatasourceBase *base = nullptr;
+        if (r > 0) {
+            for (const TnvDatasourceBase *item : std::as_const(runs[r - 1]))
+                before.insert(item);
+            base = outerJoins[qsizetype(r) - 1];
+            before.insert(base);
+        }
+        if (!LayoutRun(runs[r], runLinks[r], before, base, order, provider, chains[r], mayLeave ? &leaving : nullptr)) {
+            // Conditions that went on from the first item may let the next
+            // round lay the items out, as reading the text back would.
+            const bool moved = KeepItemsAsTheyStand();
+            if (round < MaxRounds && (moved || (!parent && HasLoneGroup({}))))
+                ReorderANSIJoins(round + 1);
             return;
         }
     }
@@ -946,88 +1419,58 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
         parent->NotifyReorderNeeded();
     }
 
-    // The chains follow one another in the FROM clause.
+    // The runs follow one another, each outer join between the two it
+    // parts, and in each run its chains.
     FItems.clear();
-    // The groups that binary nesting makes here.
-    QSet<const TnvDatasourceBase *> nestedHere;
-    bool adopted = false;
-    for (size_t s = 0; s < sets.size(); ++s) {
-        TChain &chain = chains[s];
-        if (chain.empty())
-            continue;
-        QList<TnvDatasourceBase *> items;
-        for (size_t k = 0; k < chain.size(); ++k) {
-            TPlacement &placement = chain[k];
-            TnvDatasourceBase *item = placement.Item;
-            for (TnvLink *link : std::as_const(placement.Flips)) {
-                link->FlipLink();
-                // The link belongs to the item it now joins, also when the
-                // end it turned to lies inside that item.
-                if (link->OwnerDatasource() != item && item->ContainsDatasource(link->OwnerDatasource(), true))
-                    link->SetOwnerDatasource(item);
-            }
-            if (k == 0) {
-                if (item->GetJoinKind())
-                    item->SetJoinKind(nullptr);
-            } else if (item->GetJoinKindClass() != placement.KindClass) {
-                item->SetJoinKindClass(placement.KindClass);
-            }
-            items.append(item);
-        }
-        // A link works itself out against the items of its group, so the
-        // chain stands in the list while its items adopt links.
-        const qsizetype chainStart = FItems.size();
-        FItems.append(items);
-        for (const TPlacement &placement : chain) {
-            for (TnvLink *link : placement.Adopted) {
-                if (link->OwnerDatasource() == placement.Item)
-                    continue;
-                link->SetOwnerDatasource(placement.Item);
-                link->RecalcLink();
-                adopted = true;
-            }
-        }
-        FItems.resize(chainStart);
-        // Binary nesting, left-deep: ((a b) c) d.
-        if (items.size() > 2 && provider && provider->IsForceBinaryANSIJoins()) {
-            while (items.size() > 2) {
-                TnvDatasourceBase *first = items[0];
-                TnvDatasourceBase *second = items[1];
-                auto *nested = NewModelNode<TnvDatasourceGroup>(FRootGroup, this, qb);
-                nestedHere.insert(nested);
-                ExtractInternal(nested);
-                nested->SetDatasourceAST(
-                    Create<TSQLFromItem>(DatasourceAST() ? DatasourceAST()->SyntaxProvider() : SyntaxProvider()));
-                first->SetGroup(nested);
-                second->SetGroup(nested);
-                items.removeFirst();
-                items[0] = nested;
-                QList<TnvLink *> aside;
-                const QList<TnvLink *> links = FLinks;
-                for (TnvLink *link : links) {
-                    // Whatever joins the two items alone goes with them,
-                    // simple or not.
-                    if (SameLevelIs(link, {second}) || SameLevelIs(link, {first, second})) {
-                        aside.append(link);
-                    } else {
-                        link->MoveDatasourceIntoGroup(first, nested);
-                        link->MoveDatasourceIntoGroup(second, nested);
-                    }
+    std::vector<const TPlacement *> placements;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        if (r > 0)
+            FItems.append(outerJoins[qsizetype(r) - 1]);
+        for (const TLaidChain &laid : chains[r]) {
+            for (size_t k = 0; k < laid.Chain.size(); ++k) {
+                const TPlacement &placement = laid.Chain[k];
+                TnvDatasourceBase *item = placement.Item;
+                for (TnvLink *link : std::as_const(placement.Flips)) {
+                    link->FlipLink();
+                    // The link belongs to the item it now joins, also when
+                    // the end it turned to lies inside that item.
+                    if (link->OwnerDatasource() != item && item->ContainsDatasource(link->OwnerDatasource(), true))
+                        link->SetOwnerDatasource(item);
                 }
-                for (TnvLink *link : std::as_const(aside))
-                    link->SetDatasourceGroup(nested);
+                if (k == 0 && !laid.JoinsBefore) {
+                    if (item->GetJoinKind())
+                        item->SetJoinKind(nullptr);
+                } else if (item->GetJoinKindClass() != placement.KindClass) {
+                    item->SetJoinKindClass(placement.KindClass);
+                }
+                FItems.append(item);
+                placements.push_back(&placement);
             }
-        }
-        for (TnvDatasourceBase *item : std::as_const(items)) {
-            item->DestroyCachedResultASTs();
-            AddInternal(item);
         }
     }
+    // A link works itself out against the items of its group, so the items
+    // stand in the list before links are adopted.
+    bool adopted = false;
+    for (const TPlacement *placement : placements) {
+        for (TnvLink *link : placement->Adopted) {
+            if (link->OwnerDatasource() == placement->Item)
+                continue;
+            link->SetOwnerDatasource(placement->Item);
+            link->RecalcLink();
+            adopted = true;
+        }
+    }
+    SeatFirstItemConditions();
+    // The groups that binary nesting makes here.
+    QSet<const TnvDatasourceBase *> nestedHere;
+    if (FItems.size() > 2 && provider && provider->IsForceBinaryANSIJoins())
+        NestBinary(nestedHere);
+    for (TnvDatasourceBase *item : std::as_const(FItems))
+        item->DestroyCachedResultASTs();
     // Links that went to other owners join other sets than before, and may
     // leave a nested group untouched (it then gives way): the rebuild runs
     // again on what it made, as it would when the text is read back, until
     // nothing moves (a few rounds at most).
-    constexpr int MaxRounds = 4;
     if (round < MaxRounds && (adopted || (!parent && HasLoneGroup(nestedHere))))
         ReorderANSIJoins(round + 1);
 }
