@@ -387,10 +387,15 @@ TOwned<TSQLExpressionItem> TnvDatasourceGroup::LoadWhereJoins(TOwned<TSQLExpress
         [this](TSQLExpressionItem *term) { return TnvLink::CanLoadExpressionAsSimpleWhereLink(this, term); },
         [this, &found](TOwned<TSQLExpressionItem> term) {
             found = true;
-            TnvLink *link = AddLinkAST(nullptr, std::move(term), lpWhere, false);
-            if (ControlsCreated() && link->CanCreateControls())
-                link->CreateControl();
+            AddLoadedLink(std::move(term), lpWhere);
         });
+}
+
+void TnvDatasourceGroup::AddLoadedLink(TOwned<TSQLExpressionItem> expression, TnvQueryBuilderLinkPlace place)
+{
+    TnvLink *link = AddLinkAST(nullptr, std::move(expression), place, false);
+    if (ControlsCreated() && link->CanCreateControls())
+        link->CreateControl();
 }
 
 void TnvDatasourceGroup::GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode)
@@ -458,6 +463,14 @@ void CollectLinks(TnvDatasourceGroup *group, TnvQueryBuilderLinkPlace place, QLi
     }
 }
 
+// The link's condition, the link gone.
+TOwned<TSQLExpressionItem> TakeCondition(TnvLink *link)
+{
+    TOwned<TSQLExpressionItem> expression = link->GetLinkExpression() ? link->GetLinkExpression()->Clone() : nullptr;
+    TObject::Free(link);
+    return expression;
+}
+
 bool HasOuterJoin(const TnvDatasourceGroup *group)
 {
     for (qsizetype i = 0; i < group->GetCount(); ++i) {
@@ -494,18 +507,11 @@ void TnvDatasourceGroup::MoveJoinsToWhere()
     TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
     TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     for (TnvLink *link : std::as_const(links)) {
-        TOwned<TSQLExpressionItem> expression =
-            link->GetLinkExpression() ? link->GetLinkExpression()->Clone() : nullptr;
-        TObject::Free(link);
-        if (!expression)
-            continue;
-        if (TnvLink::CanLoadExpressionAsSimpleWhereLink(this, expression.get())) {
-            TnvLink *moved = AddLinkAST(nullptr, std::move(expression), lpWhere, false);
-            if (ControlsCreated() && moved->CanCreateControls())
-                moved->CreateControl();
-        } else if (selectList) {
+        TOwned<TSQLExpressionItem> expression = TakeCondition(link);
+        if (expression && TnvLink::CanLoadExpressionAsSimpleWhereLink(this, expression.get()))
+            AddLoadedLink(std::move(expression), lpWhere);
+        else if (expression && selectList)
             selectList->AddWhereCondition(std::move(expression));
-        }
     }
 }
 
@@ -518,16 +524,9 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
             return;
     auto bracket = UpdateBracket(this);
     LoadJoins();
-    for (TnvLink *link : std::as_const(links)) {
-        TOwned<TSQLExpressionItem> expression =
-            link->GetLinkExpression() ? link->GetLinkExpression()->Clone() : nullptr;
-        TObject::Free(link);
-        if (!expression)
-            continue;
-        TnvLink *moved = AddLinkAST(nullptr, std::move(expression), lpFrom, false);
-        if (ControlsCreated() && moved->CanCreateControls())
-            moved->CreateControl();
-    }
+    for (TnvLink *link : std::as_const(links))
+        if (TOwned<TSQLExpressionItem> expression = TakeCondition(link))
+            AddLoadedLink(std::move(expression), lpFrom);
     NotifyReorderNeeded();
 }
 
@@ -1041,7 +1040,7 @@ void TnvDatasourceGroup::TidyNestedGroups()
         // A group that lost all it held holds nothing to print: it goes like
         // a removed data source, and the conditions of its join that outlive
         // it go on.
-        ReleaseConditions(nested);
+            ReleaseConditions(nested);
         const QList<TnvLink *> links = FLinks;
         for (TnvLink *link : links) {
             if (link->OwnerDatasource() == nested)
@@ -1177,7 +1176,7 @@ bool TnvDatasourceGroup::KeepsItsItems() const
     // item too when it is part of an operand: they stay where it puts them.
     const TnvDatasourceGroup *parent = Group();
     const TnvBaseSyntaxProvider *provider = QueryBuilder() ? QueryBuilder()->SyntaxProvider() : nullptr;
-    if (HoldsOuterJoin() || (provider && provider->IsForceBinaryANSIJoins()))
+    if ((provider && provider->IsForceBinaryANSIJoins()) || HoldsOuterJoin())
         return true;
     if (!parent)
         return false;
@@ -1386,7 +1385,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
             item->SetGroup(parent);
             parent->ExtractInternal(item);
             parent->InsertInternal(parent->IndexOf(this) + 1, item);
-            const QList<TnvLink *> parentLinks = parent->FLinks;
+                    const QList<TnvLink *> parentLinks = parent->FLinks;
             for (TnvLink *link : parentLinks) {
                 if (!link->SameLevelContains(this))
                     continue;

@@ -102,6 +102,9 @@ public:
     // returns what is left (nil when nothing); Found tells whether any was
     // taken.
     TOwned<TSQLExpressionItem> LoadWhereJoins(TOwned<TSQLExpressionItem> condition, bool &found);
+    // A link of the expression (taken over) that loading makes: its owner
+    // worked out, its line made when the lines exist.
+    void AddLoadedLink(TOwned<TSQLExpressionItem> expression, TnvQueryBuilderLinkPlace place);
     // Copies of the WHERE links' expressions (nested groups first) added to
     // the AND collection, which is made on first need.
     void GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode);
@@ -135,7 +138,8 @@ private:
     // Round: how many times the rebuild has run again for what it changed.
     void ReorderANSIJoins(int round = 0);
     // The top-level group, after its rebuild: the nested groups lay
-    // themselves out again where they now stand, until nothing moves.
+    // themselves out again where they now stand (an edit or the rebuild may
+    // have moved them), until nothing moves.
     void SettleNestedGroups();
     // What a rebuild that cannot lay out every set does instead, and all a
     // rebuild does when the data sources must not be reordered: the items

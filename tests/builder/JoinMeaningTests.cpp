@@ -108,8 +108,9 @@ TEST_F(PQRJoinTest, GeneratedFromClausesReturnTheirRowsThroughTheModel)
 
 TEST_F(PQRJoinTest, EditSessionsLeaveTextThatRunsAndReadsBack)
 {
-    // Data sources removed and links drawn at random: every step prints SQL
-    // that SQLite runs and the model reads back to the same text.
+    // Data sources removed, links drawn and links removed at random: every
+    // step prints SQL that SQLite runs and the model reads back to the same
+    // text.
     TFromClauseGenerator generator(Seed(20240613u), Tables);
     std::mt19937 random(Seed(20240613u));
     auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
@@ -123,8 +124,12 @@ TEST_F(PQRJoinTest, EditSessionsLeaveTextThatRunsAndReadsBack)
             if (sources.size() < 2)
                 break;
             const QString before = SQL();
-            if (between(0, 1) == 0) {
+            const int edit = between(0, 2);
+            const QList<TnvLink *> links = Links();
+            if (edit == 0) {
                 TObject::Free(sources[between(0, int(sources.size()) - 1)]);
+            } else if (edit == 1 && !links.isEmpty()) {
+                TObject::Free(links[between(0, int(links.size()) - 1)]);
             } else {
                 TnvDatasource *left = sources[between(0, int(sources.size()) - 1)];
                 TnvDatasource *right = sources[between(0, int(sources.size()) - 1)];

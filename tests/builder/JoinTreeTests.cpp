@@ -79,6 +79,12 @@ TEST_F(JoinTest, RemovingTheFirstSourceKeepsTheConditionsOfTheJoinsAfterIt)
     TObject::Free(Source(QStringLiteral("a")));
     EXPECT_SQL(SQL(), "Select * From b Inner Join c On b.y = 1 And c.id = 2");
     EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    // So it is when the data sources keep their order.
+    qb->SetCanReorderDatasources(false);
+    Load(QStringLiteral("Select * From c Inner Join a On a.x = 1 Inner Join b On b.y = 1"));
+    TObject::Free(Source(QStringLiteral("c")));
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.x = 1 And b.y = 1");
+    qb->SetCanReorderDatasources(true);
     Load(QStringLiteral("Select * From a Inner Join b On b.y = 1"));
     TObject::Free(Source(QStringLiteral("a")));
     EXPECT_SQL(SQL(), "Select * From b Where b.y = 1");
