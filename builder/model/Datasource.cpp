@@ -330,6 +330,10 @@ void TnvDatasource::Destroy()
         auto bracket = UpdateBracket(unionSubQuery);
         if (TnvDatasourceGroup *group = Group(); group && !group->IsDestroying()) {
             group->NotifyReorderNeeded();
+            // ON conditions kept as loaded (the dialect reads its joins from
+            // WHERE) become links first, so that each loses only what needs
+            // this data source.
+            group->RootGroup()->LoadJoins();
             group->ReleaseConditions(this);
         }
         unionSubQuery->NotifyDatasourceDestroying(this);

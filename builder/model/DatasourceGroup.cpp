@@ -491,6 +491,8 @@ void TnvDatasourceGroup::MoveJoinsToWhere()
     if (HasOuterJoin(this))
         return;
     auto bracket = UpdateBracket(this);
+    // ON conditions kept as loaded go as well.
+    LoadJoins();
     QList<TnvLink *> links;
     CollectLinks(this, lpFrom, links);
     // Brackets only group joins: the items come up into one list.

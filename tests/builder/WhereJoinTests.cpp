@@ -74,6 +74,21 @@ TEST_F(WhereJoinTest, ADialectWithoutJoinsInFromTakesThemToWhere)
     EXPECT_SQL(Load(SQL()), SQL());
 }
 
+TEST_F(WhereJoinTest, JoinsLoadedIntoFromLoseOnlyWhatARemovedSourceTakes)
+{
+    // Such a dialect prints ON conditions back as they were loaded; a source
+    // removed takes along only what needs it, and the text still parses.
+    UseANSIJoins(false);
+    Load(QStringLiteral("Select * From a Inner Join b On b.a_id = a.id And b.y = 1 Inner Join c On c.id = 2"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Inner Join c On b.y = 1 And c.id = 2");
+    EXPECT_SQL(Load(SQL()), "Select * From b Inner Join c On b.y = 1 And c.id = 2");
+    // Another such dialect takes them to WHERE.
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), "Select * From b, c Where b.y = 1 And c.id = 2");
+}
+
 TEST_F(WhereJoinTest, OuterJoinsStayInFromWhenTheDialectChanges)
 {
     // WHERE has no form of an outer join in such a dialect: FROM keeps it.
