@@ -83,7 +83,7 @@ void PQRJoinTest::ExpectSameRows(const QString &sql, QString *printed)
     const QStringList before = Rows(sql);
     ASSERT_FALSE(before.value(0).startsWith(QStringLiteral("error: "))) << before.value(0).toStdString();
     const QString after = Load(sql);
-    EXPECT_EQ(Rows(after), before) << sql.toStdString() << "\nprinted: " << after.toStdString();
+    EXPECT_SQL(Rows(after), before) << sql.toStdString() << "\nprinted: " << after.toStdString();
     if (printed)
         *printed = after;
 }

@@ -59,10 +59,10 @@ TEST_F(PQRJoinTest, EditsAndDialectsKeepTheConditionsThatRemain)
     // A removed source takes its own conditions; the others still filter.
     Load(QStringLiteral("SELECT q.id, q.v, r.id FROM p INNER JOIN q ON q.v = 1 INNER JOIN r ON r.id = 2"));
     TObject::Free(Source(QStringLiteral("p")));
-    EXPECT_EQ(Rows(SQL()), Rows(QStringLiteral("SELECT q.id, q.v, r.id FROM q, r WHERE q.v = 1 AND r.id = 2")));
+    EXPECT_SQL(Rows(SQL()), Rows(QStringLiteral("SELECT q.id, q.v, r.id FROM q, r WHERE q.v = 1 AND r.id = 2")));
     Load(QStringLiteral("SELECT q.id, q.v FROM p INNER JOIN q ON q.v = 1"));
     TObject::Free(Source(QStringLiteral("p")));
-    EXPECT_EQ(Rows(SQL()), Rows(QStringLiteral("SELECT q.id, q.v FROM q WHERE q.v = 1")));
+    EXPECT_SQL(Rows(SQL()), Rows(QStringLiteral("SELECT q.id, q.v FROM q WHERE q.v = 1")));
     // Criteria in two Or... columns beside a WHERE join: the join holds for
     // both.
     p->ANSIJoins = false;
@@ -71,7 +71,7 @@ TEST_F(PQRJoinTest, EditsAndDialectsKeepTheConditionsThatRemain)
     Load(QStringLiteral("SELECT p.id, p.v, q.v FROM p, q WHERE p.id = q.id"));
     Part()->SelectList()->Items(1)->SetCondition(0, QStringLiteral("> 1"));
     Part()->SelectList()->Items(1)->SetCondition(1, QStringLiteral("< 1"));
-    EXPECT_EQ(Rows(SQL()), Rows(QStringLiteral("SELECT p.id, p.v, q.v FROM p, q WHERE p.id = q.id AND (p.v > 1 OR "
+    EXPECT_SQL(Rows(SQL()), Rows(QStringLiteral("SELECT p.id, p.v, q.v FROM p, q WHERE p.id = q.id AND (p.v > 1 OR "
                                                "p.v < 1)")));
     // Joins that move from FROM to WHERE with the dialect.
     p->ANSIJoins = true;
@@ -84,7 +84,7 @@ TEST_F(PQRJoinTest, EditsAndDialectsKeepTheConditionsThatRemain)
     other.ANSIJoins = false;
     qb->SetSyntaxProvider(&other);
     EXPECT_FALSE(SQL().contains(QStringLiteral("Join"))) << SQL().toStdString();
-    EXPECT_EQ(Rows(SQL()), Rows(sql));
+    EXPECT_SQL(Rows(SQL()), Rows(sql));
     qb->SetSyntaxProvider(p);
 }
 
