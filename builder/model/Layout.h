@@ -11,7 +11,10 @@
 //           <DataSource SQL="a bb" X=".." Y=".." Height=".." Width=".."/>
 //
 // Boxes find their element by the printed SQL of their sub-query and of
-// their data source, union parts by position. Both operations work on the
+// their data source, union parts by position. A character that XML cannot
+// carry (a control character) stands in the SQL element as <Char Code=".."/>
+// and comes back as it was; in the SQL attributes it is written as U+FFFD,
+// and the texts are compared in that form. Both operations work on the
 // model alone, so they serve the widget and a headless query builder alike.
 #include <QString>
 
@@ -31,6 +34,10 @@ QString SaveQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder);
 // no layout document, a missing element or a bad value ends the load quietly
 // where it stands, with what was applied before kept.
 void LoadQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder, const QString &text) noexcept;
+// Why the loader would take nothing from the text (empty, not XML, too
+// deep, no root, no "SQL" element); empty when it reads the document. For a
+// host that wants to tell a user, as the load itself stays quiet.
+QString LayoutDocumentError(const QString &text);
 
 // A "SubQuery" element under Parent with one "UnionSubQuery" per union part.
 void SaveSubQueryLayout(TnvSubQuery *subQuery, QDomDocument &document, QDomElement &parent);

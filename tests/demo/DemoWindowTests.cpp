@@ -3,6 +3,7 @@
 #include "DemoTestSupport.h"
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/OdbcDataset.h"
+#include "builder/controls/PageControl.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/SQLTextBuilder.h"
 #include "demos/window/DemoCommandLine.h"
@@ -105,6 +106,20 @@ TEST_F(SampleDatabaseTest, HoldsTheOrderEntrySchemaWithATwoColumnKey)
     EXPECT_EQ(Count(QStringLiteral("select count(*) from orders o where not exists"
                                    " (select 1 from order_lines l where l.order_id = o.order_id)")),
               0);
+}
+
+// A query without sources has nothing to read: it is not sent to the
+// server, whose refusal would fill the status line.
+TEST_F(SampleDatabaseTest, AQueryWithoutSourcesIsNotRun)
+{
+    TnvResultGrid *grid = Window->ResultGrid();
+    Window->QueryBuilder()->Clear();
+    EXPECT_EQ(Window->QueryBuilder()->SQL(), QStringLiteral("Select *"));
+    Window->RunQuery();
+    EXPECT_FALSE(grid->IsRunning());
+    EXPECT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
+    EXPECT_EQ(grid->Model()->rowCount(), 0);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
 }
 
 TEST_F(SampleDatabaseTest, IsMadeOnceAndThenReused)
@@ -222,6 +237,17 @@ TEST_F(SampleDatabaseTest, MenusChangeTheControlsOptions)
     ASSERT_EQ(tabStyles->actions().size(), 3);
     tabStyles->actions().at(2)->trigger();
     EXPECT_EQ(qb->TabStyle(), tsFlatButtons);
+
+    // The background and tab options reach what the control paints.
+    QMenu *imagePos = FindAction(bar, QStringLiteral("Bk image pos"))->menu();
+    ASSERT_EQ(imagePos->actions().size(), 2);
+    imagePos->actions().at(1)->trigger();
+    EXPECT_EQ(qb->BkImagePos(), bkipTile);
+    QAction *hotTrack = FindAction(bar, QStringLiteral("Tab hot track"));
+    ASSERT_NE(hotTrack, nullptr);
+    hotTrack->trigger();
+    EXPECT_TRUE(qb->TabHotTrack());
+    EXPECT_TRUE(qb->PageControl()->QueryTabBar()->HotTrack());
 
     QMenu *languages = FindAction(bar, QStringLiteral("Language"))->menu();
     EXPECT_EQ(languages->actions().size(), 1 + nvQBLanguageManager()->GetLanguagesCount());
