@@ -488,33 +488,43 @@ bool HasOuterJoin(const TnvDatasourceGroup *group)
 
 void TnvDatasourceGroup::MoveJoinsToWhere()
 {
-    if (HasOuterJoin(this))
-        return;
     auto bracket = UpdateBracket(this);
-    // ON conditions kept as loaded go as well.
-    LoadJoins();
-    QList<TnvLink *> links;
-    CollectLinks(this, lpFrom, links);
-    // Brackets only group joins: the items come up into one list.
-    for (qsizetype i = 0; i < FItems.size();) {
-        if (auto *nested = As<TnvDatasourceGroup>(FItems[i]))
-            DissolveNestedGroup(nested);
-        else
-            ++i;
-    }
-    for (TnvDatasourceBase *item : std::as_const(FItems))
-        if (item->GetJoinKind())
-            item->SetJoinKind(nullptr);
-    // Loading the text printed so reads the same links and criteria.
     TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
     TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
-    for (TnvLink *link : std::as_const(links)) {
-        TOwned<TSQLExpressionItem> expression = TakeCondition(link);
-        if (expression && TnvLink::CanLoadExpressionAsSimpleWhereLink(this, expression.get()))
-            AddLoadedLink(std::move(expression), lpWhere);
-        else if (expression && selectList)
-            selectList->AddWhereCondition(std::move(expression));
+    // The ON conditions, in the order FROM prints them (none when an outer
+    // join keeps them in FROM).
+    auto conditions = Create<TSQLExpressionAnd>(SyntaxProvider());
+    if (!HasOuterJoin(this)) {
+        // ON conditions kept as loaded go as well.
+        LoadJoins();
+        QList<TnvLink *> links;
+        CollectLinks(this, lpFrom, links);
+        // Brackets only group joins: the items come up into one list.
+        for (qsizetype i = 0; i < FItems.size();) {
+            if (auto *nested = As<TnvDatasourceGroup>(FItems[i]))
+                DissolveNestedGroup(nested);
+            else
+                ++i;
+        }
+        for (TnvDatasourceBase *item : std::as_const(FItems))
+            if (item->GetJoinKind())
+                item->SetJoinKind(nullptr);
+        for (TnvLink *link : std::as_const(links))
+            if (TOwned<TSQLExpressionItem> condition = TakeCondition(link))
+                conditions->Add(BracketIfOr(std::move(condition)));
     }
+    // WHERE is then read as loading the printed text reads it: the terms
+    // that join two sources become WHERE links, the rest criteria.
+    TOwned<TSQLExpressionItem> criteria = selectList ? selectList->GetConditionTree(WhereGroupByTypes) : nullptr;
+    const bool moved = conditions->GetCount() > 0;
+    if (criteria)
+        conditions->Add(BracketIfOr(std::move(criteria)));
+    if (conditions->GetCount() == 0)
+        return;
+    bool found = false;
+    TOwned<TSQLExpressionItem> rest = LoadWhereJoins(std::move(conditions), found);
+    if (selectList && (moved || found))
+        selectList->ReplaceWhereCriteria(std::move(rest));
 }
 
 void TnvDatasourceGroup::MoveJoinsToFrom()
@@ -1035,8 +1045,7 @@ void TnvDatasourceGroup::TidyNestedGroups()
         if (nested->GetCount() == 1) {
             // A group of one item is that item, with the group's join:
             // brackets around a single source are no joined table.
-            TOwned<TSQLJoinKind> kind = nested->GetJoinKind() ? CloneAs(nested->GetJoinKind()) : nullptr;
-            DissolveNestedGroup(nested)->SetJoinKind(std::move(kind));
+            DissolveNestedGroup(nested);
             continue;
         }
         // A group that lost all it held holds nothing to print: it goes like
@@ -1101,11 +1110,20 @@ void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
     if (kind && (kind->IsLeftOuter() || kind->IsRightOuter()))
         return;
     // A going item no longer answers as the links' owner: they still tell
-    // whom they were made for.
+    // whom they were made for. Of an AND the terms that name other items
+    // outlive it.
     QList<TnvLink *> owned;
-    for (TnvLink *link : std::as_const(FLinks))
-        if (link->Place() == lpFrom && link->IsOwnedBy(item) && !link->RefersToDatasource(item))
-            owned.append(link);
+    const QList<TnvLink *> links = FLinks;
+    for (TnvLink *link : links) {
+        if (link->Place() != lpFrom || !link->IsOwnedBy(item))
+            continue;
+        if (link->RefersToDatasource(item)) {
+            if (!link->DropTermsReferring(item))
+                continue;
+            link->RecalcLink();
+        }
+        owned.append(link);
+    }
     HandOnConditions(item, owned);
 }
 
@@ -1135,6 +1153,34 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
         if (selectList && link->GetLinkExpression())
             selectList->AddWhereCondition(link->GetLinkExpression()->Clone());
         TObject::Free(link);
+    }
+}
+
+void TnvDatasourceGroup::KeepConditionsInReach()
+{
+    // After a comma what follows is a table reference of its own, whose ON
+    // conditions see nothing before the comma; in brackets a comma makes no
+    // joined table at all. There the items are cross joined instead.
+    const TnvBaseSyntaxProvider *provider = QueryBuilder() ? QueryBuilder()->SyntaxProvider() : nullptr;
+    if (!provider || !provider->IsSupportCrossJoin())
+        return;
+    QHash<const TnvDatasourceBase *, qsizetype> reach;
+    for (const TnvLink *link : std::as_const(FLinks)) {
+        if (link->Place() != lpFrom)
+            continue;
+        qsizetype lowest = IndexOf(link->OwnerDatasource());
+        for (qsizetype k = 0; k < link->SameLevelDatasourcesCount(); ++k)
+            if (const qsizetype index = IndexOf(link->SameLevelDatasource(k)); index >= 0)
+                lowest = std::min(lowest, index);
+        const auto found = reach.constFind(link->OwnerDatasource());
+        reach.insert(link->OwnerDatasource(), found == reach.constEnd() ? lowest : std::min(lowest, found.value()));
+    }
+    qsizetype reachedAfter = FItems.size();
+    for (qsizetype i = FItems.size() - 1; i >= 1; --i) {
+        TnvDatasourceBase *item = FItems[i];
+        if (!item->GetJoinKind() && (!IsRootGroup() || reachedAfter < i))
+            item->SetJoinKindClass(TSQLJoinKindCross::StaticClassType());
+        reachedAfter = std::min(reachedAfter, reach.value(item, i));
     }
 }
 
@@ -1224,6 +1270,9 @@ void TnvDatasourceGroup::DissolveLoneGroups()
 TnvDatasourceBase *TnvDatasourceGroup::DissolveNestedGroup(TnvDatasourceGroup *nested)
 {
     TnvDatasourceBase *first = nested->GetCount() > 0 ? nested->FItems.first() : nullptr;
+    // The group's join is its first item's now.
+    if (first)
+        first->SetJoinKind(nested->GetJoinKind() ? CloneAs(nested->GetJoinKind()) : nullptr);
     qsizetype position = IndexOf(nested);
     while (nested->GetCount() > 0) {
         TnvDatasourceBase *item = nested->FItems.first();
@@ -1387,6 +1436,13 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
             item->SetGroup(parent);
             parent->ExtractInternal(item);
             parent->InsertInternal(parent->IndexOf(this) + 1, item);
+            // A list item of its own; cross joined before an outer join, so
+            // that the outer join's side still takes it in.
+            bool outerJoinAfter = false;
+            for (qsizetype i = parent->IndexOf(item) + 1; i < parent->GetCount() && !outerJoinAfter; ++i)
+                outerJoinAfter = parent->IsOuterJoin(i);
+            const bool cross = outerJoinAfter && provider && provider->IsSupportCrossJoin();
+            item->SetJoinKindClass(cross ? TSQLJoinKindCross::StaticClassType() : nullptr);
                     const QList<TnvLink *> parentLinks = parent->FLinks;
             for (TnvLink *link : parentLinks) {
                 if (!link->SameLevelContains(this))
@@ -1439,8 +1495,13 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
                         link->SetOwnerDatasource(item);
                 }
                 if (k == 0 && !laid.JoinsBefore) {
-                    if (item->GetJoinKind())
-                        item->SetJoinKind(nullptr);
+                    // A list item. Before an outer join, though, one that
+                    // was joined stays cross joined: a comma there would make
+                    // what follows a table reference of its own, and the
+                    // outer join's side would no longer take it in.
+                    const bool cross = !FItems.isEmpty() && r < runs.size() - 1 && item->GetJoinKind() &&
+                                       provider && provider->IsSupportCrossJoin();
+                    item->SetJoinKindClass(cross ? TSQLJoinKindCross::StaticClassType() : nullptr);
                 } else if (item->GetJoinKindClass() != placement.KindClass) {
                     item->SetJoinKindClass(placement.KindClass);
                 }
@@ -1462,6 +1523,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
         }
     }
     SeatFirstItemConditions();
+    KeepConditionsInReach();
     // The groups that binary nesting makes here.
     QSet<const TnvDatasourceBase *> nestedHere;
     if (FItems.size() > 2 && provider && provider->IsForceBinaryANSIJoins())

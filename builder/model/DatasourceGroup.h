@@ -111,9 +111,10 @@ public:
     // The WHERE condition (taken over) with the WHERE links in front.
     TOwned<TSQLExpressionItem> AddWhereJoinConditions(TOwned<TSQLExpressionItem> condition);
     // A dialect without joins in FROM (top-level group): the FROM clause
-    // becomes a list and its join conditions go to WHERE, as WHERE links
-    // where they are joins of two sources and as criteria otherwise. Outer
-    // joins have no such form: a FROM clause that holds one stays as it is.
+    // becomes a list and its join conditions go to WHERE; WHERE is then read
+    // as loading reads it there: WHERE links for the terms that join two
+    // sources, criteria for the rest. Outer joins have no such form: a FROM
+    // clause that holds one stays as it is.
     void MoveJoinsToWhere();
     // A dialect with joins in FROM (top-level group): WHERE links and ON
     // conditions never taken apart become links in FROM, and the join tree
@@ -157,6 +158,9 @@ private:
     // Nested groups left empty go; one left with a single item gives way to
     // it.
     void TidyNestedGroups();
+    // List items that a later ON condition reaches past, and those in
+    // brackets, are cross joined instead.
+    void KeepConditionsInReach();
     // Whether the item owns an ON condition.
     bool OwnsConditions(const TnvDatasourceBase *item) const;
     // The item at the index is an outer join with its ON condition: the
@@ -171,8 +175,9 @@ private:
     bool IsLoneGroup(const TnvDatasourceBase *item) const;
     bool HasLoneGroup(const QSet<const TnvDatasourceBase *> &except) const;
     void DissolveLoneGroups();
-    // The nested group's items take its place, its links come here, and the
-    // conditions it owns go to its first item (returned); the group goes.
+    // The nested group's items take its place, its links come here, and its
+    // join and the conditions it owns go to its first item (returned); the
+    // group goes.
     TnvDatasourceBase *DissolveNestedGroup(TnvDatasourceGroup *nested);
     // Every nested group lays itself out again, the innermost first; false
     // when there are none.

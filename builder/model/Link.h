@@ -58,6 +58,9 @@ public:
     // refers to the data source: also while that node is going.
     bool IsOwnedBy(const TnvDatasourceBase *item) const;
     bool RefersToDatasource(const TnvDatasourceBase *datasource) const;
+    // Takes the terms that refer to the data source out of an AND; false
+    // when the expression is no AND or nothing is left.
+    bool DropTermsReferring(const TnvDatasourceBase *datasource);
     TSQLExpressionItem *GetLinkExpression() const { return FLinkExpression.get(); }
     // Puts the expression (taken over) in place of the link's own, binds it
     // to the union part's data sources and works the link out again from it.
@@ -144,9 +147,6 @@ private:
     TnvQueryBuilderLinkSideType CalcLeftTypeInternal() const;
     TnvQueryBuilderLinkSideType CalcRightTypeInternal() const;
     void ClearSimple();
-    // Takes the terms that refer to the data source out of an AND; false
-    // when the expression is no AND or nothing is left.
-    bool DropTermsReferring(const TnvDatasourceBase *datasource);
 
     TnvNodeRef<TnvDatasourceGroup> FGroup;
     TnvDatasourceGroup *FInitialGroup;

@@ -457,25 +457,33 @@ bool TnvSelectList::LoadConditionFromAST(TOwned<TSQLExpressionItem> condition, T
 
 void TnvSelectList::AddWhereCondition(TOwned<TSQLExpressionItem> condition)
 {
-    TOwned<TSQLExpressionItem> prepared = WithoutBrackets(PrepareLogicalExpressionForLoading(std::move(condition)));
-    if (!prepared)
+    if (!condition)
         return;
-    // The columns that hold criteria (an empty one adds nothing to WHERE).
-    QList<int> columns;
+    TOwned<TSQLExpressionItem> criteria = GetConditionTree(WhereGroupByTypes);
+    if (criteria) {
+        // The criteria columns are the operands of an OR: the condition
+        // joins every one of them.
+        auto both = Create<TSQLExpressionAnd>(SyntaxProvider());
+        both->Add(BracketIfOr(std::move(criteria)));
+        both->Add(BracketIfOr(std::move(condition)));
+        condition = std::move(both);
+    }
+    ReplaceWhereCriteria(std::move(condition));
+}
+
+void TnvSelectList::ReplaceWhereCriteria(TOwned<TSQLExpressionItem> condition)
+{
+    auto bracket = UpdateBracket(this);
     for (TnvSelectItem *row : std::as_const(FItems))
         if (WhereGroupByTypes.Contains(row->GroupByType()))
-            for (int column = 0; column < row->ConditionsCount(); ++column)
-                if (row->GetASTCondition(column) && !columns.contains(column))
-                    columns.append(column);
-    if (columns.isEmpty())
-        columns.append(0);
-    TLoadScope scope(this);
-    auto bracket = UpdateBracket(this);
+            while (row->ConditionsCount() > 0)
+                row->SetASTCondition(row->ConditionsCount() - 1, nullptr);
     NotifySQLUpdated();
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        TOwned<TSQLExpressionItem> copy = i + 1 < columns.size() ? prepared->Clone() : std::move(prepared);
-        PlaceOperand(BracketIfOr(std::move(copy)), columns[i], WhereSearchKinds, gtWhere);
-    }
+    // An AND of one term prints as the term, and loads so.
+    if (auto *conjunction = As<TSQLExpressionAnd>(condition.get()); conjunction && conjunction->GetCount() == 1)
+        condition = Downcast<TSQLExpressionItem>(conjunction->Extract(qsizetype(0)));
+    if (condition)
+        LoadConditionFromAST(std::move(condition), gtWhere);
 }
 
 void TnvSelectList::LoadGroupByListFromAST(TOwned<TSQLGroupByList> list)

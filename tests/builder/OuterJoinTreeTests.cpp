@@ -47,15 +47,19 @@ TEST_F(OuterJoinTreeTest, AnOuterJoinKeepsTheConditionsOfItsOn)
 TEST_F(OuterJoinTreeTest, TheSidesOfAnOuterJoinStayWhatTheyWere)
 {
     // Everything before an outer join is its one side: an item cross joined
-    // before it stays before it, and its ON stays whole.
+    // before it stays before it, cross joined (after a comma it would be a
+    // table reference of its own, out of the ON's reach), and the ON stays
+    // whole. A comma the ON reaches past becomes a cross join as well.
     ExpectPrinted(QStringLiteral("SELECT * FROM p CROSS JOIN q LEFT JOIN r ON r.id = p.id AND r.v = q.id"),
-                  QStringLiteral("Select * From p, q Left Join r On r.id = p.id And r.v = q.id"));
+                  QStringLiteral("Select * From p Cross Join q Left Join r On r.id = p.id And r.v = q.id"));
     ExpectPrinted(QStringLiteral("SELECT * FROM p, q LEFT JOIN r ON r.id = p.id AND r.v = q.id"),
-                  QStringLiteral("Select * From p, q Left Join r On r.id = p.id And r.v = q.id"));
+                  QStringLiteral("Select * From p Cross Join q Left Join r On r.id = p.id And r.v = q.id"));
+    ExpectPrinted(QStringLiteral("SELECT * FROM p, q LEFT JOIN r ON r.id = q.id"),
+                  QStringLiteral("Select * From p, q Left Join r On r.id = q.id"));
     ExpectPrinted(QStringLiteral("SELECT * FROM p CROSS JOIN q FULL JOIN r ON r.id = p.id"),
-                  QStringLiteral("Select * From p, q Full Join r On r.id = p.id"));
+                  QStringLiteral("Select * From p Cross Join q Full Join r On r.id = p.id"));
     ExpectPrinted(QStringLiteral("SELECT * FROM p CROSS JOIN q RIGHT JOIN r ON r.id = p.id"),
-                  QStringLiteral("Select * From p, q Right Join r On r.id = p.id"));
+                  QStringLiteral("Select * From p Cross Join q Right Join r On r.id = p.id"));
     // Inner joins after an outer join still gather by their links.
     ExpectPrinted(QStringLiteral("SELECT * FROM p FULL JOIN q ON q.id = p.id, r q2 JOIN r ON r.v = q.v JOIN q q3 ON "
                                  "q3.id = q2.id"),
@@ -65,11 +69,12 @@ TEST_F(OuterJoinTreeTest, TheSidesOfAnOuterJoinStayWhatTheyWere)
 
 TEST_F(OuterJoinTreeTest, BracketsAroundOuterJoinsStay)
 {
-    // Without them a side would take in what stands before the brackets.
+    // Without them a side would take in what stands before the brackets. In
+    // brackets a comma makes no joined table: a cross join does.
     ExpectPrinted(QStringLiteral("SELECT * FROM r, (p FULL JOIN q ON q.id = p.id)"),
                   QStringLiteral("Select * From r, (p Full Join q On q.id = p.id)"));
-    ExpectPrinted(QStringLiteral("SELECT * FROM p LEFT JOIN (q CROSS JOIN r) ON q.id = p.id"),
-                  QStringLiteral("Select * From p Left Join (q, r) On q.id = p.id"));
+    ExpectPrinted(QStringLiteral("SELECT * FROM p LEFT JOIN (q, r) ON q.id = p.id"),
+                  QStringLiteral("Select * From p Left Join (q Cross Join r) On q.id = p.id"));
     // In the first place they can go: the sides stay the same.
     ExpectPrinted(QStringLiteral("SELECT * FROM (p RIGHT JOIN q ON q.id = p.id), r"),
                   QStringLiteral("Select * From p Right Join q On q.id = p.id, r"));
@@ -82,7 +87,7 @@ TEST_F(OuterJoinTreeTest, BinaryJoinsNestAnOuterJoinsSideAsOneOperand)
 {
     p->BinaryJoins = true;
     ExpectPrinted(QStringLiteral("SELECT * FROM p, q LEFT JOIN r ON r.id = p.id"),
-                  QStringLiteral("Select * From (p, q) Left Join r On r.id = p.id"));
+                  QStringLiteral("Select * From (p Cross Join q) Left Join r On r.id = p.id"));
     ExpectPrinted(QStringLiteral("SELECT * FROM p JOIN q ON q.v = 1 LEFT JOIN r ON r.id = q.id JOIN q q2 ON q2.id = "
                                  "p.id"),
                   QStringLiteral("Select * From ((p Inner Join q On q.v = 1) Left Join r On r.id = q.id) Inner Join "
@@ -103,7 +108,7 @@ TEST_F(OuterJoinTreeTest, LinksDrawnAroundOuterJoinsAreLaidOut)
     // Before it: the items there join up among themselves.
     Load(QStringLiteral("SELECT * FROM p, r, q q2 LEFT JOIN q ON q.id = p.id"));
     From()->AddLinkAST(nullptr, Expression(QStringLiteral("q2.id = p.id")), lpFrom, true);
-    EXPECT_SQL(SQL(), "Select * From p Inner Join q q2 On q2.id = p.id, r Left Join q On q.id = p.id");
+    EXPECT_SQL(SQL(), "Select * From p Inner Join q q2 On q2.id = p.id Cross Join r Left Join q On q.id = p.id");
 }
 
 } // namespace nvqb::test
