@@ -584,17 +584,18 @@ void TnvDatasourceGroup::ReorderDatasourcesInternal()
         // One bracket for the whole rebuild: the items it touches run their
         // steps once, when it ends.
         auto bracket = UpdateBracket(this);
-        if (!qb->CanReorderDatasources()) {
-            // The order stays, but a removed data source may have left an
-            // ON condition where no join can carry it.
-            KeepItemsAsTheyStand();
-        } else if (unionSubQuery->ANSIJoins()) {
+        if (unionSubQuery->ANSIJoins() && qb->CanReorderDatasources()) {
             ReorderANSIJoins();
             if (IsRootGroup())
                 SettleNestedGroups();
         } else {
-            ReorderWhereJoins();
-            // Joins a dialect change left in FROM are mended as well.
+            if (!unionSubQuery->ANSIJoins() && qb->CanReorderDatasources())
+                ReorderWhereJoins();
+            // The order stays, but a removed data source may have left
+            // brackets around one source or none, or an ON condition where no
+            // join can carry it (joins that a change of dialect left in FROM
+            // too).
+            TidyNestedGroups();
             KeepItemsAsTheyStand();
         }
     }
@@ -1474,6 +1475,12 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
             }
         }
         parent->NotifyReorderNeeded();
+    }
+    // A group that gave up all it held leaves its join (a comma, say) to the
+    // item that now stands in its place.
+    if (!leaving.empty() && GetCount() == 0) {
+        TnvDatasourceBase *first = parent->GetItems(parent->IndexOf(this) + 1);
+        first->SetJoinKind(GetJoinKind() ? CloneAs(GetJoinKind()) : nullptr);
     }
 
     // The runs follow one another, each outer join between the two it
