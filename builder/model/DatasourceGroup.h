@@ -161,6 +161,10 @@ private:
     // List items that a later ON condition reaches past, and those in
     // brackets, are cross joined instead.
     void KeepConditionsInReach();
+    // The lowest index of the items the link touches.
+    qsizetype LowestReach(const TnvLink *link) const;
+    // Whether an ON condition after the index reaches before it.
+    bool IsReachedPast(qsizetype index) const;
     // Whether the item owns an ON condition.
     bool OwnsConditions(const TnvDatasourceBase *item) const;
     // The item at the index is an outer join with its ON condition: the

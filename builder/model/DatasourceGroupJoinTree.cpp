@@ -637,6 +637,23 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
     }
 }
 
+qsizetype TnvDatasourceGroup::LowestReach(const TnvLink *link) const
+{
+    qsizetype lowest = IndexOf(link->OwnerDatasource());
+    for (qsizetype k = 0; k < link->SameLevelDatasourcesCount(); ++k)
+        if (const qsizetype index = IndexOf(link->SameLevelDatasource(k)); index >= 0)
+            lowest = std::min(lowest, index);
+    return lowest;
+}
+
+bool TnvDatasourceGroup::IsReachedPast(qsizetype index) const
+{
+    for (const TnvLink *link : FLinks)
+        if (link->Place() == lpFrom && IndexOf(link->OwnerDatasource()) > index && LowestReach(link) < index)
+            return true;
+    return false;
+}
+
 void TnvDatasourceGroup::KeepConditionsInReach()
 {
     // After a comma what follows is a table reference of its own, whose ON
@@ -649,10 +666,7 @@ void TnvDatasourceGroup::KeepConditionsInReach()
     for (const TnvLink *link : std::as_const(FLinks)) {
         if (link->Place() != lpFrom)
             continue;
-        qsizetype lowest = IndexOf(link->OwnerDatasource());
-        for (qsizetype k = 0; k < link->SameLevelDatasourcesCount(); ++k)
-            if (const qsizetype index = IndexOf(link->SameLevelDatasource(k)); index >= 0)
-                lowest = std::min(lowest, index);
+        const qsizetype lowest = LowestReach(link);
         const auto found = reach.constFind(link->OwnerDatasource());
         reach.insert(link->OwnerDatasource(), found == reach.constEnd() ? lowest : std::min(lowest, found.value()));
     }
@@ -918,11 +932,14 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
             parent->ExtractInternal(item);
             parent->InsertInternal(parent->IndexOf(this) + 1, item);
             // A list item of its own; cross joined before an outer join, so
-            // that the outer join's side still takes it in.
+            // that the outer join's side still takes it in, and where a later
+            // ON condition reaches past it.
+            const qsizetype index = parent->IndexOf(item);
             bool outerJoinAfter = false;
-            for (qsizetype i = parent->IndexOf(item) + 1; i < parent->GetCount() && !outerJoinAfter; ++i)
+            for (qsizetype i = index + 1; i < parent->GetCount() && !outerJoinAfter; ++i)
                 outerJoinAfter = parent->IsOuterJoin(i);
-            const bool cross = outerJoinAfter && provider && provider->IsSupportCrossJoin();
+            const bool cross = (outerJoinAfter || parent->IsReachedPast(index)) && provider &&
+                               provider->IsSupportCrossJoin();
             item->SetJoinKindClass(cross ? TSQLJoinKindCross::StaticClassType() : nullptr);
                     const QList<TnvLink *> parentLinks = parent->FLinks;
             for (TnvLink *link : parentLinks) {
