@@ -52,7 +52,7 @@ TEST_F(WhereJoinTest, ADialectWithoutJoinsInFromTakesThemToWhere)
     qb->SetSyntaxProvider(&other);
     EXPECT_FALSE(Part()->ANSIJoins());
     const QString where = QStringLiteral("Select a.id From a, b, c, b b2 Where b.a_id = a.id And b2.id = c.b_id And "
-                                         "c.b_id = b.id And a.x = 1 And b.y > 2");
+                                         "c.b_id = b.id And b.y > 2 And a.x = 1");
     EXPECT_SQL(SQL(), where);
     for (TnvLink *link : Links())
         EXPECT_EQ(link->Place(), lpWhere) << Text(link).toStdString();
@@ -70,7 +70,7 @@ TEST_F(WhereJoinTest, ADialectWithoutJoinsInFromTakesThemToWhere)
     qb->SetSyntaxProvider(&other);
     EXPECT_TRUE(Part()->ANSIJoins());
     EXPECT_SQL(SQL(), "Select a.id From a Inner Join b On b.a_id = a.id Inner Join c On c.b_id = b.id Inner Join b "
-                      "b2 On b2.id = c.b_id Where a.x = 1 And b.y > 2");
+                      "b2 On b2.id = c.b_id Where b.y > 2 And a.x = 1");
     EXPECT_SQL(Load(SQL()), SQL());
 }
 
