@@ -613,6 +613,13 @@ void TnvSelectList::ReplaceWhereCriteria(TOwned<TSQLExpressionItem> condition)
             while (row->ConditionsCount() > 0)
                 row->SetASTCondition(row->ConditionsCount() - 1, nullptr);
     NotifySQLUpdated();
+    // The rows are arranged as loading the statement arranges them: the
+    // output columns keep their order, and WHERE names its rows after them.
+    FLoadOrders.clear();
+    FLoadOrders.emplace_back();
+    for (TnvSelectItem *row : std::as_const(FItems))
+        if (row->Select())
+            FLoadOrders.back().append(row);
     // An AND of one term prints as the term, and loads so.
     if (auto *conjunction = As<TSQLExpressionAnd>(condition.get()); conjunction && conjunction->GetCount() == 1)
         condition = Downcast<TSQLExpressionItem>(conjunction->Extract(qsizetype(0)));

@@ -89,6 +89,15 @@ TEST_F(WhereJoinTest, JoinsLoadedIntoFromLoseOnlyWhatARemovedSourceTakes)
     EXPECT_SQL(SQL(), "Select * From b, c Where b.y = 1 And c.id = 2");
 }
 
+TEST_F(WhereJoinTest, TheColumnsKeepTheirOrderWhenJoinsGoToWhere)
+{
+    Load(QStringLiteral("Select b.y, a.x From a Inner Join b On b.a_id = a.id And a.x > 1 Where b.y = 2"));
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), "Select b.y, a.x From a, b Where b.a_id = a.id And b.y = 2 And a.x > 1");
+    EXPECT_SQL(Load(SQL()), SQL());
+}
+
 TEST_F(WhereJoinTest, OuterJoinsStayInFromWhenTheDialectChanges)
 {
     // WHERE has no form of an outer join in such a dialect: FROM keeps it.
