@@ -347,8 +347,26 @@ void TnvDatasource::Destroy()
     // the nodes that cannot live without this data source go first.
     if (unionSubQuery && !unionSubQuery->IsDestroying()) {
         auto bracket = UpdateBracket(unionSubQuery);
-        if (TnvDatasourceGroup *group = Group(); group && !group->IsDestroying())
+        TnvDatasourceGroup *group = Group();
+        if (group && group->IsDestroying())
+            group = nullptr;
+        // The join tree is rebuilt once, when this data source has left its
+        // group: the top-level group's bracket closes after that.
+        TnvDatasourceGroup *root = group ? group->RootGroup() : nullptr;
+        if (root)
+            root->BeginUpdate();
+        TnvScopeExit close([root] {
+            if (root)
+                root->EndUpdate();
+        });
+        if (group) {
             group->NotifyReorderNeeded();
+            // ON conditions kept as loaded (the dialect reads its joins from
+            // WHERE) become links first, so that each loses only what needs
+            // this data source.
+            root->LoadJoins();
+            group->ReleaseConditions(this);
+        }
         unionSubQuery->NotifyDatasourceDestroying(this);
         SetGroup(nullptr);
     }

@@ -102,15 +102,31 @@ public:
     // returns what is left (nil when nothing); Found tells whether any was
     // taken.
     TOwned<TSQLExpressionItem> LoadWhereJoins(TOwned<TSQLExpressionItem> condition, bool &found);
+    // A link of the expression (taken over) that loading makes: its owner
+    // worked out, its line made when the lines exist.
+    void AddLoadedLink(TOwned<TSQLExpressionItem> expression, TnvQueryBuilderLinkPlace place);
     // Copies of the WHERE links' expressions (nested groups first) added to
     // the AND collection, which is made on first need.
     void GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode);
     // The WHERE condition (taken over) with the WHERE links in front.
     TOwned<TSQLExpressionItem> AddWhereJoinConditions(TOwned<TSQLExpressionItem> condition);
+    // A dialect without joins in FROM (top-level group): the FROM clause
+    // becomes a list and its join conditions go to WHERE; WHERE is then read
+    // as loading reads it there: WHERE links for the terms that join two
+    // sources, criteria for the rest. Outer joins have no such form: a FROM
+    // clause that holds one stays as it is.
+    void MoveJoinsToWhere();
+    // A dialect with joins in FROM (top-level group): WHERE links and ON
+    // conditions never taken apart become links in FROM, and the join tree
+    // is rebuilt. WHERE links marked as outer joins stay where they are.
+    void MoveJoinsToFrom();
 
     // --- The join tree ------------------------------------------------------
     // Asks for a rebuild at the end of the current update bracket.
     void NotifyReorderNeeded();
+    // The item (of this group) goes: the conditions of its inner join that
+    // do not refer to it go on to the join after it, or to WHERE.
+    void ReleaseConditions(TnvDatasourceBase *item);
     bool IsReorderNeeded() const { return FReorderNeeded; }
     void ReorderDatasourcesInternal();
 
@@ -122,14 +138,60 @@ private:
     void ReorderWhereJoins();
     // Round: how many times the rebuild has run again for what it changed.
     void ReorderANSIJoins(int round = 0);
-    // What a rebuild that cannot lay out every set does instead: the items
-    // keep their order, the conditions stay with their owners.
-    void KeepItemsAsTheyStand();
-    void DropEmptyGroups();
-    // A nested group that no link in FROM touches.
+    // The top-level group, after its rebuild: the nested groups lay
+    // themselves out again where they now stand (an edit or the rebuild may
+    // have moved them), until nothing moves.
+    void SettleNestedGroups();
+    // What a rebuild that cannot lay out every set does instead, and all a
+    // rebuild does when the data sources must not be reordered: the items
+    // keep their order, the conditions stay with their owners, and only
+    // what would not print as a join is mended.
+    // True when conditions went on from the first item.
+    bool KeepItemsAsTheyStand();
+    // The first item has no join to carry an ON condition: the join after
+    // it takes what it owns, or WHERE does.
+    // True when it owned any.
+    bool SeatFirstItemConditions();
+    // Conditions whose item can no longer carry them (it goes, or stands
+    // first) go to the join after it, or to WHERE.
+    void HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links);
+    // Nested groups left empty go; one left with a single item gives way to
+    // it.
+    void TidyNestedGroups();
+    // List items that a later ON condition reaches past, and those in
+    // brackets, are cross joined instead.
+    void KeepConditionsInReach();
+    // The lowest index of the items the link touches.
+    qsizetype LowestReach(const TnvLink *link) const;
+    // Whether an ON condition after the index reaches before it.
+    bool IsReachedPast(qsizetype index) const;
+    // Whether the item owns an ON condition.
+    bool OwnsConditions(const TnvDatasourceBase *item) const;
+    // The item at the index is an outer join with its ON condition: the
+    // items before it are one of its sides, the item the other.
+    bool IsOuterJoin(qsizetype index) const;
+    bool HoldsOuterJoin() const;
+    // A nested group whose items must stay in it: it is an outer join, holds
+    // one, or is all of the side before one.
+    bool KeepsItsItems() const;
+    // A nested group that no link in FROM touches and that can give way to
+    // its items without changing a side of an outer join.
     bool IsLoneGroup(const TnvDatasourceBase *item) const;
     bool HasLoneGroup(const QSet<const TnvDatasourceBase *> &except) const;
     void DissolveLoneGroups();
+    // The nested group's items take its place, its links come here, and its
+    // join and the conditions it owns go to its first item (returned); the
+    // group goes.
+    TnvDatasourceBase *DissolveNestedGroup(TnvDatasourceGroup *nested);
+    // Every nested group lays itself out again, the innermost first; false
+    // when there are none.
+    bool RebuildNestedGroups();
+    // Puts Count items from First into a new nested group in their place;
+    // the links that touch nothing else go with them.
+    TnvDatasourceGroup *NestItems(qsizetype first, qsizetype count, QSet<const TnvDatasourceBase *> &nestedHere);
+    // Nests the items two at a time, left-deep; the items before the last
+    // outer join become one operand first.
+    void NestBinary(QSet<const TnvDatasourceBase *> &nestedHere);
 
     TnvDatasourceGroup *FRootGroup;
     bool FReorderNeeded = false;

@@ -170,6 +170,13 @@ void TnvLink::SetOwnerDatasource(TnvDatasourceBase *owner)
     NotifySQLUpdated();
 }
 
+bool TnvLink::IsOwnedBy(const TnvDatasourceBase *item) const { return FOwnerDatasource.RefersTo(item); }
+
+bool TnvLink::RefersToDatasource(const TnvDatasourceBase *datasource) const
+{
+    return FReferencedDatasources.RefersTo(datasource);
+}
+
 void TnvLink::SetLeftDatasource(TnvDatasource *datasource)
 {
     if (TnvDatasource *old = FLeftDatasource.get(); old && old != FRightDatasource.get())
@@ -643,16 +650,58 @@ void TnvLink::SetJoinKindClass(TastNodeClass kindClass)
 // ---------------------------------------------------------------------------
 // Data sources going
 
+bool TnvLink::DropTermsReferring(const TnvDatasourceBase *datasource)
+{
+    auto refers = [datasource](TSQLExpressionItem *term) {
+        TastNodeRefList sources;
+        term->GetReferencedDatasourcesRecursive(sources);
+        for (const TastNodeBase *source : std::as_const(sources))
+            if (DatasourceOfFromSource(source) == datasource)
+                return true;
+        return false;
+    };
+    // The terms, through brackets and nested ANDs, as a join condition is
+    // taken apart.
+    std::function<void(TSQLExpressionAnd *)> drop = [&](TSQLExpressionAnd *collection) {
+        for (qsizetype i = collection->GetCount() - 1; i >= 0; --i) {
+            TSQLExpressionItem *term = collection->GetItems(i);
+            if (auto *nested = As<TSQLExpressionAnd>(ExpressionRemoveBrackets(term))) {
+                drop(nested);
+                if (nested->GetCount() == 0)
+                    collection->Delete(i);
+            } else if (!term || refers(term)) {
+                collection->Delete(i);
+            }
+        }
+    };
+    auto *collection = As<TSQLExpressionAnd>(ExpressionRemoveBrackets(FLinkExpression.get()));
+    if (!collection)
+        return false;
+    drop(collection);
+    if (collection->GetCount() == 0)
+        return false;
+    if (collection == FLinkExpression.get() && collection->GetCount() == 1) {
+        TOwned<TastNodeBase> only = collection->Extract(qsizetype(0));
+        FLinkExpression.reset(static_cast<TSQLExpressionItem *>(only.release()));
+    }
+    return true;
+}
+
 bool TnvLink::NotifyDatasourceDestroyingInternal(TnvDatasourceBase *datasource)
 {
-    if (FReferencedDatasources.RefersTo(datasource))
-        return true;
     // The link is part of its owner's ON condition and goes with it.
     if (FOwnerDatasource.RefersTo(datasource))
         return true;
-    if (TnvDatasourceGroup *group = Group(); group && group->GetCount() == 2 && group->IndexOf(datasource) >= 0)
-        return true;
-    // The link stays: it forgets the data source.
+    if (FReferencedDatasources.RefersTo(datasource)) {
+        // Of an AND only the terms that refer to the data source go.
+        if (!DropTermsReferring(datasource))
+            return true;
+        RecalcLink();
+        return false;
+    }
+    // Any other condition stays, also the only one left beside the data
+    // source: the join tree finds it a place (or WHERE takes it). The link
+    // forgets the data source.
     FSameLevelDatasources.Purge(datasource);
     return false;
 }

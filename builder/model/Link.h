@@ -54,6 +54,13 @@ public:
     // The join-tree rebuild hands a link to the item it now belongs to; both
     // owners print their ON conditions anew.
     void SetOwnerDatasource(TnvDatasourceBase *owner);
+    // Whether the link is the item's condition, and whether its expression
+    // refers to the data source: also while that node is going.
+    bool IsOwnedBy(const TnvDatasourceBase *item) const;
+    bool RefersToDatasource(const TnvDatasourceBase *datasource) const;
+    // Takes the terms that refer to the data source out of an AND; false
+    // when the expression is no AND or nothing is left.
+    bool DropTermsReferring(const TnvDatasourceBase *datasource);
     TSQLExpressionItem *GetLinkExpression() const { return FLinkExpression.get(); }
     // Puts the expression (taken over) in place of the link's own, binds it
     // to the union part's data sources and works the link out again from it.

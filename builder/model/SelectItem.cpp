@@ -80,13 +80,6 @@ TOwned<TSQLExpressionAggregate1Param> AggregateLike(const TSQLExpressionAggregat
                                 withPrefix ? withPrefix->ParamPrefix : ppAll, std::move(argument));
 }
 
-TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> condition)
-{
-    if (condition && condition->Is<TSQLExpressionOr>())
-        return Create<TSQLExpressionBrackets>(condition->SyntaxProvider(), std::move(condition));
-    return condition;
-}
-
 template <class T> TOwned<T> Downcast(TOwned<TastNodeBase> node) { return TOwned<T>(static_cast<T *>(node.release())); }
 
 bool StartsWithComparison(const TnvBaseSyntaxProvider *provider, const QString &text)

@@ -69,13 +69,6 @@ template <class F> void ForEachTerm(const TSQLExpressionItem *condition, const F
         visit(condition);
 }
 
-TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> condition)
-{
-    if (condition && condition->Is<TSQLExpressionOr>())
-        return Create<TSQLExpressionBrackets>(condition->SyntaxProvider(), std::move(condition));
-    return condition;
-}
-
 // The operand of a bracket node, taken out of it (the brackets are freed).
 TOwned<TSQLExpressionItem> WithoutBrackets(TOwned<TSQLExpressionItem> condition)
 {
@@ -594,6 +587,44 @@ bool TnvSelectList::LoadConditionFromAST(TOwned<TSQLExpressionItem> condition, T
     }
     PlaceConjunct(std::move(prepared), 0, kinds, kind);
     return false;
+}
+
+void TnvSelectList::AddWhereCondition(TOwned<TSQLExpressionItem> condition)
+{
+    if (!condition)
+        return;
+    TOwned<TSQLExpressionItem> criteria = GetConditionTree(WhereGroupByTypes);
+    if (criteria) {
+        // The criteria columns are the operands of an OR: the condition
+        // joins every one of them.
+        auto both = Create<TSQLExpressionAnd>(SyntaxProvider());
+        both->Add(BracketIfOr(std::move(criteria)));
+        both->Add(BracketIfOr(std::move(condition)));
+        condition = std::move(both);
+    }
+    ReplaceWhereCriteria(std::move(condition));
+}
+
+void TnvSelectList::ReplaceWhereCriteria(TOwned<TSQLExpressionItem> condition)
+{
+    auto bracket = UpdateBracket(this);
+    for (TnvSelectItem *row : std::as_const(FItems))
+        if (WhereGroupByTypes.Contains(row->GroupByType()))
+            while (row->ConditionsCount() > 0)
+                row->SetASTCondition(row->ConditionsCount() - 1, nullptr);
+    NotifySQLUpdated();
+    // The rows are arranged as loading the statement arranges them: the
+    // output columns keep their order, and WHERE names its rows after them.
+    FLoadOrders.clear();
+    FLoadOrders.emplace_back();
+    for (TnvSelectItem *row : std::as_const(FItems))
+        if (row->Select())
+            FLoadOrders.back().append(row);
+    // An AND of one term prints as the term, and loads so.
+    if (auto *conjunction = As<TSQLExpressionAnd>(condition.get()); conjunction && conjunction->GetCount() == 1)
+        condition = Downcast<TSQLExpressionItem>(conjunction->Extract(qsizetype(0)));
+    if (condition)
+        LoadConditionFromAST(std::move(condition), gtWhere);
 }
 
 void TnvSelectList::LoadGroupByListFromAST(TOwned<TSQLGroupByList> list)

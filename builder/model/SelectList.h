@@ -91,6 +91,12 @@ public:
     // True when the condition was taken apart into cells; false when it went
     // whole into one cell.
     bool LoadConditionFromAST(TOwned<TSQLExpressionItem> condition, TnvQueryBuilderGroupByType kind);
+    // ANDs the condition (taken over) to the WHERE criteria, as loading
+    // "WHERE <criteria> And <condition>" spreads them over the cells.
+    void AddWhereCondition(TOwned<TSQLExpressionItem> condition);
+    // The WHERE criteria become those of the condition (taken over; nil:
+    // none), as loading it spreads them over the cells.
+    void ReplaceWhereCriteria(TOwned<TSQLExpressionItem> condition);
     void LoadGroupByListFromAST(TOwned<TSQLGroupByList> list);
     // Reads the clause; the caller keeps and frees it.
     void LoadOrderByListFromAST(const TSQLOrderByClause *clause);

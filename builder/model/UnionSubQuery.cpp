@@ -65,8 +65,16 @@ void TnvUnionSubQuery::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     if (provider == SyntaxProvider())
         return;
+    auto bracket = UpdateBracket(this);
     TnvQueryBase::SetSyntaxProvider(provider);
     FANSIJoins = provider ? provider->IsSupportANSIJoins() : true;
+    // The joins are written as the new dialect writes them.
+    if (provider && FFromGroup) {
+        if (FANSIJoins)
+            FFromGroup->MoveJoinsToFrom();
+        else
+            FFromGroup->MoveJoinsToWhere();
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -49,6 +49,13 @@ TOwned<TSQLExpressionItem> EqualsTrue(TOwned<TSQLExpressionItem> value)
 
 } // namespace
 
+TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> e)
+{
+    if (e && e->Is<TSQLExpressionOr>())
+        return Create<TSQLExpressionBrackets>(e->SyntaxProvider(), std::move(e));
+    return e;
+}
+
 TSQLExpressionItem *ExpressionRemoveBrackets(TSQLExpressionItem *e)
 {
     while (auto *brackets = As<TSQLExpressionBrackets>(e))

@@ -11,6 +11,10 @@ namespace nvqb {
 // contents; nil for nil. Nothing is freed.
 TSQLExpressionItem *ExpressionRemoveBrackets(TSQLExpressionItem *e);
 
+// An OR in brackets, so that it stays one operand of an AND it joins;
+// anything else as it is.
+TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> e);
+
 // Both nil, or both written alike (quoted where needed, prefixes skipped),
 // ignoring case.
 bool IsExpressionsEqual(const TSQLExpressionItem *a, const TSQLExpressionItem *b);

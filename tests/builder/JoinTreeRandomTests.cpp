@@ -2,6 +2,7 @@
 // and bracketed groups, through the model: the text printed is stable
 // (printed, loaded again, printed the same), parses, and names exactly the
 // tables and join conditions it was given.
+#include "FromClauseGenerator.h"
 #include "JoinTestSupport.h"
 #include "builder/model/Query.h"
 #include "builder/model/UnionSubQuery.h"
@@ -9,123 +10,15 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
-#include <random>
-
 namespace nvqb::test {
 
 namespace {
 
-struct TTable {
-    const char *Name;
-    QStringList Columns;
-};
-
-const TTable Tables[] = {
-    {"a", {"id", "x"}},
-    {"b", {"id", "a_id", "y"}},
-    {"c", {"id", "b_id"}},
-    {"dbo.Customers", {"CustomerID", "Name", "City"}},
-};
-
-class TFromGenerator {
-public:
-    explicit TFromGenerator(unsigned seed) : FRandom(seed) {}
-
-    QString Statement()
-    {
-        FAliases.clear();
-        const int tables = Between(2, 8);
-        QList<int> scope;
-        return QStringLiteral("Select * From ") + Chain(tables, 0, scope);
-    }
-
-private:
-    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(FRandom); }
-    bool Chance(int percent) { return Between(1, 100) <= percent; }
-
-    // A column of the alias.
-    QString Column(int alias)
-    {
-        const QStringList &columns = Tables[FAliases[alias]].Columns;
-        return QStringLiteral("t%1.%2").arg(alias).arg(columns[Between(0, int(columns.size()) - 1)]);
-    }
-    int Pick(const QList<int> &aliases) { return aliases[Between(0, int(aliases.size()) - 1)]; }
-
-    // One term of the ON condition of an element (its tables Inner) joined
-    // to the tables Before it.
-    QString Term(const QList<int> &inner, const QList<int> &before)
-    {
-        const int kind = Between(1, 100);
-        if (kind <= 55)
-            return Column(Pick(inner)) + QStringLiteral(" = ") + Column(Pick(before));
-        if (kind <= 70)
-            return Column(Pick(inner)) + QStringLiteral(" > %1").arg(Between(0, 9));
-        if (kind <= 80)
-            return Column(Pick(before)) + QStringLiteral(" + ") + Column(Pick(inner)) + QStringLiteral(" < 5");
-        if (kind <= 90)
-            return Column(Pick(inner)) + QStringLiteral(" + ") + Column(Pick(before)) + QStringLiteral(" > ") +
-                   Column(Pick(inner + before));
-        if (kind <= 95) {
-            const QString left = Column(Pick(inner));
-            const QString right = Column(Pick(before));
-            return u'(' + left + QStringLiteral(" = ") + right + QStringLiteral(" Or ") + right + QStringLiteral(" = ") +
-                   left + u')';
-        }
-        // A term about the tables before alone.
-        return Column(Pick(before)) + QStringLiteral(" Is Not Null");
-    }
-
-    // A chain of Count tables; Scope gets the aliases it holds.
-    QString Chain(int count, int depth, QList<int> &scope)
-    {
-        QString text;
-        QList<int> before;
-        int left = count;
-        bool first = true;
-        while (left > 0) {
-            QList<int> inner;
-            QString element;
-            // A bracketed group of two or more tables now and then.
-            if (left >= 2 && depth < 2 && Chance(25)) {
-                const int size = Between(2, std::min(left, 4));
-                element = u'(' + Chain(size, depth + 1, inner) + u')';
-                left -= size;
-            } else {
-                const int alias = int(FAliases.size());
-                FAliases.append(Between(0, 3));
-                element = QStringLiteral("%1 t%2").arg(QString::fromLatin1(Tables[FAliases.last()].Name)).arg(alias);
-                inner.append(alias);
-                left -= 1;
-            }
-            if (first) {
-                text = element;
-            } else {
-                static const char *const joins[] = {",", "Cross Join", "Inner Join", "Join", "Left Join",
-                                                    "Left Outer Join", "Right Outer Join", "Full Outer Join"};
-                const int join = Between(0, 7);
-                if (join == 0) {
-                    text += QStringLiteral(", ") + element;
-                } else {
-                    text += u' ' + QString::fromLatin1(joins[join]) + u' ' + element;
-                    if (join >= 2) {
-                        QStringList terms;
-                        const int termCount = Between(1, 3);
-                        for (int i = 0; i < termCount; ++i)
-                            terms.append(Term(inner, before));
-                        text += QStringLiteral(" On ") + terms.join(QStringLiteral(" And "));
-                    }
-                }
-            }
-            first = false;
-            before += inner;
-            scope += inner;
-        }
-        return text;
-    }
-
-    std::mt19937 FRandom;
-    // The table of each alias t0, t1, ...
-    QList<int> FAliases;
+const QList<TGeneratedTable> Tables = {
+    {QStringLiteral("a"), {QStringLiteral("id"), QStringLiteral("x")}},
+    {QStringLiteral("b"), {QStringLiteral("id"), QStringLiteral("a_id"), QStringLiteral("y")}},
+    {QStringLiteral("c"), {QStringLiteral("id"), QStringLiteral("b_id")}},
+    {QStringLiteral("dbo.Customers"), {QStringLiteral("CustomerID"), QStringLiteral("Name"), QStringLiteral("City")}},
 };
 
 // The tables and the terms of the join conditions of a parsed FROM clause,
@@ -175,7 +68,7 @@ TEST_F(JoinTest, RandomFromClausesPrintStableAndKeepEveryTableAndCondition)
     // NVQB_SEED and NVQB_COUNT run other and longer series by hand.
     const int seed = qEnvironmentVariableIntValue("NVQB_SEED");
     const int count = qEnvironmentVariableIsSet("NVQB_COUNT") ? qEnvironmentVariableIntValue("NVQB_COUNT") : 2000;
-    TFromGenerator generator(seed ? unsigned(seed) : 20240611u);
+    TFromClauseGenerator generator(seed ? unsigned(seed) : 20240611u, Tables);
     int reordered = 0, nested = 0;
     for (int i = 0; i < count; ++i) {
         // Every fourth statement under a dialect that nests joins two at a time.

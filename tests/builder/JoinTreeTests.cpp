@@ -71,6 +71,67 @@ TEST_F(JoinTest, RemovingASourceRebuildsTheChain)
     EXPECT_SQL(SQL(), "Select * From a Inner Join c On a.x = c.id");
 }
 
+TEST_F(JoinTest, RemovingTheFirstSourceKeepsTheConditionsOfTheJoinsAfterIt)
+{
+    // b comes first and has no join to carry its condition: the inner join
+    // after it takes it, or WHERE when there is none.
+    Load(QStringLiteral("Select * From a Inner Join b On b.y = 1 Inner Join c On c.id = 2"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Inner Join c On b.y = 1 And c.id = 2");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    // So it is when the data sources keep their order.
+    qb->SetCanReorderDatasources(false);
+    Load(QStringLiteral("Select * From c Inner Join a On a.x = 1 Inner Join b On b.y = 1"));
+    TObject::Free(Source(QStringLiteral("c")));
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.x = 1 And b.y = 1");
+    qb->SetCanReorderDatasources(true);
+    Load(QStringLiteral("Select * From a Inner Join b On b.y = 1"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Where b.y = 1");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    // An outer join after it would keep the rows the condition drops.
+    Load(QStringLiteral("Select * From a Inner Join b On b.y = 1 Left Join c On c.b_id = b.id Where a.x = 2 Or b.id "
+                        "= 3"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Left Join c On c.b_id = b.id Where b.id = 3 And b.y = 1");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    // B's condition tests B, C's tests C and D's joins D to A; with A gone
+    // the rest still prints as joins.
+    Load(QStringLiteral("Select * From a Inner Join b On b.y > 0 Inner Join c On c.id > 0 Inner Join dbo.Customers cu "
+                        "On cu.CustomerID = a.id"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Inner Join c On b.y > 0 And c.id > 0, dbo.Customers cu");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+}
+
+TEST_F(JoinTest, RemovingASourceTakesOnlyTheConditionsThatNeedIt)
+{
+    // Of an AND only the terms that name the source go.
+    Load(QStringLiteral("Select * From a Inner Join b On b.a_id = a.id Inner Join c On c.b_id = b.id And (c.id + a.x > "
+                        "1 And c.id + b.y > a.x)"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Inner Join c On c.b_id = b.id");
+    Load(QStringLiteral("Select * From a Inner Join b On b.a_id = a.id Inner Join c On c.b_id = b.id And c.id + a.x > "
+                        "1 And c.id > b.y + 1"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Inner Join c On c.b_id = b.id And c.id > b.y + 1");
+    // The terms of the removed source's inner join that name other sources
+    // go on to the join after it; those of an outer join go with it.
+    Load(QStringLiteral("Select * From a Inner Join b On b.a_id = a.id And a.x = 1 Inner Join c On c.id = 2"));
+    TObject::Free(Source(QStringLiteral("b")));
+    EXPECT_SQL(SQL(), "Select * From a Inner Join c On a.x = 1 And c.id = 2");
+    Load(QStringLiteral("Select * From a Left Join b On b.a_id = a.id And a.x = 1"));
+    TObject::Free(Source(QStringLiteral("b")));
+    EXPECT_SQL(SQL(), "Select * From a");
+    // A group left empty goes the same way; one left with one source gives
+    // way to it.
+    Load(QStringLiteral("Select * From a Inner Join (b Inner Join c On c.b_id = b.id) On b.a_id = a.id And a.x = 1"));
+    TObject::Free(Source(QStringLiteral("c")));
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On b.a_id = a.id And a.x = 1");
+    TObject::Free(Source(QStringLiteral("b")));
+    EXPECT_SQL(SQL(), "Select * From a Where a.x = 1");
+}
+
 TEST_F(JoinTest, BinaryJoinsNestTwoAtATime)
 {
     p->BinaryJoins = true;
@@ -285,18 +346,20 @@ TEST_F(JoinTest, AConditionThatJoinsNothingGoesToTheLastItemItTouches)
 
 TEST_F(JoinTest, ARebuildThatKeepsTheOrderStillPrintsJoinsThatParse)
 {
-    // The brackets give up what they hold, and the group that held c t7 is
-    // left empty; the top level cannot lay out t1, t3 and t4 (t4's
-    // conditions test t1 and t3 alone), so it keeps its order: the empty
-    // brackets go, and every condition stays where it was.
+    // The outer brackets hold one group and give way to it, which takes
+    // their cross join; the top level cannot lay out t1, t3 and t4 (t4's
+    // conditions test t1 and t3 alone), so it keeps its order, and every
+    // condition stays where it was. The brackets around the right join stay:
+    // without them everything before t5 would be the side of the join that
+    // may come out empty.
     const QString sql = QStringLiteral(
         "Select * From a t0 Cross Join c t1, dbo.Customers t2, dbo.Customers t3 Join dbo.Customers t4 On (t4.City = "
         "t3.City Or t3.City = t4.City) And t1.b_id Is Not Null And t3.City Is Not Null Cross Join ((c t5 Right Outer "
         "Join a t6 On t6.x = t5.id Cross Join c t7))");
     EXPECT_SQL(Load(sql), "Select * From a t0 Cross Join c t1, dbo.Customers t2, dbo.Customers t3 Inner Join "
                           "dbo.Customers t4 On (t4.City = t3.City Or t3.City = t4.City) And t1.b_id Is Not Null And "
-                          "t3.City Is Not Null, c t5 Right Outer Join a t6 On t6.x = t5.id Cross Join c t7");
-    EXPECT_SQL(Shape(), "t0 | t1 | t2 | t3 | t4 | t5 | t6 | t7");
+                          "t3.City Is Not Null Cross Join (c t5 Right Outer Join a t6 On t6.x = t5.id Cross Join c t7)");
+    EXPECT_SQL(Shape(), "t0 | t1 | t2 | t3 | t4 | (t5 t6 t7)");
     EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
 }
 

@@ -154,11 +154,11 @@ TEST_F(JoinTest, LinksGoWithTheDataSourcesTheyNeed)
     EXPECT_EQ(Links().size(), 1);
     EXPECT_EQ(log.Matching({QStringLiteral("Line Free")}).size(), 2);
 
-    // A link belongs to its owner's ON condition and goes with it, also
-    // when it does not refer to the owner.
+    // A condition of the removed source's inner join that does not refer to
+    // it still filters the rows: with no join after it, WHERE takes it.
     Load(QStringLiteral("Select * From a Inner Join b On a.id = b.a_id Inner Join c On b.y > 0"));
     TObject::Free(Source(QStringLiteral("c")));
-    EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.id = b.a_id");
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.id = b.a_id Where b.y > 0");
     EXPECT_EQ(Links().size(), 1);
 
     // With two items left, every link of the group goes with either.

@@ -1,0 +1,114 @@
+// Joins written in WHERE: how WHERE links merge with the grid's criteria,
+// and how a change of dialect moves the joins between FROM and WHERE.
+#include "JoinTestSupport.h"
+#include "builder/model/Query.h"
+#include "builder/model/SelectItem.h"
+#include "builder/model/SelectList.h"
+#include "builder/model/UnionSubQuery.h"
+
+namespace nvqb::test {
+
+namespace {
+
+class WhereJoinTest : public JoinTest {
+protected:
+    // The dialect's joins, set anew on the query builder.
+    void UseANSIJoins(bool value)
+    {
+        p->ANSIJoins = value;
+        qb->SetSyntaxProvider(nullptr);
+        qb->SetSyntaxProvider(p);
+    }
+    // The same dialect with the other join form, as a second provider: what
+    // an application does when it switches dialects.
+    TJoinTestProvider other;
+};
+
+} // namespace
+
+TEST_F(WhereJoinTest, AJoinHoldsForEveryColumnOfCriteria)
+{
+    UseANSIJoins(false);
+    Load(QStringLiteral("Select a.id, a.x From a, b Where a.id = b.a_id"));
+    TnvSelectItem *x = Part()->SelectList()->Items(1);
+    x->SetCondition(0, QStringLiteral("> 0"));
+    x->SetCondition(1, QStringLiteral("< -5"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a, b Where a.id = b.a_id And (a.x > 0 Or a.x < -5)");
+    EXPECT_SQL(Load(SQL()), "Select a.id, a.x From a, b Where a.id = b.a_id And (a.x > 0 Or a.x < -5)");
+    // Two criteria cells of one column and an OR typed into one cell.
+    Load(QStringLiteral("Select a.id, a.x From a, b Where a.id = b.a_id"));
+    Part()->SelectList()->Items(0)->SetCondition(0, QStringLiteral("= 1 or = 2"));
+    Part()->SelectList()->Items(1)->SetCondition(0, QStringLiteral("> 0"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a, b Where a.id = b.a_id And (a.id = 1 Or a.id = 2) And a.x > 0");
+    EXPECT_SQL(Load(SQL()), SQL());
+}
+
+TEST_F(WhereJoinTest, ADialectWithoutJoinsInFromTakesThemToWhere)
+{
+    const QString sql = QStringLiteral("Select a.id From a Inner Join b On b.a_id = a.id And b.y > 2 Inner Join (c "
+                                       "Inner Join b b2 On b2.id = c.b_id) On c.b_id = b.id Where a.x = 1");
+    EXPECT_SQL(Load(sql), Reprinted(sql));
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_FALSE(Part()->ANSIJoins());
+    const QString where = QStringLiteral("Select a.id From a, b, c, b b2 Where b.a_id = a.id And b2.id = c.b_id And "
+                                         "c.b_id = b.id And b.y > 2 And a.x = 1");
+    EXPECT_SQL(SQL(), where);
+    for (TnvLink *link : Links())
+        EXPECT_EQ(link->Place(), lpWhere) << Text(link).toStdString();
+    EXPECT_SQL(Shape(), "a | b | c | b2");
+    // The text reads back the same under that dialect.
+    p->ANSIJoins = false;
+    qb->SetSyntaxProvider(p);
+    EXPECT_SQL(Load(SQL()), where);
+
+    // Back to joins in FROM: the links are laid out as joins again.
+    qb->SetSyntaxProvider(&other);
+    other.ANSIJoins = true;
+    qb->SetSyntaxProvider(p);
+    p->ANSIJoins = true;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_TRUE(Part()->ANSIJoins());
+    EXPECT_SQL(SQL(), "Select a.id From a Inner Join b On b.a_id = a.id Inner Join c On c.b_id = b.id Inner Join b "
+                      "b2 On b2.id = c.b_id Where b.y > 2 And a.x = 1");
+    EXPECT_SQL(Load(SQL()), SQL());
+}
+
+TEST_F(WhereJoinTest, JoinsLoadedIntoFromLoseOnlyWhatARemovedSourceTakes)
+{
+    // Such a dialect prints ON conditions back as they were loaded; a source
+    // removed takes along only what needs it, and the text still parses.
+    UseANSIJoins(false);
+    Load(QStringLiteral("Select * From a Inner Join b On b.a_id = a.id And b.y = 1 Inner Join c On c.id = 2"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From b Inner Join c On b.y = 1 And c.id = 2");
+    EXPECT_SQL(Load(SQL()), "Select * From b Inner Join c On b.y = 1 And c.id = 2");
+    // Another such dialect takes them to WHERE.
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), "Select * From b, c Where b.y = 1 And c.id = 2");
+}
+
+TEST_F(WhereJoinTest, TheColumnsKeepTheirOrderWhenJoinsGoToWhere)
+{
+    Load(QStringLiteral("Select b.y, a.x From a Inner Join b On b.a_id = a.id And a.x > 1 Where b.y = 2"));
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), "Select b.y, a.x From a, b Where b.a_id = a.id And b.y = 2 And a.x > 1");
+    EXPECT_SQL(Load(SQL()), SQL());
+}
+
+TEST_F(WhereJoinTest, OuterJoinsStayInFromWhenTheDialectChanges)
+{
+    // WHERE has no form of an outer join in such a dialect: FROM keeps it.
+    const QString sql = QStringLiteral("Select * From a Left Join b On b.a_id = a.id Inner Join c On c.b_id = b.id");
+    EXPECT_SQL(Load(sql), Reprinted(sql));
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), Reprinted(sql));
+    // A link drawn now goes to WHERE.
+    From()->AddLinkAST(nullptr, Expression(QStringLiteral("c.id = a.x")), lpWhere, true);
+    EXPECT_SQL(SQL(), Reprinted(sql) + QStringLiteral(" Where c.id = a.x"));
+}
+
+} // namespace nvqb::test
