@@ -47,8 +47,7 @@ bool KnownOpenFault(int item)
 // 101 on), reported to be given items of their own.
 bool ReportedNewFault(int shape)
 {
-    static const QSet<int> reported = {GroupOfUnlinkedSets, OrderByInBrackets,    CriterionOnAlias,
-                                       CriteriaOrder,       OrderByMovesWithPart, OnOutOfReach};
+    static const QSet<int> reported = {GroupOfUnlinkedSets, CriterionOnAlias, CriteriaOrder, OnOutOfReach};
     return reported.contains(shape);
 }
 
