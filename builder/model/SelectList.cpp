@@ -668,7 +668,9 @@ TnvSelectItem *TnvSelectList::OutputAliasRow(const TSQLExpressionItem *expressio
         As<TSQLExpressionColumn>(ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(expression)));
     const TSQLObjectColumn *name = column ? column->Column.get() : nullptr;
     const TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    if (!provider || !name || name->GetCount() != 1)
+    // A name bound to a FROM source is that source's column, whatever alias
+    // an output column has.
+    if (!provider || !name || name->GetCount() != 1 || name->Datasource())
         return nullptr;
     const auto *identifier = As<TastTokenIdentifier>(name->GetItems(0));
     if (!identifier)
