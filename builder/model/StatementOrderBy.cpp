@@ -2,10 +2,8 @@
 #include "builder/model/ScopeExit.h"
 #include "builder/model/SelectList.h"
 #include "sqlmodel/ast/AstTokens.h"
-#include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/sql/ExpressionTransforms.h"
-#include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLSelectItems.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
@@ -17,44 +15,13 @@ namespace {
 
 bool IsOutput(const TnvSelectItem *row) { return row->Select() && !row->IsEmpty(); }
 
-// How many columns of the result the output row stands for: one, or for a
-// t.* the fields of its table; 0 when that is not known (a *, a table
-// whose fields were not loaded).
-qsizetype ColumnCount(const TnvSelectItem *row)
-{
-    if (!row->IsAllColumnsItem())
-        return 1;
-    const TSQLFromSource *source = row->DatasourceNode();
-    const TnvMetadataFieldsList *fields = source ? source->FieldsList() : nullptr;
-    return fields ? fields->Count() : 0;
-}
-
-TSQLExpressionItem *Bare(const TSQLExpressionItem *expression)
-{
-    return ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(expression));
-}
-
-// The value of an unsigned integer, which ORDER BY reads as a column's
-// position; 0 for anything else.
-qsizetype PositionNamed(const TSQLExpressionItem *expression)
-{
-    const auto *constant = As<TSQLExpressionConstant>(Bare(expression));
-    if (!constant || constant->GetCount() != 1)
-        return 0;
-    const auto *number = As<TastTokenNumber>(constant->GetItems(0));
-    if (!number)
-        return 0;
-    bool ok = false;
-    const qsizetype value = number->Text().toLongLong(&ok);
-    return ok && value > 0 ? value : 0;
-}
-
-// The identifier of a bare one-part column name; nil for anything else.
+// The identifier of a bare one-part name, in brackets or not; nil for
+// anything else. A name bound to a FROM source is a column of the source.
 const TastTokenIdentifier *BareName(const TSQLExpressionItem *expression)
 {
-    const auto *column = As<TSQLExpressionColumn>(Bare(expression));
+    const auto *column =
+        As<TSQLExpressionColumn>(ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(expression)));
     const TSQLObjectColumn *name = column ? column->Column.get() : nullptr;
-    // A name bound to a FROM source is a column of the source.
     if (!name || name->GetCount() != 1 || name->Datasource())
         return nullptr;
     return As<TastTokenIdentifier>(name->GetItems(0));
@@ -71,51 +38,39 @@ const TastTokenIdentifier *ResultName(const TnvSelectItem *row)
     return nullptr;
 }
 
-bool SameName(const TnvSelectList *list, const TastTokenIdentifier *a, const TastTokenIdentifier *b)
-{
-    if (!a || !b)
-        return false;
-    if (const TnvBaseSyntaxProvider *provider = list->SyntaxProvider())
-        return provider->CompareIdentifiers(a, b) == 0;
-    return a->Text().compare(b->Text(), Qt::CaseInsensitive) == 0;
-}
-
-// The output rows the result gives the name.
+// The output rows whose column goes by the name.
 QList<const TnvSelectItem *> OutputRowsNamed(const TnvSelectList *list, const TastTokenIdentifier *name)
 {
     QList<const TnvSelectItem *> rows;
+    const TnvBaseSyntaxProvider *provider = list->SyntaxProvider();
     for (qsizetype i = 0; name && i < list->Count(); ++i) {
         const TnvSelectItem *row = list->Items(i);
-        if (IsOutput(row) && SameName(list, ResultName(row), name))
+        const TastTokenIdentifier *other = IsOutput(row) ? ResultName(row) : nullptr;
+        if (other && (provider ? provider->CompareIdentifiers(name, other) == 0
+                               : name->Text().compare(other->Text(), Qt::CaseInsensitive) == 0))
             rows.append(row);
     }
     return rows;
 }
 
-// The first output row with the same expression as the key.
-const TnvSelectItem *OutputRowOf(const TnvSelectList *list, const TSQLExpressionItem *key)
+// The output column that the key of a sorted row names: the row itself when
+// it is output; for another row the column at the position its number
+// names, the column its bare name names, or the column of its expression.
+// Nil when it names none (or a position past the known columns).
+const TnvSelectItem *ColumnNamedBy(const TnvSelectList *list, const TnvSelectItem *row,
+                                   const TSQLExpressionItem *key)
 {
+    if (IsOutput(row))
+        return row;
+    qsizetype position = 0;
+    if (TnvSelectItem::IsUnsignedInteger(key, &position))
+        return list->OutputRow(position);
+    if (const QList<const TnvSelectItem *> named = OutputRowsNamed(list, BareName(key)); !named.isEmpty())
+        return named.first();
     for (qsizetype i = 0; i < list->Count(); ++i)
         if (IsOutput(list->Items(i)) && list->Items(i)->IsEqualExpression(key))
             return list->Items(i);
     return nullptr;
-}
-
-// Which output column the sorted row names: its own when it is output;
-// the column at the position a number names; the column a bare name names;
-// the column of the same expression. Nil when it names none (or a position
-// past the known columns).
-const TnvSelectItem *ColumnNamedBy(const TnvSelectList *list, const TnvSelectItem *row)
-{
-    if (IsOutput(row))
-        return row;
-    const TSQLExpressionItem *expression = row->ExpressionItem();
-    if (!expression)
-        return nullptr;
-    if (const qsizetype position = PositionNamed(expression))
-        return OutputColumnRow(list, position);
-    const QList<const TnvSelectItem *> named = OutputRowsNamed(list, BareName(expression));
-    return named.isEmpty() ? OutputRowOf(list, expression) : named.first();
 }
 
 TOwned<TSQLExpressionItem> PositionExpression(TnvBaseSyntaxProvider *provider, qsizetype position)
@@ -134,32 +89,6 @@ TOwned<TSQLExpressionItem> NameExpression(TnvBaseSyntaxProvider *provider, const
     return expression;
 }
 
-// Sorts the list by the key as well, after its sorted rows. A number names
-// a column by its position and keeps doing so: it gets a row of its own, not
-// the row of an output column that happens to be that number. Any other key
-// is read as the list reads ORDER BY.
-void AddSortKey(TnvSelectList *list, const TSQLExpressionItem *key, bool descending)
-{
-    if (!PositionNamed(key)) {
-        auto item = Create<TSQLOrderByItem>(list->SyntaxProvider());
-        item->Expression.reset(key->Clone());
-        item->SortOrder = descending ? obDesc : obAsc;
-        auto clause = Create<TSQLOrderByClause>(list->SyntaxProvider());
-        clause->Add(std::move(item));
-        list->LoadOrderByListFromAST(clause.get());
-        return;
-    }
-    // A position sorted by already keeps its place.
-    const QString text = TnvSelectItem::NodeText(list->QueryBuilder(), key);
-    for (qsizetype i = 0; i < list->SortOrderCount(); ++i)
-        if (TnvSelectItem::NodeText(list->QueryBuilder(), list->SortOrderItems(i)->ExpressionItem()) == text &&
-            !IsOutput(list->SortOrderItems(i)))
-            return;
-    auto bracket = UpdateBracket(list);
-    TnvSelectItem *row = list->AddASTExpression(const_cast<TSQLExpressionItem *>(key));
-    row->SetSortType(descending ? stDesc : stAsc);
-}
-
 // How the result of a union names the output row's column: by its alias
 // when no other output column goes by that name, else by its position; nil
 // when neither will do (no alias, and a * before the column).
@@ -169,46 +98,23 @@ TOwned<TSQLExpressionItem> ColumnReference(const TnvSelectList *list, const TnvS
     const TSQLAliasExpression *alias = column->AliasNode();
     if (alias && alias->Identifier && OutputRowsNamed(list, alias->Identifier.get()).size() == 1)
         return NameExpression(provider, alias->Identifier.get());
-    if (const qsizetype position = OutputColumnPosition(list, column))
+    if (const qsizetype position = list->OutputPosition(column))
         return PositionExpression(provider, position);
     return nullptr;
 }
 
+// Calls Each with every sorted row that the ORDER BY prints, in sort
+// order, with the key it prints and the output column that key names.
+template <class F> void ForEachKey(const TnvSelectList *list, F &&each)
+{
+    for (qsizetype i = 0; i < list->SortOrderCount(); ++i) {
+        const TnvSelectItem *row = list->SortOrderItems(i);
+        if (TOwned<TSQLOrderByItem> item = row->GetOrderByItem())
+            each(row, item->Expression.get(), ColumnNamedBy(list, row, item->Expression.get()));
+    }
+}
+
 } // namespace
-
-qsizetype OutputColumnPosition(const TnvSelectList *list, const TnvSelectItem *target)
-{
-    qsizetype position = 0;
-    for (qsizetype i = 0; i < list->Count(); ++i) {
-        const TnvSelectItem *row = list->Items(i);
-        if (!IsOutput(row))
-            continue;
-        if (row == target)
-            return row->IsAllColumnsItem() ? 0 : position + 1;
-        const qsizetype columns = ColumnCount(row);
-        if (columns == 0)
-            return 0;
-        position += columns;
-    }
-    return 0;
-}
-
-TnvSelectItem *OutputColumnRow(const TnvSelectList *list, qsizetype position)
-{
-    qsizetype column = 0;
-    for (qsizetype i = 0; position > 0 && i < list->Count(); ++i) {
-        TnvSelectItem *row = list->Items(i);
-        if (!IsOutput(row))
-            continue;
-        const qsizetype columns = ColumnCount(row);
-        if (columns == 0)
-            return nullptr;
-        column += columns;
-        if (column >= position)
-            return row->IsAllColumnsItem() ? nullptr : row;
-    }
-    return nullptr;
-}
 
 TOwned<TSQLOrderByClause> ResultOrderByClause(const TnvSelectList *list)
 {
@@ -218,56 +124,39 @@ TOwned<TSQLOrderByClause> ResultOrderByClause(const TnvSelectList *list)
     // it would be dropped.
     QSet<const TnvSelectItem *> columns;
     QSet<QString> others;
-    for (qsizetype i = 0; i < list->SortOrderCount(); ++i) {
-        const TnvSelectItem *row = list->SortOrderItems(i);
-        const TSQLExpressionItem *expression = row->ExpressionItem();
-        if (!expression)
-            continue;
-        TOwned<TSQLExpressionItem> key;
-        if (const TnvSelectItem *column = ColumnNamedBy(list, row)) {
+    ForEachKey(list, [&](const TnvSelectItem *row, const TSQLExpressionItem *key, const TnvSelectItem *column) {
+        TOwned<TSQLExpressionItem> reference;
+        if (column) {
             if (columns.contains(column))
-                continue;
+                return;
             columns.insert(column);
-            key = ColumnReference(list, column);
+            reference = ColumnReference(list, column);
         } else {
-            const QString text = TnvSelectItem::NodeText(list->QueryBuilder(), expression);
+            const QString text = TnvSelectItem::NodeText(list->QueryBuilder(), key);
             if (others.contains(text))
-                continue;
+                return;
             others.insert(text);
         }
         auto item = Create<TSQLOrderByItem>(provider);
-        item->Expression.reset(key ? std::move(key) : expression->Clone());
+        item->Expression.reset(reference ? std::move(reference) : key->Clone());
         item->SortOrder = row->SortType() == stDesc ? obDesc : obAsc;
         clause->Add(std::move(item));
-    }
+    });
     if (clause->GetCount() == 0)
         return nullptr;
     return clause;
 }
 
-void LoadResultOrderBy(TnvSelectList *list, const TSQLOrderByClause *clause)
-{
-    if (!clause)
-        return;
-    auto bracket = UpdateBracket(list);
-    for (qsizetype i = 0; i < clause->GetCount(); ++i)
-        if (const TSQLOrderByItem *item = clause->GetItems(i); item && item->Expression)
-            AddSortKey(list, item->Expression.get(), item->SortOrder == obDesc);
-}
-
 const TnvSelectItem *SortKeyOutsideResult(const TnvSelectList *list)
 {
-    for (qsizetype i = 0; i < list->SortOrderCount(); ++i) {
-        const TnvSelectItem *row = list->SortOrderItems(i);
-        // A number past the columns is the user's own mistake, refused by the
-        // server as it would be without brackets.
-        if (PositionNamed(row->ExpressionItem()))
-            continue;
-        const TnvSelectItem *column = ColumnNamedBy(list, row);
-        if (!column || !ColumnReference(list, column))
-            return row;
-    }
-    return nullptr;
+    const TnvSelectItem *outside = nullptr;
+    ForEachKey(list, [&](const TnvSelectItem *row, const TSQLExpressionItem *key, const TnvSelectItem *column) {
+        // A number past the columns is the user's own mistake, refused by
+        // the server as it would be without brackets.
+        if (!outside && !TnvSelectItem::IsUnsignedInteger(key) && (!column || !ColumnReference(list, column)))
+            outside = row;
+    });
+    return outside;
 }
 
 // ---------------------------------------------------------------------------
@@ -291,15 +180,15 @@ TnvOrderByKeys &TnvOrderByKeys::operator=(TnvOrderByKeys &&other) noexcept = def
 TnvOrderByKeys TnvOrderByKeys::Of(const TnvSelectList *list)
 {
     TnvOrderByKeys keys;
-    for (qsizetype i = 0; list && i < list->SortOrderCount(); ++i) {
-        const TnvSelectItem *row = list->SortOrderItems(i);
-        const TSQLExpressionItem *expression = row->ExpressionItem();
-        if (!expression)
-            continue;
+    if (!list)
+        return keys;
+    ForEachKey(list, [&](const TnvSelectItem *row, const TSQLExpressionItem *expression, const TnvSelectItem *column) {
         TKey key;
         key.Descending = row->SortType() == stDesc;
-        const TnvSelectItem *column = ColumnNamedBy(list, row);
-        key.Position = column ? OutputColumnPosition(list, column) : PositionNamed(expression);
+        if (column)
+            key.Position = list->OutputPosition(column);
+        else
+            TnvSelectItem::IsUnsignedInteger(expression, &key.Position);
         // Where the position is not known, the column is named by its alias
         // when it has one.
         const TSQLAliasExpression *alias = column ? column->AliasNode() : nullptr;
@@ -310,7 +199,7 @@ TnvOrderByKeys TnvOrderByKeys::Of(const TnvSelectList *list)
         key.Identity = key.Position > 0 ? QString::number(key.Position)
                                         : TnvSelectItem::NodeText(list->QueryBuilder(), key.Expression.get());
         keys.FKeys.push_back(std::move(key));
-    }
+    });
     return keys;
 }
 
@@ -356,18 +245,21 @@ void TnvOrderByKeys::SortBy(TnvSelectList *list) const
     Drop(list);
     TnvBaseSyntaxProvider *provider = list->SyntaxProvider();
     for (const TKey &key : FKeys) {
-        const TnvQueryBuilderItemSortType direction = key.Descending ? stDesc : stAsc;
-        TnvSelectItem *column = OutputColumnRow(list, key.Position);
+        TnvSelectItem *column = list->OutputRow(key.Position);
         if (column && column->IsCanSort()) {
             // Two keys of one column: the first decides.
             if (column->SortType() == stNone)
-                column->SetSortType(direction);
+                column->SetSortType(key.Descending ? stDesc : stAsc);
             continue;
         }
-        if (key.Position > 0)
-            AddSortKey(list, PositionExpression(provider, key.Position).get(), key.Descending);
-        else
-            AddSortKey(list, key.Expression.get(), key.Descending);
+        // Read as the list reads an ORDER BY: a position of a column the
+        // list does not have, or what the key sorted by.
+        auto item = Create<TSQLOrderByItem>(provider);
+        item->Expression.reset(key.Position > 0 ? PositionExpression(provider, key.Position) : key.Expression->Clone());
+        item->SortOrder = key.Descending ? obDesc : obAsc;
+        auto clause = Create<TSQLOrderByClause>(provider);
+        clause->Add(std::move(item));
+        list->LoadOrderByListFromAST(clause.get());
     }
 }
 

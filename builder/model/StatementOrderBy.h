@@ -20,15 +20,6 @@ class TnvSelectItem;
 class TSQLExpressionItem;
 class TSQLOrderByClause;
 
-// The 1-based position of the row among the columns of the list's result,
-// a t.* counting the fields of its table; 0 when the row is not output, is
-// a * or t.*, or stands after one whose columns are not known (a *, a table
-// whose fields were not loaded).
-qsizetype OutputColumnPosition(const TnvSelectList *list, const TnvSelectItem *row);
-// The output row of the column at the 1-based position; nil past the
-// columns, for a column of a * or t.*, and past one of unknown columns.
-TnvSelectItem *OutputColumnRow(const TnvSelectList *list, qsizetype position);
-
 // The list's sorted rows as the ORDER BY of a union's result: a key that
 // names an output column (the row itself, its alias, its position, its
 // expression) names it by its alias when no other output column goes by the
@@ -36,14 +27,9 @@ TnvSelectItem *OutputColumnRow(const TnvSelectList *list, qsizetype position);
 // as it is. Nil when no row is sorted.
 TOwned<TSQLOrderByClause> ResultOrderByClause(const TnvSelectList *list);
 
-// Reads the ORDER BY of a union into the list of its first part, as the
-// list reads an ORDER BY, except that a number names the column at its
-// position whatever the columns are: it is sorted by as written.
-void LoadResultOrderBy(TnvSelectList *list, const TSQLOrderByClause *clause);
-
-// The first sorted row of the list that names no column of the result (a
-// column sorted by without being output, an aggregate that is not output);
-// nil when every key names one.
+// The first sorted row whose key the result of a union could not name (a
+// column sorted by without being output, an aggregate that is not output,
+// an output column without alias past a *); nil when there is none.
 const TnvSelectItem *SortKeyOutsideResult(const TnvSelectList *list);
 
 // The sort keys of a statement, kept while the ORDER BY goes from one part
@@ -61,16 +47,14 @@ public:
     static TnvOrderByKeys Of(const TnvSelectList *list);
     // The list sorted by the keys in their order, its own sorts dropped
     // first: a key sorts the output row at its position; one without such a
-    // row (the list has fewer columns, or a * before them) becomes a row of
-    // its own that sorts by the position, or by what the key sorted by when
+    // row (the list has fewer columns, or a * before them) is read as the
+    // list reads an ORDER BY: the position, or what the key sorted by when
     // it named no position. A list that sorts as the keys do already is
     // left as it is.
     void SortBy(TnvSelectList *list) const;
     // Whether both sort by the same columns or expressions, in the same
     // order and directions.
     bool SortsAs(const TnvOrderByKeys &other) const;
-
-    bool IsEmpty() const { return FKeys.empty(); }
 
 private:
     // Unsorts every row of the list; a row that was there only to be sorted

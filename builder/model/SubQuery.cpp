@@ -79,10 +79,7 @@ void TnvSubQuery::LoadFromAST(TOwned<TSQLSubQueryExpression> statement)
         // one (the statement starts with an empty group) the statement keeps
         // it, so it is still printed.
         if (TnvUnionSubQuery *first = FirstSelect()) {
-            if (IsSingleSelect())
-                first->SelectList()->LoadOrderByListFromAST(node->OrderByClause.get());
-            else
-                LoadResultOrderBy(first->SelectList(), node->OrderByClause.get());
+            first->SelectList()->LoadOrderByListFromAST(node->OrderByClause.get());
             node->OrderByClause.reset();
         }
     }
