@@ -7,6 +7,9 @@
 #include "builder/model/Query.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
+#include "support/LanguageManager.h"
+
+#include <QScopeGuard>
 
 using namespace nvqb;
 using namespace nvqb::test;
@@ -95,6 +98,19 @@ TEST_F(StatementOrderByTest, AnOrderByOnWhatIsNotOutputRefusesBracketsAndUnions)
     EXPECT_SQL(SQL(), hidden);
     EXPECT_EQ(Root()->UnionSubQueriesCount(), 1);
     SetErrorHandler(std::move(old));
+    // Every language says it, naming the key.
+    {
+        TnvQBLanguageManager *languages = nvQBLanguageManager();
+        const auto builtIn = qScopeGuard([&] { languages->SetCurrentLanguageIndex(-1); });
+        ASSERT_GT(languages->GetLanguagesCount(), 1);
+        for (qsizetype i = 0; i < languages->GetLanguagesCount(); ++i) {
+            languages->SetCurrentLanguageIndex(i);
+            const QString text = ErrorOf([&] { Part(0)->EncloseInBrackets(); });
+            const QByteArray name = languages->GetLanguage(i)->Name();
+            EXPECT_TRUE(text.contains(QStringLiteral("a.id")) && (text != why) == (name != "English"))
+                << name.constData() << ": " << ToStd(text);
+        }
+    }
     // An aggregate sorted by and not output; an output column without alias
     // past a *, whose position is not known.
     Load(QStringLiteral("Select a.x From a Group By a.x Order By Count(*)"));
