@@ -2,7 +2,7 @@
 // sessions through the query model, checked on a SQLite file.
 //
 //   nvqb-meaning [--statements N] [--sessions N] [--seed S] [--only K]
-//                [--show N] [--unknown] [--print K]
+//                [--show N] [--unknown] [--item K] [--print K]
 //   nvqb-meaning --sql TEXT
 //
 // Every statement runs on SQLite as generated, is loaded into the query
@@ -19,9 +19,12 @@
 // sessions took, the differences counted by the issue item whose shape they
 // have, and the first N differences (--show, 5 by default), each with the
 // command line that replays it: statement or session K of seed S alone is
-// --seed S --only K; with --unknown only those of no known shape are shown. --print K prints statement K and the session K starts
-// from, and the statement as it runs on SQLite, and runs nothing. --sql TEXT checks the one statement given and
-// prints what the model made of it, for cutting a difference down by hand. Defaults: 1,000 statements, 100 sessions, seed 1.
+// --seed S --only K; with --unknown only those of no known shape are shown,
+// with --item K only those of item K's shape (101 on: the new classes).
+// --print K prints statement K and the session K starts from, and the
+// statement as it runs on SQLite, and runs nothing. --sql TEXT checks the
+// one statement given and prints what the model made of it, for cutting a
+// difference down by hand. Defaults: 1,000 statements, 100 sessions, seed 1.
 // The exit code is 1 when anything differed.
 #include "EditSession.h"
 #include "MeaningDatabase.h"
@@ -48,6 +51,7 @@ struct TOptions {
     QString Sql;
     int Show = 5;
     bool Unknown = false;
+    int Item = 0;
 };
 
 bool ParseOptions(const QStringList &args, TOptions &options)
@@ -81,6 +85,8 @@ bool ParseOptions(const QStringList &args, TOptions &options)
             options.Show = int(value);
         else if (arg == u"--print")
             options.Print = value;
+        else if (arg == u"--item")
+            options.Item = int(value);
         else {
             std::fprintf(stderr, "nvqb-meaning: unknown option %s\n", qPrintable(arg));
             return false;
@@ -99,7 +105,7 @@ int main(int argc, char **argv)
     TOptions options;
     if (!ParseOptions(app.arguments(), options)) {
         std::fprintf(stderr, "usage: nvqb-meaning [--statements N] [--sessions N] [--seed S] [--only K] "
-                             "[--show N] [--unknown] [--print K]\n"
+                             "[--show N] [--unknown] [--item K] [--print K]\n"
                              "       nvqb-meaning --sql TEXT\n");
         return 2;
     }
@@ -122,6 +128,7 @@ int main(int argc, char **argv)
         TMeaningRun run(database, options.Seed);
         run.Keep = std::max(options.Show, 1);
         run.KeepUnknownOnly = options.Unknown;
+        run.KeepItem = options.Item;
         QElapsedTimer timer;
         timer.start();
         const quint64 first = options.Only.value_or(0);

@@ -137,6 +137,7 @@ void TnvQueryBase::InsertNear(TnvQueryBase *member, bool after)
     TnvUnionGroup *left = member->ParentQuery() != group ? member->ParentQuery() : nullptr;
     {
         auto bracket = UpdateBracket(group);
+        TnvSubQuery::TReorderScope reorder(FOwningSubQuery);
         if (member->ParentQuery() == group) {
             const QList<TnvUnionOperatorText> operators = group->OperatorsByPlace();
             group->FMembers.removeOne(member);

@@ -171,6 +171,11 @@ public:
     TnvQueryBuilderGroupByType CalcGroupByTypeFromExpression() const;
     TnvQueryBuilderGroupByType CalcGroupByType() const;
 
+    // Whether the expression, in brackets or not, is a bare unsigned
+    // integer, which ORDER BY reads as a column position; its value when
+    // asked for (0 when it does not fit).
+    static bool IsUnsignedInteger(const TSQLExpressionItem *expression, qsizetype *value = nullptr);
+
 protected:
     void Destroy() override;
     bool NotifyDatasourceDestroyingInternal(TnvDatasourceBase *datasource) override;
@@ -183,10 +188,6 @@ private:
     // output, so the sort follows the column when it is renamed or moves;
     // otherwise the row's expression is sorted by.
     enum TOrderByName { obnExpression, obnAlias, obnPosition };
-    // Whether the expression, in brackets or not, is a bare unsigned
-    // integer, which ORDER BY reads as a column position; its value when
-    // asked for (0 when it does not fit).
-    static bool IsUnsignedInteger(const TSQLExpressionItem *expression, qsizetype *value = nullptr);
 
     // What the statement is built from, of one row: an edit tries its
     // outcome with the row holding it before the row takes it. The owned

@@ -7,6 +7,7 @@
 #include "classlib/Exceptions.h"
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/ast/AstTokens.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/sql/ExpressionTransforms.h"
@@ -699,7 +700,9 @@ TnvSelectItem *TnvSelectList::OutputAliasRow(const TSQLExpressionItem *expressio
         As<TSQLExpressionColumn>(ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(expression)));
     const TSQLObjectColumn *name = column ? column->Column.get() : nullptr;
     const TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    if (!provider || !name || name->GetCount() != 1)
+    // A name bound to a FROM source is that source's column, whatever alias
+    // an output column has.
+    if (!provider || !name || name->GetCount() != 1 || name->Datasource())
         return nullptr;
     const auto *identifier = As<TastTokenIdentifier>(name->GetItems(0));
     if (!identifier)
@@ -713,18 +716,35 @@ TnvSelectItem *TnvSelectList::OutputAliasRow(const TSQLExpressionItem *expressio
     return nullptr;
 }
 
+namespace {
+
+// How many columns the output row stands for: one, or for a t.* the fields
+// of its table; 0 when that is not known.
+qsizetype ColumnCount(const TnvSelectItem *row)
+{
+    if (!row->IsAllColumnsItem())
+        return 1;
+    const TSQLFromSource *source = row->DatasourceNode();
+    const TnvMetadataFieldsList *fields = source ? source->FieldsList() : nullptr;
+    return fields ? fields->Count() : 0;
+}
+
+} // namespace
+
 TnvSelectItem *TnvSelectList::OutputRow(qsizetype position) const
 {
     qsizetype column = 0;
     for (TnvSelectItem *row : FItems) {
+        if (position <= 0)
+            break;
         if (!row->Select() || row->IsEmpty())
             continue;
-        // The columns of * and t.* are not counted here: past them no
-        // position is known.
-        if (row->IsAllColumnsItem())
+        const qsizetype columns = ColumnCount(row);
+        if (columns == 0)
             return nullptr;
-        if (++column == position)
-            return row;
+        column += columns;
+        if (column >= position)
+            return row->IsAllColumnsItem() ? nullptr : row;
     }
     return nullptr;
 }
@@ -735,11 +755,12 @@ qsizetype TnvSelectList::OutputPosition(const TnvSelectItem *target) const
     for (const TnvSelectItem *row : FItems) {
         if (!row->Select() || row->IsEmpty())
             continue;
-        if (row->IsAllColumnsItem())
-            return 0;
-        ++column;
         if (row == target)
-            return column;
+            return row->IsAllColumnsItem() ? 0 : column + 1;
+        const qsizetype columns = ColumnCount(row);
+        if (columns == 0)
+            return 0;
+        column += columns;
     }
     return 0;
 }

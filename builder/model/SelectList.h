@@ -78,6 +78,17 @@ public:
     // was there are bound to it now.
     void BindUnboundNames();
 
+    // --- Output columns ---------------------------------------------------------
+    // A t.* stands for the fields of its table; a * and a table whose fields
+    // were not loaded stand for columns not known here.
+    //
+    // The output row of the column at the 1-based position; nil past the
+    // columns, for a column of a * or t.*, and past one of unknown columns.
+    TnvSelectItem *OutputRow(qsizetype position) const;
+    // The 1-based position of the row's column; 0 when the row is not output,
+    // is a * or t.*, or stands after one of unknown columns.
+    qsizetype OutputPosition(const TnvSelectItem *row) const;
+
     // --- Sort order -----------------------------------------------------------
     qsizetype SortOrderCount() const { return FSortOrder.size(); }
     TnvSelectItem *SortOrderItems(qsizetype index) const { return FSortOrder.at(index); }
@@ -143,12 +154,6 @@ private:
     // The output row whose alias the expression, in brackets or not, names;
     // nil when it names none.
     TnvSelectItem *OutputAliasRow(const TSQLExpressionItem *expression) const;
-    // The output row at the 1-based position among the output columns; nil
-    // past the rows or past a * or t.* row, whose columns are not known here.
-    TnvSelectItem *OutputRow(qsizetype position) const;
-    // The 1-based position of the row among the output columns; 0 when it is
-    // not output or stands after a * or t.* row.
-    qsizetype OutputPosition(const TnvSelectItem *row) const;
     // Places one conjunct of a condition into a criteria column.
     void PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int column, TnvQueryBuilderGroupByTypes kinds,
                        TnvQueryBuilderGroupByType kind);

@@ -1,10 +1,12 @@
 #include "builder/model/SubQuery.h"
 #include "builder/model/ControlInterfaces.h"
+#include "builder/model/ErrorReport.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
+#include "classlib/Exceptions.h"
 #include "sqlmodel/ModelMessages.h"
 
 namespace nvqb {
@@ -89,10 +91,27 @@ TOwned<TastNodeBase> TnvSubQuery::CreateResultAST()
     auto *statement = As<TSQLSubSelectStatement>(tree.get());
     if (!statement)
         return tree;
-    if (TnvUnionSubQuery *first = FirstSelect())
-        if (TOwned<TSQLOrderByClause> orderBy = first->SelectList()->GetOrderByClause())
+    if (TnvUnionSubQuery *first = FirstSelect()) {
+        TnvSelectList *list = first->SelectList();
+        TOwned<TSQLOrderByClause> orderBy = IsSingleSelect() ? list->GetOrderByClause() : ResultOrderByClause(list);
+        if (orderBy)
             statement->OrderByClause.reset(std::move(orderBy));
+    }
     return tree;
+}
+
+bool TnvSubQuery::IsSingleSelect() const { return GetCount() == 1 && GetItems(0)->Is<TnvUnionSubQuery>(); }
+
+void TnvSubQuery::CheckOrderByOfUnion() const
+{
+    if (!IsSingleSelect())
+        return;
+    const TnvSelectList *list = static_cast<TnvUnionSubQuery *>(GetItems(0))->SelectList();
+    if (const TnvSelectItem *row = SortKeyOutsideResult(list))
+        throw Exception(nvQBFormatMessage("nvQBOrderByNotOutput",
+                                          QStringLiteral("The query is sorted by %s: a union or brackets can sort only "
+                                                         "by output columns, by their aliases or positions."),
+                                          {TnvSelectItem::NodeText(QueryBuilder(), row->ExpressionNode())}));
 }
 
 TnvUnionSubQuery *TnvSubQuery::FirstSelect() const
@@ -133,7 +152,20 @@ void TnvSubQuery::RegisterUnionSubQuery(TnvUnionSubQuery *member)
         FUnionSubQueries.append(member);
 }
 
-void TnvSubQuery::UnregisterUnionSubQuery(TnvUnionSubQuery *member) { FUnionSubQueries.removeOne(member); }
+void TnvSubQuery::UnregisterUnionSubQuery(TnvUnionSubQuery *member)
+{
+    FUnionSubQueries.removeOne(member);
+    if (member != FOrderByHolder)
+        return;
+    // The holder goes: its keys wait for the part that becomes first. The
+    // last part takes them along: the parts that come next load or make an
+    // ORDER BY of their own.
+    FOrderByHolder = nullptr;
+    if (IsDestroying() || FUnionSubQueries.isEmpty())
+        FOrderByInTransit.reset();
+    else
+        FOrderByInTransit = TnvOrderByKeys::Of(member->SelectList());
+}
 
 namespace {
 void CollectUnionSubQueries(const TnvUnionGroup *group, QList<TnvUnionSubQuery *> &list)
@@ -160,6 +192,41 @@ void TnvSubQuery::UpdateUnionSubQueriesOrder()
             ordered.append(member);
     if (ordered.size() == FUnionSubQueries.size())
         FUnionSubQueries = std::move(ordered);
+    FollowFirstSelect();
+}
+
+void TnvSubQuery::FollowFirstSelect()
+{
+    if (FReorderScopes > 0 || IsDestroying())
+        return;
+    TnvUnionSubQuery *first = FirstSelect();
+    if (!first || first == FOrderByHolder)
+        return;
+    auto bracket = UpdateBracket(this);
+    // The part that is no longer first keeps its rows: they print nothing
+    // now, and should it become first again, they are the ORDER BY still.
+    // Sorts of the new first part that printed nothing so far give way to
+    // the statement's.
+    if (TnvUnionSubQuery *holder = std::exchange(FOrderByHolder, first))
+        FOrderByInTransit = TnvOrderByKeys::Of(holder->SelectList());
+    if (FOrderByInTransit) {
+        FOrderByInTransit->SortBy(first->SelectList());
+        FOrderByInTransit.reset();
+    }
+}
+
+TnvSubQuery::TReorderScope::TReorderScope(TnvSubQuery *statement) : FStatement(statement)
+{
+    if (FStatement)
+        ++FStatement->FReorderScopes;
+}
+
+TnvSubQuery::TReorderScope::~TReorderScope()
+{
+    if (!FStatement)
+        return;
+    if (--FStatement->FReorderScopes == 0)
+        nvQBCatchAll([this] { FStatement->FollowFirstSelect(); });
 }
 
 void TnvSubQuery::SetCurrentUnionSubquery(TnvUnionSubQuery *member)

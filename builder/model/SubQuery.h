@@ -4,7 +4,10 @@
 // own. It is the top-level union group of the statement, keeps the statement
 // node with its WITH clause, and lists its union parts in textual order,
 // one of them current (shown on its page).
+#include "builder/model/StatementOrderBy.h"
 #include "builder/model/UnionGroup.h"
+
+#include <optional>
 
 namespace nvqb {
 
@@ -29,6 +32,32 @@ public:
     TnvUnionSubQuery *FirstSelect() const;
     // Also drops the statement's WITH clause and kept ORDER BY.
     void Clear() override;
+    // Whether the first part is the whole statement: one SELECT, neither in
+    // a union nor in brackets. Otherwise the ORDER BY sorts the result of
+    // the union and names its columns.
+    bool IsSingleSelect() const;
+    // Raises the reason when the statement is one SELECT whose ORDER BY
+    // sorts by something the result does not name (not an output column, or
+    // one without alias past a *): with another part or brackets around it,
+    // nothing could name it any more.
+    void CheckOrderByOfUnion() const;
+
+    // The ORDER BY belongs to the statement: when another part becomes the
+    // first, it takes the ORDER BY over, sorting by the same output columns
+    // (by position). An operation that moves parts in several steps keeps a
+    // scope open meanwhile, so the ORDER BY goes only to the part that is
+    // first at the end.
+    class TReorderScope {
+    public:
+        // Nil: no statement, no scope.
+        explicit TReorderScope(TnvSubQuery *statement);
+        ~TReorderScope();
+        TReorderScope(const TReorderScope &) = delete;
+        TReorderScope &operator=(const TReorderScope &) = delete;
+
+    private:
+        TnvSubQuery *FStatement;
+    };
 
     TnvSubQuery *ParentSubQuery() const { return FParentSubQuery; }
     qsizetype GetSubQueriesCount() const { return FSubQueries.size(); }
@@ -83,6 +112,16 @@ private:
     TnvUnionSubQuery *FCurrentUnionSubQuery = nullptr;
     QList<TnvUnionSubQuery *> FUnionSubQueries;
     QString FCaption;
+
+    // Hands the ORDER BY on when the first part is another than the one
+    // that holds it, unless a reorder scope is open.
+    void FollowFirstSelect();
+    // The part whose select list holds the ORDER BY; nil before the first
+    // part comes and after it went.
+    TnvUnionSubQuery *FOrderByHolder = nullptr;
+    // The keys of a holder that went, for the part that becomes first.
+    std::optional<TnvOrderByKeys> FOrderByInTransit;
+    int FReorderScopes = 0;
 };
 
 } // namespace nvqb

@@ -79,6 +79,8 @@ void TnvUnionGroup::SetOperatorsByPlace(const QList<TnvUnionOperatorText> &opera
 
 void TnvUnionGroup::PlaceMember(TnvQueryBase *member, qsizetype index)
 {
+    // The member joins at the end first.
+    TnvSubQuery::TReorderScope reorder(GetRootQuery());
     member->SetParentQuery(this);
     const qsizetype at = FMembers.indexOf(member);
     index = std::clamp<qsizetype>(index, 0, FMembers.size() - 1);
@@ -107,6 +109,7 @@ void TnvUnionGroup::CheckCanAdd() const
     } else if (!provider->IsSupportSubQueryUnions()) {
         throw Exception(nvQBMessage(nvQBDialectDontSupportUnionsInSubQueries));
     }
+    statement->CheckOrderByOfUnion();
 }
 
 void TnvUnionGroup::CheckCanAddGroup() const
@@ -123,6 +126,7 @@ void TnvUnionGroup::CheckCanAddGroup() const
     } else if (!provider->IsSupportSubQueryBracketsInUnions()) {
         throw Exception(nvQBMessage(nvQBDialectDontSupportUnionsBracketsInSubQuery));
     }
+    statement->CheckOrderByOfUnion();
 }
 
 TnvUnionSubQuery *TnvUnionGroup::Add()
@@ -186,6 +190,7 @@ TnvUnionGroup *TnvUnionGroup::Enclose(TnvQueryBase *member)
     TnvUnionGroup *brackets = nullptr;
     {
         auto bracket = UpdateBracket(this);
+        TnvSubQuery::TReorderScope reorder(GetRootQuery());
         const qsizetype index = IndexOf(member);
         brackets = AddGroup();
         if (!brackets)
@@ -305,6 +310,7 @@ void TnvUnionGroup::AddToBegin(TnvQueryBase *member)
     Assert(first >= 0 && first < group, "nvQBBase", "A bracket moved to a member that is not before it");
     {
         auto bracket = UpdateBracket(parent);
+        TnvSubQuery::TReorderScope reorder(GetRootQuery());
         // The left bracket moves to before the member: the group takes the
         // operator that stood there, and the one that stood before the
         // bracket now joins the old first member to the parts that came in.
@@ -331,6 +337,7 @@ void TnvUnionGroup::AddToEnd(TnvQueryBase *member)
     Assert(last > group, "nvQBBase", "A bracket moved to a member that is not after it");
     {
         auto bracket = UpdateBracket(parent);
+        TnvSubQuery::TReorderScope reorder(GetRootQuery());
         for (qsizetype n = last - group; n > 0; --n)
             PlaceMember(parent->GetItems(group + 1), GetCount());
     }
@@ -358,6 +365,7 @@ void TnvUnionGroup::LetOutFromBegin(TnvQueryBase *member)
     Assert(last >= 0, "nvQBBase", "A bracket moved to a member outside the group");
     {
         auto bracket = UpdateBracket(parent);
+        TnvSubQuery::TReorderScope reorder(GetRootQuery());
         // The left bracket moves to after the member: the first part out
         // takes the operator that stood before the bracket, and the group
         // the one that stood before the part that is now its first.
@@ -382,6 +390,7 @@ void TnvUnionGroup::LetOutFromEnd(TnvQueryBase *member)
     Assert(first >= 0, "nvQBBase", "A bracket moved to a member outside the group");
     {
         auto bracket = UpdateBracket(parent);
+        TnvSubQuery::TReorderScope reorder(GetRootQuery());
         // The parts keep their operators; only a first part that goes out
         // with all the others stands after the empty brackets in their place
         // and takes the operator that stood before them.
@@ -408,6 +417,7 @@ void TnvUnionGroup::RemoveBrackets()
         ++parent->FKeepWhenEmpty;
         TnvScopeExit keep([parent] { --parent->FKeepWhenEmpty; });
         auto bracket = UpdateBracket(parent);
+        TnvSubQuery::TReorderScope reorder(GetRootQuery());
         if (!FMembers.isEmpty())
             LetOutFromBegin(FMembers.last());
         TObject::Free(this);

@@ -442,6 +442,9 @@ TEST_F(SelectListTest, OrderByTheAliasOfAnOutputColumnIsNotBoundToAFieldOfThatNa
                "Select a.x As id From a Union Select b.y From b Order By id");
     // Without such an alias the name is a column of the block.
     EXPECT_SQL(Load(QStringLiteral("Select a.x As k From a Order By id")), "Select a.x As k From a Order By a.id");
+    // And the field is no alias beside one of its name: both keys stay.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id, a.id From a Order By a.x Desc, a.id")),
+               "Select a.x As id, a.id From a Order By a.x Desc, a.id");
 }
 
 // ---------------------------------------------------------------------------

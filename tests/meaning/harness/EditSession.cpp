@@ -459,7 +459,10 @@ private:
     // The oracle of a move past a neighbour part of the same group.
     void PlanSwap(TPlan &plan, int partIndex, bool forward)
     {
-        TStatementText text(ParseCurrent().get());
+        TOwned<TSQLSelectStatement> statement = ParseCurrent();
+        TStatementText text(statement.get());
+        // The ORDER BY sorts by the same columns whichever part is first.
+        text.OrderBy = OrderByPositions(statement.get());
         int index = partIndex;
         qsizetype position = 0;
         QList<TUnionTerm> *list = FindBlockList(text.Terms, index, position);

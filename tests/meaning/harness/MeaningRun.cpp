@@ -51,7 +51,8 @@ void TMeaningRun::Add(bool session, quint64 index, const QString &statement, con
                       const std::function<QString()> &report)
 {
     Items.append(items);
-    if (Differences.size() < Keep && !(KeepUnknownOnly && !items.isEmpty()))
+    if (Differences.size() < Keep && !(KeepUnknownOnly && !items.isEmpty()) &&
+        (KeepItem == 0 || items.contains(KeepItem)))
         Differences.append(TDifference{session, index, items, statement, report()});
 }
 

@@ -44,6 +44,8 @@ public:
     int Keep = 20;
     // Keep only the differences of no known shape.
     bool KeepUnknownOnly = false;
+    // Keep only the differences with this item's shape (0: any).
+    int KeepItem = 0;
 
     // "statements N, executed N, same N, different N" and the sessions'
     // line, as the bench tool prints them.

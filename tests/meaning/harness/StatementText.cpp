@@ -194,7 +194,15 @@ QList<TSortKey> SortKeysOf(const TSQLSelectStatement *statement)
         const TSQLExpressionItem *expression = ExpressionRemoveBrackets(item->Expression.get());
         const QString text = Text(expression);
         qsizetype column = -1;
-        if (expression->Is<TSQLExpressionColumn>() && !text.contains(u'.'))
+        bool isNumber = false;
+        const int position = text.toInt(&isNumber);
+        if (expression->Is<TSQLExpressionConstant>() && isNumber) {
+            // A number names the column at its position.
+            if (position < 1 || position > expressions.size())
+                break;
+            column = position - 1;
+        }
+        if (column < 0 && expression->Is<TSQLExpressionColumn>() && !text.contains(u'.'))
             column = aliases.indexOf(text.toLower());
         if (column < 0)
             column = expressions.indexOf(text);
@@ -203,6 +211,18 @@ QList<TSortKey> SortKeysOf(const TSQLSelectStatement *statement)
         keys.append(TSortKey{int(column), item->SortOrder == obDesc});
     }
     return keys;
+}
+
+QString OrderByPositions(const TSQLSelectStatement *statement)
+{
+    const TSQLOrderByClause *clause = statement->OrderByClause.get();
+    const QList<TSortKey> keys = SortKeysOf(statement);
+    if (!clause || keys.size() != clause->GetCount())
+        return Text(clause);
+    QStringList items;
+    for (const TSortKey &key : keys)
+        items.append(QString::number(key.Column + 1) + (key.Descending ? QStringLiteral(" DESC") : QString()));
+    return QStringLiteral("ORDER BY ") + items.join(QStringLiteral(", "));
 }
 
 namespace {

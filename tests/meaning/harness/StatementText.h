@@ -77,11 +77,16 @@ QSet<QString> NamesIn(const QString &text);
 QStringList ConjunctsOf(TSQLExpressionItem *condition);
 
 // The output columns the statement's ORDER BY sorts on, as far as they can
-// be told: an item that is an output column's alias, or the same expression
-// as an output column (brackets around either make no difference, as in
-// SQLite); the keys end before the first item that is neither, and before
-// the first item past a * or t.* in the select list.
+// be told: an item that is an output column's alias, the same expression as
+// an output column (brackets around either make no difference, as in
+// SQLite), or a number, the column's position; the keys end before the
+// first item that is none of these, and before the first item past a * or
+// t.* in the select list.
 QList<TSortKey> SortKeysOf(const TSQLSelectStatement *statement);
+// The statement's ORDER BY with each key written as the position of the
+// column it sorts, which names the same column whichever part is first; the
+// ORDER BY as it is when the column of a key cannot be told.
+QString OrderByPositions(const TSQLSelectStatement *statement);
 
 // The SQL to run on SQLite for the text: the text itself unless one of the
 // translations above applies; the text unchanged when it does not parse.
