@@ -19,6 +19,7 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <QHash>
 #include <QObject>
 #include <QVariant>
 #include <algorithm>
@@ -382,19 +383,28 @@ void TnvUnionSubQuery::FindPos(TnvDatasource *datasource, QPoint &point)
     };
     QList<TBox> bounds;
     bounds.reserve(boxes.size());
-    for (TnvDatasource *box : std::as_const(boxes))
-        bounds.append({box->GetLeft(), box->GetTop(), box->GetHeight()});
+    // The height of the first box at each corner: the search below asks for
+    // the box at a corner once per row of each column, so a diagram filled
+    // box by box costs a look-up there, not a pass over every box.
+    QHash<QPair<qint64, qint64>, qint64> heightAt;
+    heightAt.reserve(boxes.size());
+    for (TnvDatasource *box : std::as_const(boxes)) {
+        const QRect rect = box->GetBounds();
+        bounds.append({rect.left(), rect.top(), rect.height()});
+        const QPair<qint64, qint64> corner(rect.left(), rect.top());
+        if (!heightAt.contains(corner))
+            heightAt.insert(corner, rect.height());
+    }
     const qint64 boxWidth = datasource ? datasource->GetWidth() : 0;
 
     qint64 bestX = INT_MAX, bestY = INT_MAX;
     for (qint64 x = FirstColumnX; x + boxWidth < width; x += step) {
         qint64 y = FirstRowY;
         for (;;) {
-            const auto found = std::find_if(bounds.cbegin(), bounds.cend(),
-                                            [x, y](const TBox &box) { return box.Top == y && box.Left == x; });
-            if (found == bounds.cend())
+            const auto found = heightAt.constFind({x, y});
+            if (found == heightAt.cend())
                 break;
-            qint64 next = y + found->Height + RowGap;
+            qint64 next = y + *found + RowGap;
             if (grid > 0)
                 next = next / grid * grid;
             // Rounding down to a coarse grid (or a box of no height) could
