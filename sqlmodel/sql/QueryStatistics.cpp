@@ -1,5 +1,6 @@
 #include "sqlmodel/sql/QueryStatistics.h"
 #include "classlib/Assert.h"
+#include "sqlmodel/sql/NameFoldKeys.h"
 #include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/metadata/MetadataObjects.h"
 #include "sqlmodel/sql/QualifiedName.h"
@@ -27,7 +28,24 @@ bool NamesEqual(TnvBaseSyntaxProvider *provider, const TSQLQualifiedName *a, con
     Assert(provider != nullptr, "nvAST", "Statistics compared by name without a syntax provider");
     return provider->IsQualifiedNamesEqual(a, b);
 }
+
+// Shorter lists are walked: an index would cost more than it saves.
+constexpr size_t IndexFrom = 16;
 } // namespace
+
+// The entries holding each metadata object (or field), and the entries
+// filed by name; both grow with the list.
+struct TnvStatsObjects::TIndex {
+    size_t Indexed = 0;
+    QHash<const TnvMetadataObject *, int> FirstOfObject;
+    TnvKeyedPositions WithoutObjectByName;
+};
+
+struct TnvStatsColumns::TIndex {
+    size_t Indexed = 0;
+    QHash<const TnvMetadataField *, QVarLengthArray<int, 2>> ByField;
+    TnvKeyedPositions ByColumnName;
+};
 
 // ---------------------------------------------------------------------------
 // Entries
@@ -103,6 +121,33 @@ TnvStatsObjects::TnvStatsObjects(TnvBaseSyntaxProvider *provider) : FSyntaxProvi
 
 TnvStatsObjects::~TnvStatsObjects() = default;
 
+void TnvStatsObjects::Clear()
+{
+    FItems.clear();
+    FIndex.reset();
+}
+
+const TnvStatsObjects::TIndex *TnvStatsObjects::Index() const
+{
+    if (FItems.size() < IndexFrom)
+        return nullptr;
+    if (!FIndex)
+        FIndex = std::make_unique<TIndex>();
+    for (; FIndex->Indexed < FItems.size(); ++FIndex->Indexed) {
+        const int position = int(FIndex->Indexed);
+        const TnvStatsObject *item = FItems[FIndex->Indexed].get();
+        if (const TnvMetadataObject *object = item->MetadataObject()) {
+            if (!FIndex->FirstOfObject.contains(object))
+                FIndex->FirstOfObject.insert(object, position);
+        } else {
+            size_t key = 0;
+            const bool keyed = NameFoldKey(item->ObjectName(), key);
+            FIndex->WithoutObjectByName.Add(keyed, key, position);
+        }
+    }
+    return FIndex.get();
+}
+
 void TnvStatsObjects::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     FSyntaxProvider = provider;
@@ -119,7 +164,7 @@ void TnvStatsObjects::Assign(const TPersistent *source)
     }
     if (other == this)
         return;
-    FItems.clear();
+    Clear();
     for (const auto &item : other->FItems) {
         FItems.push_back(Create<TnvStatsObject>(FSyntaxProvider, item->MetadataObject(), item->ObjectName()));
         FItems.back()->Assign(item.get());
@@ -153,6 +198,21 @@ int TnvStatsObjects::AddObjects(const TnvStatsObjects *other)
 
 TnvStatsObject *TnvStatsObjects::FindObject(const TnvMetadataObject *object, const TSQLQualifiedName *name) const
 {
+    size_t key = 0;
+    if (const TIndex *index = Index()) {
+        // A metadata object is found by identity alone; a name only among the
+        // entries without object that are filed under its key.
+        if (object) {
+            const auto found = index->FirstOfObject.constFind(object);
+            return found == index->FirstOfObject.cend() ? nullptr : FItems[size_t(*found)].get();
+        }
+        if (NameFoldKey(name, key)) {
+            const int position = index->WithoutObjectByName.First(key, [&](int at) {
+                return NamesEqual(FSyntaxProvider, FItems[size_t(at)]->ObjectName(), name);
+            });
+            return position < 0 ? nullptr : FItems[size_t(position)].get();
+        }
+    }
     for (const auto &item : FItems) {
         if (object) {
             if (item->MetadataObject() == object)
@@ -167,6 +227,30 @@ TnvStatsObject *TnvStatsObjects::FindObject(const TnvMetadataObject *object, con
 TnvStatsColumns::TnvStatsColumns(TnvBaseSyntaxProvider *provider) : FSyntaxProvider(provider) {}
 
 TnvStatsColumns::~TnvStatsColumns() = default;
+
+void TnvStatsColumns::Clear()
+{
+    FItems.clear();
+    FIndex.reset();
+}
+
+const TnvStatsColumns::TIndex *TnvStatsColumns::Index() const
+{
+    if (FItems.size() < IndexFrom)
+        return nullptr;
+    if (!FIndex)
+        FIndex = std::make_unique<TIndex>();
+    for (; FIndex->Indexed < FItems.size(); ++FIndex->Indexed) {
+        const int position = int(FIndex->Indexed);
+        const TnvStatsColumn *item = FItems[FIndex->Indexed].get();
+        if (const TnvMetadataField *field = item->MetadataField())
+            FIndex->ByField[field].append(position);
+        size_t key = 0;
+        const bool keyed = NameFoldKey(item->ColumnName(), key);
+        FIndex->ByColumnName.Add(keyed, key, position);
+    }
+    return FIndex.get();
+}
 
 void TnvStatsColumns::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
@@ -184,7 +268,7 @@ void TnvStatsColumns::Assign(const TPersistent *source)
     }
     if (other == this)
         return;
-    FItems.clear();
+    Clear();
     for (const auto &item : other->FItems) {
         FItems.push_back(Create<TnvStatsColumn>(FSyntaxProvider, item->MetadataObject(), item->ObjectName(),
                                                 item->MetadataField(), item->ColumnName()));
@@ -225,16 +309,34 @@ TnvStatsColumn *TnvStatsColumns::FindColumn(const TnvMetadataObject *object, con
                                             const TnvMetadataField *field,
                                             const TSQLQualifiedName *columnName) const
 {
-    for (const auto &item : FItems) {
+    auto matches = [&](const TnvStatsColumn *item) {
         const bool objectMatches = object ? item->MetadataObject() == object
                                           : NamesEqual(FSyntaxProvider, item->ObjectName(), objectName);
         if (!objectMatches)
-            continue;
-        const bool columnMatches = field ? item->MetadataField() == field
-                                         : NamesEqual(FSyntaxProvider, item->ColumnName(), columnName);
-        if (columnMatches)
-            return item.get();
+            return false;
+        return field ? item->MetadataField() == field : NamesEqual(FSyntaxProvider, item->ColumnName(), columnName);
+    };
+    size_t key = 0;
+    if (const TIndex *index = Index()) {
+        // A field is found among the entries holding it, a column name among
+        // those filed under its key.
+        if (field) {
+            const auto found = index->ByField.constFind(field);
+            if (found != index->ByField.cend())
+                for (const int position : *found)
+                    if (matches(FItems[size_t(position)].get()))
+                        return FItems[size_t(position)].get();
+            return nullptr;
+        }
+        if (NameFoldKey(columnName, key)) {
+            const int position =
+                index->ByColumnName.First(key, [&](int at) { return matches(FItems[size_t(at)].get()); });
+            return position < 0 ? nullptr : FItems[size_t(position)].get();
+        }
     }
+    for (const auto &item : FItems)
+        if (matches(item.get()))
+            return item.get();
     return nullptr;
 }
 

@@ -5,9 +5,13 @@
 // and so does every field of a fields list, where the lists record the
 // field's lineage. Entries point at metadata objects and fields through
 // tracked references, so clearing the container never leaves them dangling.
+// The lists near the root of a large query hold thousands of entries and are
+// asked for each entry of every list below them: a long list indexes its
+// entries (by metadata object or field, and by name) for those questions.
 #include "classlib/Persistent.h"
 #include "sqlmodel/ast/TrackedReference.h"
 
+#include <memory>
 #include <vector>
 
 namespace nvqb {
@@ -66,7 +70,7 @@ public:
     explicit TnvStatsObjects(TnvBaseSyntaxProvider *provider);
     ~TnvStatsObjects() override;
 
-    void Clear() { FItems.clear(); }
+    void Clear();
     qsizetype GetCount() const { return qsizetype(FItems.size()); }
     TnvStatsObject *GetItems(qsizetype index) const { return FItems.at(size_t(index)).get(); }
     TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
@@ -84,8 +88,13 @@ public:
     TnvStatsObject *FindObject(const TnvMetadataObject *object, const TSQLQualifiedName *name) const;
 
 private:
+    struct TIndex;
+    // Brings the index up to the list's end; nil while the list is short.
+    const TIndex *Index() const;
+
     TnvBaseSyntaxProvider *FSyntaxProvider;
     std::vector<TOwned<TnvStatsObject>> FItems;
+    mutable std::unique_ptr<TIndex> FIndex;
 };
 
 class TnvStatsColumns : public TPersistent {
@@ -94,7 +103,7 @@ public:
     explicit TnvStatsColumns(TnvBaseSyntaxProvider *provider);
     ~TnvStatsColumns() override;
 
-    void Clear() { FItems.clear(); }
+    void Clear();
     qsizetype GetCount() const { return qsizetype(FItems.size()); }
     TnvStatsColumn *GetItems(qsizetype index) const { return FItems.at(size_t(index)).get(); }
     TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
@@ -112,8 +121,12 @@ public:
                                const TnvMetadataField *field, const TSQLQualifiedName *columnName) const;
 
 private:
+    struct TIndex;
+    const TIndex *Index() const;
+
     TnvBaseSyntaxProvider *FSyntaxProvider;
     std::vector<TOwned<TnvStatsColumn>> FItems;
+    mutable std::unique_ptr<TIndex> FIndex;
 };
 
 } // namespace nvqb
