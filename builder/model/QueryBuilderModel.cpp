@@ -130,6 +130,7 @@ void TnvQueryBuilderModel::DestroyModel()
     FResultStale = false;
     FResultStatement.reset();
     FParameters->Clear();
+    FStatisticsStale = false;
     FQueryStatistics->ReloadStatistics(nullptr);
     FMetadataContainer.reset();
     FMetadataFilter.reset();
@@ -508,7 +509,10 @@ void TnvQueryBuilderModel::UpdateResult()
     FResultStale = false;
     FResultStatement.reset();
     if (FQuery && !FModelDestroyed) {
-        TOwned<TastNodeBase> tree = FQuery->GetResultAST();
+        // The query's tree made for the result alone (the query keeps none
+        // unless it was asked for one): a copy of a whole large statement
+        // costs more than making it.
+        TOwned<TastNodeBase> tree = FQuery->GetResultASTUncached();
         if (As<TSQLSelectStatement>(tree.get()))
             FResultStatement.reset(static_cast<TSQLSelectStatement *>(tree.release()));
     }
@@ -546,6 +550,10 @@ TSQLSelectStatement *TnvQueryBuilderModel::ResultStatement() const
 TnvQueryStatistics *TnvQueryBuilderModel::QueryStatistics() const
 {
     EnsureResult();
+    if (FStatisticsStale && FQueryStatistics) {
+        FStatisticsStale = false;
+        FQueryStatistics->ReloadStatistics(FSyntaxProvider ? FResultStatement.get() : nullptr);
+    }
     return FQueryStatistics.get();
 }
 
@@ -557,11 +565,10 @@ TnvParametersList *TnvQueryBuilderModel::Parameters() const
 
 bool TnvQueryBuilderModel::ResultWanted() const { return !FSQLBuilders.isEmpty(); }
 
-void TnvQueryBuilderModel::ReloadQueryStatistics()
-{
-    if (FQueryStatistics)
-        FQueryStatistics->ReloadStatistics(FSyntaxProvider ? FResultStatement.get() : nullptr);
-}
+// The lists are made again from the new result when someone reads them:
+// many applications never do, and for a large query they cost as much as
+// binding it.
+void TnvQueryBuilderModel::ReloadQueryStatistics() { FStatisticsStale = true; }
 
 void TnvQueryBuilderModel::ReloadParameters()
 {

@@ -13,14 +13,21 @@ NV_IMPLEMENT_CLASS(TnvStatsColumn, TPersistent)
 NV_IMPLEMENT_CLASS(TnvStatsObjects, TPersistent)
 NV_IMPLEMENT_CLASS(TnvStatsColumns, TPersistent)
 
-namespace {
-TOwned<TSQLQualifiedName> CopyName(TnvBaseSyntaxProvider *provider, const TSQLQualifiedName *name)
+TnvStatsName MakeStatsName(TnvBaseSyntaxProvider *provider, const TSQLQualifiedName *name)
 {
     Assert(!IsQualifiedNameEmpty(name), "nvAST", "A statistics entry without a name");
     TOwned<TSQLQualifiedName> copy = Create<TSQLQualifiedName>(provider);
     copy->Assign(name);
     copy->SetSyntaxProvider(provider);
-    return copy;
+    return TnvStatsName(copy.release(), TObjectFree());
+}
+
+namespace {
+// The shared copy when it was made for the provider, else a copy of it.
+TnvStatsName ShareName(TnvBaseSyntaxProvider *provider, const TnvStatsName &name)
+{
+    Assert(name != nullptr, "nvAST", "A statistics entry without a name");
+    return name->SyntaxProvider() == provider ? name : MakeStatsName(provider, name.get());
 }
 
 bool NamesEqual(TnvBaseSyntaxProvider *provider, const TSQLQualifiedName *a, const TSQLQualifiedName *b)
@@ -52,7 +59,13 @@ struct TnvStatsColumns::TIndex {
 
 TnvStatsObject::TnvStatsObject(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object,
                                const TSQLQualifiedName *name)
-    : FSyntaxProvider(provider), FObjectName(CopyName(provider, name))
+    : FSyntaxProvider(provider), FObjectName(MakeStatsName(provider, name))
+{
+    FMetadataObject.reset(object);
+}
+
+TnvStatsObject::TnvStatsObject(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object, const TnvStatsName &name)
+    : FSyntaxProvider(provider), FObjectName(ShareName(provider, name))
 {
     FMetadataObject.reset(object);
 }
@@ -61,8 +74,9 @@ TnvStatsObject::~TnvStatsObject() = default;
 
 void TnvStatsObject::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
+    // A shared name is not changed: the entry takes a copy of its own.
     FSyntaxProvider = provider;
-    FObjectName->SetSyntaxProvider(provider);
+    FObjectName = ShareName(provider, FObjectName);
 }
 
 void TnvStatsObject::Assign(const TPersistent *source)
@@ -75,15 +89,24 @@ void TnvStatsObject::Assign(const TPersistent *source)
     if (other == this)
         return;
     FMetadataObject.CopyFrom(other->FMetadataObject);
-    FObjectName->Assign(other->FObjectName.get());
-    SetSyntaxProvider(other->FSyntaxProvider);
+    FSyntaxProvider = other->FSyntaxProvider;
+    FObjectName = ShareName(FSyntaxProvider, other->FObjectName);
 }
 
 TnvStatsColumn::TnvStatsColumn(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object,
                                const TSQLQualifiedName *objectName, TnvMetadataField *field,
                                const TSQLQualifiedName *columnName)
-    : FSyntaxProvider(provider), FObjectName(CopyName(provider, objectName)),
-      FColumnName(CopyName(provider, columnName))
+    : FSyntaxProvider(provider), FObjectName(MakeStatsName(provider, objectName)),
+      FColumnName(MakeStatsName(provider, columnName))
+{
+    FMetadataObject.reset(object);
+    FMetadataField.reset(field);
+}
+
+TnvStatsColumn::TnvStatsColumn(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object,
+                               const TnvStatsName &objectName, TnvMetadataField *field, const TnvStatsName &columnName)
+    : FSyntaxProvider(provider), FObjectName(ShareName(provider, objectName)),
+      FColumnName(ShareName(provider, columnName))
 {
     FMetadataObject.reset(object);
     FMetadataField.reset(field);
@@ -94,8 +117,8 @@ TnvStatsColumn::~TnvStatsColumn() = default;
 void TnvStatsColumn::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     FSyntaxProvider = provider;
-    FObjectName->SetSyntaxProvider(provider);
-    FColumnName->SetSyntaxProvider(provider);
+    FObjectName = ShareName(provider, FObjectName);
+    FColumnName = ShareName(provider, FColumnName);
 }
 
 void TnvStatsColumn::Assign(const TPersistent *source)
@@ -109,9 +132,9 @@ void TnvStatsColumn::Assign(const TPersistent *source)
         return;
     FMetadataObject.CopyFrom(other->FMetadataObject);
     FMetadataField.CopyFrom(other->FMetadataField);
-    FObjectName->Assign(other->FObjectName.get());
-    FColumnName->Assign(other->FColumnName.get());
-    SetSyntaxProvider(other->FSyntaxProvider);
+    FSyntaxProvider = other->FSyntaxProvider;
+    FObjectName = ShareName(FSyntaxProvider, other->FObjectName);
+    FColumnName = ShareName(FSyntaxProvider, other->FColumnName);
 }
 
 // ---------------------------------------------------------------------------
@@ -166,12 +189,18 @@ void TnvStatsObjects::Assign(const TPersistent *source)
         return;
     Clear();
     for (const auto &item : other->FItems) {
-        FItems.push_back(Create<TnvStatsObject>(FSyntaxProvider, item->MetadataObject(), item->ObjectName()));
+        FItems.push_back(Create<TnvStatsObject>(FSyntaxProvider, item->MetadataObject(), item->SharedObjectName()));
         FItems.back()->Assign(item.get());
     }
 }
 
 TnvStatsObject *TnvStatsObjects::AddObject(TnvMetadataObject *object, const TSQLQualifiedName *name)
+{
+    FItems.push_back(Create<TnvStatsObject>(FSyntaxProvider, object, name));
+    return FItems.back().get();
+}
+
+TnvStatsObject *TnvStatsObjects::AddObject(TnvMetadataObject *object, const TnvStatsName &name)
 {
     FItems.push_back(Create<TnvStatsObject>(FSyntaxProvider, object, name));
     return FItems.back().get();
@@ -192,7 +221,10 @@ int TnvStatsObjects::AddObjects(const TnvStatsObjects *other)
         return 0;
     int added = 0;
     for (const auto &item : other->FItems)
-        added += AddObjectIfNotExists(item->MetadataObject(), item->ObjectName());
+        if (!FindObject(item->MetadataObject(), item->ObjectName())) {
+            AddObject(item->MetadataObject(), item->SharedObjectName());
+            ++added;
+        }
     return added;
 }
 
@@ -270,14 +302,21 @@ void TnvStatsColumns::Assign(const TPersistent *source)
         return;
     Clear();
     for (const auto &item : other->FItems) {
-        FItems.push_back(Create<TnvStatsColumn>(FSyntaxProvider, item->MetadataObject(), item->ObjectName(),
-                                                item->MetadataField(), item->ColumnName()));
+        FItems.push_back(Create<TnvStatsColumn>(FSyntaxProvider, item->MetadataObject(), item->SharedObjectName(),
+                                                item->MetadataField(), item->SharedColumnName()));
         FItems.back()->Assign(item.get());
     }
 }
 
 TnvStatsColumn *TnvStatsColumns::AddColumn(TnvMetadataObject *object, const TSQLQualifiedName *objectName,
                                            TnvMetadataField *field, const TSQLQualifiedName *columnName)
+{
+    FItems.push_back(Create<TnvStatsColumn>(FSyntaxProvider, object, objectName, field, columnName));
+    return FItems.back().get();
+}
+
+TnvStatsColumn *TnvStatsColumns::AddColumn(TnvMetadataObject *object, const TnvStatsName &objectName,
+                                           TnvMetadataField *field, const TnvStatsName &columnName)
 {
     FItems.push_back(Create<TnvStatsColumn>(FSyntaxProvider, object, objectName, field, columnName));
     return FItems.back().get();
@@ -300,8 +339,11 @@ int TnvStatsColumns::AddColumns(const TnvStatsColumns *other)
         return 0;
     int added = 0;
     for (const auto &item : other->FItems)
-        added += AddColumnIfNotExists(item->MetadataObject(), item->ObjectName(), item->MetadataField(),
-                                      item->ColumnName());
+        if (!FindColumn(item->MetadataObject(), item->ObjectName(), item->MetadataField(), item->ColumnName())) {
+            AddColumn(item->MetadataObject(), item->SharedObjectName(), item->MetadataField(),
+                      item->SharedColumnName());
+            ++added;
+        }
     return added;
 }
 

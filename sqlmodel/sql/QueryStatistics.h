@@ -8,6 +8,8 @@
 // The lists near the root of a large query hold thousands of entries and are
 // asked for each entry of every list below them: a long list indexes its
 // entries (by metadata object or field, and by name) for those questions.
+// An entry's names are copies that nothing changes once they are made, so
+// the copies of an entry in the lists above it share them.
 #include "classlib/Persistent.h"
 #include "sqlmodel/ast/TrackedReference.h"
 
@@ -21,15 +23,23 @@ class TnvMetadataObject;
 class TnvMetadataField;
 class TSQLQualifiedName;
 
+// A copy of a name, made for the provider, that statistics entries share.
+using TnvStatsName = std::shared_ptr<const TSQLQualifiedName>;
+// The copy; the name must not be empty.
+TnvStatsName MakeStatsName(TnvBaseSyntaxProvider *provider, const TSQLQualifiedName *name);
+
 class TnvStatsObject : public TPersistent {
     NV_DECLARE_CLASS(TnvStatsObject)
 public:
     // Keeps a copy of the name, which must not be empty.
     TnvStatsObject(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object, const TSQLQualifiedName *name);
+    // Shares the copy when it was made for the provider.
+    TnvStatsObject(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object, const TnvStatsName &name);
     ~TnvStatsObject() override;
 
     TnvMetadataObject *MetadataObject() const { return FMetadataObject.get(); }
-    TSQLQualifiedName *ObjectName() const { return FObjectName.get(); }
+    const TSQLQualifiedName *ObjectName() const { return FObjectName.get(); }
+    const TnvStatsName &SharedObjectName() const { return FObjectName; }
     TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
     void Assign(const TPersistent *source) override;
@@ -37,7 +47,7 @@ public:
 private:
     TnvBaseSyntaxProvider *FSyntaxProvider;
     TnvTrackedRef<TnvMetadataObject> FMetadataObject;
-    TOwned<TSQLQualifiedName> FObjectName;
+    TnvStatsName FObjectName;
 };
 
 class TnvStatsColumn : public TPersistent {
@@ -46,12 +56,17 @@ public:
     // Keeps copies of both names, which must not be empty.
     TnvStatsColumn(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object, const TSQLQualifiedName *objectName,
                    TnvMetadataField *field, const TSQLQualifiedName *columnName);
+    // Shares the copies that were made for the provider.
+    TnvStatsColumn(TnvBaseSyntaxProvider *provider, TnvMetadataObject *object, const TnvStatsName &objectName,
+                   TnvMetadataField *field, const TnvStatsName &columnName);
     ~TnvStatsColumn() override;
 
     TnvMetadataObject *MetadataObject() const { return FMetadataObject.get(); }
     TnvMetadataField *MetadataField() const { return FMetadataField.get(); }
-    TSQLQualifiedName *ObjectName() const { return FObjectName.get(); }
-    TSQLQualifiedName *ColumnName() const { return FColumnName.get(); }
+    const TSQLQualifiedName *ObjectName() const { return FObjectName.get(); }
+    const TSQLQualifiedName *ColumnName() const { return FColumnName.get(); }
+    const TnvStatsName &SharedObjectName() const { return FObjectName; }
+    const TnvStatsName &SharedColumnName() const { return FColumnName; }
     TnvBaseSyntaxProvider *SyntaxProvider() const { return FSyntaxProvider; }
     void SetSyntaxProvider(TnvBaseSyntaxProvider *provider);
     void Assign(const TPersistent *source) override;
@@ -60,8 +75,8 @@ private:
     TnvBaseSyntaxProvider *FSyntaxProvider;
     TnvTrackedRef<TnvMetadataObject> FMetadataObject;
     TnvTrackedRef<TnvMetadataField> FMetadataField;
-    TOwned<TSQLQualifiedName> FObjectName;
-    TOwned<TSQLQualifiedName> FColumnName;
+    TnvStatsName FObjectName;
+    TnvStatsName FColumnName;
 };
 
 class TnvStatsObjects : public TPersistent {
@@ -79,6 +94,7 @@ public:
     void Assign(const TPersistent *source) override;
 
     TnvStatsObject *AddObject(TnvMetadataObject *object, const TSQLQualifiedName *name);
+    TnvStatsObject *AddObject(TnvMetadataObject *object, const TnvStatsName &name);
     // 1 when a new entry was appended, 0 when FindObject found one.
     int AddObjectIfNotExists(TnvMetadataObject *object, const TSQLQualifiedName *name);
     // The number of Other's entries that were new here.
@@ -112,6 +128,8 @@ public:
 
     TnvStatsColumn *AddColumn(TnvMetadataObject *object, const TSQLQualifiedName *objectName, TnvMetadataField *field,
                               const TSQLQualifiedName *columnName);
+    TnvStatsColumn *AddColumn(TnvMetadataObject *object, const TnvStatsName &objectName, TnvMetadataField *field,
+                              const TnvStatsName &columnName);
     int AddColumnIfNotExists(TnvMetadataObject *object, const TSQLQualifiedName *objectName, TnvMetadataField *field,
                              const TSQLQualifiedName *columnName);
     int AddColumns(const TnvStatsColumns *other);
