@@ -254,9 +254,12 @@ void RealignLinksOf(TnvDatasourceGroup *group, const TnvDatasourceBase *datasour
 
 void TnvDatasourceBase::RealignLinks()
 {
-    if (TnvUnionSubQuery *unionSubQuery = UnionSubQuery())
-        if (TnvDatasourceGroup *root = unionSubQuery->FromGroup())
-            RealignLinksOf(root, this);
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    // A part making its controls aligns all its lines once they are made.
+    if (!unionSubQuery || unionSubQuery->IsMakingControls())
+        return;
+    if (TnvDatasourceGroup *root = unionSubQuery->FromGroup())
+        RealignLinksOf(root, this);
 }
 
 void TnvDatasourceBase::GetASTChildren(TastNodeRefList &list)
@@ -484,6 +487,9 @@ void TnvDatasource::UpdateChecks()
 {
     const TSQLFromSource *node = DatasourceAST();
     TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    // A part making its controls sets the marks of all its boxes when done.
+    if (unionSubQuery && unionSubQuery->IsMakingControls())
+        return;
     TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     QList<const TnvSelectItem *> rows;
     if (node && selectList)

@@ -18,9 +18,13 @@ struct TBindingIndexes {
     quint64 Serial = 0;
     std::vector<std::unique_ptr<TSQLBindingSources>> Indexes;
     std::vector<const TastNodeRefList *> Lists;
+    std::vector<int> Lookups;
 };
 
 constexpr size_t MaxLists = 4;
+// A walk that binds a few columns (an expression typed into the grid) asks
+// every source: making the index would cost more than it saves.
+constexpr int LookupsBeforeIndex = 4;
 
 TBindingIndexes &Indexes()
 {
@@ -71,21 +75,29 @@ TSQLBindingSources *TSQLBindingSources::For(const TastNodeRefList &fromSources)
     if (all.Serial != serial) {
         all.Indexes.clear();
         all.Lists.clear();
+        all.Lookups.clear();
         all.Serial = serial;
     }
-    TSQLBindingSources *index = nullptr;
-    for (size_t i = 0; i < all.Lists.size() && !index; ++i)
-        if (all.Lists[i] == &fromSources)
-            index = all.Indexes[i].get();
-    if (!index) {
+    size_t at = 0;
+    while (at < all.Lists.size() && all.Lists[at] != &fromSources)
+        ++at;
+    if (at == all.Lists.size()) {
         if (all.Lists.size() >= MaxLists) {
             all.Lists.erase(all.Lists.begin());
             all.Indexes.erase(all.Indexes.begin());
+            all.Lookups.erase(all.Lookups.begin());
+            --at;
         }
-        all.Indexes.push_back(std::make_unique<TSQLBindingSources>());
+        all.Indexes.push_back(nullptr);
         all.Lists.push_back(&fromSources);
-        index = all.Indexes.back().get();
+        all.Lookups.push_back(0);
     }
+    if (!all.Indexes[at]) {
+        if (++all.Lookups[at] <= LookupsBeforeIndex)
+            return nullptr;
+        all.Indexes[at] = std::make_unique<TSQLBindingSources>();
+    }
+    TSQLBindingSources *index = all.Indexes[at].get();
     index->Sync(fromSources);
     return index;
 }
@@ -96,6 +108,8 @@ void TSQLBindingSources::FieldsChanged(const TSQLFromSource *source)
     if (all.Serial == 0 || all.Serial != TastNodeBase::BindingWalkSerial())
         return;
     for (const auto &index : all.Indexes) {
+        if (!index)
+            continue;
         const auto found = index->FPositions.constFind(source);
         if (found == index->FPositions.cend())
             continue;

@@ -30,7 +30,9 @@ class TSQLFromSource;
 class TSQLBindingSources {
 public:
     // The index of the list for the binding walk in progress on this thread,
-    // brought up to date with the list; nil outside a walk.
+    // brought up to date with the list; nil outside a walk, and for the first
+    // few columns a walk binds against the list (asking each source costs
+    // less than making an index for a handful of columns).
     static TSQLBindingSources *For(const TastNodeRefList &fromSources);
     // The fields the source offers changed while a walk is in progress.
     static void FieldsChanged(const TSQLFromSource *source);
