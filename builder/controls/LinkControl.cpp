@@ -111,6 +111,10 @@ void TnvQueryBuilderLinkControl::AlignLink()
     TnvLink *link = Link();
     if (!link || link->IsDestroying() || IsControlDestroying())
         return;
+    // A union part making its controls aligns each line once all are made.
+    if (TnvDatasourceGroup *group = link->Group(); group && group->UnionSubQuery() &&
+                                                    group->UnionSubQuery()->IsMakingControls())
+        return;
     TnvQueryBuilderDataSourceControl *leftBox = EndBox(link->LeftDatasource());
     TnvQueryBuilderDataSourceControl *rightBox = EndBox(link->RightDatasource());
     if (!leftBox || !rightBox)

@@ -148,26 +148,45 @@ bool NearSegment(const QPoint &a, const QPoint &b, const QPoint &p)
     return other >= from && other <= to;
 }
 
-// The region of the rows Top .. Top + size - 1, each taking the pixels
-// Left[i] .. Right[i] (none when Left > Right): one rectangle per run of
-// equal rows, in the banded order a region keeps its rectangles in.
-QRegion RegionOfRows(int top, const std::vector<int> &left, const std::vector<int> &right)
-{
-    std::vector<QRect> rects;
-    const size_t rows = left.size();
-    for (size_t i = 0; i < rows;) {
-        size_t j = i + 1;
-        while (j < rows && left[j] == left[i] && right[j] == right[i])
-            ++j;
-        if (left[i] <= right[i])
-            rects.emplace_back(left[i], top + int(i), right[i] - left[i] + 1, int(j - i));
-        i = j;
+// Rows of a region made one by one from the top: each row takes the
+// pixels Left .. Right (none when Left > Right); a run of equal rows becomes
+// one rectangle, in the banded order a region keeps its rectangles in.
+class TRowRuns {
+public:
+    void Add(int y, int left, int right)
+    {
+        if (FOpen && left == FLeft && right == FRight && y == FTop + FHeight) {
+            ++FHeight;
+            return;
+        }
+        Close();
+        FOpen = left <= right;
+        FTop = y;
+        FHeight = 1;
+        FLeft = left;
+        FRight = right;
     }
-    QRegion region;
-    if (!rects.empty())
-        region.setRects(rects.data(), int(rects.size()));
-    return region;
-}
+    QRegion Region()
+    {
+        Close();
+        QRegion region;
+        if (!FRects.empty())
+            region.setRects(FRects.data(), int(FRects.size()));
+        return region;
+    }
+
+private:
+    void Close()
+    {
+        if (FOpen)
+            FRects.emplace_back(FLeft, FTop, FRight - FLeft + 1, FHeight);
+        FOpen = false;
+    }
+
+    std::vector<QRect> FRects;
+    bool FOpen = false;
+    int FTop = 0, FHeight = 0, FLeft = 0, FRight = 0;
+};
 
 // The points NearSegment takes for a slanted segment, built from the walked
 // line's spans rather than by trying each point.
@@ -176,17 +195,14 @@ QRegion SlantedSegmentRegion(const QPoint &a, const QPoint &b)
     const TSlantedWalk walk(a, b);
     const int first = walk.Lo - Tolerance, last = walk.Hi + Tolerance;
     int from, to;
+    TRowRuns runs;
     if (!walk.AlongX) {
         // Each row t holds one span.
-        std::vector<int> left, right;
-        left.reserve(size_t(last - first + 1));
-        right.reserve(size_t(last - first + 1));
         for (int t = first; t <= last; ++t) {
             walk.Span(t, from, to);
-            left.push_back(from);
-            right.push_back(to);
+            runs.Add(t, from, to);
         }
-        return RegionOfRows(first, left, right);
+        return runs.Region();
     }
     // Each column t holds one span; the line being monotonic, each row takes
     // one run of columns.
@@ -200,7 +216,9 @@ QRegion SlantedSegmentRegion(const QPoint &a, const QPoint &b)
             right[size_t(y - top)] = std::max(right[size_t(y - top)], t);
         }
     }
-    return RegionOfRows(top, left, right);
+    for (size_t i = 0; i < left.size(); ++i)
+        runs.Add(top + int(i), left[i], right[i]);
+    return runs.Region();
 }
 
 } // namespace
