@@ -93,18 +93,39 @@ private:
     void DeleteUninstallEntry();
 
     // Deleting in the install folder. Nothing is deleted there unless the
-    // folder is absolute, no root or special folder, the folder of the
-    // install record, and holds the product's marker file; a delete that is
-    // refused is logged. Decided at the first delete of a run, before the
-    // run deletes the marker itself.
+    // folder is usable (InstallFolderProblem), the folder of the install
+    // record, and holds the product's marker file; decided at the first
+    // delete of a run (the marker goes last). A refusal is an error of the
+    // run, logged once, and every delete it skips is logged.
     void StartRun();
+    // The folder is unusable: the run deletes nothing in it and fails.
+    void RefuseInstallDir(const QString &problem);
     bool CanDeleteInInstallDir(const QString &path);
-    // Paths below the install folder; what does not exist is skipped quietly.
-    // A deleted file is logged as logPrefix + path when a prefix is given.
+    // Nothing in the install folder is deleted, walked or written through a
+    // symbolic link: the first link on the way from the install folder down
+    // to path (path itself only with withLast); empty when there is none.
+    QString LinkOnTheWay(const QString &path, bool withLast) const;
+    // The path exists, no link stands on the way to it (else logged) and the
+    // install folder allows deletes.
+    bool MayDeleteInstallPath(const QString &path);
+    // Paths below the install folder; what does not exist is skipped quietly,
+    // and so is what lies behind a link (logged). A link itself is deleted
+    // as a link. A deleted file is logged as logPrefix + path when a prefix
+    // is given.
     void DeleteInstallFile(const QString &path, const QString &logPrefix = QString());
     void DeleteInstallFolder(const QString &path);
+    // An empty folder (or a link standing in its place) below or at the
+    // install folder; needs no marker, which is gone by then.
     void RemoveEmptyInstallFolder(const QString &path);
     void DeleteFilesIn(const QString &folder, const QStringList &extensions, bool recursive);
+    // FindFiles in a folder of the install folder; nothing behind a link.
+    QStringList InstallFiles(const QString &folder, const QStringList &extensions, bool recursive);
+    // A folder of the install folder that the run writes into: made when
+    // missing, and a link standing in its way is replaced by a real folder
+    // (ESetupError when that is not allowed).
+    void ForceInstallFolder(const QString &folder);
+    // ESetupError when a link stands on the way to the folder.
+    void RequireNoLinkOnTheWay(const QString &folder);
 
     TInstallData &FInstallData;
     QStringList FLog;

@@ -3,12 +3,35 @@
 #include "installer/platform/SetupError.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
 
 namespace nvqb {
 
 namespace {
 
 const QString PropertyGroupName = QStringLiteral("PropertyGroup");
+
+// The IDE's option files nest a few levels (project, property group, setting,
+// and the like); a file nested much deeper is damaged, and the DOM, which
+// reads and writes recursively, would not survive it.
+constexpr int MaxElementDepth = 32;
+
+// Whether the elements of the text nest deeper than the limit; read as a
+// stream, so that the depth costs no stack. Malformed text is left to the DOM
+// to report.
+bool NestsTooDeep(const QByteArray &text)
+{
+    QXmlStreamReader reader(text);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > MaxElementDepth)
+            return true;
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -19,11 +42,17 @@ bool TEnvOptionsProject::LoadFromFile(const QString &fileName)
         return false;
     if (!file.open(QIODevice::ReadOnly))
         throw ESetupError(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, file.errorString()));
+    const QByteArray text = file.readAll();
+    if (NestsTooDeep(text))
+        throw ESetupError(QStringLiteral("\"%1\" is no option file of the IDE: its elements are nested more than %2 "
+                                         "levels deep. The file is left as it is.")
+                              .arg(fileName)
+                              .arg(MaxElementDepth));
     QDomDocument document;
     QString message;
     int line = 0;
     int column = 0;
-    if (!document.setContent(file.readAll(), false, &message, &line, &column))
+    if (!document.setContent(text, false, &message, &line, &column))
         throw ESetupError(QStringLiteral("\"%1\" is not a valid XML file: %2 (line %3, column %4)")
                               .arg(fileName, message)
                               .arg(line)

@@ -10,7 +10,9 @@ namespace nvqb {
 class TEnvOptionsProject {
 public:
     // False when the file does not exist; ESetupError naming the file (and
-    // line and column) when it cannot be read or is not well-formed XML.
+    // line and column) when it cannot be read or is not well-formed XML, or
+    // when its elements nest deeper than an option file's do (then nothing
+    // touches it).
     bool LoadFromFile(const QString &fileName);
     // The text of the PropertyGroup's first child element of that name; empty
     // when there is none.

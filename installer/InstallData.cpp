@@ -68,6 +68,7 @@ TInstallData::TInstallData(const QString &installerFolder)
         Mode = imUpdate;
     else
         Mode = imMaintenance;
+    ThisVersionUnpacked = Mode == imMaintenance;
 }
 
 TInstallData::~TInstallData() = default;
@@ -123,10 +124,13 @@ void TInstallData::SaveToRegistry() const
         reg.DeleteKey(InstallRecordKey);
         return;
     }
+    TRegistryBatch batch(TRootKey::HKEY_LOCAL_MACHINE);
     reg.OpenKey(InstallRecordKey, true);
     reg.WriteString(QStringLiteral("InstallDir"), InstallDir);
-    reg.WriteString(QStringLiteral("InstalledVersion"), FVersion.Text());
+    if (ThisVersionUnpacked)
+        reg.WriteString(QStringLiteral("InstalledVersion"), FVersion.Text());
     reg.WriteString(QStringLiteral("StartFolder"), StartMenuFolderName);
+    batch.Commit();
 }
 
 void TInstallData::SaveInstallDirToRegistry() const
@@ -142,6 +146,17 @@ QString TInstallData::RecordedInstallDir()
     if (!reg.OpenKeyReadOnly(InstallRecordKey))
         return QString();
     return ExcludeTrailingPathDelimiter(ReadText(reg, QStringLiteral("InstallDir")).trimmed());
+}
+
+QString InstallFolderProblem(const QString &folder)
+{
+    if (!QDir::isAbsolutePath(folder))
+        return QStringLiteral("is not an absolute path");
+    if (IsRootOrSpecialFolder(QDir::cleanPath(folder)))
+        return QStringLiteral("is a root or special folder");
+    if (folder.contains(QLatin1Char('"')))
+        return QStringLiteral("holds a double quote");
+    return QString();
 }
 
 QString CheckedStartMenuFolderName(QString name)

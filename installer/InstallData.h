@@ -48,6 +48,11 @@ public:
     TInstallMode Mode = imNewInstallation;
     // Set by the runs: the product is installed when the run ends.
     bool Installed = false;
+    // The install folder holds this version's files: true when this version
+    // is recorded (maintenance), set by the install run once the archive is
+    // unpacked. The record names this version only then, so that an update
+    // cut short stays an update until its files have arrived.
+    bool ThisVersionUnpacked = false;
     // Without a trailing "/".
     QString InstallDir;
     // Below the Programs folder, with "/" between the levels.
@@ -82,8 +87,10 @@ public:
     // installation and clears the recorded folder. A recorded Start-menu
     // folder name is taken when it stays below the Programs folder.
     void LoadFromRegistry();
-    // Writes the install record, or deletes it (with the per-IDE records)
-    // when the product is not installed any more.
+    // Writes the install record in one step (its version only when this
+    // version's files are unpacked; otherwise the recorded version stays), or
+    // deletes it (with the per-IDE records) when the product is not installed
+    // any more.
     void SaveToRegistry() const;
     // Writes only the install folder into the record.
     void SaveInstallDirToRegistry() const;
@@ -108,6 +115,14 @@ private:
     std::unique_ptr<TMetadataProvidersList> FMetadataProviders;
     std::unique_ptr<TTargetOptionsList> FTargetOptions;
 };
+
+// Why the folder cannot be the install folder, or empty when it can: it must
+// be an absolute path ("is not an absolute path"), no root or special folder
+// ("is a root or special folder": an uninstall empties the install folder),
+// and hold no double quote ("holds a double quote"): no Windows folder name
+// has one, and it would end the folder's text on the unarchiver's command
+// line and in the compiler's configuration.
+QString InstallFolderProblem(const QString &folder);
 
 // A Start-menu folder name as the install data keeps it: "/" between the
 // levels (a backslash counts as "/"), no empty levels; empty when the name would

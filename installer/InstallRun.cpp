@@ -33,6 +33,11 @@ bool TCompiler::Install()
     Log(QLatin1String("Installing NorvaneQueryBuilder v. ") + FInstallData.Version().Text());
     LogOSVersion();
     Log(QString());
+    const QString problem = InstallFolderProblem(FInstallData.InstallDir);
+    if (!problem.isEmpty()) {
+        LogError(QStringLiteral("The install folder \"%1\" %2; nothing is installed.").arg(FInstallData.InstallDir, problem));
+        return false;
+    }
 
     bool unpacked = true;
     if (FInstallData.Mode == imNewInstallation || FInstallData.Mode == imUpdate) {
@@ -41,6 +46,8 @@ bool TCompiler::Install()
             return false;
         }
         unpacked = ExtractArchive();
+        // The record names the new version only once its files are there.
+        FInstallData.ThisVersionUnpacked = unpacked;
     }
     CopyUninstaller();
     // From here on the record names the folder that holds the product's
@@ -99,8 +106,7 @@ bool TCompiler::ExtractArchive()
 void TCompiler::CopyUninstaller()
 {
     const QString folder = FInstallData.UninstallDir();
-    if (!ForceDirectories(folder))
-        RaiseOSError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder), errno);
+    ForceInstallFolder(folder);
     if (SameFolder(FInstallData.InstallerFolder(), folder))
         return;
     for (const QString &name : {SetupProgramName, UnrarProgramName, VersionFileName, WithSourcesFileName,
@@ -121,8 +127,7 @@ void TCompiler::InstallTarget(TTargetOptions &options)
     TCompileTarget &target = *options.Target();
     const TLogProc log = [this](const QString &line) { Log(line); };
     Log(QLatin1String("Compiling for:") + target.DisplayName());
-    if (!ForceDirectories(options.TargetDir()))
-        RaiseOSError(QStringLiteral("Cannot create the folder \"%1\"").arg(options.TargetDir()), errno);
+    ForceInstallFolder(options.TargetDir());
 
     if (FInstallData.WithSources() && options.CompileFromSources)
         CleanTargetFolder(options, true);
@@ -222,7 +227,7 @@ QString IncludeVclFolder(const TCompileTarget &target)
 void TCompiler::RemoveHeaderFiles(TTargetOptions &options)
 {
     const QString include = IncludeVclFolder(*options.Target());
-    for (const QString &header : FindFiles(options.TargetDir(), {QStringLiteral(".hpp")}, false)) {
+    for (const QString &header : InstallFiles(options.TargetDir(), {QStringLiteral(".hpp")}, false)) {
         const QString installed = include + QLatin1Char('/') + ExtractFileName(header);
         if (QFileInfo(installed).isFile())
             DeleteFile(installed);
@@ -232,7 +237,7 @@ void TCompiler::RemoveHeaderFiles(TTargetOptions &options)
 void TCompiler::CopyHeaderFiles(TTargetOptions &options)
 {
     const QString include = IncludeVclFolder(*options.Target());
-    for (const QString &header : FindFiles(options.TargetDir(), {QStringLiteral(".hpp")}, false)) {
+    for (const QString &header : InstallFiles(options.TargetDir(), {QStringLiteral(".hpp")}, false)) {
         const QString installed = include + QLatin1Char('/') + ExtractFileName(header);
         if (QFileInfo(installed).exists() && !DeleteFile(installed))
             RaiseOSError(QStringLiteral("Cannot delete \"%1\"").arg(installed), errno);
@@ -243,7 +248,7 @@ void TCompiler::CopyHeaderFiles(TTargetOptions &options)
 
 void TCompiler::CopyForms(TTargetOptions &options)
 {
-    for (const QString &form : FindFiles(FInstallData.SourcesDir(), {QStringLiteral(".dfm")}, false)) {
+    for (const QString &form : InstallFiles(FInstallData.SourcesDir(), {QStringLiteral(".dfm")}, false)) {
         const QString copy = options.TargetDir() + QLatin1Char('/') + ExtractFileName(form);
         const QFileInfo old(copy);
         if (old.exists() && old.lastModified() >= QFileInfo(form).lastModified())

@@ -57,6 +57,7 @@ void TCompiler::CompilePackage(TTargetOptions &options, const QString &name, boo
 void TCompiler::CompileDelphiPackage(TTargetOptions &options, const QString &project)
 {
     const QString folder = options.PackageSourceDir();
+    RequireNoLinkOnTheWay(folder);
     const QString config = folder + QLatin1String("/dcc32.cfg");
     const TFileRemover remover{config};
     WriteDccConfig(options, config);
@@ -103,6 +104,7 @@ void TCompiler::CompileBCBPackage(TTargetOptions &options, const QString &projec
 {
     TCompileTarget &target = *options.Target();
     const QString folder = options.PackageSourceDir();
+    RequireNoLinkOnTheWay(folder);
     const QString projectFile = folder + QLatin1Char('/') + project;
     const QString base = folder + QLatin1Char('/') + ExtractFileBaseName(project);
     const TLogProc log = [this](const QString &line) { Log(line); };

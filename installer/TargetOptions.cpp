@@ -11,10 +11,11 @@ namespace nvqb {
 
 namespace {
 
-// A missing or mistyped value of a record counts as false.
-bool ReadFlag(const TRegistry &reg, const QString &name)
+// A flag of the IDE's record; a missing or mistyped value (a record cut short
+// by a killed run) gives the default.
+bool ReadFlag(const TRegistry &reg, const QString &name, bool defaultValue)
 {
-    return reg.GetDataType(name) == TRegDataType::rdInteger && reg.ReadBool(name);
+    return reg.GetDataType(name) == TRegDataType::rdInteger ? reg.ReadBool(name) : defaultValue;
 }
 
 QStringList PackageFiles(TDelphiPackageList &list)
@@ -66,23 +67,29 @@ QString TTargetOptions::RegistryKey() const
 
 bool TTargetOptions::LoadFromRegistry()
 {
+    // The defaults for an IDE the product was never installed in; a value
+    // the record lacks keeps its default, as the pages show it.
     FProviders.clear();
+    Installed = false;
+    IDERegistration = true;
+    AddSourceLocation = FInstallData->WithSources();
+    const auto providerByDefault = [this](const TMetadataProvider &provider) {
+        return FInstallData->WithMetaProviders() && provider.IsAvailable(*FTarget);
+    };
     TRegistry reg(TRootKey::HKEY_LOCAL_MACHINE);
     if (!reg.OpenKeyReadOnly(RegistryKey())) {
-        Installed = false;
-        IDERegistration = true;
-        AddSourceLocation = FInstallData->WithSources();
-        if (FInstallData->WithMetaProviders())
-            for (const auto &provider : FInstallData->MetadataProviders())
-                if (provider->IsAvailable(*FTarget))
-                    AddProvider(provider.get());
+        for (const auto &provider : FInstallData->MetadataProviders())
+            if (providerByDefault(*provider))
+                AddProvider(provider.get());
         return false;
     }
-    Installed = ReadFlag(reg, QStringLiteral("Installed"));
-    IDERegistration = ReadFlag(reg, QStringLiteral("IDE Registration"));
-    AddSourceLocation = FInstallData->WithSources() && ReadFlag(reg, QStringLiteral("Add Source Location"));
+    Installed = ReadFlag(reg, QStringLiteral("Installed"), Installed);
+    IDERegistration = ReadFlag(reg, QStringLiteral("IDE Registration"), IDERegistration);
+    AddSourceLocation = FInstallData->WithSources()
+        && ReadFlag(reg, QStringLiteral("Add Source Location"), AddSourceLocation);
     for (const auto &provider : FInstallData->MetadataProviders())
-        if (provider->IsAvailable(*FTarget) && (provider->Core() || ReadFlag(reg, provider->Caption())))
+        if (provider->IsAvailable(*FTarget)
+            && (provider->Core() || ReadFlag(reg, provider->Caption(), providerByDefault(*provider))))
             AddProvider(provider.get());
     return true;
 }
@@ -94,6 +101,8 @@ void TTargetOptions::SaveToRegistry() const
         reg.DeleteKey(RegistryKey());
         return;
     }
+    // The whole record in one write: a run killed meanwhile leaves no half of it.
+    TRegistryBatch batch(TRootKey::HKEY_LOCAL_MACHINE);
     reg.OpenKey(RegistryKey(), true);
     reg.WriteBool(QStringLiteral("Installed"), true);
     reg.WriteString(QStringLiteral("BPLDir"), TargetDir());
@@ -104,6 +113,7 @@ void TTargetOptions::SaveToRegistry() const
             reg.WriteBool(provider->Caption(), IsProviderSelected(provider.get()));
     reg.WriteBool(QStringLiteral("Add Source Location"), AddSourceLocation);
     reg.WriteBool(QStringLiteral("Compile Packages"), CompileFromSources);
+    batch.Commit();
 }
 
 QString TTargetOptions::FolderName() const

@@ -52,10 +52,11 @@ public:
     bool CompilerExists() const;
 
     // The IDE's record: false when it is missing (or cannot be opened); then
-    // the defaults for an IDE the product was never installed in are taken.
+    // the defaults for an IDE the product was never installed in are taken,
+    // as they are for each value a record lacks.
     bool LoadFromRegistry();
-    // Writes the record, or deletes it when the product is not installed in
-    // this IDE any more.
+    // Writes the record in one step, or deletes it when the product is not
+    // installed in this IDE any more.
     void SaveToRegistry() const;
     QString RegistryKey() const;
 

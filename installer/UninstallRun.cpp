@@ -23,10 +23,13 @@ const char *const ComponentFolders[] = {
     "DemoApp",   "Demos",     "Help",    "Packages", "Languages", "Sources", "Int",
 };
 
+// The product's marker (Uninstall/version) is not among them: it goes last,
+// so that an uninstall cut short leaves a folder that is still known as the
+// product's, and a second uninstall can finish the work.
 const char *const ComponentFiles[] = {
     "nvQueryBuilder.ver", "NorvaneQueryBuilder.url", "EULA.txt",           "History.txt",
-    "Readme.1st",         "setup.log",               "Uninstall/version",  "Uninstall/withsrcs",
-    "Uninstall/metapvds", "Uninstall/unrar.exe",     "Uninstall/data.arc",
+    "Readme.1st",         "setup.log",               "Uninstall/withsrcs", "Uninstall/metapvds",
+    "Uninstall/unrar.exe", "Uninstall/data.arc",
 };
 
 QString Unquoted(const QString &folder)
@@ -109,6 +112,9 @@ bool TCompiler::Uninstall()
     StartRun();
     LogOSVersion();
     Log(QString());
+    const QString problem = InstallFolderProblem(FInstallData.InstallDir);
+    if (!problem.isEmpty())
+        RefuseInstallDir(problem);
 
     Log(QStringLiteral("Uninstall from IDEs..."));
     TTargetOptionsList &list = FInstallData.TargetOptions();
@@ -135,8 +141,8 @@ bool TCompiler::Uninstall()
     DeleteShortcuts();
     DeleteUninstallEntry();
     const QString uninstaller = FInstallData.UninstallDir() + QLatin1Char('/') + SetupProgramName;
-    if (QFileInfo::exists(uninstaller) && CanDeleteInInstallDir(uninstaller) && !DeleteFile(uninstaller)
-        && QFileInfo::exists(uninstaller)) {
+    if (QFileInfo::exists(uninstaller) && LinkOnTheWay(uninstaller, false).isEmpty()
+        && CanDeleteInInstallDir(uninstaller) && !DeleteFile(uninstaller) && QFileInfo::exists(uninstaller)) {
         // A running program that cannot be deleted moves out of the way.
         const QString temporary = GetSpecialFolder(TSpecialFolder::Temp) + QLatin1Char('/') + SetupProgramName;
         ForceDirectories(GetSpecialFolder(TSpecialFolder::Temp));
@@ -144,6 +150,7 @@ bool TCompiler::Uninstall()
         if (!QFile::rename(uninstaller, temporary))
             LogError(QStringLiteral("Cannot move \"%1\" to \"%2\"").arg(uninstaller, temporary));
     }
+    DeleteInstallFile(installDir + ProductMarkerFile);
     // The emptied "Uninstall" folder goes with the install folder.
     RemoveEmptyInstallFolder(FInstallData.UninstallDir());
     RemoveEmptyInstallFolder(FInstallData.InstallDir);
@@ -154,8 +161,14 @@ bool TCompiler::Uninstall()
     Log(QStringLiteral("Completed"));
     Log(QString());
 
-    FInstallData.Installed = false;
-    FInstallData.SaveToRegistry();
+    // A refused install folder still holds the product: its record stays, so
+    // that the files are not lost to every later run.
+    if (FInstallDirRefusal.isEmpty()) {
+        FInstallData.Installed = false;
+        FInstallData.SaveToRegistry();
+    } else {
+        Log(QStringLiteral("The install record is kept."));
+    }
     Log(QStringLiteral("Uninstall completed. Press Finish to exit installation."));
     return !FErrorLogged;
 }

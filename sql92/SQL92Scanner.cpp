@@ -18,7 +18,7 @@ inline bool IsHexDigit(int ch) { return IsDigit(ch) || (ch >= 'a' && ch <= 'f');
 inline bool IsBlank(int ch) { return ch == 9 || ch == 10 || ch == 13 || ch == 32; }
 inline bool IsIdentChar(int ch)
 {
-    return ch == 0 || ch == '$' || IsDigit(ch) || (ch >= 'a' && ch <= 'z') || ch == '_' || ch >= 126;
+    return ch == '$' || IsDigit(ch) || (ch >= 'a' && ch <= 'z') || ch == '_' || ch >= 126;
 }
 
 // The keyword table as an open-addressed hash over the lower-case words,
@@ -96,6 +96,7 @@ struct TSQL92ScannerTables {
         Ignore.SetItems(' ', true);
 
         st.SetDefault(16);
+        st.SetItems(0, 0);
         for (int ch = 1; ch <= 32; ++ch) {
             Ignore.SetItems(ch, true);
             st.SetItems(ch, 0);
@@ -195,6 +196,10 @@ bool SQL92Scanner::SkipComment(char second, bool block)
     for (;;) {
         if (Ch < 0)
             return false; // an unclosed comment swallows the rest of the text
+        if (Ch == 0 && !ChIsPending) {
+            PendingLineEnds = Line - start.Line;
+            return true;
+        }
         if (block) {
             if (Ch == '*') {
                 NextCh();
@@ -213,6 +218,16 @@ bool SQL92Scanner::SkipComment(char second, bool block)
     return true;
 }
 
+TnvToken SQL92Scanner::NulToken()
+{
+    TokenStart start;
+    TnvToken t = BeginToken(start);
+    NextCh();
+    t.Kind = noSym;
+    t.Text = QStringLiteral("\\0");
+    return t;
+}
+
 bool SQL92Scanner::Comment0() { return SkipComment('*', true); }
 
 bool SQL92Scanner::Comment1() { return SkipComment('-', false); }
@@ -228,6 +243,8 @@ TnvToken SQL92Scanner::NextToken()
         break;
     }
 
+    if (Ch == 0)
+        return NulToken();
     TokenStart start;
     TnvToken t = BeginToken(start);
     int state = Ch < 0 ? -1 : Starts().GetItems(Ch);
@@ -358,6 +375,8 @@ TnvToken SQL92Scanner::NextToken()
             break;
         case 17:
         case 19:
+            if (Ch == 0)
+                return NulToken(); // what came before it is no token either
             if (Ch < 0) {
                 kind = noSym;
             } else {
@@ -432,6 +451,8 @@ TnvToken SQL92Scanner::NextToken()
             break;
         case 11:
         case 14:
+            if (Ch == 0)
+                return NulToken();
             if (Ch < 0) {
                 kind = noSym;
             } else {

@@ -27,11 +27,16 @@ QString nvQBMessage(const char *key, const QString &defaultText)
 
 QString nvQBFormatMessage(const TnvResString &res, std::initializer_list<FormatArg> args)
 {
-    const QString text = nvQBMessage(res);
+    return nvQBFormatMessage(res.Key, LoadResString(res), args);
+}
+
+QString nvQBFormatMessage(const char *key, const QString &defaultText, std::initializer_list<FormatArg> args)
+{
+    const QString text = nvQBMessage(key, defaultText);
     try {
         return Format(text, args);
     } catch (const EConvertError &) {
-        return Format(LoadResString(res), args);
+        return Format(defaultText, args);
     }
 }
 

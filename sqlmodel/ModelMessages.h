@@ -21,6 +21,7 @@ QString nvQBMessage(const char *key, const QString &defaultText);
 // The localized text formatted with args. A translation whose placeholders do
 // not fit the arguments falls back to the built-in text.
 QString nvQBFormatMessage(const TnvResString &res, std::initializer_list<FormatArg> args);
+QString nvQBFormatMessage(const char *key, const QString &defaultText, std::initializer_list<FormatArg> args);
 
 // Unit start and end of the message localizer (called by the object model's units).
 void InitializeModelMessages();

@@ -13,6 +13,7 @@
 #include "builder/model/UnionSubQuery.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -624,6 +625,8 @@ void TnvQueryBuilderDataSourceControl::mouseReleaseEvent(QMouseEvent *event)
         ShowPopupMenu(event->globalPosition().toPoint());
     }
 }
+
+void TnvQueryBuilderDataSourceControl::contextMenuEvent(QContextMenuEvent *event) { event->accept(); }
 
 void TnvQueryBuilderDataSourceControl::ActOnButton(THitTest hit)
 {

@@ -7,22 +7,104 @@
 #include "builder/model/UnionGroup.h"
 #include "builder/model/UnionSubQuery.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace nvqb {
+
+// ---------------------------------------------------------------------------
+// TnvQueryTabBar
+
+TnvQueryTabBar::TnvQueryTabBar(QWidget *parent) : QTabBar(parent) {}
+
+void TnvQueryTabBar::SetHotTrack(bool value)
+{
+    if (FHotTrack == value)
+        return;
+    FHotTrack = value;
+    setMouseTracking(value);
+    setAttribute(Qt::WA_Hover, value);
+    SetHotIndex(value && underMouse() ? tabAt(mapFromGlobal(QCursor::pos())) : -1);
+}
+
+void TnvQueryTabBar::SetHotIndex(int index)
+{
+    if (index == FHotIndex)
+        return;
+    FHotIndex = index;
+    update();
+}
+
+void TnvQueryTabBar::initStyleOption(QStyleOptionTab *option, int tabIndex) const
+{
+    QTabBar::initStyleOption(option, tabIndex);
+    if (!FHotTrack || tabIndex != FHotIndex)
+        return;
+    option->state |= QStyle::State_MouseOver;
+    option->palette.setColor(QPalette::WindowText, option->palette.color(QPalette::Highlight));
+    option->palette.setColor(QPalette::ButtonText, option->palette.color(QPalette::Highlight));
+}
+
+void TnvQueryTabBar::WritePendingEdit()
+{
+    auto *pages = qobject_cast<QTabWidget *>(parentWidget());
+    QWidget *shown = pages ? pages->currentWidget() : nullptr;
+    QWidget *focus = QApplication::focusWidget();
+    if (shown && focus && shown->isAncestorOf(focus))
+        setFocus(Qt::OtherFocusReason);
+}
+
+void TnvQueryTabBar::mousePressEvent(QMouseEvent *event)
+{
+    WritePendingEdit();
+    QTabBar::mousePressEvent(event);
+}
+
+void TnvQueryTabBar::mouseMoveEvent(QMouseEvent *event)
+{
+    if (FHotTrack)
+        SetHotIndex(tabAt(event->position().toPoint()));
+    QTabBar::mouseMoveEvent(event);
+}
+
+void TnvQueryTabBar::leaveEvent(QEvent *event)
+{
+    SetHotIndex(-1);
+    QTabBar::leaveEvent(event);
+}
+
+void TnvQueryTabBar::keyPressEvent(QKeyEvent *event)
+{
+    WritePendingEdit();
+    QTabBar::keyPressEvent(event);
+}
+
+#if QT_CONFIG(wheelevent)
+void TnvQueryTabBar::wheelEvent(QWheelEvent *event)
+{
+    WritePendingEdit();
+    QTabBar::wheelEvent(event);
+}
+#endif
 
 // ---------------------------------------------------------------------------
 // TnvQueryBuilderPageControl
 
 TnvQueryBuilderPageControl::TnvQueryBuilderPageControl(TnvQueryBuilder *queryBuilder, QWidget *parent)
-    : QTabWidget(parent), FQueryBuilder(queryBuilder)
+    : QTabWidget(parent), FQueryBuilder(queryBuilder), FTabBar(new TnvQueryTabBar(this))
 {
     setObjectName(QStringLiteral("PageControl"));
+    setTabBar(FTabBar);
     connect(this, &QTabWidget::currentChanged, this, [this](int) { nvQBCatchAll([this] { Change(); }); });
 }
 

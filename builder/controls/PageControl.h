@@ -11,6 +11,7 @@
 #include "builder/model/ModelControl.h"
 
 #include <QPointer>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace nvqb {
@@ -23,6 +24,40 @@ class TnvUnionNavBar;
 class TnvUnionSubQuery;
 class TnvControlFactory;
 
+// The tabs of the page control. Before a click, a key or the wheel switches
+// the page, an edit still pending in the page shown (a grid cell's text) is
+// written by taking the focus from it: the write may make the statement's
+// sub-queries anew, and with them their pages, which must not happen while
+// the tab widget is switching to one of them. With hot tracking on, the
+// tab under the mouse shows its caption in the highlight colour.
+class TnvQueryTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit TnvQueryTabBar(QWidget *parent);
+
+    bool HotTrack() const { return FHotTrack; }
+    void SetHotTrack(bool value);
+    // The tab under the mouse while hot tracking; -1 when none.
+    int HotIndex() const { return FHotIndex; }
+
+protected:
+    void initStyleOption(QStyleOptionTab *option, int tabIndex) const override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+#if QT_CONFIG(wheelevent)
+    void wheelEvent(QWheelEvent *event) override;
+#endif
+
+private:
+    void WritePendingEdit();
+    void SetHotIndex(int index);
+
+    bool FHotTrack = false;
+    int FHotIndex = -1;
+};
+
 class TnvQueryBuilderPageControl : public QTabWidget {
     Q_OBJECT
 public:
@@ -30,6 +65,7 @@ public:
     ~TnvQueryBuilderPageControl() override;
 
     TnvQueryBuilder *QueryBuilder() const { return FQueryBuilder.data(); }
+    TnvQueryTabBar *QueryTabBar() const { return FTabBar; }
 
     // The page shown has changed: its sub-query becomes the query builder's
     // current one.
@@ -37,6 +73,7 @@ public:
 
 private:
     QPointer<TnvQueryBuilder> FQueryBuilder;
+    TnvQueryTabBar *FTabBar;
 };
 
 class TnvQueryTabSheet : public QWidget, public TnvModelControl, public InvSubQueryControl {

@@ -99,6 +99,7 @@ void TnvQueryBuilder::DoUpdateControlParams()
         return;
     if (FPageControl) {
         FPageControl->setDocumentMode(TabStyle() != tsTabs);
+        FPageControl->QueryTabBar()->SetHotTrack(TabHotTrack());
     }
     if (FPanels)
         FPanels->UpdateControlParams();

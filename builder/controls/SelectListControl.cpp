@@ -189,12 +189,14 @@ void TnvQueryBuilderSelectListControl::UpdateEditor()
         return;
     const QModelIndex current = currentIndex();
     if (!FSelectList || !current.isValid() || !FModel->CanEditCell(current.column(), current.row())) {
-        const bool hadFocus = FEditor->hasFocus();
         FEditCol = FEditRow = -1;
         FEditor->CloseUp(false);
-        FEditor->hide();
-        if (hadFocus)
+        // The grid takes the focus before the editor hides: a focused widget
+        // that hides hands the focus on as the Tab key does, which the grid
+        // would take as a move to the next cell.
+        if (FEditor->hasFocus())
             setFocus();
+        FEditor->hide();
         return;
     }
     const bool focused = FEditor->hasFocus() || hasFocus();
@@ -236,6 +238,8 @@ void TnvQueryBuilderSelectListControl::HideEditor()
     UpdateText();
     FEditCol = FEditRow = -1;
     FEditor->CloseUp(false);
+    if (FEditor->hasFocus())
+        setFocus();
     FEditor->hide();
 }
 

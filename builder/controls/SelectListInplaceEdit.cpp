@@ -192,9 +192,24 @@ bool TnvQueryBuilderSelectListInplaceEdit::eventFilter(QObject *watched, QEvent 
 // ---------------------------------------------------------------------------
 // Sub-queries
 
+void TnvQueryBuilderSelectListInplaceEdit::ShowCellText()
+{
+    nvQBCatchAll([this] {
+        if (FGrid->EditorCol() >= 0 &&
+            FGrid->GetEditText(FGrid->EditorCol() + 1, FGrid->EditorRow() + 1) != text())
+            FGrid->UpdateEditor();
+    });
+}
+
 void TnvQueryBuilderSelectListInplaceEdit::DoEditButtonClick()
 {
     FGrid->UpdateText();
+    // Bringing a sub-query's page to the front takes the focus from the
+    // editor, and the focus leaving writes the editor's text. Were the text
+    // still the one typed rather than the one the row prints, that write
+    // would parse the cell again and make its sub-queries anew, freeing the
+    // very page being shown.
+    ShowCellText();
     const int col = FGrid->EditorCol(), row = FGrid->EditorRow();
     TnvSelectItem *item = FGrid->GridModel()->Row(row);
     if (!item)
@@ -249,13 +264,7 @@ void TnvQueryBuilderSelectListInplaceEdit::InsertSubQueryEvent()
     setSelection(insertion.Start, insertion.Length);
     // The new sub-query is made when the text reaches the row, and its page
     // comes to the front.
-    FGrid->UpdateText();
     nvQBCatchAll([&] { DoEditButtonClick(); });
-    nvQBCatchAll([this] {
-        if (FGrid->EditorCol() >= 0 &&
-            FGrid->GetEditText(FGrid->EditorCol() + 1, FGrid->EditorRow() + 1) != text())
-            FGrid->UpdateEditor();
-    });
 }
 
 // ---------------------------------------------------------------------------

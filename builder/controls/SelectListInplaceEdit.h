@@ -84,6 +84,8 @@ private:
     // Completes from the pick list; true when the key was consumed.
     bool AutoComplete(const QString &typed, int key);
     void PlaceButton();
+    // Shows the text as the current cell reads it, when the two differ.
+    void ShowCellText();
     void PickListClicked(QListWidgetItem *item);
     void ButtonClicked();
 

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPointer>
+#include <QScrollBar>
 
 namespace nvqb {
 
@@ -19,7 +20,16 @@ TnvTreeView::TnvTreeView(TnvQueryBuilder *queryBuilder, QWidget *parent)
     setUniformRowHeights(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    header()->setStretchLastSection(true);
+    // The column is as wide as the widest row in view, so that deep nodes
+    // keep their whole text in a narrow panel and the tree scrolls
+    // sideways. Only the rows in view are measured (a tree of many
+    // thousand objects stays quick to fill): again when a fill ends, a node
+    // opens or closes, the rows scroll or the view grows.
+    header()->setStretchLastSection(false);
+    header()->setResizeContentsPrecision(0);
+    connect(this, &QTreeView::expanded, this, [this] { FitColumn(); });
+    connect(this, &QTreeView::collapsed, this, [this] { FitColumn(); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { FitColumn(); });
 }
 
 TnvTreeView::~TnvTreeView() { FDestroying = true; }
@@ -35,8 +45,25 @@ void TnvTreeView::EndUpdate()
     if (FUpdateCount == 0)
         return;
     FNodes->EndUpdate();
-    if (--FUpdateCount == 0)
+    if (--FUpdateCount == 0) {
+        ++FFitting;
         ApplyExpansion();
+        --FFitting;
+        FitColumn();
+    }
+}
+
+void TnvTreeView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    FitColumn();
+}
+
+void TnvTreeView::FitColumn()
+{
+    if (FFitting > 0 || FUpdateCount > 0)
+        return;
+    resizeColumnToContents(0);
 }
 
 TnvTreeNode *TnvTreeView::GetFirstNode() const

@@ -45,13 +45,20 @@ protected:
     virtual void ApplyExpansion();
 
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void resizeEvent(QResizeEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     TnvQueryBuilder *FQueryBuilder;
     TnvTreeNodeModel *FNodes;
+    // Sizes the column to its widest row in view.
+    void FitColumn();
+
     int FUpdateCount = 0;
     int FSelecting = 0;
+    // While the expansion of a fill is applied: the column is sized once,
+    // after it.
+    int FFitting = 0;
     bool FDestroying = false;
 };
 

@@ -4,25 +4,30 @@
 #include "builder/model/ErrorReport.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/UnionSubQuery.h"
+#include "support/BackgroundImages.h"
+#include "support/Encoding.h"
 
 #include <QChildEvent>
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
-
-// Q_INIT_RESOURCE must stand outside any namespace.
-static void InitBackgroundResources() { Q_INIT_RESOURCE(Backgrounds); }
 
 namespace nvqb {
 
 namespace {
 
-// The darkness values of the query builder, in the order of TnvBkImageDarkness.
-const char *const BackgroundResources[] = {":/nvqb/background/NVQBBGWHITE", ":/nvqb/background/NVQBBGLIGHT",
-                                           ":/nvqb/background/NVQBBGDARK"};
+// A built-in picture: a Windows BMP file, run-length coded.
+QImage DecodeBackground(const QByteArray &coded)
+{
+    QImage image;
+    nvQBCatchAll([&] { image = QImage::fromData(RLEDecode(coded), "BMP"); });
+    return image;
+}
 
 } // namespace
 
@@ -165,11 +170,9 @@ void TnvQueryBuilderWorkArea::AutoScrollInView(QWidget *) {}
 
 QImage TnvQueryBuilderWorkArea::BuiltInBackground(int darkness)
 {
-    static const bool loaded = (InitBackgroundResources(), true);
-    Q_UNUSED(loaded);
-    static const QImage images[] = {QImage(QString::fromLatin1(BackgroundResources[0])),
-                                    QImage(QString::fromLatin1(BackgroundResources[1])),
-                                    QImage(QString::fromLatin1(BackgroundResources[2]))};
+    // In the order of TnvBkImageDarkness; decoded once, on first use.
+    static const QImage images[] = {DecodeBackground(nvQBBgWhite()), DecodeBackground(nvQBBgLight()),
+                                    DecodeBackground(nvQBBgDark())};
     if (darkness < 0 || darkness > 2)
         darkness = 0;
     return images[darkness];
@@ -189,12 +192,34 @@ QColor TnvQueryBuilderWorkArea::BackgroundFillColor(int darkness)
 
 void TnvQueryBuilderWorkArea::UpdateBackground() { viewport()->update(); }
 
-void TnvQueryBuilderWorkArea::paintEvent(QPaintEvent *)
+void TnvQueryBuilderWorkArea::paintEvent(QPaintEvent *event)
 {
-    const int darkness = FQueryBuilder ? int(FQueryBuilder->BkImageDarkness()) : int(bgidWhite);
+    // A picture of the host's (BkImage) lies on BkColor; without one, the
+    // built-in picture of the darkness lies on that darkness's colour.
+    // Either scrolls with the diagram, drawn once at the scrolled origin or
+    // tiled from it (BkImagePos).
+    QColor fill = BackgroundFillColor(bgidWhite);
+    QImage image = BuiltInBackground(bgidWhite);
+    bool tile = false;
+    if (TnvQueryBuilder *qb = FQueryBuilder.data()) {
+        if (!qb->BkImage().isNull()) {
+            image = qb->BkImage();
+            fill = qb->BkColor();
+        } else {
+            image = BuiltInBackground(qb->BkImageDarkness());
+            fill = BackgroundFillColor(qb->BkImageDarkness());
+        }
+        tile = qb->BkImagePos() == bkipTile;
+    }
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), BackgroundFillColor(darkness));
-    painter.drawImage(-ScrollPosition(), BuiltInBackground(darkness));
+    painter.fillRect(event->rect(), fill);
+    if (image.isNull())
+        return;
+    const QPoint origin = -ScrollPosition();
+    if (tile)
+        painter.drawTiledPixmap(event->rect(), QPixmap::fromImage(image), event->rect().topLeft() - origin);
+    else
+        painter.drawImage(origin, image);
 }
 
 // ---------------------------------------------------------------------------

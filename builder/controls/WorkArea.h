@@ -55,7 +55,8 @@ public:
     // Repaints with the query builder's background settings.
     void UpdateBackground();
 
-    // The built-in background image of the darkness (Qt resources).
+    // The built-in background picture of the darkness, decoded from its
+    // run-length coded bytes; the fill colour that lies under it.
     static QImage BuiltInBackground(int darkness);
     static QColor BackgroundFillColor(int darkness);
 

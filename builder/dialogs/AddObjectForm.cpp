@@ -60,7 +60,10 @@ TnvAddObjectForm::TnvAddObjectForm(TnvQueryBuilderModel *queryBuilder, TnvMetada
     setMinimumSize(428, 423);
 
     pTop = NewPanel(this, "pTop");
-    pTop->setFixedHeight(TopHeight);
+    // At least 60 high, and as high as the wrapped instruction needs at the
+    // dialog's width in the language it is shown in.
+    pTop->setMinimumHeight(TopHeight);
+    pTop->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     {
         auto *layout = new QVBoxLayout(pTop);
         layout->setContentsMargins(8, 6, 8, 4);
@@ -276,7 +279,10 @@ void TnvAddObjectForm::LoadSchemas()
 
 bool TnvAddObjectForm::CanFilterObjects() const
 {
-    return !FSchemas.empty() && !IsQualifiedNameEmpty(FSchemas.front().get());
+    // Objects without a schema sort first as an empty name; any named
+    // schema beside them still narrows the lists.
+    return std::any_of(FSchemas.begin(), FSchemas.end(),
+                       [](const auto &schema) { return !IsQualifiedNameEmpty(schema.get()); });
 }
 
 const TSQLQualifiedName *TnvAddObjectForm::GetCurrentSchema() const
@@ -440,6 +446,20 @@ void TnvAddObjectForm::FormHide()
     TnvUpdateScope scope(FOptions);
     FOptions->SetWidth(final.width());
     FOptions->SetHeight(final.height());
+}
+
+// ---------------------------------------------------------------------------
+// TnvAddObjectFormHolder
+
+TnvAddObjectFormHolder::TnvAddObjectFormHolder(TnvQueryBuilderModel *queryBuilder) : FQueryBuilder(queryBuilder) {}
+
+TnvAddObjectFormHolder::~TnvAddObjectFormHolder() { delete FForm.data(); }
+
+void TnvAddObjectFormHolder::ShowModal()
+{
+    if (!FForm)
+        FForm = new TnvAddObjectForm(FQueryBuilder, FQueryBuilder->MetadataContainer(), DialogParentOf(FQueryBuilder));
+    FForm->ShowModal();
 }
 
 } // namespace nvqb

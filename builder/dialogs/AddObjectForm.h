@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <vector>
 
 class QCheckBox;
@@ -89,6 +90,20 @@ private:
     // Per page, the qualified name of each list row, owned.
     std::vector<TOwned<TSQLQualifiedName>> FNames[4];
     bool FWritingBack = false;
+};
+
+// The dialog as the query builder keeps it between showings (made with the
+// query builder's window as its parent, which frees it should it go first).
+class TnvAddObjectFormHolder : public TnvAddObjectFormHandle {
+public:
+    explicit TnvAddObjectFormHolder(TnvQueryBuilderModel *queryBuilder);
+    ~TnvAddObjectFormHolder() override;
+    void ShowModal() override;
+    TnvAddObjectForm *Form() const { return FForm.data(); }
+
+private:
+    TnvQueryBuilderModel *FQueryBuilder;
+    QPointer<TnvAddObjectForm> FForm;
 };
 
 } // namespace nvqb

@@ -64,11 +64,10 @@ void RegisterBuilderDialogs(TnvControlFactory &factory)
     factory.SetAboutDialog([](TnvQueryBuilderModel *queryBuilder) {
         ShowNorvaneQueryBuilderAbout(DialogParentOf(queryBuilder));
     });
-    factory.SetAddObjectDialog([](TnvQueryBuilderModel *queryBuilder) {
+    factory.SetAddObjectFormCreator([](TnvQueryBuilderModel *queryBuilder) -> std::unique_ptr<TnvAddObjectFormHandle> {
         if (!queryBuilder)
-            return;
-        TnvAddObjectForm form(queryBuilder, queryBuilder->MetadataContainer(), DialogParentOf(queryBuilder));
-        form.ShowModal();
+            return nullptr;
+        return std::make_unique<TnvAddObjectFormHolder>(queryBuilder);
     });
     factory.SetProcedureParamsDialog([](const QString &procedureName, QString &expression) {
         TnvProcedureParams form(QApplication::activeWindow());

@@ -1,6 +1,10 @@
 #include "builder/dialogs/DatasourcePropsForm.h"
 #include "builder/dialogs/DialogWidgets.h"
 #include "builder/model/Datasource.h"
+#include "builder/model/UnionSubQuery.h"
+#include "classlib/Exceptions.h"
+#include "sqlmodel/ModelMessages.h"
+#include "sqlmodel/ast/AstTokens.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "support/LocalizerForm.h"
 
@@ -73,11 +77,38 @@ void TnvDatasourcePropsForm::SaveProps()
     if (alias == FLoadedAlias)
         return;
     // A derived table cannot be written without a name.
+    TnvUnionSubQuery *part = FDatasource->UnionSubQuery();
     if (alias.isEmpty() && FDatasource->Is<TnvDataSourceQuery>())
-        FDatasource->SetAlias(QStringLiteral("Query1"));
+        FDatasource->SetAlias(part ? part->FreeDatasourceName(QStringLiteral("Query"), 1, FDatasource)
+                                   : QStringLiteral("Query1"));
     else
         FDatasource->SetAlias(alias);
     FLoadedAlias = FDatasource->GetAlias();
+}
+
+void TnvDatasourcePropsForm::CheckCanClose()
+{
+    if (result() != QDialog::Accepted || !FDatasource || eAlias->text() == FLoadedAlias)
+        return;
+    TnvUnionSubQuery *part = FDatasource->UnionSubQuery();
+    const TSQLFromSource *source = FDatasource->DatasourceAST();
+    if (!part || !source)
+        return;
+    const QString alias = eAlias->text();
+    // The name the source would go by: the alias, or without one its
+    // object's own name (a derived table gets a free one when saved).
+    TOwned<TastTokenIdentifier> name;
+    if (!alias.isEmpty()) {
+        name = Create<TastTokenIdentifier>(SyntaxProvider(), alias, false);
+    } else if (const auto *object = As<TSQLFromObject>(source); object && !IsQualifiedNameEmpty(object->ObjectName.get())) {
+        if (const auto *last = As<TastTokenIdentifier>(object->ObjectName->GetItems(0)))
+            name = last->Clone();
+    }
+    if (name && part->IsDatasourceNameTaken(name.get(), FDatasource))
+        throw Exception(nvQBFormatMessage("nvQBDatasourceNameInUse",
+                                          QStringLiteral("The name \"%s\" is already used by another object of "
+                                                         "this query."),
+                                          {name->Text()}));
 }
 
 void TnvDatasourcePropsForm::showEvent(QShowEvent *event)

@@ -1,6 +1,8 @@
 #pragma once
 // The property dialog of a data source: its FROM object as text and the
-// alias to edit.
+// alias to edit. An alias that another data source of the same SELECT goes
+// by is refused with a message, and so is clearing an alias when the
+// object's own name is taken.
 #include "builder/dialogs/PropertiesForm.h"
 
 class QLabel;
@@ -33,6 +35,7 @@ public:
 protected:
     void LoadProps() override;
     void SaveProps() override;
+    void CheckCanClose() override;
     void showEvent(QShowEvent *event) override;
 
 private:

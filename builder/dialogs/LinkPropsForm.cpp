@@ -303,8 +303,21 @@ void TnvLinkPropsForm::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+void TnvLinkPropsForm::FitTexts()
+{
+    // The objects panel is shared in halves, each holding a check box: the
+    // dialog is at least twice as wide as the wider one needs, whatever the
+    // language made of their captions.
+    const QMargins margins = pLeftObj->layout()->contentsMargins();
+    const int half = std::max(cbAllFromLeft->sizeHint().width(), cbAllFromRight->sizeHint().width()) +
+                     margins.left() + margins.right();
+    if (minimumWidth() < 2 * half)
+        setMinimumWidth(2 * half);
+}
+
 void TnvLinkPropsForm::showEvent(QShowEvent *event)
 {
+    FitTexts();
     TnvQBPropertiesForm::showEvent(event);
     FormResize();
     if (FFocusTarget)

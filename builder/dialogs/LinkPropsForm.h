@@ -56,6 +56,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void FitTexts();
     void FormResize();
     // The typed condition; raises the parser's error when it does not parse.
     TOwned<TSQLExpressionItem> ParseJoinExpression() const;

@@ -315,15 +315,22 @@ QTreeWidgetItem *TfMetadataContainerEditor::AddNode(QTreeWidgetItem *parent, con
     return node;
 }
 
-QTreeWidgetItem *TfMetadataContainerEditor::FindNamedNode(QTreeWidgetItem *parent, const QString &text) const
+QTreeWidgetItem *TfMetadataContainerEditor::FindNamedNode(QTreeWidgetItem *parent, const QString &text,
+                                                          TNodeKind kind) const
 {
     const int count = parent ? parent->childCount() : tMetadata->topLevelItemCount();
     for (int i = 0; i < count; ++i) {
         QTreeWidgetItem *node = parent ? parent->child(i) : tMetadata->topLevelItem(i);
-        if (node->text(0) == text)
+        if (NodeKind(node) == kind && node->text(0) == text)
             return node;
     }
     return nullptr;
+}
+
+bool TfMetadataContainerEditor::IsGroup(const QTreeWidgetItem *node)
+{
+    const TNodeKind kind = NodeKind(node);
+    return kind == nkNone || kind == nkDatabase || kind == nkSchema;
 }
 
 QTreeWidgetItem *TfMetadataContainerEditor::FindNodeByData(void *data) const
@@ -367,9 +374,9 @@ void TfMetadataContainerEditor::LoadObject(TnvMetadataObject *object)
     QString database = object->GetDatabaseStrNotQuoted();
     if (database.isEmpty())
         database = nvQBMessage("nvQBMetadataTreeCurrentDatabase", QStringLiteral("(current database)"));
-    QTreeWidgetItem *parent = FindNamedNode(nullptr, database);
+    QTreeWidgetItem *parent = FindNamedNode(nullptr, database, nkDatabase);
     if (!parent) {
-        parent = AddNode(nullptr, database, iiDatabase);
+        parent = AddNode(nullptr, database, iiDatabase, nkDatabase);
         parent->setExpanded(true);
     }
 
@@ -379,9 +386,9 @@ void TfMetadataContainerEditor::LoadObject(TnvMetadataObject *object)
             provider && provider->IsSupportSchemas())
             schema = provider->GetEmptySchemaName();
     if (!schema.isEmpty()) {
-        QTreeWidgetItem *group = FindNamedNode(parent, schema);
+        QTreeWidgetItem *group = FindNamedNode(parent, schema, nkSchema);
         if (!group) {
-            group = AddNode(parent, schema, iiSchema);
+            group = AddNode(parent, schema, iiSchema, nkSchema);
             group->setExpanded(true);
         }
         parent = group;
@@ -501,7 +508,7 @@ bool TfMetadataContainerEditor::DeleteNode(QTreeWidgetItem *node)
     }
     for (int i = node->childCount() - 1; i >= 0; --i)
         DeleteNode(node->child(i));
-    if (NodeKind(node) == nkNone && node->childCount() == 0) {
+    if (IsGroup(node) && node->childCount() == 0) {
         delete node;
         return true;
     }
@@ -513,7 +520,7 @@ QTreeWidgetItem *TfMetadataContainerEditor::DeleteEmptiedGroups(QTreeWidgetItem 
     // Only database and schema groups hold objects, so only they can be
     // left empty by a deletion below them.
     QTreeWidgetItem *select = fallback;
-    while (parent && NodeKind(parent) == nkNone && parent->childCount() == 0) {
+    while (parent && IsGroup(parent) && parent->childCount() == 0) {
         QTreeWidgetItem *above = parent->parent();
         const int index = above ? above->indexOfChild(parent) : tMetadata->indexOfTopLevelItem(parent);
         const int count = above ? above->childCount() : tMetadata->topLevelItemCount();

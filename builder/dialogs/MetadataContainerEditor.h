@@ -26,8 +26,11 @@ class TnvQBLocalizerForm;
 class TfMetadataContainerEditor : public QDialog {
     Q_OBJECT
 public:
-    // What a tree node stands for; groups stand for nothing.
-    enum TNodeKind { nkNone, nkObject, nkField, nkRelation };
+    // What a tree node stands for. Groups stand for nothing: the Fields and
+    // Relations groups of an object (nkNone) and the database and schema
+    // groups, which have kinds of their own so that an object named like a
+    // schema is never taken for that schema's group.
+    enum TNodeKind { nkNone, nkObject, nkField, nkRelation, nkDatabase, nkSchema };
     // The images of the tree, by index.
     enum TImageIndex {
         iiTable = 0,
@@ -49,7 +52,7 @@ public:
     TnvMetadataObject *CurrentObject() const { return FCurrentObject.get(); }
 
     // What the node stands for and the thing itself (an object, a field or a
-    // relation of the working copy); nkNone and nil for groups.
+    // relation of the working copy); a group's kind and nil for groups.
     static TNodeKind NodeKind(const QTreeWidgetItem *node);
     static void *NodeData(const QTreeWidgetItem *node);
 
@@ -90,7 +93,9 @@ protected:
 private:
     QTreeWidgetItem *AddNode(QTreeWidgetItem *parent, const QString &text, int image, TNodeKind kind = nkNone,
                              void *data = nullptr);
-    QTreeWidgetItem *FindNamedNode(QTreeWidgetItem *parent, const QString &text) const;
+    // The group of the kind with the text among the parent's children.
+    QTreeWidgetItem *FindNamedNode(QTreeWidgetItem *parent, const QString &text, TNodeKind kind) const;
+    static bool IsGroup(const QTreeWidgetItem *node);
     QTreeWidgetItem *FindNodeByData(void *data) const;
     // Deletes the node by the deletion rule; true when the node went.
     bool DeleteNode(QTreeWidgetItem *node);

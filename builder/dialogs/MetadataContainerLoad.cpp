@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFrame>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -177,6 +178,13 @@ TfnvQBMetadataContainerLoad::TfnvQBMetadataContainerLoad(QWidget *owner, TnvMeta
     FCurrentPage = 0;
     pcPages->setCurrentWidget(tsWelcome);
     ShowWelcome();
+    // The designed least size gives way where the texts of the language
+    // need more room than it leaves the pages. The filter list's tool
+    // buttons may give up their padding but not their captions.
+    for (QToolButton *button : {sbAddNewItem, sbRemoveItem, sbClear})
+        button->setMinimumWidth(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 8);
+    if (QLayout *whole = QWidget::layout())
+        setMinimumSize(minimumSize().expandedTo(whole->totalMinimumSize()));
 }
 
 TfnvQBMetadataContainerLoad::~TfnvQBMetadataContainerLoad()

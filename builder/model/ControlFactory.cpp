@@ -44,10 +44,9 @@ void TnvControlFactory::ShowAboutDialog(TnvQueryBuilderModel *queryBuilder) cons
         FAboutDialog(queryBuilder);
 }
 
-void TnvControlFactory::ShowAddObjectDialog(TnvQueryBuilderModel *queryBuilder) const
+std::unique_ptr<TnvAddObjectFormHandle> TnvControlFactory::CreateAddObjectForm(TnvQueryBuilderModel *queryBuilder) const
 {
-    if (FAddObjectDialog)
-        FAddObjectDialog(queryBuilder);
+    return FAddObjectFormCreator ? FAddObjectFormCreator(queryBuilder) : nullptr;
 }
 
 bool TnvControlFactory::ShowProcedureParamsDialog(const QString &procedureName, QString &expression) const

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace nvqb {
 
@@ -50,9 +51,18 @@ using TnvControlCreator = std::function<TnvModelControl *(TnvQueryBuilderControl
 using TnvEditPropsDialog =
     std::function<bool(TClass formClass, TnvQueryBuilderControlOwner *node, TPosition position)>;
 using TnvAboutDialog = std::function<void(TnvQueryBuilderModel *queryBuilder)>;
-// Runs the Add Object dialog, which adds to the query builder's current
-// union part.
-using TnvAddObjectDialog = std::function<void(TnvQueryBuilderModel *queryBuilder)>;
+// The Add Object dialog, which adds to the query builder's current union
+// part. The query builder owns it from its first showing until it is
+// destroyed, so that it keeps its state between showings.
+class TnvAddObjectFormHandle {
+public:
+    virtual ~TnvAddObjectFormHandle() = default;
+    // Loads the options, schemas and lists, and runs the dialog modally.
+    virtual void ShowModal() = 0;
+};
+// Makes the Add Object dialog of the query builder.
+using TnvAddObjectFormCreator =
+    std::function<std::unique_ptr<TnvAddObjectFormHandle>(TnvQueryBuilderModel *queryBuilder)>;
 // Asks the argument values of a call of the procedure; true (OK) with the
 // whole call, as "p(1, 2)", in Expression.
 using TnvProcedureParamsDialog = std::function<bool(const QString &procedureName, QString &expression)>;
@@ -77,8 +87,10 @@ public:
     bool ShowEditPropsDialog(TClass formClass, TnvQueryBuilderControlOwner *node, TPosition position) const;
     void SetAboutDialog(TnvAboutDialog dialog) { FAboutDialog = std::move(dialog); }
     void ShowAboutDialog(TnvQueryBuilderModel *queryBuilder) const;
-    void SetAddObjectDialog(TnvAddObjectDialog dialog) { FAddObjectDialog = std::move(dialog); }
-    void ShowAddObjectDialog(TnvQueryBuilderModel *queryBuilder) const;
+    void SetAddObjectFormCreator(TnvAddObjectFormCreator creator) { FAddObjectFormCreator = std::move(creator); }
+    // A new Add Object dialog for the query builder; nil when none is
+    // registered.
+    std::unique_ptr<TnvAddObjectFormHandle> CreateAddObjectForm(TnvQueryBuilderModel *queryBuilder) const;
     void SetProcedureParamsDialog(TnvProcedureParamsDialog dialog) { FProcedureParamsDialog = std::move(dialog); }
     // False (cancelled) when no dialog is registered.
     bool ShowProcedureParamsDialog(const QString &procedureName, QString &expression) const;
@@ -87,7 +99,7 @@ private:
     QHash<QByteArray, TnvControlCreator> FCreators;
     TnvEditPropsDialog FEditPropsDialog;
     TnvAboutDialog FAboutDialog;
-    TnvAddObjectDialog FAddObjectDialog;
+    TnvAddObjectFormCreator FAddObjectFormCreator;
     TnvProcedureParamsDialog FProcedureParamsDialog;
 };
 

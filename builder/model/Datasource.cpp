@@ -15,6 +15,7 @@
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/metadata/MetadataFields.h"
+#include "sqlmodel/metadata/XmlText.h"
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLSelectItems.h"
@@ -679,7 +680,7 @@ void TnvDatasource::SaveLayout(QDomDocument &document, QDomElement &element)
 {
     QDomElement node = document.createElement(QStringLiteral("DataSource"));
     element.appendChild(node);
-    node.setAttribute(QStringLiteral("SQL"), GetResultSQL());
+    node.setAttribute(QStringLiteral("SQL"), XMLSafeText(GetResultSQL()));
     node.setAttribute(QStringLiteral("X"), GetLeft());
     node.setAttribute(QStringLiteral("Y"), GetTop());
     node.setAttribute(QStringLiteral("Height"), GetHeight());
@@ -689,7 +690,8 @@ void TnvDatasource::SaveLayout(QDomDocument &document, QDomElement &element)
 void TnvDatasource::LoadLayout(const QDomElement &element)
 {
     const QDomElement node =
-        FindChildByNameAndAttribute(QStringLiteral("DataSource"), QStringLiteral("SQL"), GetResultSQL(), element);
+        FindChildByNameAndAttribute(QStringLiteral("DataSource"), QStringLiteral("SQL"), XMLSafeText(GetResultSQL()),
+                                    element);
     if (node.isNull())
         return;
     // Each value is applied as soon as it is read; one that is no integer

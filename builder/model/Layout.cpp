@@ -4,6 +4,7 @@
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
+#include "sqlmodel/metadata/XmlText.h"
 #include "support/XmlGuard.h"
 #include "support/XmlRoutines.h"
 
@@ -18,12 +19,66 @@ const QString SQLName = QStringLiteral("SQL");
 const QString SubQueriesName = QStringLiteral("SubQueries");
 const QString SubQueryName = QStringLiteral("SubQuery");
 const QString UnionSubQueryName = QStringLiteral("UnionSubQuery");
+// A character of the SQL that XML cannot carry, by its UTF-16 code.
+const QString CharName = QStringLiteral("Char");
+const QString CodeName = QStringLiteral("Code");
 
 // A layout nests five levels deep (root, SubQueries, SubQuery,
 // UnionSubQuery, DataSource) and a box carries five attributes. The limits
 // leave room for a host's additions while keeping Qt's recursive DOM away
 // from the deep trees it cannot build, write or free safely.
 const TXmlShapeLimits LayoutShape{32, 64};
+
+// The SQL as the element's content: text, with every character XML cannot
+// carry (control characters, unpaired surrogates) as an empty "Char"
+// element naming its code, so that the query comes back as it was.
+void AppendSQLText(QDomDocument &document, QDomElement &element, const QString &sql)
+{
+    qsizetype start = 0;
+    auto flush = [&](qsizetype end) {
+        if (end > start)
+            element.appendChild(document.createTextNode(sql.mid(start, end - start)));
+    };
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c.isHighSurrogate() && i + 1 < sql.size() && sql[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (!c.isSurrogate() && IsXMLChar(c.unicode()))
+            continue;
+        flush(i);
+        QDomElement code = document.createElement(CharName);
+        code.setAttribute(CodeName, int(c.unicode()));
+        element.appendChild(code);
+        start = i + 1;
+    }
+    flush(sql.size());
+}
+
+QString SQLText(const QDomElement &element)
+{
+    QString sql;
+    for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
+        if (node.isCharacterData()) {
+            if (!node.isComment())
+                sql += node.nodeValue();
+            continue;
+        }
+        const QDomElement child = node.toElement();
+        if (child.isNull())
+            continue;
+        if (child.tagName() != CharName) {
+            sql += child.text();
+            continue;
+        }
+        bool ok = false;
+        const uint code = child.attribute(CodeName).toUInt(&ok);
+        if (ok && code <= 0xFFFF)
+            sql += QChar(char16_t(code));
+    }
+    return sql;
+}
 
 } // namespace
 
@@ -33,7 +88,7 @@ QString SaveQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder)
     QDomElement root = document.createElement(RootName);
     document.appendChild(root);
     QDomElement sql = document.createElement(SQLName);
-    sql.appendChild(document.createTextNode(queryBuilder->GetSQL()));
+    AppendSQLText(document, sql, queryBuilder->GetSQL());
     root.appendChild(sql);
     QDomElement subQueries = document.createElement(SubQueriesName);
     root.appendChild(subQueries);
@@ -60,7 +115,7 @@ void LoadQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder, const QString &t
         const QDomElement sql = FindChildElByName(SQLName, root);
         if (sql.isNull())
             return;
-        queryBuilder->SetSyncSQL(sql.text());
+        queryBuilder->SetSyncSQL(SQLText(sql));
         const QDomElement subQueries = FindChildElByName(SubQueriesName, root);
         if (subQueries.isNull())
             return;
@@ -75,7 +130,7 @@ void SaveSubQueryLayout(TnvSubQuery *subQuery, QDomDocument &document, QDomEleme
 {
     QDomElement element = document.createElement(SubQueryName);
     parent.appendChild(element);
-    element.setAttribute(SQLName, subQuery->GetResultSQL());
+    element.setAttribute(SQLName, XMLSafeText(subQuery->GetResultSQL()));
     for (qsizetype i = 0; i < subQuery->UnionSubQueriesCount(); ++i)
         SaveUnionSubQueryLayout(subQuery->UnionSubQueries(i), document, element);
 }
@@ -83,7 +138,7 @@ void SaveSubQueryLayout(TnvSubQuery *subQuery, QDomDocument &document, QDomEleme
 void LoadSubQueryLayout(TnvSubQuery *subQuery, const QDomElement &subQueries)
 {
     const QDomElement element =
-        FindChildByNameAndAttribute(SubQueryName, SQLName, subQuery->GetResultSQL(), subQueries);
+        FindChildByNameAndAttribute(SubQueryName, SQLName, XMLSafeText(subQuery->GetResultSQL()), subQueries);
     if (element.isNull())
         return;
     const QDomNodeList children = element.childNodes();

@@ -11,7 +11,10 @@
 //           <DataSource SQL="a bb" X=".." Y=".." Height=".." Width=".."/>
 //
 // Boxes find their element by the printed SQL of their sub-query and of
-// their data source, union parts by position. Both operations work on the
+// their data source, union parts by position. A character that XML cannot
+// carry (a control character) stands in the SQL element as <Char Code=".."/>
+// and comes back as it was; in the SQL attributes it is written as U+FFFD,
+// and the texts are compared in that form. Both operations work on the
 // model alone, so they serve the widget and a headless query builder alike.
 #include <QString>
 

@@ -105,18 +105,28 @@ void TnvQueryBase::SetUnionOperatorEvent(TObject *sender)
         current += QStringLiteral(" All");
     if (caption.toUpper() == current.toUpper())
         return;
-    const bool all = caption.toUpper().contains(QStringLiteral(" ALL"));
     QString text = caption;
     text.remove(QStringLiteral(" ALL"), Qt::CaseInsensitive);
+    SetUnionOperatorText({text, caption.toUpper().contains(QStringLiteral(" ALL"))});
+}
+
+TnvUnionOperatorText TnvQueryBase::UnionOperatorText() const
+{
+    if (!FUnionNode)
+        return {};
+    return {FUnionNode->UnionOperator, FUnionNode->UnionAll};
+}
+
+void TnvQueryBase::SetUnionOperatorText(const TnvUnionOperatorText &op)
+{
+    if (!FUnionNode || (FUnionNode->UnionOperator == op.Operator && FUnionNode->UnionAll == op.All))
+        return;
     auto bracket = UpdateBracket(this);
-    FUnionNode->UnionOperator = text;
-    FUnionNode->UnionAll = all;
+    FUnionNode->UnionOperator = op.Operator;
+    FUnionNode->UnionAll = op.All;
     NotifySQLUpdated();
     if (ControlsCreated())
-        if (InvUnionOperatorControl *op = GetIUnionOperator()) {
-            op->SetUnionOperator(text);
-            op->SetAll(all);
-        }
+        UpdateUnionOperator();
 }
 
 void TnvQueryBase::InsertNear(TnvQueryBase *member, bool after)
@@ -127,11 +137,25 @@ void TnvQueryBase::InsertNear(TnvQueryBase *member, bool after)
     TnvUnionGroup *left = member->ParentQuery() != group ? member->ParentQuery() : nullptr;
     {
         auto bracket = UpdateBracket(group);
-        if (member->ParentQuery() != group)
+        if (member->ParentQuery() == group) {
+            const QList<TnvUnionOperatorText> operators = group->OperatorsByPlace();
+            group->FMembers.removeOne(member);
+            group->FMembers.insert(group->FMembers.indexOf(this) + (after ? 1 : 0), member);
+            group->SetOperatorsByPlace(operators);
+        } else {
+            // The operator the part takes away from its old group: the one
+            // before it, or after it when it stood first (the next part
+            // hides that one now).
+            TnvUnionOperatorText carried = member->UnionOperatorText();
+            if (left && left->IndexOf(member) == 0 && left->GetCount() > 1)
+                carried = left->GetItems(1)->UnionOperatorText();
             member->SetParentQuery(group);
-        group->FMembers.removeOne(member);
-        const qsizetype index = group->FMembers.indexOf(this) + (after ? 1 : 0);
-        group->FMembers.insert(index, member);
+            group->FMembers.removeOne(member);
+            const qsizetype index = group->FMembers.indexOf(this) + (after ? 1 : 0);
+            group->FMembers.insert(index, member);
+            // Standing first, the part hides its operator: the next one shows it.
+            (index == 0 ? group->GetItems(1) : member)->SetUnionOperatorText(carried);
+        }
         NotifySQLUpdated();
         group->NotifySQLUpdated();
         if (FOwningSubQuery) {

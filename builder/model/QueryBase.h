@@ -12,6 +12,12 @@ class TnvUnionGroup;
 class TnvSubQuery;
 class InvUnionOperatorControl;
 
+// The operator that stands before a union member, with its ALL flag.
+struct TnvUnionOperatorText {
+    QString Operator = QStringLiteral("Union");
+    bool All = false;
+};
+
 class TnvQueryBase : public TnvQueryBuilderControlOwner {
     NV_DECLARE_CLASS(TnvQueryBase)
 public:
@@ -39,8 +45,17 @@ public:
     void UpdateUnionOperator();
     // Menu handler: the item's caption is the new operator ("Union All").
     void SetUnionOperatorEvent(TObject *sender);
+    // The operator of the member's node (the default one without a node).
+    TnvUnionOperatorText UnionOperatorText() const;
+    // Gives the node another operator; the member is marked changed and its
+    // operator mark follows when the operator differs.
+    void SetUnionOperatorText(const TnvUnionOperatorText &op);
 
-    // Move Member into this member's group right after or before it.
+    // Move Member into this member's group right after or before it. In
+    // its own group the operators stay at their places in the text and the
+    // parts move between them; a part from another group brings the
+    // operator that stood before it there (or, when it stood first, the one
+    // after it), which goes to the part that then follows the first one.
     void InsertAfter(TnvQueryBase *member);
     void InsertBefore(TnvQueryBase *member);
 

@@ -1,5 +1,6 @@
 #include "builder/model/QueryBuilderControlOwner.h"
 #include "builder/model/ControlInterfaces.h"
+#include "builder/model/FirstFailure.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
@@ -10,7 +11,6 @@
 #include "sqlmodel/providers/SyntaxProvider.h"
 
 #include <QVarLengthArray>
-#include <exception>
 
 namespace nvqb {
 
@@ -257,10 +257,24 @@ void TnvQueryBuilderControlOwner::EndUpdateParent()
 {
     Assert(FParentUpdateCount > 0, Unit);
     --FParentUpdateCount;
-    if (FUpdateParent)
+    if (FUpdateParent) {
         FUpdateParent->EndUpdateParent();
-    else if (FParentUpdateCount == 0)
-        EndUpdateInternal();
+    } else if (FParentUpdateCount == 0) {
+        // A failing step does not keep the top from seeing what the steps
+        // left changed.
+        TnvFirstFailure failure;
+        failure.Run([this] { EndUpdateInternal(); });
+        failure.Run([this] { OutermostBracketClosed(); });
+        failure.Rethrow();
+    }
+}
+
+void TnvQueryBuilderControlOwner::RunPendingSteps()
+{
+    Assert(IsBracketTop() && FParentUpdateCount == 0 && FUpdateLevel == 0, Unit,
+           "Pending steps run inside a bracket");
+    BeginUpdateInternal();
+    EndUpdateInternal();
 }
 
 void TnvQueryBuilderControlOwner::BeginUpdateInternal()
@@ -276,7 +290,7 @@ void TnvQueryBuilderControlOwner::BeginUpdateInternal()
 void TnvQueryBuilderControlOwner::EndUpdateInternal()
 {
     Assert(FInternalUpdateCount > 0 && FUpdateLevel > 0, Unit);
-    std::exception_ptr failure;
+    TnvFirstFailure failure;
     // Children first, the last one first. The steps of a child may change the
     // list (a node moved into or out of this one, a node freed): a child that
     // joined meanwhile was raised to this node's count and is lowered too, so
@@ -297,13 +311,8 @@ void TnvQueryBuilderControlOwner::EndUpdateInternal()
             if (child->FUpdateLevel <= target || failed.contains(child))
                 continue;
             lowered = true;
-            try {
-                child->EndUpdateInternal();
-            } catch (...) {
+            if (failure.Run([child] { child->EndUpdateInternal(); }))
                 failed.append(child);
-                if (!failure)
-                    failure = std::current_exception();
-            }
             if (FUpdateChildrenVersion != version)
                 break;
         }
@@ -313,24 +322,13 @@ void TnvQueryBuilderControlOwner::EndUpdateInternal()
         // The level is lowered whatever a step raises.
         TnvScopeExit lower([this] { --FUpdateLevel; });
         if (FUpdateLevel == 1 && FChanged) {
-            try {
-                DoSQLUpdated();
-            } catch (...) {
-                if (!failure)
-                    failure = std::current_exception();
-            }
+            failure.Run([this] { DoSQLUpdated(); });
             FChanged = false;
             DestroyCachedResultASTs();
-            try {
-                DoAfterUpdated();
-            } catch (...) {
-                if (!failure)
-                    failure = std::current_exception();
-            }
+            failure.Run([this] { DoAfterUpdated(); });
         }
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    failure.Rethrow();
 }
 
 void TnvQueryBuilderControlOwner::NotifySQLUpdated()

@@ -168,6 +168,12 @@ protected:
     virtual void DoSQLUpdated();
     virtual void DoAfterUpdated();
     virtual bool NotifyDatasourceDestroyingInternal(TnvDatasourceBase *datasource);
+    // Runs at the top of the update tree after the outermost bracket has
+    // closed and every step has run; nothing in the base.
+    virtual void OutermostBracketClosed() {}
+    // At the top of the update tree with no bracket open: runs the steps of
+    // the nodes marked changed since their own steps ran, in one pass.
+    void RunPendingSteps();
 
     void DoCreateControl();
     void DoDestroyControl();

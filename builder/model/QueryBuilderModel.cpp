@@ -2,6 +2,7 @@
 #include "builder/model/BusyCursor.h"
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ErrorReport.h"
+#include "builder/model/FirstFailure.h"
 #include "builder/model/LinkPainter.h"
 #include "builder/model/Layout.h"
 #include "builder/model/MenuItemData.h"
@@ -110,6 +111,8 @@ void TnvQueryBuilderModel::DestroyModel()
         return;
     FModelDestroyed = true;
     Destroying();
+    // The dialog unhooks itself from the options, which go later.
+    FAddObjectForm.reset();
     FPendingTree.reset();
     // Drops a load event still posted together with its receiver.
     delete FSQLLoadReceiver;
@@ -485,23 +488,27 @@ void TnvQueryBuilderModel::SQLUpdated()
     if (!ResultWanted())
         return;
     UpdateResult();
+    if (FFollowUpRound > MaxFollowUpRounds)
+        return;
+    const QString sql = GetSQL();
+    if (FFollowUpRound > 0 && sql == FReportedSQL)
+        return;
+    FReportedSQL = sql;
     // Every component hears of the change even when one before it fails;
     // the first failure then goes on to the editing caller.
-    std::exception_ptr failure;
+    TnvFirstFailure failure;
     const QList<TnvBaseSQLBuilder *> builders = FSQLBuilders;
     for (TnvBaseSQLBuilder *builder : builders) {
         // A handler may unlink or free a later component.
         if (!FSQLBuilders.contains(builder))
             continue;
-        try {
-            builder->SQLUpdated();
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
-        }
+        failure.Run([builder] { builder->SQLUpdated(); });
+        // The handler edited the query: the result read from here on would
+        // be the old one. The next round tells everyone of the new query.
+        if (FQuery && FQuery->IsChanged())
+            break;
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    failure.Rethrow();
 }
 
 void TnvQueryBuilderModel::UpdateResult()
@@ -764,6 +771,19 @@ QString TnvQueryBuilderModel::GetLayout() { return SaveQueryBuilderLayout(this);
 void TnvQueryBuilderModel::SetLayout(const QString &text) { LoadQueryBuilderLayout(this, text); }
 
 // --- end of layout --------------------------------------------------------------
+
+// ---------------------------------------------------------------------------
+// Add Object dialog
+
+void TnvQueryBuilderModel::ShowAddObjectForm()
+{
+    if (!FAddObjectForm)
+        FAddObjectForm = GetControlFactory()->CreateAddObjectForm(this);
+    if (FAddObjectForm)
+        FAddObjectForm->ShowModal();
+}
+
+void TnvQueryBuilderModel::DestroyAddObjectForm() { FAddObjectForm.reset(); }
 
 // ---------------------------------------------------------------------------
 // Sub-queries

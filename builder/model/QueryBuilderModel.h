@@ -271,7 +271,20 @@ public:
     // statement, the statistics, the parameters and the SQL-text components.
     // Without anyone listening (no component linked, ResultWanted false) the
     // result is made when it is first read instead.
+    //
+    // A handler that edits the query ends the round: the components after it
+    // hear of the query as the handler left it, in the next round, which the
+    // root query runs once the bracket has closed. In such a round an edit
+    // that left the SQL as it was reported raises nothing, and past
+    // MaxFollowUpRounds rounds for one edit the result is still brought up
+    // to date but no event is raised, so handlers that edit every time
+    // cannot keep the query builder busy for ever.
     virtual void SQLUpdated();
+    static constexpr int MaxFollowUpRounds = 8;
+    // 0 for the steps of an edit, n for the n-th round that reports what
+    // handlers edited (set by the root query).
+    int FollowUpRound() const { return FFollowUpRound; }
+    void SetFollowUpRound(int round) { FFollowUpRound = round; }
 
     // --- Metadata operations ------------------------------------------------
     // Clears the container and loads it anew through the metadata filter.
@@ -286,6 +299,13 @@ public:
                             const TSQLQualifiedName *database = nullptr);
     void ClearMetadataByMask(const QString &schemaMask, const QString &objectMask,
                              const TSQLQualifiedName *database = nullptr);
+    // Runs the Add Object dialog, made on first use (through the control
+    // factory) and kept until DestroyAddObjectForm or the query builder goes;
+    // while it exists the Add Object options read and set its size.
+    void ShowAddObjectForm();
+    void DestroyAddObjectForm();
+    bool HasAddObjectForm() const { return FAddObjectForm != nullptr; }
+
     // The databases the metadata provider knows; empty when working offline.
     void GetDatabasesList(TSQLQualifiedNamesList *list);
     // The unquoted names of the visible objects of the kind whose system flag
@@ -395,6 +415,7 @@ private:
     TOwned<TnvMetadataContainer> FMetadataContainer;
     TOwned<TnvMetadataFilter> FMetadataFilter;
     TOwned<TnvAddObjectFormOptions> FAddObjectFormOptions;
+    std::unique_ptr<TnvAddObjectFormHandle> FAddObjectForm;
     TOwned<TnvTreeOptions> FTreeOptions;
     TOwned<TnvMetadataTreeOptions> FTreeOptionsMetadata;
     TnvBaseSyntaxProvider *FSyntaxProvider = nullptr;
@@ -455,6 +476,9 @@ private:
     TOwned<TnvQueryStatistics> FQueryStatistics;
     TOwned<TnvParametersList> FParameters;
     QList<TnvBaseSQLBuilder *> FSQLBuilders;
+    int FFollowUpRound = 0;
+    // The SQL of the last round that raised the components' events.
+    QString FReportedSQL;
     // --- End of SQL out --------------------------------------------------------
 };
 

@@ -1,5 +1,6 @@
 #include "builder/model/SQLTextBuilder.h"
 #include "builder/model/QueryBuilderModel.h"
+#include "builder/model/ScopeExit.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/sql/SQLStatements.h"
 #include "sqlmodel/text/SQLBuilderPiped.h"
@@ -80,8 +81,20 @@ QString TnvBaseSQLBuilder::SQL() const
 
 void TnvBaseSQLBuilder::SQLUpdated()
 {
-    if (OnSQLUpdated)
+    if (!OnSQLUpdated)
+        return;
+    if (FRaising) {
+        FRaiseAgain = true;
+        return;
+    }
+    FRaising = true;
+    TnvScopeExit done([this] { FRaising = FRaiseAgain = false; });
+    for (int round = 0; round <= TnvQueryBuilderModel::MaxFollowUpRounds; ++round) {
+        FRaiseAgain = false;
         OnSQLUpdated(this);
+        if (!FRaiseAgain || !OnSQLUpdated)
+            break;
+    }
 }
 
 void TnvBaseSQLBuilder::Loaded()

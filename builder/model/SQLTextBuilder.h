@@ -60,7 +60,11 @@ public:
     // options; empty without query builder or result.
     QString SQL() const;
 
-    // Called by the query builder after each rebuild of its result.
+    // Called by the query builder after each rebuild of its result. Called
+    // again while its own handler runs (the handler edited the query from a
+    // call that was not the query builder's round, as on linking), the event
+    // is raised once more after the handler returns instead of inside it;
+    // a handler that edits every time is called a bounded number of times.
     virtual void SQLUpdated();
     // Ends loading (SetLoading(true) before setting the properties of a
     // stored component) and raises the event once.
@@ -79,6 +83,8 @@ private:
 
     TOwned<TSQLBuilder> FBuilder;
     TnvQueryBuilderModel *FQueryBuilder = nullptr;
+    bool FRaising = false;
+    bool FRaiseAgain = false;
 };
 
 // Wraps long lines at the right margin.

@@ -54,10 +54,27 @@ void TnvUnionGroup::Move(qsizetype from, qsizetype to)
     if (from == to)
         return;
     auto bracket = UpdateBracket(this);
+    const QList<TnvUnionOperatorText> operators = OperatorsByPlace();
     FMembers.move(from, to);
+    SetOperatorsByPlace(operators);
     NotifySQLUpdated();
     if (TnvSubQuery *subQuery = GetRootQuery())
         subQuery->UpdateUnionSubQueriesOrder();
+}
+
+QList<TnvUnionOperatorText> TnvUnionGroup::OperatorsByPlace() const
+{
+    QList<TnvUnionOperatorText> operators;
+    operators.reserve(FMembers.size());
+    for (const TnvQueryBase *member : FMembers)
+        operators.append(member->UnionOperatorText());
+    return operators;
+}
+
+void TnvUnionGroup::SetOperatorsByPlace(const QList<TnvUnionOperatorText> &operators)
+{
+    for (qsizetype i = 0; i < FMembers.size() && i < operators.size(); ++i)
+        FMembers[i]->SetUnionOperatorText(operators[i]);
 }
 
 void TnvUnionGroup::PlaceMember(TnvQueryBase *member, qsizetype index)
@@ -138,7 +155,7 @@ TnvUnionSubQuery *TnvUnionGroup::Insert(qsizetype index)
     auto bracket = UpdateBracket(this);
     TnvUnionSubQuery *member = Add();
     if (member)
-        PlaceMember(member, index);
+        PlaceFirstOrAt(member, index);
     return member;
 }
 
@@ -149,8 +166,37 @@ TnvUnionGroup *TnvUnionGroup::InsertGroup(qsizetype index)
     auto bracket = UpdateBracket(this);
     TnvUnionGroup *group = AddGroup();
     if (group)
-        PlaceMember(group, index);
+        PlaceFirstOrAt(group, index);
     return group;
+}
+
+void TnvUnionGroup::PlaceFirstOrAt(TnvQueryBase *member, qsizetype index)
+{
+    PlaceMember(member, index);
+    // The old first member hid its operator; a new one in front of it must
+    // not bring that back.
+    if (index == 0 && FMembers.size() > 1)
+        FMembers[1]->SetUnionOperatorText(member->UnionOperatorText());
+}
+
+TnvUnionGroup *TnvUnionGroup::Enclose(TnvQueryBase *member)
+{
+    if (!member || member->ParentQuery() != this)
+        return nullptr;
+    TnvUnionGroup *brackets = nullptr;
+    {
+        auto bracket = UpdateBracket(this);
+        const qsizetype index = IndexOf(member);
+        brackets = AddGroup();
+        if (!brackets)
+            return nullptr;
+        brackets->SetUnionOperatorText(member->UnionOperatorText());
+        PlaceMember(brackets, index);
+        member->SetParentQuery(brackets);
+    }
+    if (TnvSubQuery *statement = GetRootQuery())
+        statement->RequestAlignUnionNavbar();
+    return brackets;
 }
 
 TnvUnionSubQuery *TnvUnionGroup::AddAST(TOwned<TSQLSubQuerySelectExpression> select)
@@ -259,9 +305,18 @@ void TnvUnionGroup::AddToBegin(TnvQueryBase *member)
     Assert(first >= 0 && first < group, "nvQBBase", "A bracket moved to a member that is not before it");
     {
         auto bracket = UpdateBracket(parent);
+        // The left bracket moves to before the member: the group takes the
+        // operator that stood there, and the one that stood before the
+        // bracket now joins the old first member to the parts that came in.
+        const TnvUnionOperatorText before = member->UnionOperatorText();
+        const TnvUnionOperatorText bracketOperator = UnionOperatorText();
+        TnvQueryBase *oldFirst = FMembers.isEmpty() ? nullptr : FMembers.first();
         // From just before the group back to the member, each to the front.
         for (qsizetype i = group - 1; i >= first; --i)
             PlaceMember(parent->GetItems(i), 0);
+        if (oldFirst)
+            oldFirst->SetUnionOperatorText(bracketOperator);
+        SetUnionOperatorText(before);
     }
     if (TnvSubQuery *statement = GetRootQuery())
         statement->UpdateUnionSubQueriesOrder();
@@ -303,9 +358,17 @@ void TnvUnionGroup::LetOutFromBegin(TnvQueryBase *member)
     Assert(last >= 0, "nvQBBase", "A bracket moved to a member outside the group");
     {
         auto bracket = UpdateBracket(parent);
+        // The left bracket moves to after the member: the first part out
+        // takes the operator that stood before the bracket, and the group
+        // the one that stood before the part that is now its first.
+        const TnvUnionOperatorText bracketOperator = UnionOperatorText();
+        TnvQueryBase *firstOut = GetItems(0);
         // Each goes just before the group, so their order is kept.
         for (qsizetype n = last + 1; n > 0; --n)
             parent->PlaceMember(GetItems(0), parent->IndexOf(this));
+        firstOut->SetUnionOperatorText(bracketOperator);
+        if (!FMembers.isEmpty())
+            SetUnionOperatorText(FMembers.first()->UnionOperatorText());
     }
     if (TnvSubQuery *statement = GetRootQuery())
         statement->UpdateUnionSubQueriesOrder();
@@ -319,8 +382,15 @@ void TnvUnionGroup::LetOutFromEnd(TnvQueryBase *member)
     Assert(first >= 0, "nvQBBase", "A bracket moved to a member outside the group");
     {
         auto bracket = UpdateBracket(parent);
+        // The parts keep their operators; only a first part that goes out
+        // with all the others stands after the empty brackets in their place
+        // and takes the operator that stood before them.
+        const TnvUnionOperatorText bracketOperator = UnionOperatorText();
+        TnvQueryBase *firstOut = GetItems(first);
         for (qsizetype n = 1, count = GetCount() - first; n <= count; ++n)
             parent->PlaceMember(GetItems(first), parent->IndexOf(this) + n);
+        if (first == 0)
+            firstOut->SetUnionOperatorText(bracketOperator);
     }
     if (TnvSubQuery *statement = GetRootQuery())
         statement->UpdateUnionSubQueriesOrder();

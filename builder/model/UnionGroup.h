@@ -24,10 +24,15 @@ public:
     // Take a member out of the group without freeing it.
     void Delete(qsizetype index);
     void Remove(TnvQueryBase *member);
+    // Moves a member inside the group. The operators stay at their places in
+    // the text and the parts move between them: the first place's operator
+    // is never shown, so a part moved away from it shows the one of its new
+    // place, not the one it hid.
     void Move(qsizetype from, qsizetype to);
 
     // New empty members; the dialect may refuse (see CheckCanAdd...). Insert
-    // and InsertGroup take 0 <= index <= count.
+    // and InsertGroup take 0 <= index <= count; at 0 the new member stands
+    // first and the default operator goes between it and the old first one.
     TnvUnionSubQuery *Add();
     TnvUnionGroup *AddGroup();
     TnvUnionSubQuery *Insert(qsizetype index);
@@ -42,6 +47,10 @@ public:
     void LoadFromAST(TOwned<TSQLSubQueryExpression> node) override;
     TSQLSubQueryExpressions *GroupNode() const;
 
+    // Puts the member into a new bracketed group at its place; the group
+    // takes over the operator that stood before the member.
+    TnvUnionGroup *Enclose(TnvQueryBase *member);
+
     // Bracket moves: Member stands in the parent group before (AddToBegin) or
     // after (AddToEnd) this group, or in this group (RemoveFrom...).
     // AddToBegin takes in the members from just before the group back to
@@ -50,7 +59,9 @@ public:
     // group; RemoveFromEnd the last ones from Member out after it. Brackets
     // with nothing left between them print "()", which no dialect reads, so
     // a group the RemoveFrom... moves empty frees itself on its way out:
-    // callers must not touch the group afterwards.
+    // callers must not touch the group afterwards. Only the brackets move:
+    // every operator stays where it stands in the text, so a part that
+    // passes a bracket trades its operator with the group's.
     void AddToBegin(TnvQueryBase *member);
     void AddToEnd(TnvQueryBase *member);
     void RemoveFromBegin(TnvQueryBase *member);
@@ -89,8 +100,15 @@ protected:
     // Raise the dialect's refusal of a new member, if any.
     void CheckCanAdd() const;
     void CheckCanAddGroup() const;
-    // Member joins this group (leaving its old one) at Index.
+    // Member joins this group (leaving its old one) at Index; its operator
+    // goes with it.
     void PlaceMember(TnvQueryBase *member, qsizetype index);
+    // PlaceMember for a new member, which at 0 hands its operator on.
+    void PlaceFirstOrAt(TnvQueryBase *member, qsizetype index);
+    // The operators of the members in member order, and the same given back
+    // to the members by place.
+    QList<TnvUnionOperatorText> OperatorsByPlace() const;
+    void SetOperatorsByPlace(const QList<TnvUnionOperatorText> &operators);
     // RemoveFromBegin and RemoveFromEnd without freeing the emptied group.
     void LetOutFromBegin(TnvQueryBase *member);
     void LetOutFromEnd(TnvQueryBase *member);

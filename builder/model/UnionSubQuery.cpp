@@ -256,18 +256,8 @@ void TnvUnionSubQuery::MoveBackward()
 
 void TnvUnionSubQuery::EncloseInBrackets()
 {
-    TnvUnionGroup *group = ParentQuery();
-    if (!group)
-        return;
-    {
-        auto bracket = UpdateBracket(group);
-        const qsizetype index = group->IndexOf(this);
-        TnvUnionGroup *brackets = group->AddGroup();
-        group->Move(group->IndexOf(brackets), index);
-        SetParentQuery(brackets);
-    }
-    if (TnvSubQuery *statement = GetRootQuery())
-        statement->RequestAlignUnionNavbar();
+    if (TnvUnionGroup *group = ParentQuery())
+        group->Enclose(this);
 }
 
 TnvUnionSubQuery *TnvUnionSubQuery::NewUnionSubQuery()

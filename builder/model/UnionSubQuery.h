@@ -116,8 +116,24 @@ public:
     TnvDatasource *AddFromExpressionAt(const QString &text, const QPoint &point, const QString &alias = QString());
     TnvDatasource *AddFromExpressionAt(TOwned<TSQLFromSource> source, const QPoint &point,
                                        const TastTokenIdentifier *alias = nullptr);
-    // A derived table "Query1" with an empty SELECT of its own.
+    // A derived table "Query1" (or the next free "QueryN") with an empty
+    // SELECT of its own.
     TnvDataSourceQuery *AddDerivedTable();
+
+    // Names of the data sources. Two sources of one SELECT that go by one
+    // name make SQL that servers refuse, and a reload would bind columns of
+    // one to the other, so a new source whose name is taken gets the name
+    // with the first free number after it (b1, Query2): every adding
+    // operation above does so.
+    //
+    // The name a FROM source goes by: its alias, else the last part of its
+    // object's name; nil for a source without either.
+    static const TastTokenIdentifier *ShownName(const TSQLFromSource *source);
+    // Whether a data source of this SELECT other than Except goes by Name.
+    bool IsDatasourceNameTaken(const TastTokenIdentifier *name, const TnvDatasource *except = nullptr) const;
+    // Text followed by the first number from First on that no data source
+    // of this SELECT other than Except goes by.
+    QString FreeDatasourceName(const QString &text, int first = 1, const TnvDatasource *except = nullptr) const;
 
     // A new link LeftField = RightField between two boxes, in ON with ANSI
     // joins, else in WHERE.
@@ -166,6 +182,8 @@ private:
     TnvBaseSyntaxProvider *RequireSyntaxProvider() const;
     // Adds the source as a new data source of class T at the point.
     template <class T> T *AddDatasource(TOwned<TSQLFromSource> source, const QPoint &point);
+    // Gives a new source whose name is taken an alias of its own.
+    void MakeNameFree(TSQLFromSource *source) const;
     // The links of the foreign keys of Left's object that lead to Right's.
     int AddFKLinksForPair(TnvDataSourceObject *left, TnvDataSourceObject *right);
     // How wide the diagram is, for FindPos.

@@ -75,6 +75,7 @@ template <class T> T *TnvUnionSubQuery::AddDatasource(TOwned<TSQLFromSource> sou
 {
     TnvDatasourceGroup *group = FFromGroup;
     Assert(group != nullptr, "nvQBBase", "A data source added to a union part without a FROM group");
+    MakeNameFree(source.get());
     T *datasource = nullptr;
     {
         auto bracket = UpdateBracket(group);
@@ -226,7 +227,7 @@ TnvDataSourceQuery *TnvUnionSubQuery::AddDerivedTable()
     auto source = Create<TSQLFromQuery>(provider);
     source->Query.reset(std::move(statement));
     auto alias = Create<TSQLAliasObjectAlias>(provider);
-    alias->Identifier.reset(Create<TastTokenIdentifier>(provider, QStringLiteral("Query1"), false));
+    alias->Identifier.reset(Create<TastTokenIdentifier>(provider, FreeDatasourceName(QStringLiteral("Query")), false));
     source->Alias.reset(std::move(alias));
     TnvDataSourceQuery *datasource = nullptr;
     {
@@ -242,6 +243,61 @@ TnvDataSourceQuery *TnvUnionSubQuery::AddDerivedTable()
     if (group->ControlsCreated() && datasource->CanCreateControls())
         datasource->CreateControl();
     return datasource;
+}
+
+// ---------------------------------------------------------------------------
+// Names
+
+const TastTokenIdentifier *TnvUnionSubQuery::ShownName(const TSQLFromSource *source)
+{
+    if (!source)
+        return nullptr;
+    if (source->Alias && source->Alias->Identifier && !source->Alias->Identifier->IsEmpty())
+        return source->Alias->Identifier.get();
+    if (const auto *object = As<TSQLFromObject>(source); object && !IsQualifiedNameEmpty(object->ObjectName.get()))
+        return As<TastTokenIdentifier>(object->ObjectName->GetItems(0));
+    return nullptr;
+}
+
+bool TnvUnionSubQuery::IsDatasourceNameTaken(const TastTokenIdentifier *name, const TnvDatasource *except) const
+{
+    const TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    if (!name || !provider || !FFromGroup)
+        return false;
+    const TSQLFromSource *own = except ? except->DatasourceAST() : nullptr;
+    TastNodeRefList sources;
+    FFromGroup->GetFromSources(sources);
+    for (TastNodeBase *node : std::as_const(sources)) {
+        if (node == own)
+            continue;
+        const TastTokenIdentifier *shown = ShownName(As<TSQLFromSource>(node));
+        if (shown && provider->CompareIdentifiers(shown, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString TnvUnionSubQuery::FreeDatasourceName(const QString &text, int first, const TnvDatasource *except) const
+{
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    for (int n = first;; ++n) {
+        const QString name = text + QString::number(n);
+        const TOwned<TastTokenIdentifier> candidate = Create<TastTokenIdentifier>(provider, name, false);
+        if (!IsDatasourceNameTaken(candidate.get(), except))
+            return name;
+    }
+}
+
+void TnvUnionSubQuery::MakeNameFree(TSQLFromSource *source) const
+{
+    const TastTokenIdentifier *name = ShownName(source);
+    if (!name || !IsDatasourceNameTaken(name))
+        return;
+    TnvBaseSyntaxProvider *provider = source->SyntaxProvider();
+    const QString alias = FreeDatasourceName(name->Text());
+    if (!source->Alias)
+        source->Alias.reset(Create<TSQLAliasObjectAlias>(provider));
+    source->Alias->Identifier.reset(Create<TastTokenIdentifier>(provider, alias, false));
 }
 
 // ---------------------------------------------------------------------------
@@ -500,7 +556,7 @@ TnvMenuItemData *TnvUnionSubQuery::GetPopupMenuWA()
 void TnvUnionSubQuery::AddObjectEvent(TObject *)
 {
     if (TnvQueryBuilderModel *qb = QueryBuilder())
-        qb->GetControlFactory()->ShowAddObjectDialog(qb);
+        qb->ShowAddObjectForm();
 }
 
 void TnvUnionSubQuery::AddDerivedTableEvent(TObject *) { AddDerivedTable(); }

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +48,9 @@ void WriteFileAtomically(const QString &fileName, const QByteArray &data)
         temp.Name.clear();
         RaiseLastOSError(QStringLiteral("Cannot write \"%1\"").arg(fileName));
     }
+    // Held until the file is in place (or the writer dies): the mark of a
+    // temporary file that is still being written.
+    ::flock(temp.Handle, LOCK_EX);
 
     // A new file gets the mode an ordinary file would get; a replaced file keeps its own.
     struct stat old {};
@@ -71,14 +76,63 @@ void WriteFileAtomically(const QString &fileName, const QByteArray &data)
         p += written;
         left -= written;
     }
-    if (::close(temp.Handle) != 0) {
-        temp.Handle = -1;
-        RaiseLastOSError(QStringLiteral("Cannot write \"%1\"").arg(fileName));
-    }
-    temp.Handle = -1;
     if (::rename(temp.Name.constData(), target.constData()) != 0)
         RaiseLastOSError(QStringLiteral("Cannot replace \"%1\"").arg(fileName));
     temp.Renamed = true;
+    const int handle = temp.Handle;
+    temp.Handle = -1;
+    if (::close(handle) != 0)
+        RaiseLastOSError(QStringLiteral("Cannot write \"%1\"").arg(fileName));
+}
+
+namespace {
+
+// The name of one of the file's temporary files: the file's name, ".", and
+// the six letters or digits that mkstemp puts in place of "XXXXXX".
+bool IsTemporaryName(const QByteArray &name, const QByteArray &fileName)
+{
+    if (name.size() != fileName.size() + 7 || !name.startsWith(fileName) || name[fileName.size()] != '.')
+        return false;
+    for (qsizetype k = fileName.size() + 1; k < name.size(); ++k) {
+        const char c = name[k];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RemoveStaleTemporaryFiles(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray name = QFile::encodeName(info.fileName());
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return 0;
+    QList<QByteArray> candidates;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray entryName(entry->d_name);
+        if (IsTemporaryName(entryName, name))
+            candidates += folder + '/' + entryName;
+    }
+    ::closedir(dir);
+
+    int removed = 0;
+    for (const QByteArray &path : std::as_const(candidates)) {
+        const int handle = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (handle < 0)
+            continue;
+        struct stat entry {};
+        // A writer alive holds its lock; only a regular file nobody holds is stale.
+        const bool stale = ::fstat(handle, &entry) == 0 && S_ISREG(entry.st_mode)
+            && ::flock(handle, LOCK_EX | LOCK_NB) == 0;
+        if (stale && ::unlink(path.constData()) == 0)
+            ++removed;
+        ::close(handle);
+    }
+    return removed;
 }
 
 } // namespace nvqb

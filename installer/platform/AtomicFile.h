@@ -8,7 +8,15 @@
 namespace nvqb {
 
 // Creates the folder when missing; raises EOSError naming the file on failure,
-// leaving the old file as it was.
+// leaving the old file as it was. The temporary file is the file's name
+// followed by "." and six letters or digits, and it is locked (flock) while
+// it is written.
 void WriteFileAtomically(const QString &fileName, const QByteArray &data);
+
+// Removes the temporary files of WriteFileAtomically for this file that a
+// writer killed in the middle of its write left behind: those that no living
+// writer holds locked. Returns how many were removed; what cannot be removed
+// stays, quietly.
+int RemoveStaleTemporaryFiles(const QString &fileName);
 
 } // namespace nvqb

@@ -18,6 +18,11 @@ struct THiveFile {
     QByteArray Bytes;
     bool Loaded = false;
     TRegistryHive Hive;
+    // Open batches (TRegistryBatch), whether writes wait for them, and the
+    // first of those writes, which names a failure to write them.
+    int Batches = 0;
+    bool Pending = false;
+    QString PendingWhat;
 };
 
 std::map<QString, std::unique_ptr<THiveFile>> &HiveFiles()
@@ -44,7 +49,8 @@ THiveFile &Hive(TRootKey rootKey, bool refresh)
     std::unique_ptr<THiveFile> &slot = HiveFiles()[fileName];
     if (!slot)
         slot = std::make_unique<THiveFile>();
-    if (refresh || !slot->Loaded) {
+    // Inside a batch the hive in memory runs ahead of its file.
+    if ((refresh && slot->Batches == 0) || !slot->Loaded) {
         QFile file(fileName);
         QByteArray bytes;
         if (file.exists()) {
@@ -67,6 +73,14 @@ void SaveHive(TRootKey rootKey, const QString &what)
     RequireMachineFolder();
     const QString fileName = TRegistry::HiveFileName(rootKey);
     THiveFile &hive = Hive(rootKey, false);
+    if (hive.Batches > 0) {
+        if (!hive.Pending)
+            hive.PendingWhat = what;
+        hive.Pending = true;
+        return;
+    }
+    // What a run killed in the middle of a write left beside the hive.
+    RemoveStaleTemporaryFiles(fileName);
     const QByteArray bytes = hive.Hive.Format(QLatin1String(RootName(rootKey)));
     try {
         WriteFileAtomically(fileName, bytes);
@@ -79,6 +93,36 @@ void SaveHive(TRootKey rootKey, const QString &what)
 }
 
 } // namespace
+
+TRegistryBatch::TRegistryBatch(TRootKey rootKey) : FRootKey(rootKey)
+{
+    ++Hive(FRootKey, true).Batches;
+}
+
+TRegistryBatch::~TRegistryBatch()
+{
+    if (FEnded)
+        return;
+    // Not committed (an exception passes): the writes are dropped, so that
+    // memory agrees with the file again.
+    THiveFile &hive = Hive(FRootKey, false);
+    if (--hive.Batches == 0 && hive.Pending) {
+        hive.Pending = false;
+        hive.Hive.Parse(hive.Bytes, TRegistry::HiveFileName(FRootKey));
+    }
+}
+
+void TRegistryBatch::Commit()
+{
+    if (FEnded)
+        return;
+    FEnded = true;
+    THiveFile &hive = Hive(FRootKey, false);
+    if (--hive.Batches > 0 || !hive.Pending)
+        return;
+    hive.Pending = false;
+    SaveHive(FRootKey, hive.PendingWhat);
+}
 
 TRegistry::TRegistry(TRootKey rootKey) : FRootKey(rootKey) {}
 

@@ -75,4 +75,24 @@ private:
     QString FCurrentPath;
 };
 
+// Writes through any TRegistry of the root key while the batch is open change
+// the hive in memory only; Commit writes them to the hive file in one atomic
+// step, so that a run killed in between leaves all of them or none. A batch
+// that ends without Commit (an exception passes) drops them. Batches nest:
+// the outermost one writes.
+class TRegistryBatch {
+public:
+    explicit TRegistryBatch(TRootKey rootKey);
+    ~TRegistryBatch();
+    TRegistryBatch(const TRegistryBatch &) = delete;
+    TRegistryBatch &operator=(const TRegistryBatch &) = delete;
+
+    // ERegistryException when the hive cannot be written.
+    void Commit();
+
+private:
+    TRootKey FRootKey;
+    bool FEnded = false;
+};
+
 } // namespace nvqb

@@ -10,6 +10,107 @@ bool SameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A byte that is no part of a UTF-8 sequence is held as this code point plus
+// the byte (a lone low surrogate, which UTF-8 text never holds).
+constexpr char16_t EscapedByteBase = 0xDC00;
+
+bool IsEscapedByte(char16_t unit)
+{
+    return unit >= EscapedByteBase + 0x80 && unit <= EscapedByteBase + 0xFF;
+}
+
+// UTF-8 to text without loss: what is no well-formed UTF-8 is kept byte by byte.
+QString DecodeHiveText(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size;) {
+        const auto lead = uchar(bytes[i]);
+        if (lead < 0x80) {
+            text += QChar(lead);
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t code = 0;
+        char32_t least = 0;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2, code = lead & 0x1F, least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, code = lead & 0x0F, least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, code = lead & 0x07, least = 0x10000;
+        }
+        bool ok = length > 0 && i + length <= size;
+        for (int k = 1; ok && k < length; ++k) {
+            const auto next = uchar(bytes[i + k]);
+            ok = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        ok = ok && code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!ok) {
+            text += QChar(char16_t(EscapedByteBase + lead));
+            ++i;
+            continue;
+        }
+        if (code > 0xFFFF) {
+            text += QChar(QChar::highSurrogate(code));
+            text += QChar(QChar::lowSurrogate(code));
+        } else {
+            text += QChar(char16_t(code));
+        }
+        i += length;
+    }
+    return text;
+}
+
+// The inverse of DecodeHiveText: kept bytes go back as they came.
+QByteArray EncodeHiveText(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text[i].unicode();
+        char32_t code = unit;
+        if (unit < 0x80) {
+            bytes += char(unit);
+            continue;
+        }
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            code = QChar::surrogateToUcs4(unit, text[++i].unicode());
+        } else if (IsEscapedByte(unit)) {
+            bytes += char(unit - EscapedByteBase);
+            continue;
+        } else if (QChar::isSurrogate(unit)) {
+            code = 0xFFFD;
+        }
+        if (code < 0x800) {
+            bytes += char(0xC0 | (code >> 6));
+        } else if (code < 0x10000) {
+            bytes += char(0xE0 | (code >> 12));
+            bytes += char(0x80 | ((code >> 6) & 0x3F));
+        } else {
+            bytes += char(0xF0 | (code >> 18));
+            bytes += char(0x80 | ((code >> 12) & 0x3F));
+            bytes += char(0x80 | ((code >> 6) & 0x3F));
+        }
+        bytes += char(0x80 | (code & 0x3F));
+    }
+    return bytes;
+}
+
+// A text quoted in a message: a long one (a damaged file may hold a line of
+// megabytes) only by its start.
+QString Excerpt(const QString &text)
+{
+    constexpr qsizetype MaxShown = 80;
+    if (text.size() <= MaxShown)
+        return text;
+    return QStringLiteral("%1... (%2 characters)").arg(text.left(MaxShown)).arg(text.size());
+}
+
 QString Quote(const QString &text)
 {
     QString result;
@@ -51,12 +152,11 @@ bool Unquote(const QString &line, qsizetype &pos, QString &text)
 void CheckKeyName(const QString &name)
 {
     if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
-        throw ERegistryException(QStringLiteral("Invalid registry key name \"%1\"").arg(name));
+        throw ERegistryException(QStringLiteral("Invalid registry key name \"%1\"").arg(Excerpt(name)));
 }
 
-void FormatKey(const TRegistryKey &key, const QString &path, QString &out)
+void FormatValues(const TRegistryKey &key, QString &out)
 {
-    out += QLatin1Char('[') + path + QLatin1String("]\n");
     for (const TRegistryValue &value : key.Values()) {
         out += value.Name.isEmpty() ? QStringLiteral("@") : Quote(value.Name);
         out += QLatin1Char('=');
@@ -66,14 +166,56 @@ void FormatKey(const TRegistryKey &key, const QString &path, QString &out)
             out += Quote(value.Text);
         out += QLatin1Char('\n');
     }
-    out += QLatin1Char('\n');
-    for (const auto &sub : key.Keys())
-        FormatKey(*sub, path + QLatin1Char('\\') + sub->Name(), out);
+}
+
+// Every key below the root in file order (a key, then its sub-keys), without
+// recursion: a key thousands of levels deep is no danger to the stack. The
+// path of the key being written grows and shrinks in one buffer.
+void FormatKeys(const TRegistryKey &root, QString &out)
+{
+    struct TLevel {
+        const TRegistryKey *Key;
+        size_t Next;          // the sub-key to write next
+        qsizetype PathLength; // the path's length above this key
+    };
+    QString path;
+    std::vector<TLevel> levels{{&root, 0, 0}};
+    while (!levels.empty()) {
+        TLevel &level = levels.back();
+        if (level.Next == level.Key->Keys().size()) {
+            path.truncate(level.PathLength);
+            levels.pop_back();
+            continue;
+        }
+        const TRegistryKey &key = *level.Key->Keys()[level.Next++];
+        const qsizetype above = path.size();
+        if (levels.size() > 1)
+            path += QLatin1Char('\\');
+        path += key.Name();
+        if (key.OwnHeader() || !key.Values().empty() || key.Keys().empty()) {
+            out += QLatin1Char('[') + path + QLatin1String("]\n");
+            FormatValues(key, out);
+            out += QLatin1Char('\n');
+        }
+        levels.push_back({&key, 0, above});
+    }
 }
 
 } // namespace
 
 TRegistryKey::TRegistryKey(QString name) : FName(std::move(name)) {}
+
+TRegistryKey::~TRegistryKey()
+{
+    std::vector<std::unique_ptr<TRegistryKey>> doomed = std::move(FKeys);
+    while (!doomed.empty()) {
+        std::unique_ptr<TRegistryKey> key = std::move(doomed.back());
+        doomed.pop_back();
+        for (auto &sub : key->FKeys)
+            doomed.push_back(std::move(sub));
+        key->FKeys.clear();
+    }
+}
 
 TRegistryKey *TRegistryKey::FindKey(const QString &name) const
 {
@@ -177,7 +319,7 @@ void TRegistryHive::Parse(const QByteArray &text, const QString &origin)
     TRegistryKey *current = nullptr;
     const QList<QByteArray> lines = text.split('\n');
     for (qsizetype number = 0; number < lines.size(); ++number) {
-        QString line = QString::fromUtf8(lines[number]);
+        QString line = DecodeHiveText(lines[number]);
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         qsizetype pos = 0;
@@ -187,7 +329,7 @@ void TRegistryHive::Parse(const QByteArray &text, const QString &origin)
             return ERegistryException(QStringLiteral("Bad registry file \"%1\", line %2: %3: %4")
                                           .arg(origin)
                                           .arg(number + 1)
-                                          .arg(QLatin1String(why), line));
+                                          .arg(QLatin1String(why), Excerpt(line)));
         };
         if (pos == line.size() || line[pos] == QLatin1Char(';'))
             continue;
@@ -195,9 +337,22 @@ void TRegistryHive::Parse(const QByteArray &text, const QString &origin)
             if (!line.endsWith(QLatin1Char(']')))
                 throw bad("a key line must end with \"]\"");
             const QString path = line.mid(pos + 1, line.size() - pos - 2);
-            if (TRegistryHive::SplitKeyPath(path).isEmpty())
+            const QStringList names = TRegistryHive::SplitKeyPath(path);
+            if (names.isEmpty())
                 throw bad("empty key name");
-            current = parsed.CreateKey(path);
+            // The keys above the last name come with it; they need no
+            // header line of their own when the file gave them none.
+            current = &parsed.Root();
+            for (const QString &name : names) {
+                TRegistryKey *key = current->FindKey(name);
+                if (!key) {
+                    CheckKeyName(name);
+                    key = current->AddKey(name);
+                    key->SetOwnHeader(false);
+                }
+                current = key;
+            }
+            current->SetOwnHeader(true);
             continue;
         }
         if (!current)
@@ -241,9 +396,8 @@ void TRegistryHive::Parse(const QByteArray &text, const QString &origin)
 QByteArray TRegistryHive::Format(const QString &title) const
 {
     QString out = QLatin1String("; ") + title + QLatin1String("\n\n");
-    for (const auto &key : FRoot->Keys())
-        FormatKey(*key, key->Name(), out);
-    return out.toUtf8();
+    FormatKeys(*FRoot, out);
+    return EncodeHiveText(out);
 }
 
 } // namespace nvqb

@@ -2,17 +2,22 @@
 // One registry hive in memory and its text form. Keys hold sub-keys and values
 // in insertion order; key and value names are found without regard to case.
 //
-// The text form, read and written as UTF-8:
+// The text form, read and written as UTF-8 (bytes of other programs that are
+// no UTF-8 are kept: each such byte is held as one code point of
+// U+DC80..U+DCFF and written back as the byte it was):
 //
 //   ; HKEY_LOCAL_MACHINE
 //   [SOFTWARE\Borland\Delphi\7.0]
 //   "RootDir"="/machine/Program Files/Borland/Delphi7"
 //   "Count"=dword:0000000a
 //
-// Every key has a header line (so empty keys survive), key names are separated
-// by backslashes, value names and texts are quoted with \\, \", \r and \n
-// escaped, "@" stands for the unnamed value. Blank lines and lines that begin
-// with ";" are ignored.
+// Key names are separated by backslashes, value names and texts are quoted
+// with \\, \", \r and \n escaped, "@" stands for the unnamed value. Blank
+// lines and lines that begin with ";" are ignored. A key has a header line of
+// its own when the file gave it one, the installer made it, it holds values or
+// it has no sub-keys (so that empty keys survive); the keys above a header's
+// last name need none. So a file keeps its size when it is written back,
+// however deep its keys are.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -34,6 +39,8 @@ struct TRegistryValue {
 class TRegistryKey {
 public:
     explicit TRegistryKey(QString name);
+    // Frees the keys below without recursion, however deep they go.
+    ~TRegistryKey();
     TRegistryKey(const TRegistryKey &) = delete;
     TRegistryKey &operator=(const TRegistryKey &) = delete;
 
@@ -52,8 +59,14 @@ public:
     bool DeleteValue(const QString &name);
     const std::vector<TRegistryValue> &Values() const { return FValues; }
 
+    // Whether the key is written with a header line of its own even when it
+    // holds no values and has sub-keys.
+    bool OwnHeader() const { return FOwnHeader; }
+    void SetOwnHeader(bool ownHeader) { FOwnHeader = ownHeader; }
+
 private:
     QString FName;
+    bool FOwnHeader = true;
     std::vector<std::unique_ptr<TRegistryKey>> FKeys;
     std::vector<TRegistryValue> FValues;
 };
@@ -75,8 +88,8 @@ public:
     bool DeleteKey(const QString &path);
 
     // Replaces the content by the parsed text; raises ERegistryException
-    // naming origin and line for a line that is not understood, leaving the
-    // hive as it was.
+    // naming origin and line (with the start of a long line) for a line that
+    // is not understood, leaving the hive as it was.
     void Parse(const QByteArray &text, const QString &origin);
     QByteArray Format(const QString &title) const;
 

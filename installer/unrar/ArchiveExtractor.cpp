@@ -1,4 +1,5 @@
 #include "installer/unrar/ArchiveExtractor.h"
+#include "installer/unrar/ArchiveEnd.h"
 #include "installer/unrar/EntryPath.h"
 
 #include <archive.h>
@@ -29,6 +30,16 @@ const char *ErrorText(archive *a)
 {
     const char *text = archive_error_string(a);
     return text ? text : "unknown error";
+}
+
+// libarchive's reason for a failed read. Its 7-Zip reader gives none for an
+// archive cut short; what is missing is told instead.
+std::string ReadError(archive *reader, const fs::path &file)
+{
+    if (const char *text = archive_error_string(reader))
+        return text;
+    const std::string missing = MissingArchiveEnd(reader, file);
+    return missing.empty() ? "Damaged archive" : missing;
 }
 
 // "*" and "*.*" stand for every entry, as on the systems the archive comes
@@ -131,10 +142,18 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
     for (;;) {
         archive_entry *entry = nullptr;
         const int next = archive_read_next_header(reader.get(), &entry);
-        if (next == ARCHIVE_EOF)
+        if (next == ARCHIVE_EOF) {
+            // libarchive takes the end of the data for the end of the
+            // archive; a cut one ends without its format's mark.
+            const std::string missing = MissingArchiveEnd(reader.get(), archivePath);
+            if (!missing.empty()) {
+                out << "ERROR: " << command.Archive << ": " << missing << "\n";
+                counts.Damaged = true;
+            }
             break;
+        }
         if (next < ARCHIVE_WARN) {
-            out << "ERROR: " << command.Archive << ": " << ErrorText(reader.get()) << "\n";
+            out << "ERROR: " << command.Archive << ": " << ReadError(reader.get(), archivePath) << "\n";
             counts.Damaged = true;
             if (next == ARCHIVE_FATAL)
                 break;

@@ -18,7 +18,7 @@ namespace nvqb::unrar {
 enum TUnrarExitCode {
     ueSuccess = 0,
     ueFatalError = 2,       // an entry was refused
-    ueDamagedArchive = 3,   // not an archive, or damaged
+    ueDamagedArchive = 3,   // not an archive, damaged or cut short
     ueOpenError = 6,        // the archive cannot be opened
     ueUserError = 7,        // the command line is not understood
     ueCreateError = 9,      // a file or folder cannot be written

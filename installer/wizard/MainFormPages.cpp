@@ -2,7 +2,6 @@
 // destination, Start-menu folder) and the uninstall page.
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
-#include "installer/platform/Machine.h"
 #include "installer/wizard/FrameDirEditBrowse.h"
 #include "installer/wizard/MainForm.h"
 #include "installer/wizard/Wizard.h"
@@ -157,18 +156,17 @@ void TfMain::CreateDestinationPage()
 }
 
 // Everything of the product goes into this folder and an uninstall empties
-// it: it must name one folder of its own, never a root or a system folder.
+// it: it must name one folder of its own, never a root or a system folder,
+// and its name must fit on the unarchiver's command line.
 void TfMain::EditDirectoryChange()
 {
-    const QString folder = frDestination->Directory();
-    wDestinationPage->SetButtonEnabled(TWizardButton::Next,
-                                       QDir::isAbsolutePath(folder) && !IsRootOrSpecialFolder(folder));
+    wDestinationPage->SetButtonEnabled(TWizardButton::Next, InstallFolderProblem(frDestination->Directory()).isEmpty());
 }
 
 void TfMain::wDestinationPageNextButtonClick(bool &stop)
 {
     const QString folder = QDir::cleanPath(frDestination->Directory());
-    if (!QDir::isAbsolutePath(folder) || IsRootOrSpecialFolder(folder)) {
+    if (!InstallFolderProblem(folder).isEmpty()) {
         stop = true;
         return;
     }

@@ -4,13 +4,11 @@
 
 namespace nvqb {
 
-namespace {
 bool IsXMLChar(char32_t c)
 {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
            (c >= 0x10000 && c <= 0x10FFFF);
 }
-} // namespace
 
 QString XMLSafeText(const QString &text)
 {

@@ -9,6 +9,8 @@ class QXmlStreamWriter;
 
 namespace nvqb {
 
+// Whether XML 1.0 can carry the character (a code point, surrogates excluded).
+bool IsXMLChar(char32_t c);
 // The text with every character XML cannot carry (control characters other
 // than tab, line feed and carriage return, unpaired surrogates, U+FFFE and
 // U+FFFF) replaced by U+FFFD.

@@ -388,10 +388,10 @@ void TSQLDatabaseObject::BuildSkippingPrefixes(TSQLBuilder *builder, TSQLBuilder
     const TnvObjectPrefixSkipping skipping = builder->ObjectPrefixSkipping();
     bool databaseLeftOut = false;
     if (skipping != opsSkipNone) {
+        // Only a database known to be the default one may go: without a
+        // default, db.dbo.t printed as dbo.t would name another table.
         const TSQLQualifiedName *defaultDatabase = builder->DefaultDatabaseName();
-        if (IsQualifiedNameEmpty(defaultDatabase)) {
-            databaseLeftOut = true;
-        } else if (defaultDatabase->GetCount() == count - firstDatabasePart) {
+        if (!IsQualifiedNameEmpty(defaultDatabase) && defaultDatabase->GetCount() == count - firstDatabasePart) {
             databaseLeftOut = true;
             for (qsizetype i = 0; i < defaultDatabase->GetCount() && databaseLeftOut; ++i) {
                 const TastToken *mine = GetItems(firstDatabasePart + i);

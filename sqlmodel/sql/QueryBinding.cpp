@@ -95,8 +95,11 @@ void TSQLDatabaseObject::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &fro
         bool matches = identifier && source->Alias && source->Alias->Identifier &&
                        provider->CompareIdentifiers(identifier, source->Alias->Identifier.get()) == 0;
         if (!matches) {
+            // An alias hides the object's own name: a.* in "From a Join a x1"
+            // names the first source, never the copy called x1.
             const auto *object = As<TSQLFromObject>(source);
-            matches = object && object->ObjectName && provider->IsQualifiedNamesEqual(this, object->ObjectName.get());
+            matches = object && !object->Alias && object->ObjectName &&
+                      provider->IsQualifiedNamesEqual(this, object->ObjectName.get());
         }
         if (matches) {
             FDatasource.reset(source);

@@ -44,6 +44,18 @@ TEST_F(JoinTest, BoxNamesAndCaptionsFollowAliasAndCheckedFields)
     EXPECT_TRUE(BoxOf(Source(QStringLiteral("a")))->Checked.isEmpty());
 }
 
+TEST_F(JoinTest, ATableStarStaysWithTheSourceOfItsExactName)
+{
+    qb->CreateControls();
+    // An alias hides the name of the object: a.* is the first source's.
+    const QString sql = QStringLiteral("Select a.* From a Inner Join a x1 On x1.id = a.id");
+    EXPECT_SQL(Load(sql), sql);
+    EXPECT_SQL(BoxOf(Source(QStringLiteral("a")))->Checked, "*");
+    EXPECT_TRUE(BoxOf(Source(QStringLiteral("x1")))->Checked.isEmpty());
+    EXPECT_SQL(Load(SQL()), sql);
+    EXPECT_SQL(BoxOf(Source(QStringLiteral("a")))->Checked, "*");
+}
+
 TEST_F(JoinTest, CheckMarksMatchFieldNamesAsTheDialectComparesThem)
 {
     qb->CreateControls();

@@ -175,6 +175,40 @@ TEST_F(LayoutTest, AFreshControlTakesEveryBoxOfEverySubQueryAndUnionPart)
     EXPECT_EQ(Places(qb.get()), places);
 }
 
+TEST_F(LayoutTest, ControlCharactersInTheQueryLeaveTheDocumentReadable)
+{
+    // In a literal, in a quoted alias (so in a box's SQL) and in a
+    // sub-query, beside a carriage return that XML carries as it is.
+    const QString sql = QStringLiteral("Select 'a") + QChar(1) + QStringLiteral("b', 'c\rd' From a \"x") + QChar(2) +
+                        QStringLiteral("y\" Where \"x") + QChar(2) +
+                        QStringLiteral("y\".x In (Select b.a_id From b Where b.y <> '") + QChar(0x1f) +
+                        QStringLiteral("')");
+    Load(sql);
+    const QString loaded = SQL();
+    ASSERT_TRUE(loaded.contains(QChar(1)) && loaded.contains(QChar(2)) && loaded.contains(QChar(0x1f)))
+        << ToStd(loaded);
+    ASSERT_EQ(qb->GetSubQueriesCount(), 2);
+    const QList<QRect> places = PlaceEvery(qb.get());
+    ASSERT_EQ(places.size(), 2);
+    const QString layout = qb->GetLayout();
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(layout)) << ToStd(layout);
+
+    // A fresh control takes the query as it was and every box's place.
+    TOwned<TTestQueryBuilder> other = Fresh(true);
+    other->SetLayout(layout);
+    EXPECT_SQL(other->GetSQL(), loaded);
+    EXPECT_EQ(Places(other.get()), places);
+    EXPECT_SQL(other->GetLayout(), layout);
+
+    // The control that wrote it keeps its query and takes the places back.
+    Boxes(qb.get()).first()->SetLeft(500);
+    Boxes(qb.get()).last()->SetTop(300);
+    qb->SetLayout(layout);
+    EXPECT_SQL(SQL(), loaded);
+    EXPECT_EQ(Places(qb.get()), places);
+}
+
 TEST_F(LayoutTest, BoxesThatPrintAlikeAllTakeThePlaceOfTheFirstElement)
 {
     Load(QStringLiteral("Select * From a, a, b"));

@@ -127,7 +127,12 @@ TEST_F(BuilderTest, PrintingFollowsTheQueryBuildersOptions)
     EXPECT_SQL(SQL(), "Select \"a\".\"id\" From \"a\"");
     qb->SetQuoteAllIdentifiers(false);
     qb->MetadataContainer()->SetDefaultSchemaNamesStr(QStringLiteral("dbo"));
+    // Without a default database no database is known to be the default
+    // one: leaving db out would name another table.
+    EXPECT_SQL(Load(QStringLiteral("Select t.id From db.dbo.t")), "Select t.id From db.dbo.t");
+    qb->MetadataContainer()->SetDefaultDatabaseNameStr(QStringLiteral("db"));
     EXPECT_SQL(Load(QStringLiteral("Select t.id From db.dbo.t")), "Select t.id From t");
+    EXPECT_SQL(Load(QStringLiteral("Select t.id From other.dbo.t")), "Select t.id From other.dbo.t");
     qb->SetObjectPrefixSkipping(opsSkipNone);
     EXPECT_SQL(Load(QStringLiteral("Select t.id From db.dbo.t")), "Select t.id From db.dbo.t");
     qb->SetCanReorderDatasources(false);

@@ -3,10 +3,12 @@
 // parameters the query uses, and hands the change to the SQL-text
 // components linked to it, each of which prints the query its own way.
 #include "BuilderTestSupport.h"
+#include "builder/model/DatasourceGroup.h"
 #include "builder/model/Parameters.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryStatistics.h"
 #include "builder/model/SQLTextBuilder.h"
+#include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
@@ -15,6 +17,7 @@
 #include "sqlmodel/text/SQLBuilderFormats.h"
 
 #include <stdexcept>
+#include <utility>
 
 using namespace nvqb;
 using namespace nvqb::test;
@@ -317,6 +320,85 @@ TEST_F(SQLOutTest, AFailingComponentLeavesTheOthersInformedAndTheModelUsable)
     failing->OnSQLUpdated = nullptr;
     EXPECT_SQL(Load(QStringLiteral("Select a.x From a")), "Select a.x From a");
     EXPECT_SQL(other->SQL().simplified(), "Select a.x From a");
+}
+
+// A handler that edits the query sees its edit reported in one more round
+// once it returns; until then nobody hears of the query it replaced.
+TEST_F(SQLOutTest, EditsMadeByAHandlerAreReportedOnceItReturns)
+{
+    Load(QStringLiteral("Select a.id From a"));
+    auto first = Component(80);
+    auto second = Component(80);
+    QStringList firstSaw, secondSaw;
+    std::function<void()> edit;
+    first->OnSQLUpdated = [&](TObject *) {
+        firstSaw.append(first->SQL().simplified());
+        if (std::function<void()> once = std::exchange(edit, nullptr))
+            once();
+    };
+    second->OnSQLUpdated = [&](TObject *) { secondSaw.append(second->SQL().simplified()); };
+    auto source = [&] {
+        TastNodeRefList sources;
+        Part(0)->FromGroup()->GetFromSources(sources);
+        return static_cast<TSQLFromSource *>(sources.first());
+    };
+
+    // A column added by the handler.
+    edit = [&] { Part(0)->SelectList()->AddField(source(), QStringLiteral("x")); };
+    const int updates = qb->SQLUpdatedCount;
+    Load(QStringLiteral("Select a.id From a Where a.x = 1"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a Where a.x = 1");
+    EXPECT_SQL(firstSaw, QStringList({"Select a.id From a Where a.x = 1", "Select a.id, a.x From a Where a.x = 1"}));
+    EXPECT_SQL(secondSaw, QStringList({"Select a.id, a.x From a Where a.x = 1"}));
+    EXPECT_EQ(qb->SQLUpdatedCount, updates + 2);
+    EXPECT_EQ(Stats()->OutputColumns()->Count(), 2);
+
+    // Another query loaded by the handler replaces the one it heard of.
+    firstSaw.clear();
+    secondSaw.clear();
+    edit = [&] { qb->SetSyncSQL(QStringLiteral("SELECT b.y FROM b")); };
+    Load(QStringLiteral("Select c.id From c"));
+    EXPECT_SQL(SQL(), "Select b.y From b");
+    EXPECT_SQL(firstSaw, QStringList({"Select c.id From c", "Select b.y From b"}));
+    EXPECT_SQL(secondSaw, QStringList({"Select b.y From b"}));
+    EXPECT_SQL(Objects(), QStringList({"b@=b"}));
+
+    // An edit that changes nothing reports nothing: a handler that loads
+    // the same text each time is heard once more, then no more.
+    firstSaw.clear();
+    first->OnSQLUpdated = [&](TObject *) {
+        firstSaw.append(first->SQL().simplified());
+        qb->SetSyncSQL(QStringLiteral("SELECT a.x FROM a"));
+    };
+    Load(QStringLiteral("Select c.id From c"));
+    EXPECT_SQL(firstSaw, QStringList({"Select c.id From c", "Select a.x From a"}));
+    EXPECT_SQL(SQL(), "Select a.x From a");
+
+    // A handler that changes the query every time is heard a bounded number
+    // of times; SQL and the components still show the query it left.
+    int calls = 0;
+    first->OnSQLUpdated = [&](TObject *) {
+        ++calls;
+        TnvSelectItem *row = Part(0)->SelectList()->Items(0);
+        row->SetSelect(!row->Select());
+    };
+    secondSaw.clear();
+    Part(0)->SelectList()->AddField(source(), QStringLiteral("id"));
+    EXPECT_EQ(calls, TnvQueryBuilderModel::MaxFollowUpRounds + 1);
+    EXPECT_SQL(second->SQL().simplified(), SQL());
+    EXPECT_SQL(first->SQL().simplified(), SQL());
+    EXPECT_FALSE(Root()->IsChanged());
+    EXPECT_FALSE(qb->IsUpdating());
+    // So is one that edits every time it hears of a linking or a format
+    // change, which the query builder does not announce.
+    calls = 0;
+    auto third = Create<TnvSQLBuilderPlainText>();
+    third->OnSQLUpdated = first->OnSQLUpdated;
+    first->OnSQLUpdated = nullptr;
+    third->SetQueryBuilder(qb.get());
+    EXPECT_GE(calls, 1);
+    EXPECT_LE(calls, 2 * (TnvQueryBuilderModel::MaxFollowUpRounds + 1));
+    EXPECT_SQL(third->SQL().simplified(), SQL());
 }
 
 TEST_F(SQLOutTest, TheResultFollowsTheSyntaxProvider)

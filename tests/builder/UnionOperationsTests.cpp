@@ -7,6 +7,9 @@
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
 
+#include <QRegularExpression>
+#include <random>
+
 using namespace nvqb;
 using namespace nvqb::test;
 
@@ -273,13 +276,186 @@ TEST_F(UnionOperationsTest, MemberMovesFromTheUnionButtonMenu)
     // Backward: swap with the previous part.
     backward(1);
     EXPECT_SQL(Shape(), "1 | 2 | (3 | 4) | 5");
-    // Each operator travels with its member; the first member's is not printed.
     EXPECT_SQL(SQL(), "Select 1 Union Select 2 Union (Select 3 Union Select 4) Union Select 5");
-    Load(QStringLiteral("Select 1 Union All Select 2 Except Select 3"));
-    forward(1);
-    EXPECT_SQL(SQL(), "Select 1 Except Select 3 Union All Select 2");
-    backward(0);
-    EXPECT_SQL(SQL(), "Select 1 Except Select 3 Union All Select 2");
+    // The operators stay where they stand in the text and the parts move
+    // between them, across brackets too (the bracket moves); the first
+    // part's hidden operator never comes back.
+    struct Step {
+        qsizetype Part;
+        bool Forward;
+        const char *SQL;
+    };
+    auto session = [&](const char *sql, std::initializer_list<Step> steps) {
+        Load(QString::fromLatin1(sql));
+        for (const Step &step : steps) {
+            if (step.Forward)
+                forward(step.Part);
+            else
+                backward(step.Part);
+            EXPECT_SQL(SQL(), step.SQL);
+        }
+    };
+    session("Select 1 Union All Select 2 Except Select 3",
+            {{1, true, "Select 1 Union All Select 3 Except Select 2"},
+             {0, false, "Select 1 Union All Select 3 Except Select 2"},
+             {0, true, "Select 3 Union All Select 1 Except Select 2"},
+             {2, false, "Select 3 Union All Select 2 Except Select 1"}});
+    session("Select 1 Union All Select 2", {{0, true, "Select 2 Union All Select 1"}});
+    session("Select 1 Except (Select 2 Intersect Select 3) Union All Select 4",
+            {{0, true, "(Select 1 Except Select 2 Intersect Select 3) Union All Select 4"},
+             {0, false, "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4"},
+             {3, false, "Select 1 Except (Select 2 Intersect Select 3 Union All Select 4)"},
+             {3, true, "Select 1 Except (Select 2 Intersect Select 3) Union All Select 4"},
+             {1, true, "Select 1 Except (Select 3 Intersect Select 2) Union All Select 4"}});
+}
+
+// Every bracket operation only moves brackets: each operator keeps its place
+// in the text, whatever it is and wherever the part stands.
+TEST_F(UnionOperationsTest, BracketsComeAndGoAroundTheOperatorsOfTheText)
+{
+    for (const char *op : {"Union", "Union All", "Except", "Except All", "Intersect", "Intersect All"}) {
+        const QString o = QString::fromLatin1(op);
+        SCOPED_TRACE(op);
+        const QString flat = QStringLiteral("Select 1 %1 Select 2 Union All Select 3 %1 Select 4").arg(o);
+        for (qsizetype part = 0; part < 4; ++part) {
+            SCOPED_TRACE(part);
+            EXPECT_SQL(Load(flat), flat);
+            Click(Part(part)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+            QStringList selects;
+            for (int i = 1; i <= 4; ++i)
+                selects.append(i == part + 1 ? QStringLiteral("(Select %1)").arg(i) : QStringLiteral("Select %1").arg(i));
+            const QString enclosed =
+                QStringLiteral("%2 %1 %3 Union All %4 %1 %5").arg(o, selects[0], selects[1], selects[2], selects[3]);
+            EXPECT_SQL(SQL(), enclosed);
+            EXPECT_SQL(Load(enclosed), enclosed);
+            Click(Part(part)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+            EXPECT_SQL(SQL(), flat);
+        }
+        // Nested groups: enclosing a part twice and taking both brackets
+        // away, the inner first or the outer first.
+        EXPECT_SQL(Load(flat), flat);
+        Click(Part(2)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+        Click(Part(2)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All ((Select 3)) %1 Select 4").arg(o));
+        Click(Group(2)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All (Select 3) %1 Select 4").arg(o));
+        Click(Part(2)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+        Click(Part(2)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        Click(Part(2)->ParentQuery()->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        EXPECT_SQL(SQL(), flat);
+        // Brackets that hold several parts.
+        EXPECT_SQL(Load(QStringLiteral("Select 1 %1 (Select 2 Union All Select 3)").arg(o)),
+                   QStringLiteral("Select 1 %1 (Select 2 Union All Select 3)").arg(o));
+        Click(Group(1)->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+        EXPECT_SQL(SQL(), QStringLiteral("Select 1 %1 Select 2 Union All Select 3").arg(o));
+    }
+    // A new part put first in front of a group's first one: the operator
+    // between them is the default one, not the one the old first part hid.
+    Load(QStringLiteral("Select 1 Except (Select 2 Intersect Select 3)"));
+    Group(1)->Insert(0);
+    EXPECT_SQL(Shape(), "1 | (* | 2 | 3)");
+    EXPECT_TRUE(SQL().contains(QStringLiteral(" Union Select 2 Intersect Select 3)"))) << SQL().toStdString();
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select 1 Except (Select * From"))) << SQL().toStdString();
+}
+
+// Random unions of every operator with brackets, edited at random by the
+// menus: enclosing, removing brackets, bracket moves and part moves. After
+// every step the text parses, loads back and prints the same, and the
+// operators of the text stand as they stood; the bracket operations leave
+// the text without its brackets as it was.
+TEST_F(UnionOperationsTest, RandomSessionsKeepEveryOperatorInItsPlace)
+{
+    // NVQB_SEED and NVQB_COUNT run other and longer series by hand.
+    const int seed = qEnvironmentVariableIntValue("NVQB_SEED");
+    const int count = qEnvironmentVariableIsSet("NVQB_COUNT") ? qEnvironmentVariableIntValue("NVQB_COUNT") : 150;
+    std::mt19937 random(seed ? unsigned(seed) : 20261209u);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const QStringList operators = {"Union", "Union All", "Except", "Except All", "Intersect", "Intersect All"};
+    int next = 0;
+    std::function<QString(int)> members = [&](int depth) {
+        QString text;
+        for (int i = 0, n = between(depth == 0 ? 2 : 1, 4); i < n; ++i) {
+            if (i > 0)
+                text += u' ' + operators[between(0, 5)] + u' ';
+            text += depth < 2 && between(1, 4) == 1 ? u'(' + members(depth + 1) + u')'
+                                                      : QStringLiteral("Select %1").arg(++next);
+        }
+        return text;
+    };
+    static const QRegularExpression select(QStringLiteral("Select \\d+|[()]"));
+    auto operatorsOf = [](QString sql) { return sql.replace(select, QString()).simplified(); };
+    auto withoutBrackets = [](QString sql) { return sql.remove(u'(').remove(u')'); };
+    auto groups = [&] {
+        QList<TnvUnionGroup *> list;
+        std::function<void(TnvUnionGroup *)> walk = [&](TnvUnionGroup *group) {
+            for (qsizetype i = 0; i < group->GetCount(); ++i)
+                if (auto *nested = As<TnvUnionGroup>(group->GetItems(i))) {
+                    list.append(nested);
+                    walk(nested);
+                }
+        };
+        walk(Root());
+        return list;
+    };
+    auto enabled = [](TnvMenuItemData *menu, const QString &caption) {
+        for (qsizetype i = 0; i < menu->Count(); ++i)
+            if (menu->Items(i)->Caption() == caption)
+                return menu->Items(i)->Enabled();
+        return false;
+    };
+    int bracketSteps = 0, partSteps = 0;
+    for (int session = 0; session < count && !HasFailure(); ++session) {
+        next = 0;
+        const QString input = members(0);
+        SCOPED_TRACE(input.toStdString());
+        QString before = Load(input);
+        ASSERT_EQ(withoutBrackets(before), withoutBrackets(input));
+        for (int step = 0; step < 8 && !HasFailure(); ++step) {
+            const QList<TnvUnionGroup *> brackets = groups();
+            const QString backward = QStringLiteral("Move Backward"), forward = QStringLiteral("Move Forward");
+            const int kind = between(0, 3);
+            QString done;
+            if (kind == 0) {
+                TnvUnionSubQuery *part = Part(between(0, int(Root()->UnionSubQueriesCount()) - 1));
+                Click(part->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+                done = QStringLiteral("enclose ") + part->GetResultSQL();
+            } else if (kind == 1 && !brackets.isEmpty()) {
+                TnvUnionGroup *group = brackets[between(0, int(brackets.size()) - 1)];
+                const bool left = between(0, 1) == 0;
+                const QString caption = between(0, 2) == 0 ? QStringLiteral("Remove Brackets")
+                                                            : (between(0, 1) == 0 ? backward : forward);
+                TnvMenuItemData *menu = left ? group->LeftBracketPopupMenu() : group->RightBracketPopupMenu();
+                if (!enabled(menu, caption))
+                    continue;
+                done = (left ? QStringLiteral("left bracket ") : QStringLiteral("right bracket ")) + caption;
+                Click(menu, caption);
+            } else if (kind >= 2) {
+                TnvUnionSubQuery *part = Part(between(0, int(Root()->UnionSubQueriesCount()) - 1));
+                const QString caption = kind == 2 ? backward : forward;
+                if (!enabled(part->GetPopupMenu(), caption))
+                    continue;
+                done = part->GetResultSQL() + u' ' + caption;
+                Click(part->GetPopupMenu(), caption);
+            } else {
+                continue;
+            }
+            SCOPED_TRACE((before + QStringLiteral(" -> ") + done).toStdString());
+            const QString after = SQL();
+            EXPECT_SQL(operatorsOf(after), operatorsOf(before));
+            if (kind < 2) {
+                EXPECT_SQL(withoutBrackets(after), withoutBrackets(before));
+                ++bracketSteps;
+            } else {
+                ++partSteps;
+            }
+            EXPECT_FALSE(after.contains(QStringLiteral("()")));
+            EXPECT_SQL(Load(after), after);
+            before = after;
+        }
+    }
+    // The sessions do what they are meant to.
+    EXPECT_GT(bracketSteps, count);
+    EXPECT_GT(partSteps, count);
 }
 
 TEST_F(UnionOperationsTest, PartsMoveNextToOthersAcrossGroups)

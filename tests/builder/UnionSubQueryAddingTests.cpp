@@ -4,6 +4,8 @@
 #include "JoinTestSupport.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
+#include "builder/model/SelectItem.h"
+#include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -14,6 +16,7 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 
 #include <QObject>
+#include <random>
 #include <ostream>
 
 // Points in failure messages as (x, y).
@@ -385,6 +388,100 @@ TEST_F(AddingTest, ADerivedTableGetsAnEmptySelectOfItsOwn)
     EXPECT_SQL(SQL(), "Select * From (Select * From a) Query1");
 }
 
+// Two sources of one SELECT with one name make SQL the servers refuse, and a
+// reload binds the columns of one to the other.
+TEST_F(AddingTest, ANewSourceWhoseNameIsTakenGetsANameOfItsOwn)
+{
+    factory.SetProcedureParamsDialog([](const QString &name, QString &expression) {
+        expression = name + QStringLiteral("(1)");
+        return true;
+    });
+    TnvDatasource *b = Member()->AddObject(QStringLiteral("b"));
+    TnvDatasource *b1 = Member()->AddObject(QStringLiteral("b"));
+    Member()->AddObject(QStringLiteral("B"));
+    // A given alias that is taken, and an object named like an alias.
+    Member()->AddObject(QStringLiteral("a"), QStringLiteral("b1"));
+    Member()->AddObject(QStringLiteral("a"), QStringLiteral("q"));
+    Member()->AddObject(QStringLiteral("q"));
+    Member()->AddFromExpression(QStringLiteral("c"));
+    Member()->AddFromExpression(QStringLiteral("c"));
+    Member()->AddStoredProc(QStringLiteral("p"), QStringLiteral("p_"));
+    Member()->AddStoredProc(QStringLiteral("p"), QStringLiteral("p_"));
+    Member()->AddDerivedTable();
+    Member()->AddDerivedTable();
+    EXPECT_SQL(SQL(), "Select * From b, b b1, B B2, a b11, a q, q q1, c, c c1, p(1) p_, p(1) p_1, "
+                      "(Select * From ) Query1, (Select * From ) Query2");
+    // A name in another union part or another SELECT is not taken.
+    TnvUnionSubQuery *second = qb->Query()->Add();
+    second->AddObject(QStringLiteral("b"));
+    EXPECT_TRUE(SQL().endsWith(QStringLiteral("Union Select * From b"))) << SQL().toStdString();
+
+    // Columns of each copy come back bound to the same copy.
+    Member()->SelectList()->AddField(b->DatasourceAST(), QStringLiteral("y"));
+    Member()->SelectList()->AddField(b1->DatasourceAST(), QStringLiteral("y"));
+    Member()->AddLink(b, QStringLiteral("id"), b1, QStringLiteral("a_id"));
+    const QString sql = SQL();
+    EXPECT_TRUE(sql.startsWith(QStringLiteral("Select b.y, b1.y From b Inner Join b b1 On b.id = b1.a_id")))
+        << sql.toStdString();
+    EXPECT_SQL(Load(sql), sql);
+    EXPECT_SQL(Text(Links().first()), "b.id = b1.a_id");
+    EXPECT_EQ(Links().first()->LeftDatasource(), Source(QStringLiteral("b")));
+    EXPECT_EQ(Links().first()->RightDatasource(), Source(QStringLiteral("b1")));
+
+    // A derived table added to a loaded one takes the next free name.
+    Load(QStringLiteral("Select * From (Select a.id From a) Query1"));
+    EXPECT_SQL(Member()->AddDerivedTable()->GetAlias(), "Query2");
+}
+
+// Random sessions of tables added again and again, with and without given
+// aliases, derived tables, links and output columns between the copies:
+// every source keeps a name of its own, and the text loads back with every
+// column bound to the same copy.
+TEST_F(AddingTest, RandomAddingKeepsNamesApartAndColumnsWithTheirCopies)
+{
+    const int seed = qEnvironmentVariableIntValue("NVQB_SEED");
+    const int count = qEnvironmentVariableIsSet("NVQB_COUNT") ? qEnvironmentVariableIntValue("NVQB_COUNT") : 60;
+    std::mt19937 random(seed ? unsigned(seed) : 20261209u);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const QStringList tables = {"a", "b", "c"}, aliases = {"", "", "a", "b1", "x", "Query1"};
+    // Each output column as "expression@place of its source in FROM".
+    auto bindings = [&] {
+        TastNodeRefList sources;
+        Member()->FromGroup()->GetFromSources(sources);
+        QStringList list;
+        for (qsizetype i = 0; i < Member()->SelectList()->Count(); ++i) {
+            const TnvSelectItem *row = Member()->SelectList()->Items(i);
+            list.append(row->GetExpression() + u'@' + QString::number(sources.indexOf(row->DatasourceNode())));
+        }
+        return list;
+    };
+    for (int session = 0; session < count && !HasFailure(); ++session) {
+        qb->Clear();
+        QList<TnvDatasource *> added;
+        for (int step = 0, steps = between(2, 7); step < steps; ++step) {
+            if (between(1, 5) == 1)
+                added.append(Member()->AddDerivedTable());
+            else
+                added.append(Member()->AddObject(tables[between(0, 2)], aliases[between(0, 5)]));
+        }
+        for (TnvDatasource *datasource : added)
+            if (!datasource->Is<TnvDataSourceQuery>() && between(0, 1) == 0)
+                Member()->SelectList()->AddField(datasource->DatasourceAST(), QStringLiteral("id"));
+        TnvDatasource *left = added[between(0, int(added.size()) - 1)];
+        TnvDatasource *right = added[between(0, int(added.size()) - 1)];
+        if (left != right && !left->Is<TnvDataSourceQuery>() && !right->Is<TnvDataSourceQuery>())
+            Member()->AddLink(left, QStringLiteral("id"), right, QStringLiteral("id"));
+        const QString sql = SQL();
+        SCOPED_TRACE(sql.toStdString());
+        for (TnvDatasource *datasource : added)
+            EXPECT_FALSE(Member()->IsDatasourceNameTaken(TnvUnionSubQuery::ShownName(datasource->DatasourceAST()),
+                                                         datasource));
+        const QStringList bound = bindings();
+        EXPECT_SQL(Load(sql), sql);
+        EXPECT_SQL(bindings(), bound);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Links
 
@@ -450,10 +547,16 @@ TEST_F(AddingTest, TheDiagramMenuAddsObjectsDerivedTablesAndUnionParts)
     EXPECT_SQL(MenuCaptions(menu->Find(QStringLiteral("Union"))),
                "New Union Sub-Query | Enclose In Brackets | !Remove");
 
+    // The dialog stands in for itself, counting its showings.
+    struct TFakeAddObjectForm : TnvAddObjectFormHandle {
+        int &Shown;
+        explicit TFakeAddObjectForm(int &shown) : Shown(shown) {}
+        void ShowModal() override { ++Shown; }
+    };
     int dialogs = 0;
-    factory.SetAddObjectDialog([&](TnvQueryBuilderModel *builder) {
-        ++dialogs;
+    factory.SetAddObjectFormCreator([&](TnvQueryBuilderModel *builder) -> std::unique_ptr<TnvAddObjectFormHandle> {
         EXPECT_EQ(builder, qb.get());
+        return std::make_unique<TFakeAddObjectForm>(dialogs);
     });
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Add Object")));
     EXPECT_EQ(dialogs, 1);

@@ -135,6 +135,25 @@ TEST_F(AddObjectFormTest, ObjectsOfOneSchemaOnlyOfferNoFiltering)
     EXPECT_SQL(Texts(form.lvTables), "a | b");
 }
 
+TEST_F(AddObjectFormTest, AnObjectWithoutSchemaLeavesTheOtherSchemasFiltering)
+{
+    qb->MetadataContainer()->AddTable(QString(), QStringLiteral("a"));
+    TnvAddObjectForm form(qb.get(), qb->MetadataContainer());
+    form.Prepare();
+    form.show();
+    // The objects without schema sort first, under an empty name.
+    EXPECT_SQL(Texts(form.cbSchemas), "(All objects) |  | dbo | s | sales");
+    EXPECT_TRUE(form.CanFilterObjects());
+    ChooseSchema(form, QStringLiteral("s"));
+    EXPECT_SQL(Texts(form.lvTables), "t | u");
+    ChooseSchema(form, QStringLiteral("sales"));
+    EXPECT_SQL(Texts(form.lvTables), "t");
+    EXPECT_SQL(Texts(form.lvViews), "v");
+    ChooseSchema(form, QString());
+    EXPECT_SQL(Texts(form.lvTables), "a");
+    EXPECT_SQL(Texts(form.lvProcedures), "");
+}
+
 TEST_F(AddObjectFormTest, AddsTheSelectedObjectsOfTheCurrentPage)
 {
     TnvAddObjectForm form(qb.get(), qb->MetadataContainer());
@@ -164,13 +183,45 @@ TEST_F(AddObjectFormTest, AddsTheSelectedObjectsOfTheCurrentPage)
 TEST_F(AddObjectFormTest, HiddenPagesAndTheQueryBuildersHook)
 {
     qb->AddObjectFormOptions()->SetProceduresVisible(false);
-    RunModal<TnvAddObjectForm>([this] { factory.ShowAddObjectDialog(qb.get()); }, [](TnvAddObjectForm *form) {
+    RunModal<TnvAddObjectForm>([this] { qb->ShowAddObjectForm(); }, [](TnvAddObjectForm *form) {
         EXPECT_FALSE(form->pcObjects->isTabVisible(form->pcObjects->indexOf(form->tsProcedures)));
         EXPECT_TRUE(form->pcObjects->isTabVisible(form->pcObjects->indexOf(form->tsViews)));
         QTest::mouseClick(form->bClose, Qt::LeftButton);
         EXPECT_FALSE(form->isVisible());
     });
+    qb->DestroyAddObjectForm();
     EXPECT_EQ(qb->AddObjectFormOptions()->Form(), nullptr);
+}
+
+TEST_F(AddObjectFormTest, TheQueryBuilderKeepsItsDialogBetweenShowings)
+{
+    TnvAddObjectForm *first = nullptr;
+    ASSERT_TRUE(RunModal<TnvAddObjectForm>([this] { qb->ShowAddObjectForm(); }, [&](TnvAddObjectForm *form) {
+        first = form;
+        ChooseSchema(*form, QStringLiteral("sales"));
+        form->resize(640, 480);
+        QTest::mouseClick(form->bClose, Qt::LeftButton);
+    }));
+    ASSERT_TRUE(qb->HasAddObjectForm());
+    // While it exists, the options read its size; option changes reach it.
+    EXPECT_EQ(qb->AddObjectFormOptions()->Form(), first);
+    EXPECT_EQ(qb->AddObjectFormOptions()->Width(), 640);
+    qb->AddObjectFormOptions()->SetViewsVisible(false);
+    ASSERT_TRUE(RunModal<TnvAddObjectForm>([this] { qb->ShowAddObjectForm(); }, [&](TnvAddObjectForm *form) {
+        EXPECT_EQ(form, first);
+        EXPECT_SQL(form->cbSchemas->currentText(), "sales");
+        EXPECT_SQL(Texts(form->lvTables), "t");
+        EXPECT_FALSE(form->pcObjects->isTabVisible(form->pcObjects->indexOf(form->tsViews)));
+    }));
+    // Destroyed, it gives the options back their stored size; the next
+    // showing makes a new one.
+    qb->DestroyAddObjectForm();
+    EXPECT_FALSE(qb->HasAddObjectForm());
+    EXPECT_EQ(qb->AddObjectFormOptions()->Form(), nullptr);
+    EXPECT_EQ(qb->AddObjectFormOptions()->Width(), 640);
+    ASSERT_TRUE(RunModal<TnvAddObjectForm>([this] { qb->ShowAddObjectForm(); }, [&](TnvAddObjectForm *form) {
+        EXPECT_SQL(form->cbSchemas->currentText(), "(All objects)");
+    }));
 }
 
 } // namespace nvqb::test

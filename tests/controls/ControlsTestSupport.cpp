@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QDrag>
 #include <QDropEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QtTest/QTest>
 
 namespace nvqb::test {
@@ -146,6 +148,16 @@ bool ControlsTest::DragDrop(QWidget *target, const QPoint &point, const QMimeDat
     return accepted;
 }
 
+void ControlsTest::WindowClick(QWidget *widget, const QPoint &point, Qt::MouseButton button)
+{
+    QWidget *window = widget->window();
+    // QTest::mouseDClick on a widget leaves its button marked as held in
+    // QTest's own state, which a click through the window would carry.
+    QTestPrivate::qtestMouseButtons = Qt::NoButton;
+    QTest::mouseClick(window->windowHandle(), button, Qt::NoModifier, widget->mapTo(window, point));
+    Process();
+}
+
 QImage ControlsTest::Shot(QWidget *widget, const QString &name)
 {
     const QImage image = widget->grab().toImage();
@@ -166,5 +178,50 @@ QObject *DragSource(QDrag *drag)
 }
 
 std::string Rgb(const QImage &image, int x, int y) { return Rgb(image.pixelColor(x, y)); }
+
+QList<QStringList> AnswerPopups(const std::function<void()> &open,
+                                const std::function<QAction *(QMenu *menu, int index)> &choose)
+{
+    QList<QStringList> menus;
+    QList<QPointer<QMenu>> seen;
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || seen.contains(menu))
+            return;
+        seen.append(menu);
+        QStringList captions;
+        for (QAction *action : menu->actions())
+            captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        menus.append(captions);
+        QAction *chosen = choose ? choose(menu, int(menus.size()) - 1) : nullptr;
+        if (chosen)
+            QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(chosen).center());
+        else
+            menu->close();
+    });
+    timer.start();
+    open();
+    timer.stop();
+    return menus;
+}
+
+QAction *MenuAction(const QMenu *menu, const QString &caption)
+{
+    for (QAction *action : menu->actions())
+        if (action->text() == caption)
+            return action;
+    return nullptr;
+}
+
+bool ActivateWindow(QWidget *widget)
+{
+    QWidget *window = widget->window();
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
 
 } // namespace nvqb::test

@@ -15,9 +15,12 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
+class QAction;
 class QDrag;
+class QMenu;
 
 namespace nvqb {
 class TnvUnionNavBar;
@@ -99,9 +102,27 @@ protected:
     static bool DragOver(QWidget *target, const QPoint &point, const QMimeData *data);
     static bool DragDrop(QWidget *target, const QPoint &point, const QMimeData *data);
 
+    // A click at a point of the widget, delivered through its window as the
+    // platform delivers one: masks and stacking decide which widget gets it,
+    // and a right button brings the context-menu event that follows it.
+    static void WindowClick(QWidget *widget, const QPoint &point, Qt::MouseButton button = Qt::LeftButton);
     // grab() of the widget, saved as <name>.png in the screenshot folder.
     static QImage Shot(QWidget *widget, const QString &name);
 };
+
+// Runs Open and answers every popup menu that opens meanwhile, as a user
+// would: QMenu::exec runs a nested loop, so a timer inside it finds the
+// open popup, records its captions ("-" for separators), and clicks the
+// action that Choose picks (the menu and its index among the menus opened
+// so far); no action closes the menu. The captions of each menu, in order.
+QList<QStringList> AnswerPopups(const std::function<void()> &open,
+                                const std::function<QAction *(QMenu *menu, int index)> &choose);
+// The action of the menu with the caption; nil when none.
+QAction *MenuAction(const QMenu *menu, const QString &caption);
+// Shows the widget's window and waits until it is the active window, so
+// that focus, focus-out and context-menu events reach the widgets as they
+// reach a user's.
+bool ActivateWindow(QWidget *widget);
 
 // The widget that started a drag (as the builder's drag data names it).
 QObject *DragSource(QDrag *drag);

@@ -211,6 +211,32 @@ TEST_F(DatasourceBox, CaptionMenuAndDoubleClick)
     EXPECT_EQ(edited[0], Datasource(QStringLiteral("a")));
 }
 
+TEST_F(DatasourceBox, ARightClickOnTheBoxOpensItsMenuAlone)
+{
+    qb->RealMenus = true;
+    ASSERT_TRUE(ActivateWindow(qb));
+    SetSQL(QStringLiteral("SELECT * FROM a"));
+    TnvQueryBuilderDataSourceControl *box = Box(QStringLiteral("a"));
+    ASSERT_NE(box, nullptr);
+    // Through the window, as the platform delivers a click: the press brings
+    // the context-menu event, the release the box's menu.
+    const auto click = [&](QWidget *widget, const QPoint &point) {
+        return AnswerPopups([&] { WindowClick(widget, point, Qt::RightButton); }, nullptr);
+    };
+    QList<QStringList> menus = click(box, CaptionPoint(box));
+    ASSERT_EQ(menus.size(), 1) << ToStd(menus.value(0)) << " / " << ToStd(menus.value(1));
+    EXPECT_TRUE(menus[0].contains(QStringLiteral("Remove"))) << ToStd(menus[0]);
+    menus = click(box->FieldsList()->viewport(), RowPoint(box->FieldsList(), 1));
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_TRUE(menus[0].contains(QStringLiteral("Remove"))) << ToStd(menus[0]);
+    // A button takes the press and opens nothing.
+    EXPECT_TRUE(click(box, box->ButtonRect(0).center()).isEmpty());
+    // The diagram beside the box still has its own menu.
+    menus = click(WorkArea()->viewport(), box->geometry().bottomRight() + QPoint(40, 40));
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_TRUE(menus[0].contains(QStringLiteral("Add Object"))) << ToStd(menus[0]);
+}
+
 TEST_F(DatasourceBox, IconOpensTheMenuAtTheClientArea)
 {
     QPixmap pixmap(16, 16);

@@ -110,11 +110,4 @@ const QMimeData *DiagramTest::DragRow(TnvQueryBuilderDatasourceFieldsList *list,
     return drags.size() > before ? drags.back().Data.get() : nullptr;
 }
 
-void DiagramTest::WindowClick(QWidget *widget, const QPoint &point)
-{
-    QWidget *window = widget->window();
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(window, point));
-    Process();
-}
-
 } // namespace nvqb::test

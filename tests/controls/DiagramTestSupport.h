@@ -34,10 +34,6 @@ protected:
     // Starts a field drag from the row (recorded by the fixture) and returns
     // its data; nil when the list started none.
     const QMimeData *DragRow(TnvQueryBuilderDatasourceFieldsList *list, int row);
-    // A click of the left button at a point of the widget, delivered through
-    // its window as the platform delivers one (so masks and stacking decide
-    // which widget gets it).
-    static void WindowClick(QWidget *widget, const QPoint &point);
 };
 
 } // namespace nvqb::test

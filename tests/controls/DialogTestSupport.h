@@ -4,10 +4,19 @@
 // inside that loop, once the dialog is the active modal widget. The timer
 // belongs to the call, so a dialog that never opens leaves nothing pending,
 // and a dialog the steps leave open is rejected so no test ever blocks.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -36,6 +45,67 @@ template <class Dialog> bool RunModal(const std::function<void()> &open, const s
     timer.start();
     open();
     return reached;
+}
+
+// The texts that the shown widgets under Root cut at their present size, as
+// "name: text": a label measured against the size its text needs (a
+// word-wrapped one against the height its width needs), a check box or
+// radio button against its size hint, a tool button's caption against its
+// width, a push button's caption and a group
+// box's title against the width their frames leave; each named with its
+// size and the size it asks for.
+inline QStringList CutTexts(const QWidget *root)
+{
+    QStringList cut;
+    auto report = [&](const QWidget *widget, const QString &text) {
+        cut.append(QStringLiteral("%1 (%2 x %3 of %4 x %5): %6")
+                       .arg(widget->objectName())
+                       .arg(widget->width())
+                       .arg(widget->height())
+                       .arg(widget->sizeHint().width())
+                       .arg(widget->sizeHint().height())
+                       .arg(text));
+    };
+    for (const QWidget *widget : root->findChildren<QWidget *>()) {
+        if (!widget->isVisibleTo(root))
+            continue;
+        if (const auto *label = qobject_cast<const QLabel *>(widget)) {
+            if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
+                continue;
+            const QSize need = label->sizeHint();
+            const bool fits = label->wordWrap()
+                                  ? label->height() >= label->heightForWidth(label->width())
+                                  : label->width() >= need.width() && label->height() >= need.height();
+            if (!fits)
+                report(label, label->text());
+        } else if (const auto *tool = qobject_cast<const QToolButton *>(widget)) {
+            // A text beside two pixels of room on each side.
+            QString text = tool->text();
+            text.remove(u'&');
+            if (!text.isEmpty() && tool->toolButtonStyle() != Qt::ToolButtonIconOnly &&
+                tool->width() < QFontMetrics(tool->font()).horizontalAdvance(text) + 4)
+                report(tool, tool->text());
+        } else if (qobject_cast<const QCheckBox *>(widget) || qobject_cast<const QRadioButton *>(widget)) {
+            const auto *button = static_cast<const QAbstractButton *>(widget);
+            if (button->width() < button->sizeHint().width() || button->height() < button->sizeHint().height())
+                report(button, button->text());
+        } else if (const auto *button = qobject_cast<const QPushButton *>(widget)) {
+            QString text = button->text();
+            text.remove(u'&');
+            // The frame on both sides and the margin, as the style sizes a button.
+            const QStyle *style = button->style();
+            const int need = QFontMetrics(button->font()).horizontalAdvance(text) +
+                             style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                             2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+            if (!text.isEmpty() && button->width() < need)
+                report(button, button->text());
+        } else if (const auto *group = qobject_cast<const QGroupBox *>(widget)) {
+            const int need = QFontMetrics(group->font()).horizontalAdvance(group->title()) + 16;
+            if (!group->title().isEmpty() && group->width() < need)
+                report(group, group->title());
+        }
+    }
+    return cut;
 }
 
 // Writes the widget's picture to the screenshot folder; the picture.

@@ -54,6 +54,36 @@ TEST_F(ControlsTest, ClickingATabMakesItsSubQueryCurrent)
     EXPECT_EQ(Pages()->currentIndex(), 0);
 }
 
+TEST_F(ControlsTest, TabsHotTrackWhenAsked)
+{
+    ASSERT_TRUE(ActivateWindow(qb));
+    SetSQL(WithSubQuery);
+    QTabBar *tabs = Pages()->tabBar();
+    const QRect other = tabs->tabRect(1);
+    const QColor highlight = tabs->palette().color(QPalette::Highlight);
+    // The pixels of the other tab's caption in the highlight colour.
+    auto highlighted = [&] {
+        QWidget *window = qb->window();
+        QTest::mouseMove(window->windowHandle(), tabs->mapTo(window, other.center()));
+        Process();
+        const QImage image = tabs->grab().toImage();
+        int count = 0;
+        for (int y = other.top(); y <= other.bottom(); ++y)
+            for (int x = other.left(); x <= other.right(); ++x)
+                count += image.pixelColor(x, y) == highlight;
+        // The mouse leaves the tabs again.
+        QTest::mouseMove(window->windowHandle(), QPoint(window->width() - 2, window->height() - 2));
+        Process();
+        return count;
+    };
+    EXPECT_EQ(highlighted(), 0);
+    qb->setProperty("TabHotTrack", true);
+    EXPECT_GT(highlighted(), 0);
+    Shot(tabs, QStringLiteral("tabs-hot-tracked"));
+    qb->SetTabHotTrack(false);
+    EXPECT_EQ(highlighted(), 0);
+}
+
 TEST_F(ControlsTest, RemadeControlsShowTheCurrentSubQuery)
 {
     SetSQL(WithSubQuery);

@@ -246,4 +246,46 @@ TEST_F(PropertyDialogTest, TheDataSourceDialogRenamesAndADerivedTableKeepsAName)
     EXPECT_SQL(SQL(), "Select * From a t Inner Join (Select * From b) Query1 On t.id = Query1.a_id");
 }
 
+TEST_F(PropertyDialogTest, AnAliasAnotherSourceGoesByIsRefusedWithAMessage)
+{
+    const QString sql = QStringLiteral("Select * From a Inner Join b x On a.id = x.a_id, b, (Select * From c) Query1, "
+                                       "(Select * From c) q");
+    EXPECT_SQL(Load(sql), sql);
+    // Taken as the alias of another source, as the name of an object without
+    // alias (in any case), or given up when the object's name is taken.
+    const QList<std::pair<QString, QString>> refused = {
+        {QStringLiteral("x"), QStringLiteral("a")}, {QStringLiteral("a"), QStringLiteral("x")},
+        {QStringLiteral("B"), QStringLiteral("a")}, {QStringLiteral(""), QStringLiteral("x")},
+        {QStringLiteral("Query1"), QStringLiteral("q")}};
+    for (const auto &[alias, source] : refused) {
+        SCOPED_TRACE(alias.toStdString());
+        errors.clear();
+        EXPECT_TRUE(EditSource(Source(source), [&](TnvDatasourcePropsForm *form) {
+            Retype(form->eAlias, alias);
+            QTest::mouseClick(form->bOk, Qt::LeftButton);
+            EXPECT_TRUE(form->isVisible());
+            ASSERT_EQ(errors.size(), 1);
+            EXPECT_SQL(errors[0], QStringLiteral("The name \"%1\" is already used by another object of this query.")
+                                      .arg(alias.isEmpty() ? QStringLiteral("b") : alias));
+            QTest::mouseClick(form->bCancel, Qt::LeftButton);
+        }));
+        EXPECT_SQL(SQL(), sql);
+    }
+    // Its own name, or one no other source goes by, is taken.
+    errors.clear();
+    EditSource(Source(QStringLiteral("x")), [](TnvDatasourcePropsForm *form) {
+        Retype(form->eAlias, QStringLiteral("X"));
+        QTest::mouseClick(form->bOk, Qt::LeftButton);
+    });
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select * From a Inner Join b X On a.id = X.a_id"))) << SQL().toStdString();
+    // A derived table left without alias takes the first free name.
+    EditSource(Source(QStringLiteral("q")), [](TnvDatasourcePropsForm *form) {
+        Retype(form->eAlias, QString());
+        QTest::mouseClick(form->bOk, Qt::LeftButton);
+    });
+    EXPECT_TRUE(SQL().endsWith(QStringLiteral("(Select * From c) Query1, (Select * From c) Query2")))
+        << SQL().toStdString();
+    EXPECT_TRUE(errors.isEmpty());
+}
+
 } // namespace nvqb::test

@@ -1,6 +1,7 @@
 // The procedure parameters dialog and the about box, and every dialog
 // switching language: with Russian chosen their captions come from the
-// Russian text, and choosing no language brings the built-in ones back.
+// Russian text, choosing no language brings the built-in ones back, and in
+// every language each text is whole at the dialog's default size.
 #include "DialogTestSupport.h"
 #include "builder/JoinTestSupport.h"
 #include "builder/dialogs/AboutForm.h"
@@ -12,6 +13,7 @@
 #include "builder/model/Query.h"
 #include "builder/model/UnionSubQuery.h"
 #include "support/LanguageManager.h"
+#include "support/LanguageSource.h"
 #include "support/LocalizerForm.h"
 
 #include <QCheckBox>
@@ -167,6 +169,36 @@ TEST_F(SmallDialogTest, EveryDialogSpeaksTheChosenLanguage)
         EXPECT_GE(form.lVersion->width(), form.lVersion->sizeHint().width());
         EXPECT_SQL(form.bClose->text(), "Закрыть");
         Screenshot(&form, QStringLiteral("about-box-russian"));
+    }
+}
+
+TEST_F(SmallDialogTest, EveryDialogShowsItsTextsWholeInEveryLanguage)
+{
+    // The cut texts of the dialog shown at its default size.
+    auto cut = [](QDialog &dialog) {
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QApplication::processEvents();
+        const QStringList texts = CutTexts(&dialog);
+        dialog.hide();
+        return texts;
+    };
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    for (qsizetype language = -1; language < manager->GetLanguagesCount(); ++language) {
+        manager->SetCurrentLanguageIndex(language);
+        SCOPED_TRACE(language < 0 ? std::string("built-in") : manager->GetLanguage(language)->Name().toStdString());
+        TnvAddObjectForm addObject(qb.get(), qb->MetadataContainer());
+        addObject.Prepare();
+        EXPECT_SQL(cut(addObject), "");
+        TnvProcedureParams procedure;
+        procedure.Prepare(QStringLiteral("p"));
+        EXPECT_SQL(cut(procedure), "");
+        TfNvQBAboutForm about;
+        EXPECT_SQL(cut(about), "");
+        TnvLinkPropsForm link;
+        EXPECT_SQL(cut(link), "");
+        TnvDatasourcePropsForm datasource;
+        EXPECT_SQL(cut(datasource), "");
     }
 }
 

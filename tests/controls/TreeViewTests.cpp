@@ -15,6 +15,8 @@
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/Query.h"
+#include "builder/model/SQLTextBuilder.h"
+#include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
@@ -24,6 +26,7 @@
 #include "sqlmodel/metadata/MetadataRelations.h"
 #include "support/LanguageManager.h"
 
+#include <QAbstractItemDelegate>
 #include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
 #include <QApplication>
@@ -32,6 +35,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -465,6 +469,43 @@ TEST_F(ControlsTest, AMetadataNodeDraggedOntoTheDiagramLandsAtTheDropPoint)
     Shot(qb, QStringLiteral("trees-dropped-on-diagram"));
 }
 
+TEST_F(ControlsTest, TreeNodesAreWholeAtTheDefaultPanelWidths)
+{
+    // Union parts in brackets, each with fields and FROM objects: nodes five
+    // levels deep in the query-structure tree.
+    SetSQL(QStringLiteral("SELECT a.id, a.x FROM a INNER JOIN b ON a.id = b.a_id UNION "
+                          "(SELECT c.id, c.b_id FROM c UNION SELECT b.id, b.y FROM b)"));
+    TnvTreeViewQueryStructure *structure = qb->TreeViewQueryStructure();
+    TnvTreeViewMetadata *metadata = qb->TreeViewMetadata();
+    ASSERT_NE(structure, nullptr);
+    ASSERT_NE(metadata, nullptr);
+    Process();
+    EXPECT_EQ(structure->parentWidget()->width(), 105);
+    // The rows whose text the tree cuts: the room each row gives against
+    // the room its item asks for.
+    auto cut = [](QTreeView *tree) {
+        QStringList rows;
+        std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
+            for (int row = 0; row < tree->model()->rowCount(parent); ++row) {
+                const QModelIndex index = tree->model()->index(row, 0, parent);
+                QStyleOptionViewItem option;
+                option.initFrom(tree);
+                option.font = tree->font();
+                option.decorationSize = tree->iconSize();
+                if (tree->visualRect(index).width() < tree->itemDelegate(index)->sizeHint(option, index).width())
+                    rows.append(index.data().toString());
+                if (tree->isExpanded(index))
+                    walk(index);
+            }
+        };
+        walk(QModelIndex());
+        return rows;
+    };
+    EXPECT_SQL(cut(structure), "");
+    EXPECT_SQL(cut(metadata), "");
+    Shot(structure, QStringLiteral("structure-tree-default-width"));
+}
+
 TEST_F(ControlsTest, ChoosingAUnionPartInTheStructureTreeShowsItsPage)
 {
     qb->TreeOptions()->SetTreeWidth(250);
@@ -658,6 +699,30 @@ TEST_F(TreesTest, StructureTreeOutlinesASelectAUnionAndSubQueries)
                                        u"    +FROM"_qs,
                                        u"      a"_qs,
                                    }));
+}
+
+// A host's handler that loads another query when it hears of one: the
+// control, its trees and its SQL-text components end with the handler's
+// query, heard of once more after the handler returned.
+TEST_F(TreesTest, AHandlerThatReplacesTheQueryLeavesTheControlShowingItsQuery)
+{
+    auto component = Create<TnvSQLBuilderPlainText>();
+    component->SetQueryBuilder(qb);
+    QStringList heard;
+    component->OnSQLUpdated = [&](TObject *) {
+        heard.append(component->SQL().simplified());
+        if (heard.size() == 1)
+            qb->SetSyncSQL(u"Select b.y From b"_qs);
+    };
+    qb->SetSyncSQL(u"Select a.x From a"_qs);
+    EXPECT_SQL(heard, QStringList({u"Select a.x From a"_qs, u"Select b.y From b"_qs}));
+    EXPECT_SQL(qb->SQL(), "Select b.y From b");
+    EXPECT_SQL(Lines(Structure()), QStringList({u"+Main"_qs, u"  +FIELDS"_qs, u"    b.y"_qs, u"  +FROM"_qs,
+                                                u"    b"_qs}));
+    // The grid and the diagram of the union part show it too.
+    EXPECT_EQ(Part(0)->SelectList()->Count(), 2);
+    EXPECT_SQL(Part(0)->SelectList()->Items(0)->GetExpression(), "b.y");
+    component->SetQueryBuilder(nullptr);
 }
 
 TEST_F(TreesTest, StructureTreeKeepsWhatTheUserClosedAndFollowsItsOptions)

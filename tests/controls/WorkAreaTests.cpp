@@ -45,11 +45,15 @@ TEST_F(ControlsTest, BackgroundFillAndBuiltInImageByDarkness)
 {
     // No boxes: the probes see the background alone.
     SetSQL(QStringLiteral("SELECT 1"));
+    qb->resize(1100, 900);
+    Process();
     TnvQueryBuilderWorkArea *area = WorkArea();
     ASSERT_NE(area, nullptr);
-    // The images are smaller than the diagram: beyond them the fill shows.
-    ASSERT_GT(area->viewport()->width(), 300);
-    ASSERT_GT(area->viewport()->height(), 200);
+    // The pictures are the built-in 450 x 350 ones, smaller than this
+    // diagram: beyond them the fill shows.
+    ASSERT_EQ(TnvQueryBuilderWorkArea::BuiltInBackground(bgidWhite).size(), QSize(450, 350));
+    ASSERT_GT(area->viewport()->width(), 460);
+    ASSERT_GT(area->viewport()->height(), 360);
     const struct {
         TnvBkImageDarkness Darkness;
         QColor Fill;
@@ -67,8 +71,11 @@ TEST_F(ControlsTest, BackgroundFillAndBuiltInImageByDarkness)
         EXPECT_EQ(Rgb(shot, image.width() + 10, 20), Rgb(c.Fill));
         EXPECT_EQ(Rgb(shot, 20, image.height() + 10), Rgb(c.Fill));
         EXPECT_EQ(Rgb(shot, area->viewport()->width() - 1, area->viewport()->height() - 1), Rgb(c.Fill));
-        // The image's corner is tinted, so it is seen to be drawn at the origin.
-        EXPECT_NE(Rgb(image, 0, 0), Rgb(c.Fill));
+        // The image's lower corner is tinted, so it is seen to be drawn at
+        // the origin.
+        const QPoint corner(0, image.height() - 1);
+        EXPECT_NE(Rgb(image, corner.x(), corner.y()), Rgb(c.Fill));
+        EXPECT_EQ(Rgb(shot, corner.x(), corner.y()), Rgb(image, corner.x(), corner.y()));
         EXPECT_EQ(Rgb(shot, 0, 0), Rgb(image, 0, 0));
         EXPECT_EQ(Rgb(shot, 40, 24), Rgb(image, 40, 24));
     }
@@ -79,6 +86,8 @@ TEST_F(ControlsTest, DarkImageScrollsWithTheDiagram)
     // No boxes: the probes see the background alone.
     SetSQL(QStringLiteral("SELECT 1"));
     qb->SetBkImageDarkness(bgidDark);
+    qb->resize(1100, 900);
+    Process();
     TnvQueryBuilderWorkArea *area = WorkArea();
     Child(area, QRect(1500, 1200, 40, 40));
     area->SetScrollPosition(QPoint(40, 30));
@@ -89,6 +98,50 @@ TEST_F(ControlsTest, DarkImageScrollsWithTheDiagram)
     EXPECT_EQ(Rgb(shot, 0, 0), Rgb(image, 40, 30));
     EXPECT_EQ(Rgb(shot, 10, 12), Rgb(image, 50, 42));
     EXPECT_EQ(Rgb(shot, image.width() - 40 + 5, 5), Rgb(QColor(153, 153, 153)));
+}
+
+TEST_F(ControlsTest, AHostsPictureLiesOnTheBackgroundColourOnceOrTiled)
+{
+    SetSQL(QStringLiteral("SELECT 1"));
+    qb->resize(1100, 900);
+    TnvQueryBuilderWorkArea *area = WorkArea();
+    // 30 x 20: the left half red, the right half blue.
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 15; x < 30; ++x)
+            picture.setPixelColor(x, y, Qt::blue);
+    qb->SetBkColor(QColor(0, 128, 0));
+    qb->SetBkImage(picture);
+    Process();
+    QImage shot = Shot(area->viewport(), QStringLiteral("workarea-host-picture"));
+    EXPECT_EQ(Rgb(shot, 5, 5), Rgb(QColor(Qt::red)));
+    EXPECT_EQ(Rgb(shot, 20, 5), Rgb(QColor(Qt::blue)));
+    EXPECT_EQ(Rgb(shot, 40, 5), Rgb(QColor(0, 128, 0)));
+    EXPECT_EQ(Rgb(shot, 5, 25), Rgb(QColor(0, 128, 0)));
+
+    qb->SetBkImagePos(bkipTile);
+    Process();
+    shot = Shot(area->viewport(), QStringLiteral("workarea-host-picture-tiled"));
+    EXPECT_EQ(Rgb(shot, 35, 5), Rgb(QColor(Qt::red)));
+    EXPECT_EQ(Rgb(shot, 50, 25), Rgb(QColor(Qt::blue)));
+    EXPECT_EQ(Rgb(shot, area->viewport()->width() - 1, area->viewport()->height() - 1),
+              Rgb(picture, (area->viewport()->width() - 1) % 30, (area->viewport()->height() - 1) % 20));
+    // The tiles scroll with the diagram.
+    Child(area, QRect(1500, 1200, 40, 40));
+    area->SetScrollPosition(QPoint(20, 0));
+    Process();
+    shot = Shot(area->viewport(), QStringLiteral("workarea-host-picture-scrolled"));
+    EXPECT_EQ(Rgb(shot, 0, 0), Rgb(QColor(Qt::blue)));
+    EXPECT_EQ(Rgb(shot, 12, 0), Rgb(QColor(Qt::red)));
+
+    // Without the picture the built-in one of the darkness is back, also tiled.
+    qb->SetBkImage(QImage());
+    area->SetScrollPosition(QPoint(0, 0));
+    Process();
+    const QImage white = TnvQueryBuilderWorkArea::BuiltInBackground(bgidWhite);
+    shot = Shot(area->viewport(), QStringLiteral("workarea-builtin-tiled"));
+    EXPECT_EQ(Rgb(shot, 5, white.height() + 5), Rgb(white, 5, 5));
 }
 
 TEST_F(ControlsTest, ScrollRangesFollowTheChildrenAndScrollingMovesThem)

@@ -3,6 +3,7 @@
 #include "DemoTestSupport.h"
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/OdbcDataset.h"
+#include "builder/controls/PageControl.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/SQLTextBuilder.h"
 #include "demos/window/DemoCommandLine.h"
@@ -222,6 +223,17 @@ TEST_F(SampleDatabaseTest, MenusChangeTheControlsOptions)
     ASSERT_EQ(tabStyles->actions().size(), 3);
     tabStyles->actions().at(2)->trigger();
     EXPECT_EQ(qb->TabStyle(), tsFlatButtons);
+
+    // The background and tab options reach what the control paints.
+    QMenu *imagePos = FindAction(bar, QStringLiteral("Bk image pos"))->menu();
+    ASSERT_EQ(imagePos->actions().size(), 2);
+    imagePos->actions().at(1)->trigger();
+    EXPECT_EQ(qb->BkImagePos(), bkipTile);
+    QAction *hotTrack = FindAction(bar, QStringLiteral("Tab hot track"));
+    ASSERT_NE(hotTrack, nullptr);
+    hotTrack->trigger();
+    EXPECT_TRUE(qb->TabHotTrack());
+    EXPECT_TRUE(qb->PageControl()->QueryTabBar()->HotTrack());
 
     QMenu *languages = FindAction(bar, QStringLiteral("Language"))->menu();
     EXPECT_EQ(languages->actions().size(), 1 + nvQBLanguageManager()->GetLanguagesCount());

@@ -118,8 +118,8 @@ TEST(FormTranslations, TheContainerEditorSpeaksEveryBuiltInLanguage)
     EXPECT_EQ(editor.bCancel->text(), englishCancel);
 }
 
-// The messages both forms read through the message localizer.
-TEST(FormTranslations, EveryLanguageHasTheMessagesOfTheMetadataForms)
+// The messages the forms read through the message localizer.
+TEST(FormTranslations, EveryLanguageHasTheMessagesOfTheForms)
 {
     TnvQBLanguageManager *manager = nvQBLanguageManager();
     const QList<QByteArray> keys = {"nvQBFields",
@@ -130,7 +130,8 @@ TEST(FormTranslations, EveryLanguageHasTheMessagesOfTheMetadataForms)
                                     "nvQBObjectTypeView",
                                     "nvQBObjectTypeProcedure",
                                     "nvQBObjectTypeSynonym",
-                                    "nvQBObjectTypeUnknown"};
+                                    "nvQBObjectTypeUnknown",
+                                    "nvQBDatasourceNameInUse"};
     for (qsizetype i = 0; i < manager->GetLanguagesCount(); ++i) {
         TnvQBLanguageSourceBase *language = manager->GetLanguage(i);
         for (const QByteArray &key : keys)

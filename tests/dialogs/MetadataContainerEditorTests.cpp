@@ -14,6 +14,8 @@
 #include "sqlmodel/metadata/MetadataObjects.h"
 #include "sqlmodel/QueryBuilderError.h"
 #include "sqlmodel/sql/QualifiedName.h"
+#include "support/LanguageManager.h"
+#include "support/LanguageSource.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -361,6 +363,37 @@ TEST_F(MetadataEditorTest, DeletingFollowsTheNodeKind)
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
 }
 
+TEST_F(MetadataEditorTest, AnObjectNamedLikeASchemaIsNotThatSchemasGroup)
+{
+    // The object without schema comes first, so its node exists when the
+    // schema's objects look for their group by its text.
+    Container->Clear();
+    Table("", "sales", {"id"});
+    Table("sales", "orders", {"id"});
+    Table("sales", "customers", {"id"});
+    bool result = false;
+    ASSERT_TRUE(RunModal<Editor>([&] { result = EditMetadataContainer(Container.get()); },
+                                 [&](Editor *editor) {
+                                     EXPECT_EQ(Tree(editor),
+                                               QStringList({"(current database)", "  sales", "    Fields", "      id",
+                                                            "  sales", "    orders", "      Fields", "        id",
+                                                            "    customers", "      Fields", "        id"}));
+                                     // The object's node is the first "sales".
+                                     Click(editor, {"(current database)", "sales"});
+                                     ASSERT_EQ(Editor::NodeKind(editor->tMetadata->currentItem()), Editor::nkObject);
+                                     QTest::keyClick(editor->tMetadata, Qt::Key_Delete);
+                                     // The tree shows what the working copy holds.
+                                     EXPECT_EQ(Tree(editor), QStringList({"(current database)", "  sales", "    orders",
+                                                                          "      Fields", "        id", "    customers",
+                                                                          "      Fields", "        id"}));
+                                     EXPECT_EQ(Names(editor->WorkingCopy()),
+                                               QStringList({"sales.orders", "sales.customers"}));
+                                     QTest::mouseClick(editor->bOk, Qt::LeftButton);
+                                 }));
+    EXPECT_TRUE(result);
+    EXPECT_EQ(Names(Container.get()), QStringList({"sales.orders", "sales.customers"}));
+}
+
 TEST_F(MetadataEditorTest, DeletingTheFirstNodeAsksToClearEverything)
 {
     auto editor = Open();
@@ -555,6 +588,23 @@ TEST_F(MetadataEditorTest, LoadWithoutAWizardResultRebuildsTheTree)
     EXPECT_EQ(Current(editor.get()), "customers");
     EXPECT_EQ(editor->sbLoad->text(), "Load...");
     EXPECT_EQ(editor->sbLoad->toolTip(), "Load Metadata Wizard...");
+}
+
+TEST_F(MetadataEditorTest, TheTextsAreWholeAtTheDefaultSizeInEveryLanguage)
+{
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    for (qsizetype language = -1; language < manager->GetLanguagesCount(); ++language) {
+        manager->SetCurrentLanguageIndex(language);
+        SCOPED_TRACE(language < 0 ? std::string("built-in") : manager->GetLanguage(language)->Name().toStdString());
+        auto editor = Open();
+        // Without an object chosen, and with one (its property panel shown).
+        EXPECT_EQ(CutTexts(editor.get()).join(QStringLiteral(" | ")).toStdString(), "");
+        editor->tMetadata->setCurrentItem(editor->tMetadata->topLevelItem(0)->child(0)->child(0));
+        QApplication::processEvents();
+        ASSERT_NE(editor->CurrentObject(), nullptr);
+        EXPECT_EQ(CutTexts(editor.get()).join(QStringLiteral(" | ")).toStdString(), "");
+    }
+    manager->SetCurrentLanguageIndex(-1);
 }
 
 TEST_F(MetadataEditorTest, PictureOfTheEditor)

@@ -13,6 +13,7 @@
 #include "sqlmodel/providers/EventMetadataProvider.h"
 #include "sqlmodel/sql/QualifiedName.h"
 #include "support/LanguageManager.h"
+#include "support/LanguageSource.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -484,6 +485,31 @@ TEST_F(LoadWizardOfflineTest, TextsFollowTheCurrentLanguage)
     manager->DeleteLanguage(french);
     EXPECT_EQ(texts, (QStringList{"Assistant de chargement", "&Suivant >", "&Exclure", "Vider",
                                   "south (base courante)", "Bases"}));
+}
+
+TEST_F(LoadWizardOfflineTest, EveryPageShowsItsTextsWholeInEveryLanguage)
+{
+    TnvQBLanguageManager *manager = nvQBLanguageManager();
+    for (qsizetype language = -1; language < manager->GetLanguagesCount(); ++language) {
+        manager->SetCurrentLanguageIndex(language);
+        SCOPED_TRACE(language < 0 ? std::string("built-in") : manager->GetLanguage(language)->Name().toStdString());
+        TWizard wizard(nullptr, Container.get(), false);
+        wizard.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+        for (;;) {
+            QApplication::processEvents();
+            EXPECT_EQ(CutTexts(&wizard).join(QStringLiteral(" | ")).toStdString(), "") << PageOf(wizard).toStdString();
+            if (PageOf(wizard) == u"tsLoadOpts")
+                wizard.lDatabases->item(1)->setCheckState(Qt::Checked);
+            const int before = wizard.CurrentPageIndex();
+            if (before == wizard.PageCount() - 1)
+                break;
+            Forward(wizard);
+            if (wizard.CurrentPageIndex() == before)
+                break;
+        }
+    }
+    manager->SetCurrentLanguageIndex(-1);
 }
 
 // --- Real databases ------------------------------------------------------------------

@@ -7,10 +7,14 @@
 #include "installer/PathList.h"
 #include "installer/platform/SetupError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace nvqb;
 using nvqb::test::TTestMachine;
@@ -339,6 +343,43 @@ TEST(IDESettings, BDS5FoldersFromTheResourceModuleAndEnvOptions)
         EXPECT_TRUE(e.Message().contains(envOptions)) << e.Message().toStdString();
         EXPECT_TRUE(e.Message().contains(QLatin1String("line 2"))) << e.Message().toStdString();
     }
+}
+
+// The DOM reads and writes an option file recursively: one nested thousands
+// of levels deep is refused before it is touched, when the IDE is read and
+// when its paths are written back.
+TEST(IDESettings, AnOptionFileNestedTooDeepIsRefusedAndLeftAsItIs)
+{
+    TTestMachine machine;
+    machine.AddIDE(QStringLiteral("BDS"), QStringLiteral("5.0"), QStringLiteral("BDS5"), QStringLiteral("bds.exe"), QString());
+    const QByteArray plain = "<Project><PropertyGroup><Win32LibraryPath>$(BDS)/lib</Win32LibraryPath></PropertyGroup>";
+    const QString file = machine.WriteFile(QStringLiteral("Application Data/Borland/BDS/5.0/EnvOptions.proj"),
+                                           plain + "</Project>\n");
+    TCompileTarget bds(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0"));
+    ASSERT_EQ(bds.LibrarySearchPaths(), QStringList{QStringLiteral("$(BDS)/lib")});
+
+    const QByteArray deep = plain + QByteArray("<x>").repeated(5000) + QByteArray("</x>").repeated(5000) + "</Project>\n";
+    machine.WriteFile(file, deep);
+    const QDateTime past(QDate(2020, 1, 2), QTime(3, 4, 5));
+    {
+        QFile options(file);
+        ASSERT_TRUE(options.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(options.setFileTime(past, QFileDevice::FileModificationTime));
+    }
+    const auto expectRefused = [&](const std::function<void()> &action) {
+        try {
+            action();
+            ADD_FAILURE() << "not refused";
+        } catch (const ESetupError &e) {
+            EXPECT_TRUE(e.Message().contains(file)) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QLatin1String("nested more than 32 levels deep"))) << e.Message().toStdString();
+        }
+    };
+    expectRefused([] { TCompileTarget again(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0")); });
+    bds.LibrarySearchPaths() += QStringLiteral("/nqb/Delphi2007");
+    expectRefused([&] { bds.SaveToRegistry(); });
+    EXPECT_EQ(machine.ReadFile(file), deep);
+    EXPECT_EQ(QFileInfo(file).lastModified(), past);
 }
 
 TEST(IDESettings, BDSPersonalitiesAndCppPaths)

@@ -2,7 +2,6 @@
 // stand-in IDE tools and this build's unarchiver.
 #include "TestDistribution.h"
 #include "installer/CompileTarget.h"
-#include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/platform/Registry.h"
 
@@ -19,25 +18,6 @@ namespace {
 
 const TRootKey HKLM = TRootKey::HKEY_LOCAL_MACHINE;
 const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
-
-struct TRun {
-    bool Result = false;
-    QStringList Log;
-};
-
-TRun Install(TInstallData &data)
-{
-    TCompiler compiler(data);
-    TRun run;
-    run.Result = compiler.Install();
-    run.Log = compiler.LogLines();
-    return run;
-}
-
-std::string Text(const QStringList &lines)
-{
-    return lines.join(QLatin1Char('\n')).toStdString();
-}
 
 } // namespace
 
@@ -58,7 +38,7 @@ TEST(InstallRun, NewInstallationIntoDelphi7)
     InstallIntoEveryIDE(data);
     const QString dir = data.InstallDir;
     ASSERT_EQ(dir, machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder")));
-    const TRun run = Install(data);
+    const TRun run = RunSetup(data);
     EXPECT_TRUE(run.Result) << Text(run.Log);
 
     QString missing;
@@ -100,7 +80,7 @@ TEST(InstallRun, ProviderPackagesAreRegisteredOnlyWhereTheyAreBuilt)
 
     TInstallData data(distribution.Folder());
     InstallIntoEveryIDE(data);
-    const TRun run = Install(data);
+    const TRun run = RunSetup(data);
     EXPECT_TRUE(run.Result) << Text(run.Log);
 
     TRegistry reg(HKCU);
@@ -132,7 +112,7 @@ TEST(InstallRun, AFailingCompilerFailsOnlyItsIDEAndTheRun)
 
     TInstallData data(distribution.Folder());
     InstallIntoEveryIDE(data);
-    const TRun run = Install(data);
+    const TRun run = RunSetup(data);
     EXPECT_FALSE(run.Result);
     QString missing;
     EXPECT_TRUE(ContainsInOrder(run.Log,
@@ -162,14 +142,14 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
     TTestDistribution distribution(machine, false, false);
     {
         TInstallData data(distribution.Folder());
-        const TRun run = Install(data);
+        const TRun run = RunSetup(data);
         EXPECT_FALSE(run.Result);
         EXPECT_EQ(run.Log.last(), QStringLiteral("File not exists:\"data.arc\". Invalid installer package."));
     }
     machine.WriteFile(distribution.Archive(), "this is no archive\n");
     {
         TInstallData data(distribution.Folder());
-        const TRun run = Install(data);
+        const TRun run = RunSetup(data);
         EXPECT_FALSE(run.Result);
         QString missing;
         EXPECT_TRUE(ContainsInOrder(run.Log,
@@ -198,7 +178,7 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
     TInstallData data(distribution.Folder());
     data.Mode = imNewInstallation; // the runs above left a record
     data.InstallDir = outside + QStringLiteral("/Requêtes");
-    const TRun run = Install(data);
+    const TRun run = RunSetup(data);
     EXPECT_FALSE(run.Result);
     EXPECT_TRUE(run.Log.contains(QStringLiteral("Error extracting component files from archive."))) << Text(run.Log);
     EXPECT_TRUE(run.Log.contains(QStringLiteral("ERROR: Refused ../evil: the path leads outside %1/").arg(data.InstallDir)))

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,6 +100,79 @@ TEST(RegistryFile, ReadsHandWrittenFilesAndNamesBadLines)
             EXPECT_TRUE(e.Message().contains(machine.Path(QStringLiteral("registry/HKCU.reg"))));
         }
     }
+
+    // A bad line of megabytes is quoted by its start, for a message box.
+    machine.WriteFile(QStringLiteral("registry/HKCU.reg"), "[A]\n\"Name\"=\"" + QByteArray(2 << 20, 'x') + "\n");
+    try {
+        reg.KeyExists(QStringLiteral("\\A"));
+        ADD_FAILURE();
+    } catch (const ERegistryException &e) {
+        EXPECT_LT(e.Message().size(), 400) << e.Message().left(1000).toStdString();
+        EXPECT_TRUE(e.Message().contains(QLatin1String("line 2: the value text is not closed: \"Name\"=\"xxx")))
+            << e.Message().left(1000).toStdString();
+        EXPECT_TRUE(e.Message().contains(machine.Path(QStringLiteral("registry/HKCU.reg"))));
+    }
+}
+
+// Other programs' values are the registry's too: what the installer does not
+// change reaches the file again as it was, whatever its bytes.
+TEST(RegistryFile, BytesThatAreNoUTF8AreKeptAsTheyWere)
+{
+    TTestMachine machine;
+    const QByteArray other = "[SOFTWARE\\Other\\Jos\xe9]\n"
+                             "\"Owner\"=\"Jos\xe9 M\xfcller\"\n"
+                             "\"Na\xefve\"=\"caf\xe9\"\n"
+                             // Cut, overlong, a surrogate, beyond U+10FFFF, a lone continuation byte.
+                             "\"Broken\"=\"\xc3( \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \x80\"\n"
+                             "\"Fine\"=\"\xc3\xa9 \xf0\x9f\x98\x80\"\n\n";
+    const QString hive = machine.WriteFile(QStringLiteral("registry/HKLM.reg"), "; HKEY_LOCAL_MACHINE\n\n" + other);
+    machine.SetString(HKLM, QStringLiteral("\\Software\\Tellwright"), QStringLiteral("Name"), QStringLiteral("é"));
+    EXPECT_TRUE(machine.ReadFile(hive).contains(other)) << machine.ReadFile(hive).toStdString();
+
+    // A text read and written back with more on it keeps its bytes, as an
+    // IDE's path list does when the installer adds a folder to it.
+    TRegistry reg(HKLM);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(QStringLiteral("\\SOFTWARE\\Other")));
+    const QStringList names = reg.GetKeyNames();
+    ASSERT_EQ(names.size(), 1);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Other\\") + names[0], false));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Fine")), QStringLiteral("é \U0001F600"));
+    EXPECT_EQ(reg.GetValueNames().size(), 4);
+    reg.WriteString(QStringLiteral("Owner"), reg.ReadString(QStringLiteral("Owner")) + QLatin1String(";/nqb"));
+    const QByteArray after = machine.ReadFile(hive);
+    EXPECT_TRUE(after.contains("[SOFTWARE\\Other\\Jos\xe9]\n\"Owner\"=\"Jos\xe9 M\xfcller;/nqb\"\n\"Na\xefve\"=\"caf\xe9\"\n"))
+        << after.toStdString();
+    EXPECT_TRUE(after.contains("\"Name\"=\"\xc3\xa9\"\n"));
+}
+
+// The keys above a header's last name get no header line of their own when
+// written back: a key thousands of levels deep keeps the file its size. A
+// file with a header for every key keeps them all.
+TEST(RegistryFile, AKeyThousandsOfLevelsDeepKeepsTheFileItsSize)
+{
+    TTestMachine machine;
+    QByteArray path = "a";
+    for (int level = 1; level < 2000; ++level)
+        path += "\\a";
+    const QByteArray earlier = "; HKEY_LOCAL_MACHINE\n\n[SOFTWARE]\n\n[SOFTWARE\\Borland]\n\n"
+                               "[SOFTWARE\\Borland\\Delphi]\n\n[SOFTWARE\\Borland\\Delphi\\7.0]\n\"App\"=\"/d7\"\n\n";
+    const QByteArray deep = "[" + path + "]\n\"Value\"=\"deep\"\n\n";
+    const QString hive = machine.WriteFile(QStringLiteral("registry/HKLM.reg"), earlier + deep);
+    machine.SetString(HKLM, QStringLiteral("\\SOFTWARE\\Tellwright"), QStringLiteral("Name"), QStringLiteral("x"));
+    const QByteArray after = machine.ReadFile(hive);
+    EXPECT_EQ(after, earlier + "[SOFTWARE\\Tellwright]\n\"Name\"=\"x\"\n\n" + deep);
+    TRegistry reg(HKLM);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(QString::fromLatin1(path)));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Value")), QStringLiteral("deep"));
+
+    // Deeper still (a line of 400 KB): read and freed without recursion.
+    QByteArray deeper = "[a";
+    for (int level = 1; level < 200000; ++level)
+        deeper += "\\a";
+    auto parsed = std::make_unique<TRegistryHive>();
+    parsed->Parse(deeper + "]\n", QStringLiteral("deep.reg"));
+    EXPECT_TRUE(parsed->FindKey(QString::fromLatin1(deeper.mid(1))));
+    parsed.reset();
 }
 
 TEST(Registry, OpensKeysAbsoluteOrBelowTheOpenKeyWithoutRegardToCase)
@@ -235,12 +310,18 @@ TEST(Registry, AWriterKilledInTheMiddleOfAWriteLeavesTheOldRegistry)
     EXPECT_NE(before, after);
 
     // The cut-off temporary file is left beside the hive and never read; the
-    // next write replaces the hive as usual.
-    const QStringList leftovers = QDir(machine.Path(QStringLiteral("registry")))
-                                      .entryList(QStringList{QStringLiteral("HKLM.reg.*")}, QDir::Files);
+    // next write replaces the hive as usual and removes it. A temporary file
+    // that a living writer holds locked stays.
+    const QDir registry(machine.Path(QStringLiteral("registry")));
+    const QStringList leftovers = registry.entryList(QStringList{QStringLiteral("HKLM.reg.*")}, QDir::Files);
     EXPECT_EQ(leftovers.size(), 1);
+    QFile living(registry.filePath(QStringLiteral("HKLM.reg.Live01")));
+    ASSERT_TRUE(living.open(QIODevice::WriteOnly));
+    ASSERT_EQ(::flock(living.handle(), LOCK_EX), 0);
     TRegistry writer(HKLM);
     ASSERT_TRUE(writer.OpenKey(QStringLiteral("\\SOFTWARE\\Keep"), false));
     writer.WriteString(QStringLiteral("Big"), QString(100000, QLatin1Char('y')));
     EXPECT_GT(machine.ReadFile(hiveFile).size(), 100000);
+    EXPECT_EQ(registry.entryList(QStringList{QStringLiteral("HKLM.reg.*")}, QDir::Files),
+              QStringList{QStringLiteral("HKLM.reg.Live01")});
 }

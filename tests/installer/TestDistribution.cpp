@@ -1,8 +1,12 @@
 #include "TestDistribution.h"
+#include "TestRarArchive.h"
+#include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/platform/RegistryHive.h"
 #include "installer/platform/ShellLink.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -31,9 +35,17 @@ TScopedEnvironment::~TScopedEnvironment()
 
 void WriteArchive(const QString &fileName, const std::vector<TArchiveEntry> &entries, TArchiveFormat format)
 {
+    if (format == TArchiveFormat::Rar4 || format == TArchiveFormat::Rar5) {
+        QFile file(fileName);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << fileName.toStdString();
+        file.write(RarArchive(entries, format == TArchiveFormat::Rar4 ? TRarVersion::Rar4 : TRarVersion::Rar5));
+        return;
+    }
     archive *writer = archive_write_new();
     if (format == TArchiveFormat::Zip)
         archive_write_set_format_zip(writer);
+    else if (format == TArchiveFormat::SevenZip)
+        archive_write_set_format_7zip(writer);
     else
         archive_write_set_format_pax_restricted(writer);
     ASSERT_EQ(archive_write_open_filename(writer, QFile::encodeName(fileName).constData()), ARCHIVE_OK)
@@ -102,6 +114,15 @@ std::vector<TArchiveEntry> ComponentFiles(const QStringList &ideFolders)
         entries.push_back(PackageProject(folder, QStringLiteral("nvQueryBuilderDsgn%1.dpk").arg(suffix)));
     }
     return entries;
+}
+
+std::vector<TArchiveEntry> ComponentFilesWithADO(const QString &ideFolder)
+{
+    std::vector<TArchiveEntry> files = ComponentFiles({ideFolder});
+    const QString suffix = QLatin1Char('D') + ideFolder.mid(QStringLiteral("Delphi").size());
+    for (const char *base : {"NvQueryBuilderADO", "NvQueryBuilderDsgnADO"})
+        files.push_back(PackageProject(ideFolder, QLatin1String(base) + suffix + QLatin1String(".dpk")));
+    return files;
 }
 
 TTestDistribution::TTestDistribution(const TTestMachine &machine, bool withSources, bool withProviders,
@@ -216,6 +237,23 @@ void InstallIntoEveryIDE(TInstallData &data)
         options->Action = taInstall;
 }
 
+TRun RunSetup(TInstallData &data)
+{
+    TCompiler compiler(data);
+    TRun run;
+    run.Result = data.Mode == imUninstall ? compiler.Uninstall() : compiler.Install();
+    run.Log = compiler.LogLines();
+    return run;
+}
+
+void InstallEverywhere(const TTestDistribution &distribution)
+{
+    TInstallData data(distribution.Folder());
+    InstallIntoEveryIDE(data);
+    const TRun run = RunSetup(data);
+    ASSERT_TRUE(run.Result) << Text(run.Log);
+}
+
 QString ReadValue(TRootKey root, const QString &key, const QString &name)
 {
     TRegistry reg(root);
@@ -280,6 +318,47 @@ void ExpectNewDelphi7Installation(const TTestMachine &machine, const QString &di
     EXPECT_EQ(uninstall->Target, dir + QLatin1String("/Uninstall/setup.exe"));
     EXPECT_EQ(uninstall->WorkingDirectory, dir + QLatin1String("/Uninstall"));
     EXPECT_FALSE(links.contains(QStringLiteral("Simple Demo Projects for Third-party Connection Libraries.lnk")));
+}
+
+namespace {
+
+QByteArray FileSum(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+void TSentinels::Add(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(content);
+    const QDateTime past(QDate(2020, 1, 2), QTime(3, 4, 5));
+    ASSERT_TRUE(file.setFileTime(past, QFileDevice::FileModificationTime));
+    file.close();
+    FFiles.push_back({path, FileSum(path), QFileInfo(path).lastModified().toMSecsSinceEpoch()});
+}
+
+QStringList TSentinels::Touched() const
+{
+    QStringList touched;
+    for (const TSentinel &sentinel : FFiles) {
+        const QFileInfo info(sentinel.Path);
+        if (info.isSymLink() || !info.isFile() || FileSum(sentinel.Path) != sentinel.Sum
+            || info.lastModified().toMSecsSinceEpoch() != sentinel.Modified)
+            touched += sentinel.Path;
+    }
+    return touched;
+}
+
+std::string Text(const QStringList &lines)
+{
+    return lines.join(QLatin1Char('\n')).toStdString();
 }
 
 bool ContainsInOrder(const QStringList &lines, const QStringList &expected, QString *missing)

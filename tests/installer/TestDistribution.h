@@ -1,7 +1,7 @@
 #pragma once
 // What the install and uninstall tests build around a test machine: the
 // distribution folder beside it (setup and unrar of this build, the marker
-// files, a data.arc written as tar or zip), IDEs with their tools and
+// files, a data.arc in one of the formats the installer takes), IDEs with their tools and
 // settings, and a snapshot of the whole machine (files and registry values)
 // to compare before and after.
 #include "TestMachine.h"
@@ -38,7 +38,7 @@ struct TArchiveEntry {
     TKind Kind = File;
 };
 
-enum class TArchiveFormat { Tar, Zip };
+enum class TArchiveFormat { Tar, Zip, SevenZip, Rar4, Rar5 };
 
 // Writes the entries as they are (paths with ".." or "/" included).
 void WriteArchive(const QString &fileName, const std::vector<TArchiveEntry> &entries,
@@ -50,6 +50,10 @@ void WriteArchive(const QString &fileName, const std::vector<TArchiveEntry> &ent
 std::vector<TArchiveEntry> ComponentFiles(const QStringList &ideFolders);
 // A package project of the stand-in compiler: "package <name>;".
 TArchiveEntry PackageProject(const QString &ideFolder, const QString &project);
+// ComponentFiles of one Delphi folder ("Delphi7") with the package projects
+// of the core ADO provider, which the IDE's record selects once the product
+// is installed there: what a reinstall or an update builds.
+std::vector<TArchiveEntry> ComponentFilesWithADO(const QString &ideFolder);
 
 class TTestDistribution {
 public:
@@ -87,6 +91,17 @@ QStringList SnapshotDifferences(const QMap<QString, QByteArray> &before, const Q
 // Every IDE's action set to install (what the wizard does for a new
 // installation with every box checked).
 void InstallIntoEveryIDE(TInstallData &data);
+// What a run returned and logged: the install run, or in uninstall mode the
+// uninstall run.
+struct TRun {
+    bool Result = false;
+    QStringList Log;
+};
+TRun RunSetup(TInstallData &data);
+
+// An install run from the distribution into every IDE; the test fails when
+// the run does.
+void InstallEverywhere(const TTestDistribution &distribution);
 
 // A string value of the registry; "<no key>" when the key does not exist.
 QString ReadValue(TRootKey root, const QString &key, const QString &name);
@@ -99,6 +114,27 @@ QStringList Entries(const QString &folder);
 // default Start-menu folder holding another program's "Other Program.lnk"
 // beforehand; toolLog is the stand-in tools' log of the run.
 void ExpectNewDelphi7Installation(const TTestMachine &machine, const QString &dir, const QString &toolLog);
+
+// Files of other programs, outside the product's folder, placed with a
+// modification time in the past: Touched names every one whose content, time
+// or kind (a file, not a link) has changed since, or that is gone.
+class TSentinels {
+public:
+    // Writes the file (folders created) and remembers it.
+    void Add(const QString &path, const QByteArray &content);
+    QStringList Touched() const;
+
+private:
+    struct TSentinel {
+        QString Path;
+        QByteArray Sum;
+        qint64 Modified;
+    };
+    std::vector<TSentinel> FFiles;
+};
+
+// Lines of a log as one text, for the message of a failed expectation.
+std::string Text(const QStringList &lines);
 
 // True when the lines hold the expected ones in this order (others may come
 // between); otherwise the first expected line not found is in missing.

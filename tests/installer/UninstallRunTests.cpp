@@ -20,11 +20,6 @@ const TRootKey HKLM = TRootKey::HKEY_LOCAL_MACHINE;
 const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
 const QString Record = QStringLiteral("\\Software\\Tellwright\\Norvane Query Builder");
 
-std::string Text(const QStringList &lines)
-{
-    return lines.join(QLatin1Char('\n')).toStdString();
-}
-
 // A BDS 2006 with the C++ personality, whose global C++ search path the
 // install extends.
 void AddBDS2006(const TTestMachine &machine)
@@ -161,7 +156,7 @@ TEST(UninstallRun, APackageListedTwiceLosesOnlyItsFirstEntry)
     EXPECT_FALSE(TRegistry(HKLM).KeyExists(Record + QLatin1String("\\Delphi 7.0 (Enterprise)")));
 }
 
-TEST(UninstallRun, ARecordThatNamesNoProductFolderDeletesNothingThere)
+TEST(UninstallRun, ARecordThatNamesNoProductFolderDeletesNothingThereAndFails)
 {
     TTestMachine machine;
     AddWindows(machine);
@@ -178,24 +173,26 @@ TEST(UninstallRun, ARecordThatNamesNoProductFolderDeletesNothingThere)
         const QMap<QString, QByteArray> before = MachineSnapshot(machine);
         bool result = false;
         const QStringList log = Uninstall(distribution, result);
-        EXPECT_TRUE(result) << Text(log);
-        EXPECT_TRUE(log.contains(QStringLiteral("Uninstall completed. Press Finish to exit installation.")));
+        // Not a complete uninstall: the files are still there, and so is the
+        // record that names them.
+        EXPECT_FALSE(result) << Text(log);
+        const QString reason = folder.endsWith(QLatin1String("Other"))
+            ? QStringLiteral("does not hold the file \"Uninstall/version\"")
+            : QStringLiteral("is a root or special folder");
+        EXPECT_TRUE(log.contains(
+            QStringLiteral("Error: The install folder \"%1\" %2; nothing in it is deleted.").arg(folder, reason)))
+            << Text(log);
         if (folder != QLatin1String("/")) {
-            const QString reason = folder.endsWith(QLatin1String("Other"))
-                ? QStringLiteral("does not hold the file \"Uninstall/version\"")
-                : QStringLiteral("is a root or special folder");
             EXPECT_TRUE(log.contains(
                 QStringLiteral("  skipped deleting \"%1/Help\": the install folder \"%1\" %2").arg(folder, reason)))
                 << Text(log);
         }
-        // Only the record and the product's own shortcut are gone; the
-        // emptied Start-menu folder goes, the Programs folder stays.
-        QStringList gone;
-        for (const QString &difference : SnapshotDifferences(before, MachineSnapshot(machine)))
-            if (!difference.startsWith(QLatin1String("- HKLM\\SOFTWARE\\Tellwright\\Norvane Query Builder")))
-                gone += difference;
-        EXPECT_EQ(gone, (QStringList{QStringLiteral("- Start Menu/Programs/NQB"),
-                                     QStringLiteral("- Start Menu/Programs/NQB/Norvane Query Builder Help.lnk")}))
+        EXPECT_EQ(ReadValue(HKLM, Record, QStringLiteral("InstallDir")), folder);
+        // Only the product's own shortcut is gone; the emptied Start-menu
+        // folder goes, the Programs folder stays.
+        EXPECT_EQ(SnapshotDifferences(before, MachineSnapshot(machine)),
+                  (QStringList{QStringLiteral("- Start Menu/Programs/NQB"),
+                               QStringLiteral("- Start Menu/Programs/NQB/Norvane Query Builder Help.lnk")}))
             << folder.toStdString();
     }
 }

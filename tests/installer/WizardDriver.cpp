@@ -92,16 +92,21 @@ void ShowForm(TfMain &form)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 }
 
-void RunToFinish(TfMain &form)
+void ClickNextUntil(const TfMain &form, const QString &page)
 {
-    for (int step = 0; step < 12 && ActivePageName(form) != QLatin1String("wCompile"); ++step) {
+    for (int step = 0; step < 12 && ActivePageName(form) != page; ++step) {
         if (ActivePageName(form) == QLatin1String("wLicensePage"))
             Click(form.findChild<QCheckBox *>(QStringLiteral("cbAgree")));
         const QString before = ActivePageName(form);
         ClickNext(form);
         ASSERT_NE(ActivePageName(form), before) << "Next did not leave " << before.toStdString();
     }
-    ASSERT_EQ(ActivePageName(form), QStringLiteral("wCompile"));
+    ASSERT_EQ(ActivePageName(form), page);
+}
+
+void RunToFinish(TfMain &form)
+{
+    ASSERT_NO_FATAL_FAILURE(ClickNextUntil(form, QStringLiteral("wCompile")));
     ASSERT_TRUE(WaitFor([&form] { return form.RunDone(); }));
     ASSERT_EQ(ActivePageName(form), QStringLiteral("wFinish"));
 }

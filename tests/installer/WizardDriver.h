@@ -44,8 +44,11 @@ void ClickBack(const TfMain &form);
 void ClickFinish(const TfMain &form);
 // Shows the form and waits until it is on screen.
 void ShowForm(TfMain &form);
-// Clicks Next (accepting the licence on the licence page) until the compile
-// page is reached, then waits until the run is done and the finish page shows.
+// Clicks Next (accepting the licence on the licence page) until the named
+// page is active; the test fails when Next does not lead there.
+void ClickNextUntil(const TfMain &form, const QString &page);
+// Clicks Next until the compile page is reached, then waits until the run is
+// done and the finish page shows.
 void RunToFinish(TfMain &form);
 
 // The widget as it looks now; saved as <name>.png in the tests' screenshot folder.

@@ -25,12 +25,7 @@ namespace {
 // Next from the first page to the IDE page of a new installation.
 void GoToIDEPage(TfMain &form)
 {
-    for (int step = 0; step < 6 && ActivePageName(form) != QLatin1String("wIDEPage"); ++step) {
-        if (ActivePageName(form) == QLatin1String("wLicensePage"))
-            Click(Child<QCheckBox>(&form, "cbAgree"));
-        ClickNext(form);
-    }
-    ASSERT_EQ(ActivePageName(form), QStringLiteral("wIDEPage"));
+    ClickNextUntil(form, QStringLiteral("wIDEPage"));
 }
 
 QPoint PagePosition(const QWidget *widget, const QWidget *page)

@@ -6,7 +6,6 @@
 #include "installer/wizard/MainForm.h"
 #include "installer/wizard/Wizard.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -36,10 +35,7 @@ TEST(WizardPages, TheInstallAndStartMenuFoldersMustBeFoldersOfTheirOwn)
     TInstallData data(distribution.Folder());
     TfMain form(data);
     ShowForm(form);
-    ClickNext(form);
-    Click(Child<QCheckBox>(&form, "cbAgree"));
-    ClickNext(form);
-    ASSERT_EQ(ActivePageName(form), QStringLiteral("wDestinationPage"));
+    ASSERT_NO_FATAL_FAILURE(ClickNextUntil(form, QStringLiteral("wDestinationPage")));
     QPushButton *next = form.Wizard()->NextButton();
 
     // An empty or relative folder, a root and a special folder are refused.

@@ -5,7 +5,6 @@
 #include "sqlmodel/sql/SQLStatements.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 #include <memory>
 #include <gtest/gtest.h>
@@ -317,6 +316,32 @@ TEST_F(SQL92Parsing, EmptyQuotedNamesAreRefusedAtTheirToken)
     ExpectSameMeaning(R"(SELECT '' AS e, """" FROM t WHERE a = '')", R"(Select '' As e, """" From t Where a = '')");
 }
 
+TEST_F(SQL92Parsing, ANulOutsideStringLiteralsIsRefusedAtItsPlace)
+{
+    const QString nul(QChar(u'\0'));
+    for (const QString &text : {QStringLiteral("SELECT ") + nul + QStringLiteral(" FROM t"),
+                                QStringLiteral("SELECT ab") + nul + QStringLiteral(" FROM t"),
+                                QStringLiteral("SELECT \"a") + nul + QStringLiteral("\" FROM t"),
+                                QStringLiteral("SELECT /* ") + nul + QStringLiteral(" */ a FROM t")}) {
+        SCOPED_TRACE(Std(text.mid(0, 10)));
+        try {
+            Provider.ParseSelect(text);
+            ADD_FAILURE() << "parsed";
+        } catch (const EnvSQLError &e) {
+            EXPECT_EQ(Std(e.TokenText()), "\\0");
+            EXPECT_EQ(e.TokenColumn(), text.indexOf(nul) + 1);
+            EXPECT_TRUE(e.Message().endsWith(QStringLiteral("Unexpected token \"\\0\" at line 1, pos %1")
+                                                 .arg(text.indexOf(nul) + 1)))
+                << Std(e.Message());
+        }
+        EXPECT_TRUE(PoolsAreFull());
+    }
+    // In a string literal it is a character of the value.
+    TOwned<TSQLSelectStatement> statement =
+        Provider.ParseSelect(QStringLiteral("SELECT 'a") + nul + QStringLiteral("b' FROM t"));
+    EXPECT_TRUE(Print(statement.get()).contains(QStringLiteral("'a") + nul + QStringLiteral("b'")));
+}
+
 TEST_F(SQL92Parsing, ValidIdentAgreesWithTheIdentifierGrammar)
 {
     for (const char *text : {"abc", "Abc_1", "$x", "x$1", "_", "~", "~x", "count", "TRUE", "select", "end", "end-exec",
@@ -465,7 +490,7 @@ TEST_F(SQL92Parsing, FormattedPrintOfTheDefaultBuilder)
 
 TEST_F(SQL92Parsing, CorpusRoundTripIsStable)
 {
-    const QString path = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../bench/corpus");
+    const QString path = QStringLiteral(NVQB_CORPUS_DIR);
     int statements = 0;
     for (const char *name : {"/selects.sql", "/edge-cases.sql"}) {
         QFile file(path + QString::fromLatin1(name));

@@ -184,6 +184,40 @@ TEST(SQL92Scanner, SymbolsAndOddCharacters)
                                 T(noSym, "@"), T(4, "v"), Eof}));
 }
 
+// A NUL would end the statement early for a server reached through a
+// NUL-terminated interface: outside string literals it is a token of no
+// symbol of its own, at its own place, which no grammar path takes.
+TEST(SQL92Scanner, ANulIsNoSymbolOfItsOwnOutsideStringLiterals)
+{
+    const QChar nul(u'\0');
+    auto text = [&](const char *before, const char *after) {
+        return QString::fromUtf8(before) + nul + QString::fromUtf8(after);
+    };
+    EXPECT_EQ(Scan(text("select ", " from")),
+              (std::vector<Tok>{T(_SELECT, "select"), T(noSym, "\\0"), T(_FROMTOKEN, "from"), Eof}));
+    EXPECT_EQ(Scan(text("ab", "cd")), (std::vector<Tok>{T(4, "ab"), T(noSym, "\\0"), T(4, "cd"), Eof}));
+    // Inside a quoted name, an escape literal or a comment the NUL ends
+    // what it stood in.
+    EXPECT_EQ(Scan(text("x \"ab", "cd\"")), (std::vector<Tok>{T(4, "x"), T(noSym, "\\0"), T(4, "cd"),
+                                                            T(noSym, "\""), Eof}));
+    EXPECT_EQ(Scan(text("{d '", "'}"))[0], T(noSym, "\\0"));
+    EXPECT_EQ(Scan(text("a /* ", " */ b"))[1], T(noSym, "\\0"));
+    EXPECT_EQ(Scan(text("a -- ", "\nb"))[1], T(noSym, "\\0"));
+    // In a string it is the string's.
+    const std::vector<Tok> literal = Scan(text("'a", "b'"));
+    ASSERT_EQ(literal.size(), 2u);
+    EXPECT_EQ(literal[0].Kind, _ASCIIStringLiteral);
+    EXPECT_EQ(literal[0].Text, text("'a", "b'"));
+    // The token stands where the NUL does.
+    SQL92Scanner s;
+    s.Init(text("select /* x */\n  \"a", "\""));
+    ASSERT_GE(s.GetCount(), 2);
+    EXPECT_EQ(s.GetToken(1)->Kind, noSym);
+    EXPECT_EQ(s.GetToken(1)->Line, 2);
+    EXPECT_EQ(s.GetToken(1)->Column, 5);
+    EXPECT_EQ(s.GetToken(1)->Offset, 19);
+}
+
 TEST(SQL92Scanner, KeywordsKeepTheirCaseAndFoldOnlyAscii)
 {
     EXPECT_EQ(Scan(QStringLiteral("SeLeCt Current_Date zone avg")),

@@ -241,8 +241,11 @@ TEST_F(PrefixSkippingTest, DatabaseAndSchemaLeftOutAsTheBuilderAsks)
     // Without a database part nothing is skipped.
     auto noDatabase = Name<TSQLDatabaseObject>(p, "dbo.Orders");
     EXPECT_SQL(Print(noDatabase.get(), opsSkipAll), QStringLiteral("dbo.Orders"));
-    // An empty default database leaves out every database part.
-    EXPECT_SQL(Print(other.get(), opsSkipDatabase, QString()), QStringLiteral("dbo.Orders"));
+    // Without a default database no database part is known to be the
+    // default one, so none is left out, nor the schema after it.
+    EXPECT_SQL(Print(other.get(), opsSkipDatabase, QString()), QStringLiteral("sales.dbo.Orders"));
+    EXPECT_SQL(Print(other.get(), opsSkipAll, QString()), QStringLiteral("sales.dbo.Orders"));
+    EXPECT_SQL(other->GetQualifiedName(), QStringLiteral("sales.dbo.Orders"));
 }
 
 TEST_F(PrefixSkippingTest, FromObjectsPrintTheirNameSkippingPrefixesInBothBuilders)

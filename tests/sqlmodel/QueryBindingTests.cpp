@@ -154,6 +154,15 @@ TEST_F(QueryBindingTest, InnerSourcesShadowOuterOnesForColumnsAndTableStars)
     // A table star by object name, and one that names no visible source.
     s = Bound("select Customers.*, x.* from Customers");
     EXPECT_SQL(TableStars(s.get()), QStringList({"Customers@sales.Customers", "x@-"}));
+    // An alias hides the object's name: the star stays with the source
+    // named exactly so, as the columns do, whichever comes last.
+    s = Bound("select Customers.*, c1.*, Customers.id from Customers join Customers c1 on c1.id = Customers.id");
+    EXPECT_SQL(TableStars(s.get()), QStringList({"Customers@sales.Customers", "c1@c1:sales.Customers"}));
+    EXPECT_SQL(Columns(s.get()).first(), "id@sales.Customers");
+    s = Bound("select Customers.* from Customers c1, Customers");
+    EXPECT_SQL(TableStars(s.get()), QStringList({"Customers@sales.Customers"}));
+    s = Bound("select Customers.* from Customers c1");
+    EXPECT_SQL(TableStars(s.get()), QStringList({"Customers@-"}));
 }
 
 TEST_F(QueryBindingTest, ResultFieldsFollowTheSelectList)

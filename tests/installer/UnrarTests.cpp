@@ -1,0 +1,202 @@
+// The unarchiver on its own, run as the installer runs it: archives of every
+// format a distribution may come in, whole and cut short.
+#include "TestDistribution.h"
+#include "installer/ChildProcessRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace nvqb;
+using namespace nvqb::test;
+
+namespace {
+
+struct TUnrarRun {
+    int ExitCode = -1;
+    QStringList Lines;
+};
+
+// Writes the bytes as data.arc into the folder and unpacks them into its
+// subfolder "out" (emptied first) with the installer's command line.
+TUnrarRun Unpack(const QString &folder, const QByteArray &bytes)
+{
+    const QString out = folder + QLatin1String("/out");
+    QDir(out).removeRecursively();
+    QFile file(folder + QLatin1String("/data.arc"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    TUnrarRun run;
+    run.ExitCode = CaptureExecute(QString::fromUtf8(NVQB_UNRAR_PROGRAM),
+                                  QStringLiteral("x -c- -cfg- -dh -idp -o+ -r -y  data.arc *.* \"%1/\"").arg(out), folder,
+                                  true, nullptr, [&run](const QString &line) { run.Lines += line; });
+    return run;
+}
+
+QByteArray ArchiveBytes(const QString &folder, const std::vector<TArchiveEntry> &entries, TArchiveFormat format)
+{
+    const QString name = folder + QLatin1String("/written.arc");
+    WriteArchive(name, entries, format);
+    QFile file(name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+// The bytes compressed whole by one of libarchive's filters ("gzip", "xz").
+QByteArray Compressed(const QByteArray &bytes, const char *filter)
+{
+    QByteArray compressed;
+    archive *writer = archive_write_new();
+    EXPECT_EQ(archive_write_add_filter_by_name(writer, filter), ARCHIVE_OK) << filter;
+    archive_write_set_format_raw(writer);
+    archive_write_set_bytes_in_last_block(writer, 1);
+    const auto append = [](archive *, void *to, const void *buffer, size_t size) -> la_ssize_t {
+        static_cast<QByteArray *>(to)->append(static_cast<const char *>(buffer), qsizetype(size));
+        return la_ssize_t(size);
+    };
+    EXPECT_EQ(archive_write_open2(writer, &compressed, nullptr, append, nullptr, nullptr), ARCHIVE_OK);
+    archive_entry *entry = archive_entry_new();
+    archive_entry_set_pathname(entry, "data");
+    archive_entry_set_filetype(entry, AE_IFREG);
+    archive_entry_set_size(entry, bytes.size());
+    EXPECT_EQ(archive_write_header(writer, entry), ARCHIVE_OK) << archive_error_string(writer);
+    archive_write_data(writer, bytes.constData(), size_t(bytes.size()));
+    archive_entry_free(entry);
+    archive_write_close(writer);
+    archive_write_free(writer);
+    return compressed;
+}
+
+// Where the header of the entry of that index starts in a tar, zip or RAR
+// archive.
+qint64 EntryStart(const QByteArray &bytes, int index)
+{
+    archive *reader = archive_read_new();
+    archive_read_support_format_tar(reader);
+    archive_read_support_format_zip_streamable(reader);
+    archive_read_support_format_rar(reader);
+    archive_read_support_format_rar5(reader);
+    EXPECT_EQ(archive_read_open_memory(reader, bytes.constData(), size_t(bytes.size())), ARCHIVE_OK);
+    qint64 start = -1;
+    archive_entry *entry = nullptr;
+    for (int i = 0; i <= index && archive_read_next_header(reader, &entry) == ARCHIVE_OK; ++i)
+        start = archive_read_header_position(reader);
+    archive_read_free(reader);
+    return start;
+}
+
+// What a run came to: its exit code, its error lines and its last line,
+// joined by " | ".
+QString Outcome(const TUnrarRun &run)
+{
+    QStringList parts{QString::number(run.ExitCode)};
+    for (const QString &line : run.Lines)
+        if (line.startsWith(QLatin1String("ERROR: ")))
+            parts += line;
+    parts += run.Lines.value(run.Lines.size() - 1);
+    return parts.join(QLatin1String(" | "));
+}
+
+// The outcome of an archive found damaged for that reason ("*" for any).
+QString Damaged(const QString &reason)
+{
+    return QLatin1String("3 | ERROR: data.arc: ") + reason + QLatin1String(" | Total errors: 1");
+}
+
+// The outcome equals the expected one, in which one "*" stands for any text.
+bool Matches(const QString &outcome, const QString &expected)
+{
+    const qsizetype any = expected.indexOf(QLatin1Char('*'));
+    if (any < 0)
+        return outcome == expected;
+    return outcome.size() > expected.size() && outcome.startsWith(expected.left(any))
+        && outcome.endsWith(expected.mid(any + 1));
+}
+
+struct TCutCase {
+    std::string Name;
+    QByteArray Bytes;
+    QString Outcome;
+};
+
+} // namespace
+
+TEST(Unrar, AnArchiveCutShortIsDamagedInEveryFormatAndAWholeOneUnpacks)
+{
+    QTemporaryDir temp;
+    const QString folder = temp.path();
+    // A folder and many small files, as in a distribution.
+    std::vector<TArchiveEntry> entries{{QStringLiteral("ComponentFiles"), QByteArray(), TArchiveEntry::Folder}};
+    const int files = 600;
+    for (int i = 0; i < files; ++i)
+        entries.push_back({QStringLiteral("ComponentFiles/Unit%1.pas").arg(i, 4, 10, QLatin1Char('0')),
+                           "unit Unit" + QByteArray::number(i) + ";\r\n"});
+    const int middle = int(entries.size() / 2);
+    const QString whole = QStringLiteral("0 | All OK");
+    // libarchive's own reason.
+    const QString damaged = Damaged(QStringLiteral("*"));
+    const QString noTarEnd =
+        Damaged(QStringLiteral("Truncated archive: no end-of-archive marker (two zero blocks) after the last entry"));
+    const QString noZipEnd = Damaged(QStringLiteral("Truncated archive: no end-of-central-directory record at its end"));
+    const QString noRarEnd = Damaged(QStringLiteral("Truncated archive: no end-of-archive block at its end"));
+
+    std::vector<TCutCase> cases;
+    const QByteArray tar = ArchiveBytes(folder, entries, TArchiveFormat::Tar);
+    const qint64 tarMiddle = EntryStart(tar, middle);
+    ASSERT_EQ(tarMiddle % 512, 0);
+    cases.push_back({"tar", tar, whole});
+    cases.push_back({"tar cut between entries", tar.left(tarMiddle), noTarEnd});
+    cases.push_back({"tar cut inside an entry", tar.left(tarMiddle + 256), damaged});
+    // The last entry is a header and one block of data.
+    cases.push_back({"tar cut before its end marker", tar.left(EntryStart(tar, int(entries.size()) - 1) + 1024), noTarEnd});
+    for (const char *filter : {"gzip", "bzip2", "xz", "zstd", "compress"}) {
+        const QByteArray compressed = Compressed(tar, filter);
+        cases.push_back({std::string("tar ") + filter, compressed, whole});
+        cases.push_back({std::string("tar cut between entries, then ") + filter, Compressed(tar.left(tarMiddle), filter),
+                         noTarEnd});
+        cases.push_back({std::string("tar ") + filter + " cut at half", compressed.left(compressed.size() / 2),
+                         damaged});
+    }
+
+    const QByteArray zip = ArchiveBytes(folder, entries, TArchiveFormat::Zip);
+    cases.push_back({"zip", zip, whole});
+    cases.push_back({"zip cut between entries", zip.left(EntryStart(zip, middle)), damaged});
+    cases.push_back({"zip cut before its central directory", zip.left(zip.indexOf("PK\1\2")), damaged});
+    cases.push_back({"zip cut in its central directory", zip.left((zip.indexOf("PK\1\2") + zip.lastIndexOf("PK\5\6")) / 2),
+                     noZipEnd});
+    cases.push_back({"zip cut before its end record", zip.left(zip.lastIndexOf("PK\5\6")), noZipEnd});
+
+    const QByteArray sevenZip = ArchiveBytes(folder, entries, TArchiveFormat::SevenZip);
+    cases.push_back({"7z", sevenZip, whole});
+    cases.push_back({"7z cut at half", sevenZip.left(sevenZip.size() / 2),
+                     Damaged(QStringLiteral("Truncated archive: %1 of its %2 bytes")
+                                 .arg(sevenZip.size() / 2)
+                                 .arg(sevenZip.size()))});
+
+    for (const auto &[name, format] : {std::pair{"RAR 4", TArchiveFormat::Rar4}, std::pair{"RAR 5", TArchiveFormat::Rar5}}) {
+        const QByteArray rar = ArchiveBytes(folder, entries, format);
+        cases.push_back({name, rar, whole});
+        cases.push_back({std::string(name) + " cut between entries", rar.left(EntryStart(rar, middle)), noRarEnd});
+        cases.push_back({std::string(name) + " cut before its end block",
+                         rar.left(format == TArchiveFormat::Rar4 ? rar.size() - 7 : rar.size() - 8), noRarEnd});
+    }
+
+    for (const TCutCase &cut : cases) {
+        const TUnrarRun run = Unpack(folder, cut.Bytes);
+        const QString outcome = Outcome(run);
+        EXPECT_TRUE(Matches(outcome, cut.Outcome))
+            << cut.Name << ":\n  " << outcome.toStdString() << "\nexpected:\n  " << cut.Outcome.toStdString();
+        if (cut.Outcome == whole) {
+            EXPECT_EQ(Entries(folder + QLatin1String("/out/ComponentFiles")).size(), files) << cut.Name;
+        }
+    }
+}
