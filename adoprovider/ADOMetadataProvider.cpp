@@ -90,6 +90,33 @@ QWidget *TnvADOMetadataProvider::CreateConnectionEditFrame(QWidget *parent)
     return frame;
 }
 
+bool TnvADOMetadataProvider::GetServerIdentCaseSens(TnvIdentCaseSensitivity &value)
+{
+    if (!FConnection)
+        return false;
+    if (!IsConnected())
+        Connect();
+    switch (FConnection->IdentifierCase(true)) {
+    case TIdentifierCase::Unknown:
+        return false;
+    case TIdentifierCase::Sensitive:
+        break;
+    default:
+        value = icsNonSensitive;
+        return true;
+    }
+    switch (FConnection->IdentifierCase(false)) {
+    case TIdentifierCase::Upper:
+        value = icsSensitiveUpperCase;
+        return true;
+    case TIdentifierCase::Lower:
+        value = icsSensitiveLowerCase;
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TnvADOMetadataProvider::GetDatabasesList(TnvBaseSyntaxProvider *syntaxProvider, TSQLQualifiedNamesList *list)
 {
     list->Clear();

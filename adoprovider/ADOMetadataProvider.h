@@ -34,6 +34,13 @@ public:
     void LoadMetadataRelations(TnvBaseSyntaxProvider *syntaxProvider, TnvMetadataFilter *filter,
                                TnvMetadataContainer *container, const TSQLQualifiedName *database) override;
 
+    // What the driver reports of the server (connecting when needed): quoted
+    // names compared without case make every name so; quoted names compared
+    // by case, with unquoted ones folded to upper or lower case, give that
+    // rule. A server that folds nothing fits none of them. False without a
+    // connection.
+    bool GetServerIdentCaseSens(TnvIdentCaseSensitivity &value) override;
+
     QString GetConnectionDescription() const override { return QStringLiteral("ADO Connection"); }
     bool CanCreateInternalConnection() const override { return true; }
     void CreateAndBindInternalConnectionObj() override;

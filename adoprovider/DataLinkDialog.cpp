@@ -1,5 +1,6 @@
 #include "adoprovider/DataLinkDialog.h"
 #include "adoprovider/ConnectionString.h"
+#include "adoprovider/DialogButtons.h"
 #include "adoprovider/OdbcApi.h"
 #include "adoprovider/OdbcConnection.h"
 
@@ -121,12 +122,9 @@ TnvDataLinkDialog::TnvDataLinkDialog(QWidget *parent) : QDialog(parent)
     bTestConnection = new QPushButton(QStringLiteral("Test Connection"), this);
     bTestConnection->setObjectName(QStringLiteral("bTestConnection"));
     bTestConnection->setAutoDefault(false);
-    bOk = new QPushButton(QStringLiteral("OK"), this);
-    bOk->setObjectName(QStringLiteral("bOk"));
-    bOk->setDefault(true);
-    bCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    bCancel->setObjectName(QStringLiteral("bCancel"));
-    bCancel->setAutoDefault(false);
+    const TnvOkCancelButtons okCancel = NewOkCancelButtons(this);
+    bOk = okCancel.Ok;
+    bCancel = okCancel.Cancel;
 
     auto *database = new QHBoxLayout;
     database->addWidget(eDatabase, 1);
@@ -175,8 +173,6 @@ TnvDataLinkDialog::TnvDataLinkDialog(QWidget *parent) : QDialog(parent)
     connect(eConnectionString, &QPlainTextEdit::textChanged, this, [this] { StringEdited(); });
     connect(bBrowseDatabase, &QPushButton::clicked, this, [this] { BrowseDatabase(); });
     connect(bTestConnection, &QPushButton::clicked, this, [this] { TestConnection(); });
-    connect(bOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TnvDataLinkDialog::ConnectionString() const { return eConnectionString->toPlainText(); }

@@ -1,9 +1,12 @@
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/ConnectionString.h"
+#include "adoprovider/LoginDialog.h"
 #include "adoprovider/OdbcApi.h"
 #include "adoprovider/OdbcDataset.h"
 #include "adoprovider/SchemaRowsets.h"
 #include "classlib/Strings.h"
+
+#include <QApplication>
 
 namespace nvqb {
 
@@ -53,18 +56,35 @@ void TADOConnection::EnsureConnected()
         Open();
 }
 
+bool TADOConnection::Connected() const
+{
+    if (!FDbc)
+        return false;
+    // The driver's own account of the last call; no round trip to the server.
+    // A driver that does not keep one is taken at its word that it is open.
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const SQLRETURN rc = SQLGetConnectAttrW(FDbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+    return !Succeeded(rc) || dead != SQL_CD_TRUE;
+}
+
 void TADOConnection::Open()
 {
     if (Connected())
         return;
+    // A lost session still holds its handles and datasets.
+    DoClose();
     if (Trim(FConnectionString).isEmpty())
         throw EDatabaseError(QStringLiteral("Cannot open the connection: the connection string is empty"));
     // Checks the syntax before anything reaches the driver.
     QString connectString = BuildConnectionString(ParseConnectionString(FConnectionString));
-    if (FLoginPrompt && OnLogin) {
+    // The host's handler answers the prompt; without one the library's own
+    // login dialog asks, where a dialog can be shown at all.
+    if (FLoginPrompt && (OnLogin || CanPromptLogin())) {
         QString user = ConnectionStringValue(connectString, QStringLiteral("UID"));
         QString password = ConnectionStringValue(connectString, QStringLiteral("PWD"));
-        if (!OnLogin(this, user, password))
+        const bool accepted =
+            OnLogin ? OnLogin(this, user, password) : PromptLogin(QApplication::activeWindow(), user, password);
+        if (!accepted)
             throw EDatabaseError(QStringLiteral("Login cancelled"));
         connectString = SetConnectionStringValue(connectString, QStringLiteral("UID"), user);
         connectString = SetConnectionStringValue(connectString, QStringLiteral("PWD"), password);
@@ -179,6 +199,28 @@ TOwned<TMemoryDataset> TADOConnection::OpenSchema(TSchemaInfo schema)
     }
     dataSet->Open();
     return dataSet;
+}
+
+TIdentifierCase TADOConnection::IdentifierCase(bool quoted)
+{
+    EnsureConnected();
+    SQLUSMALLINT value = 0;
+    const SQLRETURN rc =
+        SQLGetInfoW(FDbc, quoted ? SQL_QUOTED_IDENTIFIER_CASE : SQL_IDENTIFIER_CASE, &value, sizeof value, nullptr);
+    if (!Succeeded(rc))
+        return TIdentifierCase::Unknown;
+    switch (value) {
+    case SQL_IC_UPPER:
+        return TIdentifierCase::Upper;
+    case SQL_IC_LOWER:
+        return TIdentifierCase::Lower;
+    case SQL_IC_SENSITIVE:
+        return TIdentifierCase::Sensitive;
+    case SQL_IC_MIXED:
+        return TIdentifierCase::Mixed;
+    default:
+        return TIdentifierCase::Unknown;
+    }
 }
 
 void TADOConnection::RegisterDataSet(TADODataSet *dataSet)

@@ -33,9 +33,16 @@ enum TSchemaInfo {
     siForeignKeys,
 };
 
+// How a server treats the letter case of identifiers, as its driver reports
+// it: folded to upper or lower case, kept and compared by case, or kept as
+// written and compared without case. Unknown when the driver does not say.
+enum class TIdentifierCase { Unknown, Upper, Lower, Sensitive, Mixed };
+
 // Asked for the user name and password before logging in when LoginPrompt is
 // set; both come in as the connection string has them. Returning false
-// cancels the login.
+// cancels the login. Without a handler the login dialog asks (on the
+// user-interface thread of a widget application; elsewhere the string is
+// used as it is).
 using TLoginEvent = TMethod<bool(TObject *sender, QString &userName, QString &password)>;
 
 class TADOConnection : public TComponent {
@@ -65,7 +72,10 @@ public:
     void Open();
     // Closes the datasets running through the connection first.
     void Close();
-    bool Connected() const { return FDbc != nullptr; }
+    // Open, and not found lost: once a call has failed because the server
+    // ended the session (a restart, the session terminated, a broken
+    // network), the connection reads as closed and Open starts a new session.
+    bool Connected() const;
     void SetConnected(bool value);
 
     // The driver's current catalog; empty while closed or when the driver
@@ -80,6 +90,10 @@ public:
 
     // A new, open dataset holding the rowset; connects when needed.
     TOwned<TMemoryDataset> OpenSchema(TSchemaInfo schema);
+
+    // The case rule of unquoted or of quoted identifiers on the server;
+    // connects when needed.
+    TIdentifierCase IdentifierCase(bool quoted);
 
     // The connection handle (SQLHDBC) while connected, else nil; for the
     // datasets and rowsets of this layer.

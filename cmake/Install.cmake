@@ -1,7 +1,11 @@
-# cmake --install: the two shared libraries with their SONAME, their headers in
-# the source tree's layout (so that a header's own includes such as
-# "builder/controls/QueryBuilder.h" resolve through one include folder), and a
-# CMake package that an application finds with find_package(nvQueryBuilder).
+# cmake --install: the two shared libraries with their SONAME, their headers
+# under one folder of the package's name, and a CMake package that an
+# application finds with find_package(nvQueryBuilder). An application includes
+# <nvQueryBuilder/builder/controls/QueryBuilder.h>; the installed headers
+# include each other the same way (cmake/InstallHeaders.cmake rewrites the
+# source tree's "builder/..." includes), so no folder of ours but
+# nvQueryBuilder/ stands on an application's include path, where generic names
+# such as classlib/ or support/ could meet its own.
 # The nine interface languages are compiled into the core library as Qt
 # resources (support/Languages.qrc): there are no language files to install.
 include(CMakePackageConfigHelpers)
@@ -21,18 +25,21 @@ install(TARGETS nvQueryBuilderC6 nvQueryBuilderADOC6
 # an application's build.
 set(_nvqb_header_folders classlib support sqlmodel sql92 builder adoprovider)
 set(_nvqb_private_headers adoprovider/OdbcApi.h)
+set(_nvqb_headers "")
 foreach(_folder IN LISTS _nvqb_header_folders)
   file(GLOB_RECURSE _headers RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/${_folder}/*.h)
-  foreach(_header IN LISTS _headers)
-    if(_header IN_LIST _nvqb_private_headers)
-      continue()
-    endif()
-    get_filename_component(_dir ${_header} DIRECTORY)
-    install(FILES ${PROJECT_SOURCE_DIR}/${_header}
-      DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/nvQueryBuilder/${_dir})
-  endforeach()
+  list(REMOVE_ITEM _headers ${_nvqb_private_headers})
+  list(APPEND _nvqb_headers ${_headers})
 endforeach()
+install(CODE "
+  set(NVQB_SOURCE_DIR [[${PROJECT_SOURCE_DIR}]])
+  set(NVQB_STAGE_DIR [[${PROJECT_BINARY_DIR}/installed-headers]])
+  set(NVQB_HEADERS [[${_nvqb_headers}]])
+  set(NVQB_HEADER_FOLDERS [[${_nvqb_header_folders}]])
+  set(NVQB_INCLUDE_DIR [[${CMAKE_INSTALL_INCLUDEDIR}]])
+  include([[${PROJECT_SOURCE_DIR}/cmake/InstallHeaders.cmake]])
+")
 
 set(_nvqb_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/nvQueryBuilder)
 install(EXPORT nvQueryBuilderTargets

@@ -12,21 +12,15 @@ using namespace nvqb;
 
 int main(int argc, char **argv)
 {
-    // A run that prints or takes a picture needs no display.
-    bool headless = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--print-sql" || argument.startsWith("--screenshot"))
-            headless = true;
-    }
-    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("nvqb-demo"));
-
+    // The command line is read before the application exists: help and a
+    // bad option are printed without a display, where making the
+    // application would end the program in the platform plugin.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     TnvDemoOptions options;
     QString error;
-    if (!ParseDemoCommandLine(QApplication::arguments().mid(1), options, error)) {
+    if (!ParseDemoCommandLine(arguments, options, error)) {
         if (error.isEmpty()) {
             std::fputs(qPrintable(DemoUsage()), stdout);
             return 0;
@@ -34,6 +28,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "nvqb-demo: %s\n\n%s", qPrintable(error), qPrintable(DemoUsage()));
         return 2;
     }
+    // A run that prints or takes a picture needs no display.
+    if (options.Headless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("nvqb-demo"));
 
     static int errors = 0;
     // A window shows errors in the library's own message box; a headless run

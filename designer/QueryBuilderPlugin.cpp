@@ -21,10 +21,11 @@ QString TnvQueryBuilderDesignerPlugin::whatsThis() const
                           "provider (and a metadata provider) in code; its SQL is set at run time.");
 }
 
-// Relative to the installed include folder that the package's targets add.
+// As an application includes the installed header: the package's targets
+// add the include folder that holds nvQueryBuilder/.
 QString TnvQueryBuilderDesignerPlugin::includeFile() const
 {
-    return QStringLiteral("builder/controls/QueryBuilder.h");
+    return QStringLiteral("nvQueryBuilder/builder/controls/QueryBuilder.h");
 }
 
 QIcon TnvQueryBuilderDesignerPlugin::icon() const { return {}; }

@@ -1,7 +1,8 @@
 #pragma once
 // The query builder control as Qt Designer and Qt Creator see it: an entry of
 // the widget box that makes a TnvQueryBuilder, whose properties the designer
-// edits and stores in the .ui file; uic then includes the control's header.
+// edits and stores in the .ui file; uic then includes the control's installed
+// header, <nvQueryBuilder/builder/controls/QueryBuilder.h>.
 #include <QObject>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 

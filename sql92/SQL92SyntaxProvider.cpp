@@ -3,6 +3,7 @@
 #include "sql92/SQL92Scanner.h"
 #include "sql92/SQL92Tokens.h"
 #include "sqlmodel/providers/EditPropsFormClasses.h"
+#include "sqlmodel/providers/MetadataProvider.h"
 
 namespace nvqb {
 
@@ -28,6 +29,13 @@ void TnvSQL92SyntaxProvider::SetIdentCaseSens(TnvIdentCaseSensitivity value)
         return;
     FIdentCaseSens = value;
     SendNotifications();
+}
+
+void TnvSQL92SyntaxProvider::ConnectionChanged(TnvBaseMetadataProvider *metadataProvider)
+{
+    TnvIdentCaseSensitivity server = icsNonSensitive;
+    if (metadataProvider && metadataProvider->GetServerIdentCaseSens(server))
+        SetIdentCaseSens(server);
 }
 
 TnvScannerClass TnvSQL92SyntaxProvider::GetScannerClass() const { return ScannerClassOf<SQL92Scanner>(); }

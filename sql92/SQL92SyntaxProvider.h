@@ -18,6 +18,10 @@ public:
     TnvIdentCaseSensitivity GetIdentCaseSens() const override;
     // A real change tells every subscriber.
     void SetIdentCaseSens(TnvIdentCaseSensitivity value) override;
+    // Takes the identifier case rule of the server when the metadata
+    // provider can tell it, so that names the server tells apart by case
+    // stay apart and are quoted where they need it.
+    void ConnectionChanged(TnvBaseMetadataProvider *metadataProvider) override;
     // Read at the next metadata load: the catalogue is then read through the
     // information_schema views when the metadata provider can run SQL.
     bool UseInformationSchema() const { return FUseInformationSchema; }

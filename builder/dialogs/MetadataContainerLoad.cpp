@@ -162,6 +162,10 @@ TfnvQBMetadataContainerLoad::TfnvQBMetadataContainerLoad(QWidget *owner, TnvMeta
                 if (!parent->objectName().isEmpty())
                     path = parent->objectName() + u'.' + path;
             // A tool button shows its action's text: the action is translated.
+            // A label without a caption is filled at run time (the error of
+            // a failed run) and keeps what it was given.
+            if (auto *label = qobject_cast<QLabel *>(child); label && label->text().isEmpty())
+                continue;
             if (qobject_cast<QLabel *>(child) ||
                 (qobject_cast<QAbstractButton *>(child) && !qobject_cast<QToolButton *>(child)) ||
                 qobject_cast<QGroupBox *>(child))
@@ -443,6 +447,14 @@ void TfnvQBMetadataContainerLoad::CreateLoadingPage()
                                QStringLiteral("Please wait while Norvane Query builder loads Metadata Information..."),
                                nullptr));
     body->addWidget(mLog, 1);
+    lLoadingError = NewCaption(tsLoading, "lLoadingError", QString(), nullptr);
+    lLoadingError->setWordWrap(true);
+    lLoadingError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette palette = lLoadingError->palette();
+    palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    lLoadingError->setPalette(palette);
+    lLoadingError->hide();
+    body->addWidget(lLoadingError);
 }
 
 // --- Page table and navigation ------------------------------------------------
@@ -739,6 +751,8 @@ void TfnvQBMetadataContainerLoad::LoadDatabasesList()
     TnvBaseMetadataProvider *metadata = FContainer->MetadataProvider();
     if (metadata && syntax && syntax->IsSupportDatabases()) {
         FDatabases->SetSyntaxProvider(syntax);
+        // The names listed follow the dialect's case rule, which may follow the server's.
+        syntax->ConnectionChanged(metadata);
         syntax->GetDatabasesList(metadata, FDatabases.get());
         TOwned<TSQLQualifiedName> current = syntax->GetDefaultDatabaseName(metadata);
         if (!IsQualifiedNameEmpty(current.get()))
@@ -969,28 +983,55 @@ void TfnvQBMetadataContainerLoad::ShowLoading()
     bLoad->setEnabled(false);
     bLoad->setVisible(false);
     bNext->setVisible(true);
+    lLoadingError->hide();
     FLoading = true;
     TnvScopeExit done([this] { FLoading = false; });
     FPaintTimer.invalidate();
     LetWindowPaint();
 
+    // Every database is read whole before the container changes at all: a
+    // run that fails half-way (the server gone, a catalogue that cannot be
+    // read) leaves the container as it was, the clearing asked for included.
+    std::vector<TOwned<TnvMetadataContainer>> loaded;
+    try {
+        TnvBaseSyntaxProvider *syntax = FContainer->SyntaxProvider();
+        if (syntax && syntax->IsSupportDatabases() && FDatabases->GetCount() > 0) {
+            for (int row = 0; row < lDatabases->count() && row < FDatabases->GetCount(); ++row)
+                if (lDatabases->item(row)->checkState() == Qt::Checked)
+                    loaded.push_back(LoadDatabase(row == FDefaultDatabase ? nullptr : FDatabases->GetItems(row)));
+        } else {
+            loaded.push_back(LoadDatabase(nullptr));
+        }
+    } catch (...) {
+        LoadingFailed(CurrentExceptionMessage());
+        return;
+    }
     if (cbClearBeforeLoading->isChecked())
         FContainer->Clear();
-    TnvBaseSyntaxProvider *syntax = FContainer->SyntaxProvider();
-    if (syntax && syntax->IsSupportDatabases() && FDatabases->GetCount() > 0) {
-        for (int row = 0; row < lDatabases->count() && row < FDatabases->GetCount(); ++row)
-            if (lDatabases->item(row)->checkState() == Qt::Checked)
-                LoadMetadataIntoContainer(row == FDefaultDatabase ? nullptr : FDatabases->GetItems(row));
-    } else {
-        LoadMetadataIntoContainer(nullptr);
-    }
+    for (const auto &scratch : loaded)
+        WriteIntoContainer(scratch.get());
     if (FSaveToFile)
         FContainer->SaveToXMLFile(GetXMLFileName());
     FCloseResult = QDialog::Accepted;
     bClose->setDefault(true);
 }
 
-void TfnvQBMetadataContainerLoad::LoadMetadataIntoContainer(const TSQLQualifiedName *database)
+void TfnvQBMetadataContainerLoad::LoadingFailed(const QString &message)
+{
+    AppendMetadataLoadingLog(QStringLiteral("FAILED"));
+    for (const QString &line : QString(message).remove(u'\r').split(u'\n', Qt::SkipEmptyParts))
+        WriteMetadataLoadingLog(line);
+    WriteMetadataLoadingLog(QStringLiteral("Loading failed: the MetadataContainer is left as it was."));
+    WriteMetadataLoadingLog(QString());
+    lLoadingError->setText(message);
+    lLoadingError->show();
+    // Back leads to the connection and the choices again for another run;
+    // Close ends the wizard without success.
+    bPrev->setEnabled(true);
+    bClose->setDefault(true);
+}
+
+TOwned<TnvMetadataContainer> TfnvQBMetadataContainerLoad::LoadDatabase(const TSQLQualifiedName *database)
 {
     FContainer->CheckSyntaxProvider();
     FContainer->CheckMetadataProvider();
@@ -1018,11 +1059,17 @@ void TfnvQBMetadataContainerLoad::LoadMetadataIntoContainer(const TSQLQualifiedN
         TnvMetadataObject *object = scratch->Items(i);
         WriteMetadataLoadingLog(QStringLiteral("Loading fields list for object ") + object->GetFullNameStr() +
                                 QStringLiteral("..."));
+        // An object whose fields cannot be queried is FAILED and the run
+        // goes on; what the provider raises (a lost connection) ends it.
         object->LoadFields();
         const TnvMetadataFieldsList *fields = object->GetFields();
         AppendMetadataLoadingLog(fields && fields->Loaded() ? QStringLiteral("success") : QStringLiteral("FAILED"));
     }
+    return scratch;
+}
 
+void TfnvQBMetadataContainerLoad::WriteIntoContainer(TnvMetadataContainer *scratch)
+{
     WriteMetadataLoadingLog(QStringLiteral("Writing metadata to MetadataContainer..."));
     if (!scratch->Loaded()) {
         AppendMetadataLoadingLog(QStringLiteral("FAILED"));
@@ -1052,6 +1099,12 @@ void TfnvQBMetadataContainerLoad::LoadMetadataIntoContainer(const TSQLQualifiedN
     }
     WriteMetadataLoadingLog(QStringLiteral("Loading completed successfully..."));
     WriteMetadataLoadingLog(QString());
+}
+
+void TfnvQBMetadataContainerLoad::LoadMetadataIntoContainer(const TSQLQualifiedName *database)
+{
+    TOwned<TnvMetadataContainer> scratch = LoadDatabase(database);
+    WriteIntoContainer(scratch.get());
 }
 
 // --- Unit routines -------------------------------------------------------------------------

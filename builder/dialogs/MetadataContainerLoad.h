@@ -71,6 +71,14 @@ public:
     // Loads one database (nil: the default one) into a scratch container
     // and copies the result into the target, logging each step.
     void LoadMetadataIntoContainer(const TSQLQualifiedName *database);
+    // The first half: the database's objects and their fields in a new
+    // scratch container, logged. Raises what the providers raise while the
+    // objects are listed, and what a field load raises (a lost connection);
+    // an object whose fields cannot be queried is logged FAILED.
+    TOwned<TnvMetadataContainer> LoadDatabase(const TSQLQualifiedName *database);
+    // The second half: the scratch container's objects copied into the
+    // target, each in place of one of an equal name.
+    void WriteIntoContainer(TnvMetadataContainer *scratch);
     // Adds a line to the log.
     void WriteMetadataLoadingLog(const QString &text);
     // Appends to the last line of the log, or adds a line to an empty log.
@@ -104,6 +112,8 @@ public:
     QLineEdit *eXMLFileName = nullptr;
     QPushButton *bBrowse = nullptr;
     QPlainTextEdit *mLog = nullptr;
+    // The error that ended a loading run; hidden otherwise.
+    QLabel *lLoadingError = nullptr;
     QPushButton *bPrev, *bNext, *bLoad, *bClose;
     TnvQBLocalizerForm *Localizer;
 
@@ -157,6 +167,8 @@ private:
     void ShowSaveToFile();
     void CheckSaveToFile();
     void ShowLoading();
+    // Ends a loading run that raised: the error in the log and on the page.
+    void LoadingFailed(const QString &message);
 
     void ClearSelectSyntaxComboBox();
     void ClearSelectConnectionTypeComboBox();

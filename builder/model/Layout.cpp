@@ -97,24 +97,48 @@ QString SaveQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder)
     return document.toString(-1);
 }
 
+namespace {
+// The document and its SQL element, or the reason the loader reads nothing.
+QString ReadLayoutDocument(const QString &text, QDomDocument &document, QDomElement &sql)
+{
+    QString error = XmlShapeError(QStringView(text), LayoutShape);
+    if (!error.isEmpty())
+        return error;
+    QString message;
+    int line = 0, column = 0;
+    if (!document.setContent(text, &message, &line, &column))
+        return QStringLiteral("not an XML document (line %1, column %2: %3)").arg(line).arg(column).arg(message);
+    // The root's name is not checked: any document with the children is
+    // read.
+    const QDomElement root = document.documentElement();
+    if (root.isNull())
+        return QStringLiteral("the document has no root element");
+    sql = FindChildElByName(SQLName, root);
+    if (sql.isNull())
+        return QStringLiteral("the document has no %1 element").arg(SQLName);
+    return QString();
+}
+} // namespace
+
+QString LayoutDocumentError(const QString &text)
+{
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("the layout is empty");
+    QDomDocument document;
+    QDomElement sql;
+    return ReadLayoutDocument(text, document, sql);
+}
+
 void LoadQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder, const QString &text) noexcept
 {
     // Whatever goes wrong ends the load where it stands: what was applied
     // before stays, and the host never sees an exception from here.
     try {
-        if (!queryBuilder || !XmlShapeError(QStringView(text), LayoutShape).isEmpty())
-            return;
         QDomDocument document;
-        if (!document.setContent(text))
+        QDomElement sql;
+        if (!queryBuilder || !ReadLayoutDocument(text, document, sql).isEmpty())
             return;
-        // The root's name is not checked: any document with the children is
-        // read.
         const QDomElement root = document.documentElement();
-        if (root.isNull())
-            return;
-        const QDomElement sql = FindChildElByName(SQLName, root);
-        if (sql.isNull())
-            return;
         queryBuilder->SetSyncSQL(SQLText(sql));
         const QDomElement subQueries = FindChildElByName(SubQueriesName, root);
         if (subQueries.isNull())

@@ -34,6 +34,10 @@ QString SaveQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder);
 // no layout document, a missing element or a bad value ends the load quietly
 // where it stands, with what was applied before kept.
 void LoadQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder, const QString &text) noexcept;
+// Why the loader would take nothing from the text (empty, not XML, too
+// deep, no root, no "SQL" element); empty when it reads the document. For a
+// host that wants to tell a user, as the load itself stays quiet.
+QString LayoutDocumentError(const QString &text);
 
 // A "SubQuery" element under Parent with one "UnionSubQuery" per union part.
 void SaveSubQueryLayout(TnvSubQuery *subQuery, QDomDocument &document, QDomElement &parent);

@@ -67,7 +67,8 @@ QString DemoUsage()
 {
     QCommandLineParser parser;
     DefineOptions(parser);
-    return parser.helpText();
+    // Asked before the application exists, the parser knows no program name.
+    return parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("nvqb-demo"));
 }
 
 void PrepareDemoWindow(TnvDemoWindow &window, const TnvDemoOptions &options)

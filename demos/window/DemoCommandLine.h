@@ -26,6 +26,7 @@ struct TnvDemoOptions {
 
 // The arguments without the program name. False, with the reason in Error,
 // for a bad command line; false with Error empty when help was asked for.
+// Both work before the application object exists.
 bool ParseDemoCommandLine(const QStringList &arguments, TnvDemoOptions &options, QString &error);
 QString DemoUsage();
 

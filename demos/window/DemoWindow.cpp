@@ -7,6 +7,7 @@
 #include "builder/dialogs/MetadataContainerLoad.h"
 #include "builder/model/BusyCursor.h"
 #include "builder/model/ErrorReport.h"
+#include "builder/model/Layout.h"
 #include "classlib/Exceptions.h"
 #include "demos/window/OptionsMenus.h"
 #include "demos/window/ResultGrid.h"
@@ -14,6 +15,8 @@
 #include "demos/window/SampleDatabase.h"
 #include "demos/window/StatisticsPane.h"
 #include "sql92/SQL92SyntaxProvider.h"
+#include "sqlmodel/sql/SQLFromClause.h"
+#include "sqlmodel/sql/SQLStatements.h"
 
 #include <QApplication>
 #include <QFile>
@@ -44,6 +47,23 @@ void WriteTextFile(const QString &fileName, const QString &text)
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         throw EStreamError(QObject::tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+}
+
+// Whether a select block of the statement's union list reads from a source.
+bool HasSources(const TSQLSubQueryExpressions *list)
+{
+    if (!list)
+        return false;
+    for (qsizetype i = 0; i < list->GetCount(); ++i) {
+        const TSQLSubQueryExpression *item = list->GetItems(i);
+        if (const auto *block = As<TSQLSubQuerySelectExpression>(item)) {
+            if (block->FromClause && block->FromClause->GetCount() > 0)
+                return true;
+        } else if (HasSources(As<TSQLSubQueryExpressions>(item))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 const QString XMLFilter = QObject::tr("Metadata XML (*.xml);;All files (*)");
@@ -194,7 +214,7 @@ void TnvDemoWindow::ShowConnection()
     FConnectionLabel->setText(tr("Connected: %1").arg(shown));
 }
 
-void TnvDemoWindow::SetSQL(const QString &sql)
+template <class F> void TnvDemoWindow::RaisingSQLErrors(const QString &context, F load)
 {
     QString error;
     const TnvOnSQLError paneHandler = FQueryBuilder->OnSQLError;
@@ -205,14 +225,19 @@ void TnvDemoWindow::SetSQL(const QString &sql)
             paneHandler(sender, text, message, token, position);
     };
     try {
-        FQueryBuilder->SetSyncSQL(sql);
+        load();
     } catch (...) {
         FQueryBuilder->OnSQLError = paneHandler;
         throw;
     }
     FQueryBuilder->OnSQLError = paneHandler;
     if (!error.isEmpty())
-        throw EConvertError(error);
+        throw EConvertError(context + error);
+}
+
+void TnvDemoWindow::SetSQL(const QString &sql)
+{
+    RaisingSQLErrors(QString(), [&] { FQueryBuilder->SetSyncSQL(sql); });
 }
 
 void TnvDemoWindow::QueryChanged()
@@ -229,8 +254,9 @@ void TnvDemoWindow::RunQuery()
     QString sql;
     if (!nvQBCatchAll([&] { sql = FQueryBuilder->SQL(); }))
         return;
-    // An empty query prints as a SELECT without a FROM: nothing to run.
-    FResultGrid->Run(FConnectionString, sql.contains(QLatin1String("From"), Qt::CaseInsensitive) ? sql : QString());
+    // A query without sources (the empty one, or a bare expression list) is
+    // not sent to the server.
+    FResultGrid->Run(FConnectionString, HasSources(FQueryBuilder->ResultStatement()) ? sql : QString());
 }
 
 void TnvDemoWindow::CancelQuery() { FResultGrid->Cancel(); }
@@ -247,7 +273,17 @@ void TnvDemoWindow::LoadMetadataFile(const QString &fileName)
 
 void TnvDemoWindow::SaveLayoutFile(const QString &fileName) { WriteTextFile(fileName, FQueryBuilder->GetLayout()); }
 
-void TnvDemoWindow::LoadLayoutFile(const QString &fileName) { FQueryBuilder->SetLayout(ReadTextFile(fileName)); }
+void TnvDemoWindow::LoadLayoutFile(const QString &fileName)
+{
+    // The control takes what it can of any text and stays quiet about the
+    // rest; the user who named the file hears what is wrong with it.
+    const QString text = ReadTextFile(fileName);
+    const QString error = LayoutDocumentError(text);
+    if (!error.isEmpty())
+        throw EConvertError(tr("The layout %1 cannot be loaded: %2").arg(fileName, error));
+    RaisingSQLErrors(tr("The SQL of the layout %1 does not parse: ").arg(fileName),
+                     [&] { FQueryBuilder->SetLayout(text); });
+}
 
 void TnvDemoWindow::ConnectEvent()
 {

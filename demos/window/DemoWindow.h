@@ -56,7 +56,7 @@ public:
     void SetAutoRun(bool value) { FAutoRun = value; }
 
     // Each raises when the file cannot be read or written or does not hold
-    // what it should.
+    // what it should (a layout: no layout document, or SQL that does not parse).
     void SaveMetadataFile(const QString &fileName);
     void LoadMetadataFile(const QString &fileName);
     void SaveLayoutFile(const QString &fileName);
@@ -69,6 +69,9 @@ public:
     QTabWidget *BottomTabs() const { return FTabs; }
 
 private:
+    // Runs the load with parse errors raised (the control would only report
+    // them), the message after the context.
+    template <class F> void RaisingSQLErrors(const QString &context, F load);
     void CreateMenus();
     void QueryChanged();
     void ShowConnection();

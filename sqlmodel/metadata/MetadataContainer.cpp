@@ -601,6 +601,8 @@ void TnvMetadataContainer::LoadMetadataByFilter(TnvMetadataFilter *filter, const
     CheckSyntaxProvider();
     CheckMetadataProvider();
     FLoaded = true;
+    // Names are made by the dialect's case rule, which may follow the server's.
+    SyntaxProvider()->ConnectionChanged(FMetadataProvider);
     TnvUpdateScope scope(this);
     SyntaxProvider()->LoadMetadataObjects(FMetadataProvider, filter, this, database);
     SyntaxProvider()->LoadMetadataRelations(FMetadataProvider, filter, this, database);

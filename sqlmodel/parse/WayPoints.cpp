@@ -225,16 +225,34 @@ TnvWayPointsList *TnvQBWayPointListsCache::Make()
 
 namespace detail {
 
-constinit thread_local TnvThreadPools *ThreadPoolsPtr [[gnu::tls_model("initial-exec")]] = nullptr;
+constinit thread_local TnvThreadPools *ThreadPoolsPtr = nullptr;
+constinit std::atomic<void *> OwnerThread{nullptr};
+constinit TnvThreadPools *OwnerPools = nullptr;
 
 TnvThreadPools &MakeThreadPools()
 {
-    // Made on a thread's first parse and destroyed at its end; the pointer
-    // is cleared first, so nothing reads it once the pools are going.
+    // Made on a thread's first parse and destroyed at its end; the pointers
+    // are cleared first, so nothing reads them once the pools are going. The
+    // first thread to parse owns the shortcut until it ends; a thread made
+    // later may then take it over.
     struct Holder {
         TnvThreadPools Pools;
-        Holder() { ThreadPoolsPtr = &Pools; }
-        ~Holder() { ThreadPoolsPtr = nullptr; }
+        void *Thread = __builtin_thread_pointer();
+        Holder()
+        {
+            ThreadPoolsPtr = &Pools;
+            // Only the owner reads OwnerPools, and it does not parse before
+            // this constructor has set them.
+            void *none = nullptr;
+            if (OwnerThread.compare_exchange_strong(none, Thread, std::memory_order_acq_rel))
+                OwnerPools = &Pools;
+        }
+        ~Holder()
+        {
+            void *self = Thread;
+            OwnerThread.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
+            ThreadPoolsPtr = nullptr;
+        }
     };
     thread_local Holder holder;
     return holder.Pools;

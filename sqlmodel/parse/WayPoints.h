@@ -6,6 +6,7 @@
 // pool too, so a step of the first pass allocates nothing once the pools have
 // grown to the largest parse so far.
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -256,18 +257,25 @@ struct TnvThreadPools {
 };
 
 namespace detail {
-// The calling thread's pools once made, else nil. A plain pointer with the
-// initial-exec model is read straight off the thread pointer; a
-// thread_local object would cost a call into the dynamic linker on every
-// use from this shared library, and the pools are reached at every step of
-// the first pass.
-extern constinit thread_local TnvThreadPools *ThreadPoolsPtr [[gnu::tls_model("initial-exec")]];
+// The calling thread's pools once made, else nil. The library takes its
+// thread-local storage in the dynamic model, so that a program may open it at
+// run time (a form designer loading the plugin): each read of this pointer is
+// then a call into the dynamic loader.
+extern constinit thread_local TnvThreadPools *ThreadPoolsPtr;
+// The pools of the first thread that parses (the user-interface thread, in
+// practice), reached without that call: the thread is known by its thread
+// pointer, which no other living thread shares. The pools are reached at
+// every step of the first pass.
+extern constinit std::atomic<void *> OwnerThread;
+extern constinit TnvThreadPools *OwnerPools;
 TnvThreadPools &MakeThreadPools();
 } // namespace detail
 
 // The pools of the calling thread: two threads parsing at once never share one.
 inline TnvThreadPools &ThreadPools()
 {
+    if (detail::OwnerThread.load(std::memory_order_relaxed) == __builtin_thread_pointer())
+        return *detail::OwnerPools;
     TnvThreadPools *pools = detail::ThreadPoolsPtr;
     return pools ? *pools : detail::MakeThreadPools();
 }

@@ -157,8 +157,15 @@ void TnvBaseMetadataProvider::LoadFieldsForQuery(TnvBaseSyntaxProvider *, const 
         fields->SetLoaded(true);
     } catch (const std::exception &) {
         // The columns read so far stay; the list is asked again next time.
+        // A connection lost on the way is no fault of this query's: the
+        // caller hears of it, or its next question would reconnect and the
+        // loss pass unnoticed.
+        if (!IsConnected())
+            throw;
     }
 }
+
+bool TnvBaseMetadataProvider::GetServerIdentCaseSens(TnvIdentCaseSensitivity &) { return false; }
 
 QString TnvBaseMetadataProvider::GetConnectionDescription() const { return ClassName(); }
 

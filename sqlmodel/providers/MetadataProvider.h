@@ -8,6 +8,7 @@
 #include "classlib/ComponentClass.h"
 #include "classlib/Dataset.h"
 #include "classlib/Method.h"
+#include "sqlmodel/providers/IdentCaseSensitivity.h"
 
 #include <vector>
 
@@ -72,6 +73,11 @@ public:
     // marked loaded; a failure to run the query passes on.
     virtual void LoadFieldsForQuery(TnvBaseSyntaxProvider *syntaxProvider, const QString &sql,
                                     TnvMetadataFieldsList *fields);
+
+    // The identifier case rule of the server behind the connection, where
+    // the provider can learn it; false when it cannot, or when the server's
+    // rule is none that a dialect can follow. The base cannot.
+    virtual bool GetServerIdentCaseSens(TnvIdentCaseSensitivity &value);
 
     virtual QString GetConnectionDescription() const;
     virtual bool CanCreateInternalConnection() const { return false; }

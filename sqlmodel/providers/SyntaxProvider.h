@@ -8,6 +8,7 @@
 #include "classlib/ComponentClass.h"
 #include "classlib/StringList.h"
 #include "sqlmodel/parse/ParseDriver.h"
+#include "sqlmodel/providers/IdentCaseSensitivity.h"
 #include "sqlmodel/sql/QualifiedName.h"
 
 #include <QImage>
@@ -30,7 +31,6 @@ class TnvMetadataContainer;
 class TnvMetadataFieldsList;
 class TnvMetadataFilter;
 
-enum TnvIdentCaseSensitivity { icsNonSensitive, icsSensitiveUpperCase, icsSensitiveLowerCase };
 enum TnvSyntaxSupportConectedServer { scsNotSupport, scsMaybeSupport, scsSupport };
 
 // What a subscriber of a provider hears: a change of the dialect's settings,
@@ -81,6 +81,8 @@ public:
     // Whether the column name is the object's name followed by the column's own.
     virtual bool IsColumnOfDBObject(const TSQLQualifiedName *column, const TSQLQualifiedName *object) const;
 
+    // Told before metadata is read through the metadata provider (its
+    // connection may be a new one); the base does nothing.
     virtual void ConnectionChanged(TnvBaseMetadataProvider *metadataProvider);
 
     // Capabilities of the dialect.

@@ -230,7 +230,9 @@ void TSQLSubQuerySelectExpression::BuildSQLDirect(TSQLBuilder *builder, TSQLBuil
     }
     builder->EndIndent();
 
-    if (FromClause) {
+    // A block without sources (an empty query, Select 1) has no FROM keyword:
+    // no server takes one that is followed by nothing.
+    if (FromClause && FromClause->GetCount() > 0) {
         builder->NewLineOrSpace(partsFromNewLine, 0);
         builder->WriteKeyword(QStringLiteral("From"));
         BeginPart(builder, format);

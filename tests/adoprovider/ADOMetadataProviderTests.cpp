@@ -183,6 +183,37 @@ TEST_P(ADOMetadataTest, AnotherDatabaseLeavesTheConnectionAsItWas)
         EXPECT_EQ(names->GetCount(), 0);
 }
 
+// The dialect takes the server's identifier rule where the driver reports
+// one that a dialect can follow: PostgreSQL folds unquoted names to lower case
+// and tells quoted ones apart by case. The SQLite driver claims to keep every
+// name as written, which no rule of the dialect expresses: the dialect's own
+// setting stays.
+TEST_P(ADOMetadataTest, TheDialectFollowsTheServersIdentifierCase)
+{
+    Provider.SetConnection(Connection.get());
+    Syntax.SetIdentCaseSens(icsSensitiveUpperCase);
+    int notified = 0;
+    struct Listener : InvSyntaxProviderNotifications {
+        int *Count;
+        void SyntaxProviderPropsChanged(TnvBaseSyntaxProvider *) override { ++*Count; }
+        void SyntaxProviderDestroying() override {}
+    } listener;
+    listener.Count = &notified;
+    Syntax.SubscribeForNotifications(&listener);
+    Load(Path::ADO);
+    Syntax.UnsubscribeFromNotifications(&listener);
+    EXPECT_EQ(Syntax.GetIdentCaseSens(), IsPostgres() ? icsSensitiveLowerCase : icsSensitiveUpperCase);
+    EXPECT_EQ(notified, IsPostgres() ? 1 : 0);
+    EXPECT_EQ(Container->Count(), 4);
+
+    // No connection: nothing to ask, nothing changed.
+    TnvADOMetadataProvider unconnected;
+    TnvIdentCaseSensitivity rule = icsNonSensitive;
+    EXPECT_FALSE(unconnected.GetServerIdentCaseSens(rule));
+    Syntax.ConnectionChanged(&unconnected);
+    EXPECT_EQ(Syntax.GetIdentCaseSens(), IsPostgres() ? icsSensitiveLowerCase : icsSensitiveUpperCase);
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, ADOMetadataTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          BackendName);
 

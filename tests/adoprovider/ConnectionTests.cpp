@@ -1,4 +1,5 @@
 #include "OdbcTestSupport.h"
+#include "adoprovider/OdbcDataset.h"
 #include "adoprovider/OdbcError.h"
 
 #include <QElapsedTimer>
@@ -216,4 +217,42 @@ TEST(OdbcConnectionPostgres, StatementsStopAtTheCommandTimeout)
     }
     // The session is still usable afterwards.
     EXPECT_NO_THROW(connection->Execute(QStringLiteral("select 1")));
+}
+
+namespace {
+
+// The server process of the connection's session.
+int BackendPid(TADOConnection *connection)
+{
+    auto ds = Create<TADODataSet>(nullptr);
+    ds->SetConnection(connection);
+    ds->SetCommandText(QStringLiteral("select pg_backend_pid() as pid"));
+    ds->Open();
+    return ds->FieldByName(QStringLiteral("pid"))->AsInteger();
+}
+
+} // namespace
+
+// The session ended by the server (as an administrator ends it, or a restart
+// does): the failing call says so, the connection then reads as closed, and
+// opening it again starts a new session.
+TEST(OdbcConnectionPostgres, ASessionTheServerEndsReadsAsClosedAndOpensAgain)
+{
+    const QString connectionString = PostgresConnectionString();
+    if (connectionString.isEmpty())
+        GTEST_SKIP() << "NVQB_PG_PORT is not set; start a server with scripts/pgserver.sh";
+    auto connection = Create<TADOConnection>(nullptr);
+    connection->SetConnectionString(connectionString);
+    auto other = Create<TADOConnection>(nullptr);
+    other->SetConnectionString(connectionString);
+    connection->Open();
+    const int pid = BackendPid(connection.get());
+    other->Execute(QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
+
+    EXPECT_TRUE(connection->Connected()); // nothing has told it yet
+    EXPECT_THROW(connection->Execute(QStringLiteral("select 1")), EOdbcError);
+    EXPECT_FALSE(connection->Connected());
+    connection->Open();
+    EXPECT_TRUE(connection->Connected());
+    EXPECT_NE(BackendPid(connection.get()), pid);
 }

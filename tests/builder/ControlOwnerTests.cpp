@@ -323,7 +323,7 @@ TEST_F(BuilderTest, SubSelectsBecomeSubQueriesThatPrintInPlace)
     const int updates = qb->SQLUpdatedCount;
     TnvUnionSubQuery *added = in->Add();
     EXPECT_EQ(qb->SQLUpdatedCount, updates + 1);
-    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select a.id From a Where a.id In (Select b.a_id From b Union Select * From")));
+    EXPECT_TRUE(SQL().startsWith(QStringLiteral("Select a.id From a Where a.id In (Select b.a_id From b Union Select *)")));
     TObject::Free(added);
     EXPECT_EQ(qb->SQLUpdatedCount, updates + 2);
 

@@ -120,7 +120,7 @@ TEST_F(BuilderTest, PrintingFollowsTheQueryBuildersOptions)
     Load(QStringLiteral("Select a.id From a"));
     // Each printing option empties the query when it changes.
     qb->SetQuoteAllIdentifiers(true);
-    EXPECT_SQL(SQL(), "Select * From");
+    EXPECT_SQL(SQL(), "Select *");
     EXPECT_SQL(Load(QStringLiteral("Select a.id From a")), "Select \"a\".\"id\" From \"a\"");
     qb->SetQuoteAllIdentifiers(true);
     EXPECT_EQ(Root()->UnionSubQueriesCount(), 1);
@@ -136,7 +136,7 @@ TEST_F(BuilderTest, PrintingFollowsTheQueryBuildersOptions)
     qb->SetObjectPrefixSkipping(opsSkipNone);
     EXPECT_SQL(Load(QStringLiteral("Select t.id From db.dbo.t")), "Select t.id From db.dbo.t");
     qb->SetCanReorderDatasources(false);
-    EXPECT_SQL(SQL(), "Select * From");
+    EXPECT_SQL(SQL(), "Select *");
 }
 
 TEST_F(BuilderTest, MembersTakenOutOfAGroupStayUntilFreed)
@@ -167,7 +167,7 @@ TEST_F(BuilderTest, QueryBuilderStartsWithOneEmptyCurrentPart)
     qb->Clear();
     EXPECT_EQ(Root()->GetCount(), 1);
     EXPECT_EQ(Root()->CurrentUnionSubQuery(), Part(0));
-    EXPECT_SQL(SQL(), "Select * From");
+    EXPECT_SQL(SQL(), "Select *");
 }
 
 TEST_F(BuilderTest, DerivedTablesAndWithItemsBecomeSubQueries)
@@ -215,7 +215,7 @@ TEST_F(BuilderTest, DerivedTablesAndWithItemsBecomeSubQueries)
     // Clearing the query drops the WITH clause and its sub-query.
     qb->Clear();
     EXPECT_EQ(qb->GetSubQueriesCount(), 1);
-    EXPECT_SQL(SQL(), "Select * From");
+    EXPECT_SQL(SQL(), "Select *");
 }
 
 TEST_F(BuilderTest, AProviderChangeReachesEveryNodeAndTheJoinMode)

@@ -380,7 +380,7 @@ TEST_F(AddingTest, ADerivedTableGetsAnEmptySelectOfItsOwn)
     ASSERT_NE(derived->SubQuery(), nullptr);
     EXPECT_EQ(qb->GetSubQueriesCount(), subQueries + 1);
     EXPECT_NE(BoxOf(derived), nullptr);
-    EXPECT_SQL(SQL(), "Select * From (Select * From ) Query1");
+    EXPECT_SQL(SQL(), "Select * From (Select *) Query1");
 
     // The derived table's SELECT is edited as a statement of its own.
     TnvUnionSubQuery *inner = derived->SubQuery()->UnionSubQueries(0);
@@ -410,7 +410,7 @@ TEST_F(AddingTest, ANewSourceWhoseNameIsTakenGetsANameOfItsOwn)
     Member()->AddDerivedTable();
     Member()->AddDerivedTable();
     EXPECT_SQL(SQL(), "Select * From b, b b1, B B2, a b11, a q, q q1, c, c c1, p(1) p_, p(1) p_1, "
-                      "(Select * From ) Query1, (Select * From ) Query2");
+                      "(Select *) Query1, (Select *) Query2");
     // A name in another union part or another SELECT is not taken.
     TnvUnionSubQuery *second = qb->Query()->Add();
     second->AddObject(QStringLiteral("b"));
@@ -561,7 +561,7 @@ TEST_F(AddingTest, TheDiagramMenuAddsObjectsDerivedTablesAndUnionParts)
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Add Object")));
     EXPECT_EQ(dialogs, 1);
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Add Derived Table")));
-    EXPECT_SQL(SQL(), "Select * From (Select * From ) Query1");
+    EXPECT_SQL(SQL(), "Select * From (Select *) Query1");
     qb->ClickMenuItem(Member()->GetPopupMenuWA()->Find(QStringLiteral("Union"))->Find(
         QStringLiteral("New Union Sub-Query")));
     EXPECT_EQ(qb->Query()->UnionSubQueriesCount(), 2);

@@ -210,4 +210,69 @@ TEST_P(DemoPostgresTest, ClosingWhileAQueryRunsStopsIt)
 
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, DemoPostgresTest, ::testing::Values(Backend::PostgreSQL), BackendName);
 
+// Tables made with quoted names: the order lines under one name in mixed,
+// lower and upper case, each with rows of its own, and the orders they
+// belong to. The demo's dialect is the SQL-92 one at its default.
+class DemoPostgresCaseTest : public DemoPostgresTest {
+protected:
+    QStringList SchemaStatements() override
+    {
+        return {"create table \"Orders\" (\"OrderId\" integer primary key, \"Customer\" varchar(20))",
+                "create table \"OrderLines\" (\"OrderId\" integer references \"Orders\", \"Qty\" integer)",
+                "create table orderlines (orderid integer, qty integer)",
+                "create table \"ORDERLINES\" (\"ORDERID\" integer, \"QTY\" integer)",
+                "insert into \"Orders\" values (1, 'ann'), (2, 'bob')",
+                "insert into \"OrderLines\" values (1, 3), (2, 5)",
+                "insert into orderlines values (1, 70)",
+                "insert into \"ORDERLINES\" values (2, 900)"};
+    }
+
+    // The result's rows, each its cells joined by blanks, sorted.
+    QStringList Rows(const QString &sql)
+    {
+        Window->SetSQL(sql);
+        Window->RunQuery();
+        TnvResultGrid *grid = Window->ResultGrid();
+        if (!grid->WaitForResult(20000) || !grid->LastError().isEmpty())
+            return {QStringLiteral("error: ") + grid->LastError()};
+        QStringList rows;
+        for (int r = 0; r < grid->Model()->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < grid->Model()->columnCount(); ++c)
+                cells << grid->Model()->item(r, c)->text();
+            rows << cells.join(u' ');
+        }
+        rows.sort();
+        return rows;
+    }
+};
+
+TEST_P(DemoPostgresCaseTest, QuotedMixedCaseNamesComeBackQuotedAndRun)
+{
+    TnvQueryBuilder *qb = Window->QueryBuilder();
+    // Four tables, none taking the place of another of its name in other case.
+    EXPECT_EQ(qb->MetadataContainer()->Count(), 4);
+    const QString mixed = QStringLiteral("select o.\"Customer\", l.\"Qty\" from %1.\"Orders\" o"
+                                         " inner join %1.\"OrderLines\" l on l.\"OrderId\" = o.\"OrderId\"")
+                              .arg(Schema());
+    EXPECT_EQ(Rows(mixed), (QStringList{"ann 3", "bob 5"}));
+    EXPECT_EQ(qb->SQL(), QStringLiteral("Select o.\"Customer\", l.\"Qty\" From %1.\"Orders\" o Inner Join"
+                                        " %1.\"OrderLines\" l On l.\"OrderId\" = o.\"OrderId\"")
+                             .arg(Schema()));
+    // The printed SQL, assigned again, is the same query.
+    const QString printed = qb->SQL();
+    Window->SetSQL(printed);
+    EXPECT_EQ(qb->SQL(), printed);
+
+    // Each of the three order-line tables answers with its own rows.
+    EXPECT_EQ(Rows(QStringLiteral("select l.qty from %1.orderlines l").arg(Schema())), QStringList{"70"});
+    EXPECT_EQ(qb->SQL(), QStringLiteral("Select l.qty From %1.orderlines l").arg(Schema()));
+    EXPECT_EQ(Rows(QStringLiteral("select l.\"QTY\" from %1.\"ORDERLINES\" l").arg(Schema())), QStringList{"900"});
+    EXPECT_EQ(Rows(QStringLiteral("select l.\"Qty\" from %1.\"OrderLines\" l").arg(Schema())),
+              (QStringList{"3", "5"}));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, DemoPostgresCaseTest, ::testing::Values(Backend::PostgreSQL), BackendName);
+
 } // namespace nvqb::test

@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -57,6 +58,61 @@ TEST_F(DemoProgramTest, BadInputIsNamedAndEndsTheRun)
         {QStringLiteral("--print-sql"), QStringLiteral("--connect"), QStringLiteral("Driver=No Such Driver")});
     EXPECT_EQ(connection.ExitCode, 1);
     EXPECT_FALSE(connection.Err.trimmed().isEmpty());
+}
+
+// Help and a bad option are answered from the command line alone: no
+// display is needed for them.
+TEST_F(DemoProgramTest, HelpAndBadOptionsNeedNoDisplay)
+{
+    const TDemoRun help = RunProgram({QStringLiteral("--help")}, 60000, false);
+    EXPECT_EQ(help.ExitCode, 0) << help.Err.toStdString();
+    EXPECT_TRUE(help.Out.startsWith(QStringLiteral("Usage: nvqb-demo [options]"))) << help.Out.toStdString();
+    EXPECT_TRUE(help.Out.contains(QStringLiteral("--print-sql"))) << help.Out.toStdString();
+
+    const TDemoRun bad = RunProgram({QStringLiteral("--layuot"), QStringLiteral("x.qbl")}, 60000, false);
+    EXPECT_EQ(bad.ExitCode, 2) << bad.Err.toStdString();
+    EXPECT_TRUE(bad.Err.startsWith(QStringLiteral("nvqb-demo: Unknown option 'layuot'."))) << bad.Err.toStdString();
+    EXPECT_TRUE(bad.Err.contains(QStringLiteral("--layout <FILE>")));
+}
+
+// The control takes what it can of any layout text and stays quiet; the
+// program that was given the file says what is wrong with it and ends with 1.
+TEST_F(DemoProgramTest, ALayoutFileThatCannotBeLoadedEndsTheRunWithOne)
+{
+    struct Case {
+        const char *Name;
+        QByteArray Text;
+        QString Reason;
+    };
+    const QList<Case> cases{
+        {"empty.qbl", "", QStringLiteral("the layout is empty")},
+        {"cut.qbl", "<NorvaneQueryBuilderLayout><SQL>Select c.city From customers c</SQL><SubQuer",
+         QStringLiteral("not an XML document (line 1")},
+        {"other.xml", "<Settings><Colour>blue</Colour></Settings>", QStringLiteral("no SQL element")},
+        {"badsql.qbl", "<NorvaneQueryBuilderLayout><SQL>Select from from</SQL></NorvaneQueryBuilderLayout>",
+         QStringLiteral("does not parse: Line 1, column")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString file = Dir.filePath(QString::fromLatin1(c.Name));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(c.Text);
+        out.close();
+        const TDemoRun run = RunProgram({QStringLiteral("--layout"), file, QStringLiteral("--print-sql")});
+        EXPECT_EQ(run.ExitCode, 1) << run.Out.toStdString();
+        EXPECT_TRUE(run.Out.isEmpty()) << run.Out.toStdString();
+        EXPECT_TRUE(run.Err.contains(c.Reason)) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains(file)) << run.Err.toStdString();
+    }
+}
+
+// An empty query prints no FROM keyword, which no server would take.
+TEST_F(DemoProgramTest, AnEmptyQueryPrintsNoFrom)
+{
+    const TDemoRun run = RunProgram({QStringLiteral("--print-sql"), QStringLiteral("--sql"), QString()});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Out, QStringLiteral("Select *\n"));
 }
 
 // The program's picture is compared with the same window made here, where

@@ -90,12 +90,17 @@ void DemoWindowTest::TearDown()
     SetErrorHandler(nullptr);
 }
 
-TDemoRun DemoWindowTest::RunProgram(const QStringList &arguments, int milliseconds)
+TDemoRun DemoWindowTest::RunProgram(const QStringList &arguments, int milliseconds, bool offscreen)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), Dir.filePath(QStringLiteral("cache")));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (offscreen) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+    }
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(NVQB_DEMO_PROGRAM), arguments);
     TDemoRun run;

@@ -42,8 +42,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // The demo program with the arguments, its cache folder in this test's
-    // temporary folder, offscreen; killed after the time given.
-    TDemoRun RunProgram(const QStringList &arguments, int milliseconds = 60000);
+    // temporary folder, offscreen (or with no display and no platform named
+    // at all); killed after the time given.
+    TDemoRun RunProgram(const QStringList &arguments, int milliseconds = 60000, bool offscreen = true);
 
     QTemporaryDir Dir;
     std::unique_ptr<TnvDemoWindow> Window;

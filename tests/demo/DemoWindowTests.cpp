@@ -108,6 +108,20 @@ TEST_F(SampleDatabaseTest, HoldsTheOrderEntrySchemaWithATwoColumnKey)
               0);
 }
 
+// A query without sources has nothing to read: it is not sent to the
+// server, whose refusal would fill the status line.
+TEST_F(SampleDatabaseTest, AQueryWithoutSourcesIsNotRun)
+{
+    TnvResultGrid *grid = Window->ResultGrid();
+    Window->QueryBuilder()->Clear();
+    EXPECT_EQ(Window->QueryBuilder()->SQL(), QStringLiteral("Select *"));
+    Window->RunQuery();
+    EXPECT_FALSE(grid->IsRunning());
+    EXPECT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
+    EXPECT_EQ(grid->Model()->rowCount(), 0);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+}
+
 TEST_F(SampleDatabaseTest, IsMadeOnceAndThenReused)
 {
     const QString fileName = EnsureSampleDatabase(Dir.path());

@@ -98,9 +98,9 @@ TEST_F(DesignerPluginTest, PluginOffersTheControlUnderItsClassName)
     auto *entry = qobject_cast<QDesignerCustomWidgetInterface *>(plugin.instance());
     ASSERT_NE(entry, nullptr) << plugin.errorString().toStdString();
     EXPECT_FALSE(entry->isContainer());
-    // uic writes this include for the form; the installed include folder
-    // resolves it.
-    EXPECT_EQ(entry->includeFile(), QStringLiteral("builder/controls/QueryBuilder.h"));
+    // uic writes this include for the form; the installed package's include
+    // folder resolves it.
+    EXPECT_EQ(entry->includeFile(), QStringLiteral("nvQueryBuilder/builder/controls/QueryBuilder.h"));
     std::unique_ptr<QWidget> made(entry->createWidget(nullptr));
     ASSERT_NE(qobject_cast<TnvQueryBuilder *>(made.get()), nullptr);
     EXPECT_EQ(QString::fromLatin1(made->metaObject()->className()), entry->name());

@@ -1,6 +1,8 @@
-// The load wizard and the container editor in every built-in language: each
-// caption path a form lists has a translation of its own, shown by the form
-// once the language is chosen, and the English texts come back without one.
+// The load wizard, the container editor and the login dialog in every
+// built-in language: each caption path a form lists has a translation of its
+// own, shown by the form once the language is chosen, and the English texts
+// come back without one.
+#include "adoprovider/LoginDialog.h"
 #include "builder/dialogs/MetadataContainerEditor.h"
 #include "builder/dialogs/MetadataContainerLoad.h"
 #include "sql92/SQL92SyntaxProvider.h"
@@ -138,4 +140,11 @@ TEST(FormTranslations, EveryLanguageHasTheMessagesOfTheForms)
             EXPECT_TRUE(language->IsStringExists("Norvane Query Builder", key))
                 << language->Name().constData() << " lacks " << key.constData();
     }
+}
+
+TEST(FormTranslations, TheLoginDialogSpeaksEveryBuiltInLanguage)
+{
+    const auto noLanguage = qScopeGuard([] { nvQBLanguageManager()->SetCurrentLanguageIndex(-1); });
+    TfNvQBLoginDialog dialog;
+    EXPECT_EQ(CheckEveryLanguage(dialog.Localizer, "TfNvQBLoginDialog"), 5);
 }

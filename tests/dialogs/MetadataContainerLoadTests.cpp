@@ -3,6 +3,8 @@
 // filter page's lines, the loading run's log and copy step, and whole runs
 // against the SQLite file and the PostgreSQL server through the ODBC
 // provider.
+#include "adoprovider/ADOMetadataProvider.h"
+#include "adoprovider/OdbcDataset.h"
 #include "adoprovider/OdbcTestSupport.h"
 #include "builder/dialogs/MetadataContainerLoad.h"
 #include "builder/model/ErrorReport.h"
@@ -568,10 +570,56 @@ protected:
         Screenshot(&wizard, QStringLiteral("load-wizard-connection"));
     }
 
+    // The body once per way of reading the catalogue: the provider's
+    // rowsets, and on PostgreSQL the information_schema views as well.
+    void OnEachPath(const std::function<void(bool informationSchema)> &body)
+    {
+        for (bool informationSchema : {false, true}) {
+            if (informationSchema && !IsPostgres())
+                continue;
+            SCOPED_TRACE(informationSchema ? "information_schema" : "provider's rowsets");
+            body(informationSchema);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+
+    // A wizard on the container, shown and led to its connection page with
+    // the string typed in; nil after a fatal failure on the way.
+    std::unique_ptr<TWizard> OpenAtTheConnectionPage(TnvMetadataContainer *container, const QString &connectionString)
+    {
+        auto wizard = std::make_unique<TWizard>(nullptr, container, false);
+        wizard->show();
+        ToTheConnectionPage(*wizard, connectionString);
+        if (HasFatalFailure())
+            return nullptr;
+        return wizard;
+    }
+
+    // The whole way from the welcome page into the loading run, on the
+    // provider's rowsets or the information_schema views; nil after a fatal
+    // failure on the way.
+    std::unique_ptr<TWizard> LoadThroughTheWizard(TnvMetadataContainer *container, bool informationSchema,
+                                                  const std::function<void(TWizard &)> &beforeLoad = {})
+    {
+        std::unique_ptr<TWizard> wizard = OpenAtTheConnectionPage(container, ConnectionString());
+        if (!wizard)
+            return nullptr;
+        TWizard *shown = wizard.get();
+        FromTheConnectionPageToTheEnd(*wizard, informationSchema, {}, [&] {
+            if (beforeLoad)
+                beforeLoad(*shown);
+        });
+        if (HasFatalFailure())
+            return nullptr;
+        return wizard;
+    }
+
     // From the connection page to the end: the current database checked,
     // a rule for the test's schema on PostgreSQL, the file name in
     // save-to-file mode.
-    void FromTheConnectionPageToTheEnd(TWizard &wizard, bool informationSchema, const QString &fileName = {})
+    void FromTheConnectionPageToTheEnd(TWizard &wizard, bool informationSchema, const QString &fileName = {},
+                                       const std::function<void()> &beforeLoad = {})
     {
         if (informationSchema)
             static_cast<TnvSQL92SyntaxProvider *>(wizard.Container()->SyntaxProvider())->SetUseInformationSchema(true);
@@ -608,6 +656,8 @@ protected:
             ASSERT_EQ(PageOf(wizard), u"tsSaveToFile");
             wizard.eXMLFileName->setText(fileName);
         }
+        if (beforeLoad)
+            beforeLoad();
         Click(wizard.bLoad);
         ASSERT_EQ(PageOf(wizard), u"tsLoading");
     }
@@ -630,17 +680,13 @@ protected:
 
 TEST_P(LoadWizardDatabaseTest, ThroughEveryPageIntoTheContainer)
 {
-    for (bool informationSchema : {false, true}) {
-        if (informationSchema && !IsPostgres())
-            continue;
-        SCOPED_TRACE(informationSchema ? "information_schema" : "provider's rowsets");
+    OnEachPath([&](bool informationSchema) {
         auto container = Create<TnvMetadataContainer>(nullptr);
         {
-            TWizard wizard(nullptr, container.get(), false);
-            wizard.show();
-            ToTheConnectionPage(wizard, ConnectionString());
-            if (HasFatalFailure())
+            std::unique_ptr<TWizard> opened = OpenAtTheConnectionPage(container.get(), ConnectionString());
+            if (!opened)
                 return;
+            TWizard &wizard = *opened;
 
             QString shown;
             QTimer::singleShot(0, &wizard, [&] {
@@ -666,7 +712,7 @@ TEST_P(LoadWizardDatabaseTest, ThroughEveryPageIntoTheContainer)
         EXPECT_EQ(container->SyntaxProvider(), nullptr);
         EXPECT_EQ(container->MetadataProvider(), nullptr);
         EXPECT_EQ(container->Count(), 4);
-    }
+    });
 }
 
 TEST_P(LoadWizardDatabaseTest, FetchMetadataToFileWritesWhatItLoaded)
@@ -741,11 +787,10 @@ TEST_P(LoadWizardDatabaseTest, AFailingConnectionKeepsTheConnectionPage)
         container->SetSyntaxProvider(&syntax);
         container->AddTable(QString(), QStringLiteral("kept"));
         const QStringList before = Describe(*container);
-        TWizard wizard(nullptr, container.get(), false);
-        wizard.show();
-        ToTheConnectionPage(wizard, c.ConnectionString);
-        if (HasFatalFailure())
+        std::unique_ptr<TWizard> opened = OpenAtTheConnectionPage(container.get(), c.ConnectionString);
+        if (!opened)
             return;
+        TWizard &wizard = *opened;
         QElapsedTimer timer;
         timer.start();
         Click(wizard.bNext);
@@ -760,5 +805,143 @@ TEST_P(LoadWizardDatabaseTest, AFailingConnectionKeepsTheConnectionPage)
 
 INSTANTIATE_TEST_SUITE_P(Databases, LoadWizardDatabaseTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          BackendName);
+
+// Tables made with quoted names on the PostgreSQL server: one name in mixed
+// case, the same in lower case, and in upper case, side by side; the
+// wizard's dialect at its default (not case sensitive).
+class LoadWizardPostgresTest : public LoadWizardDatabaseTest {
+protected:
+    QStringList SchemaStatements() override
+    {
+        return {"create table \"OrderLines\" (\"OrderId\" integer, \"Qty\" integer)",
+                "create table orderlines (orderid integer, note varchar(20))",
+                "create table \"ORDERLINES\" (\"LINE\" integer)"};
+    }
+};
+
+TEST_P(LoadWizardPostgresTest, NamesThatDifferOnlyInCaseStayApart)
+{
+    OnEachPath([&](bool informationSchema) {
+        auto container = Create<TnvMetadataContainer>(nullptr);
+        std::unique_ptr<TWizard> loaded = LoadThroughTheWizard(container.get(), informationSchema);
+        if (!loaded)
+            return;
+        TWizard &wizard = *loaded;
+        const QStringList log = LogLines(wizard);
+        EXPECT_TRUE(log.contains(QStringLiteral("3 objects found..."))) << log.join(u'\n').toStdString();
+        EXPECT_EQ(log.filter(QStringLiteral("FAILED")), QStringList());
+        EXPECT_TRUE(log.contains(QStringLiteral("Loading completed successfully...")));
+        // The names that need quotes carry them, in the log as in SQL.
+        for (const char *name : {"\"OrderLines\"", "orderlines", "\"ORDERLINES\""})
+            EXPECT_EQ(log.filter(QStringLiteral(".%1.%2...success").arg(Schema(), QLatin1String(name))).size(), 1)
+                << name << "\n" << log.join(u'\n').toStdString();
+        EXPECT_EQ(Describe(*container), (QStringList{"TnvMetadataTable ORDERLINES [LINE] {}",
+                                                     "TnvMetadataTable OrderLines [OrderId,Qty] {}",
+                                                     "TnvMetadataTable orderlines [orderid,note] {}"}));
+        EXPECT_EQ(Recorder.Errors, QStringList());
+        Click(wizard.bClose);
+        EXPECT_EQ(wizard.result(), QDialog::Accepted);
+    });
+}
+
+// The server gone in the middle of a run: the session is ended from another
+// one while the fields of the eleventh of forty tables are to be read.
+class LoadWizardLostServerTest : public LoadWizardDatabaseTest {
+protected:
+    static constexpr int Tables = 40;
+    QStringList SchemaStatements() override
+    {
+        QStringList statements;
+        for (int i = 0; i < Tables; ++i)
+            statements << QStringLiteral("create table t%1 (id integer, name varchar(20))").arg(i, 2, 10, QLatin1Char('0'));
+        return statements;
+    }
+
+    // Ends the wizard's session when the log asks for the fields of the
+    // object of that number (from 1).
+    void EndTheSessionAt(TWizard &wizard, int object)
+    {
+        auto pidSet = Create<TADODataSet>(nullptr);
+        auto *metadata = static_cast<TnvADOMetadataProvider *>(wizard.Container()->MetadataProvider());
+        pidSet->SetConnection(metadata->Connection());
+        pidSet->SetCommandText(QStringLiteral("select pg_backend_pid() as pid"));
+        pidSet->Open();
+        const int pid = pidSet->FieldByName(QStringLiteral("pid"))->AsInteger();
+        QObject::connect(wizard.mLog, &QPlainTextEdit::textChanged, &wizard, [this, &wizard, pid, object] {
+            const QString log = wizard.mLog->toPlainText();
+            if (log.count(QStringLiteral("Loading fields list for object")) == object && !log.endsWith(u"success") &&
+                !Ended) {
+                Ended = true;
+                Connection->Execute(QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
+            }
+        });
+    }
+    bool Ended = false;
+};
+
+TEST_P(LoadWizardLostServerTest, ALostConnectionEndsTheRunAndLeavesTheContainerAsItWas)
+{
+    TnvSQL92SyntaxProvider syntax(nullptr);
+    auto container = Create<TnvMetadataContainer>(nullptr);
+    container->SetSyntaxProvider(&syntax);
+    container->AddTable(QString(), QStringLiteral("kept"));
+    std::unique_ptr<TWizard> loaded = LoadThroughTheWizard(container.get(), false, [&](TWizard &shown) {
+        // Asked to clear before loading: a failed run clears nothing either.
+        EXPECT_TRUE(shown.cbClearBeforeLoading->isChecked());
+        EndTheSessionAt(shown, 11);
+    });
+    if (!loaded)
+        return;
+    TWizard &wizard = *loaded;
+    ASSERT_TRUE(Ended);
+
+    const QStringList log = LogLines(wizard);
+    EXPECT_TRUE(log.contains(QStringLiteral("40 objects found...")));
+    EXPECT_EQ(log.filter(QStringLiteral("...success")).size(), 11); // the list and ten objects
+    const QStringList failed = log.filter(QStringLiteral("FAILED"));
+    ASSERT_EQ(failed.size(), 1) << log.join(u'\n').toStdString();
+    EXPECT_TRUE(failed[0].endsWith(QStringLiteral(".%1.t10...FAILED").arg(Schema()))) << failed[0].toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("Loading completed successfully...")));
+    EXPECT_FALSE(log.contains(QStringLiteral("Writing metadata to MetadataContainer...")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Loading failed: the MetadataContainer is left as it was.")));
+    EXPECT_TRUE(wizard.lLoadingError->isVisible());
+    EXPECT_TRUE(wizard.lLoadingError->text().contains(QStringLiteral("terminating connection")))
+        << wizard.lLoadingError->text().toStdString();
+    Screenshot(&wizard, QStringLiteral("load-wizard-connection-lost"));
+    EXPECT_EQ(Describe(*container), QStringList{"TnvMetadataTable kept [] {}"});
+
+    // Back leads to another run, on a new session; it loads everything.
+    EXPECT_TRUE(wizard.bPrev->isEnabled());
+    Click(wizard.bPrev);
+    EXPECT_EQ(PageOf(wizard), u"tsFilter");
+    Forward(wizard);
+    EXPECT_TRUE(LogLines(wizard).contains(QStringLiteral("Loading completed successfully...")));
+    EXPECT_EQ(container->Count(), Tables);
+    EXPECT_EQ(container->FindObjectByName(QStringLiteral("kept"), QString(), QString()), nullptr);
+    EXPECT_EQ(Recorder.Errors, QStringList());
+    Click(wizard.bClose);
+    EXPECT_EQ(wizard.result(), QDialog::Accepted);
+}
+
+TEST_P(LoadWizardLostServerTest, AFailedRunEndsTheWizardWithoutSuccess)
+{
+    auto container = Create<TnvMetadataContainer>(nullptr);
+    bool accepted = true;
+    RunModal<TWizard>([&] { accepted = LoadMetadataContainer(container.get()); },
+                      [&](TWizard *wizard) {
+                          ToTheConnectionPage(*wizard, ConnectionString());
+                          if (HasFatalFailure())
+                              return;
+                          FromTheConnectionPageToTheEnd(*wizard, false, {}, [&] { EndTheSessionAt(*wizard, 1); });
+                          EXPECT_TRUE(Ended);
+                          EXPECT_FALSE(LogLines(*wizard).contains(QStringLiteral("Loading completed successfully...")));
+                          QTest::mouseClick(wizard->bClose, Qt::LeftButton);
+                      });
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(container->Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, LoadWizardPostgresTest, ::testing::Values(Backend::PostgreSQL), BackendName);
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, LoadWizardLostServerTest, ::testing::Values(Backend::PostgreSQL), BackendName);
 
 } // namespace

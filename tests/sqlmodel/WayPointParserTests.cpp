@@ -279,4 +279,23 @@ TEST(WayPointParser, ThreadsParseWithPoolsOfTheirOwn)
     t2.join();
     t3.join();
     EXPECT_EQ(wrong.load(), 0);
+
+    // Threads that parse one after the other, each ending before the next
+    // begins (a later one may get the first's thread block): none reaches
+    // the pools of one that ended, and this thread keeps its own.
+    const qsizetype mine = WayPointCache().TotalCount();
+    for (int round = 0; round < 3; ++round) {
+        qsizetype made = -1;
+        std::thread([&] {
+            made = WayPointCache().TotalCount();
+            work();
+        }).join();
+        EXPECT_EQ(made, 0);
+    }
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(ParseList(text), QStringLiteral("a,[b,[c,d]],e,[f]"));
+    EXPECT_TRUE(PoolsAreFull());
+    if (mine > 0) {
+        EXPECT_EQ(WayPointCache().TotalCount(), mine);
+    }
 }

@@ -1,9 +1,14 @@
-// A form holding the query builder control with the SQL-92 dialect and the
-// ODBC metadata provider: the SQL given on the command line is assigned and
-// the control's SQL printed.
-#include "adoprovider/ADOMetadataProvider.h"
-#include "builder/controls/QueryBuilder.h"
-#include "sql92/SQL92SyntaxProvider.h"
+// A form holding the query builder control over a database: an ODBC
+// connection, the ODBC metadata provider that reads the database's tables,
+// views and foreign keys through it, and the SQL-92 dialect. Run as
+//   nvqb-outside "Driver=SQLite3;Database=shop.db" "select ..." [--print-sql]
+// it shows the form with the SQL loaded (or prints what the control knows
+// and its SQL, and exits).
+#include <nvQueryBuilder/adoprovider/ADOMetadataProvider.h>
+#include <nvQueryBuilder/adoprovider/OdbcConnection.h>
+#include <nvQueryBuilder/builder/controls/QueryBuilder.h>
+#include <nvQueryBuilder/sql92/SQL92SyntaxProvider.h>
+#include <nvQueryBuilder/sqlmodel/metadata/MetadataContainer.h>
 
 #include <QApplication>
 #include <QTextStream>
@@ -12,17 +17,33 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    nvqb::TnvSQL92SyntaxProvider syntax;        // the providers outlive the control
+    const QStringList args = app.arguments();
+
+    // The connection and the providers outlive the control.
+    nvqb::TADOConnection connection;
+    connection.SetConnectionString(args.value(1));
     nvqb::TnvADOMetadataProvider metadata;
+    metadata.SetConnection(&connection);
+    nvqb::TnvSQL92SyntaxProvider syntax;
+
     QWidget form;
     auto *queryBuilder = new nvqb::TnvQueryBuilder(&form);
     (new QVBoxLayout(&form))->addWidget(queryBuilder);
     queryBuilder->SetSyntaxProvider(&syntax);
     queryBuilder->SetMetadataProvider(&metadata);
-    queryBuilder->SetWorkOffline(true);         // no connection: take the SQL as it is
-    queryBuilder->SetSyncSQL(app.arguments().value(1, QStringLiteral("select 1")));
-    form.show();
-    QApplication::processEvents();
-    QTextStream(stdout) << queryBuilder->SQL() << Qt::endl;
+    try {
+        connection.Open();                  // the driver's refusal is raised here
+        queryBuilder->RefreshMetadata();    // the objects and foreign keys
+        queryBuilder->SetSyncSQL(args.value(2, QStringLiteral("select 1")));
+    } catch (const std::exception &e) {
+        QTextStream(stderr) << e.what() << Qt::endl;
+        return 1;
+    }
+    if (!args.contains(QStringLiteral("--print-sql"))) {
+        form.show();
+        return app.exec();
+    }
+    QTextStream(stdout) << queryBuilder->MetadataContainer()->Count() << " objects\n"
+                        << queryBuilder->SQL() << Qt::endl;
     return 0;
 }
