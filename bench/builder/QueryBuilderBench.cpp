@@ -81,24 +81,33 @@ struct TFigures {
 
 bool WithSQLText = true;
 
-TFigures Measure(int tables, int columns, int conditions, int runs)
-{
-    TnvSQL92SyntaxProvider provider;
-    TOwned<TnvQueryBuilderModel> model = Create<TnvQueryBuilderModel>();
-    model->SetSyntaxProvider(&provider);
-    TnvMetadataContainer *container = model->MetadataContainer();
-    container->SetWorkOffline(true);
-    for (int t = 0; t < tables; ++t)
-        bench::AddChainTable(container, QStringLiteral("t%1").arg(t));
-    // A linked SQL-text component makes every change run the whole road out:
-    // result statement bound and counted, statistics, parameters, component.
-    TOwned<TnvSQLBuilderPlainText> text = Create<TnvSQLBuilderPlainText>(nullptr);
-    if (WithSQLText)
-        text->SetQueryBuilder(model.get());
+// A model that is never shown over the tables t0 .. tN-1, with a linked
+// SQL-text component unless WithText is false.
+struct TModel {
+    TnvSQL92SyntaxProvider Provider;
+    TOwned<TnvQueryBuilderModel> Model = Create<TnvQueryBuilderModel>();
+    TOwned<TnvSQLBuilderPlainText> Text = Create<TnvSQLBuilderPlainText>(nullptr);
 
-    const QString sql = bench::ChainStatementSQL(tables, columns, conditions);
+    TModel(int tables, bool withText)
+    {
+        Model->SetSyntaxProvider(&Provider);
+        TnvMetadataContainer *container = Model->MetadataContainer();
+        container->SetWorkOffline(true);
+        for (int t = 0; t < tables; ++t)
+            bench::AddChainTable(container, QStringLiteral("t%1").arg(t));
+        // A linked SQL-text component makes every change run the whole road
+        // out: result statement bound and counted, statistics, parameters,
+        // component.
+        if (withText)
+            Text->SetQueryBuilder(Model.get());
+    }
+};
+
+// Each run: the SQL assigned from an empty query, printed, and one column's
+// output flag switched and the SQL read again. Medians; the last printed text.
+TFigures LoadPrintToggle(TnvQueryBuilderModel *model, const QString &sql, int runs, QString &printed)
+{
     std::vector<double> load, print, toggle;
-    QString printed;
     for (int run = 0; run < runs; ++run) {
         model->Clear();
         QElapsedTimer timer;
@@ -123,6 +132,15 @@ TFigures Measure(int tables, int columns, int conditions, int runs)
     figures.Load = Median(load);
     figures.Print = Median(print);
     figures.Toggle = Median(toggle);
+    return figures;
+}
+
+TFigures Measure(int tables, int columns, int conditions, int runs)
+{
+    TModel model(tables, WithSQLText);
+    const QString sql = bench::ChainStatementSQL(tables, columns, conditions);
+    QString printed;
+    TFigures figures = LoadPrintToggle(model.Model.get(), sql, runs, printed);
     // The text must come back as it went in (keyword case aside).
     figures.Same = printed.compare(sql, Qt::CaseInsensitive) == 0;
     std::printf("%d tables, %d links, %d columns, %d conditions (%lld characters), median of %d runs:\n"
@@ -132,7 +150,6 @@ TFigures Measure(int tables, int columns, int conditions, int runs)
     std::fflush(stdout);
     return figures;
 }
-
 
 // --- Shaped statements ------------------------------------------------------
 
@@ -146,42 +163,11 @@ QList<int> IntList(const QString &text)
 
 int RoundsFor(int runs, int tables) { return runs > 0 ? runs : (tables >= 1000 ? 3 : 7); }
 
-struct THeadless {
-    double Load = 0, Print = 0, Toggle = 0;
-};
-
-THeadless MeasureHeadless(int tables, int runs)
+TFigures MeasureHeadless(int tables, int runs)
 {
-    TnvSQL92SyntaxProvider provider;
-    TOwned<TnvQueryBuilderModel> model = Create<TnvQueryBuilderModel>();
-    model->SetSyntaxProvider(&provider);
-    TnvMetadataContainer *container = model->MetadataContainer();
-    container->SetWorkOffline(true);
-    for (int t = 0; t < tables; ++t)
-        bench::AddChainTable(container, QStringLiteral("t%1").arg(t));
-    TOwned<TnvSQLBuilderPlainText> text = Create<TnvSQLBuilderPlainText>(nullptr);
-    text->SetQueryBuilder(model.get());
-    const QString sql = bench::JoinShapeSQL(bench::TJoinShape::Tree, tables);
-    std::vector<double> load, print, toggle;
-    for (int run = 0; run < runs; ++run) {
-        model->Clear();
-        QElapsedTimer timer;
-        timer.start();
-        model->SetSyncSQL(sql);
-        load.push_back(Ms(timer));
-        timer.restart();
-        const QString printed = model->GetSQL();
-        print.push_back(Ms(timer));
-        TnvSelectList *list = model->Query()->UnionSubQueries(0)->SelectList();
-        TnvSelectItem *item = list->Items(list->Count() / 2);
-        timer.restart();
-        item->SetSelect(!item->Select());
-        const QString toggled = model->GetSQL();
-        toggle.push_back(Ms(timer));
-        if (toggled == printed)
-            std::fputs("the toggled column did not change the SQL\n", stderr);
-    }
-    return {Median(load), Median(print), Median(toggle)};
+    TModel model(tables, true);
+    QString printed;
+    return LoadPrintToggle(model.Model.get(), bench::JoinShapeSQL(bench::TJoinShape::Tree, tables), runs, printed);
 }
 
 void Process()
@@ -323,12 +309,12 @@ bool MeasureShown(TnvBaseSyntaxProvider *provider, int tables, int runs, TShown 
 
 int RunShaped(const QList<int> &sizes, const QList<int> &shownSizes, int runs)
 {
-    std::printf("headless model, %s joins (median of 7 runs, 3 from 1,000 tables on)\n",
-                bench::JoinShapeName(bench::TJoinShape::Tree));
+    std::printf("headless model, %s joins (median of %s)\n", bench::JoinShapeName(bench::TJoinShape::Tree),
+                runs > 0 ? qPrintable(QStringLiteral("%1 runs").arg(runs)) : "7 runs, 3 from 1,000 tables on");
     std::printf("%7s %10s %10s %17s\n", "tables", "load ms", "print ms", "toggle+print ms");
     QList<double> loads, toggles;
     for (int tables : sizes) {
-        const THeadless figures = MeasureHeadless(tables, RoundsFor(runs, tables));
+        const TFigures figures = MeasureHeadless(tables, RoundsFor(runs, tables));
         std::printf("%7d %10.2f %10.2f %17.2f\n", tables, figures.Load, figures.Print, figures.Toggle);
         std::fflush(stdout);
         loads.append(figures.Load);

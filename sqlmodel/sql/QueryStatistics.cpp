@@ -38,6 +38,20 @@ bool NamesEqual(TnvBaseSyntaxProvider *provider, const TSQLQualifiedName *a, con
 
 // Shorter lists are walked: an index would cost more than it saves.
 constexpr size_t IndexFrom = 16;
+
+// Brings the list's index up to the list's end, filing each new entry;
+// nil while the list is short.
+template <class TIndex, class TItems, class TFile>
+const TIndex *UpdatedIndex(const TItems &items, std::unique_ptr<TIndex> &index, TFile file)
+{
+    if (items.size() < IndexFrom)
+        return nullptr;
+    if (!index)
+        index = std::make_unique<TIndex>();
+    for (; index->Indexed < items.size(); ++index->Indexed)
+        file(*index, items[index->Indexed].get(), int(index->Indexed));
+    return index.get();
+}
 } // namespace
 
 // The entries holding each metadata object (or field), and the entries
@@ -152,23 +166,16 @@ void TnvStatsObjects::Clear()
 
 const TnvStatsObjects::TIndex *TnvStatsObjects::Index() const
 {
-    if (FItems.size() < IndexFrom)
-        return nullptr;
-    if (!FIndex)
-        FIndex = std::make_unique<TIndex>();
-    for (; FIndex->Indexed < FItems.size(); ++FIndex->Indexed) {
-        const int position = int(FIndex->Indexed);
-        const TnvStatsObject *item = FItems[FIndex->Indexed].get();
+    return UpdatedIndex(FItems, FIndex, [](TIndex &index, const TnvStatsObject *item, int position) {
         if (const TnvMetadataObject *object = item->MetadataObject()) {
-            if (!FIndex->FirstOfObject.contains(object))
-                FIndex->FirstOfObject.insert(object, position);
+            if (!index.FirstOfObject.contains(object))
+                index.FirstOfObject.insert(object, position);
         } else {
             size_t key = 0;
             const bool keyed = NameFoldKey(item->ObjectName(), key);
-            FIndex->WithoutObjectByName.Add(keyed, key, position);
+            index.WithoutObjectByName.Add(keyed, key, position);
         }
-    }
-    return FIndex.get();
+    });
 }
 
 void TnvStatsObjects::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
@@ -268,20 +275,13 @@ void TnvStatsColumns::Clear()
 
 const TnvStatsColumns::TIndex *TnvStatsColumns::Index() const
 {
-    if (FItems.size() < IndexFrom)
-        return nullptr;
-    if (!FIndex)
-        FIndex = std::make_unique<TIndex>();
-    for (; FIndex->Indexed < FItems.size(); ++FIndex->Indexed) {
-        const int position = int(FIndex->Indexed);
-        const TnvStatsColumn *item = FItems[FIndex->Indexed].get();
+    return UpdatedIndex(FItems, FIndex, [](TIndex &index, const TnvStatsColumn *item, int position) {
         if (const TnvMetadataField *field = item->MetadataField())
-            FIndex->ByField[field].append(position);
+            index.ByField[field].append(position);
         size_t key = 0;
         const bool keyed = NameFoldKey(item->ColumnName(), key);
-        FIndex->ByColumnName.Add(keyed, key, position);
-    }
-    return FIndex.get();
+        index.ByColumnName.Add(keyed, key, position);
+    });
 }
 
 void TnvStatsColumns::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
