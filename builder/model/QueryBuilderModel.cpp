@@ -133,7 +133,6 @@ void TnvQueryBuilderModel::DestroyModel()
     FResultStale = false;
     FResultStatement.reset();
     FParameters->Clear();
-    FStatisticsStale = false;
     FQueryStatistics->ReloadStatistics(nullptr);
     FMetadataContainer.reset();
     FMetadataFilter.reset();
@@ -557,10 +556,6 @@ TSQLSelectStatement *TnvQueryBuilderModel::ResultStatement() const
 TnvQueryStatistics *TnvQueryBuilderModel::QueryStatistics() const
 {
     EnsureResult();
-    if (FStatisticsStale && FQueryStatistics) {
-        FStatisticsStale = false;
-        FQueryStatistics->ReloadStatistics(FSyntaxProvider ? FResultStatement.get() : nullptr);
-    }
     return FQueryStatistics.get();
 }
 
@@ -572,10 +567,11 @@ TnvParametersList *TnvQueryBuilderModel::Parameters() const
 
 bool TnvQueryBuilderModel::ResultWanted() const { return !FSQLBuilders.isEmpty(); }
 
-// The lists are made again from the new result when someone reads them:
-// many applications never do, and for a large query they cost as much as
-// binding it.
-void TnvQueryBuilderModel::ReloadQueryStatistics() { FStatisticsStale = true; }
+void TnvQueryBuilderModel::ReloadQueryStatistics()
+{
+    if (FQueryStatistics)
+        FQueryStatistics->ReloadStatistics(FSyntaxProvider ? FResultStatement.get() : nullptr);
+}
 
 void TnvQueryBuilderModel::ReloadParameters()
 {

@@ -392,8 +392,6 @@ protected:
     // Whether a change makes the result at once; true while SQL-text
     // components are linked. A widget showing the structure tree says so too.
     virtual bool ResultWanted() const;
-    // Marks the query statistics for reloading from the new result: they
-    // are made again when QueryStatistics is read.
     virtual void ReloadQueryStatistics();
     virtual void ReloadParameters();
     // Rebuilds the query-structure tree of a widget; the model has none.
@@ -470,8 +468,6 @@ private:
     // Runs UpdateResult when a change came after the last one.
     void EnsureResult() const;
     bool FResultStale = false;
-    // The statistics lists wait to be made from the result until read.
-    mutable bool FStatisticsStale = false;
     TOwned<TSQLSelectStatement> FResultStatement;
     TOwned<TnvQueryStatistics> FQueryStatistics;
     TOwned<TnvParametersList> FParameters;
