@@ -30,6 +30,15 @@ TnvStatsName ShareName(TnvBaseSyntaxProvider *provider, const TnvStatsName &name
     return name->SyntaxProvider() == provider ? name : MakeStatsName(provider, name.get());
 }
 
+// The copies a name is shared between belong to one tree and its fields,
+// which change provider together: the name follows in place. (A copy made
+// now would read the name through the old provider, which may be going.)
+void SetNameProvider(const TnvStatsName &name, TnvBaseSyntaxProvider *provider)
+{
+    if (name && name->SyntaxProvider() != provider)
+        const_cast<TSQLQualifiedName *>(name.get())->SetSyntaxProvider(provider);
+}
+
 bool NamesEqual(TnvBaseSyntaxProvider *provider, const TSQLQualifiedName *a, const TSQLQualifiedName *b)
 {
     Assert(provider != nullptr, "nvAST", "Statistics compared by name without a syntax provider");
@@ -88,9 +97,8 @@ TnvStatsObject::~TnvStatsObject() = default;
 
 void TnvStatsObject::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
-    // A shared name is not changed: the entry takes a copy of its own.
     FSyntaxProvider = provider;
-    FObjectName = ShareName(provider, FObjectName);
+    SetNameProvider(FObjectName, provider);
 }
 
 void TnvStatsObject::Assign(const TPersistent *source)
@@ -131,8 +139,8 @@ TnvStatsColumn::~TnvStatsColumn() = default;
 void TnvStatsColumn::SetSyntaxProvider(TnvBaseSyntaxProvider *provider)
 {
     FSyntaxProvider = provider;
-    FObjectName = ShareName(provider, FObjectName);
-    FColumnName = ShareName(provider, FColumnName);
+    SetNameProvider(FObjectName, provider);
+    SetNameProvider(FColumnName, provider);
 }
 
 void TnvStatsColumn::Assign(const TPersistent *source)

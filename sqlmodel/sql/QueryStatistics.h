@@ -8,8 +8,8 @@
 // The lists near the root of a large query hold thousands of entries and are
 // asked for each entry of every list below them: a long list indexes its
 // entries (by metadata object or field, and by name) for those questions.
-// An entry's names are copies that nothing changes once they are made, so
-// the copies of an entry in the lists above it share them.
+// An entry's names are copies that nothing but a change of provider
+// touches, so the copies of an entry in the lists above it share them.
 #include "classlib/Persistent.h"
 #include "sqlmodel/ast/TrackedReference.h"
 
