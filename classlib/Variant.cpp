@@ -6,9 +6,7 @@
 
 namespace nvqb {
 
-namespace {
-
-bool IsNumeric(const QVariant &v)
+bool VarIsNumeric(const QVariant &v)
 {
     switch (v.typeId()) {
     case QMetaType::Bool:
@@ -31,9 +29,11 @@ bool IsNumeric(const QVariant &v)
     }
 }
 
+namespace {
+
 bool IsIntegral(const QVariant &v)
 {
-    return IsNumeric(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
+    return VarIsNumeric(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
 }
 
 bool IsText(const QVariant &v)
@@ -68,7 +68,7 @@ bool VarEquals(const QVariant &a, const QVariant &b)
         return IsNullVariant(a) && IsNullVariant(b);
     if (IsText(a) && IsText(b))
         return a.toString() == b.toString();
-    if (IsNumeric(a) && IsNumeric(b)) {
+    if (VarIsNumeric(a) && VarIsNumeric(b)) {
         if (IsIntegral(a) && IsIntegral(b)) {
             if (a.typeId() == QMetaType::ULongLong || b.typeId() == QMetaType::ULongLong) {
                 auto negative = [](const QVariant &v) {
@@ -82,7 +82,7 @@ bool VarEquals(const QVariant &a, const QVariant &b)
         }
         return a.toDouble() == b.toDouble();
     }
-    if ((IsText(a) && IsNumeric(b)) || (IsNumeric(a) && IsText(b))) {
+    if ((IsText(a) && VarIsNumeric(b)) || (VarIsNumeric(a) && IsText(b))) {
         const QVariant &text = IsText(a) ? a : b;
         const QVariant &number = IsText(a) ? b : a;
         double value;

@@ -11,6 +11,8 @@ namespace nvqb {
 
 bool VarIsArray(const QVariant &value);
 bool VarIsEmpty(const QVariant &value);
+// A number of any width, a boolean or a character code.
+bool VarIsNumeric(const QVariant &value);
 bool VarEquals(const QVariant &a, const QVariant &b);
 
 } // namespace nvqb

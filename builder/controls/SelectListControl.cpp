@@ -368,6 +368,11 @@ void TnvQueryBuilderSelectListControl::RowMoved(int, int oldVisualIndex, int new
         return;
     UpdateText();
     const int col = currentIndex().column();
+    // The empty last row stays last, as in the row's menu: it is not dragged
+    // away, and no row is dropped below it.
+    const qsizetype last = FSelectList->Count() - 1;
+    if (last >= 0 && FSelectList->Items(last)->IsEmpty() && (oldVisualIndex == last || newVisualIndex == last))
+        return;
     nvQBCatchAll([&] {
         if (oldVisualIndex < FSelectList->Count() && newVisualIndex < FSelectList->Count())
             FSelectList->Move(oldVisualIndex, newVisualIndex);

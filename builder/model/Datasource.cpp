@@ -171,9 +171,27 @@ void TnvDatasourceBase::SetJoinKindClass(TastNodeClass kindClass)
     TOwned<TastNodeBase> made = kindClass->Create(provider);
     Assert(made && made->Is<TSQLJoinKind>(), Unit, "A join kind of a class that is no join kind");
     TOwned<TSQLJoinKind> kind(static_cast<TSQLJoinKind *>(made.release()));
-    if (const TSQLJoinKind *current = GetJoinKind())
+    const TSQLJoinKind *current = GetJoinKind();
+    if (current)
         kind->Assign(current);
+    // A join that becomes outer writes the optional OUTER as the other
+    // outer joins of its union part do, so one statement spells them alike.
+    if (auto *outer = As<TSQLJoinKindOuter>(kind.get()); outer && !As<TSQLJoinKindOuter>(current))
+        outer->Outer = OuterWordOfOtherJoins();
     SetJoinKind(std::move(kind));
+}
+
+bool TnvDatasourceBase::OuterWordOfOtherJoins() const
+{
+    TnvUnionSubQuery *part = UnionSubQuery();
+    if (!part || !part->FromGroup())
+        return false;
+    QList<TnvDatasourceBase *> elements;
+    part->FromGroup()->GetDatasourceByClass(TnvDatasourceBase::StaticClassType(), elements);
+    for (const TnvDatasourceBase *element : std::as_const(elements))
+        if (const auto *outer = As<TSQLJoinKindOuter>(element->GetJoinKind()); outer && element != this)
+            return outer->Outer;
+    return false;
 }
 
 void TnvDatasourceBase::SaveLayout(QDomDocument &, QDomElement &) {}

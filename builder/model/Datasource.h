@@ -77,7 +77,8 @@ public:
     // Replaces the join kind (nil: none) and gives the links this element
     // owns the side types of the new kind.
     void SetJoinKind(TOwned<TSQLJoinKind> kind);
-    // A kind of the class in place of the current one, which it copies.
+    // A kind of the class in place of the current one, which it copies; a
+    // new outer kind writes OUTER as the union part's other outer joins do.
     void SetJoinKindClass(TastNodeClass kindClass);
     // Leaves the old group's item list and joins the new one's at its end;
     // the new group (or none) becomes the update parent.
@@ -117,6 +118,8 @@ public:
 
 protected:
     void Destroy() override;
+    // Whether another outer join of the union part writes the word OUTER.
+    bool OuterWordOfOtherJoins() const;
     // Replaces the node (the previous one is freed) and takes its ON
     // condition aside; the answer of LoadFromAST.
     bool TakeNode(TOwned<TSQLFromSource> node);

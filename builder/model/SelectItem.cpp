@@ -10,6 +10,7 @@
 #include "sqlmodel/ModelMessages.h"
 #include "sqlmodel/ast/AstTokens.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
+#include "sqlmodel/parse/SQLError.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
@@ -87,6 +88,16 @@ TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> condition)
 }
 
 template <class T> TOwned<T> Downcast(TOwned<TastNodeBase> node) { return TOwned<T>(static_cast<T *>(node.release())); }
+
+bool StartsWithComparison(const TnvBaseSyntaxProvider *provider, const QString &text)
+{
+    TWideStringList operators;
+    provider->GetComparisonOperators(&operators);
+    for (qsizetype i = 0; i < operators.Count(); ++i)
+        if (text.startsWith(operators[i]))
+            return true;
+    return false;
+}
 
 const char *const GroupByDisplayNames[] = {"Expression", "Group By", "Having", "Where"};
 
@@ -167,6 +178,38 @@ void TnvSelectItem::FixupExpression(TastNodeBase *node) const
     const_cast<TnvSelectItem *>(this)->GatherPrepareAndFixupContext(withItems, fromSources, true);
     const TnvQueryBuilderModel *qb = QueryBuilder();
     node->PrepareAndFixupRecursive(withItems, fromSources, qb ? qb->MetadataContainer() : nullptr);
+}
+
+bool TnvSelectItem::BindUnboundNames()
+{
+    TastNodesList names;
+    auto collect = [&](TastNodeBase *root) {
+        if (!root)
+            return;
+        TastNodesList nodes;
+        nodes.append(root);
+        root->GetMyChildrenRecursive(nodes);
+        for (TastNodeBase *node : std::as_const(nodes))
+            if (const auto *name = As<TSQLDatabaseObject>(node); name && !name->Datasource())
+                names.append(node);
+    };
+    collect(FExpression.get());
+    for (const TOwned<TSQLExpressionItem> &condition : FConditions)
+        collect(condition.get());
+    if (names.isEmpty())
+        return false;
+    // Names bound already keep their sources: a source added later does not
+    // take a column over.
+    TastNodeRefList withItems, fromSources;
+    GatherPrepareAndFixupContext(withItems, fromSources, true);
+    const TnvQueryBuilderModel *qb = QueryBuilder();
+    bool bound = false;
+    for (TastNodeBase *node : std::as_const(names)) {
+        auto *name = static_cast<TSQLDatabaseObject *>(node);
+        name->PrepareAndFixup(withItems, fromSources, qb ? qb->MetadataContainer() : nullptr);
+        bound = bound || name->Datasource();
+    }
+    return bound;
 }
 
 TOwned<TSQLExpressionItem> TnvSelectItem::FindFieldColumn(const QString &text) const
@@ -431,7 +474,9 @@ void TnvSelectItem::SetGroupByTypeName(const QString &text)
                                                aggregate->Argument.release());
         }
     }
+    // An aggregate unwrapped from around another stays an aggregate row.
     FGroupByType = newKind;
+    FGroupByType = CalcGroupByType();
     CheckItemProperties();
     NotifySQLUpdated();
 
@@ -523,8 +568,8 @@ void TnvSelectItem::SetExpression(const QString &text)
 
     // Criteria belong to expression items: they go when the row turns into *
     // or t.*, or back.
-    if (FExpression && FExpression->Is<TSQLExpressionItem>() != expression->Is<TSQLExpressionItem>())
-        FConditions.clear();
+    const bool dropConditions =
+        FExpression && FExpression->Is<TSQLExpressionItem>() != expression->Is<TSQLExpressionItem>();
 
     // An aggregate row keeps its aggregate around what was typed.
     if (FGroupByType == gtAggregate) {
@@ -554,14 +599,31 @@ void TnvSelectItem::SetExpression(const QString &text)
         }
     }
     FixupExpression(expression.get());
+    const QString aliasText = alias && alias->Identifier ? TextOf(alias->Identifier.get()) : QString();
 
+    // A text that makes the statement unparsable is refused before the row
+    // changes: Sum(a = 1), or a comparison as the left side of a criterion.
+    TContent candidate = CurrentFlags();
+    candidate.Expression = std::move(expression);
+    candidate.Alias = aliasText.isEmpty() ? CloneAs(FAlias.get()) : NewAlias(aliasText);
+    if (dropConditions)
+        candidate.Conditions.emplace();
+    RefuseUnparsable(candidate, [this] {
+        FGroupByType = CalcGroupByType();
+        DropUnsupported();
+    });
+    expression = std::move(*candidate.Expression);
+
+    if (dropConditions)
+        FConditions.clear();
     // Kept until the row is consistent again, so nothing refers to it while
     // it goes.
     TOwned<TastNode> old = std::move(FExpression);
     FExpression = std::move(expression);
-    // The alias comes after the expression: a row without one takes none.
-    if (alias && alias->Identifier)
-        SetAlias(TextOf(alias->Identifier.get()));
+    // The alias comes with the expression; a row that cannot have one drops
+    // it below.
+    if (!aliasText.isEmpty())
+        FAlias = NewAlias(aliasText);
     FGroupByType = CalcGroupByType();
     CheckItemProperties();
     LoadSubQueries(FExpression.get());
@@ -581,19 +643,147 @@ void TnvSelectItem::SetAlias(const QString &text)
     if (trimmed == GetAlias())
         return;
     if (IsSupportsAlias() && !trimmed.isEmpty()) {
-        TnvBaseSyntaxProvider *provider = SyntaxProvider();
-        TOwned<TastTokenIdentifier> identifier = provider ? provider->ParseIdentifierQuoteIfNeed(trimmed) : nullptr;
-        if (!identifier)
-            identifier = Create<TastTokenIdentifier>(provider, trimmed, !provider);
-        if (!FAlias)
-            FAlias = Create<TSQLAliasExpressionAsAlias>(provider);
-        FAlias->Identifier.reset(std::move(identifier));
+        TContent candidate = CurrentFlags();
+        candidate.Alias = NewAlias(trimmed);
+        RefuseUnparsable(candidate);
+        FAlias = std::move(*candidate.Alias);
     } else if (FAlias) {
         FAlias.reset();
     } else {
         return;
     }
     NotifySQLUpdated();
+}
+
+TOwned<TSQLAliasExpression> TnvSelectItem::NewAlias(const QString &text) const
+{
+    if (text.isEmpty())
+        return nullptr;
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    TOwned<TastTokenIdentifier> identifier = provider ? provider->ParseIdentifierQuoteIfNeed(text) : nullptr;
+    if (!identifier)
+        identifier = Create<TastTokenIdentifier>(provider, text, !provider);
+    TOwned<TSQLAliasExpression> alias = Create<TSQLAliasExpressionAsAlias>(provider);
+    alias->Identifier.reset(std::move(identifier));
+    return alias;
+}
+
+// ---------------------------------------------------------------------------
+// Edits tried before they are taken
+
+TnvSelectItem::TContent TnvSelectItem::CurrentFlags() const
+{
+    TContent content;
+    content.Select = FSelect;
+    content.SortType = FSortType;
+    content.OrderByName = FOrderByName;
+    content.GroupByType = FGroupByType;
+    return content;
+}
+
+void TnvSelectItem::Exchange(TContent &content)
+{
+    if (content.Expression)
+        std::swap(FExpression, *content.Expression);
+    if (content.Alias)
+        std::swap(FAlias, *content.Alias);
+    if (content.Conditions)
+        std::swap(FConditions, *content.Conditions);
+    std::swap(FSelect, content.Select);
+    std::swap(FSortType, content.SortType);
+    std::swap(FOrderByName, content.OrderByName);
+    std::swap(FGroupByType, content.GroupByType);
+}
+
+void TnvSelectItem::RefuseUnparsable(TContent &candidate, const std::function<void()> &settle)
+{
+    if (!FSelectList || !SyntaxProvider())
+        return;
+    std::exception_ptr failure;
+    {
+        Exchange(candidate);
+        TnvScopeExit back([&] { Exchange(candidate); });
+        if (settle)
+            settle();
+        try {
+            CheckParses();
+        } catch (const EnvSQLError &) {
+            failure = std::current_exception();
+        }
+    }
+    if (!failure)
+        return;
+    try {
+        CheckParses();
+    } catch (const EnvSQLError &) {
+        return;
+    }
+    std::rethrow_exception(failure);
+}
+
+void TnvSelectItem::CheckParses()
+{
+    // The expression and the criteria on their own: a row that no clause
+    // prints yet may be output, sorted, grouped or filtered by later, and
+    // must print as one value or one condition then. The criteria of the
+    // rows are joined by AND and OR in brackets where needed, so each
+    // parsing on its own is each parsing in WHERE or HAVING.
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    if (const TSQLExpressionItem *expression = ExpressionItem()) {
+        const QString text = TextOf(expression);
+        if (expression->IsLogical())
+            provider->ParseLogicalExpressionOrRaise(text, true);
+        else
+            provider->ParseExpression(text);
+        for (const TOwned<TSQLExpressionItem> &condition : FConditions) {
+            if (!condition)
+                continue;
+            // As the clause is built: "= True" on a condition is the
+            // condition itself.
+            TOwned<TSQLExpressionItem> whole = condition->Clone();
+            whole->RestoreLExpression(expression);
+            whole = TransformExpression(std::move(whole));
+            provider->ParseLogicalExpressionOrRaise(TextOf(whole.get()), true);
+        }
+    }
+    // The row's own items of the select list, GROUP BY and ORDER BY, in a
+    // statement of their own.
+    auto block = Create<TSQLSubQuerySelectExpression>(provider);
+    auto items = Create<TSQLSelectItems>(provider);
+    if (TOwned<TastNodeBase> item = FSelect ? CreateResultAST() : nullptr) {
+        items->Add(std::move(item));
+    } else {
+        auto one = Create<TSQLExpressionConstant>(provider);
+        one->AddNumber(QStringLiteral("1"));
+        auto constant = Create<TSQLSelectItemExpression>(provider);
+        constant->Expression.reset(std::move(one));
+        items->Add(std::move(constant));
+    }
+    block->SelectItems.reset(std::move(items));
+    if (const TSQLExpressionItem *expression = ExpressionItem(); expression && FGroupByType == gtGroupBy) {
+        auto groupBy = Create<TSQLGroupByList>(provider);
+        groupBy->Add(expression->Clone());
+        block->GroupByClause.reset(std::move(groupBy));
+    }
+    if (TOwned<TSQLOrderByItem> order = GetOrderByItem()) {
+        auto orderBy = Create<TSQLOrderByClause>(provider);
+        orderBy->Add(std::move(order));
+        block->OrderByClause.reset(std::move(orderBy));
+    }
+    provider->ParseSelect(TextOf(block.get()));
+}
+
+bool TnvSelectItem::DropUnsupported()
+{
+    if (!IsSupportsAlias())
+        FAlias.reset();
+    if (!IsCanSelect())
+        FSelect = false;
+    if (FSortType == stNone || IsCanSort())
+        return false;
+    FSortType = stNone;
+    FOrderByName = obnExpression;
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -663,6 +853,8 @@ void TnvSelectItem::SetSortType(TnvQueryBuilderItemSortType value)
         return;
     auto bracket = UpdateBracket(this);
     FSortType = value;
+    if (value == stNone)
+        FOrderByName = obnExpression;
     if (FSelectList) {
         if (value == stNone)
             FSelectList->RemoveFromSortOrder(this);
@@ -823,6 +1015,11 @@ void TnvSelectItem::SetCondition(int index, const QString &text)
         if (TOwned<TSQLExpressionItem> parsed = provider->ParseLogicalExpression(trimmed, false))
             condition = SimplifyLogicalExpression(std::move(parsed));
     if (!condition) {
+        // A text that starts with a comparison is a criterion that did not
+        // parse, not a value to compare with: it is refused with the
+        // parser's message rather than turned into a string.
+        if (StartsWithComparison(provider, trimmed))
+            provider->ParseLogicalExpressionOrRaise(trimmed, false);
         if (trimmed.contains(u'%')) {
             auto like = Create<TSQLExpressionLikeTemplate>(provider);
             like->Keyword = QStringLiteral("Like");
@@ -834,6 +1031,21 @@ void TnvSelectItem::SetCondition(int index, const QString &text)
     }
     FixupExpression(condition.get());
     condition->RemoveLExpression(expression);
+
+    // A criterion that makes the statement unparsable is refused before the
+    // cell changes, as "= 3" on a row that is a comparison itself.
+    TContent candidate = CurrentFlags();
+    std::vector<TOwned<TSQLExpressionItem>> &cells = candidate.Conditions.emplace();
+    for (const TOwned<TSQLExpressionItem> &cell : FConditions)
+        cells.push_back(cell ? cell->Clone() : nullptr);
+    if (index >= int(cells.size()))
+        cells.resize(size_t(index) + 1);
+    cells[size_t(index)] = std::move(condition);
+    if (candidate.GroupByType == gtExpression)
+        candidate.GroupByType = gtWhere;
+    RefuseUnparsable(candidate);
+    condition = std::move((*candidate.Conditions)[size_t(index)]);
+
     TSQLExpressionItem *stored = condition.get();
     SetASTCondition(index, std::move(condition));
     LoadSubQueries(stored);
@@ -860,12 +1072,61 @@ TOwned<TastNodeBase> TnvSelectItem::CreateResultAST()
 TOwned<TSQLOrderByItem> TnvSelectItem::GetOrderByItem() const
 {
     const TSQLExpressionItem *expression = ExpressionItem();
-    if (!expression)
+    if (!expression || FSortType == stNone)
         return nullptr;
-    auto item = Create<TSQLOrderByItem>(SyntaxProvider());
-    item->Expression.reset(expression->Clone());
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    TOwned<TSQLExpressionItem> key;
+    if (FOrderByName == obnAlias && FSelect && FAlias && FAlias->Identifier) {
+        auto name = Create<TSQLObjectColumn>(provider);
+        name->AddName(CloneAs<TastToken>(FAlias->Identifier.get()));
+        auto column = Create<TSQLExpressionColumn>(provider);
+        column->Column.reset(std::move(name));
+        key = std::move(column);
+    }
+    // A bare number in ORDER BY is read as a position, so an output row
+    // whose expression is one is sorted by its position as well.
+    qsizetype number = 0;
+    const bool isNumber = IsUnsignedInteger(expression, &number);
+    const qsizetype position = FSelect && FSelectList ? FSelectList->OutputPosition(this) : 0;
+    if (!key && (FOrderByName == obnPosition || isNumber) && position > 0) {
+        auto constant = Create<TSQLExpressionConstant>(provider);
+        constant->AddNumber(QString::number(position));
+        key = std::move(constant);
+    }
+    if (!key && isNumber) {
+        // A position that names no output row stays as it was written. Any
+        // other number would name a column, and sorting by a constant
+        // changes no order: it is left out.
+        if (FOrderByName != obnPosition || !FSelectList || FSelectList->OutputRow(number))
+            return nullptr;
+    }
+    if (!key)
+        key = expression->Clone();
+    auto item = Create<TSQLOrderByItem>(provider);
+    item->Expression.reset(std::move(key));
     item->SortOrder = FSortType == stDesc ? obDesc : obAsc;
     return item;
+}
+
+bool TnvSelectItem::IsUnsignedInteger(const TSQLExpressionItem *expression, qsizetype *value)
+{
+    const auto *constant =
+        As<TSQLExpressionConstant>(ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(expression)));
+    if (!constant || constant->GetCount() != 1)
+        return false;
+    const auto *number = As<TastTokenNumber>(constant->GetItems(0));
+    if (!number || number->Text().isEmpty())
+        return false;
+    for (const QChar c : number->Text())
+        if (c < u'0' || c > u'9')
+            return false;
+    if (value) {
+        bool ok = false;
+        *value = number->Text().toLongLong(&ok);
+        if (!ok)
+            *value = 0;
+    }
+    return true;
 }
 
 void TnvSelectItem::GetASTChildren(TastNodeRefList &list)
@@ -890,6 +1151,7 @@ void TnvSelectItem::Clear()
     if (FSortType != stNone && FSelectList)
         FSelectList->RemoveFromSortOrder(this);
     FSortType = stNone;
+    FOrderByName = obnExpression;
     // The empty row is never output.
     FSelect = false;
     NotifySQLUpdated();
@@ -898,15 +1160,8 @@ void TnvSelectItem::Clear()
 void TnvSelectItem::CheckItemProperties()
 {
     auto bracket = UpdateBracket(this);
-    if (!IsSupportsAlias())
-        FAlias.reset();
-    if (!IsCanSelect())
-        FSelect = false;
-    if (!IsCanSort()) {
-        if (FSortType != stNone && FSelectList)
-            FSelectList->RemoveFromSortOrder(this);
-        FSortType = stNone;
-    }
+    if (DropUnsupported() && FSelectList)
+        FSelectList->RemoveFromSortOrder(this);
     if (!ExpressionItem())
         FConditions.clear();
     NotifySQLUpdated();

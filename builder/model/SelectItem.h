@@ -17,6 +17,8 @@
 #include "builder/model/QueryBuilderControlOwner.h"
 
 #include <QStringList>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace nvqb {
@@ -146,7 +148,9 @@ public:
     // --- Result -------------------------------------------------------------
     // The row's select item (a copy), nil for the empty row.
     TOwned<TastNodeBase> CreateResultAST() override;
-    // The row's ORDER BY item (a copy of the expression).
+    // The row's ORDER BY item: a copy of the expression, or the alias or
+    // the output position when the statement sorted by those and the row is
+    // still output; nil for a row that is not sorted.
     TOwned<TSQLOrderByItem> GetOrderByItem() const;
     void GetASTChildren(TastNodeRefList &list) override;
 
@@ -174,6 +178,47 @@ protected:
 private:
     friend class TnvSelectList;
 
+    // How the ORDER BY names a sorted row. A statement that sorts by an
+    // output column's alias or position keeps saying so while the row is
+    // output, so the sort follows the column when it is renamed or moves;
+    // otherwise the row's expression is sorted by.
+    enum TOrderByName { obnExpression, obnAlias, obnPosition };
+    // Whether the expression, in brackets or not, is a bare unsigned
+    // integer, which ORDER BY reads as a column position; its value when
+    // asked for (0 when it does not fit).
+    static bool IsUnsignedInteger(const TSQLExpressionItem *expression, qsizetype *value = nullptr);
+
+    // What the statement is built from, of one row: an edit tries its
+    // outcome with the row holding it before the row takes it. The owned
+    // parts left unset stay the row's own while the outcome is tried.
+    struct TContent {
+        std::optional<TOwned<TastNode>> Expression;
+        std::optional<TOwned<TSQLAliasExpression>> Alias;
+        std::optional<std::vector<TOwned<TSQLExpressionItem>>> Conditions;
+        bool Select = false;
+        TnvQueryBuilderItemSortType SortType = stNone;
+        TOrderByName OrderByName = obnExpression;
+        TnvQueryBuilderGroupByType GroupByType = gtExpression;
+    };
+    // The row's flags and kinds, none of its owned parts.
+    TContent CurrentFlags() const;
+    void Exchange(TContent &content);
+    // Raises the parser's error when the statement would not parse with
+    // the row holding Candidate (after Settle has run on the row holding
+    // it); the row is its own again either way. A statement that does not
+    // parse as it stands refuses nothing.
+    void RefuseUnparsable(TContent &candidate, const std::function<void()> &settle = {});
+    // Raises the parser's error when the row's expression or criteria do not
+    // parse on their own, or its parts of the select list, GROUP BY and ORDER
+    // BY do not.
+    void CheckParses();
+    // Drops the alias, the output flag and the sort of a row that cannot
+    // have them, touching only the row's own fields; true when the sort went.
+    bool DropUnsupported();
+    // A new alias of the text (nil for an empty text): the identifier as the
+    // dialect quotes it.
+    TOwned<TSQLAliasExpression> NewAlias(const QString &text) const;
+
     bool IsFilling() const;
     // LoadFromAST; an expression of a clause is bound only with Bind.
     void LoadExpression(TastNode *node, bool bind);
@@ -183,6 +228,9 @@ private:
     // Binds an expression to what the row sees: the block's FROM sources and
     // WITH items, and those of the blocks around it.
     void FixupExpression(TastNodeBase *node) const;
+    // Binds the names of the expression and the criteria that are bound to
+    // nothing (typed before their source was added); true when one was.
+    bool BindUnboundNames();
     // A column of the first FROM source of the block (the last first) that
     // has a field of that name; nil when none has.
     TOwned<TSQLExpressionItem> FindFieldColumn(const QString &text) const;
@@ -195,6 +243,7 @@ private:
     TnvSelectList *FSelectList;
     bool FSelect = false;
     TnvQueryBuilderItemSortType FSortType = stNone;
+    TOrderByName FOrderByName = obnExpression;
     TnvQueryBuilderGroupByType FGroupByType = gtExpression;
     TOwned<TastNode> FExpression;
     TOwned<TSQLAliasExpression> FAlias;

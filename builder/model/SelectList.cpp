@@ -13,7 +13,10 @@
 #include "sqlmodel/sql/SQLSelectItems.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <set>
 
 namespace nvqb {
 
@@ -22,6 +25,49 @@ NV_IMPLEMENT_CLASS(TnvSelectList, TnvQueryBuilderControlOwner)
 namespace {
 
 template <class T> TOwned<T> Downcast(TOwned<TastNodeBase> node) { return TOwned<T>(static_cast<T *>(node.release())); }
+
+// The operand that reading a term of a condition back finds its row by,
+// found without changing the term: the left operand of an operation (nil,
+// with Taken, where the row's expression was taken off), through brackets
+// and NOT, the first operand's of a collection; the term itself for anything
+// else, which is then tested as term = True.
+const TSQLExpressionItem *LeftOperand(const TSQLExpressionItem *term, bool &taken)
+{
+    taken = false;
+    const TSQLExpressionItem *node = term;
+    while (node) {
+        if (const auto *operation = As<TSQLExpressionOperation>(node)) {
+            taken = !operation->Expression;
+            return operation->Expression.get();
+        }
+        if (const auto *holder = As<TSQLExpressionExpressionItem>(node);
+            holder && (node->Is<TSQLExpressionBrackets>() || node->Is<TSQLExpressionNot>())) {
+            node = holder->Expression.get();
+            continue;
+        }
+        if (const auto *collection = As<TSQLExpressionLogicalCollection>(node)) {
+            node = collection->GetCount() > 0 ? collection->GetItems(0) : nullptr;
+            continue;
+        }
+        return node;
+    }
+    return term;
+}
+
+// Calls Visit for each term of the condition: the operands of its ANDs, in
+// brackets too, as reading the condition back takes them apart.
+template <class F> void ForEachTerm(const TSQLExpressionItem *condition, const F &visit)
+{
+    const TSQLExpressionItem *bare = ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(condition));
+    if (bare && bare->ClassType() == TSQLExpressionAnd::StaticClassType()) {
+        const auto *conjunction = static_cast<const TSQLExpressionAnd *>(bare);
+        for (qsizetype i = 0; i < conjunction->GetCount(); ++i)
+            ForEachTerm(conjunction->GetItems(i), visit);
+        return;
+    }
+    if (condition)
+        visit(condition);
+}
 
 TOwned<TSQLExpressionItem> BracketIfOr(TOwned<TSQLExpressionItem> condition)
 {
@@ -287,16 +333,28 @@ void TnvSelectList::Clear()
         FItems[i]->Clear();
 }
 
+void TnvSelectList::BindUnboundNames()
+{
+    auto bracket = UpdateBracket(this);
+    for (TnvSelectItem *row : std::as_const(FItems))
+        if (row->BindUnboundNames())
+            row->NotifySQLUpdated();
+}
+
 void TnvSelectList::RowDestroying(TnvSelectItem *row)
 {
-    const bool inOrderBy = FSortOrder.removeAll(row) > 0;
+    FSortOrder.removeAll(row);
     FItems.removeAll(row);
+    for (QList<TnvSelectItem *> &order : FLoadOrders)
+        order.removeAll(row);
     if (FRowIndex)
         for (QList<TnvSelectItem *> &rows : *FRowIndex)
             rows.removeAll(row);
-    // An empty row's going changes no SQL; the list is looked at again only
-    // when it no longer ends with an empty row.
-    if (!row->IsEmpty() || inOrderBy || FItems.isEmpty() || !FItems.last()->IsEmpty())
+    // Every row that goes changes what the grid shows, even an empty one
+    // whose going changes no SQL: the list is marked, so its after-update
+    // step refills the grid. The rows the step trims itself need no mark,
+    // the refill follows them.
+    if (!FTrimming)
         NotifySQLUpdated();
 }
 
@@ -339,6 +397,10 @@ void TnvSelectList::LoadSelectListFromAST(TOwned<TSQLSelectItems> items)
     auto bracket = UpdateBracket(this);
     TSQLSelectItems *node = FSelectItemsTemplate.get();
     const bool onlyStar = node->GetCount() == 1 && As<TSQLSelectItemAllColumns>(node->GetItems(0));
+    // The clauses loaded after the select list name their rows in orders
+    // the rows are arranged by; the select list's own comes first.
+    FLoadOrders.clear();
+    FLoadOrders.emplace_back();
     if (!onlyStar) {
         qsizetype row = 0;
         for (qsizetype i = 0; i < node->GetCount(); ++i) {
@@ -347,7 +409,8 @@ void TnvSelectList::LoadSelectListFromAST(TOwned<TSQLSelectItems> items)
                 continue;
             while (row >= FItems.size())
                 AddEmptyRow();
-            FItems[row++]->LoadFromAST(item);
+            FItems[row]->LoadFromAST(item);
+            FLoadOrders.back().append(FItems[row++]);
         }
     }
     node->Clear();
@@ -390,6 +453,7 @@ TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expr
     if (found) {
         if (found->GroupByType() == gtExpression)
             found->SetGroupByTypeInternal(kind);
+        RecordLoadOrder(found);
         return found;
     }
     TnvSelectItem *row = nullptr;
@@ -407,7 +471,68 @@ TnvSelectItem *TnvSelectList::FindOrAddSelectItem(const TSQLExpressionItem *expr
     else if (kind == gtWhere && (row->GroupByType() == gtAggregate || row->GroupByType() == gtAggregateStar))
         row->SetGroupByTypeInternal(gtWhere);
     IndexRow(row);
+    RecordLoadOrder(row);
     return row;
+}
+
+void TnvSelectList::RecordLoadOrder(TnvSelectItem *row)
+{
+    if (FRecordingLoadOrder && !FLoadOrders.empty() && !FLoadOrders.back().contains(row))
+        FLoadOrders.back().append(row);
+}
+
+void TnvSelectList::ArrangeLoadedRows()
+{
+    // Each order asks its rows to follow one another; among the rows whose
+    // predecessors stand, the one that stands first now goes next, so rows
+    // move only as far as the orders need.
+    QHash<TnvSelectItem *, QList<TnvSelectItem *>> followers;
+    QHash<TnvSelectItem *, int> predecessors;
+    for (const QList<TnvSelectItem *> &order : FLoadOrders)
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QList<TnvSelectItem *> &next = followers[order[i - 1]];
+            if (!next.contains(order[i])) {
+                next.append(order[i]);
+                ++predecessors[order[i]];
+            }
+        }
+    if (followers.isEmpty())
+        return;
+    QHash<TnvSelectItem *, qsizetype> index;
+    for (qsizetype i = 0; i < FItems.size(); ++i)
+        index.insert(FItems[i], i);
+    std::set<std::pair<qsizetype, TnvSelectItem *>> ready;
+    QList<TnvSelectItem *> empty;
+    for (TnvSelectItem *row : std::as_const(FItems)) {
+        if (row->IsEmpty())
+            empty.append(row);
+        else if (predecessors.value(row) == 0)
+            ready.insert({index.value(row), row});
+    }
+    QList<TnvSelectItem *> arranged;
+    QSet<TnvSelectItem *> taken;
+    while (arranged.size() + empty.size() < FItems.size()) {
+        if (ready.empty()) {
+            // Orders that contradict each other: the first row still
+            // waiting goes next, and the others follow as far as they can.
+            for (TnvSelectItem *row : std::as_const(FItems))
+                if (!row->IsEmpty() && !taken.contains(row)) {
+                    predecessors[row] = 0;
+                    ready.insert({index.value(row), row});
+                    break;
+                }
+        }
+        TnvSelectItem *row = ready.begin()->second;
+        ready.erase(ready.begin());
+        if (taken.contains(row))
+            continue;
+        taken.insert(row);
+        arranged.append(row);
+        for (TnvSelectItem *next : followers.value(row))
+            if (--predecessors[next] == 0 && !taken.contains(next))
+                ready.insert({index.value(next), next});
+    }
+    FItems = arranged + empty;
 }
 
 void TnvSelectList::PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int column,
@@ -446,14 +571,23 @@ bool TnvSelectList::LoadConditionFromAST(TOwned<TSQLExpressionItem> condition, T
     TLoadScope scope(this);
     auto bracket = UpdateBracket(this);
     NotifySQLUpdated();
+    // Each criteria column names its rows in an order of its own.
+    TnvScopeExit arrange([this] {
+        FRecordingLoadOrder = false;
+        ArrangeLoadedRows();
+    });
+    FRecordingLoadOrder = true;
     if (prepared->Is<TSQLExpressionOr>()) {
         std::vector<TOwned<TSQLExpressionItem>> disjuncts;
         TakeOperands(std::move(prepared), TSQLExpressionOr::StaticClassType(), disjuncts);
         int column = 0;
-        for (TOwned<TSQLExpressionItem> &disjunct : disjuncts)
+        for (TOwned<TSQLExpressionItem> &disjunct : disjuncts) {
+            FLoadOrders.emplace_back();
             PlaceOperand(std::move(disjunct), column++, kinds, kind);
+        }
         return true;
     }
+    FLoadOrders.emplace_back();
     if (prepared->Is<TSQLExpressionAnd>()) {
         PlaceOperand(std::move(prepared), 0, kinds, kind);
         return true;
@@ -470,9 +604,13 @@ void TnvSelectList::LoadGroupByListFromAST(TOwned<TSQLGroupByList> list)
     TLoadScope scope(this);
     auto bracket = UpdateBracket(this);
     TSQLGroupByList *node = FGroupByTemplate.get();
+    FLoadOrders.emplace_back();
+    FRecordingLoadOrder = true;
     for (qsizetype i = 0; i < node->GetCount(); ++i)
         if (const TSQLExpressionItem *expression = node->GetItems(i))
             FindOrAddSelectItem(expression, GroupedSearchKinds, gtGroupBy);
+    FRecordingLoadOrder = false;
+    ArrangeLoadedRows();
     node->Clear();
     NotifySQLUpdated();
 }
@@ -487,38 +625,92 @@ void TnvSelectList::LoadOrderByListFromAST(const TSQLOrderByClause *clause)
         const TSQLOrderByItem *item = clause->GetItems(i);
         if (!item || !item->Expression)
             continue;
-        // A name of an output column sorts by that column of the result: it
-        // must not be bound to a field of the same name in FROM.
-        const bool bind = !NamesOutputAlias(item->Expression.get());
-        TnvSelectItem *row =
-            FindOrAddSelectItem(item->Expression.get(), TnvQueryBuilderGroupByTypes::All(), gtExpression, bind);
+        const TSQLExpressionItem *key = item->Expression.get();
+        // A number names an output column by its position, and a name of an
+        // output column's alias (in brackets too) that column: the sort is
+        // that row's, and the name must not be bound to a field of the same
+        // name in FROM.
+        TnvSelectItem *row = nullptr;
+        TnvSelectItem::TOrderByName name = TnvSelectItem::obnExpression;
+        qsizetype position = 0;
+        if (TnvSelectItem::IsUnsignedInteger(key, &position)) {
+            row = OutputRow(position);
+            name = TnvSelectItem::obnPosition;
+        } else if (TnvSelectItem *aliased = OutputAliasRow(key)) {
+            row = aliased;
+            name = TnvSelectItem::obnAlias;
+            // A column that cannot be sorted is sorted by its name alone.
+            if (!row->IsCanSort()) {
+                row = FindOrAddSelectItem(key, TnvQueryBuilderGroupByTypes::All(), gtExpression, false);
+                name = TnvSelectItem::obnExpression;
+            }
+        }
+        if (!row || !row->IsCanSort()) {
+            // A position no output row answers to is kept as written.
+            row = FindOrAddSelectItem(key, TnvQueryBuilderGroupByTypes::All(), gtExpression, true);
+            if (name != TnvSelectItem::obnPosition)
+                name = TnvSelectItem::obnExpression;
+        }
         // A column sorted twice keeps its first place: the second mention
         // cannot change the order.
         if (!row || FSortOrder.contains(row))
             continue;
         FSortOrder.append(row);
         row->FSortType = item->SortOrder == obDesc ? stDesc : stAsc;
+        row->FOrderByName = name;
     }
     NotifySQLUpdated();
 }
 
-bool TnvSelectList::NamesOutputAlias(const TSQLExpressionItem *expression) const
+TnvSelectItem *TnvSelectList::OutputAliasRow(const TSQLExpressionItem *expression) const
 {
-    const auto *column = As<TSQLExpressionColumn>(expression);
+    const auto *column =
+        As<TSQLExpressionColumn>(ExpressionRemoveBrackets(const_cast<TSQLExpressionItem *>(expression)));
     const TSQLObjectColumn *name = column ? column->Column.get() : nullptr;
     const TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    if (!provider || !name || name->GetCount() != 1 || name->Datasource())
-        return false;
+    if (!provider || !name || name->GetCount() != 1)
+        return nullptr;
     const auto *identifier = As<TastTokenIdentifier>(name->GetItems(0));
     if (!identifier)
-        return false;
-    for (const TnvSelectItem *row : FItems) {
+        return nullptr;
+    for (TnvSelectItem *row : FItems) {
         const TSQLAliasExpression *alias = row->AliasNode();
         if (row->Select() && alias && alias->Identifier &&
             provider->CompareIdentifiers(identifier, alias->Identifier.get()) == 0)
-            return true;
+            return row;
     }
-    return false;
+    return nullptr;
+}
+
+TnvSelectItem *TnvSelectList::OutputRow(qsizetype position) const
+{
+    qsizetype column = 0;
+    for (TnvSelectItem *row : FItems) {
+        if (!row->Select() || row->IsEmpty())
+            continue;
+        // The columns of * and t.* are not counted here: past them no
+        // position is known.
+        if (row->IsAllColumnsItem())
+            return nullptr;
+        if (++column == position)
+            return row;
+    }
+    return nullptr;
+}
+
+qsizetype TnvSelectList::OutputPosition(const TnvSelectItem *target) const
+{
+    qsizetype column = 0;
+    for (const TnvSelectItem *row : FItems) {
+        if (!row->Select() || row->IsEmpty())
+            continue;
+        if (row->IsAllColumnsItem())
+            return 0;
+        ++column;
+        if (row == target)
+            return column;
+    }
+    return 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -536,7 +728,93 @@ TOwned<TastNodeBase> TnvSelectList::CreateResultAST()
     return items;
 }
 
-TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupByTypes kinds)
+// While a clause is built, the text of each row's expression is printed once.
+class TnvSelectList::TRowTextScope {
+public:
+    explicit TRowTextScope(const TnvSelectList *list) : FList(list)
+    {
+        if (!FList->FRowTexts) {
+            FList->FRowTexts = &FTexts;
+            FOwned = true;
+        }
+    }
+    ~TRowTextScope()
+    {
+        if (FOwned)
+            FList->FRowTexts = nullptr;
+    }
+    TRowTextScope(const TRowTextScope &) = delete;
+    TRowTextScope &operator=(const TRowTextScope &) = delete;
+
+private:
+    const TnvSelectList *FList;
+    QHash<const TnvSelectItem *, QString> FTexts;
+    bool FOwned = false;
+};
+
+QString TnvSelectList::RowText(const TnvSelectItem *row) const
+{
+    const TSQLExpressionItem *expression = row->ExpressionItem();
+    if (!expression)
+        return QString();
+    if (!FRowTexts)
+        return row->TextOf(expression);
+    auto found = FRowTexts->constFind(row);
+    if (found == FRowTexts->constEnd())
+        found = FRowTexts->insert(row, row->TextOf(expression));
+    return *found;
+}
+
+QHash<QString, qsizetype> TnvSelectList::ReadBackPlaces(bool where)
+{
+    // The select list is read first. WHERE finds the output columns that are
+    // no aggregates; GROUP BY and HAVING find the others, and those that no
+    // WHERE term took.
+    const QSet<QString> whereKeys = where ? QSet<QString>() : ConditionKeys(WhereGroupByTypes);
+    QHash<QString, qsizetype> places;
+    QSet<QString> takenByWhere;
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        TnvSelectItem *row = FItems[i];
+        const TSQLExpressionItem *expression = row->ExpressionItem();
+        if (!expression || !row->Select())
+            continue;
+        const QString text = RowText(row);
+        const bool aggregate = row->CalcGroupByTypeFromExpression() != gtExpression;
+        if (where && aggregate)
+            continue;
+        if (!where && !aggregate && whereKeys.contains(text) && !takenByWhere.contains(text)) {
+            takenByWhere.insert(text);
+            continue;
+        }
+        if (!places.contains(text))
+            places.insert(text, i);
+    }
+    return places;
+}
+
+QString TnvSelectList::TermKey(const TnvSelectItem *row, const TSQLExpressionItem *term) const
+{
+    bool taken = false;
+    const TSQLExpressionItem *left = LeftOperand(term, taken);
+    if (taken || left == row->ExpressionItem())
+        return RowText(row);
+    return left ? row->TextOf(left) : QString();
+}
+
+QSet<QString> TnvSelectList::ConditionKeys(TnvQueryBuilderGroupByTypes kinds) const
+{
+    QSet<QString> keys;
+    for (const TnvSelectItem *row : FItems) {
+        if (!kinds.Contains(row->GroupByType()))
+            continue;
+        for (int c = 0; c < row->ConditionsCount(); ++c)
+            ForEachTerm(row->GetASTCondition(c),
+                        [&](const TSQLExpressionItem *term) { keys.insert(TermKey(row, term)); });
+    }
+    return keys;
+}
+
+std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::ConditionTerms(TnvQueryBuilderGroupByTypes kinds)
 {
     int columns = 0;
     for (TnvSelectItem *row : std::as_const(FItems)) {
@@ -545,23 +823,82 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
         row->ShrinkConditionsList();
         columns = std::max(columns, row->ConditionsCount());
     }
-    if (columns == 0)
-        return nullptr;
-    TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    std::vector<TOwned<TSQLExpressionItem>> results;
-    for (int c = 0; c < columns; ++c) {
-        std::vector<TOwned<TSQLExpressionItem>> copies;
-        for (TnvSelectItem *row : std::as_const(FItems)) {
-            if (!kinds.Contains(row->GroupByType()))
-                continue;
+    std::vector<std::vector<TConditionTerm>> cells{size_t(columns)};
+    for (qsizetype i = 0; i < FItems.size(); ++i) {
+        TnvSelectItem *row = FItems[i];
+        if (!kinds.Contains(row->GroupByType()))
+            continue;
+        const TSQLExpressionItem *expression = row->ExpressionItem();
+        for (int c = 0; c < row->ConditionsCount(); ++c) {
             const TSQLExpressionItem *condition = row->GetASTCondition(c);
             if (!condition)
                 continue;
-            TOwned<TSQLExpressionItem> copy = condition->Clone();
-            if (const TSQLExpressionItem *expression = row->ExpressionItem())
-                copy->RestoreLExpression(expression);
-            copies.push_back(std::move(copy));
+            std::vector<TOwned<TSQLExpressionItem>> terms;
+            TakeOperands(condition->Clone(), TSQLExpressionAnd::StaticClassType(), terms);
+            for (TOwned<TSQLExpressionItem> &term : terms) {
+                QString key = TermKey(row, term.get());
+                if (expression)
+                    term->RestoreLExpression(expression);
+                if (key.isNull())
+                    key = row->TextOf(term.get());
+                cells[size_t(c)].push_back({key, i, std::move(term)});
+            }
         }
+    }
+    return cells;
+}
+
+TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupByTypes kinds)
+{
+    TRowTextScope texts(this);
+    std::vector<std::vector<TConditionTerm>> cells = ConditionTerms(kinds);
+    if (cells.empty())
+        return nullptr;
+    TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    // Read back, each term goes to the first row of the expression it tests
+    // among the rows that stand by then and that the clause searches, else to
+    // a new row, and the rows keep the clause's order. So a term is printed
+    // where that row stands: the terms of rows of one expression together,
+    // and a term typed into another expression's row where its own
+    // expression's row is. A GROUP BY row that no output column takes stands
+    // where it is.
+    const bool where = kinds.Contains(gtWhere);
+    const QHash<QString, qsizetype> outputPlaces = ReadBackPlaces(where);
+    QHash<QString, qsizetype> groupPlaces;
+    if (!where)
+        for (qsizetype i = 0; i < FItems.size(); ++i)
+            if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem();
+                expression && !FItems[i]->Select() && FItems[i]->GroupByType() == gtGroupBy)
+                groupPlaces.insert(RowText(FItems[i]), std::min(i, groupPlaces.value(RowText(FItems[i]), i)));
+    QHash<QString, qsizetype> places;
+    for (const std::vector<TConditionTerm> &column : cells)
+        for (const TConditionTerm &term : column)
+            if (!places.contains(term.Key))
+                places.insert(term.Key,
+                              outputPlaces.value(term.Key, groupPlaces.value(term.Key, term.Row)));
+    std::vector<TOwned<TSQLExpressionItem>> results;
+    for (std::vector<TConditionTerm> &terms : cells) {
+        // The terms of one key together, the keys by their places.
+        struct TGroup {
+            qsizetype Place;
+            std::vector<TSQLExpressionItem *> Terms;
+        };
+        std::vector<TGroup> groups;
+        QHash<QString, size_t> groupOfKey;
+        for (TConditionTerm &term : terms) {
+            auto found = groupOfKey.constFind(term.Key);
+            if (found == groupOfKey.constEnd()) {
+                found = groupOfKey.insert(term.Key, groups.size());
+                groups.push_back({places.value(term.Key), {}});
+            }
+            groups[*found].Terms.push_back(term.Condition.release());
+        }
+        std::stable_sort(groups.begin(), groups.end(),
+                         [](const TGroup &a, const TGroup &b) { return a.Place < b.Place; });
+        std::vector<TOwned<TSQLExpressionItem>> copies;
+        for (const TGroup &group : groups)
+            for (TSQLExpressionItem *condition : group.Terms)
+                copies.emplace_back(condition);
         if (copies.empty())
             continue;
         if (copies.size() == 1) {
@@ -578,9 +915,15 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
     if (results.size() == 1) {
         tree = std::move(results.front());
     } else if (!results.empty()) {
+        // A column that is an OR of its own is read back as so many columns:
+        // its operands join the others.
         auto disjunction = Create<TSQLExpressionOr>(provider);
-        for (TOwned<TSQLExpressionItem> &result : results)
-            disjunction->Add(std::move(result));
+        for (TOwned<TSQLExpressionItem> &result : results) {
+            std::vector<TOwned<TSQLExpressionItem>> operands;
+            TakeOperands(std::move(result), TSQLExpressionOr::StaticClassType(), operands);
+            for (TOwned<TSQLExpressionItem> &operand : operands)
+                disjunction->Add(std::move(operand));
+        }
         tree = std::move(disjunction);
     }
     return TransformExpression(std::move(tree));
@@ -588,12 +931,33 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
 
 TOwned<TSQLGroupByList> TnvSelectList::GetGroupByTree()
 {
+    TRowTextScope texts(this);
     TOwned<TSQLGroupByList> list =
         FGroupByTemplate ? CloneAs(FGroupByTemplate.get()) : Create<TSQLGroupByList>(SyntaxProvider());
-    for (TnvSelectItem *row : std::as_const(FItems))
-        if (row->GroupByType() == gtGroupBy)
-            if (const TSQLExpressionItem *expression = row->ExpressionItem())
-                list->Add(expression->Clone());
+    // Grouping twice by one expression groups no further; read back, the
+    // second mention is the first's. Read back, an expression of an output
+    // column goes to that column: it is printed where the column stands.
+    const bool anyGrouped = std::any_of(FItems.begin(), FItems.end(), [](const TnvSelectItem *row) {
+        return row->GroupByType() == gtGroupBy && row->ExpressionItem();
+    });
+    const QHash<QString, qsizetype> outputPlaces = anyGrouped ? ReadBackPlaces(false) : QHash<QString, qsizetype>();
+    QStringList grouped;
+    QHash<QString, const TSQLExpressionItem *> expressions;
+    QHash<QString, qsizetype> places;
+    for (qsizetype i = 0; i < FItems.size(); ++i)
+        if (FItems[i]->GroupByType() == gtGroupBy)
+            if (const TSQLExpressionItem *expression = FItems[i]->ExpressionItem()) {
+                const QString text = RowText(FItems[i]);
+                if (expressions.contains(text))
+                    continue;
+                grouped.append(text);
+                expressions.insert(text, expression);
+                places.insert(text, outputPlaces.value(text, i));
+            }
+    std::stable_sort(grouped.begin(), grouped.end(),
+                     [&](const QString &a, const QString &b) { return places.value(a) < places.value(b); });
+    for (const QString &text : std::as_const(grouped))
+        list->Add(expressions.value(text)->Clone());
     if (list->GetCount() == 0)
         return nullptr;
     return list;
@@ -603,10 +967,52 @@ TOwned<TSQLOrderByClause> TnvSelectList::GetOrderByClause()
 {
     if (FSortOrder.isEmpty())
         return nullptr;
+    TRowTextScope texts(this);
     auto clause = Create<TSQLOrderByClause>(SyntaxProvider());
-    for (TnvSelectItem *row : std::as_const(FSortOrder))
-        if (TOwned<TSQLOrderByItem> item = row->GetOrderByItem())
-            clause->Add(std::move(item));
+    // A second item that sorts by the values of an earlier one changes no
+    // order, and read back it would name the row the earlier one named:
+    // only the first is printed. An item sorts by the expression of the
+    // output column it names by position or alias, else by its own.
+    auto readBefore = [](const TnvSelectItem *row) {
+        if (row->Select() || row->GroupByType() == gtGroupBy)
+            return true;
+        if (row->GroupByType() == gtExpression)
+            return false;
+        for (int c = 0; c < row->ConditionsCount(); ++c)
+            if (row->GetASTCondition(c))
+                return true;
+        return false;
+    };
+    QSet<QString> sorted;
+    for (TnvSelectItem *row : std::as_const(FSortOrder)) {
+        TOwned<TSQLOrderByItem> item = row->GetOrderByItem();
+        if (!item)
+            continue;
+        QString key = TnvSelectItem::NodeText(QueryBuilder(), item->Expression.get());
+        const TnvSelectItem *column = nullptr;
+        qsizetype position = 0;
+        if (TnvSelectItem::IsUnsignedInteger(item->Expression.get(), &position)) {
+            column = OutputRow(position);
+            if (!column) {
+                // A position that names no column: read back, another row of
+                // that number read before ORDER BY would take it as its own.
+                if (std::any_of(FItems.begin(), FItems.end(), [&](const TnvSelectItem *other) {
+                        const TSQLExpressionItem *expression = other->ExpressionItem();
+                        return other != row && expression && readBefore(other) && RowText(other) == key;
+                    }))
+                    continue;
+                key.prepend(u'#');
+            }
+        } else {
+            column = OutputAliasRow(item->Expression.get());
+        }
+        if (column && column->ExpressionItem())
+            key = RowText(column);
+        if (sorted.contains(key))
+            continue;
+        sorted.insert(key);
+        clause->Add(std::move(item));
+    }
     if (clause->GetCount() == 0)
         return nullptr;
     return clause;
@@ -645,11 +1051,17 @@ TnvModelControl *TnvSelectList::CreateControlInternal(int index)
 
 void TnvSelectList::DoAfterUpdated()
 {
+    // A load ends with its bracket: later edits are no load's.
+    FLoadOrders.clear();
     if (!IsDestroying()) {
         if (FItems.isEmpty() || !FItems.last()->IsEmpty())
             AddEmptyRow();
-        while (FItems.size() >= 2 && FItems[FItems.size() - 2]->IsEmpty())
-            TObject::Free(FItems.last());
+        {
+            FTrimming = true;
+            TnvScopeExit trimmed([this] { FTrimming = false; });
+            while (FItems.size() >= 2 && FItems[FItems.size() - 2]->IsEmpty())
+                TObject::Free(FItems.last());
+        }
         FillList();
         // The boxes' check marks follow the output columns.
         if (TnvUnionSubQuery *part = UnionSubQuery(); part && part->FromGroup())

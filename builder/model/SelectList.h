@@ -20,6 +20,8 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
+#include <vector>
 
 namespace nvqb {
 
@@ -72,6 +74,9 @@ public:
     void RemoveFields(TSQLFromSource *datasource, const TSQLQualifiedName *fieldName);
     // Empties every row.
     void Clear();
+    // A data source was added: the names of the rows that named it before it
+    // was there are bound to it now.
+    void BindUnboundNames();
 
     // --- Sort order -----------------------------------------------------------
     qsizetype SortOrderCount() const { return FSortOrder.size(); }
@@ -129,8 +134,15 @@ private:
     void MoveInSortOrder(TnvSelectItem *row, qsizetype position);
     TnvSelectItem *FindOrAddSelectItem(const TSQLExpressionItem *expression, TnvQueryBuilderGroupByTypes kinds,
                                        TnvQueryBuilderGroupByType kind, bool bind);
-    // Whether the expression is the bare name of an output column's alias.
-    bool NamesOutputAlias(const TSQLExpressionItem *expression) const;
+    // The output row whose alias the expression, in brackets or not, names;
+    // nil when it names none.
+    TnvSelectItem *OutputAliasRow(const TSQLExpressionItem *expression) const;
+    // The output row at the 1-based position among the output columns; nil
+    // past the rows or past a * or t.* row, whose columns are not known here.
+    TnvSelectItem *OutputRow(qsizetype position) const;
+    // The 1-based position of the row among the output columns; 0 when it is
+    // not output or stands after a * or t.* row.
+    qsizetype OutputPosition(const TnvSelectItem *row) const;
     // Places one conjunct of a condition into a criteria column.
     void PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int column, TnvQueryBuilderGroupByTypes kinds,
                        TnvQueryBuilderGroupByType kind);
@@ -143,12 +155,47 @@ private:
     // finding the row of each term costs no printing of every row.
     class TLoadScope;
     QHash<QString, QList<TnvSelectItem *>> *FRowIndex = nullptr;
+    // One term of a criteria cell with the row's expression given back: the
+    // text of the expression whose row it goes to when read back, and the
+    // row it stands in.
+    struct TConditionTerm {
+        QString Key;
+        qsizetype Row = 0;
+        TOwned<TSQLExpressionItem> Condition;
+    };
+    // Where a term or GROUP BY item of an expression goes when the statement
+    // is read back, by the expression's text: the output row it is found in
+    // (for WHERE or for GROUP BY and HAVING).
+    QHash<QString, qsizetype> ReadBackPlaces(bool where);
+    // The text of the expression whose row the term of Row's criteria cell
+    // goes to when read back; a null text when it is the whole term.
+    QString TermKey(const TnvSelectItem *row, const TSQLExpressionItem *term) const;
+    // The text of the row's expression; printed once while a clause is built.
+    QString RowText(const TnvSelectItem *row) const;
+    class TRowTextScope;
+    mutable QHash<const TnvSelectItem *, QString> *FRowTexts = nullptr;
+    // The keys of the terms of the rows of the kinds.
+    QSet<QString> ConditionKeys(TnvQueryBuilderGroupByTypes kinds) const;
+    // The terms of the rows of the kinds, column by column, in row order.
+    std::vector<std::vector<TConditionTerm>> ConditionTerms(TnvQueryBuilderGroupByTypes kinds);
+
+    // While a union part is loaded: the orders in which its select list,
+    // each criteria column of WHERE and HAVING and GROUP BY name their rows.
+    // The rows are arranged to follow all of them, so that the statement
+    // prints back in the order it was written.
+    std::vector<QList<TnvSelectItem *>> FLoadOrders;
+    bool FRecordingLoadOrder = false;
+    // Adds the row to the order being recorded (once).
+    void RecordLoadOrder(TnvSelectItem *row);
+    void ArrangeLoadedRows();
     void IndexRow(TnvSelectItem *row);
 
     TnvUnionSubQuery *FUnionSubQuery;
     QList<TnvSelectItem *> FItems;
     QList<TnvSelectItem *> FSortOrder;
     bool FFilling = false;
+    // Set while the after-update step drops the surplus empty rows at the end.
+    bool FTrimming = false;
     TOwned<TSQLSelectItems> FSelectItemsTemplate;
     TOwned<TSQLGroupByList> FGroupByTemplate;
 };

@@ -7,6 +7,7 @@
 #include "builder/model/MenuItemData.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
+#include "builder/model/SelectList.h"
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
@@ -85,6 +86,7 @@ template <class T> T *TnvUnionSubQuery::AddDatasource(TOwned<TSQLFromSource> sou
             datasource->RefreshMetadata();
             datasource->SetLeft(point.x());
             datasource->SetTop(point.y());
+            FSelectList->BindUnboundNames();
         } catch (...) {
             TObject::Free(datasource);
             throw;

@@ -374,7 +374,19 @@ TOwned<TSQLExpressionItem> TnvBaseSyntaxProvider::ParseExpression(const QString 
 
 TOwned<TSQLExpressionItem> TnvBaseSyntaxProvider::ParseLogicalExpression(const QString &text, bool logicalOption) const
 {
-    TnvParseSetup setup = ParseSetup();
+    return RunLogicalParse(text, logicalOption, std::nullopt);
+}
+
+TOwned<TSQLExpressionItem> TnvBaseSyntaxProvider::ParseLogicalExpressionOrRaise(const QString &text,
+                                                                               bool logicalOption) const
+{
+    return RunLogicalParse(text, logicalOption, QStringLiteral("Bad expression"));
+}
+
+TOwned<TSQLExpressionItem> TnvBaseSyntaxProvider::RunLogicalParse(const QString &text, bool logicalOption,
+                                                                  std::optional<QString> failureMessage) const
+{
+    TnvParseSetup setup = ParseSetup(std::move(failureMessage));
     setup.SetParserParams = [this, logicalOption](TnvBaseParser &parser) {
         SetParserParams(&parser);
         parser.SetLogicalOption(logicalOption);

@@ -128,6 +128,9 @@ public:
     // Return nil when the text does not parse.
     virtual TOwned<TSQLExpressionItem> ParseLogicalExpression(const QString &text, bool logicalOption) const;
     virtual TOwned<TSQLSelectItem> ParseSelectItem(const QString &text) const;
+    // The same parse as ParseLogicalExpression, raising EnvSQLError with the
+    // parser's message when the text does not parse.
+    TOwned<TSQLExpressionItem> ParseLogicalExpressionOrRaise(const QString &text, bool logicalOption) const;
     virtual TOwned<TSQLDatabaseObject> ParseObjectName(const QString &text) const;
     virtual TOwned<TastTokenIdentifier> ParseIdentifier(const QString &text) const;
     // The object-name grammar, its result returned as a plain dotted name.
@@ -189,6 +192,8 @@ protected:
 
 private:
     QString IdentifierKey(const TastTokenIdentifier *identifier) const;
+    TOwned<TSQLExpressionItem> RunLogicalParse(const QString &text, bool logicalOption,
+                                               std::optional<QString> failureMessage) const;
     bool IsInAggregateList(void (TnvBaseSyntaxProvider::*fill)(TSQLQualifiedNamesList *) const,
                            const TSQLQualifiedName *name) const;
 

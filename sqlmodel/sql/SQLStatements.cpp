@@ -2,6 +2,7 @@
 #include "classlib/Assert.h"
 #include "classlib/Exceptions.h"
 #include "sqlmodel/sql/QueryBinding.h"
+#include "sqlmodel/providers/SyntaxProvider.h"
 
 namespace nvqb {
 
@@ -57,7 +58,11 @@ void TSQLSubQueryExpression::AssignNode(const TastNodeBase &source)
 
 void TSQLSubQueryExpression::BuildUnionOperator(TSQLBuilder *builder, TSQLBuilderSelectFormat *) const
 {
-    builder->WriteKeyword(UnionOperator);
+    // The operator is written as the dialect spells it, like every other
+    // keyword, whatever case the text it came from had; the builder then
+    // gives it the case of its keyword format.
+    const TnvBaseSyntaxProvider *provider = SyntaxProvider();
+    builder->WriteKeyword(provider ? provider->NormalizeUnionOperator(UnionOperator) : UnionOperator);
     if (UnionAll) {
         builder->Space(3);
         builder->WriteKeyword(QStringLiteral("All"));

@@ -18,7 +18,7 @@ namespace {
 TEST_F(BuilderTest, UnionWithABracketedGroupLoadsAsPartAndGroupAndPrintsBack)
 {
     EXPECT_SQL(Load(QStringLiteral("SELECT a.id FROM a UNION (SELECT b.id FROM b UNION SELECT c.id FROM c)")),
-               "Select a.id From a UNION (Select b.id From b UNION Select c.id From c)");
+               "Select a.id From a Union (Select b.id From b Union Select c.id From c)");
     ASSERT_EQ(Root()->GetCount(), 2);
     EXPECT_TRUE(Root()->GetItems(0)->Is<TnvUnionSubQuery>());
     auto *group = As<TnvUnionGroup>(Root()->GetItems(1));
@@ -39,8 +39,8 @@ TEST_F(BuilderTest, UnionWithABracketedGroupLoadsAsPartAndGroupAndPrintsBack)
     EXPECT_EQ(Root()->FirstSelect(), Part(0));
     EXPECT_EQ(Root()->CurrentUnionSubQuery(), Part(0));
     // The operator stays with the member it precedes.
-    EXPECT_SQL(group->UnionNode()->GetSimpleUnionOperator(), "UNION");
-    EXPECT_SQL(Part(2)->GetResultQueryAST()->GetSimpleUnionOperator(), "UNION");
+    EXPECT_SQL(group->UnionNode()->GetSimpleUnionOperator(), "Union");
+    EXPECT_SQL(Part(2)->GetResultQueryAST()->GetSimpleUnionOperator(), "Union");
 
     // Loading other text replaces everything, once.
     const int updates = qb->SQLUpdatedCount;
@@ -53,7 +53,7 @@ TEST_F(BuilderTest, UnionWithABracketedGroupLoadsAsPartAndGroupAndPrintsBack)
 TEST_F(BuilderTest, OrderByOfAUnionIsHeldByTheFirstPartAndPrintedOnceAtTheEnd)
 {
     const QString sql = Load(QStringLiteral("SELECT a.id FROM a UNION SELECT b.id FROM b ORDER BY 1"));
-    EXPECT_SQL(sql, "Select a.id From a UNION Select b.id From b Order By 1");
+    EXPECT_SQL(sql, "Select a.id From a Union Select b.id From b Order By 1");
     EXPECT_EQ(sql.count(QStringLiteral("Order By")), 1);
     EXPECT_FALSE(Root()->GetASTSubQuery()->OrderByClause);
     EXPECT_TRUE(Part(0)->SelectList()->GetOrderByClause());
@@ -62,7 +62,7 @@ TEST_F(BuilderTest, OrderByOfAUnionIsHeldByTheFirstPartAndPrintedOnceAtTheEnd)
     // In brackets the first part is found through the group.
     EXPECT_SQL(Load(QStringLiteral("(SELECT a.id FROM a UNION SELECT a.x FROM a) UNION ALL SELECT b.id FROM b "
                                    "ORDER BY 1 DESC")),
-               "(Select a.id From a UNION Select a.x From a) UNION All Select b.id From b Order By 1 Desc");
+               "(Select a.id From a Union Select a.x From a) Union All Select b.id From b Order By 1 Desc");
     EXPECT_TRUE(Part(0)->SelectList()->GetOrderByClause());
 }
 

@@ -208,15 +208,16 @@ TEST_F(SQLOutTest, WithoutComponentsTheResultIsMadeWhenFirstRead)
     Load(QStringLiteral("Select a.id From a Where a.x = :p"));
     qb->Steps.clear();
     Load(QStringLiteral("Select b.y From b Where b.id = :q And b.y = :q"));
-    Part(0)->SelectList()->Items(0)->SetAlias(QStringLiteral("why"));
+    // The grid holds the conditions by row: the row of b.id stands before
+    // b.y's, so that the criteria print in the order they were written.
+    Part(0)->SelectList()->Items(1)->SetAlias(QStringLiteral("why"));
     EXPECT_TRUE(qb->Steps.isEmpty());
     // Whatever is read first, everything is of the last change, made once.
-    // The grid holds the conditions by row, so the model prints b.y's first.
-    EXPECT_SQL(Params(), QStringList({":q = y b ftInteger", ":q = id b ftInteger"}));
+    EXPECT_SQL(Params(), QStringList({":q = id b ftInteger", ":q = y b ftInteger"}));
     EXPECT_SQL(Outputs(), QStringList({"b.y|why|y||b|ftInteger"}));
     ASSERT_NE(qb->ResultStatement(), nullptr);
     EXPECT_SQL(qb->ResultStatement()->SimpleSQL(icIfNeed, opsSkipAll, nullptr, nullptr),
-               "Select b.y As why From b Where b.y = :q And b.id = :q");
+               "Select b.y As why From b Where b.id = :q And b.y = :q");
     EXPECT_SQL(qb->Steps, QStringList({"statistics", "parameters", "structure"}));
 }
 

@@ -2,6 +2,7 @@
 // criteria cells, edited through the texts the grid reads and writes, and
 // printed back.
 #include "BuilderTestSupport.h"
+#include "builder/model/Datasource.h"
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
@@ -11,6 +12,8 @@
 #include "classlib/Exceptions.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLStatements.h"
+
+#include <gmock/gmock.h>
 
 using namespace nvqb;
 using namespace nvqb::test;
@@ -442,6 +445,182 @@ TEST_F(SelectListTest, OrderByTheAliasOfAnOutputColumnIsNotBoundToAFieldOfThatNa
 }
 
 // ---------------------------------------------------------------------------
+// ORDER BY by position and by alias
+
+TEST_F(SelectListTest, APositionInOrderBySortsTheOutputColumnItNamesAndFollowsIt)
+{
+    EXPECT_SQL(Load(QStringLiteral("Select a.id, Max(a.x) As m From a Group By a.id Order By 2")),
+               "Select a.id, Max(a.x) As m From a Group By a.id Order By 2");
+    // No row for a constant 2: the sort is the Max column's.
+    EXPECT_EQ(List()->Count(), 3);
+    EXPECT_SQL(Row(1)->GetSortTypeName(), "Ascending");
+    EXPECT_SQL(Row(0)->GetSortTypeName(), "");
+    // The column moves: the position follows it.
+    List()->Move(1, 0);
+    EXPECT_SQL(SQL(), "Select Max(a.x) As m, a.id From a Group By a.id Order By 1");
+    // Another column no longer output: the position counts the rest.
+    Load(QStringLiteral("Select a.id, a.x, b.y From a, b Order By 3 Desc, 2"));
+    Row(0)->SetSelect(false);
+    EXPECT_SQL(SQL(), "Select a.x, b.y From a, b Order By 2 Desc, 1");
+    // The sorted column itself no longer output: it is sorted by its value.
+    Row(2)->SetSelect(false);
+    EXPECT_SQL(SQL(), "Select a.x From a, b Order By b.y Desc, 1");
+    // A position past the columns, or past a *, names nothing the list
+    // knows: it stays as written.
+    EXPECT_SQL(Load(QStringLiteral("Select a.id From a Order By 2")), "Select a.id From a Order By 2");
+    EXPECT_SQL(Load(QStringLiteral("Select a.*, a.x From a Order By 2")), "Select a.*, a.x From a Order By 2");
+    // A sorted output row whose expression is a number is sorted by its
+    // position: written as the number, it would name another column.
+    Load(QStringLiteral("Select a.id, a.x From a"));
+    Row(1)->SetExpression(QStringLiteral("1"));
+    Row(1)->SetSortTypeName(QStringLiteral("Descending"));
+    EXPECT_SQL(SQL(), "Select a.id, 1 From a Order By 2 Desc");
+}
+
+TEST_F(SelectListTest, AnAliasInOrderByStaysTheAliasInBracketsAndFollowsARename)
+{
+    // a has a field id: in brackets too the name is the output column's.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Order By (id) Desc")),
+               "Select a.x As id From a Order By id Desc");
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As id From a Order By ((id))")), "Select a.x As id From a Order By id");
+    EXPECT_EQ(List()->Count(), 2);
+    // The alias renamed: ORDER BY names the new one.
+    EXPECT_SQL(Load(QStringLiteral("Select a.x As k From a Order By k")), "Select a.x As k From a Order By k");
+    Row(0)->SetAlias(QStringLiteral("m"));
+    EXPECT_SQL(SQL(), "Select a.x As m From a Order By m");
+    // Without its alias the column is sorted by its value.
+    Row(0)->SetAlias(QString());
+    EXPECT_SQL(SQL(), "Select a.x From a Order By a.x");
+}
+
+// ---------------------------------------------------------------------------
+// Grid edits that would build SQL the parser refuses
+
+TEST_F(SelectListTest, AnEditThatWouldNotParseIsRefusedAndTheRowKeepsItsText)
+{
+    // An aggregate row keeps its aggregate around the text, and an
+    // aggregate takes no comparison.
+    Load(QStringLiteral("Select a.x From a"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("Sum"));
+    EXPECT_SQL(SQL(), "Select Sum(a.x) From a");
+    EXPECT_THAT(ToStd(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x = 1")); })),
+                ::testing::HasSubstr("Unexpected token"));
+    EXPECT_SQL(Row(0)->GetExpression(), "a.x");
+    EXPECT_SQL(SQL(), "Select Sum(a.x) From a");
+
+    Load(QStringLiteral("Select Count(*) From a Having Count(*) > 1"));
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x = 1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select Count(*) From a Having Count(*) > 1");
+
+    // A criterion gets the row's expression back as its left side: a
+    // comparison cannot stand there.
+    Load(QStringLiteral("Select a.x From a Where a.x = 3"));
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x > 1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = 3");
+    Load(QStringLiteral("Select a.id From a"));
+    TnvSelectItem *comparison = List()->AddExpression(QStringLiteral("a.x > 1"));
+    EXPECT_NE(ErrorOf([&] { comparison->SetCondition(0, QStringLiteral("= 3")); }), "no error");
+    EXPECT_EQ(comparison->ConditionsCount(), 0);
+    EXPECT_SQL(SQL(), "Select a.id From a");
+
+    // A grouped row takes no comparison either.
+    Load(QStringLiteral("Select a.x From a Group By a.x"));
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetExpression(QStringLiteral("a.x = 1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select a.x From a Group By a.x");
+    // What parses goes through.
+    Row(0)->SetExpression(QStringLiteral("a.x + 1"));
+    EXPECT_SQL(SQL(), "Select a.x + 1 From a Group By a.x + 1");
+}
+
+TEST_F(SelectListTest, ACriterionStartingWithAComparisonThatDoesNotParseIsRefused)
+{
+    Load(QStringLiteral("Select a.x From a Where a.x = 1"));
+    // "first" is a reserved word, no parameter name.
+    EXPECT_THAT(ToStd(ErrorOf([&] { Row(0)->SetCondition(0, QStringLiteral("= :first")); })),
+                ::testing::HasSubstr("first"));
+    EXPECT_SQL(Row(0)->GetCondition(0), "= 1");
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetCondition(0, QStringLiteral("> 'open")); }), "no error");
+    EXPECT_NE(ErrorOf([&] { Row(0)->SetCondition(1, QStringLiteral("<> (1")); }), "no error");
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = 1");
+    // A value that is no condition is still compared with as a string.
+    Row(0)->SetCondition(0, QStringLiteral("first"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = 'first'");
+    Row(0)->SetCondition(0, QStringLiteral("= :p"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = :p");
+}
+
+// ---------------------------------------------------------------------------
+// The printed statement read back
+
+TEST_F(SelectListTest, WhatTheGridPrintsReadsBackToTheSameText)
+{
+    auto readsBack = [this](const char *why) {
+        const QString sql = SQL();
+        EXPECT_SQL(Load(sql), sql) << why;
+    };
+    // A criteria row that is no output column above one that is.
+    Load(QStringLiteral("Select a.x From a Where a.x > 1"));
+    List()->InsertExpression(0, QStringLiteral("a.id"));
+    Row(0)->SetCondition(0, QStringLiteral("= 2"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.id = 2 And a.x > 1");
+    readsBack("criteria order");
+    EXPECT_SQL(Row(0)->GetExpression(), "a.id");
+    // GROUP BY likewise, and a column grouped by twice.
+    Load(QStringLiteral("Select a.x From a Group By a.x"));
+    List()->InsertExpression(0, QStringLiteral("a.id"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("Group By"));
+    List()->AddExpression(QStringLiteral("a.x"))->SetGroupByTypeName(QStringLiteral("Group By"));
+    EXPECT_SQL(SQL(), "Select a.x From a Group By a.id, a.x");
+    readsBack("group by");
+    // Two rows of one expression sorted: one sort.
+    Load(QStringLiteral("Select a.x From a Order By a.x"));
+    List()->AddExpression(QStringLiteral("a.x"))->SetSortTypeName(QStringLiteral("Descending"));
+    EXPECT_SQL(SQL(), "Select a.x From a Order By a.x");
+    readsBack("sorted twice");
+    // A criterion of another expression typed into a row's cell prints where
+    // that expression's row stands; a cell holding an OR alone in its column
+    // is so many columns.
+    Load(QStringLiteral("Select a.id, a.x From a"));
+    Row(0)->SetCondition(0, QStringLiteral("a.x = 1"));
+    List()->InsertExpression(1, QStringLiteral("a.x + 1"))->SetCondition(0, QStringLiteral("> 5"));
+    Row(2)->SetCondition(0, QStringLiteral("> 0"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a Where a.x + 1 > 5 And a.x = 1 And a.x > 0");
+    readsBack("foreign criterion");
+    Row(2)->SetCondition(1, QStringLiteral("(= 5 Or = 6)"));
+    EXPECT_SQL(SQL(), "Select a.id, a.x From a Where a.x + 1 > 5 And a.x = 1 And a.x > 0 Or a.x = 5 Or a.x = 6");
+    readsBack("or cell");
+    // An aggregate unwrapped from around another stays an aggregate row:
+    // grouping by it would read back as the aggregate again.
+    Load(QStringLiteral("Select Min(Max(a.x)) From a"));
+    Row(0)->SetGroupByTypeName(QStringLiteral("Group By"));
+    EXPECT_SQL(SQL(), "Select Max(a.x) From a");
+    EXPECT_EQ(Row(0)->GroupByType(), gtAggregate);
+    readsBack("aggregate in an aggregate");
+}
+
+TEST_F(SelectListTest, NamesTypedBeforeTheirSourceIsAddedBindToIt)
+{
+    Load(QStringLiteral("Select a.x From a"));
+    TnvSelectItem *y = List()->AddExpression(QStringLiteral("y"));
+    y->SetSelect(true);
+    TnvSelectItem *all = List()->AddExpression(QStringLiteral("b.*"));
+    all->SetSelect(true);
+    EXPECT_SQL(SQL(), "Select a.x, y, b.* From a");
+    TnvDatasource *b = Part(0)->AddObject(QStringLiteral("b"), QString());
+    EXPECT_SQL(SQL(), "Select a.x, b.y, b.* From a, b");
+    EXPECT_EQ(y->DatasourceNode(), b->DatasourceAST());
+    EXPECT_EQ(all->DatasourceNode(), b->DatasourceAST());
+    // Bound, they follow the source's alias; a column bound before keeps its
+    // source when another with such a field comes.
+    b->SetAlias(QStringLiteral("t"));
+    EXPECT_SQL(SQL(), "Select a.x, t.y, t.* From a, b t");
+    Part(0)->AddObject(QStringLiteral("a"), QStringLiteral("a2"));
+    EXPECT_SQL(SQL(), "Select a.x, t.y, t.* From a, b t, a a2");
+    const QString sql = SQL();
+    EXPECT_SQL(Load(sql), sql);
+}
+
+// ---------------------------------------------------------------------------
 // The list
 
 TEST_F(SelectListTest, ExactlyOneEmptyRowStaysAtTheEnd)
@@ -530,7 +709,7 @@ TEST_F(SelectListTest, FieldsOfASourceAreAddedFoundAndRemoved)
 
 TEST_F(SelectListTest, RowsThatUseAGoingSourceGoAndCriteriaUsingItAreEmptied)
 {
-    Load(QStringLiteral("Select a.x, b.y, a.x + b.y, 1 From a, b Where a.id = b.a_id And a.x > 1"));
+    Load(QStringLiteral("Select a.x, b.y, a.x + b.y, 1 From a, b Where a.x > 1 And a.id = b.a_id"));
     TSQLFromSource *b = Source(QStringLiteral("b"));
     EXPECT_FALSE(Row(0)->NotifyFromSourceDestroying(nullptr));
     EXPECT_TRUE(Row(1)->NotifyFromSourceDestroying(b));

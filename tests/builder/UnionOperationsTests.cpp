@@ -527,7 +527,7 @@ TEST_F(UnionOperationsTest, TheOperatorMenuSetsOperatorAndAll)
     qb->PopupMenuAddItem(nullptr, QStringLiteral("intersect all"), 0, true, false, false,
                          TNotifyEvent::Bind<&TnvQueryBase::SetUnionOperatorEvent>(group), group);
     Click(qb->PopupMenu(), QStringLiteral("intersect all"));
-    EXPECT_SQL(SQL(), "Select 1 Except Select 2 intersect All (Select 3 Union Select 4)");
+    EXPECT_SQL(SQL(), "Select 1 Except Select 2 Intersect All (Select 3 Union Select 4)");
     EXPECT_SQL(static_cast<TFakeControl *>(group->GetUnionOperator())->Operator, "intersect");
 }
 

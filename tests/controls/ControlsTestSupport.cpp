@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QTimer>
+#include <QHeaderView>
 #include <QtTest/QTest>
 
 namespace nvqb::test {
@@ -156,6 +157,32 @@ void ControlsTest::WindowClick(QWidget *widget, const QPoint &point, Qt::MouseBu
     QTestPrivate::qtestMouseButtons = Qt::NoButton;
     QTest::mouseClick(window->windowHandle(), button, Qt::NoModifier, widget->mapTo(window, point));
     Process();
+const QMimeData *ControlsTest::DragFrom(QWidget *widget, const QPoint &start)
+{
+    const size_t before = drags.size();
+    QTest::mousePress(widget, Qt::LeftButton, {}, start);
+    // A view takes the first move as the start of a drag and starts it on
+    // the next one that has gone far enough.
+    QTest::mouseMove(widget, start + QPoint(2, 0));
+    QTest::mouseMove(widget, start + QPoint(30, 5));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, start + QPoint(30, 5));
+    return drags.size() > before ? drags.back().Data.get() : nullptr;
+}
+
+bool ControlsTest::DragByIndicator(QHeaderView *indicator, int from, int to)
+{
+    const int x = indicator->width() / 2;
+    const QPoint start(x, indicator->sectionViewportPosition(from) + indicator->sectionSize(from) / 2);
+    const int edge = to > from ? indicator->sectionSize(to) - 2 : 2;
+    const QPoint end(x, indicator->sectionViewportPosition(to) + edge);
+    if (!indicator->viewport()->rect().contains(start) || !indicator->viewport()->rect().contains(end))
+        return false;
+    QTest::mousePress(indicator->viewport(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(indicator->viewport(), start + QPoint(0, to > from ? 4 : -4));
+    QTest::mouseMove(indicator->viewport(), end);
+    QTest::mouseRelease(indicator->viewport(), Qt::LeftButton, {}, end);
+    Process();
+    return true;
 }
 
 QImage ControlsTest::Shot(QWidget *widget, const QString &name)

@@ -21,6 +21,7 @@
 class QAction;
 class QDrag;
 class QMenu;
+class QHeaderView;
 
 namespace nvqb {
 class TnvUnionNavBar;
@@ -101,6 +102,13 @@ protected:
     // themselves.
     static bool DragOver(QWidget *target, const QPoint &point, const QMimeData *data);
     static bool DragDrop(QWidget *target, const QPoint &point, const QMimeData *data);
+    // Presses at Start on the widget and moves far enough for it to start a
+    // drag; the data of the drag it started (recorded), nil when none.
+    const QMimeData *DragFrom(QWidget *widget, const QPoint &start);
+    // Drags the row From of a grid by its row indicator (the vertical
+    // header) onto the row To, as a mouse does; false when either row is out
+    // of view.
+    static bool DragByIndicator(QHeaderView *indicator, int from, int to);
 
     // A click at a point of the widget, delivered through its window as the
     // platform delivers one: masks and stacking decide which widget gets it,

@@ -222,56 +222,11 @@ protected:
         return sql;
     }
 
-    static void CollectStatements(TnvSubQuery *statement, QList<TnvSubQuery *> &list)
-    {
-        list.append(statement);
-        for (qsizetype i = 0; i < statement->GetSubQueriesCount(); ++i)
-            CollectStatements(statement->GetSubQuery(i), list);
-    }
-
-    QList<TnvDatasource *> PartDatasources(TnvUnionSubQuery *part) const
-    {
-        QList<TnvDatasource *> list;
-        part->FromGroup()->GetDatasources(list);
-        return list;
-    }
-
-    QList<TnvLink *> PartLinks(TnvUnionSubQuery *part) const
-    {
-        QList<TnvLink *> links;
-        QList<TnvDatasourceBase *> groups{part->FromGroup()};
-        part->FromGroup()->GetDatasourceByClass(TnvDatasourceGroup::StaticClassType(), groups);
-        QSet<TnvDatasourceBase *> seen;
-        for (TnvDatasourceBase *item : std::as_const(groups)) {
-            if (seen.contains(item))
-                continue;
-            seen.insert(item);
-            auto *group = static_cast<TnvDatasourceGroup *>(item);
-            for (qsizetype i = 0; i < group->GetLinksCount(); ++i)
-                links.append(group->GetLink(i));
-        }
-        return links;
-    }
-
     TnvQueryBuilderDataSourceControl *AnyBox()
     {
         const QList<TnvDatasource *> list = PartDatasources(CurrentUnion());
         return list.isEmpty() ? nullptr
                               : ControlOf<TnvQueryBuilderDataSourceControl>(list[Pick(int(list.size()))]);
-    }
-
-    // Scrolls the diagram so that the box's caption is in view, as a user
-    // would before taking hold of it.
-    void BringIntoView(TnvQueryBuilderDataSourceControl *box)
-    {
-        TnvQueryBuilderWorkArea *area = WorkArea();
-        const QPoint at = box->mapTo(area->viewport(), box->CaptionRect().topLeft());
-        if (!area->viewport()->rect().contains(at) ||
-            !area->viewport()->rect().contains(at + QPoint(20, box->CaptionRect().height()))) {
-            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->value() + at.x() - 20);
-            area->verticalScrollBar()->setValue(area->verticalScrollBar()->value() + at.y() - 20);
-            Process();
-        }
     }
 
     void Step()
@@ -293,10 +248,9 @@ protected:
             if (!box)
                 return;
             BringIntoView(box);
-            const QPoint from(box->CaptionRect().x() + 10, box->CaptionRect().center().y());
             const QPoint by(Pick(241) - 120, Pick(161) - 80);
             steps.append(QStringLiteral("move %1 by %2,%3").arg(box->GetCaption()).arg(by.x()).arg(by.y()));
-            Drag(box, from, from + by);
+            MoveBoxBy(box, by);
             break;
         }
         case 2: {
@@ -306,29 +260,16 @@ protected:
             BringIntoView(box);
             const int row = Pick(box->FieldsList()->count());
             steps.append(QStringLiteral("check row %1 of %2").arg(row).arg(box->GetCaption()));
-            box->FieldsList()->scrollToItem(box->FieldsList()->item(row));
-            QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                              CheckPoint(box->FieldsList(), row));
-            Process();
+            ClickFieldCheck(box, row);
             break;
         }
         case 3: {
             TnvQueryBuilderDataSourceControl *from = AnyBox();
             TnvQueryBuilderDataSourceControl *to = AnyBox();
-            if (!from || !to || from == to || from->FieldsList()->count() < 2 || to->FieldsList()->count() < 2 ||
-                !from->FieldsList()->isVisible() || !to->FieldsList()->isVisible())
+            const QString done = LinkRandomFields(from, to, [this](int count) { return Pick(count); });
+            if (done.isEmpty())
                 return;
-            const int row = 1 + Pick(from->FieldsList()->count() - 1);
-            const int target = Pick(to->FieldsList()->count());
-            steps.append(QStringLiteral("link %1 row %2 to %3 row %4")
-                             .arg(from->GetCaption())
-                             .arg(row)
-                             .arg(to->GetCaption())
-                             .arg(target));
-            from->FieldsList()->scrollToItem(from->FieldsList()->item(row));
-            to->FieldsList()->scrollToItem(to->FieldsList()->item(target));
-            if (const QMimeData *data = DragRow(from->FieldsList(), row))
-                DragDrop(to->FieldsList()->viewport(), RowPoint(to->FieldsList(), target), data);
+            steps.append(done);
             break;
         }
         case 4: {
@@ -339,15 +280,8 @@ protected:
             if (!line || line->Points().size() < 2)
                 return;
             steps.append(QStringLiteral("unlink"));
-            // Through the window, so that a box lying over the line takes the
-            // click instead; only a selected line hears the Delete key.
-            WindowClick(line, line->Points()[1]);
-            if (QApplication::focusWidget() == line) {
-                QTest::keyClick(line, Qt::Key_Delete);
-                Process();
-            } else {
+            if (!DeleteLine(line))
                 steps.last() += QStringLiteral(" (line covered)");
-            }
             break;
         }
         case 5: {
@@ -358,10 +292,7 @@ protected:
                 return;
             BringIntoView(box);
             steps.append(QStringLiteral("delete ") + box->GetCaption());
-            QTest::mouseClick(box->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                              RowPoint(box->FieldsList(), 0));
-            QTest::keyClick(box->FieldsList(), Qt::Key_Delete);
-            Process();
+            DeleteBox(box);
             break;
         }
         case 6: {
@@ -398,7 +329,7 @@ protected:
                 return;
             BringIntoView(box);
             steps.append(QStringLiteral("minimise or restore ") + box->GetCaption());
-            QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->ButtonRect(1).center());
+            ToggleMinimise(box);
             break;
         }
         }
@@ -430,46 +361,14 @@ protected:
         }
     }
 
-    // Every diagram of the query shows its model: one box per data source,
-    // one line per link, on the work area of the data source's own part, and
-    // no widget of a node that is gone.
+    // Every diagram of the query shows its model, and the lines of the
+    // current part end at their boxes.
     void CheckAgreement()
     {
         const QString sql = SQL();
         ASSERT_NO_THROW(p->ParseSelect(sql)) << ToStd(sql);
-        QList<TnvSubQuery *> statements;
-        CollectStatements(qb->Query(), statements);
-        for (TnvSubQuery *statement : std::as_const(statements)) {
-            for (qsizetype i = 0; i < statement->UnionSubQueriesCount(); ++i) {
-                TnvUnionSubQuery *part = statement->UnionSubQueries(i);
-                TnvQueryBuilderWorkArea *area = WorkArea(part);
-                ASSERT_NE(area, nullptr);
-                const QList<TnvDatasource *> datasources = PartDatasources(part);
-                const QList<TnvLink *> links = PartLinks(part);
-                const auto boxes = area->ContentParent()->findChildren<TnvQueryBuilderDataSourceControl *>(
-                    Qt::FindDirectChildrenOnly);
-                const auto lines =
-                    area->ContentParent()->findChildren<TnvQueryBuilderLinkControl *>(Qt::FindDirectChildrenOnly);
-                for (TnvDatasource *datasource : datasources) {
-                    auto *box = ControlOf<TnvQueryBuilderDataSourceControl>(datasource);
-                    ASSERT_NE(box, nullptr) << ToStd(datasource->GetDataSourceName());
-                    EXPECT_TRUE(boxes.contains(box)) << ToStd(datasource->GetDataSourceName());
-                }
-                for (TnvLink *link : links) {
-                    auto *line = Line(link);
-                    ASSERT_NE(line, nullptr);
-                    EXPECT_TRUE(lines.contains(line));
-                }
-                for (auto *box : boxes)
-                    EXPECT_TRUE(box->Datasource() && datasources.contains(box->Datasource()));
-                for (auto *line : lines)
-                    EXPECT_TRUE(line->Link() && links.contains(line->Link()));
-                EXPECT_EQ(boxes.size(), datasources.size());
-                EXPECT_EQ(lines.size(), links.size());
-                if (part == CurrentUnion())
-                    CheckLineEnds(links);
-            }
-        }
+        ExpectEveryDiagramShowsItsModel();
+        CheckLineEnds(PartLinks(CurrentUnion()));
     }
 };
 

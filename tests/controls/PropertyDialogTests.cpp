@@ -185,6 +185,28 @@ TEST_F(PropertyDialogTest, TheCheckBoxesChooseTheJoinKind)
     EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.id = b.a_id");
 }
 
+TEST_F(PropertyDialogTest, AJoinMadeOuterSpellsItAsTheStatementsOtherOuterJoins)
+{
+    Load(QStringLiteral("Select * From a Left Outer Join b On a.id = b.a_id Inner Join c On b.id = c.b_id"));
+    TnvLink *inner = nullptr;
+    for (TnvLink *link : Links())
+        if (link->RightDatasource() == Source(QStringLiteral("c")))
+            inner = link;
+    ASSERT_NE(inner, nullptr);
+    EditLink(inner, [](TnvLinkPropsForm *form) {
+        QTest::mouseClick(form->cbAllFromLeft, Qt::LeftButton);
+        QTest::mouseClick(form->bOk, Qt::LeftButton);
+    });
+    EXPECT_SQL(SQL(), "Select * From a Left Outer Join b On a.id = b.a_id Left Outer Join c On b.id = c.b_id");
+    // Without OUTER in the statement a new outer join goes without it too.
+    Load(QStringLiteral("Select * From a Left Join b On a.id = b.a_id Inner Join c On b.id = c.b_id"));
+    EditLink(Links()[1], [](TnvLinkPropsForm *form) {
+        QTest::mouseClick(form->cbAllFromRight, Qt::LeftButton);
+        QTest::mouseClick(form->bOk, Qt::LeftButton);
+    });
+    EXPECT_SQL(SQL(), "Select * From a Left Join b On a.id = b.a_id Right Join c On b.id = c.b_id");
+}
+
 TEST_F(PropertyDialogTest, AConditionWrittenTheOtherWayRoundShowsItsSidesAsWritten)
 {
     // The right column belongs to the link's left data source: the dialog

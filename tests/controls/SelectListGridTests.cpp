@@ -409,7 +409,65 @@ protected:
         return ControlOf<TnvQueryBuilderSelectListControl>((part ? part : Part(0))->SelectList());
     }
     QPoint CellCentre(int row, int col) const { return Grid()->visualRect(Grid()->model()->index(row, col)).center(); }
+    // Opens the row's menu with a right click and chooses the item.
+    void RowMenu(int row, const QString &caption)
+    {
+        const QPoint at = CellCentre(row, M::colAlias);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, Grid()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(Grid()->viewport(), &event);
+        ClickPopupItem(caption);
+    }
+    int GridRows() const { return Grid()->model()->rowCount(); }
+    int ListRows() const { return int(Part(0)->SelectList()->Count()); }
 };
+
+TEST_F(SelectListGridPageTest, TheGridFollowsEveryRemovalOfARow)
+{
+    SetSQL(QStringLiteral("Select a.x, a.id From a"));
+    RowMenu(0, QStringLiteral("Insert Empty Item"));
+    EXPECT_EQ(ListRows(), 4);
+    EXPECT_EQ(GridRows(), 4);
+    // The empty row goes; the SQL stays the same, the grid still follows.
+    RowMenu(0, QStringLiteral("Remove Item"));
+    EXPECT_EQ(ListRows(), 3);
+    EXPECT_EQ(GridRows(), 3);
+    EXPECT_SQL(Grid()->model()->index(0, M::colExpression).data().toString(), "a.x");
+    EXPECT_SQL(SQL(), "Select a.x, a.id From a");
+}
+
+TEST_F(SelectListGridPageTest, TheEmptyLastRowIsNotDraggedAwayAndTheGridKeepsTheListsRows)
+{
+    SetSQL(QStringLiteral("Select a.x, a.id From a"));
+    // Dragged to the top by its indicator, as Move Up refuses it: it stays.
+    ASSERT_TRUE(DragByIndicator(Grid()->verticalHeader(), 2, 0));
+    EXPECT_EQ(ListRows(), 3);
+    EXPECT_EQ(GridRows(), 3);
+    EXPECT_TRUE(Part(0)->SelectList()->Items(2)->IsEmpty());
+    // Nor is a row dropped below it.
+    ASSERT_TRUE(DragByIndicator(Grid()->verticalHeader(), 0, 2));
+    EXPECT_TRUE(Part(0)->SelectList()->Items(2)->IsEmpty());
+    EXPECT_SQL(SQL(), "Select a.x, a.id From a");
+    RowMenu(0, QStringLiteral("Remove Item"));
+    EXPECT_EQ(ListRows(), 2);
+    EXPECT_EQ(GridRows(), 2);
+    EXPECT_SQL(SQL(), "Select a.id From a");
+}
+
+TEST_F(SelectListGridPageTest, ATypedTextThatWouldNotParseIsRefusedWithTheParsersMessage)
+{
+    SetSQL(QStringLiteral("Select Sum(a.x) From a"));
+    TnvQueryBuilderSelectListControl *grid = Grid();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(0, M::colExpression));
+    ASSERT_TRUE(grid->IsEditorShown());
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("a.x = 1"));
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+    Process();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("Unexpected token"))) << ToStd(errors[0]);
+    EXPECT_SQL(SQL(), "Select Sum(a.x) From a");
+    EXPECT_SQL(grid->InplaceEditor()->text(), "a.x");
+}
 
 TEST_F(SelectListGridPageTest, TheGridFillsTheColumnsPaneOfItsUnionPage)
 {

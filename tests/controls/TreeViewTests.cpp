@@ -425,15 +425,8 @@ TEST_F(ControlsTest, AMetadataNodeDraggedOntoTheDiagramLandsAtTheDropPoint)
 {
     SetSQL(QStringLiteral("SELECT a.id FROM a"));
     TnvTreeViewMetadata *tree = qb->TreeViewMetadata();
-    auto drag = [&](const QStringList &path) -> const QMimeData * {
-        const QPoint start = TextPoint(tree, Node(tree, path));
-        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, start);
-        // The view takes the first move as the start of a drag and starts
-        // it on the next one that has gone far enough.
-        QTest::mouseMove(tree->viewport(), start + QPoint(2, 0));
-        QTest::mouseMove(tree->viewport(), start + QPoint(30, 5));
-        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, start + QPoint(30, 5));
-        return drags.empty() ? nullptr : drags.back().Data.get();
+    auto drag = [&](const QStringList &path) {
+        return DragFrom(tree->viewport(), TextPoint(tree, Node(tree, path)));
     };
     const QMimeData *b = drag({u"(current database)"_qs, u"b"_qs});
     ASSERT_TRUE(b);

@@ -148,10 +148,10 @@ TEST_F(SQL92Parsing, JoinsNestedChainsAndOuterJoins)
 
 TEST_F(SQL92Parsing, UnionsWithAllAndBrackets)
 {
-    ExpectPrints("SELECT a FROM t UNION ALL SELECT b FROM u", "Select a From t UNION All Select b From u");
+    ExpectPrints("SELECT a FROM t UNION ALL SELECT b FROM u", "Select a From t Union All Select b From u");
     ExpectPrints("(SELECT a FROM t) UNION (SELECT b FROM u EXCEPT SELECT c FROM v) ORDER BY 1 DESC",
-                 "(Select a From t) UNION (Select b From u EXCEPT Select c From v) Order By 1 Desc");
-    ExpectPrints("SELECT a FROM t intersect all (SELECT a FROM u)", "Select a From t intersect All (Select a From u)");
+                 "(Select a From t) Union (Select b From u Except Select c From v) Order By 1 Desc");
+    ExpectPrints("SELECT a FROM t intersect all (SELECT a FROM u)", "Select a From t Intersect All (Select a From u)");
 
     TOwned<TSQLSelectStatement> statement = Provider.ParseSelect(QStringLiteral("SELECT a FROM t Union ALL SELECT b FROM u"));
     ASSERT_EQ(statement->GetCount(), 2);

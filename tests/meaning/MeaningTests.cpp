@@ -1,0 +1,412 @@
+// The query model keeps the meaning of what it loads and edits, checked on
+// a SQLite file: a seeded slice of generated statements and edit sessions
+// (bench/ has nvqb-meaning for long runs), and the statements and edits of
+// issue 31 as fixed cases.
+//
+// The faults of issue 31 are mended on other branches. Until they land, a
+// difference whose shape is that of an open item, or of a fault found here
+// and reported for an item of its own, is counted and not failed; every
+// other difference fails. Emptying the two lists below makes every
+// difference count.
+#include "EditSession.h"
+#include "FaultShapes.h"
+#include "MeaningDatabase.h"
+#include "MeaningModel.h"
+#include "MeaningRun.h"
+#include "StatementCheck.h"
+#include "StatementText.h"
+
+#include "builder/model/Datasource.h"
+#include "builder/model/DatasourceGroup.h"
+#include "builder/model/MenuItemData.h"
+#include "builder/model/Query.h"
+#include "builder/model/SelectItem.h"
+#include "builder/model/SelectList.h"
+#include "builder/model/UnionGroup.h"
+#include "builder/model/UnionSubQuery.h"
+#include "classlib/Exceptions.h"
+#include "sqlmodel/ast/AstTokens.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace nvqb;
+using namespace nvqb::meaning;
+
+namespace {
+
+// Items of issue 31 whose mends have not landed on this branch.
+bool KnownOpenFault(int item)
+{
+    static const QSet<int> open = {1, 2, 3, 4, 5, 6, 7, 10, 11, 12};
+    return open.contains(item);
+}
+
+// Faults these checks found that no item of issue 31 names (FaultShapes.h,
+// 101 on), reported to be given items of their own.
+bool ReportedNewFault(int shape)
+{
+    static const QSet<int> reported = {GroupOfUnlinkedSets, OrderByInBrackets,    CriterionOnAlias,
+                                       CriteriaOrder,       OrderByMovesWithPart, OnOutOfReach};
+    return reported.contains(shape);
+}
+
+bool Waived(const QList<int> &items)
+{
+    for (int item : items)
+        if (KnownOpenFault(item) || ReportedNewFault(item))
+            return true;
+    return false;
+}
+
+std::string Std(const QString &text) { return text.toStdString(); }
+
+class MeaningTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { FDatabase = std::make_unique<TMeaningDatabase>(); }
+    static void TearDownTestSuite() { FDatabase.reset(); }
+    static const TMeaningDatabase &Database() { return *FDatabase; }
+
+    // A model holding the statement.
+    std::unique_ptr<TMeaningModel> Loaded(const QString &sql)
+    {
+        auto model = std::make_unique<TMeaningModel>(Database().MetadataXML());
+        model->Load(sql);
+        return model;
+    }
+
+    // The model's SQL loads into a fresh model and prints the same, runs, and
+    // gives the rows of the expected statement (in its order where its ORDER
+    // BY fixes one).
+    void ExpectRowsOf(TMeaningModel &model, const QString &expected)
+    {
+        const QString sql = model.SQL();
+        SCOPED_TRACE(Std(QStringLiteral("model: ") + sql + QStringLiteral("\nexpected: ") + expected));
+        TMeaningModel fresh(Database().MetadataXML());
+        fresh.UseWhereJoins(model.IsWhereJoins());
+        QString again;
+        try {
+            again = fresh.Load(sql);
+        } catch (const Exception &e) {
+            FAIL() << "the model's SQL does not load again: " << Std(e.Message());
+        }
+        EXPECT_EQ(Std(again), Std(sql)) << "loaded again, the SQL prints differently";
+        const TQueryResult want = Database().Run(SQLiteText(model.Ansi(), expected));
+        ASSERT_TRUE(want.Ok) << Std(want.Error);
+        const TQueryResult got = Database().Run(SQLiteText(model.Ansi(), sql));
+        const TComparison comparison =
+            CompareResults(want, got, SortKeysOf(model.Ansi()->ParseSelect(expected).get()));
+        EXPECT_TRUE(comparison.Same) << Std(comparison.Why) << "\nexpected rows: " << Std(FormatResult(want))
+                                     << "\nrows: " << Std(FormatResult(got));
+    }
+
+    static TnvUnionSubQuery *Part(TMeaningModel &model, qsizetype index)
+    {
+        return model.Builder()->Query()->UnionSubQueries(index);
+    }
+    static TnvDatasource *Source(TMeaningModel &model, const QString &name, qsizetype part = 0)
+    {
+        QList<TnvDatasource *> sources;
+        Part(model, part)->FromGroup()->GetDatasources(sources);
+        for (TnvDatasource *source : sources)
+            if (source->GetAlias() == name || (source->GetAlias().isEmpty() && source->GetDataSourceName() == name))
+                return source;
+        ADD_FAILURE() << "no data source " << Std(name);
+        return nullptr;
+    }
+    static TnvSelectItem *Row(TMeaningModel &model, const QString &expression, qsizetype part = 0)
+    {
+        TnvSelectList *list = Part(model, part)->SelectList();
+        for (qsizetype i = 0; i < list->Count(); ++i)
+            if (list->Items(i)->GetExpression() == expression)
+                return list->Items(i);
+        ADD_FAILURE() << "no row " << Std(expression);
+        return nullptr;
+    }
+    static void Click(TMeaningModel &model, TnvMenuItemData *menu, const QString &caption)
+    {
+        TnvMenuItemData *item = menu->Find(caption);
+        ASSERT_NE(item, nullptr) << Std(caption);
+        ASSERT_TRUE(item->Enabled()) << Std(caption);
+        model.Builder()->ClickMenuItem(item);
+    }
+
+private:
+    static inline std::unique_ptr<TMeaningDatabase> FDatabase;
+};
+
+// --- Seeded slices ------------------------------------------------------------
+
+// The seed and length of a slice; NVQB_SEED and NVQB_COUNT run others by hand.
+quint64 SliceSeed() { return qEnvironmentVariableIsSet("NVQB_SEED") ? qEnvironmentVariableIntValue("NVQB_SEED") : 31; }
+quint64 SliceLength(quint64 fallback, quint64 divisor = 1)
+{
+    return qEnvironmentVariableIsSet("NVQB_COUNT") ? qEnvironmentVariableIntValue("NVQB_COUNT") / divisor : fallback;
+}
+
+// Fails every difference that is not waived; prints the run's line.
+void ExpectOnlyWaivedDifferences(const TMeaningRun &run, int line)
+{
+    int waived = 0;
+    for (const TDifference &difference : run.Differences) {
+        if (Waived(difference.Items))
+            ++waived;
+        else
+            ADD_FAILURE() << (difference.Session ? "session " : "statement ") << difference.Index << " of seed "
+                          << SliceSeed() << "\n"
+                          << Std(difference.Report);
+    }
+    std::printf("%s\nwaived as open or reported: %d (%s)\n", qPrintable(run.Summary().section(u'\n', line, line)),
+                waived, qPrintable(run.ItemSummary()));
+}
+
+TEST_F(MeaningTest, GeneratedStatementsKeepTheirRowsThroughTheModel)
+{
+    const quint64 count = SliceLength(2000);
+    TMeaningRun run(Database(), SliceSeed());
+    run.Keep = int(count);
+    run.Statements(0, count);
+    ExpectOnlyWaivedDifferences(run, 0);
+    // The generator writes only statements SQLite runs, and reaches the
+    // checks of order.
+    EXPECT_EQ(run.StatementCounts.Executed, qint64(count));
+    EXPECT_GT(run.OrderChecked, qint64(count / 8));
+}
+
+TEST_F(MeaningTest, EditSessionsKeepTheirRowsStepByStep)
+{
+    const quint64 count = SliceLength(300, 8);
+    TMeaningRun run(Database(), SliceSeed());
+    run.Keep = int(count);
+    run.Sessions(0, count);
+    ExpectOnlyWaivedDifferences(run, 1);
+    EXPECT_EQ(run.SessionCounts.Executed, qint64(count));
+    // Most steps are compared, to the step before or to an oracle.
+    EXPECT_GT(run.ComparedSteps, run.SessionSteps / 2);
+}
+
+// --- The statements of issue 31 -------------------------------------------------
+
+struct TIssueStatement {
+    int Item;
+    const char *Sql;
+};
+
+void PrintTo(const TIssueStatement &statement, std::ostream *os)
+{
+    *os << "item " << statement.Item << ": " << statement.Sql;
+}
+
+class IssueStatementTest : public MeaningTest, public ::testing::WithParamInterface<TIssueStatement> {};
+
+TEST_P(IssueStatementTest, KeepsItsRows)
+{
+    const TIssueStatement &statement = GetParam();
+    if (KnownOpenFault(statement.Item))
+        GTEST_SKIP() << "issue 31 item " << statement.Item << " is open";
+    if (ReportedNewFault(statement.Item))
+        GTEST_SKIP() << "fault " << statement.Item << " is reported";
+    const TStatementOutcome outcome = CheckStatement(Database(), QString::fromLatin1(statement.Sql));
+    ASSERT_NE(outcome.Kind, TStatementOutcome::NotExecuted) << Std(outcome.Before.Error);
+    EXPECT_EQ(outcome.Kind, TStatementOutcome::Same) << Std(DescribeOutcome(outcome));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Issue31, IssueStatementTest,
+    ::testing::Values(
+        TIssueStatement{1, "SELECT p.id, q.id, r.id FROM p JOIN q ON q.v = 1 LEFT JOIN r ON r.id = q.id"},
+        TIssueStatement{1, "SELECT p.id, q.id, r.id FROM p JOIN q ON 1 = 1 LEFT JOIN r ON r.id = q.id"},
+        TIssueStatement{2, "SELECT p.id, q.id, r.id FROM p LEFT JOIN q ON q.v = 1 LEFT JOIN r ON q.v = 2"},
+        TIssueStatement{3, "SELECT p.id, q.id, r.id FROM p CROSS JOIN q LEFT JOIN r ON r.id = p.id AND r.v = q.id"},
+        TIssueStatement{4, "SELECT p.id, q.id, r.id FROM p CROSS JOIN q FULL JOIN r ON r.id = p.id"},
+        TIssueStatement{10, "SELECT p.v AS id FROM p ORDER BY (id)"},
+        // The t.* of the first p; x1's row of another p shows other values.
+        TIssueStatement{13, "SELECT p.* FROM p JOIN p x1 ON x1.id = p.v"},
+        // Found by these checks: an outer join to a group of two unlinked sets.
+        TIssueStatement{GroupOfUnlinkedSets,
+                        "SELECT r1.v FROM r r1 LEFT JOIN (s s2 CROSS JOIN p p3 JOIN p p4 ON p4.id = p3.v) ON s2.r_id = r1.q_id"},
+        // And one whose ON ends up naming a table before a comma.
+        TIssueStatement{OnOutOfReach, "SELECT q4.id FROM q INNER JOIN (r CROSS JOIN (p RIGHT JOIN s ON s.p_id = p.id))"
+                                      " ON s.r_id = q.v INNER JOIN q q4 ON p.id = 3 AND r.id <> 0"}),
+    [](const ::testing::TestParamInfo<TIssueStatement> &info) {
+        return (info.param.Item > 100 ? "Reported" : "Item") + std::to_string(info.param.Item) + "_" +
+               std::to_string(info.index);
+    });
+
+#define SKIP_WHILE_OPEN(item)                                                                                          \
+    if (KnownOpenFault(item) || ReportedNewFault(item))                                                                \
+    GTEST_SKIP() << "fault " << (item) << " is open"
+
+TEST_F(MeaningTest, Item5RemovingTheFirstDataSourceKeepsTheOtherConditions)
+{
+    SKIP_WHILE_OPEN(5);
+    auto model = Loaded(QStringLiteral("SELECT q.id, r.id FROM p INNER JOIN q ON q.v = 1 INNER JOIN r ON r.id = 2"));
+    Click(*model, Source(*model, QStringLiteral("p"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT q.id, r.id FROM q, r WHERE q.v = 1 AND r.id = 2"));
+
+    model = Loaded(QStringLiteral("SELECT q.id FROM p INNER JOIN q ON q.v = 1"));
+    Click(*model, Source(*model, QStringLiteral("p"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT q.id FROM q WHERE q.v = 1"));
+}
+
+TEST_F(MeaningTest, Item6CriteriaOfOneRowBesideAWhereJoin)
+{
+    SKIP_WHILE_OPEN(6);
+    auto model = std::make_unique<TMeaningModel>(Database().MetadataXML());
+    model->UseWhereJoins(true);
+    model->Load(QStringLiteral("SELECT p.id, p.v, q.id FROM p, q WHERE p.id = q.p_id"));
+    TnvSelectItem *row = Row(*model, QStringLiteral("p.v"));
+    ASSERT_NE(row, nullptr);
+    row->SetCondition(0, QStringLiteral("> 1"));
+    row->SetCondition(1, QStringLiteral("Is Null"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p.id, p.v, q.id FROM p, q WHERE p.id = q.p_id AND (p.v > 1 OR p.v IS NULL)"));
+}
+
+TEST_F(MeaningTest, Item7ADialectWithoutAnsiJoinsWritesTheJoinsInWhere)
+{
+    SKIP_WHILE_OPEN(7);
+    const QString sql = QStringLiteral("SELECT p.id, q.id FROM p INNER JOIN q ON q.p_id = p.id");
+    auto model = Loaded(sql);
+    model->UseWhereJoins(true);
+    EXPECT_FALSE(model->SQL().contains(QStringLiteral("Join"), Qt::CaseInsensitive)) << Std(model->SQL());
+    ExpectRowsOf(*model, sql);
+}
+
+TEST_F(MeaningTest, Item8BracketsKeepTheOperators)
+{
+    SKIP_WHILE_OPEN(8);
+    const QString except = QStringLiteral("SELECT p.id FROM p EXCEPT SELECT q.p_id FROM q");
+    auto model = Loaded(except);
+    Click(*model, Part(*model, 1)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+    ExpectRowsOf(*model, except);
+    const QString enclosed = model->SQL();
+    auto *group = As<TnvUnionGroup>(model->Builder()->Query()->GetItems(1));
+    ASSERT_NE(group, nullptr) << Std(enclosed);
+    Click(*model, group->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+    EXPECT_EQ(Std(model->SQL()), Std(Loaded(except)->SQL())) << "enclosed: " << Std(enclosed);
+
+    const QString all = QStringLiteral("SELECT p.id FROM p UNION ALL (SELECT q.p_id FROM q)");
+    model = Loaded(all);
+    group = As<TnvUnionGroup>(model->Builder()->Query()->GetItems(1));
+    ASSERT_NE(group, nullptr) << Std(model->SQL());
+    Click(*model, group->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+    ExpectRowsOf(*model, all);
+}
+
+TEST_F(MeaningTest, Item9MovedPartsLeaveTheOperatorsInPlace)
+{
+    SKIP_WHILE_OPEN(9);
+    auto model = Loaded(QStringLiteral("SELECT p.id FROM p UNION ALL SELECT q.p_id FROM q"));
+    Click(*model, Part(*model, 0)->GetPopupMenu(), QStringLiteral("Move Forward"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT q.p_id FROM q UNION ALL SELECT p.id FROM p"));
+}
+
+TEST_F(MeaningTest, Item11RenamingAnAliasThatOrderByNames)
+{
+    SKIP_WHILE_OPEN(11);
+    const QString sql = QStringLiteral("SELECT p.v AS k FROM p ORDER BY k DESC");
+    auto model = Loaded(sql);
+    TnvSelectItem *row = Row(*model, QStringLiteral("p.v"));
+    ASSERT_NE(row, nullptr);
+    row->SetAlias(QStringLiteral("k2"));
+    ExpectRowsOf(*model, sql);
+}
+
+TEST_F(MeaningTest, Item12ACriterionNamesAParameter)
+{
+    SKIP_WHILE_OPEN(12);
+    auto model = Loaded(QStringLiteral("SELECT p.id FROM p"));
+    TnvSelectItem *row = Row(*model, QStringLiteral("p.id"));
+    ASSERT_NE(row, nullptr);
+    row->SetCondition(0, QStringLiteral("= :first"));
+    EXPECT_TRUE(model->SQL().endsWith(QStringLiteral("Where p.id = :first"))) << Std(model->SQL());
+}
+
+TEST_F(MeaningTest, Item13TheTableColumnsOfASelfJoin)
+{
+    SKIP_WHILE_OPEN(13);
+    auto model = Loaded(QStringLiteral("SELECT p.* FROM p JOIN p x1 ON x1.id = p.id"));
+    EXPECT_TRUE(model->SQL().startsWith(QStringLiteral("Select p.* "))) << Std(model->SQL());
+}
+
+TEST_F(MeaningTest, Item14FromSourcesKeepNamesOfTheirOwn)
+{
+    SKIP_WHILE_OPEN(14);
+    // The same table twice.
+    auto model = Loaded(QStringLiteral("SELECT q.id FROM q"));
+    Part(*model, 0)->AddObjectWithFK(QStringLiteral("q"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT q.id FROM q, q q2"));
+    // Two derived tables.
+    Part(*model, 0)->AddDerivedTable();
+    Part(*model, 0)->AddDerivedTable();
+    QList<TnvDatasource *> sources;
+    Part(*model, 0)->FromGroup()->GetDatasources(sources);
+    QSet<QString> names;
+    for (TnvDatasource *source : sources)
+        names.insert(source->GetAlias().isEmpty() ? source->GetDataSourceName() : source->GetAlias());
+    EXPECT_EQ(names.size(), sources.size()) << Std(model->SQL());
+    // An alias another source shows: the property dialog asks the part
+    // before it renames.
+    model = Loaded(QStringLiteral("SELECT p.id, q.id FROM p, q WHERE q.p_id = p.id"));
+    TOwned<TastTokenIdentifier> name = Create<TastTokenIdentifier>(model->Ansi(), QStringLiteral("p"), false);
+    EXPECT_TRUE(Part(*model, 0)->IsDatasourceNameTaken(name.get(), Source(*model, QStringLiteral("q"))));
+}
+
+TEST_F(MeaningTest, Item15ObjectNamesKeepTheirDatabase)
+{
+    SKIP_WHILE_OPEN(15);
+    auto model = Loaded(QStringLiteral("SELECT t.id FROM db.dbo.t"));
+    EXPECT_TRUE(model->SQL().endsWith(QStringLiteral("From db.dbo.t"))) << Std(model->SQL());
+}
+
+TEST_F(MeaningTest, Item16NulIsNoIdentifierCharacter)
+{
+    SKIP_WHILE_OPEN(16);
+    QString sql = QStringLiteral("SELECT p.id FROM p");
+    sql.insert(sql.indexOf(QStringLiteral("id")) + 1, QChar(0));
+    TMeaningModel model(Database().MetadataXML());
+    EXPECT_THROW(model.Load(sql), Exception) << "loaded as: " << Std(model.SQL());
+}
+
+// --- Faults these checks found that the issue does not name -----------------------
+
+TEST_F(MeaningTest, Reported102EnclosingTheFirstPartKeepsOrderByReadable)
+{
+    SKIP_WHILE_OPEN(OrderByInBrackets);
+    const QString sql = QStringLiteral("SELECT p.v FROM p ORDER BY p.v");
+    auto model = Loaded(sql);
+    Click(*model, Part(*model, 0)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+    ExpectRowsOf(*model, sql);
+}
+
+TEST_F(MeaningTest, Reported103ACriterionOnTheRowOfAnAlias)
+{
+    SKIP_WHILE_OPEN(CriterionOnAlias);
+    auto model = Loaded(QStringLiteral("SELECT p.v AS id FROM p ORDER BY id"));
+    // The row ORDER BY's alias makes in the grid.
+    TnvSelectItem *row = Row(*model, QStringLiteral("id"));
+    ASSERT_NE(row, nullptr);
+    row->SetCondition(0, QStringLiteral("Is Not Null"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p.v AS id FROM p WHERE p.v IS NOT NULL ORDER BY id"));
+}
+
+TEST_F(MeaningTest, Reported104CriteriaLoadBackInTheirOrder)
+{
+    SKIP_WHILE_OPEN(CriteriaOrder);
+    auto model = Loaded(QStringLiteral("SELECT p.v AS k1, p.id, p.v FROM p"));
+    TnvSelectList *list = Part(*model, 0)->SelectList();
+    list->Items(1)->SetCondition(0, QStringLiteral("<> 1"));
+    list->Items(2)->SetCondition(0, QStringLiteral("> 1"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p.v, p.id, p.v FROM p WHERE p.id <> 1 AND p.v > 1"));
+}
+
+TEST_F(MeaningTest, Reported105OrderByStaysWithTheStatementWhenPartsMove)
+{
+    SKIP_WHILE_OPEN(OrderByMovesWithPart);
+    auto model = Loaded(QStringLiteral("SELECT p.id AS k FROM p UNION SELECT q.p_id AS k FROM q ORDER BY k DESC"));
+    Click(*model, Part(*model, 0)->GetPopupMenu(), QStringLiteral("Move Forward"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT q.p_id AS k FROM q UNION SELECT p.id AS k FROM p ORDER BY k DESC"));
+}
+
+} // namespace

@@ -1,0 +1,789 @@
+#include "EditSession.h"
+
+#include "MeaningDatabase.h"
+#include "MeaningModel.h"
+#include "StatementGenerator.h"
+#include "StatementText.h"
+
+#include "builder/model/Datasource.h"
+#include "builder/model/DatasourceGroup.h"
+#include "builder/model/MenuItemData.h"
+#include "builder/model/Query.h"
+#include "builder/model/SelectItem.h"
+#include "builder/model/SelectList.h"
+#include "builder/model/UnionGroup.h"
+#include "builder/model/UnionSubQuery.h"
+#include "sqlmodel/ast/AstTokens.h"
+#include "sqlmodel/sql/ExpressionTransforms.h"
+#include "sqlmodel/sql/SQLStatements.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <functional>
+#include <random>
+
+namespace nvqb::meaning {
+
+namespace {
+
+// --- The block before a step, taken apart for the oracles ----------------------
+
+struct TSourceText {
+    // "q q1" as written in FROM, the prefix its columns carry, its table.
+    QString Text, Prefix, Table;
+};
+
+struct TBlockParts {
+    bool Usable = true;
+    QString Mode;
+    QStringList Items;
+    // The prefixes each item names.
+    QList<QSet<QString>> ItemPrefixes;
+    bool Star = false;
+    bool Outer = false;
+    QList<TSourceText> Sources;
+    // The terms of every ON condition and of WHERE.
+    QStringList Conjuncts;
+    QStringList GroupBy, Having;
+};
+
+void AddSources(const TSQLFromItem *chain, TBlockParts &parts)
+{
+    for (qsizetype i = 0; i < chain->GetCount(); ++i) {
+        TSQLFromSource *source = chain->GetItems(i);
+        if (source->JoinKind && (source->JoinKind->IsLeftOuter() || source->JoinKind->IsRightOuter()))
+            parts.Outer = true;
+        parts.Conjuncts += ConjunctsOf(source->JoinCondition.get());
+        if (const auto *nested = As<TSQLFromItem>(source)) {
+            AddSources(nested, parts);
+        } else if (const auto *object = As<TSQLFromObject>(source)) {
+            TSourceText text;
+            text.Table = object->GetSimpleExpression();
+            text.Prefix = source->Alias && source->Alias->Identifier ? source->Alias->Identifier->Text() : text.Table;
+            text.Text = text.Prefix == text.Table ? text.Table : text.Table + u' ' + text.Prefix;
+            parts.Sources.append(text);
+        } else {
+            parts.Usable = false;
+        }
+    }
+}
+
+TBlockParts PartsOf(const TSQLSubQuerySelectExpression *block)
+{
+    TBlockParts parts;
+    if (!block || !block->FromClause || !block->SelectItems) {
+        parts.Usable = false;
+        return parts;
+    }
+    if (block->SelectMode)
+        parts.Mode = Text(block->SelectMode.get()) + u' ';
+    for (qsizetype i = 0; i < block->SelectItems->GetCount(); ++i) {
+        const TSQLSelectItem *item = block->SelectItems->GetItems(i);
+        parts.Star = parts.Star || item->Is<TSQLSelectItemAllColumns>();
+        parts.Items.append(Text(item));
+        parts.ItemPrefixes.append(NamesIn(Text(item)));
+    }
+    AddSources(block->FromClause.get(), parts);
+    parts.Conjuncts += ConjunctsOf(block->WhereClause.get());
+    if (block->GroupByClause)
+        for (qsizetype i = 0; i < block->GroupByClause->GetCount(); ++i)
+            parts.GroupBy.append(Text(block->GroupByClause->GetItems(i)));
+    parts.Having = ConjunctsOf(block->HavingClause.get());
+    return parts;
+}
+
+QString Conjunction(const QStringList &terms)
+{
+    QStringList bracketed;
+    for (const QString &term : terms)
+        bracketed.append(u'(' + term + u')');
+    return bracketed.join(QStringLiteral(" And "));
+}
+
+// The block of the parts: sources after commas, every condition in WHERE.
+QString BlockSQL(const TBlockParts &parts)
+{
+    QStringList sources;
+    for (const TSourceText &source : parts.Sources)
+        sources.append(source.Text);
+    QString sql = QStringLiteral("Select ") + parts.Mode + parts.Items.join(QStringLiteral(", ")) +
+                  QStringLiteral(" From ") + sources.join(QStringLiteral(", "));
+    if (!parts.Conjuncts.isEmpty())
+        sql += QStringLiteral(" Where ") + Conjunction(parts.Conjuncts);
+    if (!parts.GroupBy.isEmpty())
+        sql += QStringLiteral(" Group By ") + parts.GroupBy.join(QStringLiteral(", "));
+    if (!parts.Having.isEmpty())
+        sql += QStringLiteral(" Having ") + Conjunction(parts.Having);
+    return sql;
+}
+
+bool IsOr(const QString &text) { return text.contains(QStringLiteral(" or "), Qt::CaseInsensitive); }
+
+bool HasAggregate(const QString &text)
+{
+    static const QRegularExpression aggregate(QStringLiteral("\\b(count|sum|min|max|avg)\\s*\\("),
+                                              QRegularExpression::CaseInsensitiveOption);
+    return aggregate.match(text).hasMatch();
+}
+
+// --- The model's union tree -------------------------------------------------
+
+void CollectMembers(TnvUnionGroup *group, QList<TnvUnionSubQuery *> &parts, QList<TnvUnionGroup *> &groups)
+{
+    for (qsizetype i = 0; i < group->GetCount(); ++i) {
+        TnvQueryBase *member = group->GetItems(i);
+        if (auto *nested = As<TnvUnionGroup>(member)) {
+            groups.append(nested);
+            CollectMembers(nested, parts, groups);
+        } else if (auto *part = As<TnvUnionSubQuery>(member)) {
+            parts.append(part);
+        }
+    }
+}
+
+// The group at the pre-order index, with the list that holds it.
+QList<TUnionTerm> *FindGroup(QList<TUnionTerm> &terms, int &index, qsizetype &position)
+{
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        if (!terms[i].IsGroup())
+            continue;
+        if (index-- == 0) {
+            position = i;
+            return &terms;
+        }
+        if (QList<TUnionTerm> *found = FindGroup(terms[i].Members, index, position))
+            return found;
+    }
+    return nullptr;
+}
+
+// The list that holds the block at the textual index, and its place.
+QList<TUnionTerm> *FindBlockList(QList<TUnionTerm> &terms, int &index, qsizetype &position)
+{
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        if (terms[i].IsGroup()) {
+            if (QList<TUnionTerm> *found = FindBlockList(terms[i].Members, index, position))
+                return found;
+        } else if (index-- == 0) {
+            position = i;
+            return &terms;
+        }
+    }
+    return nullptr;
+}
+
+// The table a data source names, without its alias; empty for other sources.
+QString TableOf(TnvDatasource *datasource)
+{
+    return As<TnvDataSourceObject>(datasource) && datasource->DatasourceAST()
+               ? datasource->DatasourceAST()->GetSimpleExpression()
+               : QString();
+}
+
+// The name its columns carry: the alias, else the table.
+QString SourcePrefix(TnvDatasource *datasource)
+{
+    const QString alias = datasource->GetAlias();
+    return alias.isEmpty() ? TableOf(datasource) : alias;
+}
+
+// --- The session ------------------------------------------------------------
+
+// What a step promises.
+struct TPlan {
+    QString Action;
+    enum TExpect { Nothing, SameRows, Statement } Expect = Nothing;
+    QString Expected;
+    // The text must come back as it was (a move forward and back).
+    bool SameText = false;
+    // In a dialect without ANSI joins no join is written in FROM.
+    bool NoJoins = false;
+    // The step takes columns out of a part of a union, whose parts then
+    // differ in width: the SQL need not run, and the session ends there.
+    bool MayBreakUnion = false;
+};
+
+class TSession {
+public:
+    TSession(const TMeaningDatabase &database, quint64 seed, quint64 index)
+        : FDatabase(database), FModel(database.MetadataXML())
+    {
+        std::seed_seq sequence{quint32(seed), quint32(seed >> 32), quint32(index), quint32(index >> 32), 57u};
+        FRandom.seed(sequence);
+        FSeed = seed;
+        FIndex = index;
+    }
+
+    TSessionOutcome Run()
+    {
+        FOutcome.Start = SessionStart(FSeed, FIndex);
+        const TQueryResult start = FDatabase.Run(SQLiteText(FModel.Ansi(), FOutcome.Start));
+        if (!start.Ok)
+            return FOutcome;
+        FOutcome.Kind = TSessionOutcome::Same;
+        FCurrent = FOutcome.Start;
+        FCurrentResult = start;
+        TPlan load;
+        load.Action = QStringLiteral("load the statement");
+        load.Expect = TPlan::SameRows;
+        try {
+            FModel.Load(FOutcome.Start);
+        } catch (...) {
+            Fail(load, QStringLiteral("the model raised while loading: ") + CurrentExceptionMessage());
+            return FOutcome;
+        }
+        if (!Check(load))
+            return FOutcome;
+        const int steps = Pick(3, 8);
+        for (int i = 0; i < steps; ++i)
+            if (!Step())
+                break;
+        return FOutcome;
+    }
+
+private:
+    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(FRandom); }
+    bool Chance(int percent) { return Pick(1, 100) <= percent; }
+    template <class T> T OneOf(const QList<T> &list) { return list[Pick(0, int(list.size()) - 1)]; }
+
+    TnvQueryBuilderModel *Builder() const { return FModel.Builder(); }
+
+    // The union parts in textual order, and the bracketed groups in the
+    // order of their left brackets.
+    QList<TnvUnionSubQuery *> Parts() const
+    {
+        QList<TnvUnionSubQuery *> parts;
+        QList<TnvUnionGroup *> groups;
+        CollectMembers(Builder()->Query(), parts, groups);
+        return parts;
+    }
+    QList<TnvUnionGroup *> Groups() const
+    {
+        QList<TnvUnionSubQuery *> parts;
+        QList<TnvUnionGroup *> groups;
+        CollectMembers(Builder()->Query(), parts, groups);
+        return groups;
+    }
+
+    // Clicks the item of the menu when it is there and enabled.
+    bool Click(TnvMenuItemData *menu, const QString &caption)
+    {
+        TnvMenuItemData *item = menu ? menu->Find(caption) : nullptr;
+        if (!item || !item->Enabled())
+            return false;
+        Builder()->ClickMenuItem(item);
+        return true;
+    }
+
+    TOwned<TSQLSelectStatement> ParseCurrent() { return FModel.Ansi()->ParseSelect(FCurrent); }
+
+    // One random step; false when the session is to end.
+    bool Step()
+    {
+        using TOperation = bool (TSession::*)(TPlan &);
+        static const QList<QPair<TOperation, int>> operations = {
+            {&TSession::RemoveDatasource, 15}, {&TSession::AddTable, 15},      {&TSession::Enclose, 10},
+            {&TSession::RemoveBrackets, 8},    {&TSession::Move, 10},          {&TSession::MoveAndBack, 5},
+            {&TSession::AddCriterion, 15},     {&TSession::RenameSource, 8},   {&TSession::RenameColumn, 6},
+            {&TSession::SwitchDialect, 8},
+        };
+        int total = 0;
+        for (const auto &operation : operations)
+            total += operation.second;
+        // Operations that do not apply now are tried in turn after the one
+        // drawn.
+        int draw = Pick(0, total - 1);
+        qsizetype first = 0;
+        while (draw >= operations[first].second)
+            draw -= operations[first++].second;
+        for (qsizetype k = 0; k < operations.size(); ++k) {
+            TPlan plan;
+            bool done = false;
+            try {
+                done = (this->*operations[(first + k) % operations.size()].first)(plan);
+            } catch (...) {
+                Fail(plan, QStringLiteral("the operation raised: ") + CurrentExceptionMessage());
+                return false;
+            }
+            if (done)
+                return Check(plan);
+        }
+        return false;
+    }
+
+    // --- Operations -----------------------------------------------------------
+
+    bool RemoveDatasource(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        QList<int> candidates;
+        for (int i = 0; i < parts.size(); ++i) {
+            QList<TnvDatasource *> sources;
+            parts[i]->FromGroup()->GetDatasources(sources);
+            if (sources.size() >= 2)
+                candidates.append(i);
+        }
+        if (candidates.isEmpty())
+            return false;
+        const int partIndex = OneOf(candidates);
+        QList<TnvDatasource *> sources;
+        parts[partIndex]->FromGroup()->GetDatasources(sources);
+        TnvDatasource *removed = OneOf(sources);
+        const QString prefix = SourcePrefix(removed);
+        plan.Action = QStringLiteral("remove data source %1 of part %2").arg(prefix).arg(partIndex + 1);
+        PlanRemoval(plan, partIndex, prefix.toLower());
+        return Click(removed->GetPopupMenu(), QStringLiteral("Remove"));
+    }
+
+    void PlanRemoval(TPlan &plan, int partIndex, const QString &prefix)
+    {
+        TOwned<TSQLSelectStatement> statement = ParseCurrent();
+        TBlockParts parts = PartsOf(BlockAt(statement.get(), partIndex));
+        if (BlockCountOf(statement.get()) > 1)
+            for (qsizetype i = 0; i < parts.Items.size(); ++i)
+                plan.MayBreakUnion = plan.MayBreakUnion || parts.ItemPrefixes[i].contains(prefix) || parts.Star;
+        if (!parts.Usable || parts.Outer || parts.Star)
+            return;
+        TBlockParts kept = parts;
+        kept.Items.clear();
+        kept.Sources.clear();
+        kept.Conjuncts.clear();
+        kept.GroupBy.clear();
+        kept.Having.clear();
+        for (qsizetype i = 0; i < parts.Items.size(); ++i)
+            if (!parts.ItemPrefixes[i].contains(prefix))
+                kept.Items.append(parts.Items[i]);
+        for (const TSourceText &source : parts.Sources)
+            if (source.Prefix.toLower() != prefix)
+                kept.Sources.append(source);
+        auto keep = [&](const QStringList &terms, QStringList &into) {
+            for (const QString &term : terms) {
+                if (!NamesIn(term).contains(prefix))
+                    into.append(term);
+                else if (IsOr(term))
+                    return false;
+            }
+            return true;
+        };
+        if (!keep(parts.Conjuncts, kept.Conjuncts) || !keep(parts.Having, kept.Having))
+            return;
+        for (const QString &item : parts.GroupBy)
+            if (!NamesIn(item).contains(prefix))
+                kept.GroupBy.append(item);
+        if (kept.Items.isEmpty() || kept.Sources.size() != parts.Sources.size() - 1)
+            return;
+        TStatementText text(statement.get());
+        text.SetBlock(partIndex, BlockSQL(kept));
+        text.OrderBy.clear();
+        plan.Expect = TPlan::Statement;
+        plan.Expected = text.SQL92();
+    }
+
+    bool AddTable(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        const int partIndex = Pick(0, int(parts.size()) - 1);
+        TnvUnionSubQuery *part = parts[partIndex];
+        // Now and then a table the part already has.
+        QList<TnvDatasource *> sources;
+        part->FromGroup()->GetDatasources(sources);
+        QString table = OneOf(Tables()).Name;
+        if (!sources.isEmpty() && Chance(30)) {
+            const QString present = TableOf(OneOf(sources));
+            if (!present.isEmpty())
+                table = present;
+        }
+        TOwned<TSQLSelectStatement> statement = ParseCurrent();
+        const TBlockParts before = PartsOf(BlockAt(statement.get(), partIndex));
+        // A * widens with the table: a union's parts then differ in width.
+        plan.MayBreakUnion = before.Star && BlockCountOf(statement.get()) > 1;
+        TnvDataSourceObject *added = part->AddObjectWithFK(table);
+        plan.Action = QStringLiteral("add table %1 with its foreign keys to part %2").arg(table).arg(partIndex + 1);
+        if (!added || !before.Usable || before.Outer || before.Star)
+            return true;
+        TSourceText source;
+        source.Table = table;
+        source.Prefix = SourcePrefix(added);
+        source.Text = source.Prefix == table ? table : table + u' ' + source.Prefix;
+        plan.Action += QStringLiteral(" (as %1)").arg(source.Prefix);
+        TBlockParts after = before;
+        for (const TSourceText &other : before.Sources)
+            for (const TForeignKey &key : ForeignKeys()) {
+                if (key.Child == table && key.Parent == other.Table)
+                    after.Conjuncts.append(QStringLiteral("%1.%2 = %3.%4")
+                                               .arg(source.Prefix, key.ChildColumn, other.Prefix, key.ParentColumn));
+                if (key.Parent == table && key.Child == other.Table)
+                    after.Conjuncts.append(QStringLiteral("%1.%2 = %3.%4")
+                                               .arg(other.Prefix, key.ChildColumn, source.Prefix, key.ParentColumn));
+            }
+        after.Sources.append(source);
+        TStatementText text(statement.get());
+        text.SetBlock(partIndex, BlockSQL(after));
+        text.OrderBy.clear();
+        plan.Expect = TPlan::Statement;
+        plan.Expected = text.SQL92();
+        return true;
+    }
+
+    bool Enclose(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        const int partIndex = Pick(0, int(parts.size()) - 1);
+        plan.Action = QStringLiteral("enclose part %1 in brackets").arg(partIndex + 1);
+        plan.Expect = TPlan::SameRows;
+        return Click(parts[partIndex]->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+    }
+
+    bool RemoveBrackets(TPlan &plan)
+    {
+        const QList<TnvUnionGroup *> groups = Groups();
+        if (groups.isEmpty())
+            return false;
+        const int groupIndex = Pick(0, int(groups.size()) - 1);
+        plan.Action = QStringLiteral("remove bracket pair %1").arg(groupIndex + 1);
+        TStatementText text(ParseCurrent().get());
+        int index = groupIndex;
+        qsizetype position = 0;
+        if (QList<TUnionTerm> *list = FindGroup(text.Terms, index, position)) {
+            TUnionTerm group = list->takeAt(position);
+            if (!group.Members.isEmpty())
+                group.Members.first().Operator = group.Operator;
+            for (qsizetype i = 0; i < group.Members.size(); ++i)
+                list->insert(position + i, group.Members[i]);
+            plan.Expect = TPlan::Statement;
+            plan.Expected = text.SQL92();
+        }
+        return Click(groups[groupIndex]->GetPopupMenu(), QStringLiteral("Remove Brackets"));
+    }
+
+    // The oracle of a move past a neighbour part of the same group.
+    void PlanSwap(TPlan &plan, int partIndex, bool forward)
+    {
+        TStatementText text(ParseCurrent().get());
+        int index = partIndex;
+        qsizetype position = 0;
+        QList<TUnionTerm> *list = FindBlockList(text.Terms, index, position);
+        const qsizetype other = forward ? position + 1 : position - 1;
+        if (!list || other < 0 || other >= list->size() || (*list)[other].IsGroup())
+            return;
+        std::swap((*list)[position].Block, (*list)[other].Block);
+        plan.Expect = TPlan::Statement;
+        plan.Expected = text.SQL92();
+    }
+
+    bool Move(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        if (parts.size() < 2)
+            return false;
+        const int partIndex = Pick(0, int(parts.size()) - 1);
+        const bool forward = Chance(50);
+        plan.Action = QStringLiteral("move part %1 %2").arg(partIndex + 1).arg(forward ? "forward" : "backward");
+        PlanSwap(plan, partIndex, forward);
+        return Click(parts[partIndex]->GetPopupMenu(),
+                     forward ? QStringLiteral("Move Forward") : QStringLiteral("Move Backward"));
+    }
+
+    bool MoveAndBack(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        if (parts.size() < 2)
+            return false;
+        const int partIndex = Pick(0, int(parts.size()) - 1);
+        TnvUnionSubQuery *part = parts[partIndex];
+        const bool forward = Chance(50);
+        plan.Action = QStringLiteral("move part %1 %2 and back").arg(partIndex + 1).arg(forward ? "forward" : "backward");
+        // Only a swap with a neighbour part comes back: a move into or out
+        // of brackets changes the groups.
+        TPlan swap;
+        PlanSwap(swap, partIndex, forward);
+        if (swap.Expect != TPlan::Statement)
+            return false;
+        if (!Click(part->GetPopupMenu(), forward ? QStringLiteral("Move Forward") : QStringLiteral("Move Backward")))
+            return false;
+        Click(part->GetPopupMenu(), forward ? QStringLiteral("Move Backward") : QStringLiteral("Move Forward"));
+        plan.Expect = TPlan::SameRows;
+        plan.SameText = true;
+        return true;
+    }
+
+    bool AddCriterion(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        const int partIndex = Pick(0, int(parts.size()) - 1);
+        TnvSelectList *list = parts[partIndex]->SelectList();
+        QList<TnvSelectItem *> rows;
+        int columns = 0;
+        for (qsizetype i = 0; i < list->Count(); ++i) {
+            TnvSelectItem *row = list->Items(i);
+            for (int k = 0; k < row->ConditionsCount(); ++k)
+                if (row->GetASTCondition(k))
+                    columns = std::max(columns, k + 1);
+            if (row->ExpressionItem() && !row->IsAllColumnsItem() &&
+                (row->GroupByType() == gtExpression || row->GroupByType() == gtWhere) &&
+                !HasAggregate(Text(row->ExpressionItem())))
+                rows.append(row);
+        }
+        if (rows.isEmpty())
+            return false;
+        TnvSelectItem *row = OneOf(rows);
+        const int column = Pick(0, columns);
+        if (row->GetASTCondition(column))
+            return false;
+        static const QStringList conditions = {QStringLiteral("> 1"),     QStringLiteral("= 2"),
+                                               QStringLiteral("<> 1"),    QStringLiteral("<= 2"),
+                                               QStringLiteral("Is Null"), QStringLiteral("Is Not Null")};
+        const QString condition = OneOf(conditions);
+        const QString expression = Text(row->ExpressionItem());
+        plan.Action = QStringLiteral("criterion \"%1\" for %2 in %3 of part %4")
+                          .arg(condition, expression,
+                               column == 0 ? QStringLiteral("Criteria") : QStringLiteral("Or... %1").arg(column))
+                          .arg(partIndex + 1);
+        PlanCriterion(plan, partIndex, u'(' + expression + QStringLiteral(") ") + condition, column, columns);
+        row->SetCondition(column, condition);
+        return true;
+    }
+
+    void PlanCriterion(TPlan &plan, int partIndex, const QString &criterion, int column, int columns)
+    {
+        if (FModel.IsWhereJoins() || (columns > 1 && column < columns))
+            return;
+        TOwned<TSQLSelectStatement> statement = ParseCurrent();
+        TSQLSubQuerySelectExpression *block = BlockAt(statement.get(), partIndex);
+        if (!block || block->GroupByClause || block->HavingClause || HasAggregate(Text(block->SelectItems.get())))
+            return;
+        const QString where = Text(block->WhereClause.get());
+        block->WhereClause.reset();
+        QString condition = criterion;
+        if (!where.isEmpty())
+            condition = u'(' + where + (column == columns ? QStringLiteral(") Or (") : QStringLiteral(") And (")) +
+                        criterion + u')';
+        TStatementText text(statement.get());
+        text.SetBlock(partIndex, Text(block) + QStringLiteral(" Where ") + condition);
+        text.OrderBy.clear();
+        plan.Expect = TPlan::Statement;
+        plan.Expected = text.SQL92();
+    }
+
+    bool RenameSource(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        const int partIndex = Pick(0, int(parts.size()) - 1);
+        QList<TnvDatasource *> sources;
+        parts[partIndex]->FromGroup()->GetDatasources(sources);
+        if (sources.isEmpty())
+            return false;
+        TnvDatasource *source = OneOf(sources);
+        QString alias = QStringLiteral("n%1").arg(++FNames);
+        const int kind = Pick(1, 100);
+        if (kind <= 10) {
+            alias.clear();
+        } else if (kind <= 20 && sources.size() > 1) {
+            // The name another data source of the part shows.
+            TnvDatasource *other = OneOf(sources);
+            if (other != source)
+                alias = SourcePrefix(other);
+        }
+        plan.Action = QStringLiteral("rename data source %1 of part %2 to \"%3\"")
+                          .arg(SourcePrefix(source))
+                          .arg(partIndex + 1)
+                          .arg(alias);
+        plan.Expect = TPlan::SameRows;
+        // The property dialog refuses a name another source of the part goes
+        // by; what it refuses changes nothing.
+        const QString shown = alias.isEmpty() ? TableOf(source) : alias;
+        TOwned<TastTokenIdentifier> name = Create<TastTokenIdentifier>(FModel.Ansi(), shown, false);
+        if (!shown.isEmpty() && parts[partIndex]->IsDatasourceNameTaken(name.get(), source)) {
+            plan.Action += QStringLiteral(" (refused)");
+            plan.SameText = true;
+            return true;
+        }
+        source->SetAlias(alias);
+        return true;
+    }
+
+    bool RenameColumn(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        const int partIndex = Pick(0, int(parts.size()) - 1);
+        TnvSelectList *list = parts[partIndex]->SelectList();
+        QList<TnvSelectItem *> rows;
+        for (qsizetype i = 0; i < list->Count(); ++i)
+            if (list->Items(i)->Select() && list->Items(i)->IsSupportsAlias())
+                rows.append(list->Items(i));
+        if (rows.isEmpty())
+            return false;
+        TnvSelectItem *row = OneOf(rows);
+        const QString alias = Chance(20) ? QString() : QStringLiteral("c%1").arg(++FNames);
+        plan.Action = QStringLiteral("rename output column %1 of part %2 to \"%3\"")
+                          .arg(row->GetExpression())
+                          .arg(partIndex + 1)
+                          .arg(alias);
+        plan.Expect = TPlan::SameRows;
+        row->SetAlias(alias);
+        return true;
+    }
+
+    bool SwitchDialect(TPlan &plan)
+    {
+        const bool toWhere = !FModel.IsWhereJoins();
+        plan.Action = toWhere ? QStringLiteral("switch to the dialect without ANSI joins")
+                              : QStringLiteral("switch back to ANSI joins");
+        // A dialect without ANSI joins writes no outer join: only a query
+        // of inner joins keeps its rows.
+        bool outer = false;
+        TOwned<TSQLSelectStatement> statement = ParseCurrent();
+        for (int i = 0; BlockAt(statement.get(), i); ++i)
+            outer = outer || PartsOf(BlockAt(statement.get(), i)).Outer;
+        if (!outer) {
+            plan.Expect = TPlan::SameRows;
+            plan.NoJoins = toWhere;
+        }
+        FModel.UseWhereJoins(toWhere);
+        return true;
+    }
+
+    // --- Checks -----------------------------------------------------------------
+
+    void Fail(const TPlan &plan, const QString &why, const QString &after = QString())
+    {
+        TSessionStep step;
+        step.Action = plan.Action;
+        step.Before = FCurrent;
+        step.BeforeResult = FCurrentResult;
+        step.After = after;
+        step.Expected = plan.Expected;
+        step.Why = why;
+        step.Errors = FModel.TakeErrors();
+        FOutcome.Steps.append(step);
+        FOutcome.Kind = TSessionOutcome::Different;
+    }
+
+    bool Check(const TPlan &plan)
+    {
+        TSessionStep step;
+        step.Action = plan.Action;
+        step.Before = FCurrent;
+        step.BeforeResult = FCurrentResult;
+        step.Expected = plan.Expected;
+        step.Errors = FModel.TakeErrors();
+        auto fail = [&](const QString &why) {
+            step.Why = why;
+            FOutcome.Steps.append(step);
+            FOutcome.Kind = TSessionOutcome::Different;
+            return false;
+        };
+        try {
+            step.After = FModel.SQL();
+        } catch (...) {
+            return fail(QStringLiteral("the model raised while printing: ") + CurrentExceptionMessage());
+        }
+        try {
+            TMeaningModel fresh(FDatabase.MetadataXML());
+            fresh.UseWhereJoins(FModel.IsWhereJoins());
+            const QString again = fresh.Load(step.After);
+            if (again != step.After)
+                return fail(QStringLiteral("loaded again, the model's SQL prints differently: ") + again);
+        } catch (...) {
+            return fail(QStringLiteral("the model's SQL does not load again: ") + CurrentExceptionMessage());
+        }
+        step.AfterResult = FDatabase.Run(SQLiteText(FModel.Ansi(), step.After));
+        if (!step.AfterResult.Ok && plan.MayBreakUnion) {
+            FOutcome.Steps.append(step);
+            return false;
+        }
+        if (!step.AfterResult.Ok)
+            return fail(QStringLiteral("the model's SQL does not run: ") + step.AfterResult.Error);
+        if (plan.SameText && step.After != step.Before)
+            return fail(QStringLiteral("the SQL did not come back as it was"));
+        if (plan.NoJoins && step.After.contains(QStringLiteral(" Join "), Qt::CaseInsensitive))
+            return fail(QStringLiteral("a join is written in FROM in a dialect without ANSI joins"));
+        if (plan.Expect == TPlan::SameRows) {
+            ++FOutcome.Compared;
+            QList<TSortKey> keys;
+            try {
+                keys = SortKeysOf(ParseCurrent().get());
+            } catch (...) {
+            }
+            const TComparison comparison = CompareResults(FCurrentResult, step.AfterResult, keys);
+            if (!comparison.Same)
+                return fail(QStringLiteral("the rows changed: ") + comparison.Why);
+        } else if (plan.Expect == TPlan::Statement) {
+            ++FOutcome.Compared;
+            QList<TSortKey> keys;
+            TOwned<TSQLSelectStatement> expected = FModel.Ansi()->ParseSelect(plan.Expected);
+            keys = SortKeysOf(expected.get());
+            step.ExpectedResult = FDatabase.Run(SQLiteText(FModel.Ansi(), plan.Expected));
+            if (!step.ExpectedResult.Ok && expected->OrderByClause) {
+                // Parts that changed places may leave ORDER BY naming an
+                // alias the new first part lacks: the rows still compare.
+                TStatementText unordered(expected.get());
+                unordered.OrderBy.clear();
+                step.ExpectedResult = FDatabase.Run(unordered.SQLite());
+                keys.clear();
+            }
+            if (!step.ExpectedResult.Ok)
+                return fail(QStringLiteral("the oracle's statement does not run: ") + step.ExpectedResult.Error);
+            const TComparison comparison = CompareResults(step.ExpectedResult, step.AfterResult, keys);
+            if (!comparison.Same)
+                return fail(QStringLiteral("the rows differ from the oracle's: ") + comparison.Why);
+        }
+        FOutcome.Steps.append(step);
+        FCurrent = step.After;
+        FCurrentResult = step.AfterResult;
+        return true;
+    }
+
+    const TMeaningDatabase &FDatabase;
+    TMeaningModel FModel;
+    std::mt19937 FRandom;
+    quint64 FSeed = 0, FIndex = 0;
+    int FNames = 0;
+    QString FCurrent;
+    TQueryResult FCurrentResult;
+    TSessionOutcome FOutcome;
+};
+
+QString Indented(const QString &text)
+{
+    QString lines = text;
+    return lines.replace(u'\n', QStringLiteral("\n            "));
+}
+
+} // namespace
+
+QString SessionStart(quint64 seed, quint64 index)
+{
+    // A series of its own, half of it unions.
+    return GenerateStatement(seed ^ 0x5e55104e5eedull, index,
+                             index % 2 ? TStatementShape::Union : TStatementShape::SingleBlock);
+}
+
+TSessionOutcome RunSession(const TMeaningDatabase &database, quint64 seed, quint64 index)
+{
+    return TSession(database, seed, index).Run();
+}
+
+QString DescribeSession(const TSessionOutcome &outcome)
+{
+    QString text = QStringLiteral("  start:    %1\n").arg(outcome.Start);
+    for (qsizetype i = 0; i < outcome.Steps.size(); ++i) {
+        const TSessionStep &step = outcome.Steps[i];
+        text += QStringLiteral("  step %1:   %2\n").arg(i).arg(step.Action);
+        if (step.Why.isEmpty())
+            continue;
+        text += QStringLiteral("  why:      %1\n  before:   %2\n  after:    %3\n").arg(step.Why, step.Before, step.After);
+        if (!step.Expected.isEmpty())
+            text += QStringLiteral("  expected: %1\n").arg(step.Expected);
+        for (const QString &error : step.Errors)
+            text += QStringLiteral("  shown:    %1\n").arg(error);
+        text += QStringLiteral("  result before:   %1\n").arg(Indented(FormatResult(step.BeforeResult)));
+        if (step.AfterResult.Ok || !step.AfterResult.Error.isEmpty())
+            text += QStringLiteral("  result after:    %1\n").arg(Indented(FormatResult(step.AfterResult)));
+        if (step.ExpectedResult.Ok || !step.ExpectedResult.Error.isEmpty())
+            text += QStringLiteral("  result expected: %1\n").arg(Indented(FormatResult(step.ExpectedResult)));
+    }
+    return text;
+}
+
+} // namespace nvqb::meaning
