@@ -157,6 +157,8 @@ void ControlsTest::WindowClick(QWidget *widget, const QPoint &point, Qt::MouseBu
     QTestPrivate::qtestMouseButtons = Qt::NoButton;
     QTest::mouseClick(window->windowHandle(), button, Qt::NoModifier, widget->mapTo(window, point));
     Process();
+}
+
 const QMimeData *ControlsTest::DragFrom(QWidget *widget, const QPoint &start)
 {
     const size_t before = drags.size();
