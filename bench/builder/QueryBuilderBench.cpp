@@ -63,6 +63,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -254,6 +255,10 @@ bool MeasureShown(TnvBaseSyntaxProvider *provider, int tables, int runs, TShown 
     const QModelIndex cell = grid->model()->index(row, TnvSelectListGridModel::colCriteria);
     grid->scrollTo(cell);
     Process();
+    // The first click puts the grid's editor on the cell; the timed ones
+    // then land in it.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    Process();
     std::vector<TEdit> cells, checks, kinds;
     bool changed = true;
     for (int run = 0; run < runs; ++run)
@@ -262,7 +267,8 @@ bool MeasureShown(TnvBaseSyntaxProvider *provider, int tables, int runs, TShown 
             [&] {
                 QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
                 QTest::keyClick(grid->InplaceEditor(), Qt::Key_A, Qt::ControlModifier);
-                QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("> %1").arg(run));
+                // A value no condition of the statement has.
+                QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("> %1").arg(100000 + run));
                 QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
             },
             cells);
@@ -275,15 +281,28 @@ bool MeasureShown(TnvBaseSyntaxProvider *provider, int tables, int runs, TShown 
         changed &= TimeEdit(
             text.get(), [&] { QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, check); }, checks);
 
-    QList<TnvLink *> links;
-    for (qsizetype i = 0; i < part->FromGroup()->GetLinksCount(); ++i)
-        links.append(part->FromGroup()->GetLink(i));
-    if (links.isEmpty()) {
-        std::fputs("no link to change\n", stderr);
-        return false;
-    }
+    // The link of the middle table to the table it joins, wherever the join
+    // tree puts it (a left join may nest it in a group of its own).
+    const QString middle = QStringLiteral("t%1").arg(tables / 2);
+    std::function<TnvLink *(TnvDatasourceGroup *)> middleLink = [&](TnvDatasourceGroup *group) -> TnvLink * {
+        for (qsizetype i = 0; i < group->GetLinksCount(); ++i) {
+            TnvLink *link = group->GetLink(i);
+            if ((link->LeftDatasource() && link->LeftDatasource()->GetDataSourceName() == middle) ||
+                (link->RightDatasource() && link->RightDatasource()->GetDataSourceName() == middle))
+                return link;
+        }
+        for (qsizetype i = 0; i < group->GetCount(); ++i)
+            if (auto *nested = As<TnvDatasourceGroup>(group->GetItems(i)))
+                if (TnvLink *link = middleLink(nested))
+                    return link;
+        return nullptr;
+    };
     for (int run = 0; run < runs; ++run) {
-        TnvLink *link = links[links.size() / 2];
+        TnvLink *link = middleLink(part->FromGroup());
+        if (!link) {
+            std::fputs("no link to change\n", stderr);
+            return false;
+        }
         changed &= TimeEdit(
             text.get(),
             [&] {
@@ -294,10 +313,6 @@ bool MeasureShown(TnvBaseSyntaxProvider *provider, int tables, int runs, TShown 
                     owner->NotifySQLUpdated();
             },
             kinds);
-        // The rebuilt join tree may hand out other links.
-        links.clear();
-        for (qsizetype i = 0; i < part->FromGroup()->GetLinksCount(); ++i)
-            links.append(part->FromGroup()->GetLink(i));
     }
     result.Cell = MedianOf(cells);
     result.Check = MedianOf(checks);
