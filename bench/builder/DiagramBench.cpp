@@ -1,41 +1,45 @@
 // nvqb-diagram-bench: how fast the diagram shows a large query and follows a
-// dragged box.
+// dragged box, for joins that run in a chain, branch as a random tree or
+// all meet in one table (a star).
 //
-//   nvqb-diagram-bench [--tables N] [--links N] [--moves N] [--runs N]
+//   nvqb-diagram-bench [--shapes chain,tree,star] [--sizes 10,100,300,1000]
+//                      [--runs N] [--moves N]
 //
-// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
-// - show: the statement of nvqb-querybuilder-bench (N tables, default 100,
-//   joined in a chain, 200 columns, 50 conditions) set with SetSyncSQL on a
-//   shown query builder whose diagram is empty; timed until the boxes and
-//   lines are made, laid out and the control painted once (grab()). Median
-//   of the runs (default 9), each on a new query builder.
-// - drag: a table "hub" joined to N others (default 10), the others in a ring
-//   around it; the hub's box held by its caption with QTest and moved (the
-//   button held) in steps of a few pixels on a circle; each move timed until
-//   the events it posted, the repaint among them, are processed. Median per
-//   move over the moves (default 200) of all runs.
-// Both figures are printed with their targets (300 ms and 16 ms).
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise. For
+// each shape and size N (JoinShapes.h: N tables, one to three output
+// columns each, a condition on every fifth):
+// - show: the statement set with SetSyncSQL on a shown query builder
+//   (1200 x 900) whose diagram is empty; timed until the boxes and lines are
+//   made, laid out and the control painted once (grab()). Median of the
+//   runs (default 7; 3 from 1,000 tables on), each on a new query builder.
+// - drag: on the last run's diagram, the box with the most links (the star's
+//   centre, the busiest table of the tree, the middle of the chain) is put
+//   in view and held by its caption with QTest, then moved (the button held)
+//   in steps of a few pixels on a circle; each move is timed until the
+//   events it posted, the repaint among them, are processed. Median and
+//   90th percentile per move over the moves (default 60) of three drags.
+// At the end, the growth exponent of each shape's show time (least squares
+// over the sizes from 100 on, and from size to size).
 #include "BenchTiming.h"
-#include "ChainQuery.h"
+#include "JoinShapes.h"
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/Datasource.h"
 #include "builder/model/DatasourceGroup.h"
+#include "builder/model/Link.h"
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 #include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/metadata/MetadataContainer.h"
-#include "sqlmodel/metadata/MetadataFields.h"
-#include "sqlmodel/metadata/MetadataObjects.h"
-#include "sqlmodel/sql/QualifiedName.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -52,13 +56,13 @@ void Process()
         QApplication::processEvents();
 }
 
-std::unique_ptr<TnvQueryBuilder> ShownBuilder(TnvBaseSyntaxProvider *provider, const QStringList &tables)
+std::unique_ptr<TnvQueryBuilder> ShownBuilder(TnvBaseSyntaxProvider *provider, int tables)
 {
     auto qb = std::make_unique<TnvQueryBuilder>();
     qb->SetSyntaxProvider(provider);
     qb->MetadataContainer()->SetWorkOffline(true);
-    for (const QString &table : tables)
-        bench::AddChainTable(qb->MetadataContainer(), table);
+    for (int t = 0; t < tables; ++t)
+        bench::AddChainTable(qb->MetadataContainer(), QStringLiteral("t%1").arg(t));
     qb->resize(1200, 900);
     qb->show();
     Process();
@@ -72,12 +76,73 @@ QList<TnvDatasource *> Datasources(TnvQueryBuilder *qb)
     return list;
 }
 
-int ArgValue(int argc, char **argv, const char *name, int fallback)
+void CollectLinks(TnvDatasourceGroup *group, QList<TnvLink *> &links)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (!std::strcmp(argv[i], name))
-            return std::atoi(argv[i + 1]);
-    return fallback;
+    for (qsizetype i = 0; i < group->GetLinksCount(); ++i)
+        links.append(group->GetLink(i));
+    for (qsizetype i = 0; i < group->GetCount(); ++i)
+        if (auto *nested = As<TnvDatasourceGroup>(group->GetItems(i)))
+            CollectLinks(nested, links);
+}
+
+QList<int> IntList(const char *text)
+{
+    QList<int> list;
+    for (const QString &part : QString::fromLatin1(text).split(u',', Qt::SkipEmptyParts))
+        list.append(part.toInt());
+    return list;
+}
+
+struct TDrag {
+    int Links = 0;
+    double Median = 0, P90 = 0;
+};
+
+// Drags the busiest box of the diagram in circles; per-move timings.
+bool DragBusiest(TnvQueryBuilder *qb, int moves, TDrag &result)
+{
+    QList<TnvLink *> links;
+    CollectLinks(qb->CurrentSubquery()->CurrentUnionSubQuery()->FromGroup(), links);
+    std::map<TnvDatasource *, int> degree;
+    for (TnvLink *link : std::as_const(links)) {
+        ++degree[link->LeftDatasource()];
+        ++degree[link->RightDatasource()];
+    }
+    TnvDatasource *busiest = nullptr;
+    for (TnvDatasource *datasource : Datasources(qb))
+        if (!busiest || degree[datasource] > degree[busiest])
+            busiest = datasource;
+    auto *box = busiest ? dynamic_cast<TnvQueryBuilderDataSourceControl *>(busiest->GetDSControl()) : nullptr;
+    if (!box)
+        return false;
+    result.Links = degree[busiest];
+    qb->SetGridSize(1);
+    const QPoint centre(400, 300);
+    std::vector<double> perMove;
+    for (int drag = 0; drag < 3; ++drag) {
+        box->SetBoxBounds(QRect(centre, box->size()));
+        Process();
+        const QPoint grip(box->CaptionRect().x() + 10, box->CaptionRect().center().y());
+        const QPoint pressGlobal = box->mapToGlobal(grip);
+        QTest::mousePress(box, Qt::LeftButton, Qt::NoModifier, grip);
+        for (int m = 1; m <= moves; ++m) {
+            // The box follows the mouse, so each position is taken from where
+            // the press was on the screen.
+            const double angle = 2 * M_PI * double(m) / double(moves);
+            const QPoint offset(int(120 * std::sin(angle)), int(90 * (1 - std::cos(angle))));
+            QElapsedTimer timer;
+            timer.start();
+            QTest::mouseMove(box, box->mapFromGlobal(pressGlobal + offset));
+            QApplication::processEvents();
+            perMove.push_back(Ms(timer));
+        }
+        QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, box->mapFromGlobal(pressGlobal));
+        Process();
+    }
+    std::sort(perMove.begin(), perMove.end());
+    result.Median = Median(perMove);
+    result.P90 = perMove[perMove.size() * 9 / 10];
+    return true;
 }
 
 } // namespace
@@ -87,96 +152,89 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int tableCount = ArgValue(argc, argv, "--tables", 100);
-    const int links = ArgValue(argc, argv, "--links", 10);
-    const int moves = ArgValue(argc, argv, "--moves", 200);
-    const int runs = ArgValue(argc, argv, "--runs", 9);
+    QList<int> sizes{10, 100, 300, 1000};
+    std::vector<bench::TJoinShape> shapes{bench::TJoinShape::Chain, bench::TJoinShape::Tree, bench::TJoinShape::Star};
+    int runs = 0, moves = 60;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--sizes")) {
+            sizes = IntList(argv[i + 1]);
+        } else if (!std::strcmp(argv[i], "--shapes")) {
+            shapes.clear();
+            for (const QString &name : QString::fromLatin1(argv[i + 1]).split(u',', Qt::SkipEmptyParts)) {
+                bench::TJoinShape shape;
+                if (!bench::ParseJoinShape(qPrintable(name), shape)) {
+                    std::fprintf(stderr, "unknown shape %s (chain, tree, star)\n", qPrintable(name));
+                    return 2;
+                }
+                shapes.push_back(shape);
+            }
+        } else if (!std::strcmp(argv[i], "--runs")) {
+            runs = std::atoi(argv[i + 1]);
+        } else if (!std::strcmp(argv[i], "--moves")) {
+            moves = std::max(1, std::atoi(argv[i + 1]));
+        } else {
+            std::fprintf(stderr, "usage: nvqb-diagram-bench [--shapes chain,tree,star] [--sizes N,N,...] [--runs N] "
+                                 "[--moves N]\n");
+            return 2;
+        }
+    }
     TnvSQL92SyntaxProvider provider(nullptr);
 
-    // Show.
-    QStringList tables;
-    for (int t = 0; t < tableCount; ++t)
-        tables.append(QStringLiteral("t%1").arg(t));
-    const QString sql = bench::ChainStatementSQL(tableCount, 200, 50);
-    std::vector<double> shows;
-    qsizetype boxes = 0;
-    for (int run = 0; run < runs; ++run) {
-        std::unique_ptr<TnvQueryBuilder> qb = ShownBuilder(&provider, tables);
-        QElapsedTimer timer;
-        timer.start();
-        qb->SetSyncSQL(sql);
-        Process();
-        const QPixmap picture = qb->grab();
-        shows.push_back(Ms(timer));
-        boxes = 0;
-        for (TnvDatasource *datasource : Datasources(qb.get()))
-            boxes += dynamic_cast<TnvQueryBuilderDataSourceControl *>(datasource->GetDSControl()) != nullptr;
-        if (picture.isNull() || boxes != tableCount) {
-            std::fprintf(stderr, "the diagram shows %lld boxes of %d\n", qlonglong(boxes), tableCount);
-            return 1;
+    std::printf("%-6s %7s %6s %5s %14s %11s %17s %13s\n", "shape", "tables", "links", "runs", "SQL->painted ms",
+                "drag links", "drag median ms", "drag p90 ms");
+    std::fflush(stdout);
+    std::map<bench::TJoinShape, QList<double>> showTimes;
+    for (bench::TJoinShape shape : shapes) {
+        for (int tables : std::as_const(sizes)) {
+            const QString sql = bench::JoinShapeSQL(shape, tables);
+            const int rounds = runs > 0 ? runs : (tables >= 1000 ? 3 : 7);
+            std::vector<double> shows;
+            std::unique_ptr<TnvQueryBuilder> qb;
+            for (int run = 0; run < rounds; ++run) {
+                qb.reset();
+                qb = ShownBuilder(&provider, tables);
+                QElapsedTimer timer;
+                timer.start();
+                qb->SetSyncSQL(sql);
+                Process();
+                const QPixmap picture = qb->grab();
+                shows.push_back(Ms(timer));
+                qsizetype boxes = 0;
+                for (TnvDatasource *datasource : Datasources(qb.get()))
+                    boxes += dynamic_cast<TnvQueryBuilderDataSourceControl *>(datasource->GetDSControl()) != nullptr;
+                if (picture.isNull() || boxes != tables) {
+                    std::fprintf(stderr, "the diagram shows %lld boxes of %d\n", qlonglong(boxes), tables);
+                    return 1;
+                }
+            }
+            TDrag drag;
+            if (!DragBusiest(qb.get(), moves, drag)) {
+                std::fprintf(stderr, "no box to drag\n");
+                return 1;
+            }
+            showTimes[shape].append(Median(shows));
+            std::printf("%-6s %7d %6d %5d %14.1f %11d %17.3f %13.3f\n", bench::JoinShapeName(shape), tables,
+                        tables - 1, rounds, Median(shows), drag.Links, drag.Median, drag.P90);
+            std::fflush(stdout);
         }
     }
-    std::printf("show %d tables (200 columns, 50 conditions) in the diagram: median %.1f ms over %d runs "
-                "(target < 300 ms)\n",
-                tableCount, Median(shows), runs);
-
-    // Drag.
-    QStringList hubTables{QStringLiteral("hub")};
-    QString hubSQL = QStringLiteral("SELECT * FROM hub");
-    for (int k = 0; k < links; ++k) {
-        hubTables.append(QStringLiteral("r%1").arg(k));
-        hubSQL += QStringLiteral(" INNER JOIN r%1 ON hub.id = r%1.p_id").arg(k);
+    QList<int> from100;
+    for (int size : std::as_const(sizes))
+        if (size >= 100)
+            from100.append(size);
+    std::printf("growth exponent of SQL->painted (time ~ tables^b):\n");
+    for (bench::TJoinShape shape : shapes) {
+        const QList<double> &times = showTimes[shape];
+        const QList<double> tail = times.mid(sizes.size() - from100.size());
+        if (from100.size() > 1)
+            std::printf("  %-6s b = %.2f from 100 tables on", bench::JoinShapeName(shape),
+                        bench::GrowthExponent(from100, tail));
+        else
+            std::printf("  %-6s", bench::JoinShapeName(shape));
+        for (qsizetype i = 1; i < sizes.size(); ++i)
+            std::printf("; %d->%d: %.2f", sizes[i - 1], sizes[i],
+                        bench::GrowthExponent({sizes[i - 1], sizes[i]}, {times[i - 1], times[i]}));
+        std::printf("\n");
     }
-    std::unique_ptr<TnvQueryBuilder> qb = ShownBuilder(&provider, hubTables);
-    qb->SetGridSize(1);
-    qb->SetSyncSQL(hubSQL);
-    Process();
-    const QList<TnvDatasource *> datasources = Datasources(qb.get());
-    TnvQueryBuilderDataSourceControl *hub = nullptr;
-    const QPoint centre(500, 350);
-    for (qsizetype i = 0; i < datasources.size(); ++i) {
-        auto *box = dynamic_cast<TnvQueryBuilderDataSourceControl *>(datasources[i]->GetDSControl());
-        if (!box) {
-            std::fprintf(stderr, "no box for %s\n", qPrintable(datasources[i]->GetDataSourceName()));
-            return 1;
-        }
-        if (datasources[i]->GetDataSourceName() == u"hub") {
-            hub = box;
-            continue;
-        }
-        const double angle = 2 * M_PI * double(i) / double(datasources.size());
-        box->SetBoxBounds(
-            QRect(centre + QPoint(int(320 * std::cos(angle)), int(280 * std::sin(angle))), box->size()));
-    }
-    if (!hub) {
-        std::fprintf(stderr, "no hub box\n");
-        return 1;
-    }
-    std::vector<double> perMove;
-    for (int run = 0; run < runs; ++run) {
-        hub->SetBoxBounds(QRect(centre, hub->size()));
-        Process();
-        const QPoint grip(hub->CaptionRect().x() + 10, hub->CaptionRect().center().y());
-        const QPoint pressGlobal = hub->mapToGlobal(grip);
-        QTest::mousePress(hub, Qt::LeftButton, Qt::NoModifier, grip);
-        for (int m = 1; m <= moves; ++m) {
-            // The box follows the mouse, so each position is taken from where
-            // the press was on the screen.
-            const double angle = 2 * M_PI * double(m) / double(moves);
-            const QPoint offset(int(120 * std::sin(angle)), int(90 * (1 - std::cos(angle))));
-            QElapsedTimer timer;
-            timer.start();
-            QTest::mouseMove(hub, hub->mapFromGlobal(pressGlobal + offset));
-            QApplication::processEvents();
-            perMove.push_back(Ms(timer));
-        }
-        QTest::mouseRelease(hub, Qt::LeftButton, Qt::NoModifier, hub->mapFromGlobal(pressGlobal));
-        Process();
-    }
-    std::vector<double> sorted = perMove;
-    std::sort(sorted.begin(), sorted.end());
-    std::printf("drag a box with %d links: median %.3f ms per mouse move, p90 %.3f ms, worst %.3f ms over %zu "
-                "moves (target < 16 ms)\n",
-                links, Median(perMove), sorted[sorted.size() * 9 / 10], sorted.back(), perMove.size());
     return 0;
 }

@@ -14,8 +14,10 @@
 //   (the rebuild runs at the end of its update bracket), then the SQL read;
 //   the link is removed again between runs, untimed.
 // The ratio column compares each size's add-link time with the first
-// size's, against (N / N0)^2 for quadratic growth.
+// size's, against (N / N0)^2 for quadratic growth; the growth exponent of
+// both columns over the sizes closes the table.
 #include "BenchTiming.h"
+#include "JoinShapes.h"
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
@@ -103,6 +105,7 @@ int main(int argc, char **argv)
     std::printf("%s joins, median of %d runs\n", binary ? "binary" : "plain", runs);
     std::printf("%8s %8s %12s %18s %10s %10s\n", "sources", "links", "load ms", "add link+print ms", "ratio", "quadratic");
     double first = 0;
+    QList<double> loadTimes, addTimes;
     for (int size : std::as_const(sizes)) {
         const QString sql = StatementSQL(size);
         std::vector<double> loads, adds;
@@ -140,11 +143,16 @@ int main(int argc, char **argv)
             TObject::Free(link);
         }
         const double add = Median(adds);
+        loadTimes.append(Median(loads));
+        addTimes.append(add);
         if (first == 0)
             first = add;
         const double scale = double(size) / sizes.first();
         std::printf("%8d %8lld %12.2f %18.2f %10.2f %10.2f\n", size, static_cast<long long>(links), Median(loads), add,
                     add / first, scale * scale);
+        std::fflush(stdout);
     }
+    std::printf("growth exponent (time ~ sources^b): load %.2f, add link+print %.2f\n",
+                bench::GrowthExponent(sizes, loadTimes), bench::GrowthExponent(sizes, addTimes));
     return 0;
 }

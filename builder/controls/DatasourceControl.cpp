@@ -18,12 +18,55 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QHash>
 #include <QPainter>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOption>
 
 namespace nvqb {
 
+namespace {
+
+// The title-bar glyph of the style. Styles make one afresh from its image
+// data each time they are asked, and every box asks for two or three each
+// time its caption bar is painted, as it is over and over while boxes and
+// lines move: the glyphs are kept per style, glyph, state and palette.
+struct TGlyphKey {
+    const QStyle *Style;
+    int Glyph;
+    int State;
+    qint64 Palette;
+    bool operator==(const TGlyphKey &) const = default;
+};
+
+size_t qHash(const TGlyphKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.Style, key.Glyph, key.State, key.Palette);
+}
+
+QIcon TitleBarGlyph(QStyle *style, QStyle::StandardPixmap glyph, const QStyleOption &option, const QWidget *widget)
+{
+    static QHash<TGlyphKey, QIcon> glyphs;
+    static QSet<const QStyle *> watched;
+    const TGlyphKey key{style, int(glyph), int(option.state), option.palette.cacheKey()};
+    if (const auto found = glyphs.constFind(key); found != glyphs.cend())
+        return *found;
+    if (!watched.contains(style)) {
+        watched.insert(style);
+        // A style that goes takes its glyphs with it (another may come at
+        // its address).
+        QObject::connect(style, &QObject::destroyed, [style] {
+            watched.remove(style);
+            glyphs.removeIf([style](const auto &entry) { return entry.key().Style == style; });
+        });
+    }
+    const QIcon icon = style->standardIcon(glyph, &option, widget);
+    glyphs.insert(key, icon);
+    return icon;
+}
+
+} // namespace
 
 TnvQueryBuilderDataSourceControl::TnvQueryBuilderDataSourceControl(TnvDatasource *datasource, QWidget *parent)
     : QWidget(parent)
@@ -512,7 +555,7 @@ void TnvQueryBuilderDataSourceControl::PaintButton(QPainter &painter, int button
         glyph = QStyle::SP_TitleBarMaxButton;
         break;
     }
-    const QIcon icon = style()->standardIcon(glyph, &option, this);
+    const QIcon icon = TitleBarGlyph(style(), glyph, option, this);
     const QRect inner = rect.adjusted(2, 2, -2, -2).translated(pressed ? 1 : 0, pressed ? 1 : 0);
     icon.paint(&painter, inner);
 }

@@ -108,10 +108,12 @@ TnvEdgeRect TnvQueryBuilderLinkControl::EndRect(TnvQueryBuilderDataSourceControl
 
 void TnvQueryBuilderLinkControl::AlignLink()
 {
-    if (isVisible())
-        InvalidateLink();
     TnvLink *link = Link();
     if (!link || link->IsDestroying() || IsControlDestroying())
+        return;
+    // A union part making its controls aligns each line once all are made.
+    if (TnvDatasourceGroup *group = link->Group(); group && group->UnionSubQuery() &&
+                                                    group->UnionSubQuery()->IsMakingControls())
         return;
     TnvQueryBuilderDataSourceControl *leftBox = EndBox(link->LeftDatasource());
     TnvQueryBuilderDataSourceControl *rightBox = EndBox(link->RightDatasource());
@@ -119,19 +121,26 @@ void TnvQueryBuilderLinkControl::AlignLink()
         return;
     const TnvLinkGeometry geometry =
         CalcLinkGeometry(EndRect(leftBox, link->LeftFieldName()), EndRect(rightBox, link->RightFieldName()));
+    // The hit region is in the line's own coordinates: a line that only
+    // moves keeps it.
+    const bool reshaped = geometry.Points != FPoints || geometry.Bounds.size() != size();
+    const bool moved = reshaped || geometry.Bounds.topLeft() != pos() || geometry.LeftSide != FLeftSide ||
+                       geometry.RightSide != FRightSide;
     FLeftSide = geometry.LeftSide;
     FRightSide = geometry.RightSide;
     FPoints = geometry.Points;
-    setGeometry(geometry.Bounds);
-    if (FFace)
-        FFace->setGeometry(geometry.Bounds);
+    if (moved) {
+        setGeometry(geometry.Bounds);
+        if (FFace)
+            FFace->setGeometry(geometry.Bounds);
+    }
     // While the mouse drags a box it holds every click, so the line's hit
     // region waits for the drag to end (the box realigns its links then).
     if (leftBox->IsDragging() || rightBox->IsDragging())
         FMaskValid = false;
-    else
+    else if (reshaped || !FMaskValid)
         UpdateMask();
-    if (isVisible())
+    if (moved && isVisible())
         InvalidateLink();
 }
 
@@ -147,8 +156,11 @@ void TnvQueryBuilderLinkControl::UpdateMask()
 
 void TnvQueryBuilderLinkControl::InvalidateLink()
 {
-    if (FFace)
-        FFace->update();
+    // Marked on the diagram rather than on the face: the lines that change
+    // together then make one dirty area, where a dirty face each would be
+    // weighed against every sibling above it when the window repaints.
+    if (FFace && FFace->isVisible() && FFace->parentWidget())
+        FFace->parentWidget()->update(FFace->geometry());
 }
 
 void TnvQueryBuilderLinkControl::PaintLink(QPainter &painter)
@@ -215,7 +227,12 @@ void TnvQueryBuilderLinkControl::SetControlVisible(bool visible)
         FFace->setVisible(visible);
 }
 
-void TnvQueryBuilderLinkControl::UpdateControlVisualParams(TnvQueryBuilderControlOwner *) { AlignLink(); }
+void TnvQueryBuilderLinkControl::UpdateControlVisualParams(TnvQueryBuilderControlOwner *)
+{
+    AlignLink();
+    // The painter or its colours may have changed where the line did not.
+    InvalidateLink();
+}
 
 void TnvQueryBuilderLinkControl::mousePressEvent(QMouseEvent *event)
 {

@@ -1,11 +1,11 @@
 #include "builder/controls/LinkGeometry.h"
 
-#include <QBitmap>
-#include <QImage>
 #include <QRegion>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace nvqb {
 
@@ -69,6 +69,8 @@ TnvLinkGeometry CalcLinkGeometry(const TnvEdgeRect &left, const TnvEdgeRect &rig
 
 namespace {
 
+constexpr int Tolerance = int(LinkHitTolerance);
+
 // Halves go to the even neighbour.
 int RoundHalfEven(double value)
 {
@@ -81,45 +83,142 @@ int RoundHalfEven(double value)
     return (std::fmod(floor, 2.0) == 0.0) ? int(floor) : int(floor) + 1;
 }
 
+// A slanted segment walked along its longer axis: for each t of that axis
+// between the ends the line stands at Other(t) on the other axis, rounded
+// to a pixel. Over one step of t, Other moves by one pixel at most.
+struct TSlantedWalk {
+    bool AlongX;
+    double Slope;
+    double Base;
+    int T2;
+    int Lo;
+    int Hi;
+
+    TSlantedWalk(const QPoint &a, const QPoint &b)
+    {
+        const double dx = b.x() - a.x();
+        const double dy = b.y() - a.y();
+        AlongX = std::abs(dy / dx) <= 1.0;
+        Slope = AlongX ? dy / dx : dx / dy;
+        // The line is reckoned from the second end.
+        T2 = AlongX ? b.x() : b.y();
+        Base = AlongX ? b.y() : b.x();
+        Lo = AlongX ? std::min(a.x(), b.x()) : std::min(a.y(), b.y());
+        Hi = AlongX ? std::max(a.x(), b.x()) : std::max(a.y(), b.y());
+    }
+    int Other(int t) const { return RoundHalfEven(Base + Slope * double(t - T2)); }
+
+    // The points at T within the tolerance (city-block measure) of the
+    // walked line: From .. To on the other axis; empty (From > To) when none.
+    // Within the segment's span that is the tolerance either side of the
+    // line at T itself (no other point of the line, moving a pixel a step
+    // at most, comes nearer); beyond an end, what the end's diamond leaves.
+    void Span(int t, int &from, int &to) const
+    {
+        int reach = Tolerance;
+        int at = t;
+        if (t < Lo) {
+            reach -= Lo - t;
+            at = Lo;
+        } else if (t > Hi) {
+            reach -= t - Hi;
+            at = Hi;
+        }
+        const int other = Other(at);
+        from = other - reach;
+        to = other + reach;
+    }
+};
+
 bool Between(int value, int a, int b) { return value >= std::min(a, b) && value <= std::max(a, b); }
 
+// Whether P lies within the tolerance of the segment: across a level or
+// upright segment (not beyond its ends), or, for a slanted one, within the
+// tolerance in city-block measure of a point of the walked line.
 bool NearSegment(const QPoint &a, const QPoint &b, const QPoint &p)
 {
     if (a.x() == b.x())
-        return Between(p.y(), a.y(), b.y()) && std::abs(a.x() - p.x()) <= LinkHitTolerance;
+        return Between(p.y(), a.y(), b.y()) && std::abs(a.x() - p.x()) <= Tolerance;
     if (a.y() == b.y())
-        return Between(p.x(), a.x(), b.x()) && std::abs(a.y() - p.y()) <= LinkHitTolerance;
+        return Between(p.x(), a.x(), b.x()) && std::abs(a.y() - p.y()) <= Tolerance;
+    const TSlantedWalk walk(a, b);
+    int from, to;
+    walk.Span(walk.AlongX ? p.x() : p.y(), from, to);
+    const int other = walk.AlongX ? p.y() : p.x();
+    return other >= from && other <= to;
+}
 
-    const double dx = b.x() - a.x();
-    const double dy = b.y() - a.y();
-    // Walk along the longer axis; t is the coordinate on that axis.
-    const bool alongX = std::abs(dy / dx) <= 1.0;
-    const double slope = alongX ? dy / dx : dx / dy;
-    const int t2 = alongX ? b.x() : b.y();
-    const double base = alongX ? b.y() : b.x();
-    // The distance from P to the line's point at t, in city-block measure.
-    auto distance = [&](int t) {
-        const int other = RoundHalfEven(base + slope * double(t - t2));
-        const int x = alongX ? t : other;
-        const int y = alongX ? other : t;
-        return double(std::abs(x - p.x()) + std::abs(y - p.y()));
-    };
-    int lo = alongX ? std::min(a.x(), b.x()) : std::min(a.y(), b.y());
-    int hi = alongX ? std::max(a.x(), b.x()) : std::max(a.y(), b.y());
-    int mid;
-    for (;;) {
-        mid = lo + (hi - lo) / 2;
-        const bool last = mid == lo;
-        if (distance(mid) <= LinkHitTolerance)
-            return true;
-        if (last)
-            break;
-        if (distance(mid + 1) >= distance(mid))
-            hi = mid;
-        else
-            lo = mid;
+// Rows of a region made one by one from the top: each row takes the
+// pixels Left .. Right (none when Left > Right); a run of equal rows becomes
+// one rectangle, in the banded order a region keeps its rectangles in.
+class TRowRuns {
+public:
+    void Add(int y, int left, int right)
+    {
+        if (FOpen && left == FLeft && right == FRight && y == FTop + FHeight) {
+            ++FHeight;
+            return;
+        }
+        Close();
+        FOpen = left <= right;
+        FTop = y;
+        FHeight = 1;
+        FLeft = left;
+        FRight = right;
     }
-    return distance(mid + 1) <= LinkHitTolerance;
+    QRegion Region()
+    {
+        Close();
+        QRegion region;
+        if (!FRects.empty())
+            region.setRects(FRects.data(), int(FRects.size()));
+        return region;
+    }
+
+private:
+    void Close()
+    {
+        if (FOpen)
+            FRects.emplace_back(FLeft, FTop, FRight - FLeft + 1, FHeight);
+        FOpen = false;
+    }
+
+    std::vector<QRect> FRects;
+    bool FOpen = false;
+    int FTop = 0, FHeight = 0, FLeft = 0, FRight = 0;
+};
+
+// The points NearSegment takes for a slanted segment, built from the walked
+// line's spans rather than by trying each point.
+QRegion SlantedSegmentRegion(const QPoint &a, const QPoint &b)
+{
+    const TSlantedWalk walk(a, b);
+    const int first = walk.Lo - Tolerance, last = walk.Hi + Tolerance;
+    int from, to;
+    TRowRuns runs;
+    if (!walk.AlongX) {
+        // Each row t holds one span.
+        for (int t = first; t <= last; ++t) {
+            walk.Span(t, from, to);
+            runs.Add(t, from, to);
+        }
+        return runs.Region();
+    }
+    // Each column t holds one span; the line being monotonic, each row takes
+    // one run of columns.
+    const int top = std::min(walk.Other(walk.Lo), walk.Other(walk.Hi)) - Tolerance;
+    const int bottom = std::max(walk.Other(walk.Lo), walk.Other(walk.Hi)) + Tolerance;
+    std::vector<int> left(size_t(bottom - top + 1), INT_MAX), right(size_t(bottom - top + 1), INT_MIN);
+    for (int t = first; t <= last; ++t) {
+        walk.Span(t, from, to);
+        for (int y = std::max(from, top); y <= std::min(to, bottom); ++y) {
+            left[size_t(y - top)] = std::min(left[size_t(y - top)], t);
+            right[size_t(y - top)] = std::max(right[size_t(y - top)], t);
+        }
+    }
+    for (size_t i = 0; i < left.size(); ++i)
+        runs.Add(top + int(i), left[i], right[i]);
+    return runs.Region();
 }
 
 } // namespace
@@ -136,7 +235,6 @@ QRegion LinkHitRegion(const TnvLinkPoints &points, const QSize &size)
 {
     if (size.isEmpty())
         return QRegion();
-    constexpr int Tolerance = int(LinkHitTolerance);
     QRegion region;
     for (int i = 0; i < 3; ++i) {
         const QPoint a = points[size_t(i)], b = points[size_t(i + 1)];
@@ -144,45 +242,12 @@ QRegion LinkHitRegion(const TnvLinkPoints &points, const QSize &size)
         const int top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
         // Level and upright segments take a rectangle: the tolerance across
         // them, nothing beyond their ends.
-        if (a.x() == b.x()) {
+        if (a.x() == b.x())
             region += QRect(a.x() - Tolerance, top, 2 * Tolerance + 1, bottom - top + 1);
-            continue;
-        }
-        if (a.y() == b.y()) {
+        else if (a.y() == b.y())
             region += QRect(left, a.y() - Tolerance, right - left + 1, 2 * Tolerance + 1);
-            continue;
-        }
-        // A slanted segment: each point of a band around it is put to the
-        // test. A point near the walked line lies within the tolerance, plus
-        // a pixel of rounding, of the line across its longer axis, and within
-        // the tolerance of the segment's ends along it.
-        constexpr int Band = Tolerance + 2;
-        const QRect box(left - Band, top - Band, right - left + 2 * Band + 1, bottom - top + 2 * Band + 1);
-        QImage image(box.size(), QImage::Format_Mono);
-        // Index 1 is Qt's colour1, the bits a bitmap's region is made of.
-        image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-        image.fill(0);
-        const int dx = b.x() - a.x(), dy = b.y() - a.y();
-        auto test = [&](int x, int y) {
-            if (NearSegment(a, b, QPoint(x, y)))
-                image.setPixel(x - box.x(), y - box.y(), 1);
-        };
-        if (std::abs(dx) >= std::abs(dy)) {
-            for (int x = left - Tolerance; x <= right + Tolerance; ++x) {
-                const int t = std::clamp(x, left, right);
-                const int y0 = a.y() + int(std::lround(double(dy) * (t - a.x()) / dx));
-                for (int y = y0 - Band; y <= y0 + Band; ++y)
-                    test(x, y);
-            }
-        } else {
-            for (int y = top - Tolerance; y <= bottom + Tolerance; ++y) {
-                const int t = std::clamp(y, top, bottom);
-                const int x0 = a.x() + int(std::lround(double(dx) * (t - a.y()) / dy));
-                for (int x = x0 - Band; x <= x0 + Band; ++x)
-                    test(x, y);
-            }
-        }
-        region += QRegion(QBitmap::fromImage(image)).translated(box.topLeft());
+        else
+            region += SlantedSegmentRegion(a, b);
     }
     return region & QRect(QPoint(0, 0), size);
 }

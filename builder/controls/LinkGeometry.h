@@ -55,11 +55,15 @@ void CalcEnterLine(const TnvEdgeRect &row, TnvQueryBuilderLinkConnectToSide side
 // coordinates with the left and right edges of their boxes.
 TnvLinkGeometry CalcLinkGeometry(const TnvEdgeRect &left, const TnvEdgeRect &right);
 
-// Whether the point lies near enough one of the polyline's three segments.
+// Whether the point lies near enough one of the polyline's three segments:
+// within the tolerance across a level or upright segment, between its ends;
+// within the tolerance, in city-block measure, of a point of a slanted
+// segment's line as it is walked pixel by pixel along its longer axis.
 bool LinkHitTest(const TnvLinkPoints &points, const QPoint &point);
 
 // Every point of Bounds (in the line's own coordinates, from 0, 0) that
-// LinkHitTest takes.
+// LinkHitTest takes, made of one rectangle per run of rows along each
+// segment: its cost follows the length of the line, not its area.
 QRegion LinkHitRegion(const TnvLinkPoints &points, const QSize &size);
 
 } // namespace nvqb

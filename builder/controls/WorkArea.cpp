@@ -64,6 +64,9 @@ QPoint TnvQueryBuilderWorkArea::ScrollPosition() const
 
 void TnvQueryBuilderWorkArea::SetScrollPosition(const QPoint &position)
 {
+    // The ranges first, so the position is not clamped to stale ones.
+    if (FRangesRequested)
+        UpdateScrollRanges();
     horizontalScrollBar()->setValue(position.x());
     verticalScrollBar()->setValue(position.y());
 }
@@ -80,10 +83,25 @@ void TnvQueryBuilderWorkArea::scrollContentsBy(int dx, int dy)
     FUpdatingRanges = updating;
 }
 
+void TnvQueryBuilderWorkArea::RequestScrollRanges()
+{
+    if (FRangesRequested || FUpdatingRanges)
+        return;
+    FRangesRequested = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (FRangesRequested)
+                UpdateScrollRanges();
+        },
+        Qt::QueuedConnection);
+}
+
 void TnvQueryBuilderWorkArea::UpdateScrollRanges()
 {
     if (FUpdatingRanges)
         return;
+    FRangesRequested = false;
     FUpdatingRanges = true;
     // The extent of the visible children measured from the scrolled origin,
     // as a scrolling window computes its automatic ranges.
@@ -126,9 +144,9 @@ bool TnvQueryBuilderWorkArea::eventFilter(QObject *watched, QEvent *event)
     if (watched == viewport()) {
         if (event->type() == QEvent::ChildAdded) {
             WatchChild(static_cast<QChildEvent *>(event)->child());
-            UpdateScrollRanges();
+            RequestScrollRanges();
         } else if (event->type() == QEvent::ChildRemoved) {
-            UpdateScrollRanges();
+            RequestScrollRanges();
         }
     } else if (watched->parent() == viewport()) {
         switch (event->type()) {
@@ -136,7 +154,7 @@ bool TnvQueryBuilderWorkArea::eventFilter(QObject *watched, QEvent *event)
         case QEvent::Resize:
         case QEvent::Show:
         case QEvent::Hide:
-            UpdateScrollRanges();
+            RequestScrollRanges();
             break;
         default:
             break;

@@ -43,7 +43,8 @@ public:
     void DragDropAt(const QMimeData *data, QObject *source, const QPoint &pointInWorkArea);
 
     // Recomputes the scroll ranges from the children's extent; runs by itself
-    // whenever a child moves, resizes, comes, goes, shows or hides.
+    // (once the events at hand are handled) whenever a child moves, resizes,
+    // comes, goes, shows or hides.
     void UpdateScrollRanges();
     // The scroll bars' margin beyond the children's extent.
     int ScrollMargin() const { return FScrollMargin; }
@@ -74,11 +75,15 @@ protected:
 
 private:
     void WatchChild(QObject *child);
+    // Children change by the hundred at once (a large query loaded, a box
+    // dragged with its lines): the ranges are recomputed once for them all.
+    void RequestScrollRanges();
 
     TnvUnionSubQuery *FUnionSubQuery;
     QPointer<TnvQueryBuilder> FQueryBuilder;
     int FScrollMargin = 0;
     bool FUpdatingRanges = false;
+    bool FRangesRequested = false;
 };
 
 } // namespace nvqb

@@ -223,6 +223,8 @@ void TnvDatasourceBase::LoadJoins()
 
 void TnvDatasourceBase::UpdateChecks() {}
 
+void TnvDatasourceBase::UpdateChecksFrom(const TnvSelectRowsByNode &) {}
+
 TSQLFromSource *GetDatasourceSyntaxNode(TnvDatasourceBase *datasource)
 {
     return datasource ? datasource->DatasourceAST() : nullptr;
@@ -260,10 +262,10 @@ void RealignLinksOf(TnvDatasourceGroup *group, const TnvDatasourceBase *datasour
     for (qsizetype i = 0; i < group->GetLinksCount(); ++i) {
         TnvLink *link = group->GetLink(i);
         if (link->LeftDatasource() == datasource || link->RightDatasource() == datasource) {
-            if (InvLinkControl *line = link->GetILinkControl()) {
+            // A line repaints itself when it moves; one that stays as it
+            // was needs no repaint.
+            if (InvLinkControl *line = link->GetILinkControl())
                 line->AlignLink();
-                line->InvalidateLink();
-            }
         }
     }
 }
@@ -271,9 +273,12 @@ void RealignLinksOf(TnvDatasourceGroup *group, const TnvDatasourceBase *datasour
 
 void TnvDatasourceBase::RealignLinks()
 {
-    if (TnvUnionSubQuery *unionSubQuery = UnionSubQuery())
-        if (TnvDatasourceGroup *root = unionSubQuery->FromGroup())
-            RealignLinksOf(root, this);
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    // A part making its controls aligns all its lines once they are made.
+    if (!unionSubQuery || unionSubQuery->IsMakingControls())
+        return;
+    if (TnvDatasourceGroup *root = unionSubQuery->FromGroup())
+        RealignLinksOf(root, this);
 }
 
 void TnvDatasourceBase::GetASTChildren(TastNodeRefList &list)
@@ -430,6 +435,12 @@ void TnvDatasource::SetStoredBounds(const QRect &bounds)
     FHeight = bounds.height();
 }
 
+QRect TnvDatasource::GetBounds()
+{
+    StoreBounds();
+    return StoredBounds();
+}
+
 int TnvDatasource::GetLeft()
 {
     StoreBounds();
@@ -511,18 +522,35 @@ void TnvDatasource::UpdateCaption()
 
 void TnvDatasource::UpdateChecks()
 {
+    const TSQLFromSource *node = DatasourceAST();
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    // A part making its controls sets the marks of all its boxes when done.
+    if (unionSubQuery && unionSubQuery->IsMakingControls())
+        return;
+    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
+    QList<const TnvSelectItem *> rows;
+    if (node && selectList)
+        for (qsizetype i = 0; i < selectList->Count(); ++i)
+            if (const TnvSelectItem *row = selectList->Items(i); row->DatasourceNode() == node)
+                rows.append(row);
+    ApplyChecks(rows);
+}
+
+void TnvDatasource::UpdateChecksFrom(const TnvSelectRowsByNode &rows)
+{
+    ApplyChecks(rows.value(DatasourceAST()));
+}
+
+void TnvDatasource::ApplyChecks(const QList<const TnvSelectItem *> &ownRows)
+{
     TSQLFromSource *node = DatasourceAST();
     if (!node)
         return;
     FCheckedFields.clear();
-    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
-    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
-    if (selectList && provider) {
+    if (provider) {
         // The first row that stands for all fields, or for a field, of this
-        // data source decides its check mark. Every data source runs this
-        // after each change of the select list, so the rows of this one are
-        // picked out in one pass rather than one pass per field.
+        // data source decides its check mark.
         // Each field is compared only with the rows that may name it: an
         // ASCII name equals another one only when both have the same part
         // count and the same upper-cased own name, so such rows are grouped
@@ -548,15 +576,14 @@ void TnvDatasource::UpdateChecks()
         QHash<QString, std::vector<qsizetype>> groups;
         std::vector<qsizetype> ungrouped;
         QString key;
-        for (qsizetype i = 0; i < selectList->Count(); ++i)
-            if (const TnvSelectItem *row = selectList->Items(i); row->DatasourceNode() == node) {
-                const TSQLObjectColumn *field = row->FieldName();
-                if (asciiKey(field, key))
-                    groups[key].push_back(qsizetype(rows.size()));
-                else
-                    ungrouped.push_back(qsizetype(rows.size()));
-                rows.push_back({row, field});
-            }
+        for (const TnvSelectItem *row : ownRows) {
+            const TSQLObjectColumn *field = row->FieldName();
+            if (asciiKey(field, key))
+                groups[key].push_back(qsizetype(rows.size()));
+            else
+                ungrouped.push_back(qsizetype(rows.size()));
+            rows.push_back({row, field});
+        }
         auto matches = [&](qsizetype index, const TSQLQualifiedName *fieldName) {
             const TSQLObjectColumn *field = rows[size_t(index)].Field;
             return !fieldName ? !field : field && provider->CompareQualifiedNames(field, fieldName) == 0;

@@ -14,6 +14,7 @@
 #include "builder/model/NodeRef.h"
 #include "builder/model/QueryBuilderControlOwner.h"
 
+#include <QHash>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -36,6 +37,11 @@ class TSQLQualifiedName;
 class TSQLDatabaseObject;
 class TnvMetadataFieldsList;
 class InvDatasourceControl;
+class TnvSelectItem;
+
+// The rows of a select list sorted by the FROM node they show (a field of
+// it, or all its fields), each list in row order.
+using TnvSelectRowsByNode = QHash<const TSQLFromSource *, QList<const TnvSelectItem *>>;
 
 enum TnvDatasourceType { dtTable, dtView, dtStoredProc, dtFunction, dtSubQuery, dtOther };
 
@@ -88,7 +94,11 @@ public:
     virtual bool LoadFromAST(TOwned<TSQLFromSource> node);
     // Turns the put-aside ON condition into links of this element's group.
     virtual void LoadJoins();
+    // Takes the check marks from the union part's select list.
     virtual void UpdateChecks();
+    // The same with the select list's rows already sorted, so that many
+    // data sources share one pass over the list.
+    virtual void UpdateChecksFrom(const TnvSelectRowsByNode &rows);
     virtual void GetDatasources(QList<TnvDatasource *> &list);
     // Every element of the class at or below this one, in FROM order.
     virtual void GetDatasourceByClass(TClass elementClass, QList<TnvDatasourceBase *> &list);
@@ -141,6 +151,7 @@ public:
     virtual void SetAlias(const QString &alias);
 
     // The box's bounds while the box exists, else the ones kept here.
+    QRect GetBounds();
     int GetLeft();
     void SetLeft(int value);
     int GetTop();
@@ -169,6 +180,7 @@ public:
     void UpdateCaption();
     // Reads the check marks from the select list's output columns.
     void UpdateChecks() override;
+    void UpdateChecksFrom(const TnvSelectRowsByNode &rows) override;
     void UpdateDatasourceType();
     // Binds the node to the metadata and refreshes the box's field list.
     void RefreshMetadata();
@@ -197,6 +209,8 @@ protected:
     void AddPopupMenuItems();
 
 private:
+    // The check marks from the select list's rows that show this node.
+    void ApplyChecks(const QList<const TnvSelectItem *> &rows);
     void StoreBounds();
     void SetBound(void (QRect::*change)(int), int &stored, int value);
 

@@ -2,6 +2,7 @@
 #include "builder/model/Link.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
+#include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
@@ -277,9 +278,22 @@ void TnvDatasourceGroup::LoadJoins()
 
 void TnvDatasourceGroup::UpdateChecks()
 {
+    TnvSelectRowsByNode rows;
+    TnvUnionSubQuery *part = UnionSubQuery();
+    if (TnvSelectList *list = part ? part->SelectList() : nullptr)
+        for (qsizetype i = 0; i < list->Count(); ++i) {
+            const TnvSelectItem *row = list->Items(i);
+            if (const TSQLFromSource *node = row->DatasourceNode())
+                rows[node].append(row);
+        }
+    UpdateChecksFrom(rows);
+}
+
+void TnvDatasourceGroup::UpdateChecksFrom(const TnvSelectRowsByNode &rows)
+{
     const QList<TnvDatasourceBase *> items = FItems;
     for (TnvDatasourceBase *item : items)
-        item->UpdateChecks();
+        item->UpdateChecksFrom(rows);
 }
 
 void TnvDatasourceGroup::SaveLayout(QDomDocument &document, QDomElement &element)

@@ -86,7 +86,9 @@ public:
     bool LoadFromAST(TOwned<TSQLFromSource> node) override;
     // The group's own ON condition first, then each item's.
     void LoadJoins() override;
+    // One pass over the select list for every data source of the group.
     void UpdateChecks() override;
+    void UpdateChecksFrom(const TnvSelectRowsByNode &rows) override;
     void SaveLayout(QDomDocument &document, QDomElement &element) override;
     void LoadLayout(const QDomElement &element) override;
     // The group's FROM item (a TSQLFromClause for the top-level group).

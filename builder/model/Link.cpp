@@ -565,8 +565,10 @@ void TnvLink::FlipLink()
     SetOwnerDatasource(owner == RightDatasource() ? static_cast<TnvDatasourceBase *>(LeftDatasource())
                                                   : static_cast<TnvDatasourceBase *>(RightDatasource()));
     // The line's points and marks belong to the ends: they turn too.
-    if (InvLinkControl *line = GetILinkControl())
+    if (InvLinkControl *line = GetILinkControl()) {
         line->AlignLink();
+        line->InvalidateLink();
+    }
 }
 
 void TnvLink::MoveDatasourceIntoGroup(TnvDatasourceBase *item, TnvDatasourceGroup *group)

@@ -421,17 +421,32 @@ void TnvQueryBuilderControlOwner::DoAfterUpdated()
 
 TOwned<TastNodeBase> TnvQueryBuilderControlOwner::CreateResultAST() { return nullptr; }
 
+// Result trees are printed, or bound and counted afresh (the control's
+// result statement, a derived table's columns): the columns that the model's
+// FROM nodes offer and their statistics are not copied into them.
+
 TastNodeBase *TnvQueryBuilderControlOwner::GetOrGenerateResultAST()
 {
-    if (!FResultAST)
+    if (!FResultAST) {
+        TastUnboundCopy unbound;
         FResultAST = CreateResultAST();
+    }
     return FResultAST.get();
 }
 
 TOwned<TastNodeBase> TnvQueryBuilderControlOwner::GetResultAST()
 {
     TastNodeBase *tree = GetOrGenerateResultAST();
+    TastUnboundCopy unbound;
     return tree ? tree->Clone() : nullptr;
+}
+
+TOwned<TastNodeBase> TnvQueryBuilderControlOwner::GetResultASTUncached()
+{
+    if (FResultAST)
+        return GetResultAST();
+    TastUnboundCopy unbound;
+    return CreateResultAST();
 }
 
 void TnvQueryBuilderControlOwner::DestroyCachedResultASTs() { FResultAST.reset(); }

@@ -98,6 +98,10 @@ public:
     // A copy of the cached tree, owned by the caller; nil when the node
     // builds none.
     TOwned<TastNodeBase> GetResultAST();
+    // The same, but a node that keeps no tree builds one for the caller
+    // alone and still keeps none: a parent assembling its tree from its
+    // children saves a copy of each child that changed.
+    TOwned<TastNodeBase> GetResultASTUncached();
     void DestroyCachedResultASTs();
     // The result printed on one line with the query builder's identifier
     // quotation, prefix skipping and default names; empty without a tree.

@@ -515,7 +515,10 @@ void TnvQueryBuilderModel::UpdateResult()
     FResultStale = false;
     FResultStatement.reset();
     if (FQuery && !FModelDestroyed) {
-        TOwned<TastNodeBase> tree = FQuery->GetResultAST();
+        // The query's tree made for the result alone (the query keeps none
+        // unless it was asked for one): a copy of a whole large statement
+        // costs more than making it.
+        TOwned<TastNodeBase> tree = FQuery->GetResultASTUncached();
         if (As<TSQLSelectStatement>(tree.get()))
             FResultStatement.reset(static_cast<TSQLSelectStatement *>(tree.release()));
     }

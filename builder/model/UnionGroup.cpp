@@ -291,7 +291,7 @@ TOwned<TastNodeBase> TnvUnionGroup::CreateResultAST()
         return nullptr;
     TOwned<TSQLSubQueryExpressions> copy = CloneAs(node);
     for (TnvQueryBase *member : std::as_const(FMembers)) {
-        TOwned<TastNodeBase> operand = member->GetResultAST();
+        TOwned<TastNodeBase> operand = member->GetResultASTUncached();
         if (operand && operand->Is<TSQLSubQueryExpression>())
             copy->Add(TOwned<TSQLSubQueryExpression>(static_cast<TSQLSubQueryExpression *>(operand.release())));
     }

@@ -1,5 +1,7 @@
 #include "builder/model/UnionSubQuery.h"
+#include "builder/model/ControlInterfaces.h"
 #include "builder/model/DatasourceGroup.h"
+#include "builder/model/Link.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
@@ -154,10 +156,37 @@ void TnvUnionSubQuery::GatherPrepareAndFixupContext(TastNodeRefList &withItems, 
 // ---------------------------------------------------------------------------
 // Controls
 
+namespace {
+void AlignLinesOf(TnvDatasourceGroup *group)
+{
+    for (qsizetype i = 0; i < group->GetLinksCount(); ++i)
+        if (InvLinkControl *line = group->GetLink(i)->GetILinkControl())
+            line->AlignLink();
+    for (qsizetype i = 0; i < group->GetCount(); ++i)
+        if (auto *nested = As<TnvDatasourceGroup>(group->GetItems(i)))
+            AlignLinesOf(nested);
+}
+} // namespace
+
 void TnvUnionSubQuery::CreateControl()
 {
     const bool created = !ControlsCreated();
-    TnvQueryBase::CreateControl();
+    const bool placing = !FPlacedBoxes;
+    if (placing)
+        FPlacedBoxes.emplace();
+    {
+        TnvScopeExit placed([this, placing] {
+            if (placing)
+                FPlacedBoxes.reset();
+        });
+        TnvQueryBase::CreateControl();
+    }
+    // One pass over the select list for all boxes, and each line aligned
+    // once, rather than for each box made.
+    if (placing && FFromGroup && ControlsCreated()) {
+        FFromGroup->UpdateChecks();
+        AlignLinesOf(FFromGroup);
+    }
     if (created && ControlsCreated())
         if (TnvSubQuery *statement = GetRootQuery(); statement && statement->CurrentUnionSubQuery() == this)
             statement->UpdateCurrentUnionSubQueryControls();

@@ -5,8 +5,11 @@
 // group; the block node keeps the rest (mode, operator).
 #include "builder/model/QueryBase.h"
 
+#include <QHash>
 #include <QList>
 #include <QPoint>
+#include <QRect>
+#include <optional>
 
 namespace nvqb {
 
@@ -151,6 +154,9 @@ public:
     // pixels from x = 10, 20 pixels between boxes); when no column is wide
     // enough, x = 10 below the lowest box.
     void FindPos(TnvDatasource *datasource, QPoint &point);
+    // Whether the part is making its controls (its boxes among them); it
+    // sets the check marks of all boxes once that is done.
+    bool IsMakingControls() const { return FPlacedBoxes.has_value(); }
 
     // The diagram's menu: "Add Object", "Add Derived Table", "Union" (the
     // union items), "Edit...".
@@ -183,6 +189,16 @@ private:
     // How wide the diagram is, for FindPos.
     int DiagramWidth();
 
+    // While the part makes its controls, FindPos keeps what it read from
+    // each box made so far: every new box is placed among all the others,
+    // and nothing else moves them meanwhile.
+    struct TPlacedBoxes {
+        QHash<const TnvDatasource *, QRect> Known;
+        // At each corner, the place in the list of data sources of the
+        // first box standing there, and its height.
+        QHash<QPair<qint64, qint64>, QPair<qsizetype, qint64>> Corners;
+    };
+    std::optional<TPlacedBoxes> FPlacedBoxes;
     TnvSelectList *FSelectList = nullptr;
     TnvDatasourceGroup *FFromGroup = nullptr;
     bool FANSIJoins = true;

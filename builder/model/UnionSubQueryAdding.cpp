@@ -20,6 +20,7 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <QHash>
 #include <QObject>
 #include <QVariant>
 #include <algorithm>
@@ -434,25 +435,63 @@ void TnvUnionSubQuery::FindPos(TnvDatasource *datasource, QPoint &point)
     QList<TnvDatasource *> boxes;
     if (FFromGroup)
         FFromGroup->GetDatasources(boxes);
-    boxes.removeAll(datasource);
-    struct TBox {
-        qint64 Left, Top, Height;
+    // The height of the first box at each corner: the search below asks for
+    // the box at a corner once per row of each column, so a diagram filled
+    // box by box costs a look-up there, not a pass over every box. While the
+    // part makes its controls, each box made is read once and its corner
+    // kept; the others are read each time (a box yet to be made may still
+    // move).
+    using TCorners = QHash<QPair<qint64, qint64>, QPair<qsizetype, qint64>>;
+    TCorners corners;
+    auto file = [](TCorners &into, const QRect &rect, qsizetype position) {
+        const QPair<qint64, qint64> corner(rect.left(), rect.top());
+        const auto found = into.constFind(corner);
+        if (found == into.cend() || found->first > position)
+            into.insert(corner, {position, rect.height()});
     };
-    QList<TBox> bounds;
-    bounds.reserve(boxes.size());
-    for (TnvDatasource *box : std::as_const(boxes))
-        bounds.append({box->GetLeft(), box->GetTop(), box->GetHeight()});
+    auto boundsOf = [this](TnvDatasource *box) {
+        if (FPlacedBoxes)
+            if (const auto known = FPlacedBoxes->Known.constFind(box); known != FPlacedBoxes->Known.cend())
+                return *known;
+        return box->GetBounds();
+    };
+    qsizetype others = 0;
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        TnvDatasource *box = boxes[i];
+        if (box == datasource)
+            continue;
+        ++others;
+        if (FPlacedBoxes && box->GetDSControl()) {
+            if (!FPlacedBoxes->Known.contains(box)) {
+                const QRect rect = box->GetBounds();
+                FPlacedBoxes->Known.insert(box, rect);
+                file(FPlacedBoxes->Corners, rect, i);
+            }
+            continue;
+        }
+        file(corners, box->GetBounds(), i);
+    }
+    auto heightAt = [&](qint64 x, qint64 y, qint64 &height) {
+        const QPair<qint64, qint64> corner(x, y);
+        const auto here = corners.constFind(corner);
+        const TCorners::const_iterator kept =
+            FPlacedBoxes ? FPlacedBoxes->Corners.constFind(corner) : TCorners::const_iterator();
+        const bool inKept = FPlacedBoxes && kept != FPlacedBoxes->Corners.cend();
+        if (here == corners.cend() && !inKept)
+            return false;
+        height = here == corners.cend() || (inKept && kept->first < here->first) ? kept->second : here->second;
+        return true;
+    };
     const qint64 boxWidth = datasource ? datasource->GetWidth() : 0;
 
     qint64 bestX = INT_MAX, bestY = INT_MAX;
     for (qint64 x = FirstColumnX; x + boxWidth < width; x += step) {
         qint64 y = FirstRowY;
         for (;;) {
-            const auto found = std::find_if(bounds.cbegin(), bounds.cend(),
-                                            [x, y](const TBox &box) { return box.Top == y && box.Left == x; });
-            if (found == bounds.cend())
+            qint64 height = 0;
+            if (!heightAt(x, y, height))
                 break;
-            qint64 next = y + found->Height + RowGap;
+            qint64 next = y + height + RowGap;
             if (grid > 0)
                 next = next / grid * grid;
             // Rounding down to a coarse grid (or a box of no height) could
@@ -472,10 +511,13 @@ void TnvUnionSubQuery::FindPos(TnvDatasource *datasource, QPoint &point)
         // edge below every other box.
         bestX = FirstColumnX;
         bestY = FirstRowY;
-        if (!bounds.isEmpty()) {
-            qint64 bottom = bounds.first().Top + bounds.first().Height;
-            for (const TBox &box : std::as_const(bounds))
-                bottom = qMax(bottom, box.Top + box.Height);
+        if (others > 0) {
+            qint64 bottom = LLONG_MIN;
+            for (TnvDatasource *box : std::as_const(boxes))
+                if (box != datasource) {
+                    const QRect rect = boundsOf(box);
+                    bottom = qMax(bottom, qint64(rect.top()) + rect.height());
+                }
             bestY = bottom + RowGap;
             // Snapping truncates: a box on the next grid line stays below.
             if (grid > 0)

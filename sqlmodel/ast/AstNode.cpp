@@ -488,11 +488,21 @@ TOwned<TastNodeBase> TastNodeBase::CloneChild(const TastNodeBase *node)
     return node->CloneInternal();
 }
 
+namespace {
+constinit thread_local int UnboundCopies = 0;
+} // namespace
+
+TastUnboundCopy::TastUnboundCopy() { ++UnboundCopies; }
+
+TastUnboundCopy::~TastUnboundCopy() { --UnboundCopies; }
+
+bool TastUnboundCopy::IsOpen() { return UnboundCopies > 0; }
+
 void TastNodeBase::AssignNode(const TastNodeBase &source)
 {
     FSyntaxProvider = source.FSyntaxProvider;
     SetUserReference(source.UserReference());
-    if (source.StatsObjects() || source.StatsColumns()) {
+    if ((source.StatsObjects() || source.StatsColumns()) && !TastUnboundCopy::IsOpen()) {
         PrepareCalcStatistics();
         if (source.StatsColumns())
             StatsColumns()->Assign(source.StatsColumns());
@@ -677,9 +687,30 @@ void PushEntered(TastLeaveStack &stack, TastNodeBase *node)
 
 } // namespace
 
+namespace {
+constinit thread_local int BindingDepth = 0;
+constinit thread_local quint64 BindingSerial = 0;
+
+// Counts the nesting of binding walks; the outermost takes a new serial.
+class TastBindingWalk {
+public:
+    TastBindingWalk()
+    {
+        if (BindingDepth++ == 0)
+            ++BindingSerial;
+    }
+    ~TastBindingWalk() { --BindingDepth; }
+    TastBindingWalk(const TastBindingWalk &) = delete;
+    TastBindingWalk &operator=(const TastBindingWalk &) = delete;
+};
+} // namespace
+
+quint64 TastNodeBase::BindingWalkSerial() { return BindingDepth > 0 ? BindingSerial : 0; }
+
 void TastNodeBase::PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                                             TnvMetadataContainer *container)
 {
+    const TastBindingWalk walk;
     // Nodes that bind their subtree themselves (scopes) recurse through this
     // walk again, once per nesting of scopes; operands and list items do not.
     TastLeaveStack stack;

@@ -268,6 +268,10 @@ public:
     // EnterBinding, which may bind the node's subtree itself.
     void PrepareAndFixupRecursive(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                                   TnvMetadataContainer *container);
+    // A number that names the outermost binding walk in progress on this
+    // thread (a new one for each), 0 outside a walk: what a walk learns
+    // about the visible sources is good until the walk ends.
+    static quint64 BindingWalkSerial();
     int CalcStatisticsRecursive();
     void SimplifyTreeRecursive();
     void RestoreColumnPrefixRecursive();
@@ -370,6 +374,21 @@ private:
     const TastCopyRun &FRun;
     mutable bool FGathered = false;
     mutable QHash<const TastNodeBase *, TastNodeBase *> FCopies;
+};
+
+// While one is open on the thread, copies of nodes (Assign, Clone) leave
+// out what binding and the statistics walk derive from the metadata: the
+// columns a FROM source offers and every node's statistics lists. Copies
+// that are bound again before they are read, as the visual builder's result
+// trees are, need none of it, and copying those lists costs more than the
+// rest of the tree.
+class TastUnboundCopy {
+public:
+    TastUnboundCopy();
+    ~TastUnboundCopy();
+    TastUnboundCopy(const TastUnboundCopy &) = delete;
+    TastUnboundCopy &operator=(const TastUnboundCopy &) = delete;
+    static bool IsOpen();
 };
 
 // Creates a node of class T (any constructor arguments) and completes it.

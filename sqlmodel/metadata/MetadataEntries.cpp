@@ -47,14 +47,21 @@ void CopyObjectFields(TnvMetadataObject *object, TnvMetadataContainer *container
         fields = object->GetFields();
     }
     AssignFieldsList(dest, fields);
-    // Each copy remembers where it comes from, for the query's statistics.
+    // Each copy remembers where it comes from, for the query's statistics;
+    // one copy of the object's name serves all of them.
+    if (IsQualifiedNameEmpty(object->FullName()))
+        return;
+    TnvStatsName objectName;
     for (qsizetype i = 0; i < dest->Count() && i < fields->Count(); ++i) {
         TnvMetadataField *copy = dest->Items(i);
         TnvMetadataField *original = fields->Items(i);
-        if (IsQualifiedNameEmpty(object->FullName()) || IsQualifiedNameEmpty(original->Name()))
+        if (IsQualifiedNameEmpty(original->Name()))
             continue;
-        copy->StatsObjects()->AddObject(object, object->FullName());
-        copy->StatsColumns()->AddColumn(object, object->FullName(), original, original->Name());
+        if (!objectName)
+            objectName = MakeStatsName(copy->StatsObjects()->SyntaxProvider(), object->FullName());
+        copy->StatsObjects()->AddObject(object, objectName);
+        copy->StatsColumns()->AddColumn(object, objectName, original,
+                                        MakeStatsName(copy->StatsColumns()->SyntaxProvider(), original->Name()));
     }
 }
 

@@ -2,7 +2,9 @@
 // it depends on: the PrepareAndFixup, RestoreColumnPrefix and CalcStatistics
 // steps of names, columns, select blocks, WITH items and parameters.
 #include "sqlmodel/sql/QueryBinding.h"
+#include "sqlmodel/sql/BindingSources.h"
 #include "sqlmodel/sql/ExpressionTransforms.h"
+#include "sqlmodel/sql/NameFoldKeys.h"
 #include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/metadata/MetadataObjects.h"
 #include "sqlmodel/sql/QueryStatistics.h"
@@ -141,11 +143,14 @@ void TSQLObjectColumn::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &fromS
     if (!provider || count == 0)
         return;
     const auto *leftmost = As<TastTokenIdentifier>(GetItems(count - 1));
-    for (qsizetype i = fromSources.size() - 1; i >= 0; --i) {
+    // Whether the source at I takes the column, and how many leftmost parts
+    // that strips: by its alias, by its object name, or by a field it offers.
+    qsizetype strip = -1;
+    auto takes = [&](qsizetype i) {
+        strip = -1;
         auto *source = As<TSQLFromSource>(fromSources[i]);
         if (!source)
-            continue;
-        qsizetype strip = -1;
+            return false;
         if (count >= 2 && leftmost && source->Alias && source->Alias->Identifier &&
             provider->CompareIdentifiers(leftmost, source->Alias->Identifier.get()) == 0) {
             strip = 1;
@@ -157,8 +162,23 @@ void TSQLObjectColumn::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &fromS
         } else if (FieldOfColumn(source, this)) {
             strip = 0;
         }
-        if (strip < 0)
-            continue;
+        return strip >= 0;
+    };
+    // The last source that takes the column wins: the index names the few
+    // that may; without one (outside a walk, or a name without key) every
+    // source is asked.
+    qsizetype taker = -1;
+    size_t leftmostKey = 0, nameKey = 0;
+    TSQLBindingSources *index = TSQLBindingSources::For(fromSources);
+    if (index && NameFoldKey(this, nameKey) && (count < 2 || TextFoldKey(GetItems(count - 1)->Text(), leftmostKey))) {
+        taker = index->LastTaking(count >= 2 ? &leftmostKey : nullptr, nameKey, takes);
+    } else {
+        for (qsizetype i = fromSources.size() - 1; i >= 0 && taker < 0; --i)
+            if (takes(i))
+                taker = i;
+    }
+    if (taker >= 0) {
+        auto *source = static_cast<TSQLFromSource *>(fromSources[taker]);
         if (strip > 0) {
             FRemovedPrefix = Create<TSQLQualifiedName>(provider);
             // Leftmost first, each new part in front: the prefix reads as written.
@@ -166,7 +186,6 @@ void TSQLObjectColumn::PrepareAndFixup(TastNodeRefList &, TastNodeRefList &fromS
                 FRemovedPrefix->AddName(ExtractPrefix());
         }
         SetDatasource(source);
-        return;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "classlib/Assert.h"
+#include "sqlmodel/sql/BindingSources.h"
 #include "sqlmodel/sql/SQLStatements.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 
@@ -65,8 +66,11 @@ void TSQLFromSource::GetASTFields(TastFieldsList &list)
 void TSQLFromSource::AssignNode(const TastNodeBase &source)
 {
     TastNode::AssignNode(source);
-    if (const auto *other = As<TSQLFromSource>(&source))
+    const auto *other = As<TSQLFromSource>(&source);
+    if (other && !TastUnboundCopy::IsOpen())
         FFieldsList.AssignFrom(other->FieldsList());
+    else if (other)
+        FFieldsList.Clear();
 }
 
 void TSQLFromSource::DestroyOwned()
@@ -145,6 +149,7 @@ void TSQLFromSource::PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList
                                      TnvMetadataContainer *container)
 {
     CalcFieldsList(withItems, fromSources, container);
+    TSQLBindingSources::FieldsChanged(this);
 }
 
 bool TSQLFromSource::EnterBinding(TastNodeRefList &, TastNodeRefList &fromSources, TnvMetadataContainer *)
@@ -153,6 +158,7 @@ bool TSQLFromSource::EnterBinding(TastNodeRefList &, TastNodeRefList &fromSource
     // While its own children bind, the source offers no columns: a list left
     // from an earlier binding would let a second binding differ from the first.
     FFieldsList.Clear();
+    TSQLBindingSources::FieldsChanged(this);
     return false;
 }
 
@@ -244,6 +250,7 @@ void TSQLFromObject::PrepareAndFixup(TastNodeRefList &withItems, TastNodeRefList
         }
     }
     CalcFieldsList(withItems, fromSources, container);
+    TSQLBindingSources::FieldsChanged(this);
     if (name)
         name->SetDatasource(this);
 }

@@ -174,6 +174,20 @@ TEST_F(ControlsTest, ScrollRangesFollowTheChildrenAndScrollingMovesThem)
     delete box;
 }
 
+TEST_F(ControlsTest, AScrollPositionSetAtOnceReachesChildrenJustPlaced)
+{
+    SetSQL(QStringLiteral("SELECT a.id FROM a"));
+    TnvQueryBuilderWorkArea *area = WorkArea();
+    auto *box = new QWidget(area->ContentParent());
+    box->setGeometry(QRect(1500, 1200, 40, 40));
+    box->show();
+    // The ranges follow the children once the events at hand are handled;
+    // a position set before that still reaches the new child.
+    area->SetScrollPosition(QPoint(300, 200));
+    EXPECT_EQ(area->ScrollPosition(), QPoint(300, 200));
+    delete box;
+}
+
 TEST_F(ControlsTest, AFocusedChildDoesNotScrollTheDiagram)
 {
     SetSQL(QStringLiteral("SELECT a.id FROM a"));

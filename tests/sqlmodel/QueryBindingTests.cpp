@@ -309,6 +309,108 @@ TEST_F(QueryBindingTest, StatisticsListsFindEntriesByIdentityOrName)
     EXPECT_EQ(copy.GetItems(1)->MetadataObject(), orders);
 }
 
+// Past its first few columns a binding walk finds the sources that may take
+// a column through an index of the visible sources, filed by upper-cased
+// ASCII names: it must bind as asking every source does, under the
+// provider's case rules, with names whose case fold is not ASCII, and with
+// sources whose fields appear while the walk runs.
+TEST_F(QueryBindingTest, ColumnsBeyondTheFirstFewBindAsAskingEverySourceDoes)
+{
+    // U+017F, the long s, folds to an ASCII "S".
+    Table("sales", "Stra\xc3\x9f" "e", {{"\xc5\xbf" "eat", ftInteger}, {"id", ftSmallint}});
+    // The derived table binds six columns inside before it offers its own:
+    // the index is made while it offers none.
+    auto s = Bound("select o.id, o.id, o.id, o.id, o.id, O.ID, ORDERS.total, SALES.orders.id, seat, C.Name, "
+                   "\"Stra\xc3\x9f" "e\".id, x.id, cid, id, d.CID "
+                   "from Orders o, sales.Orders, Customers c, \"Stra\xc3\x9f" "e\", "
+                   "(select o.customer_id cid, o.id, o.id, o.id, o.id, o.id from Orders o) d");
+    EXPECT_SQL(Columns(s.get()).mid(5, 10),
+               QStringList({"ID@o:sales.Orders", "ORDERS.total@-", "id@sales.Orders",
+                            "seat@sales.Stra\u00dfe", "Name@c:sales.Customers", "id@sales.Stra\u00dfe", "x.id@-",
+                            "cid@d:derived", "id@d:derived", "CID@d:derived"}));
+    // Counted as before: the three tables, and the five of their columns the
+    // statement reads.
+    s->PrepareCalcStatisticsRecursive();
+    EXPECT_GT(s->CalcStatisticsRecursive(), 0);
+    EXPECT_EQ(s->CalcStatisticsRecursive(), 0);
+    EXPECT_EQ(s->StatsObjects()->GetCount(), 3);
+    EXPECT_EQ(s->StatsColumns()->GetCount(), 5);
+
+    // Quoted names keep their case where the provider says so: the index
+    // files "Ord", ORD and "ord" together, the provider tells them apart.
+    provider.SetIdentCaseSens(icsSensitiveUpperCase);
+    s = Bound("select \"Ord\".id, \"Ord\".id, \"Ord\".id, \"Ord\".id, \"Ord\".id, "
+              "\"Ord\".total, ord.name, \"ORD\".name, \"ord\".id "
+              "from Orders \"Ord\", Customers ORD");
+    EXPECT_SQL(Columns(s.get()).mid(5),
+               QStringList({"total@Ord:sales.Orders", "name@ORD:sales.Customers", "name@ORD:sales.Customers",
+                            "ord.id@-"}));
+}
+
+TEST_F(QueryBindingTest, LongStatisticsListsFindEntriesAsShortOnesDo)
+{
+    // Long enough to be indexed.
+    TnvStatsColumns columns(p);
+    for (int i = 0; i < 40; ++i)
+        columns.AddColumn(nullptr, QName(p, "T").get(), nullptr, QName(p, QStringLiteral("c%1").arg(i)).get());
+    TnvMetadataObject *orders = container->FindObjectByFullName(QStringLiteral("sales.Orders"));
+    TnvMetadataField *id = orders->GetFields()->Items(0);
+    // By name, through the provider's rules; the first entry wins.
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "t").get(), nullptr, QName(p, "C7").get()), 0);
+    EXPECT_EQ(columns.FindColumn(nullptr, QName(p, "t").get(), nullptr, QName(p, "C7").get()), columns.GetItems(7));
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "u").get(), nullptr, QName(p, "c7").get()), 1);
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "T.c7").get(), nullptr, QName(p, "c7").get()), 1);
+    // An object or a field given is found by identity alone.
+    EXPECT_EQ(columns.AddColumnIfNotExists(orders, QName(p, "T").get(), nullptr, QName(p, "c7").get()), 1);
+    EXPECT_EQ(columns.AddColumnIfNotExists(orders, QName(p, "zzz").get(), nullptr, QName(p, "C7").get()), 0);
+    EXPECT_EQ(columns.AddColumnIfNotExists(orders, QName(p, "x").get(), id, QName(p, "y").get()), 1);
+    EXPECT_EQ(columns.AddColumnIfNotExists(orders, QName(p, "other").get(), id, QName(p, "names").get()), 0);
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "T").get(), id, QName(p, "c1").get()), 1);
+    // A name whose case fold is not ASCII meets an ASCII one.
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "T").get(), nullptr,
+                                           QName(p, QStringLiteral("\u017Feat")).get()), 1);
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "t").get(), nullptr, QName(p, "SEAT").get()), 0);
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "t").get(), nullptr,
+                                           QName(p, QStringLiteral("\u017FEAT")).get()), 0);
+    // Cleared, the index starts again.
+    const qsizetype count = columns.GetCount();
+    TnvStatsColumns copy(p);
+    copy.Assign(&columns);
+    columns.Clear();
+    EXPECT_EQ(columns.AddColumnIfNotExists(nullptr, QName(p, "T").get(), nullptr, QName(p, "c7").get()), 1);
+    EXPECT_EQ(copy.GetCount(), count);
+    EXPECT_EQ(copy.AddColumnIfNotExists(nullptr, QName(p, "T").get(), nullptr, QName(p, "C39").get()), 0);
+
+    TnvStatsObjects objects(p);
+    for (int i = 0; i < 20; ++i)
+        objects.AddObject(nullptr, QName(p, QStringLiteral("s.o%1").arg(i)).get());
+    // By name only the entries without object match; by object only its own.
+    EXPECT_EQ(objects.AddObjectIfNotExists(orders, QName(p, "S.O3").get()), 1);
+    EXPECT_EQ(objects.AddObjectIfNotExists(nullptr, QName(p, "S.O3").get()), 0);
+    EXPECT_EQ(objects.AddObjectIfNotExists(orders, orders->FullName()), 0);
+    EXPECT_EQ(objects.FindObject(nullptr, QName(p, "sales.Orders").get()), nullptr);
+    EXPECT_EQ(objects.AddObjectIfNotExists(nullptr, QName(p, "o3").get()), 1);
+}
+
+TEST_F(QueryBindingTest, StatisticsEntriesCopiedForAnotherProviderTakeItsRules)
+{
+    TnvStatsColumns columns(p);
+    columns.AddColumn(nullptr, QName(p, "T").get(), nullptr, QName(p, "Mixed").get());
+    // Another provider that keeps the case of quoted names: the copies follow
+    // it, the originals keep theirs.
+    TnvSQL92SyntaxProvider strict;
+    strict.SetIdentCaseSens(icsSensitiveUpperCase);
+    TnvStatsColumns copy(&strict);
+    EXPECT_EQ(copy.AddColumns(&columns), 1);
+    EXPECT_EQ(copy.GetItems(0)->ColumnName()->SyntaxProvider(), &strict);
+    EXPECT_EQ(columns.GetItems(0)->ColumnName()->SyntaxProvider(), p);
+    copy.SetSyntaxProvider(p);
+    EXPECT_EQ(copy.GetItems(0)->ColumnName()->SyntaxProvider(), p);
+    columns.SetSyntaxProvider(&strict);
+    EXPECT_EQ(copy.GetItems(0)->ColumnName()->SyntaxProvider(), p);
+    EXPECT_EQ(columns.GetItems(0)->ColumnName()->SyntaxProvider(), &strict);
+}
+
 // The condition rewrites applied to conditions as the SQL-92 parser builds them.
 class ParsedConditionTest : public ::testing::Test {
 protected:
