@@ -363,4 +363,18 @@ TEST_F(JoinTest, ARebuildThatKeepsTheOrderStillPrintsJoinsThatParse)
     EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
 }
 
+TEST_F(JoinTest, AConditionThatTestsOnlyAnotherItemLetsThatItemJoinLast)
+{
+    // b's condition tests c alone. Once a link from b to a joins them, c
+    // can come only after b, and only by b's condition: it goes to c. Kept
+    // where they stood, b's ON would name a, before the comma, out of its
+    // reach.
+    EXPECT_SQL(Load(QStringLiteral("Select * From a, c Inner Join b On c.id > 0")),
+               "Select * From a, c Inner Join b On c.id > 0");
+    From()->AddLinkAST(nullptr, Expression(QStringLiteral("a.id = b.a_id")), lpFrom, true);
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.id = b.a_id Inner Join c On c.id > 0");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    EXPECT_EQ(Links().size(), 2);
+}
+
 } // namespace nvqb::test
