@@ -377,4 +377,16 @@ TEST_F(JoinTest, AConditionThatTestsOnlyAnotherItemLetsThatItemJoinLast)
     EXPECT_EQ(Links().size(), 2);
 }
 
+
+TEST_F(JoinTest, AnAddedSourceIsLaidOutAsReadingTheTextBackWould)
+{
+    // c's condition tests c alone; with nothing else left it joins in its
+    // place. Another item changes that where the text is read back, so the
+    // tree is laid out again when one is added.
+    EXPECT_SQL(Load(QStringLiteral("Select * From a Inner Join c On c.id > 0 Inner Join b On b.a_id = a.id")),
+               "Select * From a Inner Join c On c.id > 0 Inner Join b On b.a_id = a.id");
+    Part()->AddObject(QStringLiteral("c"));
+    EXPECT_SQL(SQL(), Again(p, qb->MetadataContainer(), SQL()));
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On b.a_id = a.id Inner Join c On c.id > 0, c c1");
+}
 } // namespace nvqb::test
