@@ -9,6 +9,7 @@
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace nvqb {
@@ -407,14 +408,26 @@ void TnvDatasourceGroup::AddLoadedLink(TOwned<TSQLExpressionItem> expression, Tn
         link->CreateControl();
 }
 
-void TnvDatasourceGroup::GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode)
+void TnvDatasourceGroup::CollectWhereLinks(QList<const TnvLink *> &links) const
 {
     for (TnvDatasourceBase *item : std::as_const(FItems))
-        if (auto *nested = As<TnvDatasourceGroup>(item))
-            nested->GetWhereJoinConditions(andNode);
-    for (const TnvLink *link : std::as_const(FLinks)) {
-        if (link->Place() != lpWhere || !link->GetLinkExpression())
-            continue;
+        if (const auto *nested = As<TnvDatasourceGroup>(item))
+            nested->CollectWhereLinks(links);
+    for (const TnvLink *link : std::as_const(FLinks))
+        if (link->Place() == lpWhere && link->GetLinkExpression())
+            links.append(link);
+}
+
+void TnvDatasourceGroup::GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode)
+{
+    QList<const TnvLink *> links;
+    CollectWhereLinks(links);
+    // In the order the links came, whichever group holds them: reading the
+    // text back makes them in the order it prints them, and a criterion that
+    // joins two sources comes back as a link, maybe of a nested group.
+    std::stable_sort(links.begin(), links.end(),
+                     [](const TnvLink *a, const TnvLink *b) { return a->Serial() < b->Serial(); });
+    for (const TnvLink *link : std::as_const(links)) {
         if (!andNode)
             andNode = Create<TSQLExpressionAnd>(SyntaxProvider());
         static_cast<TSQLExpressionAnd *>(andNode.get())->Add(link->GetLinkExpression()->Clone());

@@ -107,8 +107,8 @@ public:
     // A link of the expression (taken over) that loading makes: its owner
     // worked out, its line made when the lines exist.
     void AddLoadedLink(TOwned<TSQLExpressionItem> expression, TnvQueryBuilderLinkPlace place);
-    // Copies of the WHERE links' expressions (nested groups first) added to
-    // the AND collection, which is made on first need.
+    // Copies of the WHERE links' expressions (in the order the links were
+    // made) added to the AND collection, which is made on first need.
     void GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode);
     // The WHERE condition (taken over) with the WHERE links in front.
     TOwned<TSQLExpressionItem> AddWhereJoinConditions(TOwned<TSQLExpressionItem> condition);
@@ -137,6 +137,8 @@ protected:
     void DoSQLUpdated() override;
 
 private:
+    // The WHERE links of the group and of the groups in it.
+    void CollectWhereLinks(QList<const TnvLink *> &links) const;
     void ReorderWhereJoins();
     // Round: how many times the rebuild has run again for what it changed.
     void ReorderANSIJoins(int round = 0);

@@ -12,6 +12,8 @@
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 
+#include <atomic>
+
 namespace nvqb {
 
 namespace {
@@ -99,6 +101,8 @@ NV_IMPLEMENT_CLASS(TnvLink, TnvQueryBuilderControlOwner)
 TnvLink::TnvLink(TnvDatasourceGroup *group, TnvQueryBuilderModel *queryBuilder)
     : TnvQueryBuilderControlOwner(group ? group->RootGroup() : nullptr, group, queryBuilder), FInitialGroup(group)
 {
+    static std::atomic<quint64> next{0};
+    FSerial = ++next;
 }
 
 TnvLink::~TnvLink() = default;

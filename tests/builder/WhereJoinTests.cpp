@@ -111,4 +111,26 @@ TEST_F(WhereJoinTest, OuterJoinsStayInFromWhenTheDialectChanges)
     EXPECT_SQL(SQL(), Reprinted(sql) + QStringLiteral(" Where c.id = a.x"));
 }
 
+
+TEST_F(WhereJoinTest, WhereJoinsPrintInTheOrderTheyCameWhicheverGroupHoldsThem)
+{
+    // The outer join keeps a and b in brackets. A criterion over a and b
+    // reads back as a WHERE link of that group, and still prints after the
+    // link of the top level that came before it.
+    UseANSIJoins(false);
+    EXPECT_SQL(Load(QStringLiteral("Select a.x - b.y From c Right Join (a Full Join b On b.a_id = a.id) On c.b_id = "
+                                   "b.id, c c2 Where c2.id = a.x")),
+               "Select a.x - b.y From c Right Join (a Full Join b On b.a_id = a.id) On c.b_id = b.id, c c2 Where "
+               "c2.id = a.x");
+    Part()->SelectList()->Items(0)->SetCondition(0, QStringLiteral("<= 2"));
+    const QString sql = QStringLiteral("Select a.x - b.y From c Right Join (a Full Join b On b.a_id = a.id) On "
+                                       "c.b_id = b.id, c c2 Where c2.id = a.x And a.x - b.y <= 2");
+    EXPECT_SQL(SQL(), sql);
+    EXPECT_SQL(Load(sql), sql);
+    QStringList texts;
+    for (TnvLink *link : Links())
+        texts.append(Text(link));
+    // Read back, the criterion is the nested group's link (listed first).
+    EXPECT_EQ(texts.join(u'|').toStdString(), "a.x - b.y <= 2|c2.id = a.x");
+}
 } // namespace nvqb::test
