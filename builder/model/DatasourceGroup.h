@@ -138,7 +138,9 @@ protected:
 
 private:
     // The WHERE links of the group and of the groups in it.
-    void CollectWhereLinks(QList<const TnvLink *> &links) const;
+    void CollectWhereLinks(QList<TnvLink *> &links) const;
+    // Those links in the order they were made.
+    QList<TnvLink *> WhereLinks() const;
     void ReorderWhereJoins();
     // Round: how many times the rebuild has run again for what it changed.
     void ReorderANSIJoins(int round = 0);

@@ -111,6 +111,19 @@ TEST_F(WhereJoinTest, OuterJoinsStayInFromWhenTheDialectChanges)
     EXPECT_SQL(SQL(), Reprinted(sql) + QStringLiteral(" Where c.id = a.x"));
 }
 
+TEST_F(WhereJoinTest, WhereJoinsStayInWhereBesideAnOuterJoinWhenJoinsGoBackToFrom)
+{
+    // b.y = a.x drops the rows of a that b does not match; in the left
+    // join's ON it would keep them.
+    const QString sql = QStringLiteral("Select * From a Left Join b On b.a_id = a.id Where b.y = a.x");
+    EXPECT_SQL(Load(sql), Reprinted(sql));
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), Reprinted(sql));
+    qb->SetSyntaxProvider(p);
+    EXPECT_SQL(SQL(), Reprinted(sql));
+    EXPECT_SQL(Load(SQL()), Reprinted(sql));
+}
 
 TEST_F(WhereJoinTest, WhereJoinsPrintInTheOrderTheyCameWhicheverGroupHoldsThem)
 {
