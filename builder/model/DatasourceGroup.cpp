@@ -584,6 +584,12 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
     for (TnvLink *link : std::as_const(links))
         if (TOwned<TSQLExpressionItem> expression = TakeCondition(link))
             AddLoadedLink(std::move(expression), lpFrom);
+    // What stays in WHERE is read as loading the printed text reads it: a
+    // criterion left alone there loses the brackets the joins beside it
+    // needed.
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    if (TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr; selectList && !links.isEmpty())
+        selectList->ReplaceWhereCriteria(selectList->GetConditionTree(WhereGroupByTypes));
     NotifyReorderNeeded();
 }
 

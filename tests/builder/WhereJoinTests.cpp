@@ -125,6 +125,17 @@ TEST_F(WhereJoinTest, WhereJoinsStayInWhereBesideAnOuterJoinWhenJoinsGoBackToFro
     EXPECT_SQL(Load(SQL()), Reprinted(sql));
 }
 
+TEST_F(WhereJoinTest, ACriterionLeftAloneInWhereLosesTheBracketsTheJoinsNeeded)
+{
+    UseANSIJoins(false);
+    EXPECT_SQL(Load(QStringLiteral("Select a.x From a, b Where b.a_id = a.id And (a.x Between 9 And 1)")),
+               "Select a.x From a, b Where b.a_id = a.id And (a.x Between 9 And 1)");
+    other.ANSIJoins = true;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), "Select a.x From a Inner Join b On b.a_id = a.id Where a.x Between 9 And 1");
+    EXPECT_SQL(Load(SQL()), SQL());
+}
+
 TEST_F(WhereJoinTest, WhereJoinsPrintInTheOrderTheyCameWhicheverGroupHoldsThem)
 {
     // The outer join keeps a and b in brackets. A criterion over a and b
