@@ -326,11 +326,12 @@ public:
             qsizetype pick = -1;
             // A condition that tests items other than its owner may join
             // the last of them instead, when nothing else can come next.
-            for (FAnyTested = false; pick < 0; FAnyTested = true) {
+            for (const bool anyTested : {false, true}) {
+                FAnyTested = anyTested;
                 for (qsizetype i = 0; i < remaining.size() && pick < 0; ++i)
                     if (CanPlace(remaining[i]))
                         pick = i;
-                if (FAnyTested)
+                if (pick >= 0)
                     break;
             }
             if (pick < 0)
