@@ -563,12 +563,12 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
             return;
     auto bracket = UpdateBracket(this);
     LoadJoins();
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     if (HasOuterJoin(this)) {
         // In an ON condition a join would keep rows of an outer join that
         // WHERE drops: the joins stay in WHERE, as criteria now, the way
         // loading the printed text reads them.
-        TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
-        TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
         auto conditions = Create<TSQLExpressionAnd>(SyntaxProvider());
         for (TnvLink *link : WhereLinks())
             if (TOwned<TSQLExpressionItem> condition = selectList ? TakeCondition(link) : nullptr)
@@ -587,8 +587,7 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
     // What stays in WHERE is read as loading the printed text reads it: a
     // criterion left alone there loses the brackets the joins beside it
     // needed.
-    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
-    if (TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr; selectList && !links.isEmpty())
+    if (selectList && !links.isEmpty())
         selectList->ReplaceWhereCriteria(selectList->GetConditionTree(WhereGroupByTypes));
     NotifyReorderNeeded();
 }

@@ -207,7 +207,8 @@ TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
 // query around it, it would lose or repeat rows of a RIGHT join inside.
 TEST_F(MeaningTest, BracketedUnionsRunOnSQLiteWithTheRowsOfTheirParts)
 {
-    const QString first = QStringLiteral("SELECT s.p_id AS v FROM p p1 LEFT OUTER JOIN s ON s.id = p1.id WHERE s.id > p1.v");
+    const QString first =
+        QStringLiteral("SELECT s.p_id AS v FROM p p1 LEFT OUTER JOIN s ON s.id = p1.id WHERE s.id > p1.v");
     const QString second = QStringLiteral(
         "SELECT q.p_id FROM q q2 RIGHT JOIN (q RIGHT OUTER JOIN q n1 ON n1.p_id = q.id AND q.p_id <= 9) ON n1.v = "
         "q2.p_id CROSS JOIN q q4 WHERE q.id + 1 > 1 AND q4.p_id + 1 > 4 AND q4.id < q.id");
