@@ -9,7 +9,6 @@
 #include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace nvqb {
@@ -422,11 +421,6 @@ QList<TnvLink *> TnvDatasourceGroup::WhereLinks() const
 {
     QList<TnvLink *> links;
     CollectWhereLinks(links);
-    // In the order the links came, whichever group holds them: reading the
-    // text back makes them in the order it prints them, and a criterion that
-    // joins two sources comes back as a link, maybe of a nested group.
-    std::stable_sort(links.begin(), links.end(),
-                     [](const TnvLink *a, const TnvLink *b) { return a->Serial() < b->Serial(); });
     return links;
 }
 

@@ -107,8 +107,8 @@ public:
     // A link of the expression (taken over) that loading makes: its owner
     // worked out, its line made when the lines exist.
     void AddLoadedLink(TOwned<TSQLExpressionItem> expression, TnvQueryBuilderLinkPlace place);
-    // Copies of the WHERE links' expressions (in the order the links were
-    // made) added to the AND collection, which is made on first need.
+    // Copies of the WHERE links' expressions (nested groups first) added to
+    // the AND collection, which is made on first need.
     void GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode);
     // The WHERE condition (taken over) with the WHERE links in front.
     TOwned<TSQLExpressionItem> AddWhereJoinConditions(TOwned<TSQLExpressionItem> condition);
@@ -139,7 +139,7 @@ protected:
 private:
     // The WHERE links of the group and of the groups in it.
     void CollectWhereLinks(QList<TnvLink *> &links) const;
-    // Those links in the order they were made.
+    // Those links, nested groups first, as WHERE prints them.
     QList<TnvLink *> WhereLinks() const;
     void ReorderWhereJoins();
     // Round: how many times the rebuild has run again for what it changed.

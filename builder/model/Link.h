@@ -98,9 +98,6 @@ public:
     TnvQueryBuilderLinkCardinality LeftCardinality() const { return FLeftCardinality; }
     TnvQueryBuilderLinkCardinality RightCardinality() const { return FRightCardinality; }
     TnvQueryBuilderLinkPlace Place() const { return FPlace; }
-    // Rises with every link made: links of any group in the order they
-    // came, as WHERE prints them and reading it back makes them again.
-    quint64 Serial() const { return FSerial; }
     bool IsSimple() const { return FSimple; }
     bool IsNew() const { return FNew; }
     void SetNew(bool value) { FNew = value; }
@@ -168,7 +165,6 @@ private:
     TnvQueryBuilderLinkPlace FPlace = lpFrom;
     bool FSimple = false;
     bool FNew = false;
-    quint64 FSerial;
 };
 
 } // namespace nvqb
