@@ -189,12 +189,14 @@ TEST_F(MeaningTest, EditSessionsKeepTheirRowsStepByStep)
 }
 
 // Sessions of long runs that once differed, each replayed on its own: the
-// join tree, WHERE joins and a change of dialect, an added table, brackets.
+// join tree, WHERE joins and criteria beside them, a change of dialect, an
+// added table, brackets.
 TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
 {
     const struct {
         quint64 Seed, Index;
-    } sessions[] = {{1, 522}, {1, 2527}, {1, 8738}, {7, 76}, {7, 1475}, {7, 1839}, {7, 1958}, {7, 2135}};
+    } sessions[] = {{1, 522},  {1, 2527}, {1, 8738},  {7, 76},    {7, 1475},
+                    {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {12, 7048}, {12, 9052}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Sessions(session.Index, 1);
