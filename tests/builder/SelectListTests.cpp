@@ -729,6 +729,35 @@ TEST_F(SelectListTest, RowsThatUseAGoingSourceGoAndCriteriaUsingItAreEmptied)
     EXPECT_FALSE(List()->NotifyDatasourceDestroying(nullptr));
 }
 
+TEST_F(SelectListTest, ATermLeftAloneByARemovedSourcePrintsAsALoadReadsIt)
+{
+    auto removeB = [this] {
+        QList<TnvDatasource *> sources;
+        Part(0)->FromGroup()->GetDatasources(sources);
+        for (TnvDatasource *source : std::as_const(sources))
+            if (source->GetDataSourceName() == QStringLiteral("b"))
+                return TObject::Free(source);
+        ADD_FAILURE() << "no source b";
+    };
+    // The term that stays was one in brackets among others; alone it is the
+    // whole clause, whose brackets a load drops.
+    const char *const cases[][2] = {
+        {"Select a.x From a, b Where (b.y > 1) And (a.x Between 1 And 2)", "Select a.x From a Where a.x Between 1 And 2"},
+        {"Select a.x From a, b Where (Not (a.x Between 1 And 2)) And Not (b.y In (1, 2))",
+         "Select a.x From a Where Not (a.x Between 1 And 2)"},
+        {"Select a.x From a, b Where (b.y > 1 Or a.x = 3) And (a.x = 1 Or a.id = 2)",
+         "Select a.x From a Where a.x = 1 Or a.id = 2"},
+        {"Select a.x, Count(*) From a, b Group By a.x Having (Count(b.y) > 1) And (Max(a.id) > 2)",
+         "Select a.x, Count(*) From a Group By a.x Having Max(a.id) > 2"},
+    };
+    for (const auto &[sql, left] : cases) {
+        Load(QString::fromLatin1(sql));
+        removeB();
+        EXPECT_SQL(SQL(), left) << sql;
+        EXPECT_SQL(Load(SQL()), left) << sql;
+    }
+}
+
 TEST_F(SelectListTest, SubSelectsInCriteriaAndExpressionsAreSubQueries)
 {
     const QString sql =
