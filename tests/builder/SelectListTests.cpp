@@ -59,6 +59,17 @@ protected:
 
     TOwned<TSQLQualifiedName> Name(const QString &text) const { return p->ParseQualifiedName(text); }
 
+    // Removes the data source of the name from the part, as its box's menu does.
+    void RemoveSource(const QString &name, qsizetype part = 0) const
+    {
+        QList<TnvDatasource *> sources;
+        Part(part)->FromGroup()->GetDatasources(sources);
+        for (TnvDatasource *source : std::as_const(sources))
+            if (source->GetDataSourceName() == name)
+                return TObject::Free(source);
+        ADD_FAILURE() << "no source " << name.toStdString();
+    }
+
     // Whether the text parses as a statement.
     bool Parses(const QString &sql) const
     {
@@ -731,14 +742,6 @@ TEST_F(SelectListTest, RowsThatUseAGoingSourceGoAndCriteriaUsingItAreEmptied)
 
 TEST_F(SelectListTest, ATermLeftAloneByARemovedSourcePrintsAsALoadReadsIt)
 {
-    auto removeB = [this] {
-        QList<TnvDatasource *> sources;
-        Part(0)->FromGroup()->GetDatasources(sources);
-        for (TnvDatasource *source : std::as_const(sources))
-            if (source->GetDataSourceName() == QStringLiteral("b"))
-                return TObject::Free(source);
-        ADD_FAILURE() << "no source b";
-    };
     // The term that stays was one in brackets among others; alone it is the
     // whole clause, whose brackets a load drops.
     const char *const cases[][2] = {
@@ -752,10 +755,27 @@ TEST_F(SelectListTest, ATermLeftAloneByARemovedSourcePrintsAsALoadReadsIt)
     };
     for (const auto &[sql, left] : cases) {
         Load(QString::fromLatin1(sql));
-        removeB();
+        RemoveSource(QStringLiteral("b"));
         EXPECT_SQL(SQL(), left) << sql;
         EXPECT_SQL(Load(SQL()), left) << sql;
     }
+}
+
+TEST_F(SelectListTest, ARemovedSourceTakesOnlyTheTermsOfACellThatUseIt)
+{
+    // Terms of one expression share its row's cell; the one that names the
+    // going source goes, the other still filters.
+    Load(QStringLiteral("Select a.x From a, b Where (a.x Between 1 And 2) And a.x < b.y"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x Between 1 And 2");
+    Load(QStringLiteral("Select a.x From a, b Where a.x > 0 And a.x < b.y And a.x <> 3 Or a.x = b.y"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x > 0 And a.x <> 3");
+    // An ON condition of the going source that names only what stays goes
+    // to WHERE, into the cell of a criterion that names the source.
+    Load(QStringLiteral("Select b.x, a.y From a Inner Join b On a.x <> 2 Where a.x = b.y"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.y From a Where a.x <> 2");
 }
 
 TEST_F(SelectListTest, SubSelectsInCriteriaAndExpressionsAreSubQueries)
