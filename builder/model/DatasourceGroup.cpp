@@ -498,8 +498,6 @@ bool HasOuterJoin(const TnvDatasourceGroup *group)
 void TnvDatasourceGroup::MoveJoinsToWhere()
 {
     auto bracket = UpdateBracket(this);
-    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
-    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     // The ON conditions, in the order FROM prints them (none when an outer
     // join keeps them in FROM).
     auto conditions = Create<TSQLExpressionAnd>(SyntaxProvider());
@@ -524,6 +522,19 @@ void TnvDatasourceGroup::MoveJoinsToWhere()
     }
     // WHERE is then read as loading the printed text reads it: the terms
     // that join two sources become WHERE links, the rest criteria.
+    ReadWhereAsLoaded(std::move(conditions));
+}
+
+void TnvDatasourceGroup::ReadWhereJoinsFromCriteria()
+{
+    auto bracket = UpdateBracket(this);
+    ReadWhereAsLoaded(Create<TSQLExpressionAnd>(SyntaxProvider()));
+}
+
+void TnvDatasourceGroup::ReadWhereAsLoaded(TOwned<TSQLExpressionAnd> conditions)
+{
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     TOwned<TSQLExpressionItem> criteria = selectList ? selectList->GetConditionTree(WhereGroupByTypes) : nullptr;
     const bool moved = conditions->GetCount() > 0;
     if (criteria)

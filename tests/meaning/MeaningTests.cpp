@@ -187,6 +187,22 @@ TEST_F(MeaningTest, EditSessionsKeepTheirRowsStepByStep)
     EXPECT_GT(run.ComparedSteps, run.SessionSteps / 2);
 }
 
+TEST_F(MeaningTest, ARemovalThatLeavesHavingWithNothingGroupedEndsTheSession)
+{
+    // Each of these sessions removes the source of every GROUP BY item and
+    // output column of a part with HAVING: SQLite refuses what is left
+    // ("Select * From q Having Count(*) < 4"), as other servers do, and the
+    // session ends there with no difference.
+    const QList<QPair<quint64, quint64>> sessions = {{1, 560}, {1, 850}, {1, 1178}, {7, 1470}};
+    for (const auto &[seed, index] : sessions) {
+        TMeaningRun run(Database(), seed);
+        run.Sessions(index, 1);
+        EXPECT_EQ(run.SessionCounts.Executed, 1);
+        for (const TDifference &difference : run.Differences)
+            ADD_FAILURE() << "session " << index << " of seed " << seed << "\n" << Std(difference.Report);
+    }
+}
+
 // --- The statements of issue 31 -------------------------------------------------
 
 struct TIssueStatement {
