@@ -374,6 +374,10 @@ void TnvDatasource::Destroy()
         }
         unionSubQuery->NotifyDatasourceDestroying(this);
         SetGroup(nullptr);
+        // Where joins are written in WHERE, a join term that stood beside
+        // the criteria this data source took is a join again.
+        if (root && !unionSubQuery->ANSIJoins() && root == unionSubQuery->FromGroup())
+            root->ReadWhereJoinsFromCriteria();
     }
     FCheckedFields.clear();
     TnvDatasourceBase::Destroy();

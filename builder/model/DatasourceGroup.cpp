@@ -510,8 +510,6 @@ bool HasOuterJoin(const TnvDatasourceGroup *group)
 void TnvDatasourceGroup::MoveJoinsToWhere()
 {
     auto bracket = UpdateBracket(this);
-    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
-    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     // The ON conditions, in the order FROM prints them (none when an outer
     // join keeps them in FROM).
     auto conditions = Create<TSQLExpressionAnd>(SyntaxProvider());
@@ -536,6 +534,19 @@ void TnvDatasourceGroup::MoveJoinsToWhere()
     }
     // WHERE is then read as loading the printed text reads it: the terms
     // that join two sources become WHERE links, the rest criteria.
+    ReadWhereAsLoaded(std::move(conditions));
+}
+
+void TnvDatasourceGroup::ReadWhereJoinsFromCriteria()
+{
+    auto bracket = UpdateBracket(this);
+    ReadWhereAsLoaded(Create<TSQLExpressionAnd>(SyntaxProvider()));
+}
+
+void TnvDatasourceGroup::ReadWhereAsLoaded(TOwned<TSQLExpressionAnd> conditions)
+{
+    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     TOwned<TSQLExpressionItem> criteria = selectList ? selectList->GetConditionTree(WhereGroupByTypes) : nullptr;
     const bool moved = conditions->GetCount() > 0;
     if (criteria)
@@ -557,12 +568,12 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
             return;
     auto bracket = UpdateBracket(this);
     LoadJoins();
-    TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
-    TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     if (HasOuterJoin(this)) {
         // In an ON condition a join would keep rows of an outer join that
         // WHERE drops: the joins stay in WHERE, as criteria now, the way
         // loading the printed text reads them.
+        TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+        TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
         auto conditions = Create<TSQLExpressionAnd>(SyntaxProvider());
         for (TnvLink *link : WhereLinks())
             if (TOwned<TSQLExpressionItem> condition = selectList ? TakeCondition(link) : nullptr)
@@ -578,11 +589,6 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
     for (TnvLink *link : std::as_const(links))
         if (TOwned<TSQLExpressionItem> expression = TakeCondition(link))
             AddLoadedLink(std::move(expression), lpFrom);
-    // What stays in WHERE is read as loading the printed text reads it: a
-    // criterion left alone there loses the brackets the joins beside it
-    // needed.
-    if (selectList && !links.isEmpty())
-        selectList->ReplaceWhereCriteria(selectList->GetConditionTree(WhereGroupByTypes));
     NotifyReorderNeeded();
 }
 

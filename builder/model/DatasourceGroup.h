@@ -18,6 +18,7 @@
 
 namespace nvqb {
 
+class TSQLExpressionAnd;
 class TSQLFromClause;
 
 class TnvDatasourceGroup : public TnvDatasourceBase {
@@ -118,6 +119,12 @@ public:
     // sources, criteria for the rest. Outer joins have no such form: a FROM
     // clause that holds one stays as it is.
     void MoveJoinsToWhere();
+    // Of the criteria (top-level group, a dialect without joins in FROM) the
+    // terms that join two sources become WHERE links, as loading the printed
+    // text makes them: an edit that left such a term outside an OR (a
+    // removed data source took the other criteria columns) prints it where a
+    // load puts it.
+    void ReadWhereJoinsFromCriteria();
     // A dialect with joins in FROM (top-level group): WHERE links and ON
     // conditions never taken apart become links in FROM, and the join tree
     // is rebuilt. WHERE links marked as outer joins stay where they are.
@@ -142,6 +149,10 @@ private:
     // Those links, nested groups first, as WHERE prints them.
     QList<TnvLink *> WhereLinks() const;
     void ReorderWhereJoins();
+    // WHERE read as loading the printed text reads it: the conditions (taken
+    // over) and the criteria, the terms that join two sources as WHERE links
+    // and the rest as criteria.
+    void ReadWhereAsLoaded(TOwned<TSQLExpressionAnd> conditions);
     // Round: how many times the rebuild has run again for what it changed.
     void ReorderANSIJoins(int round = 0);
     // The top-level group, after its rebuild: the nested groups lay

@@ -129,6 +129,13 @@ QString LayoutDocumentError(const QString &text)
     return ReadLayoutDocument(text, document, sql);
 }
 
+namespace {
+// The sub-query's element, found by the SQL it prints, or a null element.
+QDomElement FindSubQueryElement(TnvSubQuery *subQuery, const QDomElement &subQueries);
+// Places the boxes of the sub-query's union parts as the element says.
+void LoadSubQueryLayoutFrom(TnvSubQuery *subQuery, const QDomElement &element);
+} // namespace
+
 void LoadQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder, const QString &text) noexcept
 {
     // Whatever goes wrong ends the load where it stands: what was applied
@@ -143,9 +150,24 @@ void LoadQueryBuilderLayout(TnvQueryBuilderModel *queryBuilder, const QString &t
         const QDomElement subQueries = FindChildElByName(SubQueriesName, root);
         if (subQueries.isNull())
             return;
+        // A layout saved by an earlier version may hold a sub-query's SQL as
+        // that version printed it (another keyword case, joins in another
+        // order): when its sub-queries are as many as the query's, an element
+        // no SQL matches is taken by its position, as the layout lists them in
+        // the order they are made.
+        QList<QDomElement> saved;
+        for (QDomElement element = subQueries.firstChildElement(SubQueryName); !element.isNull();
+             element = element.nextSiblingElement(SubQueryName))
+            saved.append(element);
+        const bool byPosition = saved.size() == queryBuilder->GetSubQueriesCount();
         // By index: the list is read afresh at each step.
-        for (qsizetype i = 0; i < queryBuilder->GetSubQueriesCount(); ++i)
-            LoadSubQueryLayout(queryBuilder->GetSubQueries(i), subQueries);
+        for (qsizetype i = 0; i < queryBuilder->GetSubQueriesCount(); ++i) {
+            TnvSubQuery *subQuery = queryBuilder->GetSubQueries(i);
+            QDomElement element = FindSubQueryElement(subQuery, subQueries);
+            if (element.isNull() && byPosition && i < saved.size())
+                element = saved[i];
+            LoadSubQueryLayoutFrom(subQuery, element);
+        }
     } catch (...) {
     }
 }
@@ -161,8 +183,17 @@ void SaveSubQueryLayout(TnvSubQuery *subQuery, QDomDocument &document, QDomEleme
 
 void LoadSubQueryLayout(TnvSubQuery *subQuery, const QDomElement &subQueries)
 {
-    const QDomElement element =
-        FindChildByNameAndAttribute(SubQueryName, SQLName, XMLSafeText(subQuery->GetResultSQL()), subQueries);
+    LoadSubQueryLayoutFrom(subQuery, FindSubQueryElement(subQuery, subQueries));
+}
+
+namespace {
+QDomElement FindSubQueryElement(TnvSubQuery *subQuery, const QDomElement &subQueries)
+{
+    return FindChildByNameAndAttribute(SubQueryName, SQLName, XMLSafeText(subQuery->GetResultSQL()), subQueries);
+}
+
+void LoadSubQueryLayoutFrom(TnvSubQuery *subQuery, const QDomElement &element)
+{
     if (element.isNull())
         return;
     const QDomNodeList children = element.childNodes();
@@ -175,6 +206,7 @@ void LoadSubQueryLayout(TnvSubQuery *subQuery, const QDomElement &subQueries)
         LoadUnionSubQueryLayout(subQuery->UnionSubQueries(i), child.toElement());
     }
 }
+} // namespace
 
 void SaveUnionSubQueryLayout(TnvUnionSubQuery *member, QDomDocument &document, QDomElement &parent)
 {

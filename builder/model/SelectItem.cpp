@@ -1205,9 +1205,27 @@ bool TnvSelectItem::NotifyFromSourceDestroying(TSQLFromSource *source)
     if (FExpression && refersTo(FExpression.get()))
         return true;
     auto bracket = UpdateBracket(this);
-    for (int i = 0; i < ConditionsCount(); ++i)
-        if (FConditions[size_t(i)] && refersTo(FConditions[size_t(i)].get()))
-            SetASTCondition(i, nullptr);
+    for (int i = 0; i < ConditionsCount(); ++i) {
+        TOwned<TSQLExpressionItem> &cell = FConditions[size_t(i)];
+        if (!cell || !refersTo(cell.get()))
+            continue;
+        // Of an AND only the terms that use the source go: the others (a
+        // criterion typed beside it, or an ON condition handed on to WHERE)
+        // still filter the rows.
+        if (auto *conjunction = As<TSQLExpressionAnd>(cell.get())) {
+            for (qsizetype k = conjunction->GetCount() - 1; k >= 0; --k)
+                if (refersTo(conjunction->GetItems(k)))
+                    conjunction->Extract(k);
+            if (conjunction->GetCount() > 0) {
+                // An AND of one term prints as the term, and loads so.
+                if (conjunction->GetCount() == 1)
+                    cell.reset(static_cast<TSQLExpressionItem *>(conjunction->Extract(qsizetype(0)).release()));
+                NotifySQLUpdated();
+                continue;
+            }
+        }
+        SetASTCondition(i, nullptr);
+    }
     return false;
 }
 

@@ -978,7 +978,10 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
         }
         tree = std::move(disjunction);
     }
-    return TransformExpression(std::move(tree));
+    // Reading the clause back drops brackets around all of it: a single
+    // term left in brackets (its companions gone with a removed source)
+    // prints without them, as a load of the text would.
+    return WithoutBrackets(TransformExpression(std::move(tree)));
 }
 
 TOwned<TSQLGroupByList> TnvSelectList::GetGroupByTree()

@@ -356,6 +356,34 @@ TEST_F(LayoutTest, UnionPartsAreMatchedByPosition)
     EXPECT_EQ(loaded[1], QRect());
 }
 
+TEST_F(LayoutTest, ALayoutOfAnEarlierPrintTakesItsSubQueriesByPosition)
+{
+    // An earlier version printed the sub-queries otherwise (keywords in
+    // upper case, say): the boxes still find their places.
+    Load(Nested);
+    const QList<QRect> places = PlaceEvery(qb.get());
+    const QString layout = qb->GetLayout();
+    QString earlier = layout;
+    for (int i = 0; i < qb->GetSubQueriesCount(); ++i)
+        earlier = Edited(earlier, QStringLiteral("SubQuery"), i, QStringLiteral("SQL"),
+                         qb->GetSubQueries(i)->GetResultSQL().toUpper());
+    TOwned<TTestQueryBuilder> other = Fresh(false);
+    other->SetLayout(earlier);
+    EXPECT_SQL(other->GetSQL(), SQL());
+    EXPECT_EQ(Places(other.get()), places);
+
+    // With a sub-query element more or less than the query has, nothing says
+    // which is which: only those whose SQL matches are taken.
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(earlier));
+    QDomElement subQueries = document.documentElement().firstChildElement(QStringLiteral("SubQueries"));
+    subQueries.removeChild(subQueries.lastChildElement(QStringLiteral("SubQuery")));
+    other = Fresh(false);
+    other->SetLayout(document.toString(-1));
+    for (const QRect &place : Places(other.get()))
+        EXPECT_EQ(place, QRect());
+}
+
 TEST_F(LayoutTest, ExtremeNumbersPutBoxesWhereTheirEdgesCanStillBeMeasured)
 {
     // Stored integers at the ends of their range: a box keeps its place and

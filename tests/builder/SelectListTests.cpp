@@ -59,6 +59,17 @@ protected:
 
     TOwned<TSQLQualifiedName> Name(const QString &text) const { return p->ParseQualifiedName(text); }
 
+    // Removes the data source of the name from the part, as its box's menu does.
+    void RemoveSource(const QString &name, qsizetype part = 0) const
+    {
+        QList<TnvDatasource *> sources;
+        Part(part)->FromGroup()->GetDatasources(sources);
+        for (TnvDatasource *source : std::as_const(sources))
+            if (source->GetDataSourceName() == name)
+                return TObject::Free(source);
+        ADD_FAILURE() << "no source " << name.toStdString();
+    }
+
     // Whether the text parses as a statement.
     bool Parses(const QString &sql) const
     {
@@ -727,6 +738,44 @@ TEST_F(SelectListTest, RowsThatUseAGoingSourceGoAndCriteriaUsingItAreEmptied)
     EXPECT_SQL(SQL(), "Select a.x, b.y, a.x + b.y, 1 From a, b Where a.x > 1");
     // Without data sources of its own the FROM group names none.
     EXPECT_FALSE(List()->NotifyDatasourceDestroying(nullptr));
+}
+
+TEST_F(SelectListTest, ATermLeftAloneByARemovedSourcePrintsAsALoadReadsIt)
+{
+    // The term that stays was one in brackets among others; alone it is the
+    // whole clause, whose brackets a load drops.
+    const char *const cases[][2] = {
+        {"Select a.x From a, b Where (b.y > 1) And (a.x Between 1 And 2)", "Select a.x From a Where a.x Between 1 And 2"},
+        {"Select a.x From a, b Where (Not (a.x Between 1 And 2)) And Not (b.y In (1, 2))",
+         "Select a.x From a Where Not (a.x Between 1 And 2)"},
+        {"Select a.x From a, b Where (b.y > 1 Or a.x = 3) And (a.x = 1 Or a.id = 2)",
+         "Select a.x From a Where a.x = 1 Or a.id = 2"},
+        {"Select a.x, Count(*) From a, b Group By a.x Having (Count(b.y) > 1) And (Max(a.id) > 2)",
+         "Select a.x, Count(*) From a Group By a.x Having Max(a.id) > 2"},
+    };
+    for (const auto &[sql, left] : cases) {
+        Load(QString::fromLatin1(sql));
+        RemoveSource(QStringLiteral("b"));
+        EXPECT_SQL(SQL(), left) << sql;
+        EXPECT_SQL(Load(SQL()), left) << sql;
+    }
+}
+
+TEST_F(SelectListTest, ARemovedSourceTakesOnlyTheTermsOfACellThatUseIt)
+{
+    // Terms of one expression share its row's cell; the one that names the
+    // going source goes, the other still filters.
+    Load(QStringLiteral("Select a.x From a, b Where (a.x Between 1 And 2) And a.x < b.y"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x Between 1 And 2");
+    Load(QStringLiteral("Select a.x From a, b Where a.x > 0 And a.x < b.y And a.x <> 3 Or a.x = b.y"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x > 0 And a.x <> 3");
+    // An ON condition of the going source that names only what stays goes
+    // to WHERE, into the cell of a criterion that names the source.
+    Load(QStringLiteral("Select b.x, a.y From a Inner Join b On a.x <> 2 Where a.x = b.y"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.y From a Where a.x <> 2");
 }
 
 TEST_F(SelectListTest, SubSelectsInCriteriaAndExpressionsAreSubQueries)

@@ -206,6 +206,12 @@ struct TPlan {
     // and laying out the joins may name them in another: the rows then
     // compare as multisets of their values.
     bool AnyColumnOrder = false;
+    // The step takes sources out of this part, which has a HAVING: when its
+    // GROUP BY and aggregate output columns go with them, HAVING is left on
+    // a query that groups nothing, which servers refuse ("HAVING clause on a
+    // non-aggregate query"). The user sees what is left and the query fails
+    // visibly; the session ends there.
+    int MayLeaveHavingAlone = -1;
 };
 
 // The result with the values of every row in one order of their own.
@@ -291,6 +297,22 @@ private:
 
     TOwned<TSQLSelectStatement> ParseCurrent() { return FModel.Ansi()->ParseSelect(FCurrent); }
 
+    // Whether the text failed on a HAVING its part keeps without GROUP BY
+    // and without an aggregate output column.
+    bool HavingLeftAlone(const TQueryResult &result, const QString &sql, int partIndex)
+    {
+        if (partIndex < 0 || !result.Error.contains(QStringLiteral("HAVING"), Qt::CaseInsensitive))
+            return false;
+        try {
+            TOwned<TSQLSelectStatement> statement = FModel.Ansi()->ParseSelect(sql);
+            const TSQLSubQuerySelectExpression *block = BlockAt(statement.get(), partIndex);
+            return block && block->HavingClause && !block->GroupByClause && block->SelectItems &&
+                   !HasAggregate(Text(block->SelectItems.get()));
+        } catch (...) {
+            return false;
+        }
+    }
+
     // One random step; false when the session is to end.
     bool Step()
     {
@@ -353,6 +375,8 @@ private:
     {
         TOwned<TSQLSelectStatement> statement = ParseCurrent();
         TBlockParts parts = PartsOf(BlockAt(statement.get(), partIndex));
+        if (!parts.Having.isEmpty())
+            plan.MayLeaveHavingAlone = partIndex;
         if (BlockCountOf(statement.get()) > 1)
             for (qsizetype i = 0; i < parts.Items.size(); ++i)
                 plan.MayBreakUnion = plan.MayBreakUnion || parts.ItemPrefixes[i].contains(prefix) || parts.Star;
@@ -708,7 +732,7 @@ private:
             return fail(QStringLiteral("the model's SQL does not load again: ") + CurrentExceptionMessage());
         }
         step.AfterResult = FDatabase.Run(SQLiteText(FModel.Ansi(), step.After));
-        if (!step.AfterResult.Ok && plan.MayBreakUnion) {
+        if (!step.AfterResult.Ok && (plan.MayBreakUnion || HavingLeftAlone(step.AfterResult, step.After, plan.MayLeaveHavingAlone))) {
             FOutcome.Steps.append(step);
             return false;
         }
