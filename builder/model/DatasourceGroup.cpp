@@ -407,14 +407,26 @@ void TnvDatasourceGroup::AddLoadedLink(TOwned<TSQLExpressionItem> expression, Tn
         link->CreateControl();
 }
 
-void TnvDatasourceGroup::GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode)
+void TnvDatasourceGroup::CollectWhereLinks(QList<TnvLink *> &links) const
 {
     for (TnvDatasourceBase *item : std::as_const(FItems))
-        if (auto *nested = As<TnvDatasourceGroup>(item))
-            nested->GetWhereJoinConditions(andNode);
-    for (const TnvLink *link : std::as_const(FLinks)) {
-        if (link->Place() != lpWhere || !link->GetLinkExpression())
-            continue;
+        if (const auto *nested = As<TnvDatasourceGroup>(item))
+            nested->CollectWhereLinks(links);
+    for (TnvLink *link : std::as_const(FLinks))
+        if (link->Place() == lpWhere && link->GetLinkExpression())
+            links.append(link);
+}
+
+QList<TnvLink *> TnvDatasourceGroup::WhereLinks() const
+{
+    QList<TnvLink *> links;
+    CollectWhereLinks(links);
+    return links;
+}
+
+void TnvDatasourceGroup::GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode)
+{
+    for (const TnvLink *link : WhereLinks()) {
         if (!andNode)
             andNode = Create<TSQLExpressionAnd>(SyntaxProvider());
         static_cast<TSQLExpressionAnd *>(andNode.get())->Add(link->GetLinkExpression()->Clone());
@@ -556,6 +568,24 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
             return;
     auto bracket = UpdateBracket(this);
     LoadJoins();
+    if (HasOuterJoin(this)) {
+        // In an ON condition a join would keep rows of an outer join that
+        // WHERE drops: the joins stay in WHERE, as criteria now, the way
+        // loading the printed text reads them.
+        TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+        TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
+        auto conditions = Create<TSQLExpressionAnd>(SyntaxProvider());
+        for (TnvLink *link : WhereLinks())
+            if (TOwned<TSQLExpressionItem> condition = selectList ? TakeCondition(link) : nullptr)
+                conditions->Add(BracketIfOr(std::move(condition)));
+        if (conditions->GetCount() > 0) {
+            if (TOwned<TSQLExpressionItem> criteria = selectList->GetConditionTree(WhereGroupByTypes))
+                conditions->Add(BracketIfOr(std::move(criteria)));
+            selectList->ReplaceWhereCriteria(std::move(conditions));
+        }
+        NotifyReorderNeeded();
+        return;
+    }
     for (TnvLink *link : std::as_const(links))
         if (TOwned<TSQLExpressionItem> expression = TakeCondition(link))
             AddLoadedLink(std::move(expression), lpFrom);

@@ -144,6 +144,10 @@ protected:
     void DoSQLUpdated() override;
 
 private:
+    // The WHERE links of the group and of the groups in it.
+    void CollectWhereLinks(QList<TnvLink *> &links) const;
+    // Those links, nested groups first, as WHERE prints them.
+    QList<TnvLink *> WhereLinks() const;
     void ReorderWhereJoins();
     // WHERE read as loading the printed text reads it: the conditions (taken
     // over) and the criteria, the terms that join two sources as WHERE links

@@ -310,6 +310,8 @@ public:
                 add(link->LeftDatasource());
             } else {
                 add(link->OwnerDatasource());
+                for (qsizetype k = 0; k < link->SameLevelDatasourcesCount(); ++k)
+                    add(link->SameLevelDatasource(k));
             }
         }
         for (auto &list : FTouching)
@@ -322,9 +324,16 @@ public:
         QList<TnvDatasourceBase *> remaining = FItems;
         while (!remaining.isEmpty()) {
             qsizetype pick = -1;
-            for (qsizetype i = 0; i < remaining.size() && pick < 0; ++i)
-                if (CanPlace(remaining[i]))
-                    pick = i;
+            // A condition that tests items other than its owner may join
+            // the last of them instead, when nothing else can come next.
+            for (const bool anyTested : {false, true}) {
+                FAnyTested = anyTested;
+                for (qsizetype i = 0; i < remaining.size() && pick < 0; ++i)
+                    if (CanPlace(remaining[i]))
+                        pick = i;
+                if (pick >= 0)
+                    break;
+            }
             if (pick < 0)
                 return false;
             TnvDatasourceBase *item = remaining.takeAt(pick);
@@ -345,6 +354,8 @@ public:
                     sides = FSides.value(link);
                     if (link->IsSimple() && link->OwnerDatasource() != item)
                         placement.Flips.append(link);
+                    else if (!link->IsSimple() && link->OwnerDatasource() != item)
+                        placement.Adopted.append(link);
                 }
                 placement.KindClass = KindOfSides(sides);
             }
@@ -387,7 +398,7 @@ private:
             touches = item->ContainsDatasource(link->RightDatasource(), true) ||
                       item->ContainsDatasource(link->LeftDatasource(), true);
         else
-            touches = link->OwnerDatasource() == item;
+            touches = link->OwnerDatasource() == item || (FAnyTested && link->SameLevelContains(item));
         if (!touches)
             return false;
         bool seen = false;
@@ -451,6 +462,9 @@ private:
     QHash<TnvDatasourceBase *, QList<qsizetype>> FTouching;
     QHash<TnvLink *, TSidePair> FSides;
     std::vector<bool> FUsed;
+    // Whether a condition that is no simple link connects any item it
+    // tests, not only its owner.
+    bool FAnyTested = false;
     QSet<const TnvDatasourceBase *> FPlaced;
 };
 

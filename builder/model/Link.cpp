@@ -271,11 +271,19 @@ bool TnvLink::CanLoadExpressionAsSimpleLink(TnvDatasourceBase *owner, TSQLExpres
 
 bool TnvLink::CanLoadExpressionAsSimpleWhereLink(TnvDatasourceGroup *group, TSQLExpressionItem *expression)
 {
-    if (!group || !As<TSQLExpressionOperatorBinary>(expression))
+    auto *binary = As<TSQLExpressionOperatorBinary>(expression);
+    if (!group || !binary)
         return false;
     TastNodeRefList columns;
     GetReferencedColumns(expression, columns);
     if (columns.size() != 2)
+        return false;
+    // A side without a column makes a test of one value, a criterion, as
+    // the grid writes one ("r.v - s.id <> 1"): no join of the two sources.
+    TastNodeRefList left, right;
+    GetReferencedColumns(binary->Expression.get(), left);
+    GetReferencedColumns(binary->Right.get(), right);
+    if (left.isEmpty() || right.isEmpty())
         return false;
     const auto *firstColumn = static_cast<const TSQLObjectColumn *>(columns[0]);
     const auto *secondColumn = static_cast<const TSQLObjectColumn *>(columns[1]);

@@ -128,6 +128,8 @@ public:
     // The columns the expression refers to, each once (by its text).
     static void GetReferencedColumns(TSQLExpressionItem *expression, TastNodeRefList &list);
     static bool CanLoadExpressionAsSimpleLink(TnvDatasourceBase *owner, TSQLExpressionItem *expression);
+    // A WHERE term is a link when it compares two columns of two data
+    // sources of the group's union part, one on each side of the operator.
     static bool CanLoadExpressionAsSimpleWhereLink(TnvDatasourceGroup *group, TSQLExpressionItem *expression);
 
     TnvModelControl *GetLinkControl() { return GetControls(0); }

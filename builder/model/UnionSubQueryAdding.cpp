@@ -87,6 +87,9 @@ template <class T> T *TnvUnionSubQuery::AddDatasource(TOwned<TSQLFromSource> sou
             datasource->SetLeft(point.x());
             datasource->SetTop(point.y());
             FSelectList->BindUnboundNames();
+            // The join tree takes the new item in as reading the text back
+            // would: one more item may lay out the others otherwise.
+            group->NotifyReorderNeeded();
         } catch (...) {
             TObject::Free(datasource);
             throw;

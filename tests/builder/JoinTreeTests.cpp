@@ -363,4 +363,30 @@ TEST_F(JoinTest, ARebuildThatKeepsTheOrderStillPrintsJoinsThatParse)
     EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
 }
 
+TEST_F(JoinTest, AConditionThatTestsOnlyAnotherItemLetsThatItemJoinLast)
+{
+    // b's condition tests c alone. Once a link from b to a joins them, c
+    // can come only after b, and only by b's condition: it goes to c. Kept
+    // where they stood, b's ON would name a, before the comma, out of its
+    // reach.
+    EXPECT_SQL(Load(QStringLiteral("Select * From a, c Inner Join b On c.id > 0")),
+               "Select * From a, c Inner Join b On c.id > 0");
+    From()->AddLinkAST(nullptr, Expression(QStringLiteral("a.id = b.a_id")), lpFrom, true);
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On a.id = b.a_id Inner Join c On c.id > 0");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+    EXPECT_EQ(Links().size(), 2);
+}
+
+
+TEST_F(JoinTest, AnAddedSourceIsLaidOutAsReadingTheTextBackWould)
+{
+    // c's condition tests c alone; with nothing else left it joins in its
+    // place. Another item changes that where the text is read back, so the
+    // tree is laid out again when one is added.
+    EXPECT_SQL(Load(QStringLiteral("Select * From a Inner Join c On c.id > 0 Inner Join b On b.a_id = a.id")),
+               "Select * From a Inner Join c On c.id > 0 Inner Join b On b.a_id = a.id");
+    Part()->AddObject(QStringLiteral("c"));
+    EXPECT_SQL(SQL(), Again(p, qb->MetadataContainer(), SQL()));
+    EXPECT_SQL(SQL(), "Select * From a Inner Join b On b.a_id = a.id Inner Join c On c.id > 0, c c1");
+}
 } // namespace nvqb::test

@@ -124,4 +124,41 @@ TEST_F(WhereJoinTest, OuterJoinsStayInFromWhenTheDialectChanges)
     EXPECT_SQL(SQL(), Reprinted(sql) + QStringLiteral(" Where c.id = a.x"));
 }
 
+TEST_F(WhereJoinTest, WhereJoinsStayInWhereBesideAnOuterJoinWhenJoinsGoBackToFrom)
+{
+    // b.y = a.x drops the rows of a that b does not match; in the left
+    // join's ON it would keep them.
+    const QString sql = QStringLiteral("Select * From a Left Join b On b.a_id = a.id Where b.y = a.x");
+    EXPECT_SQL(Load(sql), Reprinted(sql));
+    other.ANSIJoins = false;
+    qb->SetSyntaxProvider(&other);
+    EXPECT_SQL(SQL(), Reprinted(sql));
+    qb->SetSyntaxProvider(p);
+    EXPECT_SQL(SQL(), Reprinted(sql));
+    EXPECT_SQL(Load(SQL()), Reprinted(sql));
+}
+
+TEST_F(WhereJoinTest, ACriterionOverTwoSourcesThatTestsOneValueStaysACriterion)
+{
+    // "a.x - b.y <> 1" names two sources but joins none of their columns
+    // to another: read back, it is the criterion the grid wrote, in its
+    // place after the other row's, not a link ahead of the criteria.
+    UseANSIJoins(false);
+    Load(QStringLiteral("Select a.id, a.x - b.y From a, b Where b.a_id = a.id"));
+    Part()->SelectList()->Items(0)->SetCondition(0, QStringLiteral("= 1"));
+    Part()->SelectList()->Items(1)->SetCondition(0, QStringLiteral("<> 1"));
+    QString sql = QStringLiteral("Select a.id, a.x - b.y From a, b Where b.a_id = a.id And a.id = 1 And a.x - b.y <> 1");
+    EXPECT_SQL(SQL(), sql);
+    EXPECT_SQL(Load(sql), sql);
+    EXPECT_EQ(Links().size(), 1);
+    // Beside an outer join the two sources stand in brackets: as a link the
+    // criterion would belong to that group and print ahead of the others.
+    Load(QStringLiteral("Select a.x - b.y From c Right Join (a Full Join b On b.a_id = a.id) On c.b_id = b.id, c c2 "
+                        "Where c2.id = a.x"));
+    Part()->SelectList()->Items(0)->SetCondition(0, QStringLiteral("<= 2"));
+    sql = QStringLiteral("Select a.x - b.y From c Right Join (a Full Join b On b.a_id = a.id) On c.b_id = b.id, c c2 "
+                         "Where c2.id = a.x And a.x - b.y <= 2");
+    EXPECT_SQL(SQL(), sql);
+    EXPECT_SQL(Load(sql), sql);
+}
 } // namespace nvqb::test

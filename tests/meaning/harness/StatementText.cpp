@@ -39,10 +39,12 @@ QString Print(const QList<TUnionTerm> &terms, bool forSQLite)
         if (!term.IsGroup())
             sql += term.Block;
         else if (forSQLite)
-            // LIMIT -1 limits nothing; it keeps SQLite 3.40 from flattening
-            // the group into the union around it, which loses or repeats
-            // rows of RIGHT and FULL joins inside.
-            sql += QStringLiteral("SELECT * FROM (") + Print(term.Members, true) + QStringLiteral(" LIMIT -1)");
+            // A materialized table of its own: SQLite 3.40 flattens a
+            // bracketed union into the query around it (a LIMIT -1 on it
+            // does not stop that), and then loses or repeats rows of RIGHT
+            // and FULL joins inside.
+            sql += QStringLiteral("SELECT * FROM (WITH g AS MATERIALIZED (") + Print(term.Members, true)
+                + QStringLiteral(") SELECT * FROM g)");
         else
             sql += u'(' + Print(term.Members, false) + u')';
     }

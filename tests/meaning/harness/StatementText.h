@@ -7,7 +7,8 @@
 //
 // It also prints the statement for SQLite, which reads two things of SQL-92
 // otherwise: it takes no brackets around the parts of a union, so a
-// bracketed group becomes a derived table, "SELECT * FROM (... LIMIT -1)",
+// bracketed group becomes a derived table over a materialized common table
+// expression, "SELECT * FROM (WITH g AS MATERIALIZED (...) SELECT * FROM g)",
 // the same rows under the same column names; and it reads a comma in FROM as one more
 // join of a chain read from left to right, where SQL-92 joins the
 // comma-separated references last, so a reference after a comma that is a
