@@ -178,6 +178,10 @@ private:
     // List items that a later ON condition reaches past, and those in
     // brackets, are cross joined instead.
     void KeepConditionsInReach();
+    // An inner-joined item whose ON conditions name only items before a
+    // comma comes right after them, so that the comma need not become a
+    // cross join. True when any item moved.
+    bool BringJoinsBeforeTheirComma();
     // The lowest index of the items the link touches.
     qsizetype LowestReach(const TnvLink *link) const;
     // Whether an ON condition after the index reaches before it.

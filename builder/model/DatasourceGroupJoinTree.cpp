@@ -578,7 +578,8 @@ bool TnvDatasourceGroup::KeepItemsAsTheyStand()
         else if (!conditions && takesCondition)
             item->SetJoinKindClass(cross ? TSQLJoinKindCross::StaticClassType() : nullptr);
     }
-    return SeatFirstItemConditions();
+    const bool brought = BringJoinsBeforeTheirComma();
+    return SeatFirstItemConditions() || brought;
 }
 
 bool TnvDatasourceGroup::SeatFirstItemConditions()
@@ -666,6 +667,74 @@ bool TnvDatasourceGroup::IsReachedPast(qsizetype index) const
         if (link->Place() == lpFrom && IndexOf(link->OwnerDatasource()) > index && LowestReach(link) < index)
             return true;
     return false;
+}
+
+bool TnvDatasourceGroup::BringJoinsBeforeTheirComma()
+{
+    // A cross join in place of the comma would be no remedy where a right or
+    // full join follows in the chain: the items before the comma would join
+    // that outer join's side that may come out empty. The item, though, joins
+    // nothing after the comma; inner joined, it filters the same rows right
+    // after the items it names, and the comma stays. It stays where it is
+    // when another item's condition names it or an outer join after it in
+    // its chain takes it into a side.
+    // Where the order is the user's, it stays.
+    const TnvQueryBuilderModel *qb = QueryBuilder();
+    const TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
+    if (!qb || !qb->CanReorderDatasources() || !unionSubQuery || !unionSubQuery->ANSIJoins())
+        return false;
+    const TastNodeClass inner = TSQLJoinKindInner::StaticClassType();
+    bool moved = false;
+    for (qsizetype k = 2; k < FItems.size(); ++k) {
+        TnvDatasourceBase *item = FItems[k];
+        if (item->GetJoinKindClass() != inner || item->JoinCondition())
+            continue;
+        qsizetype highest = -1;
+        bool owns = false, named = false;
+        for (const TnvLink *link : std::as_const(FLinks)) {
+            if (link->Place() != lpFrom)
+                continue;
+            if (link->OwnerDatasource() != item) {
+                named = named || link->SameLevelContains(item);
+                continue;
+            }
+            owns = true;
+            for (qsizetype r = 0; r < link->SameLevelDatasourcesCount(); ++r)
+                if (const TnvDatasourceBase *other = link->SameLevelDatasource(r); other != item)
+                    highest = std::max(highest, IndexOf(other));
+        }
+        if (!owns || named || highest < 0)
+            continue;
+        qsizetype comma = -1;
+        for (qsizetype j = highest + 1; j < k && comma < 0; ++j)
+            if (!FItems[j]->GetJoinKind())
+                comma = j;
+        if (comma < 0)
+            continue;
+        bool outerAfter = false;
+        for (qsizetype j = k + 1; j < FItems.size() && FItems[j]->GetJoinKind() && !outerAfter; ++j)
+            outerAfter = IsOuterJoin(j);
+        if (outerAfter)
+            continue;
+        // Past an outer join the item moves only when the comma stays one:
+        // were it cross joined for another condition, the items before it,
+        // the moved one among them, would be that outer join's side.
+        bool outerBetween = false;
+        for (qsizetype j = comma + 1; j < k && !outerBetween; ++j)
+            outerBetween = IsOuterJoin(j);
+        bool reachedPast = false;
+        for (const TnvLink *link : std::as_const(FLinks))
+            reachedPast = reachedPast || (link->Place() == lpFrom && link->OwnerDatasource() != item &&
+                                          IndexOf(link->OwnerDatasource()) > comma && LowestReach(link) < comma);
+        if (outerBetween && reachedPast)
+            continue;
+        FItems.move(k, comma);
+        moved = true;
+    }
+    if (moved)
+        for (TnvDatasourceBase *item : std::as_const(FItems))
+            item->DestroyCachedResultASTs();
+    return moved;
 }
 
 void TnvDatasourceGroup::KeepConditionsInReach()
@@ -1041,6 +1110,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
         }
     }
     SeatFirstItemConditions();
+    const bool brought = BringJoinsBeforeTheirComma();
     KeepConditionsInReach();
     // The groups that binary nesting makes here.
     QSet<const TnvDatasourceBase *> nestedHere;
@@ -1052,7 +1122,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     // leave a nested group untouched (it then gives way): the rebuild runs
     // again on what it made, as it would when the text is read back, until
     // nothing moves (a few rounds at most).
-    if (round < MaxRounds && (adopted || (!parent && HasLoneGroup(nestedHere))))
+    if (round < MaxRounds && (adopted || brought || (!parent && HasLoneGroup(nestedHere))))
         ReorderANSIJoins(round + 1);
 }
 

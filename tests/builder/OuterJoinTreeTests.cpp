@@ -67,6 +67,24 @@ TEST_F(OuterJoinTreeTest, TheSidesOfAnOuterJoinStayWhatTheyWere)
                                  "Join q q3 On q3.id = q2.id"));
 }
 
+TEST_F(OuterJoinTreeTest, AnInnerJoinWhoseOnReachesPastACommaComesBeforeIt)
+{
+    // q2 joins p alone: right after p it filters the same rows, and the comma
+    // stays. Cross joined instead, p would stand on the right join's side
+    // that may come out empty.
+    ExpectPrinted(QStringLiteral("SELECT * FROM p, q RIGHT JOIN r ON r.id = q.id INNER JOIN q q2 ON q2.id = p.id"),
+                  QStringLiteral("Select * From p Inner Join q q2 On q2.id = p.id, q Right Join r On r.id = q.id"));
+    // A link drawn so after the outer join goes the same way.
+    Load(QStringLiteral("SELECT * FROM p, q FULL JOIN r ON r.id = q.id, q q2"));
+    From()->AddLinkAST(nullptr, Expression(QStringLiteral("q2.id = p.id")), lpFrom, true);
+    EXPECT_SQL(SQL(), "Select * From p Inner Join q q2 On q2.id = p.id, q Full Join r On r.id = q.id");
+    EXPECT_SQL(Load(SQL()), SQL());
+    // Where a LEFT join follows the comma, a cross join keeps the rows too,
+    // and the order stays.
+    ExpectPrinted(QStringLiteral("SELECT * FROM p, q LEFT JOIN r ON r.id = q.id AND r.v = p.id"),
+                  QStringLiteral("Select * From p Cross Join q Left Join r On r.id = q.id And r.v = p.id"));
+}
+
 TEST_F(OuterJoinTreeTest, BracketsAroundOuterJoinsStay)
 {
     // Without them a side would take in what stands before the brackets. In

@@ -196,7 +196,7 @@ TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
     const struct {
         quint64 Seed, Index;
     } sessions[] = {{1, 522},  {1, 2527}, {1, 8738},  {7, 76},    {7, 1475},
-                    {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {12, 7048}, {12, 9052}};
+                    {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Sessions(session.Index, 1);
