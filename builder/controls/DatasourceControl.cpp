@@ -396,6 +396,7 @@ void TnvQueryBuilderDataSourceControl::ApplyTableLook()
 
 void TnvQueryBuilderDataSourceControl::ReloadFieldsList()
 {
+    FDragRows.clear();
     TnvDatasource *datasource = Datasource();
     FFieldsList->Reload(datasource ? datasource->SyntaxProvider() : nullptr,
                         datasource ? datasource->GetFields() : nullptr);
@@ -444,6 +445,23 @@ QRect TnvQueryBuilderDataSourceControl::CalcFieldRect(const TSQLQualifiedName *f
     const int top = qBound(0, item.y(), listBottom);
     const int bottom = qBound(0, item.y() + item.height(), listBottom);
     return QRect(0, top, client.width(), bottom - top);
+}
+
+QRect TnvQueryBuilderDataSourceControl::LinkRowRect(const TSQLQualifiedName *field)
+{
+    const bool moving = FDragMode == htCaption;
+    if (moving && FDragRowsSize == size())
+        if (const auto found = FDragRows.constFind(field); found != FDragRows.cend())
+            return *found;
+    const QRect row = CalcFieldRect(field).translated(ClientRect().topLeft());
+    if (moving) {
+        if (FDragRowsSize != size()) {
+            FDragRows.clear();
+            FDragRowsSize = size();
+        }
+        FDragRows.insert(field, row);
+    }
+    return row;
 }
 
 void TnvQueryBuilderDataSourceControl::SaveState(TnvQueryBuilderControlOwner *owner)
@@ -608,6 +626,7 @@ void TnvQueryBuilderDataSourceControl::mousePressEvent(QMouseEvent *event)
         break;
     default:
         FDragMode = hit;
+        FDragRows.clear();
         break;
     }
 }
@@ -653,6 +672,7 @@ void TnvQueryBuilderDataSourceControl::mouseReleaseEvent(QMouseEvent *event)
     FPressed = htNowhere;
     if (FDragMode != htNowhere) {
         FDragMode = htNowhere;
+        FDragRows.clear();
         // The lines catch up with what they skipped during the drag.
         RealignLinks();
     }
@@ -750,6 +770,7 @@ void TnvQueryBuilderDataSourceControl::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) {
+        FDragRows.clear();
         // New metrics: a box collapsed to the old minimum takes the new one.
         const bool minimized = IsMinimized();
         UpdateMinHeight();

@@ -9,6 +9,7 @@
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ModelControl.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
@@ -106,6 +107,9 @@ public:
     QString GetCaption() override { return FCaption; }
     void SetCaption(const QString &caption) override;
     QRect CalcFieldRect(const TSQLQualifiedName *field) override;
+    // The row of the field (as CalcFieldRect) in the box's own coordinates:
+    // where a line of the field ends.
+    QRect LinkRowRect(const TSQLQualifiedName *field);
     void SetOptimalHeight() override;
     void SaveState(TnvQueryBuilderControlOwner *owner) override;
     void RestoreState(TnvQueryBuilderControlOwner *owner) override;
@@ -164,6 +168,11 @@ private:
     THitTest FDragMode = htNowhere;
     QPoint FPressGlobal;
     QRect FPressGeometry;
+    // While the caption is dragged only the box's position changes, and
+    // every move realigns all the box's lines: the rows they end at are
+    // measured once for the drag (at the size they were measured for).
+    QHash<const TSQLQualifiedName *, QRect> FDragRows;
+    QSize FDragRowsSize;
 };
 
 // Registers the creators of the data-source boxes and of the link lines.

@@ -95,8 +95,7 @@ TnvQueryBuilderDataSourceControl *TnvQueryBuilderLinkControl::EndBox(TnvDatasour
 TnvEdgeRect TnvQueryBuilderLinkControl::EndRect(TnvQueryBuilderDataSourceControl *box,
                                                 const TSQLQualifiedName *field) const
 {
-    QRect row = box->CalcFieldRect(field);
-    row.translate(box->ClientRect().topLeft());
+    const QRect row = box->LinkRowRect(field);
     QPoint origin = box->pos();
     if (box->parentWidget() != parentWidget() && parentWidget())
         origin = parentWidget()->mapFromGlobal(box->mapToGlobal(QPoint(0, 0)));

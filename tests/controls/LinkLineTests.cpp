@@ -160,6 +160,73 @@ TEST_F(LinkLine, RowScrolledOutOfViewAttachesToTheListEdge)
     Shot(WorkArea(), QStringLiteral("link-scrolled-rows"));
 }
 
+TEST_F(LinkLine, DraggedOrSizedBoxKeepsItsLinesOnTheirRows)
+{
+    // Every move of a drag realigns the box's lines from the rows it measured
+    // at the drag's start; a scrolled list and a size that changes under the
+    // mouse must give the rows a fresh measurement would.
+    AddWideTable(30);
+    qb->SetMaxTableHeight(100);
+    qb->SetGridSize(1);
+    SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN wide ON a.id = wide.f29 INNER JOIN c ON wide.f0 = c.id"));
+    Place(QStringLiteral("a"), QPoint(10, 10));
+    Place(QStringLiteral("wide"), QPoint(200, 40));
+    Place(QStringLiteral("c"), QPoint(400, 10));
+    TnvQueryBuilderDataSourceControl *wide = Box(QStringLiteral("wide"));
+    TnvQueryBuilderDatasourceFieldsList *list = wide->FieldsList();
+    TnvQueryBuilderLinkControl *toF29 = nullptr, *fromF0 = nullptr;
+    for (TnvLink *link : Links())
+        (link->RightDatasource() == wide->Datasource() ? toF29 : fromF0) = Line(link);
+    ASSERT_TRUE(toF29 && fromF0);
+    // Scrolled part way: the rows stand off their unscrolled places.
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+    Process();
+    auto expectOnRows = [&](const char *when) {
+        SCOPED_TRACE(when);
+        const int listTop = list->mapTo(wide->parentWidget(), QPoint(0, 0)).y();
+        const int listBottom = listTop + list->height();
+        EXPECT_EQ(OnDiagram(fromF0, 0).y(), qBound(listTop, RowMiddle(wide, 1), listBottom));
+        EXPECT_EQ(OnDiagram(toF29, 3).y(), qBound(listTop, RowMiddle(wide, 30), listBottom));
+        // The line's click widget and its face lie on the same bounds.
+        EXPECT_EQ(toF29->Face()->geometry(), toF29->geometry());
+        EXPECT_EQ(fromF0->Face()->geometry(), fromF0->geometry());
+    };
+    expectOnRows("before the drag");
+
+    const QPoint caption(wide->CaptionRect().x() + 20, wide->CaptionRect().center().y());
+    const QPoint pressGlobal = wide->mapToGlobal(caption);
+    QTest::mousePress(wide, Qt::LeftButton, Qt::NoModifier, caption);
+    QPoint by;
+    for (const QPoint step : {QPoint(5, 3), QPoint(40, 60), QPoint(-30, 120), QPoint(10, 7)}) {
+        by = step;
+        QTest::mouseMove(wide, wide->mapFromGlobal(pressGlobal + by));
+        ASSERT_EQ(wide->mapToGlobal(caption), pressGlobal + by);
+        expectOnRows("moved by the caption");
+    }
+    const TnvLinkPoints moved = toF29->Points();
+    QTest::mouseRelease(wide, Qt::LeftButton, Qt::NoModifier, wide->mapFromGlobal(pressGlobal + by));
+    Process();
+    expectOnRows("after the drag");
+    EXPECT_EQ(toF29->Points(), moved);
+
+    // The bottom edge dragged up: the list shrinks under the rows, and f29
+    // ends on its bottom edge once it leaves the view.
+    const QPoint bottom(wide->width() / 2, wide->height() - 1);
+    QTest::mousePress(wide, Qt::LeftButton, Qt::NoModifier, bottom);
+    for (int up : {4, 12, 30}) {
+        QTest::mouseMove(wide, bottom - QPoint(0, up));
+        expectOnRows("sized by the bottom edge");
+    }
+    QTest::mouseRelease(wide, Qt::LeftButton, Qt::NoModifier, bottom - QPoint(0, 30));
+    Process();
+    expectOnRows("after sizing");
+    // Moved again after the list was shrunk: the rows are measured anew.
+    QTest::mousePress(wide, Qt::LeftButton, Qt::NoModifier, caption);
+    QTest::mouseMove(wide, caption + QPoint(15, 15));
+    expectOnRows("moved after sizing");
+    QTest::mouseRelease(wide, Qt::LeftButton, Qt::NoModifier, caption + QPoint(15, 15));
+}
+
 TEST_F(LinkLine, DeleteKeyDoubleClickAndMenu)
 {
     SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN b ON a.id = b.a_id"));
