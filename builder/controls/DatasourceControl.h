@@ -108,7 +108,9 @@ public:
     void SetCaption(const QString &caption) override;
     QRect CalcFieldRect(const TSQLQualifiedName *field) override;
     // The row of the field (as CalcFieldRect) in the box's own coordinates:
-    // where a line of the field ends.
+    // where a line of the field ends. While a box is dragged by its caption
+    // only that box's position changes, and each move realigns all its
+    // lines: each box measures a row once for the drag.
     QRect LinkRowRect(const TSQLQualifiedName *field);
     void SetOptimalHeight() override;
     void SaveState(TnvQueryBuilderControlOwner *owner) override;
@@ -143,6 +145,8 @@ private:
     THitTest ButtonHit(int button) const;
     void UpdateCursor(THitTest hit);
     void ActOnButton(THitTest hit);
+    // Ends the caption drag this box leads, if any.
+    void EndCaptionDrag();
     void SwitchToSubQuery();
     void EditProps();
     // The icon of the data source's kind from the add-object options; null
@@ -168,11 +172,14 @@ private:
     THitTest FDragMode = htNowhere;
     QPoint FPressGlobal;
     QRect FPressGeometry;
-    // While the caption is dragged only the box's position changes, and
-    // every move realigns all the box's lines: the rows they end at are
-    // measured once for the drag (at the size they were measured for).
+    // The caption drag this box leads (0: none).
+    quint64 FCaptionDrag = 0;
+    // The rows its lines end at, measured during one caption drag (of this
+    // box or another) at one size and one scrolling of the list.
     QHash<const TSQLQualifiedName *, QRect> FDragRows;
+    quint64 FDragRowsDrag = 0;
     QSize FDragRowsSize;
+    int FDragRowsScroll = 0;
 };
 
 // Registers the creators of the data-source boxes and of the link lines.

@@ -187,6 +187,9 @@ TEST_F(LinkLine, DraggedOrSizedBoxKeepsItsLinesOnTheirRows)
         const int listBottom = listTop + list->height();
         EXPECT_EQ(OnDiagram(fromF0, 0).y(), qBound(listTop, RowMiddle(wide, 1), listBottom));
         EXPECT_EQ(OnDiagram(toF29, 3).y(), qBound(listTop, RowMiddle(wide, 30), listBottom));
+        // The other ends stay on a.id and c.id.
+        EXPECT_EQ(OnDiagram(toF29, 0).y(), RowMiddle(Box(QStringLiteral("a")), 1));
+        EXPECT_EQ(OnDiagram(fromF0, 3).y(), RowMiddle(Box(QStringLiteral("c")), 1));
         // The line's click widget and its face lie on the same bounds.
         EXPECT_EQ(toF29->Face()->geometry(), toF29->geometry());
         EXPECT_EQ(fromF0->Face()->geometry(), fromF0->geometry());
@@ -225,6 +228,18 @@ TEST_F(LinkLine, DraggedOrSizedBoxKeepsItsLinesOnTheirRows)
     QTest::mouseMove(wide, caption + QPoint(15, 15));
     expectOnRows("moved after sizing");
     QTest::mouseRelease(wide, Qt::LeftButton, Qt::NoModifier, caption + QPoint(15, 15));
+    Process();
+    // c moved by its caption after a's rows scrolled: a's end follows them.
+    TnvQueryBuilderDataSourceControl *a = Box(QStringLiteral("a"));
+    a->SetBoxBounds(QRect(a->pos(), QSize(a->width(), a->height() - 20)));
+    a->FieldsList()->verticalScrollBar()->setValue(1);
+    Process();
+    TnvQueryBuilderDataSourceControl *c = Box(QStringLiteral("c"));
+    const QPoint cCaption(c->CaptionRect().x() + 20, c->CaptionRect().center().y());
+    QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, cCaption);
+    QTest::mouseMove(c, cCaption + QPoint(0, 25));
+    expectOnRows("another box moved");
+    QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, cCaption + QPoint(0, 25));
 }
 
 TEST_F(LinkLine, DeleteKeyDoubleClickAndMenu)
