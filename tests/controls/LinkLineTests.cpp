@@ -40,6 +40,28 @@ protected:
         box->SetBoxBounds(QRect(at, box->size()));
         Process();
     }
+    // a, a table of 30 fields and c side by side, joined on a.id = wide.f29
+    // and wide.f0 = c.id, the wide table's rows scrolling in its box.
+    struct TWideJoin {
+        TnvQueryBuilderDataSourceControl *Wide = nullptr;
+        TnvQueryBuilderLinkControl *ToF29 = nullptr;
+        TnvQueryBuilderLinkControl *FromF0 = nullptr;
+    };
+    TWideJoin ShowWideJoin(int wideTop)
+    {
+        AddWideTable(30);
+        qb->SetMaxTableHeight(100);
+        qb->SetGridSize(1);
+        SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN wide ON a.id = wide.f29 INNER JOIN c ON wide.f0 = c.id"));
+        Place(QStringLiteral("a"), QPoint(10, 10));
+        Place(QStringLiteral("wide"), QPoint(200, wideTop));
+        Place(QStringLiteral("c"), QPoint(400, 10));
+        TWideJoin join;
+        join.Wide = Box(QStringLiteral("wide"));
+        for (TnvLink *link : Links())
+            (link->RightDatasource() == join.Wide->Datasource() ? join.ToF29 : join.FromF0) = Line(link);
+        return join;
+    }
 };
 
 } // namespace
@@ -133,21 +155,11 @@ TEST_F(LinkLine, TakesClicksOnlyNearTheLine)
 
 TEST_F(LinkLine, RowScrolledOutOfViewAttachesToTheListEdge)
 {
-    AddWideTable(30);
-    qb->SetMaxTableHeight(100);
-    qb->SetGridSize(1);
-    SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN wide ON a.id = wide.f29 INNER JOIN c ON wide.f0 = c.id"));
-    Place(QStringLiteral("a"), QPoint(10, 10));
-    Place(QStringLiteral("wide"), QPoint(200, 10));
-    Place(QStringLiteral("c"), QPoint(400, 10));
-    TnvQueryBuilderDataSourceControl *wide = Box(QStringLiteral("wide"));
+    const auto [wide, toF29, fromF0] = ShowWideJoin(10);
+    ASSERT_TRUE(wide && toF29 && fromF0);
     TnvQueryBuilderDatasourceFieldsList *list = wide->FieldsList();
     const int listTop = list->mapTo(wide->parentWidget(), QPoint(0, 0)).y();
     const int listBottom = listTop + list->height();
-    TnvQueryBuilderLinkControl *toF29 = nullptr, *fromF0 = nullptr;
-    for (TnvLink *link : Links())
-        (link->RightDatasource() == wide->Datasource() ? toF29 : fromF0) = Line(link);
-    ASSERT_TRUE(toF29 && fromF0);
 
     // f29 lies below the visible rows: its end sits on the list's bottom.
     EXPECT_EQ(OnDiagram(toF29, 3).y(), listBottom);
@@ -165,19 +177,9 @@ TEST_F(LinkLine, DraggedOrSizedBoxKeepsItsLinesOnTheirRows)
     // Every move of a drag realigns the box's lines from the rows it measured
     // at the drag's start; a scrolled list and a size that changes under the
     // mouse must give the rows a fresh measurement would.
-    AddWideTable(30);
-    qb->SetMaxTableHeight(100);
-    qb->SetGridSize(1);
-    SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN wide ON a.id = wide.f29 INNER JOIN c ON wide.f0 = c.id"));
-    Place(QStringLiteral("a"), QPoint(10, 10));
-    Place(QStringLiteral("wide"), QPoint(200, 40));
-    Place(QStringLiteral("c"), QPoint(400, 10));
-    TnvQueryBuilderDataSourceControl *wide = Box(QStringLiteral("wide"));
+    const auto [wide, toF29, fromF0] = ShowWideJoin(40);
+    ASSERT_TRUE(wide && toF29 && fromF0);
     TnvQueryBuilderDatasourceFieldsList *list = wide->FieldsList();
-    TnvQueryBuilderLinkControl *toF29 = nullptr, *fromF0 = nullptr;
-    for (TnvLink *link : Links())
-        (link->RightDatasource() == wide->Datasource() ? toF29 : fromF0) = Line(link);
-    ASSERT_TRUE(toF29 && fromF0);
     // Scrolled part way: the rows stand off their unscrolled places.
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
     Process();
