@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QHash>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSet>
 #include <QStyle>
 #include <QStyleOption>
@@ -66,6 +67,12 @@ QIcon TitleBarGlyph(QStyle *style, QStyle::StandardPixmap glyph, const QStyleOpt
     return icon;
 }
 
+// The caption drag going on (0: none) and the last one numbered. While a box
+// is moved by its caption nothing else on the diagrams changes by the user's
+// hand, so the rows the moved lines end at keep for the drag.
+quint64 CaptionDragGoingOn = 0;
+quint64 LastCaptionDrag = 0;
+
 } // namespace
 
 TnvQueryBuilderDataSourceControl::TnvQueryBuilderDataSourceControl(TnvDatasource *datasource, QWidget *parent)
@@ -83,7 +90,7 @@ TnvQueryBuilderDataSourceControl::TnvQueryBuilderDataSourceControl(TnvDatasource
     resize(MinWidth, FMinHeight);
 }
 
-TnvQueryBuilderDataSourceControl::~TnvQueryBuilderDataSourceControl() = default;
+TnvQueryBuilderDataSourceControl::~TnvQueryBuilderDataSourceControl() { EndCaptionDrag(); }
 
 TnvQueryBuilderModel *TnvQueryBuilderDataSourceControl::QueryBuilder() const
 {
@@ -396,6 +403,7 @@ void TnvQueryBuilderDataSourceControl::ApplyTableLook()
 
 void TnvQueryBuilderDataSourceControl::ReloadFieldsList()
 {
+    FDragRowsDrag = 0;
     TnvDatasource *datasource = Datasource();
     FFieldsList->Reload(datasource ? datasource->SyntaxProvider() : nullptr,
                         datasource ? datasource->GetFields() : nullptr);
@@ -444,6 +452,31 @@ QRect TnvQueryBuilderDataSourceControl::CalcFieldRect(const TSQLQualifiedName *f
     const int top = qBound(0, item.y(), listBottom);
     const int bottom = qBound(0, item.y() + item.height(), listBottom);
     return QRect(0, top, client.width(), bottom - top);
+}
+
+QRect TnvQueryBuilderDataSourceControl::LinkRowRect(const TSQLQualifiedName *field)
+{
+    if (CaptionDragGoingOn == 0)
+        return CalcFieldRect(field).translated(ClientRect().topLeft());
+    const int scroll = FFieldsList->verticalScrollBar()->value();
+    if (FDragRowsDrag != CaptionDragGoingOn || FDragRowsSize != size() || FDragRowsScroll != scroll) {
+        FDragRows.clear();
+        FDragRowsDrag = CaptionDragGoingOn;
+        FDragRowsSize = size();
+        FDragRowsScroll = scroll;
+    } else if (const auto found = FDragRows.constFind(field); found != FDragRows.cend()) {
+        return *found;
+    }
+    const QRect row = CalcFieldRect(field).translated(ClientRect().topLeft());
+    FDragRows.insert(field, row);
+    return row;
+}
+
+void TnvQueryBuilderDataSourceControl::EndCaptionDrag()
+{
+    if (FCaptionDrag != 0 && CaptionDragGoingOn == FCaptionDrag)
+        CaptionDragGoingOn = 0;
+    FCaptionDrag = 0;
 }
 
 void TnvQueryBuilderDataSourceControl::SaveState(TnvQueryBuilderControlOwner *owner)
@@ -608,6 +641,9 @@ void TnvQueryBuilderDataSourceControl::mousePressEvent(QMouseEvent *event)
         break;
     default:
         FDragMode = hit;
+        EndCaptionDrag();
+        if (hit == htCaption)
+            CaptionDragGoingOn = FCaptionDrag = ++LastCaptionDrag;
         break;
     }
 }
@@ -653,6 +689,7 @@ void TnvQueryBuilderDataSourceControl::mouseReleaseEvent(QMouseEvent *event)
     FPressed = htNowhere;
     if (FDragMode != htNowhere) {
         FDragMode = htNowhere;
+        EndCaptionDrag();
         // The lines catch up with what they skipped during the drag.
         RealignLinks();
     }
@@ -693,6 +730,7 @@ void TnvQueryBuilderDataSourceControl::mouseDoubleClickEvent(QMouseEvent *event)
     const THitTest hit = HitTest(event->position().toPoint());
     if (event->button() == Qt::LeftButton && (hit == htCaption || hit == htMenu)) {
         FDragMode = htNowhere;
+        EndCaptionDrag();
         FPressed = htNowhere;
         EditProps();
         return;
@@ -750,6 +788,7 @@ void TnvQueryBuilderDataSourceControl::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) {
+        FDragRowsDrag = 0;
         // New metrics: a box collapsed to the old minimum takes the new one.
         const bool minimized = IsMinimized();
         UpdateMinHeight();

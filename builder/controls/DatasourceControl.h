@@ -9,6 +9,7 @@
 #include "builder/model/ControlInterfaces.h"
 #include "builder/model/ModelControl.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
@@ -106,6 +107,11 @@ public:
     QString GetCaption() override { return FCaption; }
     void SetCaption(const QString &caption) override;
     QRect CalcFieldRect(const TSQLQualifiedName *field) override;
+    // The row of the field (as CalcFieldRect) in the box's own coordinates:
+    // where a line of the field ends. While a box is dragged by its caption
+    // only that box's position changes, and each move realigns all its
+    // lines: each box measures a row once for the drag.
+    QRect LinkRowRect(const TSQLQualifiedName *field);
     void SetOptimalHeight() override;
     void SaveState(TnvQueryBuilderControlOwner *owner) override;
     void RestoreState(TnvQueryBuilderControlOwner *owner) override;
@@ -139,6 +145,8 @@ private:
     THitTest ButtonHit(int button) const;
     void UpdateCursor(THitTest hit);
     void ActOnButton(THitTest hit);
+    // Ends the caption drag this box leads, if any.
+    void EndCaptionDrag();
     void SwitchToSubQuery();
     void EditProps();
     // The icon of the data source's kind from the add-object options; null
@@ -164,6 +172,14 @@ private:
     THitTest FDragMode = htNowhere;
     QPoint FPressGlobal;
     QRect FPressGeometry;
+    // The caption drag this box leads (0: none).
+    quint64 FCaptionDrag = 0;
+    // The rows its lines end at, measured during one caption drag (of this
+    // box or another) at one size and one scrolling of the list.
+    QHash<const TSQLQualifiedName *, QRect> FDragRows;
+    quint64 FDragRowsDrag = 0;
+    QSize FDragRowsSize;
+    int FDragRowsScroll = 0;
 };
 
 // Registers the creators of the data-source boxes and of the link lines.

@@ -62,6 +62,10 @@ TnvQueryBuilderLinkControl::TnvQueryBuilderLinkControl(TnvLink *link, QWidget *p
     FLink.reset(link);
     FFace = new TnvLinkFace(this, parent);
     setAttribute(Qt::WA_NoSystemBackground);
+    // The widget only takes clicks (the face shows the line): its moves
+    // mark nothing of the diagram for repainting, where a box dragged with
+    // hundreds of lines would weigh each line's masked area every move.
+    setAttribute(Qt::WA_DontShowOnScreen);
     setFocusPolicy(Qt::ClickFocus);
     // Nothing of the line takes a click until it has been aligned.
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -95,8 +99,7 @@ TnvQueryBuilderDataSourceControl *TnvQueryBuilderLinkControl::EndBox(TnvDatasour
 TnvEdgeRect TnvQueryBuilderLinkControl::EndRect(TnvQueryBuilderDataSourceControl *box,
                                                 const TSQLQualifiedName *field) const
 {
-    QRect row = box->CalcFieldRect(field);
-    row.translate(box->ClientRect().topLeft());
+    const QRect row = box->LinkRowRect(field);
     QPoint origin = box->pos();
     if (box->parentWidget() != parentWidget() && parentWidget())
         origin = parentWidget()->mapFromGlobal(box->mapToGlobal(QPoint(0, 0)));

@@ -225,11 +225,14 @@ TnvWayPointsList *TnvQBWayPointListsCache::Make()
 
 namespace detail {
 
+namespace {
+// The calling thread's pools once made, else nil.
 constinit thread_local TnvThreadPools *ThreadPoolsPtr = nullptr;
-constinit std::atomic<void *> OwnerThread{nullptr};
-constinit TnvThreadPools *OwnerPools = nullptr;
+} // namespace
 
-TnvThreadPools &MakeThreadPools()
+constinit TnvPoolsOwner PoolsOwner;
+
+static TnvThreadPools &MakeThreadPools()
 {
     // Made on a thread's first parse and destroyed at its end; the pointers
     // are cleared first, so nothing reads them once the pools are going. The
@@ -241,21 +244,27 @@ TnvThreadPools &MakeThreadPools()
         Holder()
         {
             ThreadPoolsPtr = &Pools;
-            // Only the owner reads OwnerPools, and it does not parse before
-            // this constructor has set them.
+            // Only the owner reads the owner's pools, and it does not parse
+            // before this constructor has set them.
             void *none = nullptr;
-            if (OwnerThread.compare_exchange_strong(none, Thread, std::memory_order_acq_rel))
-                OwnerPools = &Pools;
+            if (PoolsOwner.Thread.compare_exchange_strong(none, Thread, std::memory_order_acq_rel))
+                PoolsOwner.Pools = &Pools;
         }
         ~Holder()
         {
             void *self = Thread;
-            OwnerThread.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
+            PoolsOwner.Thread.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
             ThreadPoolsPtr = nullptr;
         }
     };
     thread_local Holder holder;
     return holder.Pools;
+}
+
+TnvThreadPools &OtherThreadPools()
+{
+    TnvThreadPools *pools = ThreadPoolsPtr;
+    return pools ? *pools : MakeThreadPools();
 }
 
 } // namespace detail

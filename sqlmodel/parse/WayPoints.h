@@ -257,27 +257,31 @@ struct TnvThreadPools {
 };
 
 namespace detail {
-// The calling thread's pools once made, else nil. The library takes its
-// thread-local storage in the dynamic model, so that a program may open it at
-// run time (a form designer loading the plugin): each read of this pointer is
-// then a call into the dynamic loader.
-extern constinit thread_local TnvThreadPools *ThreadPoolsPtr;
 // The pools of the first thread that parses (the user-interface thread, in
-// practice), reached without that call: the thread is known by its thread
-// pointer, which no other living thread shares. The pools are reached at
-// every step of the first pass.
-extern constinit std::atomic<void *> OwnerThread;
-extern constinit TnvThreadPools *OwnerPools;
-TnvThreadPools &MakeThreadPools();
+// practice), reached without a call into the dynamic loader, which every
+// read of the library's thread-local storage is (it takes the dynamic model,
+// so that a program may open it at run time: a form designer loading the
+// plugin). The thread is known by its thread pointer, which no other living
+// thread shares. The pools are reached at every step of the first pass: the
+// thread and its pools lie side by side, so that one look-up of the library's
+// data finds both, and the way of any other thread is a call of its own, so
+// that this one stays small where it is inlined.
+struct TnvPoolsOwner {
+    std::atomic<void *> Thread{nullptr};
+    TnvThreadPools *Pools = nullptr;
+};
+extern constinit TnvPoolsOwner PoolsOwner;
+// The pools of a thread that does not own the shortcut, made on its first
+// parse.
+TnvThreadPools &OtherThreadPools();
 } // namespace detail
 
 // The pools of the calling thread: two threads parsing at once never share one.
 inline TnvThreadPools &ThreadPools()
 {
-    if (detail::OwnerThread.load(std::memory_order_relaxed) == __builtin_thread_pointer())
-        return *detail::OwnerPools;
-    TnvThreadPools *pools = detail::ThreadPoolsPtr;
-    return pools ? *pools : detail::MakeThreadPools();
+    if (detail::PoolsOwner.Thread.load(std::memory_order_relaxed) == __builtin_thread_pointer()) [[likely]]
+        return *detail::PoolsOwner.Pools;
+    return detail::OtherThreadPools();
 }
 inline TnvQBWayPointsCache &WayPointCache() { return ThreadPools().WayPoints; }
 inline TnvQBWayPointListsCache &WayPointListCache() { return ThreadPools().Lists; }

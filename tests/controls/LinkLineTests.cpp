@@ -40,6 +40,28 @@ protected:
         box->SetBoxBounds(QRect(at, box->size()));
         Process();
     }
+    // a, a table of 30 fields and c side by side, joined on a.id = wide.f29
+    // and wide.f0 = c.id, the wide table's rows scrolling in its box.
+    struct TWideJoin {
+        TnvQueryBuilderDataSourceControl *Wide = nullptr;
+        TnvQueryBuilderLinkControl *ToF29 = nullptr;
+        TnvQueryBuilderLinkControl *FromF0 = nullptr;
+    };
+    TWideJoin ShowWideJoin(int wideTop)
+    {
+        AddWideTable(30);
+        qb->SetMaxTableHeight(100);
+        qb->SetGridSize(1);
+        SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN wide ON a.id = wide.f29 INNER JOIN c ON wide.f0 = c.id"));
+        Place(QStringLiteral("a"), QPoint(10, 10));
+        Place(QStringLiteral("wide"), QPoint(200, wideTop));
+        Place(QStringLiteral("c"), QPoint(400, 10));
+        TWideJoin join;
+        join.Wide = Box(QStringLiteral("wide"));
+        for (TnvLink *link : Links())
+            (link->RightDatasource() == join.Wide->Datasource() ? join.ToF29 : join.FromF0) = Line(link);
+        return join;
+    }
 };
 
 } // namespace
@@ -133,21 +155,11 @@ TEST_F(LinkLine, TakesClicksOnlyNearTheLine)
 
 TEST_F(LinkLine, RowScrolledOutOfViewAttachesToTheListEdge)
 {
-    AddWideTable(30);
-    qb->SetMaxTableHeight(100);
-    qb->SetGridSize(1);
-    SetSQL(QStringLiteral("SELECT * FROM a INNER JOIN wide ON a.id = wide.f29 INNER JOIN c ON wide.f0 = c.id"));
-    Place(QStringLiteral("a"), QPoint(10, 10));
-    Place(QStringLiteral("wide"), QPoint(200, 10));
-    Place(QStringLiteral("c"), QPoint(400, 10));
-    TnvQueryBuilderDataSourceControl *wide = Box(QStringLiteral("wide"));
+    const auto [wide, toF29, fromF0] = ShowWideJoin(10);
+    ASSERT_TRUE(wide && toF29 && fromF0);
     TnvQueryBuilderDatasourceFieldsList *list = wide->FieldsList();
     const int listTop = list->mapTo(wide->parentWidget(), QPoint(0, 0)).y();
     const int listBottom = listTop + list->height();
-    TnvQueryBuilderLinkControl *toF29 = nullptr, *fromF0 = nullptr;
-    for (TnvLink *link : Links())
-        (link->RightDatasource() == wide->Datasource() ? toF29 : fromF0) = Line(link);
-    ASSERT_TRUE(toF29 && fromF0);
 
     // f29 lies below the visible rows: its end sits on the list's bottom.
     EXPECT_EQ(OnDiagram(toF29, 3).y(), listBottom);
@@ -158,6 +170,78 @@ TEST_F(LinkLine, RowScrolledOutOfViewAttachesToTheListEdge)
     EXPECT_EQ(OnDiagram(fromF0, 0).y(), listTop);
     EXPECT_EQ(OnDiagram(toF29, 3).y(), RowMiddle(wide, 30));
     Shot(WorkArea(), QStringLiteral("link-scrolled-rows"));
+}
+
+TEST_F(LinkLine, DraggedOrSizedBoxKeepsItsLinesOnTheirRows)
+{
+    // Every move of a drag realigns the box's lines from the rows it measured
+    // at the drag's start; a scrolled list and a size that changes under the
+    // mouse must give the rows a fresh measurement would.
+    const auto [wide, toF29, fromF0] = ShowWideJoin(40);
+    ASSERT_TRUE(wide && toF29 && fromF0);
+    TnvQueryBuilderDatasourceFieldsList *list = wide->FieldsList();
+    // Scrolled part way: the rows stand off their unscrolled places.
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+    Process();
+    auto expectOnRows = [&](const char *when) {
+        SCOPED_TRACE(when);
+        const int listTop = list->mapTo(wide->parentWidget(), QPoint(0, 0)).y();
+        const int listBottom = listTop + list->height();
+        EXPECT_EQ(OnDiagram(fromF0, 0).y(), qBound(listTop, RowMiddle(wide, 1), listBottom));
+        EXPECT_EQ(OnDiagram(toF29, 3).y(), qBound(listTop, RowMiddle(wide, 30), listBottom));
+        // The other ends stay on a.id and c.id.
+        EXPECT_EQ(OnDiagram(toF29, 0).y(), RowMiddle(Box(QStringLiteral("a")), 1));
+        EXPECT_EQ(OnDiagram(fromF0, 3).y(), RowMiddle(Box(QStringLiteral("c")), 1));
+        // The line's click widget and its face lie on the same bounds.
+        EXPECT_EQ(toF29->Face()->geometry(), toF29->geometry());
+        EXPECT_EQ(fromF0->Face()->geometry(), fromF0->geometry());
+    };
+    expectOnRows("before the drag");
+
+    const QPoint caption(wide->CaptionRect().x() + 20, wide->CaptionRect().center().y());
+    const QPoint pressGlobal = wide->mapToGlobal(caption);
+    QTest::mousePress(wide, Qt::LeftButton, Qt::NoModifier, caption);
+    QPoint by;
+    for (const QPoint step : {QPoint(5, 3), QPoint(40, 60), QPoint(-30, 120), QPoint(10, 7)}) {
+        by = step;
+        QTest::mouseMove(wide, wide->mapFromGlobal(pressGlobal + by));
+        ASSERT_EQ(wide->mapToGlobal(caption), pressGlobal + by);
+        expectOnRows("moved by the caption");
+    }
+    const TnvLinkPoints moved = toF29->Points();
+    QTest::mouseRelease(wide, Qt::LeftButton, Qt::NoModifier, wide->mapFromGlobal(pressGlobal + by));
+    Process();
+    expectOnRows("after the drag");
+    EXPECT_EQ(toF29->Points(), moved);
+
+    // The bottom edge dragged up: the list shrinks under the rows, and f29
+    // ends on its bottom edge once it leaves the view.
+    const QPoint bottom(wide->width() / 2, wide->height() - 1);
+    QTest::mousePress(wide, Qt::LeftButton, Qt::NoModifier, bottom);
+    for (int up : {4, 12, 30}) {
+        QTest::mouseMove(wide, bottom - QPoint(0, up));
+        expectOnRows("sized by the bottom edge");
+    }
+    QTest::mouseRelease(wide, Qt::LeftButton, Qt::NoModifier, bottom - QPoint(0, 30));
+    Process();
+    expectOnRows("after sizing");
+    // Moved again after the list was shrunk: the rows are measured anew.
+    QTest::mousePress(wide, Qt::LeftButton, Qt::NoModifier, caption);
+    QTest::mouseMove(wide, caption + QPoint(15, 15));
+    expectOnRows("moved after sizing");
+    QTest::mouseRelease(wide, Qt::LeftButton, Qt::NoModifier, caption + QPoint(15, 15));
+    Process();
+    // c moved by its caption after a's rows scrolled: a's end follows them.
+    TnvQueryBuilderDataSourceControl *a = Box(QStringLiteral("a"));
+    a->SetBoxBounds(QRect(a->pos(), QSize(a->width(), a->height() - 20)));
+    a->FieldsList()->verticalScrollBar()->setValue(1);
+    Process();
+    TnvQueryBuilderDataSourceControl *c = Box(QStringLiteral("c"));
+    const QPoint cCaption(c->CaptionRect().x() + 20, c->CaptionRect().center().y());
+    QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, cCaption);
+    QTest::mouseMove(c, cCaption + QPoint(0, 25));
+    expectOnRows("another box moved");
+    QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, cCaption + QPoint(0, 25));
 }
 
 TEST_F(LinkLine, DeleteKeyDoubleClickAndMenu)
