@@ -627,8 +627,16 @@ void TnvLink::SetWhereLinkTypeList(TnvQueryBuilderLinkSideType type, const QList
 void TnvLink::SetJoinKindClass(TastNodeClass kindClass)
 {
     if (FPlace == lpFrom) {
-        if (TnvDatasourceBase *owner = OwnerDatasource())
-            owner->SetJoinKindClass(kindClass);
+        TnvDatasourceBase *owner = OwnerDatasource();
+        if (!owner || owner->GetJoinKindClass() == kindClass)
+            return;
+        TnvDatasourceGroup *group = owner->Group();
+        auto bracket = UpdateBracket(group ? static_cast<TnvQueryBuilderControlOwner *>(group) : this);
+        owner->SetJoinKindClass(kindClass);
+        // A join that becomes outer or inner changes what the rebuild may
+        // move: the tree is laid out again, as reading the text back would.
+        if (group)
+            group->NotifyReorderNeeded();
         return;
     }
     if (!FSimple)

@@ -85,6 +85,22 @@ TEST_F(OuterJoinTreeTest, AnInnerJoinWhoseOnReachesPastACommaComesBeforeIt)
                   QStringLiteral("Select * From p Cross Join q Left Join r On r.id = q.id And r.v = p.id"));
 }
 
+TEST_F(OuterJoinTreeTest, AJoinKindChosenForALinkIsLaidOutAsTheTextReadsBack)
+{
+    // The link dialog makes the outer join inner: nothing keeps q cross
+    // joined any more, and the text is what reading it back gives.
+    Load(QStringLiteral("SELECT * FROM p CROSS JOIN q LEFT JOIN r ON r.id = q.id"));
+    ASSERT_EQ(Links().size(), 1);
+    Links().first()->SetJoinKindClass(TSQLJoinKindInner::StaticClassType());
+    EXPECT_SQL(SQL(), "Select * From p, q Inner Join r On r.id = q.id");
+    EXPECT_SQL(Load(SQL()), SQL());
+    // And back: an outer join again, which reads back as it prints.
+    Links().first()->SetJoinKindClass(TSQLJoinKindLeft::StaticClassType());
+    const QString outer = SQL();
+    EXPECT_TRUE(outer.contains(QStringLiteral("Left"))) << outer.toStdString();
+    EXPECT_SQL(Load(outer), outer);
+}
+
 TEST_F(OuterJoinTreeTest, BracketsAroundOuterJoinsStay)
 {
     // Without them a side would take in what stands before the brackets. In
