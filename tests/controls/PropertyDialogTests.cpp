@@ -207,6 +207,21 @@ TEST_F(PropertyDialogTest, AJoinMadeOuterSpellsItAsTheStatementsOtherOuterJoins)
     EXPECT_SQL(SQL(), "Select * From a Left Join b On a.id = b.a_id Right Join c On b.id = c.b_id");
 }
 
+TEST_F(PropertyDialogTest, AJoinMadeInnerReadsBackAsItPrints)
+{
+    // b stood cross joined only because the outer join after it took it into
+    // its side; made inner, the join tree is laid out as a load lays it out.
+    Load(QStringLiteral("Select * From a Cross Join b Left Join c On b.id = c.b_id"));
+    ASSERT_EQ(Links().size(), 1);
+    EditLink(Links()[0], [](TnvLinkPropsForm *form) {
+        QTest::mouseClick(form->cbAllFromLeft, Qt::LeftButton);
+        QTest::mouseClick(form->bOk, Qt::LeftButton);
+    });
+    EXPECT_SQL(SQL(), "Select * From a, b Inner Join c On b.id = c.b_id");
+    const QString sql = SQL();
+    EXPECT_SQL(Load(sql), sql);
+}
+
 TEST_F(PropertyDialogTest, AConditionWrittenTheOtherWayRoundShowsItsSidesAsWritten)
 {
     // The right column belongs to the link's left data source: the dialog
