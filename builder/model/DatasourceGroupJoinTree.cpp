@@ -677,17 +677,22 @@ bool TnvDatasourceGroup::BringJoinsBeforeTheirComma()
     // nothing after the comma; inner joined, it filters the same rows right
     // after the items it names, and the comma stays. It stays where it is
     // when another item's condition names it or an outer join after it in
-    // its chain takes it into a side.
-    // Where the order is the user's, it stays.
+    // its chain takes it into a side, and where the order is the user's.
     const TnvQueryBuilderModel *qb = QueryBuilder();
     const TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
     if (!qb || !qb->CanReorderDatasources() || !unionSubQuery || !unionSubQuery->ANSIJoins())
         return false;
     const TastNodeClass inner = TSQLJoinKindInner::StaticClassType();
     bool moved = false;
-    for (qsizetype k = 2; k < FItems.size(); ++k) {
+    // The last comma before the item: without one nothing is out of reach.
+    qsizetype lastComma = -1;
+    for (qsizetype k = 1; k < FItems.size(); ++k) {
         TnvDatasourceBase *item = FItems[k];
-        if (item->GetJoinKindClass() != inner || item->JoinCondition())
+        if (!item->GetJoinKind()) {
+            lastComma = k;
+            continue;
+        }
+        if (lastComma < 1 || item->GetJoinKindClass() != inner || item->JoinCondition())
             continue;
         qsizetype highest = -1;
         bool owns = false, named = false;
@@ -703,14 +708,12 @@ bool TnvDatasourceGroup::BringJoinsBeforeTheirComma()
                 if (const TnvDatasourceBase *other = link->SameLevelDatasource(r); other != item)
                     highest = std::max(highest, IndexOf(other));
         }
-        if (!owns || named || highest < 0)
+        if (!owns || named || highest < 0 || highest >= lastComma)
             continue;
-        qsizetype comma = -1;
-        for (qsizetype j = highest + 1; j < k && comma < 0; ++j)
-            if (!FItems[j]->GetJoinKind())
-                comma = j;
-        if (comma < 0)
-            continue;
+        // The first comma after the items it names.
+        qsizetype comma = highest + 1;
+        while (FItems[comma]->GetJoinKind())
+            ++comma;
         bool outerAfter = false;
         for (qsizetype j = k + 1; j < FItems.size() && FItems[j]->GetJoinKind() && !outerAfter; ++j)
             outerAfter = IsOuterJoin(j);
@@ -729,6 +732,9 @@ bool TnvDatasourceGroup::BringJoinsBeforeTheirComma()
         if (outerBetween && reachedPast)
             continue;
         FItems.move(k, comma);
+        // The commas after the new place moved one on.
+        if (lastComma >= comma)
+            ++lastComma;
         moved = true;
     }
     if (moved)
