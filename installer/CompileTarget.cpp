@@ -415,9 +415,15 @@ void TCompileTarget::SaveToRegistry()
         const QString fileName = EnvOptionsFileName();
         if (!options.LoadFromFile(fileName))
             throw ESetupError(QStringLiteral("File not exists: %1").arg(fileName));
-        options.SetProperty(QStringLiteral("Win32BrowsingPath"), JoinPathList(FBrowsingPaths));
-        options.SetProperty(QStringLiteral("Win32LibraryPath"), JoinPathList(FLibrarySearchPaths));
-        options.SetProperty(QStringLiteral("Win32DebugDCUPath"), JoinPathList(FDebugDCUPaths));
+        // A list that reads as it stands keeps its text (quotes, blanks,
+        // trailing backslashes): the file is the IDE's.
+        const auto set = [&options](const QString &name, const QStringList &paths) {
+            if (SplitPathList(options.Property(name)) != paths)
+                options.SetProperty(name, JoinPathList(paths));
+        };
+        set(QStringLiteral("Win32BrowsingPath"), FBrowsingPaths);
+        set(QStringLiteral("Win32LibraryPath"), FLibrarySearchPaths);
+        set(QStringLiteral("Win32DebugDCUPath"), FDebugDCUPaths);
         options.SaveToFile(fileName);
     }
 

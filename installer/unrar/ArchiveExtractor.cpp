@@ -32,16 +32,6 @@ const char *ErrorText(archive *a)
     return text ? text : "unknown error";
 }
 
-// libarchive's reason for a failed read. Its 7-Zip reader gives none for an
-// archive cut short; what is missing is told instead.
-std::string ReadError(archive *reader, const fs::path &file)
-{
-    if (const char *text = archive_error_string(reader))
-        return text;
-    const std::string missing = MissingArchiveEnd(reader, file);
-    return missing.empty() ? "Damaged archive" : missing;
-}
-
 // "*" and "*.*" stand for every entry, as on the systems the archive comes
 // from; other masks match the entry's file name or its whole path.
 bool Matches(const std::vector<std::string> &masks, const std::string &path)
@@ -68,8 +58,8 @@ struct TCounts {
 
 // Copies one entry's data; false when reading or writing fails (the reason is
 // written to out and counted).
-bool CopyData(archive *reader, archive *writer, const std::string &archiveName, const std::string &shown,
-              std::ostream &out, TCounts &counts)
+bool CopyData(archive *reader, archive *writer, const std::string &archiveName, const fs::path &archivePath,
+              const std::string &shown, std::ostream &out, TCounts &counts)
 {
     for (;;) {
         const void *buffer = nullptr;
@@ -79,7 +69,7 @@ bool CopyData(archive *reader, archive *writer, const std::string &archiveName, 
         if (read == ARCHIVE_EOF)
             return true;
         if (read < ARCHIVE_WARN) {
-            out << "ERROR: " << archiveName << ": " << ErrorText(reader) << "\n";
+            out << "ERROR: " << archiveName << ": " << ReadFailure(reader, archivePath) << "\n";
             counts.Damaged = true;
             return false;
         }
@@ -123,7 +113,7 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
     archive_read_support_format_7zip(reader.get());
     archive_read_support_format_tar(reader.get());
     if (archive_read_open_filename(reader.get(), archivePath.c_str(), 65536) != ARCHIVE_OK) {
-        out << "ERROR: " << command.Archive << ": " << ErrorText(reader.get()) << "\n"
+        out << "ERROR: " << command.Archive << ": " << ReadFailure(reader.get(), archivePath) << "\n"
             << "Total errors: 1\n";
         return ueDamagedArchive;
     }
@@ -153,7 +143,7 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
             break;
         }
         if (next < ARCHIVE_WARN) {
-            out << "ERROR: " << command.Archive << ": " << ReadError(reader.get(), archivePath) << "\n";
+            out << "ERROR: " << command.Archive << ": " << ReadFailure(reader.get(), archivePath) << "\n";
             counts.Damaged = true;
             if (next == ARCHIVE_FATAL)
                 break;
@@ -195,7 +185,7 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
             ++counts.CreateErrors;
             continue;
         }
-        const bool copied = folder || CopyData(reader.get(), writer.get(), command.Archive, shown, out, counts);
+        const bool copied = folder || CopyData(reader.get(), writer.get(), command.Archive, archivePath, shown, out, counts);
         if (archive_write_finish_entry(writer.get()) < ARCHIVE_WARN) {
             out << "ERROR: Cannot create " << shown << ": " << ErrorText(writer.get()) << "\n";
             ++counts.CreateErrors;

@@ -4,6 +4,7 @@
 #include "installer/BDSVersions.h"
 #include "installer/CmdOptions.h"
 #include "installer/CompileTargetList.h"
+#include "installer/EnvOptionsProject.h"
 #include "installer/PathList.h"
 #include "installer/platform/SetupError.h"
 
@@ -11,10 +12,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 using namespace nvqb;
 using nvqb::test::TTestMachine;
@@ -380,6 +384,180 @@ TEST(IDESettings, AnOptionFileNestedTooDeepIsRefusedAndLeftAsItIs)
     expectRefused([&] { bds.SaveToRegistry(); });
     EXPECT_EQ(machine.ReadFile(file), deep);
     EXPECT_EQ(QFileInfo(file).lastModified(), past);
+}
+
+// The option file belongs to the IDE: it is written in the encoding it
+// declares, so that what the IDE reads back is what the installer set, and
+// one whose encoding cannot be written back unchanged is refused before it is
+// touched, with the encoding named.
+TEST(IDESettings, AnOptionFileIsWrittenInTheEncodingItDeclares)
+{
+    TTestMachine machine;
+    machine.AddIDE(QStringLiteral("BDS"), QStringLiteral("5.0"), QStringLiteral("BDS5"), QStringLiteral("bds.exe"), QString());
+    const QString name = QStringLiteral("Application Data/Borland/BDS/5.0/EnvOptions.proj");
+    const auto options = [](const QString &declared, const QString &other) {
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\r\n"
+                              "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
+                              "  <PropertyGroup>\r\n"
+                              "    <Win32LibraryPath>C:\\Donn\u00e9es\\Lib;$(BDS)\\lib</Win32LibraryPath>\r\n"
+                              "    <Other>%2</Other>\r\n"
+                              "  </PropertyGroup>\r\n"
+                              "</Project>\r\n")
+            .arg(declared, other);
+    };
+    const QStringList read{QStringLiteral("C:\\Donn\u00e9es\\Lib"), QStringLiteral("$(BDS)\\lib")};
+    // The added folder has a letter the 8-bit encodings lack, which goes in as
+    // a character reference there.
+    const QString added = QStringLiteral("D:\\\u00c9tudes\\\u03a9");
+
+    struct TCase {
+        const char *Declared;
+        QByteArray Bytes;
+    };
+    std::vector<TCase> cases;
+    for (const char *encoding : {"ISO-8859-1", "windows-1252", "UTF-7", "UTF-16"}) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::Stateless
+                                             | (QByteArray(encoding) == "UTF-16" ? QStringConverter::Flag::WriteBom
+                                                                                 : QStringConverter::Flag::Default));
+        ASSERT_TRUE(encoder.isValid()) << encoding;
+        cases.push_back({encoding, encoder.encode(options(QString::fromLatin1(encoding), QStringLiteral("kept")))});
+    }
+    for (const TCase &encoded : cases) {
+        SCOPED_TRACE(encoded.Declared);
+        const QString file = machine.WriteFile(name, encoded.Bytes);
+        {
+            TCompileTarget bds(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0"));
+            ASSERT_EQ(bds.LibrarySearchPaths(), read);
+            bds.LibrarySearchPaths() += added;
+            bds.SaveToRegistry();
+        }
+        TCompileTarget again(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0"));
+        EXPECT_EQ(again.LibrarySearchPaths(), read + QStringList{added});
+        const QByteArray saved = machine.ReadFile(file);
+        QStringDecoder decoder(encoded.Declared, QStringConverter::Flag::Stateless);
+        const QString text = decoder.decode(saved);
+        EXPECT_FALSE(decoder.hasError());
+        EXPECT_TRUE(text.contains(QStringLiteral("encoding=\"%1\"").arg(QString::fromLatin1(encoded.Declared))));
+        EXPECT_TRUE(text.contains(QLatin1String("<Other>kept</Other>")));
+        if (QByteArray(encoded.Declared) == "ISO-8859-1" || QByteArray(encoded.Declared) == "windows-1252")
+            EXPECT_TRUE(text.contains(QStringLiteral("D:\\\u00c9tudes\\&#x3A9;</Win32LibraryPath>"))) << text.toStdString();
+        else
+            EXPECT_TRUE(text.contains(added + QLatin1String("</Win32LibraryPath>"))) << text.toStdString();
+    }
+
+    // UTF-7 may write a character in more than one way: a file that has "!"
+    // as "+ACE-" would come back with "!", a change in what the installer
+    // does not set.
+    QStringEncoder utf7("UTF-7", QStringConverter::Flag::Stateless);
+    QByteArray otherForm = utf7.encode(options(QStringLiteral("UTF-7"), QStringLiteral("Hello")));
+    otherForm.replace("Hello", "Hello+ACE-");
+    const QString file = machine.WriteFile(name, otherForm);
+    TCompileTarget bds(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0"));
+    ASSERT_EQ(bds.LibrarySearchPaths(), read);
+    bds.SaveToRegistry(); // nothing changed, nothing written
+    bds.LibrarySearchPaths() += added;
+    try {
+        bds.SaveToRegistry();
+        ADD_FAILURE() << "not refused";
+    } catch (const ESetupError &e) {
+        EXPECT_TRUE(e.Message().contains(file)) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(QLatin1String("\"UTF-7\""))) << e.Message().toStdString();
+    }
+    EXPECT_EQ(machine.ReadFile(file).toStdString(), otherForm.toStdString());
+}
+
+// Read and written back with no change, the option file keeps every byte
+// (byte-order mark, CR LF line ends, entity and character references, a
+// value of blanks); a change alters only the value changed, and an element
+// added takes the place and indentation of its neighbours.
+TEST(IDESettings, AnOptionFileKeepsWhatTheInstallerDoesNotChange)
+{
+    TTestMachine machine;
+    machine.AddIDE(QStringLiteral("BDS"), QStringLiteral("5.0"), QStringLiteral("BDS5"), QStringLiteral("bds.exe"), QString());
+    const QByteArray before = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+                              "<!-- kept by the IDE -->\r\n"
+                              "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\r\n"
+                              "  <PropertyGroup Condition=\" '$(Platform)' == '' \">\r\n"
+                              "    <Win32DCPOutput>&#36;(BDSCOMMONDIR)\\Dcp</Win32DCPOutput>\r\n"
+                              "    <Win32LibraryPath>";
+    const QByteArray library = "$(BDS)\\lib;&quot;$(BDSCOMMONDIR)\\Dcp&quot;";
+    const QByteArray after = "</Win32LibraryPath>\r\n"
+                             "    <Win32DebugDCUPath>   </Win32DebugDCUPath>\r\n"
+                             "    <Caption>Tom &amp; Jerry&apos;s &#x263A;</Caption>\r\n"
+                             "    <Empty/>\r\n"
+                             "  </PropertyGroup>\r\n"
+                             "</Project>\r\n";
+    const QString file =
+        machine.WriteFile(QStringLiteral("Application Data/Borland/BDS/5.0/EnvOptions.proj"), before + library + after);
+    {
+        TCompileTarget bds(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0"));
+        ASSERT_EQ(bds.LibrarySearchPaths(),
+                  (QStringList{QStringLiteral("$(BDS)\\lib"), QStringLiteral("$(BDSCOMMONDIR)\\Dcp")}));
+        EXPECT_EQ(bds.DCPOutputDir(), QStringLiteral("$(BDSCOMMONDIR)\\Dcp"));
+        bds.SaveToRegistry();
+        EXPECT_EQ(machine.ReadFile(file).toStdString(), (before + library + after).toStdString());
+
+        bds.LibrarySearchPaths() += QStringLiteral("C:\\nqb\\Delphi2007");
+        bds.SaveToRegistry();
+        EXPECT_EQ(machine.ReadFile(file).toStdString(),
+                  (before + "$(BDS)\\lib;$(BDSCOMMONDIR)\\Dcp;C:\\nqb\\Delphi2007" + after).toStdString());
+    }
+    TCompileTarget bds(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0"));
+    bds.BrowsingPaths() += QStringLiteral("C:\\nqb\\Sources");
+    bds.SaveToRegistry();
+    QByteArray added = before + "$(BDS)\\lib;$(BDSCOMMONDIR)\\Dcp;C:\\nqb\\Delphi2007" + after;
+    added.replace("    <Empty/>\r\n", "    <Empty/>\r\n    <Win32BrowsingPath>C:\\nqb\\Sources</Win32BrowsingPath>\r\n");
+    EXPECT_EQ(machine.ReadFile(file).toStdString(), added.toStdString());
+}
+
+// A value set where the option file has no element for it goes where the
+// file's layout puts one: after the last setting, into an empty group or
+// root, or in place of an empty element.
+TEST(IDESettings, AnOptionFileGainsTheElementsItLacksInItsOwnLayout)
+{
+    TTestMachine machine;
+    const QString file = machine.Path(QStringLiteral("EnvOptions.proj"));
+    const struct {
+        const char *Before;
+        const char *After;
+    } cases[] = {
+        {"<Project>\r\n  <PropertyGroup>\r\n    <A>a</A>\r\n  </PropertyGroup>\r\n</Project>\r\n",
+         "<Project>\r\n  <PropertyGroup>\r\n    <A>a</A>\r\n    <Win32LibraryPath>x&amp;y</Win32LibraryPath>\r\n"
+         "  </PropertyGroup>\r\n</Project>\r\n"},
+        {"<Project><PropertyGroup><A/></PropertyGroup></Project>",
+         "<Project><PropertyGroup><A/><Win32LibraryPath>x&amp;y</Win32LibraryPath></PropertyGroup></Project>"},
+        {"<Project>\n  <PropertyGroup>\n    <Win32LibraryPath  />\n  </PropertyGroup>\n</Project>\n",
+         "<Project>\n  <PropertyGroup>\n    <Win32LibraryPath  >x&amp;y</Win32LibraryPath>\n  </PropertyGroup>\n</Project>\n"},
+        {"<Project>\n  <PropertyGroup>\n  </PropertyGroup>\n</Project>\n",
+         "<Project>\n  <PropertyGroup>\n    <Win32LibraryPath>x&amp;y</Win32LibraryPath>\n  </PropertyGroup>\n</Project>\n"},
+        {"<Project>\n  <PropertyGroup/>\n</Project>\n",
+         "<Project>\n  <PropertyGroup>\n    <Win32LibraryPath>x&amp;y</Win32LibraryPath>\n  </PropertyGroup>\n</Project>\n"},
+        {"<Project>\n  <ItemGroup/>\n</Project>\n",
+         "<Project>\n  <ItemGroup/>\n  <PropertyGroup>\n    <Win32LibraryPath>x&amp;y</Win32LibraryPath>\n"
+         "  </PropertyGroup>\n</Project>\n"},
+        {"<Project/>\n",
+         "<Project>\n  <PropertyGroup>\n    <Win32LibraryPath>x&amp;y</Win32LibraryPath>\n  </PropertyGroup>\n</Project>\n"},
+    };
+    for (const auto &c : cases) {
+        machine.WriteFile(file, c.Before);
+        TEnvOptionsProject options;
+        ASSERT_TRUE(options.LoadFromFile(file)) << c.Before;
+        options.SetProperty(QStringLiteral("Win32LibraryPath"), QStringLiteral("x&y"));
+        options.SaveToFile(file);
+        EXPECT_EQ(machine.ReadFile(file).toStdString(), std::string(c.After));
+        TEnvOptionsProject again;
+        ASSERT_TRUE(again.LoadFromFile(file));
+        EXPECT_EQ(again.Property(QStringLiteral("Win32LibraryPath")), QStringLiteral("x&y"));
+    }
+    // A character XML cannot hold, not even as a reference, is refused.
+    TEnvOptionsProject options;
+    ASSERT_TRUE(options.LoadFromFile(file));
+    try {
+        options.SetProperty(QStringLiteral("Win32LibraryPath"), QStringLiteral("x\x01"));
+        ADD_FAILURE() << "not refused";
+    } catch (const ESetupError &e) {
+        EXPECT_TRUE(e.Message().contains(QLatin1String("U+0001"))) << e.Message().toStdString();
+    }
 }
 
 TEST(IDESettings, BDSPersonalitiesAndCppPaths)
