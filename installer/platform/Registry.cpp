@@ -1,9 +1,8 @@
 #include "installer/platform/Registry.h"
 #include "installer/platform/AtomicFile.h"
+#include "installer/platform/FileLock.h"
 #include "installer/platform/Machine.h"
 #include "installer/platform/SetupError.h"
-
-#include "installer/platform/FileLock.h"
 
 #include <QDir>
 #include <QFile>

@@ -554,7 +554,7 @@ void TRegistryHive::ReadLine(TLine &line, TRegistryKey *&current, qsizetype numb
     } else {
         throw bad("a quoted text or dword: expected");
     }
-    if (!text.mid(pos).trimmed().isEmpty())
+    if (!DecodeHiveText(text.mid(pos)).trimmed().isEmpty())
         throw bad("text after the value");
     current->SetValue(value);
     line.Kind = TLine::Value;
