@@ -7,6 +7,7 @@
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
+#include "installer/platform/AtomicFile.h"
 #include "installer/platform/FileOperations.h"
 #include "installer/platform/SetupError.h"
 
@@ -108,6 +109,10 @@ bool TCompiler::MayDeleteInstallPath(const QString &path)
 
 void TCompiler::DeleteInstallFile(const QString &path, const QString &logPrefix)
 {
+    // What a writer of the file killed in the middle of its write left
+    // beside it goes with it.
+    if (HasTemporaryFiles(path) && LinkOnTheWay(path, false).isEmpty() && CanDeleteInInstallDir(path))
+        RemoveStaleTemporaryFiles(path);
     if (!MayDeleteInstallPath(path))
         return;
     if (!DeleteFile(path)) {

@@ -4,6 +4,7 @@
 // is empty, and the Programs folder never.
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
+#include "installer/platform/AtomicFile.h"
 #include "installer/platform/FileOperations.h"
 #include "installer/platform/SetupError.h"
 #include "installer/platform/ShellLink.h"
@@ -60,6 +61,15 @@ bool IsEmptyFolder(const QString &folder)
         && QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+// The shortcut with what a writer of it killed in the middle of its write
+// left beside it.
+void DeleteShortcut(const QString &link)
+{
+    if (QFileInfo(link).isFile() && !DeleteFile(link))
+        throw EOSError(QStringLiteral("Cannot delete \"%1\"").arg(link), errno);
+    RemoveStaleTemporaryFiles(link);
+}
+
 } // namespace
 
 void TCompiler::CreateShortcuts()
@@ -68,11 +78,8 @@ void TCompiler::CreateShortcuts()
     if (!ForceDirectories(folder))
         throw EOSError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder), errno);
     ShellOpen(folder);
-    for (const TShortcut &shortcut : Shortcuts) {
-        const QString link = folder + QLatin1Char('/') + QLatin1String(shortcut.Name);
-        if (QFileInfo(link).isFile() && !DeleteFile(link))
-            throw EOSError(QStringLiteral("Cannot delete \"%1\"").arg(link), errno);
-    }
+    for (const TShortcut &shortcut : Shortcuts)
+        DeleteShortcut(folder + QLatin1Char('/') + QLatin1String(shortcut.Name));
     const QString installDir = FInstallData.InstallDir + QLatin1Char('/');
     for (const TShortcut &shortcut : Shortcuts) {
         if (shortcut.WithProviders && !FInstallData.WithMetaProviders())
@@ -91,11 +98,8 @@ void TCompiler::DeleteShortcuts()
     if (levels.isEmpty())
         return;
     const QString &folder = levels.first();
-    for (const TShortcut &shortcut : Shortcuts) {
-        const QString link = folder + QLatin1Char('/') + QLatin1String(shortcut.Name);
-        if (QFileInfo(link).isFile() && !DeleteFile(link))
-            throw EOSError(QStringLiteral("Cannot delete \"%1\"").arg(link), errno);
-    }
+    for (const TShortcut &shortcut : Shortcuts)
+        DeleteShortcut(folder + QLatin1Char('/') + QLatin1String(shortcut.Name));
     if (IsEmptyFolder(folder))
         RemoveDir(folder);
 }

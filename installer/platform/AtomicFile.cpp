@@ -18,6 +18,33 @@ namespace nvqb {
 
 namespace {
 
+// A lock on a folder between its writers of temporary files (shared, from
+// creating a temporary file until it is locked) and the clean-up
+// (exclusive): the clean-up never meets a temporary file that its writer
+// has made but not locked yet. Where a folder cannot be locked, nothing waits.
+class TFolderLock {
+public:
+    TFolderLock(const QByteArray &folder, int operation)
+        : FHandle(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (FHandle >= 0)
+            while (::flock(FHandle, operation) != 0 && errno == EINTR) {
+            }
+    }
+    ~TFolderLock()
+    {
+        if (FHandle >= 0) {
+            ::flock(FHandle, LOCK_UN);
+            ::close(FHandle);
+        }
+    }
+    TFolderLock(const TFolderLock &) = delete;
+    TFolderLock &operator=(const TFolderLock &) = delete;
+
+private:
+    int FHandle;
+};
+
 // Closes and removes the temporary file unless it was renamed into place.
 struct TTemporaryFile {
     int Handle = -1;
@@ -40,17 +67,23 @@ void WriteFileAtomically(const QString &fileName, const QByteArray &data)
     if (!QDir().mkpath(info.absolutePath()))
         throw EOSError(QStringLiteral("Cannot create the folder \"%1\"").arg(info.absolutePath()), errno ? errno : EACCES);
 
+    // What writers of the file killed in the middle of a write left beside it.
+    RemoveStaleTemporaryFiles(fileName);
+
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     TTemporaryFile temp;
     temp.Name = target + ".XXXXXX";
-    temp.Handle = ::mkstemp(temp.Name.data());
-    if (temp.Handle < 0) {
-        temp.Name.clear();
-        RaiseLastOSError(QStringLiteral("Cannot write \"%1\"").arg(fileName));
+    {
+        const TFolderLock folder(QFile::encodeName(info.absolutePath()), LOCK_SH);
+        temp.Handle = ::mkstemp(temp.Name.data());
+        if (temp.Handle < 0) {
+            temp.Name.clear();
+            RaiseLastOSError(QStringLiteral("Cannot write \"%1\"").arg(fileName));
+        }
+        // Held until the file is in place (or the writer dies): the mark of a
+        // temporary file that is still being written.
+        ::flock(temp.Handle, LOCK_EX);
     }
-    // Held until the file is in place (or the writer dies): the mark of a
-    // temporary file that is still being written.
-    ::flock(temp.Handle, LOCK_EX);
 
     // A new file gets the mode an ordinary file would get; a replaced file keeps its own.
     struct stat old {};
@@ -101,33 +134,47 @@ bool IsTemporaryName(const QByteArray &name, const QByteArray &fileName)
     return true;
 }
 
-} // namespace
-
-int RemoveStaleTemporaryFiles(const QString &fileName)
+QList<QByteArray> TemporaryFiles(const QString &fileName)
 {
     const QFileInfo info(fileName);
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     const QByteArray name = QFile::encodeName(info.fileName());
+    QList<QByteArray> files;
     DIR *dir = ::opendir(folder.constData());
     if (!dir)
-        return 0;
-    QList<QByteArray> candidates;
+        return files;
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray entryName(entry->d_name);
         if (IsTemporaryName(entryName, name))
-            candidates += folder + '/' + entryName;
+            files += folder + '/' + entryName;
     }
     ::closedir(dir);
+    return files;
+}
 
+} // namespace
+
+bool HasTemporaryFiles(const QString &fileName)
+{
+    return !TemporaryFiles(fileName).isEmpty();
+}
+
+int RemoveStaleTemporaryFiles(const QString &fileName)
+{
+    const TFolderLock folder(QFile::encodeName(QFileInfo(fileName).absolutePath()), LOCK_EX);
     int removed = 0;
-    for (const QByteArray &path : std::as_const(candidates)) {
+    for (const QByteArray &path : TemporaryFiles(fileName)) {
         const int handle = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (handle < 0)
             continue;
         struct stat entry {};
-        // A writer alive holds its lock; only a regular file nobody holds is stale.
+        struct stat named {};
+        // A writer alive holds its lock; only a regular file nobody holds is
+        // stale, and only while its name still names it (a writer may have
+        // put it in place meanwhile).
         const bool stale = ::fstat(handle, &entry) == 0 && S_ISREG(entry.st_mode)
-            && ::flock(handle, LOCK_EX | LOCK_NB) == 0;
+            && ::flock(handle, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.constData(), &named) == 0
+            && named.st_dev == entry.st_dev && named.st_ino == entry.st_ino;
         if (stale && ::unlink(path.constData()) == 0)
             ++removed;
         ::close(handle);

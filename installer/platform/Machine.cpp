@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace nvqb {
 
 QString MachineFolder()
@@ -24,6 +26,22 @@ QString RequireMachineFolder()
         throw ESetupError(QStringLiteral("The machine folder \"%1\" named by %2 does not exist.")
                               .arg(folder, QLatin1String(MachineVariable)));
     return folder;
+}
+
+std::unique_ptr<TFileLock> LockMachineForSetup()
+{
+    const QString machine = MachineFolder();
+    if (machine.isEmpty() || !QFileInfo(machine).isDir())
+        return nullptr;
+    const QString folder = machine + QLatin1String("/registry");
+    if (!QDir().mkpath(folder))
+        throw EOSError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder), errno ? errno : EACCES);
+    std::unique_ptr<TFileLock> lock = TFileLock::TryAcquire(folder + QLatin1String("/setup.lock"));
+    if (!lock)
+        throw ESetupError(QStringLiteral("Another setup program is already running on the machine \"%1\". "
+                                         "Finish or close it, then start setup again.")
+                              .arg(machine));
+    return lock;
 }
 
 namespace {

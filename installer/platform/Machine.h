@@ -13,7 +13,11 @@
 //
 // File paths on the machine are ordinary paths with "/"; nothing outside the
 // machine folder is touched by the installer's logic.
+#include "installer/platform/FileLock.h"
+
 #include <QString>
+
+#include <memory>
 
 namespace nvqb {
 
@@ -24,6 +28,12 @@ QString MachineFolder();
 // The machine folder, or ESetupError naming the variable when it is not set or
 // does not name an existing folder.
 QString RequireMachineFolder();
+
+// One setup program at a time works on a machine: the lock that a setup
+// program holds for as long as it runs (on "registry/setup.lock" of the
+// machine folder). Empty when there is no machine folder. Raises ESetupError
+// with a message for the user when another program holds it.
+std::unique_ptr<TFileLock> LockMachineForSetup();
 
 enum class TSpecialFolder {
     ProgramFiles,

@@ -1,16 +1,40 @@
 #include "installer/platform/Registry.h"
 #include "installer/platform/AtomicFile.h"
+#include "installer/platform/FileLock.h"
 #include "installer/platform/Machine.h"
 #include "installer/platform/SetupError.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace nvqb {
 
 namespace {
+
+// One change a run makes to a hive. It is made to the hive in memory at once
+// and to the file, as the file is when it is written, under the hive's lock.
+struct TRegistryChange {
+    enum class TKind { CreateKey, DeleteKey, SetValue, DeleteValue };
+    TKind Kind;
+    QString Path;
+    TRegistryValue Value; // SetValue; DeleteValue takes its name
+};
+
+void Apply(TRegistryHive &hive, const TRegistryChange &change)
+{
+    switch (change.Kind) {
+    case TRegistryChange::TKind::CreateKey: hive.CreateKey(change.Path); break;
+    case TRegistryChange::TKind::DeleteKey: hive.DeleteKey(change.Path); break;
+    case TRegistryChange::TKind::SetValue: hive.SetValue(change.Path, change.Value); break;
+    case TRegistryChange::TKind::DeleteValue: hive.DeleteValue(change.Path, change.Value.Name); break;
+    }
+}
 
 // A hive as last read from or written to its file. The file's bytes are kept
 // so that a changed file is noticed and read again.
@@ -18,10 +42,12 @@ struct THiveFile {
     QByteArray Bytes;
     bool Loaded = false;
     TRegistryHive Hive;
-    // Open batches (TRegistryBatch), whether writes wait for them, and the
-    // first of those writes, which names a failure to write them.
+    // Open batches (TRegistryBatch) and the hive's lock, which they hold.
     int Batches = 0;
-    bool Pending = false;
+    std::unique_ptr<TFileLock> Lock;
+    // The changes not written yet, and the first of them, which names a
+    // failure to write them.
+    std::vector<TRegistryChange> Pending;
     QString PendingWhat;
 };
 
@@ -36,7 +62,8 @@ const char *RootName(TRootKey rootKey)
     return rootKey == TRootKey::HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
 }
 
-THiveFile &Hive(TRootKey rootKey, bool refresh)
+// The hive's entry, without reading its file.
+THiveFile &Slot(TRootKey rootKey)
 {
     const QString fileName = TRegistry::HiveFileName(rootKey);
     if (fileName.isEmpty()) {
@@ -49,8 +76,27 @@ THiveFile &Hive(TRootKey rootKey, bool refresh)
     std::unique_ptr<THiveFile> &slot = HiveFiles()[fileName];
     if (!slot)
         slot = std::make_unique<THiveFile>();
-    // Inside a batch the hive in memory runs ahead of its file.
-    if ((refresh && slot->Batches == 0) || !slot->Loaded) {
+    return *slot;
+}
+
+// Takes the file's bytes as the hive's, parsed again when they changed.
+void Take(THiveFile &hive, const QByteArray &bytes, const QString &fileName)
+{
+    if (!hive.Loaded || bytes != hive.Bytes) {
+        hive.Loaded = false;
+        hive.Hive.Parse(bytes, fileName);
+        hive.Bytes = bytes;
+        hive.Loaded = true;
+    }
+}
+
+THiveFile &Hive(TRootKey rootKey, bool refresh)
+{
+    THiveFile &hive = Slot(rootKey);
+    const QString fileName = TRegistry::HiveFileName(rootKey);
+    // Inside a batch the hive in memory runs ahead of its file, which nobody
+    // changes meanwhile.
+    if (!fileName.isEmpty() && ((refresh && hive.Batches == 0) || !hive.Loaded)) {
         QFile file(fileName);
         QByteArray bytes;
         if (file.exists()) {
@@ -59,44 +105,87 @@ THiveFile &Hive(TRootKey rootKey, bool refresh)
                                              .arg(fileName, file.errorString()));
             bytes = file.readAll();
         }
-        if (!slot->Loaded || bytes != slot->Bytes) {
-            slot->Hive.Parse(bytes, fileName);
-            slot->Bytes = bytes;
-            slot->Loaded = true;
-        }
+        Take(hive, bytes, fileName);
     }
-    return *slot;
+    return hive;
 }
 
-void SaveHive(TRootKey rootKey, const QString &what)
+// Writers of a hive hold its lock from reading the file to putting the new
+// one in place; so do other programs that change the file.
+std::unique_ptr<TFileLock> LockHive(const QString &fileName)
+{
+    const QString folder = QFileInfo(fileName).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw EOSError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder), errno ? errno : EACCES);
+    return TFileLock::AcquireReplaced(fileName);
+}
+
+// Writes the pending changes onto the file as it is now, so that what other
+// programs wrote since it was read stays.
+void WritePending(TRootKey rootKey, THiveFile &hive)
+{
+    const QString fileName = TRegistry::HiveFileName(rootKey);
+    const std::vector<TRegistryChange> changes = std::move(hive.Pending);
+    hive.Pending.clear();
+    std::unique_ptr<TFileLock> ownLock;
+    std::optional<QByteArray> current;
+    try {
+        if (!hive.Lock)
+            ownLock = LockHive(fileName);
+        current = (hive.Lock ? hive.Lock : ownLock)->ReadAll();
+        TRegistryHive written;
+        written.Parse(*current, fileName);
+        for (const TRegistryChange &change : changes)
+            Apply(written, change);
+        const QByteArray bytes = written.Format(QLatin1String(RootName(rootKey)));
+        if (bytes != *current)
+            WriteFileAtomically(fileName, bytes);
+        hive.Hive = std::move(written);
+        hive.Bytes = bytes;
+        hive.Loaded = true;
+    } catch (const ESetupError &e) {
+        // Back to what the file holds, so that memory and file agree again.
+        try {
+            hive.Loaded = false;
+            Take(hive, current ? *current : hive.Bytes, fileName);
+        } catch (const ESetupError &) {
+            // Read again when next used.
+        }
+        throw ERegistryException(QStringLiteral("Failed to set data for '%1': %2").arg(hive.PendingWhat, e.Message()));
+    }
+}
+
+// Makes the change in memory and, outside a batch, in the file.
+void Change(TRootKey rootKey, TRegistryChange change, const QString &what)
 {
     RequireMachineFolder();
-    const QString fileName = TRegistry::HiveFileName(rootKey);
     THiveFile &hive = Hive(rootKey, false);
-    if (hive.Batches > 0) {
-        if (!hive.Pending)
-            hive.PendingWhat = what;
-        hive.Pending = true;
-        return;
-    }
-    // What a run killed in the middle of a write left beside the hive.
-    RemoveStaleTemporaryFiles(fileName);
-    const QByteArray bytes = hive.Hive.Format(QLatin1String(RootName(rootKey)));
-    try {
-        WriteFileAtomically(fileName, bytes);
-    } catch (const ESetupError &e) {
-        // Back to what the file holds, so memory and file agree again.
-        hive.Hive.Parse(hive.Bytes, fileName);
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1': %2").arg(what, e.Message()));
-    }
-    hive.Bytes = bytes;
+    Apply(hive.Hive, change);
+    if (hive.Pending.empty())
+        hive.PendingWhat = what;
+    hive.Pending.push_back(std::move(change));
+    if (hive.Batches == 0)
+        WritePending(rootKey, hive);
 }
 
 } // namespace
 
 TRegistryBatch::TRegistryBatch(TRootKey rootKey) : FRootKey(rootKey)
 {
-    ++Hive(FRootKey, true).Batches;
+    THiveFile &hive = Slot(FRootKey);
+    const QString fileName = TRegistry::HiveFileName(FRootKey);
+    if (hive.Batches == 0 && !fileName.isEmpty() && QFileInfo(MachineFolder()).isDir()) {
+        // Held to the end of the batch: what it reads stays what it writes onto.
+        std::unique_ptr<TFileLock> lock;
+        try {
+            lock = LockHive(fileName);
+        } catch (const ESetupError &e) {
+            throw ERegistryException(QStringLiteral("Cannot lock the registry file \"%1\": %2").arg(fileName, e.Message()));
+        }
+        Take(hive, lock->ReadAll(), fileName);
+        hive.Lock = std::move(lock);
+    }
+    ++hive.Batches;
 }
 
 TRegistryBatch::~TRegistryBatch()
@@ -105,11 +194,19 @@ TRegistryBatch::~TRegistryBatch()
         return;
     // Not committed (an exception passes): the writes are dropped, so that
     // memory agrees with the file again.
-    THiveFile &hive = Hive(FRootKey, false);
-    if (--hive.Batches == 0 && hive.Pending) {
-        hive.Pending = false;
-        hive.Hive.Parse(hive.Bytes, TRegistry::HiveFileName(FRootKey));
+    THiveFile &hive = Slot(FRootKey);
+    if (--hive.Batches > 0)
+        return;
+    if (!hive.Pending.empty()) {
+        hive.Pending.clear();
+        try {
+            hive.Loaded = false;
+            Take(hive, hive.Bytes, TRegistry::HiveFileName(FRootKey));
+        } catch (const ESetupError &) {
+            // Read again when next used.
+        }
     }
+    hive.Lock.reset();
 }
 
 void TRegistryBatch::Commit()
@@ -117,11 +214,15 @@ void TRegistryBatch::Commit()
     if (FEnded)
         return;
     FEnded = true;
-    THiveFile &hive = Hive(FRootKey, false);
-    if (--hive.Batches > 0 || !hive.Pending)
+    THiveFile &hive = Slot(FRootKey);
+    if (--hive.Batches > 0)
         return;
-    hive.Pending = false;
-    SaveHive(FRootKey, hive.PendingWhat);
+    struct TRelease {
+        THiveFile &Hive;
+        ~TRelease() { Hive.Lock.reset(); }
+    } release{hive};
+    if (!hive.Pending.empty())
+        WritePending(FRootKey, hive);
 }
 
 TRegistry::TRegistry(TRootKey rootKey) : FRootKey(rootKey) {}
@@ -157,13 +258,10 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
     const QString path = AbsolutePath(key);
     if (path.isEmpty())
         return false;
-    THiveFile &hive = Hive(FRootKey, true);
-    if (!hive.Hive.FindKey(path)) {
+    if (!Hive(FRootKey, true).Hive.FindKey(path)) {
         if (!canCreate)
             return false;
-        RequireMachineFolder();
-        hive.Hive.CreateKey(path);
-        SaveHive(FRootKey, path);
+        Change(FRootKey, {TRegistryChange::TKind::CreateKey, path, {}}, path);
     }
     FOpen = true;
     FReadOnly = false;
@@ -200,12 +298,9 @@ bool TRegistry::DeleteKey(const QString &key)
     const QString path = AbsolutePath(key);
     if (path.isEmpty())
         return false;
-    THiveFile &hive = Hive(FRootKey, true);
-    if (!hive.Hive.FindKey(path))
+    if (!Hive(FRootKey, true).Hive.FindKey(path))
         return false;
-    RequireMachineFolder();
-    hive.Hive.DeleteKey(path);
-    SaveHive(FRootKey, path);
+    Change(FRootKey, {TRegistryChange::TKind::DeleteKey, path, {}}, path);
     return true;
 }
 
@@ -272,9 +367,9 @@ bool TRegistry::ReadBool(const QString &name) const
     return ReadInteger(name) != 0;
 }
 
-TRegistryKey &TRegistry::WritableKey(const QString &name)
+const TRegistryKey &TRegistry::WritableKey(const QString &name) const
 {
-    TRegistryKey *key = FReadOnly ? nullptr : CurrentKey();
+    const TRegistryKey *key = FReadOnly ? nullptr : CurrentKey();
     if (!key)
         throw ERegistryException(QStringLiteral("Failed to set data for '%1': no key is open for writing").arg(name));
     return *key;
@@ -282,8 +377,8 @@ TRegistryKey &TRegistry::WritableKey(const QString &name)
 
 void TRegistry::WriteValue(const TRegistryValue &value)
 {
-    WritableKey(value.Name).SetValue(value);
-    SaveHive(FRootKey, value.Name);
+    WritableKey(value.Name);
+    Change(FRootKey, {TRegistryChange::TKind::SetValue, FCurrentPath, value}, value.Name);
 }
 
 void TRegistry::WriteString(const QString &name, const QString &value)
@@ -311,9 +406,11 @@ void TRegistry::WriteBool(const QString &name, bool value)
 
 bool TRegistry::DeleteValue(const QString &name)
 {
-    if (!WritableKey(name).DeleteValue(name))
+    if (!WritableKey(name).FindValue(name))
         return false;
-    SaveHive(FRootKey, name);
+    TRegistryValue value;
+    value.Name = name;
+    Change(FRootKey, {TRegistryChange::TKind::DeleteValue, FCurrentPath, value}, name);
     return true;
 }
 

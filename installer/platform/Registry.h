@@ -9,6 +9,13 @@
 // Hives are cached per process and read again when their file has changed.
 // Without a machine folder the registry reads as empty and writes fail.
 // Used from one thread.
+//
+// Other programs write the hives too. A write takes the hive's lock (an
+// exclusive flock on the hive file, taken again when the file was replaced
+// while waiting), reads the file as it is, makes this program's changes on
+// it (see TRegistryHive: nothing else in the file changes) and puts the new
+// file in place before the lock goes. Programs that change a hive file do
+// the same; readers need no lock.
 #include "installer/platform/RegistryHive.h"
 
 #include <QString>
@@ -66,7 +73,7 @@ public:
 private:
     QString AbsolutePath(const QString &key) const;
     TRegistryKey *CurrentKey() const;
-    TRegistryKey &WritableKey(const QString &name);
+    const TRegistryKey &WritableKey(const QString &name) const;
     void WriteValue(const TRegistryValue &value);
 
     TRootKey FRootKey;
@@ -75,11 +82,13 @@ private:
     QString FCurrentPath;
 };
 
-// Writes through any TRegistry of the root key while the batch is open change
-// the hive in memory only; Commit writes them to the hive file in one atomic
-// step, so that a run killed in between leaves all of them or none. A batch
-// that ends without Commit (an exception passes) drops them. Batches nest:
-// the outermost one writes.
+// Writes through any TRegistry of the root key while the batch is open
+// change the hive in memory only; Commit writes them to the hive file in one
+// atomic step, so that a run killed in between leaves all of them or none. A
+// batch that ends without Commit (an exception passes) drops them. Batches
+// nest: the outermost one writes. The outermost batch holds the hive's lock
+// from its start to its end, so that what it reads is what it writes onto
+// (ERegistryException when the lock cannot be had).
 class TRegistryBatch {
 public:
     explicit TRegistryBatch(TRootKey rootKey);

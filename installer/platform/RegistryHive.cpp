@@ -1,6 +1,9 @@
 #include "installer/platform/RegistryHive.h"
 #include "installer/platform/SetupError.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace nvqb {
 
 namespace {
@@ -111,7 +114,7 @@ QString Excerpt(const QString &text)
     return QStringLiteral("%1... (%2 characters)").arg(text.left(MaxShown)).arg(text.size());
 }
 
-QString Quote(const QString &text)
+QByteArray Quote(const QString &text)
 {
     QString result;
     result.reserve(text.size() + 2);
@@ -126,27 +129,46 @@ QString Quote(const QString &text)
         }
     }
     result += QLatin1Char('"');
-    return result;
+    return EncodeHiveText(result);
 }
 
-// Reads a quoted text at pos (which holds the opening quote); pos ends after
-// the closing quote. False when the text is not closed.
-bool Unquote(const QString &line, qsizetype &pos, QString &text)
+// Reads a quoted text at pos (which holds the opening quote) into its bytes;
+// pos ends after the closing quote. False when the text is not closed. The
+// escapes go before the bytes are read as UTF-8: an escaped byte never joins
+// the bytes around it into another character.
+bool Unquote(const QByteArray &line, qsizetype &pos, QByteArray &bytes)
 {
-    text.clear();
+    bytes.clear();
     ++pos;
     while (pos < line.size()) {
-        const QChar c = line[pos++];
-        if (c == QLatin1Char('"'))
+        const char c = line[pos++];
+        if (c == '"')
             return true;
-        if (c == QLatin1Char('\\') && pos < line.size()) {
-            const QChar e = line[pos++];
-            text += e == QLatin1Char('r') ? QChar('\r') : e == QLatin1Char('n') ? QChar('\n') : e;
-        } else {
-            text += c;
+        if (c != '\\' || pos == line.size()) {
+            bytes += c;
+            continue;
         }
+        switch (line[pos]) {
+        case '\\': bytes += '\\'; break;
+        case '"': bytes += '"'; break;
+        case 'r': bytes += '\r'; break;
+        case 'n': bytes += '\n'; break;
+        default:
+            // Escapes nothing ("C:\Program Files"): part of the text.
+            bytes += '\\';
+            continue;
+        }
+        ++pos;
     }
     return false;
+}
+
+bool IsBlank(const QByteArray &text)
+{
+    for (const char c : text)
+        if (c != ' ' && c != '\t')
+            return false;
+    return true;
 }
 
 void CheckKeyName(const QString &name)
@@ -155,55 +177,34 @@ void CheckKeyName(const QString &name)
         throw ERegistryException(QStringLiteral("Invalid registry key name \"%1\"").arg(Excerpt(name)));
 }
 
-void FormatValues(const TRegistryKey &key, QString &out)
+QByteArray FormatData(const TRegistryValue &value)
 {
-    for (const TRegistryValue &value : key.Values()) {
-        out += value.Name.isEmpty() ? QStringLiteral("@") : Quote(value.Name);
-        out += QLatin1Char('=');
-        if (value.Type == TRegDataType::rdInteger)
-            out += QStringLiteral("dword:%1").arg(value.Number, 8, 16, QLatin1Char('0'));
-        else
-            out += Quote(value.Text);
-        out += QLatin1Char('\n');
-    }
+    if (value.Type == TRegDataType::rdInteger)
+        return QStringLiteral("dword:%1").arg(value.Number, 8, 16, QLatin1Char('0')).toLatin1();
+    return Quote(value.Text);
 }
 
-// Every key below the root in file order (a key, then its sub-keys), without
-// recursion: a key thousands of levels deep is no danger to the stack. The
-// path of the key being written grows and shrinks in one buffer.
-void FormatKeys(const TRegistryKey &root, QString &out)
+bool SameData(const TRegistryValue &a, const TRegistryValue &b)
 {
-    struct TLevel {
-        const TRegistryKey *Key;
-        size_t Next;          // the sub-key to write next
-        qsizetype PathLength; // the path's length above this key
-    };
-    QString path;
-    std::vector<TLevel> levels{{&root, 0, 0}};
-    while (!levels.empty()) {
-        TLevel &level = levels.back();
-        if (level.Next == level.Key->Keys().size()) {
-            path.truncate(level.PathLength);
-            levels.pop_back();
-            continue;
-        }
-        const TRegistryKey &key = *level.Key->Keys()[level.Next++];
-        const qsizetype above = path.size();
-        if (levels.size() > 1)
-            path += QLatin1Char('\\');
-        path += key.Name();
-        if (key.OwnHeader() || !key.Values().empty() || key.Keys().empty()) {
-            out += QLatin1Char('[') + path + QLatin1String("]\n");
-            FormatValues(key, out);
-            out += QLatin1Char('\n');
-        }
-        levels.push_back({&key, 0, above});
-    }
+    if (a.Type != b.Type)
+        return false;
+    return a.Type == TRegDataType::rdInteger ? a.Number == b.Number : a.Text == b.Text;
 }
+
+// Whether the key is the top key or one below it.
+bool IsWithin(const TRegistryKey *key, const TRegistryKey *top)
+{
+    for (; key; key = key->Parent())
+        if (key == top)
+            return true;
+    return false;
+}
+
+constexpr size_t NoLine = size_t(-1);
 
 } // namespace
 
-TRegistryKey::TRegistryKey(QString name) : FName(std::move(name)) {}
+TRegistryKey::TRegistryKey(QString name, TRegistryKey *parent) : FName(std::move(name)), FParent(parent) {}
 
 TRegistryKey::~TRegistryKey()
 {
@@ -230,7 +231,7 @@ TRegistryKey *TRegistryKey::AddKey(const QString &name)
     if (TRegistryKey *key = FindKey(name))
         return key;
     CheckKeyName(name);
-    FKeys.push_back(std::make_unique<TRegistryKey>(name));
+    FKeys.push_back(std::make_unique<TRegistryKey>(name, this));
     return FKeys.back().get();
 }
 
@@ -276,6 +277,10 @@ bool TRegistryKey::DeleteValue(const QString &name)
 
 TRegistryHive::TRegistryHive() : FRoot(std::make_unique<TRegistryKey>(QString())) {}
 
+TRegistryHive::~TRegistryHive() = default;
+TRegistryHive::TRegistryHive(TRegistryHive &&) noexcept = default;
+TRegistryHive &TRegistryHive::operator=(TRegistryHive &&) noexcept = default;
+
 QStringList TRegistryHive::SplitKeyPath(const QString &path)
 {
     return path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
@@ -292,14 +297,108 @@ TRegistryKey *TRegistryHive::FindKey(const QString &path) const
     return key;
 }
 
+TRegistryHive::TLine TRegistryHive::HeaderLine(const TRegistryKey &key) const
+{
+    QStringList names;
+    for (const TRegistryKey *k = &key; k->Parent(); k = k->Parent())
+        names += k->Name();
+    std::reverse(names.begin(), names.end());
+    TLine line;
+    line.Kind = TLine::Header;
+    line.Text = '[' + EncodeHiveText(names.join(QLatin1Char('\\'))) + ']';
+    line.End = FLineEnd;
+    line.Key = const_cast<TRegistryKey *>(&key);
+    return line;
+}
+
+TRegistryHive::TLine TRegistryHive::ValueLine(const TRegistryKey &key, const TRegistryValue &value) const
+{
+    TLine line;
+    line.Kind = TLine::Value;
+    line.Text = value.Name.isEmpty() ? QByteArray("@") : Quote(value.Name);
+    line.Text += '=';
+    line.DataStart = line.Text.size();
+    line.Text += FormatData(value);
+    line.End = FLineEnd;
+    line.Key = const_cast<TRegistryKey *>(&key);
+    line.Name = value.Name;
+    return line;
+}
+
+TRegistryHive::TLine TRegistryHive::BlankLine() const
+{
+    TLine line;
+    line.End = FLineEnd;
+    return line;
+}
+
+void TRegistryHive::InsertLines(size_t at, std::vector<TLine> lines)
+{
+    // The line before ends as lines do, even when it was the file's last.
+    if (at > 0 && !FLines[at - 1].End.endsWith('\n')) {
+        QByteArray &end = FLines[at - 1].End;
+        end = end.isEmpty() ? FLineEnd : end + '\n';
+    }
+    FLines.insert(FLines.begin() + qsizetype(at), std::make_move_iterator(lines.begin()),
+                  std::make_move_iterator(lines.end()));
+}
+
+size_t TRegistryHive::LastOfSection(size_t header) const
+{
+    size_t last = header;
+    for (size_t k = header + 1; k < FLines.size() && FLines[k].Kind != TLine::Header; ++k)
+        if (FLines[k].Kind == TLine::Value)
+            last = k;
+    return last;
+}
+
+size_t TRegistryHive::EndOfSection(size_t header) const
+{
+    size_t end = LastOfSection(header) + 1;
+    while (end < FLines.size() && FLines[end].Kind == TLine::Other && IsBlank(FLines[end].Text))
+        ++end;
+    return end;
+}
+
+void TRegistryHive::AddSection(TRegistryKey &key)
+{
+    size_t at = NoLine;
+    // Before the first header of a key below it (the file named it only
+    // through them), else after the last section of the nearest key above
+    // that has one, else at the end.
+    for (size_t k = 0; k < FLines.size() && at == NoLine; ++k)
+        if (FLines[k].Kind == TLine::Header && IsWithin(FLines[k].Key, &key))
+            at = k;
+    for (const TRegistryKey *above = key.Parent(); above && at == NoLine; above = above->Parent()) {
+        size_t last = NoLine;
+        for (size_t k = 0; k < FLines.size(); ++k)
+            if (FLines[k].Kind == TLine::Header && IsWithin(FLines[k].Key, above))
+                last = k;
+        if (last != NoLine)
+            at = EndOfSection(last);
+    }
+    if (at == NoLine)
+        at = FLines.size();
+    std::vector<TLine> lines;
+    lines.push_back(HeaderLine(key));
+    lines.push_back(BlankLine());
+    InsertLines(at, std::move(lines));
+}
+
 TRegistryKey *TRegistryHive::CreateKey(const QString &path)
 {
     const QStringList names = SplitKeyPath(path);
     for (const QString &name : names)
         CheckKeyName(name);
     TRegistryKey *key = FRoot.get();
-    for (const QString &name : names)
+    for (const QString &name : names) {
+        if (TRegistryKey *sub = key->FindKey(name)) {
+            key = sub;
+            continue;
+        }
         key = key->AddKey(name);
+        AddSection(*key);
+    }
     return key;
 }
 
@@ -310,94 +409,203 @@ bool TRegistryHive::DeleteKey(const QString &path)
         return false;
     const QString last = names.takeLast();
     TRegistryKey *parent = FindKey(names.join(QLatin1Char('\\')));
-    return parent && parent->DeleteKey(last);
+    TRegistryKey *key = parent ? parent->FindKey(last) : nullptr;
+    if (!key)
+        return false;
+    size_t firstRemoved = NoLine;
+    for (size_t k = 0; k < FLines.size();) {
+        if (FLines[k].Kind != TLine::Header || !IsWithin(FLines[k].Key, key)) {
+            ++k;
+            continue;
+        }
+        if (firstRemoved == NoLine)
+            firstRemoved = k;
+        FLines.erase(FLines.begin() + qsizetype(k), FLines.begin() + qsizetype(EndOfSection(k)));
+    }
+    parent->DeleteKey(last);
+    // A key the file named only through the deleted one keeps a header, so
+    // that it is still there when the file is read again.
+    if (parent != FRoot.get()) {
+        bool named = false;
+        for (const TLine &line : FLines)
+            named = named || (line.Kind == TLine::Header && IsWithin(line.Key, parent));
+        if (!named) {
+            std::vector<TLine> lines;
+            lines.push_back(HeaderLine(*parent));
+            lines.push_back(BlankLine());
+            InsertLines(std::min(firstRemoved, FLines.size()), std::move(lines));
+        }
+    }
+    return true;
+}
+
+void TRegistryHive::SetValue(const QString &path, const TRegistryValue &value)
+{
+    if (SplitKeyPath(path).isEmpty())
+        throw ERegistryException(QStringLiteral("Failed to set data for '%1': no key").arg(value.Name));
+    TRegistryKey *key = CreateKey(path);
+    if (const TRegistryValue *old = key->FindValue(value.Name); old && SameData(*old, value))
+        return;
+    key->SetValue(value);
+    const TRegistryValue &stored = *key->FindValue(value.Name);
+    // The value's first line takes the new data after its name as written;
+    // the lines that repeated the value go.
+    bool replaced = false;
+    for (size_t k = 0; k < FLines.size();) {
+        TLine &line = FLines[k];
+        if (line.Kind != TLine::Value || line.Key != key || !SameName(line.Name, stored.Name)) {
+            ++k;
+        } else if (!replaced) {
+            line.Text = line.Text.left(line.DataStart) + FormatData(stored);
+            replaced = true;
+            ++k;
+        } else {
+            FLines.erase(FLines.begin() + qsizetype(k));
+        }
+    }
+    if (replaced)
+        return;
+    size_t header = NoLine;
+    for (size_t k = 0; k < FLines.size(); ++k)
+        if (FLines[k].Kind == TLine::Header && FLines[k].Key == key)
+            header = k;
+    if (header == NoLine) {
+        AddSection(*key);
+        for (size_t k = 0; k < FLines.size() && header == NoLine; ++k)
+            if (FLines[k].Kind == TLine::Header && FLines[k].Key == key)
+                header = k;
+    }
+    std::vector<TLine> lines;
+    lines.push_back(ValueLine(*key, stored));
+    InsertLines(LastOfSection(header) + 1, std::move(lines));
+}
+
+bool TRegistryHive::DeleteValue(const QString &path, const QString &name)
+{
+    TRegistryKey *key = FindKey(path);
+    if (!key || !key->DeleteValue(name))
+        return false;
+    std::erase_if(FLines, [key, &name](const TLine &line) {
+        return line.Kind == TLine::Value && line.Key == key && SameName(line.Name, name);
+    });
+    return true;
+}
+
+void TRegistryHive::ReadLine(TLine &line, TRegistryKey *&current, qsizetype number, const QString &origin)
+{
+    const QByteArray &text = line.Text;
+    qsizetype pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+        ++pos;
+    const auto bad = [&](const char *why) {
+        return ERegistryException(QStringLiteral("Bad registry file \"%1\", line %2: %3: %4")
+                                      .arg(origin)
+                                      .arg(number)
+                                      .arg(QLatin1String(why), Excerpt(DecodeHiveText(text))));
+    };
+    if (pos == text.size() || text[pos] == ';')
+        return;
+    if (text[pos] == '[') {
+        if (!text.endsWith(']'))
+            throw bad("a key line must end with \"]\"");
+        const QStringList names = SplitKeyPath(DecodeHiveText(text.mid(pos + 1, text.size() - pos - 2)));
+        if (names.isEmpty())
+            throw bad("empty key name");
+        // The keys above the last name come with it.
+        current = FRoot.get();
+        for (const QString &name : names)
+            current = current->AddKey(name);
+        line.Kind = TLine::Header;
+        line.Key = current;
+        return;
+    }
+    if (!current)
+        throw bad("a value before the first key");
+    TRegistryValue value;
+    QByteArray bytes;
+    if (text[pos] == '@') {
+        ++pos;
+    } else if (text[pos] == '"') {
+        if (!Unquote(text, pos, bytes))
+            throw bad("the value name is not closed");
+        value.Name = DecodeHiveText(bytes);
+    } else {
+        throw bad("neither a key nor a value");
+    }
+    if (pos >= text.size() || text[pos] != '=')
+        throw bad("\"=\" expected after the value name");
+    ++pos;
+    line.DataStart = pos;
+    if (pos < text.size() && text[pos] == '"') {
+        value.Type = TRegDataType::rdString;
+        if (!Unquote(text, pos, bytes))
+            throw bad("the value text is not closed");
+        value.Text = DecodeHiveText(bytes);
+    } else if (text.mid(pos, 6).compare("dword:", Qt::CaseInsensitive) == 0) {
+        pos += 6;
+        const qsizetype start = pos;
+        while (pos < text.size() && pos - start < 8 && std::isxdigit(uchar(text[pos])))
+            ++pos;
+        bool ok = false;
+        value.Type = TRegDataType::rdInteger;
+        value.Number = text.mid(start, pos - start).toUInt(&ok, 16);
+        if (!ok)
+            throw bad("bad dword value");
+    } else {
+        throw bad("a quoted text or dword: expected");
+    }
+    if (!DecodeHiveText(text.mid(pos)).trimmed().isEmpty())
+        throw bad("text after the value");
+    current->SetValue(value);
+    line.Kind = TLine::Value;
+    line.Key = current;
+    line.Name = value.Name;
 }
 
 void TRegistryHive::Parse(const QByteArray &text, const QString &origin)
 {
     TRegistryHive parsed;
-    TRegistryKey *current = nullptr;
-    const QList<QByteArray> lines = text.split('\n');
-    for (qsizetype number = 0; number < lines.size(); ++number) {
-        QString line = DecodeHiveText(lines[number]);
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        qsizetype pos = 0;
-        while (pos < line.size() && (line[pos] == QLatin1Char(' ') || line[pos] == QLatin1Char('\t')))
-            ++pos;
-        const auto bad = [&](const char *why) {
-            return ERegistryException(QStringLiteral("Bad registry file \"%1\", line %2: %3: %4")
-                                          .arg(origin)
-                                          .arg(number + 1)
-                                          .arg(QLatin1String(why), Excerpt(line)));
-        };
-        if (pos == line.size() || line[pos] == QLatin1Char(';'))
-            continue;
-        if (line[pos] == QLatin1Char('[')) {
-            if (!line.endsWith(QLatin1Char(']')))
-                throw bad("a key line must end with \"]\"");
-            const QString path = line.mid(pos + 1, line.size() - pos - 2);
-            const QStringList names = TRegistryHive::SplitKeyPath(path);
-            if (names.isEmpty())
-                throw bad("empty key name");
-            // The keys above the last name come with it; they need no
-            // header line of their own when the file gave them none.
-            current = &parsed.Root();
-            for (const QString &name : names) {
-                TRegistryKey *key = current->FindKey(name);
-                if (!key) {
-                    CheckKeyName(name);
-                    key = current->AddKey(name);
-                    key->SetOwnHeader(false);
-                }
-                current = key;
-            }
-            current->SetOwnHeader(true);
-            continue;
-        }
-        if (!current)
-            throw bad("a value before the first key");
-        TRegistryValue value;
-        if (line[pos] == QLatin1Char('@')) {
-            ++pos;
-        } else if (line[pos] == QLatin1Char('"')) {
-            if (!Unquote(line, pos, value.Name))
-                throw bad("the value name is not closed");
-        } else {
-            throw bad("neither a key nor a value");
-        }
-        if (pos >= line.size() || line[pos] != QLatin1Char('='))
-            throw bad("\"=\" expected after the value name");
-        ++pos;
-        if (pos < line.size() && line[pos] == QLatin1Char('"')) {
-            value.Type = TRegDataType::rdString;
-            if (!Unquote(line, pos, value.Text))
-                throw bad("the value text is not closed");
-        } else if (line.mid(pos, 6).compare(QLatin1String("dword:"), Qt::CaseInsensitive) == 0) {
-            pos += 6;
-            const qsizetype start = pos;
-            while (pos < line.size() && pos - start < 8 && QStringLiteral("0123456789abcdefABCDEF").contains(line[pos]))
-                ++pos;
-            bool ok = pos > start;
-            value.Type = TRegDataType::rdInteger;
-            value.Number = line.mid(start, pos - start).toUInt(&ok, 16);
-            if (!ok)
-                throw bad("bad dword value");
-        } else {
-            throw bad("a quoted text or dword: expected");
-        }
-        if (!line.mid(pos).trimmed().isEmpty())
-            throw bad("text after the value");
-        current->SetValue(value);
+    parsed.FReadFromNothing = text.isEmpty();
+    qsizetype start = 0;
+    if (text.startsWith("\xEF\xBB\xBF")) {
+        parsed.FByteOrderMark = text.left(3);
+        start = 3;
     }
-    std::swap(FRoot, parsed.FRoot);
+    bool lineEndSeen = false;
+    TRegistryKey *current = nullptr;
+    for (qsizetype number = 1; start < text.size(); ++number) {
+        TLine line;
+        const qsizetype end = text.indexOf('\n', start);
+        if (end < 0) {
+            line.Text = text.mid(start);
+            start = text.size();
+        } else {
+            line.Text = text.mid(start, end - start);
+            line.End = "\n";
+            start = end + 1;
+        }
+        if (line.Text.endsWith('\r')) {
+            line.Text.chop(1);
+            line.End.prepend('\r');
+        }
+        parsed.ReadLine(line, current, number, origin);
+        if (!lineEndSeen && line.End.endsWith('\n')) {
+            parsed.FLineEnd = line.End;
+            lineEndSeen = true;
+        }
+        parsed.FLines.push_back(std::move(line));
+    }
+    *this = std::move(parsed);
 }
 
 QByteArray TRegistryHive::Format(const QString &title) const
 {
-    QString out = QLatin1String("; ") + title + QLatin1String("\n\n");
-    FormatKeys(*FRoot, out);
-    return EncodeHiveText(out);
+    QByteArray out = FByteOrderMark;
+    if (FReadFromNothing && !FLines.empty())
+        out += "; " + EncodeHiveText(title) + FLineEnd + FLineEnd;
+    for (const TLine &line : FLines)
+        out += line.Text + line.End;
+    return out;
 }
 
 } // namespace nvqb

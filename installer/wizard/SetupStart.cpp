@@ -1,6 +1,7 @@
 #include "installer/wizard/SetupStart.h"
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
+#include "installer/platform/Machine.h"
 #include "installer/platform/SetupError.h"
 #include "installer/wizard/MainForm.h"
 
@@ -12,13 +13,30 @@
 
 namespace nvqb {
 
+namespace {
+
+// Keeps the machine's setup lock as long as the wizard window is there.
+class TMachineLockKeeper : public QObject {
+public:
+    TMachineLockKeeper(std::unique_ptr<TFileLock> lock, QObject *parent) : QObject(parent), FLock(std::move(lock)) {}
+
+private:
+    std::unique_ptr<TFileLock> FLock;
+};
+
+} // namespace
+
 std::unique_ptr<TfMain> StartSetup(const QString &programFolder)
 {
     QGuiApplication::setApplicationDisplayName(SetupTitle);
     QDir::setCurrent(programFolder);
     QString failure;
     try {
+        // Taken before the install data reads the registry: a second setup
+        // program would decide on what the first one is changing.
+        std::unique_ptr<TFileLock> machineLock = LockMachineForSetup();
         auto form = std::make_unique<TfMain>(CreateInstallData());
+        new TMachineLockKeeper(std::move(machineLock), form.get());
         form->show();
         return form;
     } catch (const ESetupError &e) {

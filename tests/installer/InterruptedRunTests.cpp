@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -280,4 +281,83 @@ TEST(InterruptedRun, AnIDERecordCutShortKeepsTheChoicesThePagesShow)
               browsing);
     EXPECT_EQ(ReadValue(HKLM, ideRecord, QStringLiteral("BPLDir")),
               machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder/Delphi7")));
+}
+
+namespace {
+
+// A BDS 2007, whose paths live in the user's EnvOptions.proj; returns that file.
+QString AddBDS2007(const TTestMachine &machine)
+{
+    const QString root = machine.AddIDE(QStringLiteral("BDS"), QStringLiteral("5.0"), QStringLiteral("BDS5"),
+                                        QStringLiteral("bds.exe"), QString());
+    machine.InstallTool(root + QLatin1String("/Bin/dcc32.exe"));
+    const QString user = QStringLiteral("\\SOFTWARE\\Borland\\BDS\\5.0");
+    machine.SetString(HKCU, user + QLatin1String("\\Personalities"), QStringLiteral("Delphi.Win32"), QString());
+    machine.SetString(HKCU, user + QLatin1String("\\Known Packages"), QStringLiteral("$(BDS)/Bin/dcldb100.bpl"),
+                      QStringLiteral("Borland Database Components"));
+    return machine.WriteFile(QStringLiteral("Application Data/Borland/BDS/5.0/EnvOptions.proj"),
+                             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                             "<Project>\n"
+                             "  <PropertyGroup>\n"
+                             "    <Win32DCPOutput>$(BDSCOMMONDIR)/Dcp</Win32DCPOutput>\n"
+                             "    <Win32DLLOutputPath>$(BDSCOMMONDIR)/Bpl</Win32DLLOutputPath>\n"
+                             "    <Win32BrowsingPath>$(BDS)/source/Win32/vcl</Win32BrowsingPath>\n"
+                             "    <Win32LibraryPath>$(BDS)/lib</Win32LibraryPath>\n"
+                             "  </PropertyGroup>\n"
+                             "</Project>\n");
+}
+
+} // namespace
+
+// Writers killed in the middle of an atomic write leave their temporary files
+// (the file's name, "." and six letters or digits, locked by nobody): a
+// shortcut's in the Start-menu folder, the IDE's option file's in Application
+// Data, the log's in the install folder. The next install and the uninstall
+// take them away, so that the Start-menu group and the install folder go
+// with the uninstall; the temporary file of a writer still alive stays.
+TEST(InterruptedRun, TemporaryFilesOfKilledWritesGoWithTheNextRuns)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    const QString envOptions = AddBDS2007(machine);
+    TTestDistribution distribution(machine, true, false);
+    std::vector<TArchiveEntry> files = ComponentFilesWithADO(QStringLiteral("Delphi7"));
+    files.push_back(PackageProject(QStringLiteral("Delphi2007"), QStringLiteral("nvQueryBuilderD11.dpk")));
+    files.push_back(PackageProject(QStringLiteral("Delphi2007"), QStringLiteral("nvQueryBuilderDsgnD11.dpk")));
+    distribution.WriteArchive(files);
+    ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
+    const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+    const QString group = machine.Path(QStringLiteral("Start Menu/Programs/Tellwright/Norvane Query Builder VCL Edition"));
+    ASSERT_TRUE(machine.ReadFile(envOptions).contains((dir + QLatin1String("/Delphi2007")).toUtf8()));
+
+    const QStringList killed{group + QLatin1String("/Norvane Query Builder Help.lnk.k9Qx2A"),
+                             envOptions + QLatin1String(".Zp31Rb"), dir + QLatin1String("/setup.log.Ab12Cd")};
+    const auto leave = [&] {
+        for (const QString &file : killed)
+            machine.WriteFile(file, "cut sh");
+    };
+    leave();
+    {
+        QFile living(group + QLatin1String("/Norvane Query Builder Web Site.lnk.Live01"));
+        ASSERT_TRUE(living.open(QIODevice::WriteOnly));
+        ASSERT_EQ(::flock(living.handle(), LOCK_EX), 0);
+        TInstallData data(distribution.Folder());
+        InstallIntoEveryIDE(data);
+        const TRun run = RunSetup(data);
+        ASSERT_TRUE(run.Result) << Text(run.Log);
+        EXPECT_FALSE(QFileInfo::exists(killed[0]));
+        EXPECT_FALSE(QFileInfo::exists(killed[1]));
+        EXPECT_TRUE(QFileInfo::exists(living.fileName()));
+        living.remove();
+    }
+
+    leave();
+    TInstallData data(distribution.Folder());
+    data.Mode = imUninstall;
+    const TRun run = RunSetup(data);
+    EXPECT_TRUE(run.Result) << Text(run.Log);
+    EXPECT_EQ(Entries(machine.Path(QStringLiteral("Start Menu/Programs"))), QStringList{QStringLiteral("Accessories")});
+    EXPECT_EQ(Entries(QFileInfo(envOptions).absolutePath()), QStringList{QStringLiteral("EnvOptions.proj")});
+    EXPECT_FALSE(QFileInfo::exists(dir));
 }

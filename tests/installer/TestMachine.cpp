@@ -13,6 +13,25 @@ QString StandInTool()
     return QStringLiteral(NVQB_STANDIN_TOOL);
 }
 
+QString InstallerPeer()
+{
+    return QStringLiteral(NVQB_INSTALLER_PEER);
+}
+
+bool WaitsForALock(qint64 pid)
+{
+    // "1: -> FLOCK  ADVISORY  WRITE 1234 fe:00:5678 0 EOF": a request that waits.
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 5 && fields[1] == "->" && fields[5].toLongLong() == pid)
+            return true;
+    }
+    return false;
+}
+
 TTestMachine::TTestMachine()
     : FOldMachine(qgetenv("NVQB_MACHINE")), FHadMachine(qEnvironmentVariableIsSet("NVQB_MACHINE"))
 {

@@ -46,5 +46,12 @@ private:
 
 // The stand-in tool built with the tests.
 QString StandInTool();
+// The peer program built with the tests: another program on the machine
+// (tests/installer/peer/InstallerPeer.cpp tells what it does).
+QString InstallerPeer();
+
+// Whether the process waits for a lock (flock) that another one holds, as
+// /proc/locks shows.
+bool WaitsForALock(qint64 pid);
 
 } // namespace nvqb::test
