@@ -640,6 +640,10 @@ void TSQLExpressionOperatorPrefix::BuildSQLDirect(TSQLBuilder *builder, TSQLBuil
     if (Operator) {
         builder->Space(3);
         BuildASTField(Operator.get(), builder, format, false);
+        // Written right before its operand, the operator must not read on
+        // into it: "~" and a name or number would read back as one name.
+        if (!Operator->Operator.isEmpty())
+            builder->KeepNextApartFrom(Operator->Operator.back(), 3);
     }
     BuildASTField(Expression.get(), builder, format, false);
 }

@@ -214,6 +214,37 @@ TEST_F(SQL92Parsing, ExpressionsCaseCastAndParameters)
     EXPECT_EQ(function->Function->GetCount(), 3);
 }
 
+TEST_F(SQL92Parsing, PrefixOperatorsReadBackBeforeEveryKindOfOperand)
+{
+    // "~" is a word character of the scanner and "--" starts a comment: an
+    // operator printed against its operand must stay that operator.
+    const char *const operands[] = {"x",       "t.x",  "1",     "1.5",    ".5",         "0x1F",  "'s'",   "\"Q r\"",
+                                    "count",   "null", "(x)", "?",     "?1",   ":p",
+                                    "f(x)", "sum(x)", "count(*)", "cast(x as int)", "substring(x from 1)",
+                                    "case when x = 1 then 2 end", "{d '2001-02-03'}", "(select 1)", "$x", "_x"};
+    for (const char *op : {"~", "-", "+"}) {
+        for (const char *operand : operands) {
+            for (const char *inner : {"", "~", "-", "+"}) {
+                const std::string text = std::string("SELECT ") + op + " " + inner + " " + operand + " FROM t";
+                SCOPED_TRACE(text);
+                TOwned<TSQLSelectStatement> first = Provider.ParseSelect(QString::fromStdString(text));
+                const QString printed = Print(first.get());
+                TOwned<TSQLSelectStatement> again = Provider.ParseSelect(printed);
+                EXPECT_EQ(Std(Shape(again.get()).join(u' ')), Std(Shape(first.get()).join(u' '))) << Std(printed);
+                EXPECT_EQ(Std(Print(again.get())), Std(printed));
+            }
+        }
+    }
+    // Apart only where the two would read as one.
+    ExpectSameMeaning("SELECT ~ x, ~ 1, ~ ~ x, - - 1, ~ (x), ~ 'a', - x, + 1 FROM t",
+                      "Select ~ x, ~ 1, ~ ~ x, - -1, ~(x), ~'a', -x, +1 From t");
+    // Binary operators are written with blanks around them.
+    ExpectSameMeaning("SELECT a+b, a-b, a*b, a/b, a%b, a||b, a-~ b, a/-1 FROM t WHERE a=b AND a<>b AND a!=b AND a<=-b "
+                      "AND a!>~ b AND a<b AND a>=b AND a!<b AND a>-1",
+                      "Select a + b, a - b, a * b, a / b, a % b, a || b, a - ~ b, a / -1 From t Where a = b And a <> b "
+                      "And a != b And a <= -b And a !> ~ b And a < b And a >= b And a !< b And a > -1");
+}
+
 TEST_F(SQL92Parsing, NamesAndQuotedIdentifiers)
 {
     TOwned<TSQLDatabaseObject> name = Provider.ParseObjectName(QStringLiteral("x.y.z.w"));

@@ -125,6 +125,13 @@ TEST_F(ExpressionTest, PredicatesAndOperators)
     EXPECT_SQL(Fast(ifExpr.get()), "If a = b Then 1 EndIf");
     auto negative = Bin(p, Col(p, "a"), "*", Create<TSQLExpressionOperatorPrefix>(p, Num(p, "5"), "-"));
     EXPECT_SQL(Fast(negative.get()), "a * -5");
+    // A prefix operator is set apart from an operand that would read on
+    // into it: "~" into a name or number, "-" into a comment (written
+    // alone, its blank in front stays).
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Col(p, "x"), "~").get()), " ~ x");
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Num(p, "5"), "~").get()), " ~ 5");
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Num(p, "-5"), "-").get()), " - -5");
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Str(p, "x"), "~").get()), " ~'x'");
 }
 
 TEST_F(ExpressionTest, AggregatesAndFunctionNames)
