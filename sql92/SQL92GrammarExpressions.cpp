@@ -549,8 +549,8 @@ template <class P> SQL92Parser::N<P, TSQLFunction> SQL92Parser::SQLFunction(P &p
         functionName->AddName(Create<TastTokenIdentifier>(provider, word->Text, false));
         function->FunctionName.reset(std::move(functionName));
     };
-    // keyword ( expression { , expression } ), with `more` rounds at most
-    // after the first (-1: any number).
+    // keyword ( expression { , expression } ): exactly `more` arguments after
+    // the first, or any number of them when `more` is -1.
     auto keywordCall = [&](const TnvToken *word, int more) {
         g::Tok(p, _LPAREN);
         g::Nest nest(p);
