@@ -3,6 +3,8 @@
 #include "sql92/SQL92GrammarSupport.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
+#include <algorithm>
+
 namespace nvqb {
 
 using namespace SQL92;
@@ -398,9 +400,10 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Expression
 
 template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Constant(P &p)
 {
-    static constexpr int kinds[] = {_integer,      _Real,         _NULL,           _ASCIIStringLiteral,
-                                    _HexLiteral,   _ODBCDateTime, _CURRENTTIMESTAMP, _CURRENTUSER,
-                                    _SESSIONUSER,  _SYSTEMUSER};
+    static constexpr int kinds[] = {_integer,     _Real,         _NULL,           _ASCIIStringLiteral,
+                                    _HexLiteral,  _ODBCDateTime, _CURRENTTIMESTAMP, _CURRENTUSER,
+                                    _SESSIONUSER, _SYSTEMUSER,   _CURRENTDATE,    _CURRENTTIME,
+                                    _USER};
     const TnvToken *token = g::OneOf(p, kinds);
     N<P, TSQLExpressionItem> result;
     if constexpr (P::Building) {
@@ -427,6 +430,15 @@ template <class P> SQL92Parser::N<P, TSQLExpressionItem> SQL92Parser::Constant(P
             break;
         case _SESSIONUSER:
             constant->AddKeyword(QStringLiteral("Session_User"));
+            break;
+        case _CURRENTDATE:
+            constant->AddKeyword(QStringLiteral("Current_Date"));
+            break;
+        case _CURRENTTIME:
+            constant->AddKeyword(QStringLiteral("Current_Time"));
+            break;
+        case _USER:
+            constant->AddKeyword(QStringLiteral("User"));
             break;
         default:
             constant->AddKeyword(QStringLiteral("system_user"));
@@ -531,6 +543,138 @@ template <class P> SQL92Parser::N<P, TSQLFunction> SQL92Parser::SQLFunction(P &p
         g::Tok(p, _RPAREN);
         result = std::move(function);
     };
+    // The keyword as the function's name, as written.
+    auto named = [&](TSQLFunction *function, const TnvToken *word) {
+        auto functionName = Create<TSQLQualifiedName>(provider);
+        functionName->AddName(Create<TastTokenIdentifier>(provider, word->Text, false));
+        function->FunctionName.reset(std::move(functionName));
+    };
+    // keyword ( expression { , expression } ): exactly `more` arguments after
+    // the first, or any number of them when `more` is -1.
+    auto keywordCall = [&](const TnvToken *word, int more) {
+        g::Tok(p, _LPAREN);
+        g::Nest nest(p);
+        N<P, TSQLFunction> function;
+        if constexpr (P::Building) {
+            function = Create<TSQLFunctionKeyword>(provider);
+            named(function.get(), word);
+        }
+        auto argument = [&] {
+            auto value = Expression(p);
+            if constexpr (P::Building)
+                function->Add(std::move(value));
+        };
+        argument();
+        if (more < 0) {
+            g::Rep(p, &gates::Comma, &gates::RParen, [&] {
+                g::Tok(p, _COMMA);
+                argument();
+            });
+        }
+        for (int i = 0; i < more; ++i) {
+            g::Tok(p, _COMMA);
+            argument();
+        }
+        g::Tok(p, _RPAREN);
+        result = std::move(function);
+    };
+    auto oneArgumentCall = [&] {
+        static constexpr int names[] = {_UPPER, _LOWER, _CHARLENGTH, _CHARACTERLENGTH, _OCTETLENGTH, _BITLENGTH};
+        keywordCall(g::OneOf(p, names), 0);
+    };
+    auto nullifCall = [&] { keywordCall(g::Tok(p, _NULLIF), 1); };
+    auto coalesceCall = [&] { keywordCall(g::Tok(p, _COALESCE), -1); };
+    auto trimCall = [&] {
+        static constexpr TnvGate sideWord{_LEADING, _TRAILING, _BOTH}, fromWord{_FROMTOKEN};
+        static constexpr int sides[] = {_LEADING, _TRAILING, _BOTH};
+        const TnvToken *word = g::Tok(p, _TRIM);
+        g::Tok(p, _LPAREN);
+        g::Nest nest(p);
+        const TnvToken *side = nullptr;
+        bool fromWritten = false;
+        N<P, TSQLExpressionItem> character, source;
+        // [ LEADING / TRAILING / BOTH ] [ character ] FROM source
+        auto withSide = [&] {
+            side = g::OneOf(p, sides);
+            g::Opt(p, &gates::ExpressionStart, &fromWord, [&] { character = Expression(p); });
+            g::Tok(p, _FROMTOKEN);
+            fromWritten = true;
+            source = Expression(p);
+        };
+        auto fromFirst = [&] {
+            g::Tok(p, _FROMTOKEN);
+            fromWritten = true;
+            source = Expression(p);
+        };
+        // source, or character FROM source
+        auto valueFirst = [&] {
+            auto first = Expression(p);
+            N<P, TSQLExpressionItem> second;
+            fromWritten = g::Opt(p, &fromWord, &gates::RParen, [&] {
+                g::Tok(p, _FROMTOKEN);
+                second = Expression(p);
+            });
+            if constexpr (P::Building) {
+                if (fromWritten) {
+                    character = std::move(first);
+                    source = std::move(second);
+                } else {
+                    source = std::move(first);
+                }
+            }
+        };
+        g::Alt(p, {&sideWord, &fromWord, &gates::ExpressionStart}, withSide, fromFirst, valueFirst);
+        g::Tok(p, _RPAREN);
+        if constexpr (P::Building) {
+            auto function = Create<TSQLFunctionTrim>(provider);
+            named(function.get(), word);
+            if (side)
+                function->Specification = side->Kind == _LEADING    ? tspLeading
+                                          : side->Kind == _TRAILING ? tspTrailing
+                                                                    : tspBoth;
+            function->FromWritten = fromWritten;
+            if (character)
+                function->Add(std::move(character));
+            function->Add(std::move(source));
+            result = std::move(function);
+        }
+    };
+    auto positionCall = [&] {
+        const TnvToken *word = g::Tok(p, _POSITION);
+        g::Tok(p, _LPAREN);
+        g::Nest nest(p);
+        auto value = Expression(p);
+        g::Tok(p, _IN);
+        auto within = Expression(p);
+        g::Tok(p, _RPAREN);
+        if constexpr (P::Building) {
+            auto function = Create<TSQLFunctionPosition>(provider);
+            named(function.get(), word);
+            function->Add(std::move(value));
+            function->Add(std::move(within));
+            result = std::move(function);
+        }
+    };
+    auto extractCall = [&] {
+        // In the order of TSQLDatetimeField.
+        static constexpr int fields[] = {_YEAR,   _MONTH,  _DAY,          _HOUR,
+                                         _MINUTE, _SECOND, _TIMEZONEHOUR, _TIMEZONEMINUTE};
+        const TnvToken *word = g::Tok(p, _EXTRACT);
+        g::Tok(p, _LPAREN);
+        g::Nest nest(p);
+        const TnvToken *field = g::OneOf(p, fields);
+        g::Tok(p, _FROMTOKEN);
+        auto value = Expression(p);
+        g::Tok(p, _RPAREN);
+        if constexpr (P::Building) {
+            auto function = Create<TSQLFunctionExtract>(provider);
+            named(function.get(), word);
+            function->Field = TSQLDatetimeField(std::find(std::begin(fields), std::end(fields), field->Kind) -
+                                                std::begin(fields));
+            function->Add(std::move(value));
+            result = std::move(function);
+        }
+    };
     auto substringCall = [&] {
         const TnvToken *word = g::Tok(p, _SUBSTRING);
         g::Tok(p, _LPAREN);
@@ -556,7 +700,12 @@ template <class P> SQL92Parser::N<P, TSQLFunction> SQL92Parser::SQLFunction(P &p
             result = std::move(function);
         }
     };
-    g::Alt(p, {&gates::Identifier, &substring}, call, substringCall);
+    static constexpr TnvGate nullif{_NULLIF}, coalesce{_COALESCE}, trim{_TRIM}, position{_POSITION},
+        extract{_EXTRACT};
+    g::Alt(p,
+           {&gates::Identifier, &substring, &gates::OneArgumentFunction, &nullif, &coalesce, &trim, &position,
+            &extract},
+           call, substringCall, oneArgumentCall, nullifCall, coalesceCall, trimCall, positionCall, extractCall);
     return result;
 }
 

@@ -111,7 +111,7 @@ template <class P> SQL92Parser::N<P, TSQLFromSource> SQL92Parser::SubTableSource
             source = std::move(item);
         }
     };
-    static constexpr TnvGate functionStart = gates::Union(gates::Identifier, TnvGate{_SUBSTRING});
+    static constexpr TnvGate functionStart = gates::Union(gates::Identifier, gates::KeywordFunction);
     g::Alt(p, {&gates::LParen, &functionStart, &gates::Identifier}, bracketed, function, object);
     return source;
 }

@@ -28,15 +28,21 @@ constexpr TnvGate Quoted{_QuotedIdentifier};
 constexpr TnvGate Aggregate{_AVG, _MAX, _MIN, _SUM, _COUNT};
 constexpr TnvGate AggregateWithArgument{_AVG, _MAX, _MIN, _SUM};
 constexpr TnvGate Count{_COUNT};
-// An SQL function starts like a name, or with SUBSTRING, but never with an
-// aggregate's word: those always start an aggregate.
-constexpr TnvGate FunctionStart{_NonQuotedIdentifier, _QuotedIdentifier, _TRUE, _FALSE, _SUBSTRING};
-constexpr TnvGate Constant{_integer,           _Real,          _NULL,         _ASCIIStringLiteral, _HexLiteral,
-                           _ODBCDateTime,      _CURRENTTIMESTAMP, _CURRENTUSER, _SESSIONUSER,        _SYSTEMUSER};
+// The standard functions whose names are keywords, each called in a form of
+// its own.
+constexpr TnvGate OneArgumentFunction{_UPPER, _LOWER, _CHARLENGTH, _CHARACTERLENGTH, _OCTETLENGTH, _BITLENGTH};
+constexpr TnvGate KeywordFunction =
+    Union(OneArgumentFunction, TnvGate{_SUBSTRING, _COALESCE, _NULLIF, _TRIM, _POSITION, _EXTRACT});
+// An SQL function starts like a name, or with a keyword function's name, but
+// never with an aggregate's word: those always start an aggregate.
+constexpr TnvGate FunctionStart = Union(TnvGate{_NonQuotedIdentifier, _QuotedIdentifier, _TRUE, _FALSE}, KeywordFunction);
+constexpr TnvGate Constant{_integer,      _Real,          _NULL,         _ASCIIStringLiteral, _HexLiteral,
+                           _ODBCDateTime, _CURRENTTIMESTAMP, _CURRENTUSER, _SESSIONUSER,        _SYSTEMUSER,
+                           _CURRENTDATE,  _CURRENTTIME,    _USER};
 constexpr TnvGate PrefixOperator{_MINUS, _PLUS, _TILDE};
 constexpr TnvGate ExpressionStart =
     Union(Union(Union(Constant, Identifier), PrefixOperator),
-          TnvGate{_LPAREN, _SUBSTRING, _CASE, _CAST, _QUESTION, _COLON});
+          Union(KeywordFunction, TnvGate{_LPAREN, _CASE, _CAST, _QUESTION, _COLON}));
 constexpr TnvGate LogicalStart = Union(ExpressionStart, TnvGate{_NOT, _EXISTS});
 constexpr TnvGate Comparison{_EQUAL,        _NOTEQUAL, _BANGEQUAL, _LESSEQUAL, _NOTGREATER,
                              _LESS,         _GREATEREQUAL, _NOTLESS, _GREATER};

@@ -10,6 +10,8 @@
 
 #include <QDomDocument>
 
+#include <algorithm>
+
 namespace nvqb {
 
 namespace {
@@ -31,13 +33,30 @@ const TXmlShapeLimits LayoutShape{32, 64};
 
 // The SQL as the element's content: text, with every character XML cannot
 // carry (control characters, unpaired surrogates) as an empty "Char"
-// element naming its code, so that the query comes back as it was.
+// element naming its code, so that the query comes back as it was. A run of
+// text that is only white space goes as "Char" elements as well: an XML
+// reader drops such text between two elements (or as an element's only
+// content), and the blanks of a string literal would go with it. Qt's
+// reader takes white space in the wide sense of Unicode (a no-break space
+// too), so that is the sense here.
 void AppendSQLText(QDomDocument &document, QDomElement &element, const QString &sql)
 {
+    auto appendCode = [&](QChar c) {
+        QDomElement code = document.createElement(CharName);
+        code.setAttribute(CodeName, int(c.unicode()));
+        element.appendChild(code);
+    };
     qsizetype start = 0;
     auto flush = [&](qsizetype end) {
-        if (end > start)
-            element.appendChild(document.createTextNode(sql.mid(start, end - start)));
+        if (end <= start)
+            return;
+        const QStringView text = QStringView(sql).mid(start, end - start);
+        if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); })) {
+            for (QChar c : text)
+                appendCode(c);
+            return;
+        }
+        element.appendChild(document.createTextNode(text.toString()));
     };
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql[i];
@@ -48,9 +67,7 @@ void AppendSQLText(QDomDocument &document, QDomElement &element, const QString &
         if (!c.isSurrogate() && IsXMLChar(c.unicode()))
             continue;
         flush(i);
-        QDomElement code = document.createElement(CharName);
-        code.setAttribute(CodeName, int(c.unicode()));
-        element.appendChild(code);
+        appendCode(c);
         start = i + 1;
     }
     flush(sql.size());

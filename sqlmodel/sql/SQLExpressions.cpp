@@ -66,6 +66,10 @@ NV_IMPLEMENT_AST_CLASS(TSQLExpressionExpressionsList, TSQLExpressionItem)
 NV_IMPLEMENT_AST_CLASS(TSQLExpressionNodesList, TSQLExpressionItem)
 NV_IMPLEMENT_AST_CLASS(TSQLFunction, TastNodeWithList)
 NV_IMPLEMENT_AST_CLASS(TSQLFunctionSubString, TSQLFunction)
+NV_IMPLEMENT_AST_CLASS(TSQLFunctionKeyword, TSQLFunction)
+NV_IMPLEMENT_AST_CLASS(TSQLFunctionTrim, TSQLFunction)
+NV_IMPLEMENT_AST_CLASS(TSQLFunctionPosition, TSQLFunction)
+NV_IMPLEMENT_AST_CLASS(TSQLFunctionExtract, TSQLFunction)
 NV_IMPLEMENT_AST_CLASS(TSQLFunctionParamNamedExpression, TastNode)
 
 namespace {
@@ -640,6 +644,10 @@ void TSQLExpressionOperatorPrefix::BuildSQLDirect(TSQLBuilder *builder, TSQLBuil
     if (Operator) {
         builder->Space(3);
         BuildASTField(Operator.get(), builder, format, false);
+        // Written right before its operand, the operator must not read on
+        // into it: "~" and a name or number would read back as one name.
+        if (!Operator->Operator.isEmpty())
+            builder->KeepNextApartFrom(Operator->Operator.back(), 3);
     }
     BuildASTField(Expression.get(), builder, format, false);
 }
@@ -1141,6 +1149,94 @@ void TSQLFunctionSubString::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSele
         builder->Space(3);
         BuildASTField(As<TastNode>(GetItems(2)), builder, format, false);
     }
+    builder->WriteSymbol(QStringLiteral(")"));
+}
+
+void TSQLFunctionKeyword::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const
+{
+    // The keyword in the builder's keyword case, from its first-upper form:
+    // each word of the name capitalised (Upper, Char_Length).
+    QString name;
+    if (FunctionName && FunctionName->GetCount() > 0)
+        name = FunctionName->GetItems(0)->Text().toLower();
+    bool wordStart = true;
+    for (QChar &ch : name) {
+        if (wordStart)
+            ch = ch.toUpper();
+        wordStart = ch == u'_';
+    }
+    builder->WriteKeyword(name);
+    builder->WriteSymbol(QStringLiteral("("));
+    BuildCommaSeparated(this, builder, format);
+    builder->WriteSymbol(QStringLiteral(")"));
+}
+
+void TSQLFunctionTrim::AssignNode(const TastNodeBase &source)
+{
+    TSQLFunction::AssignNode(source);
+    if (const auto *other = As<TSQLFunctionTrim>(&source)) {
+        Specification = other->Specification;
+        FromWritten = other->FromWritten;
+    }
+}
+
+void TSQLFunctionTrim::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const
+{
+    builder->WriteKeyword(QStringLiteral("Trim"));
+    builder->WriteSymbol(QStringLiteral("("));
+    switch (Specification) {
+    case tspLeading:
+        builder->WriteKeywordAndSpace(QStringLiteral("Leading"), 3);
+        break;
+    case tspTrailing:
+        builder->WriteKeywordAndSpace(QStringLiteral("Trailing"), 3);
+        break;
+    case tspBoth:
+        builder->WriteKeywordAndSpace(QStringLiteral("Both"), 3);
+        break;
+    case tspNone:
+        break;
+    }
+    const qsizetype count = GetCount();
+    if (count > 1)
+        BuildASTField(As<TastNode>(GetItems(0)), builder, format, true);
+    if (FromWritten || Specification != tspNone || count > 1)
+        builder->WriteKeywordAndSpace(QStringLiteral("From"), 3);
+    if (count > 0)
+        BuildASTField(As<TastNode>(GetItems(count - 1)), builder, format, false);
+    builder->WriteSymbol(QStringLiteral(")"));
+}
+
+void TSQLFunctionPosition::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const
+{
+    builder->WriteKeyword(QStringLiteral("Position"));
+    builder->WriteSymbol(QStringLiteral("("));
+    const qsizetype count = GetCount();
+    if (count > 0)
+        BuildASTField(As<TastNode>(GetItems(0)), builder, format, true);
+    builder->WriteKeywordAndSpace(QStringLiteral("In"), 3);
+    if (count > 1)
+        BuildASTField(As<TastNode>(GetItems(1)), builder, format, false);
+    builder->WriteSymbol(QStringLiteral(")"));
+}
+
+void TSQLFunctionExtract::AssignNode(const TastNodeBase &source)
+{
+    TSQLFunction::AssignNode(source);
+    if (const auto *other = As<TSQLFunctionExtract>(&source))
+        Field = other->Field;
+}
+
+void TSQLFunctionExtract::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const
+{
+    static const char *const fields[] = {"Year",   "Month",  "Day",           "Hour",
+                                         "Minute", "Second", "Timezone_Hour", "Timezone_Minute"};
+    builder->WriteKeyword(QStringLiteral("Extract"));
+    builder->WriteSymbol(QStringLiteral("("));
+    builder->WriteKeywordAndSpace(QString::fromLatin1(fields[qBound(0, int(Field), 7)]), 3);
+    builder->WriteKeywordAndSpace(QStringLiteral("From"), 3);
+    if (GetCount() > 0)
+        BuildASTField(As<TastNode>(GetItems(0)), builder, format, false);
     builder->WriteSymbol(QStringLiteral(")"));
 }
 

@@ -743,6 +743,56 @@ public:
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
 };
 
+// A standard function whose name is a keyword of the dialect, called with
+// its arguments in brackets: UPPER(a), COALESCE(a, 0), CHAR_LENGTH(a). The
+// name is written as a keyword, never quoted: quoted, it would name some
+// function of the user's.
+class TSQLFunctionKeyword : public TSQLFunction {
+    NV_DECLARE_AST_CLASS(TSQLFunctionKeyword)
+public:
+    using TSQLFunction::TSQLFunction;
+    void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+};
+
+enum TSQLTrimSpecification { tspNone, tspLeading, tspTrailing, tspBoth };
+
+// TRIM([[LEADING | TRAILING | BOTH] [character] FROM] source): the list
+// holds the trim character when one is written, then the source.
+class TSQLFunctionTrim : public TSQLFunction {
+    NV_DECLARE_AST_CLASS(TSQLFunctionTrim)
+public:
+    using TSQLFunction::TSQLFunction;
+    TSQLTrimSpecification Specification = tspNone;
+    // FROM was written; it is written anyway with a side or a character.
+    bool FromWritten = false;
+    void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+
+protected:
+    void AssignNode(const TastNodeBase &source) override;
+};
+
+// POSITION(a IN b).
+class TSQLFunctionPosition : public TSQLFunction {
+    NV_DECLARE_AST_CLASS(TSQLFunctionPosition)
+public:
+    using TSQLFunction::TSQLFunction;
+    void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+};
+
+enum TSQLDatetimeField { dtfYear, dtfMonth, dtfDay, dtfHour, dtfMinute, dtfSecond, dtfTimezoneHour, dtfTimezoneMinute };
+
+// EXTRACT(field FROM source): the list holds the source.
+class TSQLFunctionExtract : public TSQLFunction {
+    NV_DECLARE_AST_CLASS(TSQLFunctionExtract)
+public:
+    using TSQLFunction::TSQLFunction;
+    TSQLDatetimeField Field = dtfYear;
+    void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
+
+protected:
+    void AssignNode(const TastNodeBase &source) override;
+};
+
 class TSQLFunctionParamNamedExpression : public TastNode {
     NV_DECLARE_AST_CLASS(TSQLFunctionParamNamedExpression)
 public:

@@ -66,6 +66,7 @@ void TSQLBuilder::BeginBuild()
     FAtLineStart = true;
     FPendingSpace = false;
     FPendingSpaceWeight = 2147483647;
+    FKeepApart = false;
 }
 
 void TSQLBuilder::EndBuild() { EndBuildInternal(); }
@@ -78,8 +79,56 @@ void TSQLBuilder::ApplyPendingSpace()
     SpaceInternal(FPendingSpaceWeight);
 }
 
+bool TSQLBuilder::RunsOn(QChar last, QChar next)
+{
+    const char16_t n = next.unicode();
+    switch (last.unicode()) {
+    case u'~': {
+        // "~" is a word character of the scanner: a word, a number or
+        // another "~" after it makes one identifier with it.
+        const char16_t lower = n >= u'A' && n <= u'Z' ? char16_t(n + 32) : n;
+        return n == 0 || n == u'$' || n == u'_' || (n >= u'0' && n <= u'9') || (lower >= u'a' && lower <= u'z') ||
+               n >= 126;
+    }
+    case u'-':
+        return n == u'-'; // a line comment
+    case u'/':
+        return n == u'*'; // a block comment
+    case u'|':
+        return n == u'|';
+    case u'<':
+        return n == u'>' || n == u'=';
+    case u'>':
+        return n == u'=';
+    case u'!':
+        return n == u'=' || n == u'<' || n == u'>';
+    case u'.':
+        return n == u'*' || (n >= u'0' && n <= u'9');
+    default:
+        return false;
+    }
+}
+
+void TSQLBuilder::KeepNextApartFrom(QChar last, int weight)
+{
+    FKeepApart = true;
+    FKeepApartFrom = last;
+    FKeepApartWeight = weight;
+}
+
+void TSQLBuilder::KeepApart(const QString &next)
+{
+    // An empty piece writes nothing: the next one decides.
+    if (!FKeepApart || next.isEmpty())
+        return;
+    FKeepApart = false;
+    if (!FPendingSpace && RunsOn(FKeepApartFrom, next.front()))
+        Space(FKeepApartWeight);
+}
+
 void TSQLBuilder::WriteKeyword(const QString &text)
 {
+    KeepApart(text);
     ApplyPendingSpace();
     switch (FKeywordFormat) {
     case nkfUpperCase:
@@ -97,6 +146,7 @@ void TSQLBuilder::WriteKeyword(const QString &text)
 
 void TSQLBuilder::WriteIdentifier(const QString &text)
 {
+    KeepApart(text);
     ApplyPendingSpace();
     WriteIdentifierInternal(text);
     FAtLineStart = false;
@@ -104,6 +154,7 @@ void TSQLBuilder::WriteIdentifier(const QString &text)
 
 void TSQLBuilder::WriteSymbol(const QString &text)
 {
+    KeepApart(text);
     ApplyPendingSpace();
     WriteSymbolInternal(text);
     FAtLineStart = false;
@@ -111,6 +162,7 @@ void TSQLBuilder::WriteSymbol(const QString &text)
 
 void TSQLBuilder::WriteNumber(const QString &text)
 {
+    KeepApart(text);
     ApplyPendingSpace();
     WriteNumberInternal(text);
     FAtLineStart = false;
@@ -118,6 +170,7 @@ void TSQLBuilder::WriteNumber(const QString &text)
 
 void TSQLBuilder::WriteString(const QString &text)
 {
+    KeepApart(text);
     ApplyPendingSpace();
     WriteStringInternal(text);
     FAtLineStart = false;
@@ -141,6 +194,7 @@ void TSQLBuilder::Space(int weight)
 
 void TSQLBuilder::NewLine()
 {
+    FKeepApart = false; // a line end parts any two tokens
     if (!FAtLineStart) {
         NewLineInternal();
         WriteIndent();

@@ -36,6 +36,14 @@ public:
     void WriteNumber(const QString &text);
     void WriteString(const QString &text);
     void WriteKeywordAndSpace(const QString &text, int weight);
+    // The next piece written is set apart by a blank of the given weight when
+    // its first character would read on from `last` as one token (a word
+    // after "~", which the scanner takes for a word character, "-" after
+    // "-", which starts a comment): so an operator written right before its
+    // operand stays an operator.
+    void KeepNextApartFrom(QChar last, int weight);
+    // Whether the scanner reads `next` on from `last` into one token.
+    static bool RunsOn(QChar last, QChar next);
 
     // Asks for one blank before the next written piece; several in a row give
     // one blank whose break weight is the lowest asked for.
@@ -101,10 +109,14 @@ protected:
 
 private:
     void ApplyPendingSpace();
+    void KeepApart(const QString &next);
 
     bool FAtLineStart = true;
     bool FPendingSpace = false;
     int FPendingSpaceWeight = 2147483647;
+    bool FKeepApart = false;
+    QChar FKeepApartFrom;
+    int FKeepApartWeight = 3;
     int FRightMargin = 80;
     std::unique_ptr<TSQLBuilderSelectFormat> FExpressionsSubQueryFormat;
     std::unique_ptr<TSQLBuilderSelectFormat> FMainQueryFormat;

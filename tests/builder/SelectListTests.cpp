@@ -612,6 +612,39 @@ TEST_F(SelectListTest, WhatTheGridPrintsReadsBackToTheSameText)
     readsBack("aggregate in an aggregate");
 }
 
+TEST_F(SelectListTest, StandardFunctionsStayInTheirRowsAndCells)
+{
+    // Loaded, each stays where it stood and the grid shows it so.
+    const QString sql = QStringLiteral(
+        "Select Upper(a.x), Coalesce(b.y, 0) As total, Trim(Both ' ' From a.x), Position('1' In a.x), "
+        "Extract(Year From a.x), Char_Length(a.x), Current_Date, User From a Inner Join b On a.id = b.a_id "
+        "Where Upper(a.x) = Upper(:p) And Nullif(b.y, 0) > 1");
+    EXPECT_SQL(Load(sql), sql);
+    EXPECT_SQL(Grid(), "x|Upper(a.x)||||Where|= Upper(:p)\n"
+                       "x|Coalesce(b.y, 0)|total|||Expression\n"
+                       "x|Trim(Both ' ' From a.x)||||Expression\n"
+                       "x|Position('1' In a.x)||||Expression\n"
+                       "x|Extract(Year From a.x)||||Expression\n"
+                       "x|Char_Length(a.x)||||Expression\n"
+                       "x|Current_Date||||Expression\n"
+                       "x|User||||Expression\n"
+                       "-|Nullif(b.y, 0)||||Where|> 1\n"
+                       "-|||||");
+    // Typed into a criteria cell and as a row's expression.
+    Row(1)->SetCondition(0, QStringLiteral("= upper(:q)"));
+    EXPECT_SQL(Row(1)->GetCondition(0), "= Upper(:q)");
+    TnvSelectItem *added = List()->AddExpression(QStringLiteral("coalesce(a.id, 0)"));
+    EXPECT_SQL(added->GetExpression(), "Coalesce(a.id, 0)");
+    added->SetSelect(true);
+    added->SetCondition(0, QStringLiteral("> position('2' in b.y)"));
+    const QString edited = SQL();
+    EXPECT_SQL(edited, "Select Upper(a.x), Coalesce(b.y, 0) As total, Trim(Both ' ' From a.x), Position('1' In a.x), "
+                       "Extract(Year From a.x), Char_Length(a.x), Current_Date, User, Coalesce(a.id, 0) "
+                       "From a Inner Join b On a.id = b.a_id Where Upper(a.x) = Upper(:p) And Coalesce(b.y, 0) = Upper(:q) "
+                       "And Nullif(b.y, 0) > 1 And Coalesce(a.id, 0) > Position('2' In b.y)");
+    EXPECT_SQL(Load(edited), edited);
+}
+
 TEST_F(SelectListTest, NamesTypedBeforeTheirSourceIsAddedBindToIt)
 {
     Load(QStringLiteral("Select a.x From a"));

@@ -187,6 +187,20 @@ TEST_F(SelectListGridTest, CriteriaTypedInACellReachTheWhereClause)
     EXPECT_SQL(SQL(), "Select a.x From a Where a.x > 5 Or a.x < 0");
 }
 
+TEST_F(SelectListGridTest, StandardFunctionsTypedInCellsReachTheQuery)
+{
+    Show(QStringLiteral("Select a.x From a"));
+    Type(0, M::colCriteria, QStringLiteral("= upper(:p)"));
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = Upper(:p)");
+    EXPECT_SQL(Cell(0, M::colCriteria), "= Upper(:p)");
+    Type(1, M::colExpression, QStringLiteral("coalesce(a.id, 0)"));
+    EXPECT_SQL(Cell(1, M::colExpression), "Coalesce(a.id, 0)");
+    Type(1, M::colCriteria, QStringLiteral("> char_length(a.x)"));
+    EXPECT_SQL(Cell(1, M::colCriteria), "> Char_Length(a.x)");
+    EXPECT_SQL(SQL(), "Select a.x From a Where a.x = Upper(:p) And Coalesce(a.id, 0) > Char_Length(a.x)");
+    EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
+}
+
 TEST_F(SelectListGridTest, MovingToAnotherCellWritesTheEditorsText)
 {
     Show(QStringLiteral("Select a.x From a"));

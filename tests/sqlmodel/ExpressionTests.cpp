@@ -125,6 +125,13 @@ TEST_F(ExpressionTest, PredicatesAndOperators)
     EXPECT_SQL(Fast(ifExpr.get()), "If a = b Then 1 EndIf");
     auto negative = Bin(p, Col(p, "a"), "*", Create<TSQLExpressionOperatorPrefix>(p, Num(p, "5"), "-"));
     EXPECT_SQL(Fast(negative.get()), "a * -5");
+    // A prefix operator is set apart from an operand that would read on
+    // into it: "~" into a name or number, "-" into a comment (written
+    // alone, its blank in front stays).
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Col(p, "x"), "~").get()), " ~ x");
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Num(p, "5"), "~").get()), " ~ 5");
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Num(p, "-5"), "-").get()), " - -5");
+    EXPECT_SQL(Fast(Create<TSQLExpressionOperatorPrefix>(p, Str(p, "x"), "~").get()), " ~'x'");
 }
 
 TEST_F(ExpressionTest, AggregatesAndFunctionNames)
@@ -151,6 +158,31 @@ TEST_F(ExpressionTest, AggregatesAndFunctionNames)
     auto single = Create<TSQLFunction>(p);
     single->FunctionName.reset(Name(p, "f"));
     EXPECT_SQL(Fast(single.get(), icAll), "f()");
+
+    // Standard functions named by keywords: the name is a keyword, never
+    // quoted, and the special forms write their words between the arguments.
+    auto keyword = Create<TSQLFunctionKeyword>(p);
+    keyword->FunctionName.reset(Name(p, "CHAR_LENGTH"));
+    keyword->Add(Col(p, "x"));
+    EXPECT_SQL(Fast(keyword.get(), icAll), "Char_Length(\"X\")");
+    auto trim = Create<TSQLFunctionTrim>(p);
+    trim->Add(Col(p, "x"));
+    EXPECT_SQL(Fast(trim.get()), "Trim(x)");
+    trim->FromWritten = true;
+    EXPECT_SQL(Fast(trim.get()), "Trim(From x)");
+    trim->FromWritten = false;
+    trim->Specification = tspTrailing;
+    EXPECT_SQL(Fast(trim.get()), "Trim(Trailing From x)");
+    trim->Insert(0, Str(p, " "));
+    EXPECT_SQL(Fast(trim.get()), "Trim(Trailing ' ' From x)");
+    auto position = Create<TSQLFunctionPosition>(p);
+    position->Add(Str(p, "a"));
+    position->Add(Col(p, "x"));
+    EXPECT_SQL(Fast(position.get()), "Position('a' In x)");
+    auto extract = Create<TSQLFunctionExtract>(p);
+    extract->Field = dtfTimezoneHour;
+    extract->Add(Col(p, "d"));
+    EXPECT_SQL(Fast(extract.get()), "Extract(Timezone_Hour From d)");
 }
 
 TEST_F(ExpressionTest, IsLogicalTellsConditionsFromValues)

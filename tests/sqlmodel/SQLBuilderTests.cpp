@@ -2,6 +2,7 @@
 #include "sqlmodel/text/SQLBuilder.h"
 #include "sqlmodel/text/SQLBuilderPiped.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace nvqb;
@@ -50,6 +51,56 @@ TEST(SQLBuilder, PendingSpacesCollapseToOneBlank)
     b.WriteIdentifier(QStringLiteral("a"));
     b.EndBuild();
     EXPECT_EQ(b.ResultSQL(), QStringLiteral(" Select a"));
+}
+
+TEST(SQLBuilder, APieceThatWouldReadOnIntoTheSymbolBeforeIsSetApart)
+{
+    auto written = [](QChar last, const std::function<void(TSQLBuilder &)> &next) {
+        TSQLBuilderFast b;
+        b.BeginBuild();
+        b.WriteSymbol(QString(last));
+        b.KeepNextApartFrom(last, 3);
+        next(b);
+        b.EndBuild();
+        return b.ResultSQL();
+    };
+    EXPECT_EQ(written(u'~', [](TSQLBuilder &b) { b.WriteIdentifier(QStringLiteral("x")); }), QStringLiteral("~ x"));
+    EXPECT_EQ(written(u'~', [](TSQLBuilder &b) { b.WriteKeyword(QStringLiteral("Null")); }), QStringLiteral("~ Null"));
+    EXPECT_EQ(written(u'~', [](TSQLBuilder &b) { b.WriteNumber(QStringLiteral("1")); }), QStringLiteral("~ 1"));
+    EXPECT_EQ(written(u'~', [](TSQLBuilder &b) { b.WriteSymbol(QStringLiteral("~")); }), QStringLiteral("~ ~"));
+    EXPECT_EQ(written(u'~', [](TSQLBuilder &b) { b.WriteString(QStringLiteral("'a'")); }), QStringLiteral("~'a'"));
+    EXPECT_EQ(written(u'-', [](TSQLBuilder &b) { b.WriteNumber(QStringLiteral("-1")); }), QStringLiteral("- -1"));
+    EXPECT_EQ(written(u'-', [](TSQLBuilder &b) { b.WriteNumber(QStringLiteral("1")); }), QStringLiteral("-1"));
+    // Only the first piece written decides, an empty one writes nothing;
+    // a space or a line end already there is enough.
+    EXPECT_EQ(written(u'~',
+                      [](TSQLBuilder &b) {
+                          b.WriteSymbol(QString());
+                          b.WriteSymbol(QStringLiteral("("));
+                          b.WriteIdentifier(QStringLiteral("x"));
+                      }),
+              QStringLiteral("~(x"));
+    EXPECT_EQ(written(u'~',
+                      [](TSQLBuilder &b) {
+                          b.Space(1);
+                          b.WriteIdentifier(QStringLiteral("x"));
+                      }),
+              QStringLiteral("~ x"));
+    TSQLBuilder plain;
+    plain.BeginBuild();
+    plain.WriteSymbol(QStringLiteral("~"));
+    plain.KeepNextApartFrom(u'~', 3);
+    plain.NewLine();
+    plain.WriteIdentifier(QStringLiteral("x"));
+    plain.EndBuild();
+    EXPECT_EQ(plain.ResultSQL(), QStringLiteral("~\r\nx"));
+    // The pairs the scanner reads as one token.
+    for (const char *pair : {"~a", "~Z", "~0", "~_", "~$", "~~", "--", "/*", "||", "<>", "<=", ">=", "!=", "!<", "!>",
+                             ".*", ".5"})
+        EXPECT_TRUE(TSQLBuilder::RunsOn(QChar(pair[0]), QChar(pair[1]))) << pair;
+    EXPECT_TRUE(TSQLBuilder::RunsOn(u'~', QChar(0xE9)));
+    for (const char *pair : {"~(", "~'", "~\"", "~-", "~?", "~:", "~.", "-1", "-+", "+-", "++", "-(", "a~"})
+        EXPECT_FALSE(TSQLBuilder::RunsOn(QChar(pair[0]), QChar(pair[1]))) << pair;
 }
 
 TEST(SQLBuilder, NewLineRules)
