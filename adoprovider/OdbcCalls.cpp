@@ -1,0 +1,198 @@
+// The calls of the ODBC layer that pass texts, each through the wide or the
+// narrow entry point as the connection's driver takes texts unchanged (see
+// OdbcApi.h).
+#include "adoprovider/OdbcApi.h"
+
+#include <climits>
+
+namespace nvqb::odbc {
+
+namespace {
+
+bool HasNonAscii(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0x7f)
+            return true;
+    return false;
+}
+
+// One text argument in the form its entry point takes: NULL for a null text.
+class TArg {
+public:
+    TArg(const QString &text, bool narrow)
+        : FNull(text.isNull()), FWide(text), FUtf8(narrow && !text.isNull() ? text.toUtf8() : QByteArray())
+    {
+    }
+    SQLWCHAR *Wide() const { return FNull ? nullptr : WText(FWide); }
+    SQLCHAR *Narrow() const { return FNull ? nullptr : NText(FUtf8); }
+    SQLSMALLINT Length() const { return FNull ? 0 : SQL_NTS; }
+
+private:
+    bool FNull;
+    QString FWide;
+    QByteArray FUtf8;
+};
+
+} // namespace
+
+bool TextsGoNarrow(SQLHDBC dbc)
+{
+    // Greek, Cyrillic and the euro sign, in a string literal no driver has
+    // cause to change. Through a driver's own wide entry point they come back
+    // as they went, with their length in UTF-16 code units. Converted by the
+    // driver manager for a narrow driver, they come back changed (a locale
+    // other than UTF-8), or with the driver's length in UTF-8 bytes.
+    const QString probe = QStringLiteral(u"select '\u03a9\u0436\u20ac'");
+    SQLWCHAR wide[128] = {};
+    SQLINTEGER length = 0;
+    SQLRETURN rc = SQLNativeSqlW(dbc, WText(probe), SQL_NTS, wide, SQLINTEGER(std::size(wide)), &length);
+    if (Succeeded(rc))
+        return length != probe.size() || FromWTextBuffer(wide, length, std::size(wide)) != probe;
+    // The driver manager may refuse to convert the text at all; the narrow
+    // call then shows whether the driver takes it that way.
+    const QByteArray utf8 = probe.toUtf8();
+    SQLCHAR narrow[256] = {};
+    rc = SQLNativeSql(dbc, NText(utf8), SQL_NTS, narrow, SQLINTEGER(std::size(narrow)), &length);
+    return Succeeded(rc) && FromNTextBuffer(narrow, length, std::size(narrow)) == probe;
+}
+
+SQLRETURN DriverConnect(SQLHDBC dbc, const QString &connectionString, bool &narrow)
+{
+    narrow = HasNonAscii(connectionString);
+    if (!narrow)
+        return SQLDriverConnectW(dbc, nullptr, WText(connectionString), SQL_NTS, nullptr, 0, nullptr,
+                                 SQL_DRIVER_NOPROMPT);
+    const QByteArray utf8 = connectionString.toUtf8();
+    return SQLDriverConnect(dbc, nullptr, NText(utf8), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+}
+
+SQLRETURN ExecDirect(SQLHSTMT stmt, bool narrow, const QString &sql)
+{
+    const TArg text(sql, narrow);
+    return narrow ? SQLExecDirect(stmt, text.Narrow(), SQL_NTS) : SQLExecDirectW(stmt, text.Wide(), SQL_NTS);
+}
+
+SQLRETURN Prepare(SQLHSTMT stmt, bool narrow, const QString &sql)
+{
+    const TArg text(sql, narrow);
+    return narrow ? SQLPrepare(stmt, text.Narrow(), SQL_NTS) : SQLPrepareW(stmt, text.Wide(), SQL_NTS);
+}
+
+SQLRETURN Tables(SQLHSTMT stmt, bool narrow, const QString &catalog, const QString &schema, const QString &table,
+                 const QString &types)
+{
+    const TArg c(catalog, narrow), s(schema, narrow), t(table, narrow), y(types, narrow);
+    if (narrow)
+        return SQLTables(stmt, c.Narrow(), c.Length(), s.Narrow(), s.Length(), t.Narrow(), t.Length(), y.Narrow(),
+                         y.Length());
+    return SQLTablesW(stmt, c.Wide(), c.Length(), s.Wide(), s.Length(), t.Wide(), t.Length(), y.Wide(), y.Length());
+}
+
+SQLRETURN ForeignKeys(SQLHSTMT stmt, bool narrow, const QString &pkCatalog, const QString &pkSchema,
+                      const QString &pkTable, const QString &fkCatalog, const QString &fkSchema,
+                      const QString &fkTable)
+{
+    const TArg pc(pkCatalog, narrow), ps(pkSchema, narrow), pt(pkTable, narrow), fc(fkCatalog, narrow),
+        fs(fkSchema, narrow), ft(fkTable, narrow);
+    if (narrow)
+        return SQLForeignKeys(stmt, pc.Narrow(), pc.Length(), ps.Narrow(), ps.Length(), pt.Narrow(), pt.Length(),
+                              fc.Narrow(), fc.Length(), fs.Narrow(), fs.Length(), ft.Narrow(), ft.Length());
+    return SQLForeignKeysW(stmt, pc.Wide(), pc.Length(), ps.Wide(), ps.Length(), pt.Wide(), pt.Length(), fc.Wide(),
+                           fc.Length(), fs.Wide(), fs.Length(), ft.Wide(), ft.Length());
+}
+
+SQLRETURN PrimaryKeys(SQLHSTMT stmt, bool narrow, const QString &catalog, const QString &schema,
+                      const QString &table)
+{
+    const TArg c(catalog, narrow), s(schema, narrow), t(table, narrow);
+    if (narrow)
+        return SQLPrimaryKeys(stmt, c.Narrow(), c.Length(), s.Narrow(), s.Length(), t.Narrow(), t.Length());
+    return SQLPrimaryKeysW(stmt, c.Wide(), c.Length(), s.Wide(), s.Length(), t.Wide(), t.Length());
+}
+
+SQLRETURN DescribeColumn(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column, QString &name, SQLSMALLINT &sqlType,
+                         SQLULEN &size, SQLSMALLINT &digits, SQLSMALLINT &nullable)
+{
+    SQLSMALLINT nameLength = 0;
+    SQLRETURN rc;
+    // A name that filled the buffer may have been cut: SQLite's driver then
+    // reports success and the length of what it wrote. Read it again into
+    // more room.
+    auto again = [&](qsizetype capacity) {
+        return Succeeded(rc) && nameLength >= capacity - 1 && capacity < SHRT_MAX;
+    };
+    auto more = [&](qsizetype capacity) {
+        return qMin<qsizetype>(SHRT_MAX, qMax<qsizetype>(nameLength + 1, capacity * 4));
+    };
+    if (narrow) {
+        QList<SQLCHAR> buffer(256);
+        for (;;) {
+            rc = SQLDescribeCol(stmt, column, buffer.data(), SQLSMALLINT(buffer.size()), &nameLength, &sqlType, &size,
+                                &digits, &nullable);
+            if (!again(buffer.size()))
+                break;
+            buffer.fill(0, more(buffer.size()));
+        }
+        name = Succeeded(rc) ? FromNTextBuffer(buffer.data(), nameLength, buffer.size()) : QString();
+        return rc;
+    }
+    QList<SQLWCHAR> buffer(256);
+    for (;;) {
+        rc = SQLDescribeColW(stmt, column, buffer.data(), SQLSMALLINT(buffer.size()), &nameLength, &sqlType, &size,
+                             &digits, &nullable);
+        if (!again(buffer.size()))
+            break;
+        buffer.fill(0, more(buffer.size()));
+    }
+    name = Succeeded(rc) ? FromWTextBuffer(buffer.data(), nameLength, buffer.size()) : QString();
+    return rc;
+}
+
+QString GetInfoText(SQLHDBC dbc, bool narrow, SQLUSMALLINT info)
+{
+    SQLSMALLINT length = 0;
+    if (narrow) {
+        SQLCHAR text[512] = {};
+        if (!Succeeded(SQLGetInfo(dbc, info, text, SQLSMALLINT(sizeof(text)), &length)))
+            return QString();
+        return FromNTextBuffer(text, length, std::size(text));
+    }
+    SQLWCHAR text[256] = {};
+    if (!Succeeded(SQLGetInfoW(dbc, info, text, SQLSMALLINT(sizeof(text)), &length)))
+        return QString();
+    return FromWTextBuffer(text, length / qsizetype(sizeof(SQLWCHAR)), std::size(text));
+}
+
+bool GetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, QString &value)
+{
+    SQLINTEGER length = 0;
+    value.clear();
+    if (narrow) {
+        SQLCHAR text[2048] = {};
+        if (!Succeeded(SQLGetConnectAttr(dbc, attribute, text, SQLINTEGER(sizeof(text)), &length)))
+            return false;
+        if (length > 0)
+            value = FromNTextBuffer(text, length, std::size(text));
+        return true;
+    }
+    SQLWCHAR text[1024] = {};
+    if (!Succeeded(SQLGetConnectAttrW(dbc, attribute, text, SQLINTEGER(sizeof(text)), &length)))
+        return false;
+    if (length > 0)
+        value = FromWTextBuffer(text, length / qsizetype(sizeof(SQLWCHAR)), std::size(text));
+    return true;
+}
+
+SQLRETURN SetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, const QString &value)
+{
+    // Null-terminated: the driver manager takes an explicit length for a
+    // text attribute as characters when it converts for a narrow driver, and
+    // reads past the text.
+    const TArg text(value.isNull() ? QStringLiteral("") : value, narrow);
+    if (narrow)
+        return SQLSetConnectAttr(dbc, attribute, text.Narrow(), SQL_NTS);
+    return SQLSetConnectAttrW(dbc, attribute, text.Wide(), SQL_NTS);
+}
+
+} // namespace nvqb::odbc
