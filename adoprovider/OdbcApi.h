@@ -6,9 +6,10 @@
 //
 // Texts reach a driver through the wide entry points (UTF-16) or through the
 // narrow ones, which carry UTF-8 on Linux. A driver without wide entry points
-// (SQLite's) gets the driver manager's conversion of a wide text, which keeps
-// no letter beyond ASCII: a file name with one is not found, and a statement
-// with one reaches the database changed. Each connection therefore learns
+// (SQLite's) gets the driver manager's conversion of a wide text: the
+// connection string loses every letter beyond ASCII (a file name with one is
+// not found), other texts keep them only in a UTF-8 locale, and lengths come
+// back in bytes. Each connection therefore learns
 // after logging in which way its driver takes texts unchanged (TextsGoNarrow),
 // and every call that passes a text or a name, or reads diagnostics, goes
 // that way on it (`narrow`). Values of result columns are read as wide text
@@ -88,13 +89,13 @@ inline SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, b
 }
 
 // Whether the connection's driver has no wide entry points, so that texts
-// take the narrow ones. Asked of the driver once connected: the wide
-// SQLNativeSql of a text with letters beyond Latin-1 comes back as it went,
-// length and all, only from a driver's own wide entry point; the driver
-// manager's conversion changes the letters or reports the length in UTF-8
-// bytes. (SQLGetFunctions cannot tell: the driver manager counts a function
-// as there when either entry point is.) A driver that cannot answer keeps the
-// wide ones.
+// take the narrow ones. Asked of the driver once connected: a column named
+// with letters beyond Latin-1, prepared and described (never run), comes back
+// as it went, length and all, only from a driver's own wide entry points.
+// (SQLGetFunctions cannot tell: the driver manager counts a function as there
+// when either entry point is. SQLNativeSql cannot either: SQLite's driver
+// writes its terminator into the text it is given.) A driver that cannot
+// answer keeps the wide ones.
 bool TextsGoNarrow(SQLHDBC dbc);
 
 // Logs in with the connection string: through the narrow entry point when it

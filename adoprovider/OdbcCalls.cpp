@@ -38,23 +38,47 @@ private:
 
 bool TextsGoNarrow(SQLHDBC dbc)
 {
-    // Greek, Cyrillic and the euro sign, in a string literal no driver has
-    // cause to change. Through a driver's own wide entry point they come back
-    // as they went, with their length in UTF-16 code units. Converted by the
-    // driver manager for a narrow driver, they come back changed (a locale
-    // other than UTF-8), or with the driver's length in UTF-8 bytes.
-    const QString probe = QStringLiteral(u"select '\u03a9\u0436\u20ac'");
-    SQLWCHAR wide[128] = {};
-    SQLINTEGER length = 0;
-    SQLRETURN rc = SQLNativeSqlW(dbc, WText(probe), SQL_NTS, wide, SQLINTEGER(std::size(wide)), &length);
-    if (Succeeded(rc))
-        return length != probe.size() || FromWTextBuffer(wide, length, std::size(wide)) != probe;
+    // A column named with Greek, Cyrillic and the euro sign, prepared and
+    // described, never run. Through a driver's own wide entry points the name
+    // comes back as it went, three UTF-16 code units long. Converted by the
+    // driver manager for a narrow driver it comes back changed (in a locale
+    // other than UTF-8), or with its length in UTF-8 bytes.
+    const QString name = QStringLiteral(u"\u03a9\u0436\u20ac");
+    const QString probe = QStringLiteral("select 1 as \"%1\"").arg(name);
+    auto describe = [&](bool narrow, QString &described, SQLSMALLINT &length) {
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
+            return false;
+        OwnedHandle owner(SQL_HANDLE_STMT, stmt);
+        if (!Succeeded(Prepare(stmt, narrow, probe)))
+            return false;
+        SQLSMALLINT type = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        length = 0;
+        if (narrow) {
+            SQLCHAR text[64] = {};
+            if (!Succeeded(SQLDescribeCol(stmt, 1, text, SQLSMALLINT(std::size(text)), &length, &type, &size, &digits,
+                                          &nullable)))
+                return false;
+            described = FromNTextBuffer(text, length, std::size(text));
+            return true;
+        }
+        SQLWCHAR text[64] = {};
+        if (!Succeeded(SQLDescribeColW(stmt, 1, text, SQLSMALLINT(std::size(text)), &length, &type, &size, &digits,
+                                       &nullable)))
+            return false;
+        described = FromWTextBuffer(text, length, std::size(text));
+        return true;
+    };
+    QString described;
+    SQLSMALLINT length = 0;
+    if (describe(false, described, length))
+        return length != name.size() || described != name;
     // The driver manager may refuse to convert the text at all; the narrow
-    // call then shows whether the driver takes it that way.
-    const QByteArray utf8 = probe.toUtf8();
-    SQLCHAR narrow[256] = {};
-    rc = SQLNativeSql(dbc, NText(utf8), SQL_NTS, narrow, SQLINTEGER(std::size(narrow)), &length);
-    return Succeeded(rc) && FromNTextBuffer(narrow, length, std::size(narrow)) == probe;
+    // entry points then show whether the driver takes it that way. A driver
+    // that takes neither (a dialect without SELECT lists of constants)
+    // keeps the wide ones.
+    return describe(true, described, length) && described == name;
 }
 
 SQLRETURN DriverConnect(SQLHDBC dbc, const QString &connectionString, bool &narrow)
