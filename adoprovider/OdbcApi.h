@@ -99,11 +99,11 @@ inline SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, b
 bool TextsGoNarrow(SQLHDBC dbc);
 
 // Logs in with the connection string: through the narrow entry point when it
-// holds a letter beyond ASCII (the driver is not known before it is loaded,
-// and the driver manager hands a narrow call to a driver's own narrow entry
-// point, which drivers with wide ones have as well), through the wide one
-// otherwise. Narrow tells which, for reading the diagnostics of a refusal.
-SQLRETURN DriverConnect(SQLHDBC dbc, const QString &connectionString, bool &narrow);
+// holds a letter beyond ASCII and the driver it names has no wide entry
+// points (its file, from the driver manager's list of drivers and data
+// sources, is asked before the driver manager loads it), through the wide
+// one otherwise. Narrow tells which, for reading the diagnostics of a refusal.
+SQLRETURN DriverConnect(SQLHENV env, SQLHDBC dbc, const QString &connectionString, bool &narrow);
 
 // The calls of this layer that pass texts, each through the entry points the
 // connection's driver takes them by. A null QString is passed as NULL (for

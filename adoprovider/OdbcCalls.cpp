@@ -2,8 +2,16 @@
 // narrow entry point as the connection's driver takes texts unchanged (see
 // OdbcApi.h).
 #include "adoprovider/OdbcApi.h"
+#include "adoprovider/ConnectionString.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QStringList>
 
 #include <climits>
+#include <dlfcn.h>
+#include <optional>
 
 namespace nvqb::odbc {
 
@@ -50,6 +58,9 @@ bool TextsGoNarrow(SQLHDBC dbc)
         if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
             return false;
         OwnedHandle owner(SQL_HANDLE_STMT, stmt);
+        // Closed before it is freed: the PostgreSQL driver keeps the result of
+        // describing a statement that never ran until then.
+        const auto close = qScopeGuard([stmt] { SQLFreeStmt(stmt, SQL_CLOSE); });
         if (!Succeeded(Prepare(stmt, narrow, probe)))
             return false;
         SQLSMALLINT type = 0, digits = 0, nullable = 0;
@@ -81,9 +92,123 @@ bool TextsGoNarrow(SQLHDBC dbc)
     return describe(true, described, length) && described == name;
 }
 
-SQLRETURN DriverConnect(SQLHDBC dbc, const QString &connectionString, bool &narrow)
+namespace {
+
+// The value of an attribute of a list as SQLDrivers gives it: "key=value"
+// texts one after the other, each ended by a NUL, the list by another.
+QString AttributeValue(const SQLWCHAR *attributes, qsizetype capacity, const QString &key)
 {
-    narrow = HasNonAscii(connectionString);
+    qsizetype i = 0;
+    while (i < capacity && attributes[i] != 0) {
+        qsizetype end = i;
+        while (end < capacity && attributes[end] != 0)
+            ++end;
+        const QString pair = FromWText(attributes + i, end - i);
+        const qsizetype equals = pair.indexOf(u'=');
+        if (equals > 0 && pair.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return pair.mid(equals + 1).trimmed();
+        i = end + 1;
+    }
+    return QString();
+}
+
+// The file of an installed driver, by its name; the name itself when it is
+// a file already; empty for a name the driver manager does not list.
+QString InstalledDriverFile(SQLHENV env, const QString &name)
+{
+    if (name.contains(u'/'))
+        return name;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    for (;;) {
+        SQLWCHAR description[256] = {};
+        SQLWCHAR attributes[4096] = {};
+        SQLSMALLINT descriptionLength = 0, attributesLength = 0;
+        const SQLRETURN rc = SQLDriversW(env, direction, description, SQLSMALLINT(std::size(description)),
+                                         &descriptionLength, attributes, SQLSMALLINT(std::size(attributes)),
+                                         &attributesLength);
+        if (!Succeeded(rc))
+            return QString();
+        direction = SQL_FETCH_NEXT;
+        if (FromWTextBuffer(description, descriptionLength, std::size(description))
+                .compare(name, Qt::CaseInsensitive) == 0)
+            return AttributeValue(attributes, std::size(attributes), QStringLiteral("Driver"));
+    }
+}
+
+// The driver file that the connection string leads to, as the driver
+// manager's configuration says: DRIVER= names an installed driver or a file,
+// DSN= a data source whose driver the driver manager lists. Empty when it
+// cannot be told (a file data source, a name not installed).
+QString DriverFile(SQLHENV env, const QString &connectionString)
+{
+    QList<TConnectionAttribute> attributes;
+    try {
+        attributes = ParseConnectionString(connectionString);
+    } catch (const std::exception &) {
+        return QString();
+    }
+    QString driver, dsn;
+    for (const TConnectionAttribute &a : attributes) {
+        if (a.first.compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) == 0)
+            driver = a.second;
+        else if (a.first.compare(QLatin1String("DSN"), Qt::CaseInsensitive) == 0)
+            dsn = a.second;
+    }
+    if (!driver.isEmpty())
+        return InstalledDriverFile(env, driver);
+    if (dsn.isEmpty())
+        return QString();
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    for (;;) {
+        SQLWCHAR name[256] = {};
+        SQLWCHAR description[1024] = {};
+        SQLSMALLINT nameLength = 0, descriptionLength = 0;
+        const SQLRETURN rc = SQLDataSourcesW(env, direction, name, SQLSMALLINT(std::size(name)), &nameLength,
+                                             description, SQLSMALLINT(std::size(description)), &descriptionLength);
+        if (!Succeeded(rc))
+            return QString();
+        direction = SQL_FETCH_NEXT;
+        // The driver manager describes a data source by its driver.
+        if (FromWTextBuffer(name, nameLength, std::size(name)).compare(dsn, Qt::CaseInsensitive) == 0)
+            return InstalledDriverFile(env, FromWTextBuffer(description, descriptionLength, std::size(description)));
+    }
+}
+
+// Whether the driver file has wide entry points; unknown when it cannot be
+// loaded here. A file named without a folder is looked for where the loader
+// looks and in the driver manager's own driver folder ("odbc" beside it).
+std::optional<bool> FileHasWideEntryPoints(const QString &file)
+{
+    if (file.isEmpty())
+        return std::nullopt;
+    QStringList candidates{file};
+    Dl_info manager{};
+    if (!file.contains(u'/') && dladdr(reinterpret_cast<void *>(&SQLDriverConnectW), &manager) && manager.dli_fname)
+        candidates.append(QFileInfo(QFile::decodeName(manager.dli_fname)).absolutePath() + QStringLiteral("/odbc/") +
+                          file);
+    for (const QString &candidate : candidates) {
+        // The driver manager loads the same file to connect; loading it here
+        // first only counts one more user of it.
+        void *library = dlopen(QFile::encodeName(candidate).constData(), RTLD_LAZY | RTLD_LOCAL);
+        if (!library)
+            continue;
+        const bool wide = dlsym(library, "SQLDriverConnectW") != nullptr;
+        dlclose(library);
+        return wide;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+SQLRETURN DriverConnect(SQLHENV env, SQLHDBC dbc, const QString &connectionString, bool &narrow)
+{
+    // A connection string of ASCII reaches every driver unchanged through the
+    // wide entry point. One beyond it takes the narrow one (UTF-8) only to a
+    // driver that has no wide entry points: the driver manager would convert
+    // it, and lose every letter beyond ASCII. A driver with wide entry points
+    // may treat a narrow text as being in another encoding.
+    narrow = HasNonAscii(connectionString) && FileHasWideEntryPoints(DriverFile(env, connectionString)) == false;
     if (!narrow)
         return SQLDriverConnectW(dbc, nullptr, WText(connectionString), SQL_NTS, nullptr, 0, nullptr,
                                  SQL_DRIVER_NOPROMPT);

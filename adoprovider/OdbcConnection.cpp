@@ -108,7 +108,7 @@ void TADOConnection::Open()
         SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT, seconds, 0);
     }
     bool narrowLogin = false;
-    const SQLRETURN rc = DriverConnect(dbc, connectString, narrowLogin);
+    const SQLRETURN rc = DriverConnect(env, dbc, connectString, narrowLogin);
     if (!Succeeded(rc))
         RaiseError(rc, SQL_HANDLE_DBC, dbc, narrowLogin, "SQLDriverConnect", context);
     FNarrow = TextsGoNarrow(dbc);

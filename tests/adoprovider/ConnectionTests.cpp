@@ -227,6 +227,25 @@ TEST_P(OdbcConnectionTest, TextsTakeTheEntryPointsTheDriverHas)
     } catch (const EOdbcError &e) {
         EXPECT_TRUE(e.Message().contains(QStringLiteral("fehlt_Ωü"))) << e.what();
     }
+    if (IsPostgres()) {
+        // A connection string beyond ASCII reaches a driver with wide entry
+        // points through them: the session has what it said.
+        QString connectionString = ConnectionString();
+        const QString settings = QStringLiteral("ConnSettings={set search_path to %1}").arg(Schema());
+        ASSERT_TRUE(connectionString.contains(settings));
+        connectionString.replace(settings, QStringLiteral("ConnSettings={set search_path to %1;"
+                                                          "set nvqb.tag to 'Jürgen Ω'}")
+                                               .arg(Schema()));
+        auto other = Create<TADOConnection>(nullptr);
+        other->SetConnectionString(connectionString);
+        other->Open();
+        EXPECT_FALSE(other->NarrowTexts());
+        auto name = Create<TADODataSet>(nullptr);
+        name->SetConnection(other.get());
+        name->SetCommandText(QStringLiteral("select current_setting('nvqb.tag')"));
+        name->Open();
+        EXPECT_EQ(name->Fields(0)->AsWideString(), QStringLiteral("Jürgen Ω"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, OdbcConnectionTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
