@@ -4,6 +4,15 @@
 
 namespace nvqb {
 
+namespace {
+
+bool IsPasswordKey(const QString &key)
+{
+    return SameText(key, QStringLiteral("PWD")) || SameText(key, QStringLiteral("Password"));
+}
+
+} // namespace
+
 QList<TConnectionAttribute> ParseConnectionString(const QString &text)
 {
     QList<TConnectionAttribute> result;
@@ -15,6 +24,12 @@ QList<TConnectionAttribute> ParseConnectionString(const QString &text)
             ++i;
         const QString key = Trim(text.mid(start, i - start));
         if (i >= n || text[i] == u';') {
+            // After a password the text is most likely the rest of it, cut
+            // at a ';' that should have been braced: it is not repeated.
+            if (!key.isEmpty() && !result.isEmpty() && IsPasswordKey(result.last().first))
+                throw EDatabaseError(QStringLiteral("Connection string: the text at position %1, after the password, "
+                                                    "has no '=' (a value holding ';' is written in braces)")
+                                         .arg(start + 1));
             if (!key.isEmpty())
                 throw EDatabaseError(QStringLiteral("Connection string: attribute '%1' at position %2 has no '='")
                                          .arg(key)
@@ -123,7 +138,7 @@ QString MaskConnectionString(const QString &text)
         return QStringLiteral("(unreadable connection string)");
     }
     for (TConnectionAttribute &a : attributes)
-        if (SameText(a.first, QStringLiteral("PWD")) || SameText(a.first, QStringLiteral("Password")))
+        if (IsPasswordKey(a.first))
             a.second = QStringLiteral("***");
     return BuildConnectionString(attributes);
 }

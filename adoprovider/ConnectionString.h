@@ -21,7 +21,10 @@ QString ConnectionStringValue(const QString &text, const QString &key);
 // The string with the key's value replaced (all earlier occurrences removed),
 // or appended when the key is not there.
 QString SetConnectionStringValue(const QString &text, const QString &key, const QString &value);
-// The string with the password attribute's value replaced by "***", for messages.
+// The string with the value of every password attribute ("PWD", "Password",
+// in any case) replaced by "***": the one form in which a connection string
+// is shown or written to a message or log. Text that does not parse shows
+// nothing of itself.
 QString MaskConnectionString(const QString &text);
 
 } // namespace nvqb

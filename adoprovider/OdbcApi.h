@@ -3,6 +3,17 @@
 // into EOdbcError, text conversion and a handle owner. unixODBC's SQLWCHAR is
 // 16-bit UTF-16, the same code units as QString, so wide texts pass without
 // conversion.
+//
+// Texts reach a driver through the wide entry points (UTF-16) or through the
+// narrow ones, which carry UTF-8 on Linux. A driver without wide entry points
+// (SQLite's) gets the driver manager's conversion of a wide text: the
+// connection string loses every letter beyond ASCII (a file name with one is
+// not found), other texts keep them only in a UTF-8 locale, and lengths come
+// back in bytes. Each connection therefore learns
+// after logging in which way its driver takes texts unchanged (TextsGoNarrow),
+// and every call that passes a text or a name, or reads diagnostics, goes
+// that way on it (`narrow`). Values of result columns are read as wide text
+// either way: drivers convert those themselves.
 #include "adoprovider/OdbcError.h"
 
 #include <sql.h>
@@ -26,6 +37,21 @@ inline QString FromWText(const SQLWCHAR *text, qsizetype length)
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
 }
 
+// A text for a narrow entry point; the array must outlive the call.
+inline SQLCHAR *NText(const QByteArray &utf8)
+{
+    return reinterpret_cast<SQLCHAR *>(const_cast<char *>(utf8.constData()));
+}
+
+// A text a driver wrote, terminated, into a buffer of `capacity` bytes
+// through a narrow entry point, with the length it reported.
+inline QString FromNTextBuffer(const SQLCHAR *buffer, qsizetype reportedLength, qsizetype capacity)
+{
+    const qsizetype length = qBound<qsizetype>(0, reportedLength, capacity - 1);
+    const auto *text = reinterpret_cast<const char *>(buffer);
+    return QString::fromUtf8(text, qstrnlen(text, size_t(length)));
+}
+
 // A text the driver wrote, terminated, into a buffer of `capacity` code
 // units, with the length it reported for it. Names, messages and attribute
 // values hold no NUL, so the text ends at the first one: through the driver
@@ -45,22 +71,60 @@ inline QString FromWTextBuffer(const SQLWCHAR *buffer, qsizetype reportedLength,
 inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
 // The diagnostic records of a handle, in the order the driver gave them.
-QList<TOdbcDiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+QList<TOdbcDiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool narrow);
 
 // Raises EOdbcError for the handle's diagnostics. The message is the context
 // (when not empty) followed by the records; without records it names the
 // call and its return code.
-[[noreturn]] void RaiseError(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char *call,
+[[noreturn]] void RaiseError(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, bool narrow, const char *call,
                              const QString &context = QString());
 
 // Returns rc when it is success, success with info or SQL_NO_DATA; raises otherwise.
-inline SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char *call,
+inline SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, bool narrow, const char *call,
                        const QString &context = QString())
 {
     if (Succeeded(rc) || rc == SQL_NO_DATA)
         return rc;
-    RaiseError(rc, handleType, handle, call, context);
+    RaiseError(rc, handleType, handle, narrow, call, context);
 }
+
+// Whether the connection's driver has no wide entry points, so that texts
+// take the narrow ones. Asked of the driver once connected: a column named
+// with letters beyond Latin-1, prepared and described (never run), comes back
+// as it went, length and all, only from a driver's own wide entry points.
+// (SQLGetFunctions cannot tell: the driver manager counts a function as there
+// when either entry point is. SQLNativeSql cannot either: SQLite's driver
+// writes its terminator into the text it is given.) A driver that cannot
+// answer keeps the wide ones.
+bool TextsGoNarrow(SQLHDBC dbc);
+
+// Logs in with the connection string: through the narrow entry point when it
+// holds a letter beyond ASCII and the driver it names has no wide entry
+// points (its file, from the driver manager's list of drivers and data
+// sources, is asked before the driver manager loads it), through the wide
+// one otherwise. Narrow tells which, for reading the diagnostics of a refusal.
+SQLRETURN DriverConnect(SQLHENV env, SQLHDBC dbc, const QString &connectionString, bool &narrow);
+
+// The calls of this layer that pass texts, each through the entry points the
+// connection's driver takes them by. A null QString is passed as NULL (for
+// the catalog functions: any), an empty one as "".
+SQLRETURN ExecDirect(SQLHSTMT stmt, bool narrow, const QString &sql);
+SQLRETURN Prepare(SQLHSTMT stmt, bool narrow, const QString &sql);
+SQLRETURN Tables(SQLHSTMT stmt, bool narrow, const QString &catalog, const QString &schema, const QString &table,
+                 const QString &types);
+SQLRETURN ForeignKeys(SQLHSTMT stmt, bool narrow, const QString &pkCatalog, const QString &pkSchema,
+                      const QString &pkTable, const QString &fkCatalog, const QString &fkSchema,
+                      const QString &fkTable);
+SQLRETURN PrimaryKeys(SQLHSTMT stmt, bool narrow, const QString &catalog, const QString &schema,
+                      const QString &table);
+// A column's name and type; the name read whole however long it is.
+SQLRETURN DescribeColumn(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column, QString &name, SQLSMALLINT &sqlType,
+                         SQLULEN &size, SQLSMALLINT &digits, SQLSMALLINT &nullable);
+// A text item of SQLGetInfo; empty when the driver does not give it.
+QString GetInfoText(SQLHDBC dbc, bool narrow, SQLUSMALLINT info);
+// A text attribute of the connection; false when the driver does not give it.
+bool GetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, QString &value);
+SQLRETURN SetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, const QString &value);
 
 // Owns one ODBC handle and frees it.
 class OwnedHandle {
@@ -92,10 +156,10 @@ private:
 };
 
 // Allocates a statement on a connection, with the query timeout set.
-OwnedHandle AllocStatement(SQLHDBC dbc, int queryTimeoutSeconds);
+OwnedHandle AllocStatement(SQLHDBC dbc, bool narrow, int queryTimeoutSeconds);
 
 // Reads a column of the current row as wide text, in as many pieces as it
 // takes; a null QString (isNull) for SQL NULL.
-QString GetWideText(SQLHSTMT stmt, SQLUSMALLINT column);
+QString GetWideText(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column);
 
 } // namespace nvqb::odbc

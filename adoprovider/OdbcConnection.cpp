@@ -97,9 +97,9 @@ void TADOConnection::Open()
         throw EOdbcError(context + QStringLiteral("\nthe ODBC driver manager cannot allocate an environment"));
     OwnedHandle envOwner(SQL_HANDLE_ENV, env);
     Check(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-          SQL_HANDLE_ENV, env, "SQLSetEnvAttr", context);
+          SQL_HANDLE_ENV, env, false, "SQLSetEnvAttr", context);
     SQLHDBC dbc = SQL_NULL_HDBC;
-    Check(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env, "SQLAllocHandle", context);
+    Check(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env, false, "SQLAllocHandle", context);
     OwnedHandle dbcOwner(SQL_HANDLE_DBC, dbc);
     if (FConnectionTimeout > 0) {
         // Best effort, as for every timeout: drivers that lack one still connect.
@@ -107,10 +107,11 @@ void TADOConnection::Open()
         const auto seconds = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(FConnectionTimeout));
         SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT, seconds, 0);
     }
-    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, WText(connectString), SQL_NTS, nullptr, 0, nullptr,
-                                           SQL_DRIVER_NOPROMPT);
+    bool narrowLogin = false;
+    const SQLRETURN rc = DriverConnect(env, dbc, connectString, narrowLogin);
     if (!Succeeded(rc))
-        RaiseError(rc, SQL_HANDLE_DBC, dbc, "SQLDriverConnect", context);
+        RaiseError(rc, SQL_HANDLE_DBC, dbc, narrowLogin, "SQLDriverConnect", context);
+    FNarrow = TextsGoNarrow(dbc);
     FDbc = dbcOwner.Release();
     FEnv = envOwner.Release();
 }
@@ -136,12 +137,10 @@ QString TADOConnection::DefaultDatabase() const
 {
     if (!FDbc)
         return QString();
-    SQLWCHAR buffer[1024] = {};
-    SQLINTEGER length = 0;
-    const SQLRETURN rc = SQLGetConnectAttrW(FDbc, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof(buffer), &length);
-    if (!Succeeded(rc) || length <= 0)
+    QString name;
+    if (!GetConnectAttrText(FDbc, FNarrow, SQL_ATTR_CURRENT_CATALOG, name))
         return QString();
-    return FromWTextBuffer(buffer, length / qsizetype(sizeof(SQLWCHAR)), std::size(buffer));
+    return name;
 }
 
 void TADOConnection::SetDefaultDatabase(const QString &name)
@@ -149,13 +148,10 @@ void TADOConnection::SetDefaultDatabase(const QString &name)
     EnsureConnected();
     if (name == DefaultDatabase())
         return;
-    // Null-terminated: the driver manager takes an explicit length for this
-    // attribute as characters when it converts for a narrow driver, and reads
-    // past the text.
-    const SQLRETURN rc = SQLSetConnectAttrW(FDbc, SQL_ATTR_CURRENT_CATALOG, WText(name), SQL_NTS);
+    const SQLRETURN rc = SetConnectAttrText(FDbc, FNarrow, SQL_ATTR_CURRENT_CATALOG, name);
     const QString context = QStringLiteral("Cannot make '%1' the default database:").arg(name);
     if (!Succeeded(rc))
-        RaiseError(rc, SQL_HANDLE_DBC, FDbc, "SQLSetConnectAttr", context);
+        RaiseError(rc, SQL_HANDLE_DBC, FDbc, FNarrow, "SQLSetConnectAttr", context);
     // Some drivers accept the attribute and keep their database (PostgreSQL's
     // cannot switch within a session); loading another database's objects
     // from the current one must not pass unnoticed.
@@ -169,9 +165,9 @@ void TADOConnection::SetDefaultDatabase(const QString &name)
 qint64 TADOConnection::Execute(const QString &sql)
 {
     EnsureConnected();
-    OwnedHandle stmt = AllocStatement(FDbc, FCommandTimeout);
-    const SQLRETURN rc = Check(SQLExecDirectW(stmt.Get(), WText(sql), SQL_NTS), SQL_HANDLE_STMT, stmt.Get(),
-                               "SQLExecDirect");
+    OwnedHandle stmt = AllocStatement(FDbc, FNarrow, FCommandTimeout);
+    const SQLRETURN rc =
+        Check(ExecDirect(stmt.Get(), FNarrow, sql), SQL_HANDLE_STMT, stmt.Get(), FNarrow, "SQLExecDirect");
     if (rc == SQL_NO_DATA)
         return 0; // a searched UPDATE or DELETE that matched nothing
     SQLLEN count = -1;
@@ -186,13 +182,13 @@ TOwned<TMemoryDataset> TADOConnection::OpenSchema(TSchemaInfo schema)
     auto dataSet = Create<TMemoryDataset>(nullptr);
     switch (schema) {
     case siCatalogs:
-        FillCatalogsRowset(FDbc, FCommandTimeout, *dataSet);
+        FillCatalogsRowset(FDbc, FNarrow, FCommandTimeout, *dataSet);
         break;
     case siTables:
-        FillTablesRowset(FDbc, FCommandTimeout, *dataSet);
+        FillTablesRowset(FDbc, FNarrow, FCommandTimeout, *dataSet);
         break;
     case siForeignKeys:
-        FillForeignKeysRowset(FDbc, FCommandTimeout, *dataSet);
+        FillForeignKeysRowset(FDbc, FNarrow, FCommandTimeout, *dataSet);
         break;
     default:
         throw EDatabaseError(QStringLiteral("Unknown schema rowset %1").arg(int(schema)));

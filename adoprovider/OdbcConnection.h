@@ -98,6 +98,10 @@ public:
     // The connection handle (SQLHDBC) while connected, else nil; for the
     // datasets and rowsets of this layer.
     void *Handle() const { return FDbc; }
+    // Whether texts go to the driver through the narrow entry points (UTF-8),
+    // as a driver without wide ones needs; learnt from the driver when
+    // connecting. For the datasets and rowsets of this layer.
+    bool NarrowTexts() const { return FNarrow; }
     // Opens the connection when it is closed.
     void EnsureConnected();
 
@@ -116,6 +120,7 @@ private:
     int FCommandTimeout = 30;
     void *FEnv = nullptr; // SQLHENV, owned while connected
     void *FDbc = nullptr; // SQLHDBC, owned while connected
+    bool FNarrow = false;
     QList<TADODataSet *> FDataSets; // not owned; they unregister themselves
 };
 

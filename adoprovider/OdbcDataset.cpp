@@ -97,14 +97,15 @@ ReadKind ReadKindOf(TFieldType t)
 
 int ClampSize(SQLULEN size) { return size > SQLULEN(std::numeric_limits<int>::max()) ? 0 : int(size); }
 
-template <class T> bool GetFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, T &value)
+template <class T> bool GetFixed(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column, SQLSMALLINT cType, T &value)
 {
     SQLLEN indicator = 0;
-    Check(SQLGetData(stmt, column, cType, &value, sizeof(value), &indicator), SQL_HANDLE_STMT, stmt, "SQLGetData");
+    Check(SQLGetData(stmt, column, cType, &value, sizeof(value), &indicator), SQL_HANDLE_STMT, stmt, narrow,
+          "SQLGetData");
     return indicator != SQL_NULL_DATA;
 }
 
-QVariant GetBinary(SQLHSTMT stmt, SQLUSMALLINT column)
+QVariant GetBinary(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column)
 {
     char buffer[8192];
     QByteArray result;
@@ -114,7 +115,7 @@ QVariant GetBinary(SQLHSTMT stmt, SQLUSMALLINT column)
         const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_BINARY, buffer, sizeof(buffer), &indicator);
         if (rc == SQL_NO_DATA)
             break;
-        Check(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
+        Check(rc, SQL_HANDLE_STMT, stmt, narrow, "SQLGetData");
         if (indicator == SQL_NULL_DATA)
             return any ? QVariant(result) : QVariant();
         any = true;
@@ -128,12 +129,12 @@ QVariant GetBinary(SQLHSTMT stmt, SQLUSMALLINT column)
     return result;
 }
 
-QVariant ReadValue(SQLHSTMT stmt, SQLUSMALLINT column, int kind, TFieldType type)
+QVariant ReadValue(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column, int kind, TFieldType type)
 {
     switch (ReadKind(kind)) {
     case rkInteger: {
         SQLBIGINT v = 0;
-        if (!GetFixed(stmt, column, SQL_C_SBIGINT, v))
+        if (!GetFixed(stmt, narrow, column, SQL_C_SBIGINT, v))
             return QVariant();
         if (type != ftLargeint && v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
             return int(v);
@@ -141,36 +142,36 @@ QVariant ReadValue(SQLHSTMT stmt, SQLUSMALLINT column, int kind, TFieldType type
     }
     case rkDouble: {
         SQLDOUBLE v = 0;
-        return GetFixed(stmt, column, SQL_C_DOUBLE, v) ? QVariant(double(v)) : QVariant();
+        return GetFixed(stmt, narrow, column, SQL_C_DOUBLE, v) ? QVariant(double(v)) : QVariant();
     }
     case rkBit: {
         SQLCHAR v = 0;
-        return GetFixed(stmt, column, SQL_C_BIT, v) ? QVariant(v != 0) : QVariant();
+        return GetFixed(stmt, narrow, column, SQL_C_BIT, v) ? QVariant(v != 0) : QVariant();
     }
     case rkDate: {
         SQL_DATE_STRUCT v{};
-        if (!GetFixed(stmt, column, SQL_C_TYPE_DATE, v))
+        if (!GetFixed(stmt, narrow, column, SQL_C_TYPE_DATE, v))
             return QVariant();
         return QDate(v.year, v.month, v.day);
     }
     case rkTime: {
         SQL_TIME_STRUCT v{};
-        if (!GetFixed(stmt, column, SQL_C_TYPE_TIME, v))
+        if (!GetFixed(stmt, narrow, column, SQL_C_TYPE_TIME, v))
             return QVariant();
         return QTime(v.hour, v.minute, v.second);
     }
     case rkTimestamp: {
         SQL_TIMESTAMP_STRUCT v{};
-        if (!GetFixed(stmt, column, SQL_C_TYPE_TIMESTAMP, v))
+        if (!GetFixed(stmt, narrow, column, SQL_C_TYPE_TIMESTAMP, v))
             return QVariant();
         return QDateTime(QDate(v.year, v.month, v.day),
                          QTime(v.hour, v.minute, v.second, int(v.fraction / 1000000)));
     }
     case rkBinary:
-        return GetBinary(stmt, column);
+        return GetBinary(stmt, narrow, column);
     case rkText:
     default: {
-        const QString s = GetWideText(stmt, column);
+        const QString s = GetWideText(stmt, narrow, column);
         return s.isNull() ? QVariant() : QVariant(s);
     }
     }
@@ -228,10 +229,12 @@ void TADODataSet::PrepareStatement()
 {
     if (FStmt)
         return;
-    OwnedHandle stmt = AllocStatement(static_cast<SQLHDBC>(FConnection->Handle()), FConnection->CommandTimeout());
-    const SQLRETURN rc = SQLPrepareW(stmt.Get(), WText(FCommandText), SQL_NTS);
+    FNarrow = FConnection->NarrowTexts();
+    OwnedHandle stmt =
+        AllocStatement(static_cast<SQLHDBC>(FConnection->Handle()), FNarrow, FConnection->CommandTimeout());
+    const SQLRETURN rc = odbc::Prepare(stmt.Get(), FNarrow, FCommandText);
     if (!Succeeded(rc))
-        RaiseError(rc, SQL_HANDLE_STMT, stmt.Get(), "SQLPrepare");
+        RaiseError(rc, SQL_HANDLE_STMT, stmt.Get(), FNarrow, "SQLPrepare");
     {
         std::lock_guard<std::mutex> lock(FStmtMutex);
         FStmt = stmt.Release();
@@ -268,28 +271,18 @@ void TADODataSet::DescribeColumns()
 {
     const SQLHSTMT stmt = FStmt;
     SQLSMALLINT count = 0;
-    Check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt, "SQLNumResultCols");
+    Check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt, FNarrow, "SQLNumResultCols");
     TFieldDefs &defs = FieldDefs();
     defs.Clear();
     FColumnKinds.clear();
     for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(count); ++i) {
-        QList<SQLWCHAR> name(256);
-        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
+        QString name;
+        SQLSMALLINT sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
         SQLULEN size = 0;
-        SQLRETURN rc;
-        for (;;) {
-            rc = SQLDescribeColW(stmt, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size,
-                                 &digits, &nullable);
-            // A name that filled the buffer may have been cut: SQLite's driver
-            // then reports success and the length of what it wrote, the start
-            // of the name's UTF-8 bytes. Read it again into more room.
-            if (!Succeeded(rc) || nameLength < name.size() - 1 || name.size() >= SHRT_MAX)
-                break;
-            name.fill(0, qMin<qsizetype>(SHRT_MAX, qMax<qsizetype>(nameLength + 1, name.size() * 4)));
-        }
-        Check(rc, SQL_HANDLE_STMT, stmt, "SQLDescribeCol");
+        Check(DescribeColumn(stmt, FNarrow, i, name, sqlType, size, digits, nullable), SQL_HANDLE_STMT, stmt, FNarrow,
+              "SQLDescribeCol");
         const TFieldType type = FieldTypeOf(sqlType, size, digits);
-        TFieldDef def(FromWTextBuffer(name.data(), nameLength, name.size()), type);
+        TFieldDef def(name, type);
         switch (type) {
         case ftString:
         case ftFixedChar:
@@ -330,7 +323,7 @@ void TADODataSet::Execute()
     const SQLRETURN rc = SQLExecute(FStmt);
     // SQL_NO_DATA: a statement that touched no row; it has no result set either.
     if (!Succeeded(rc) && rc != SQL_NO_DATA)
-        RaiseError(rc, SQL_HANDLE_STMT, FStmt, "SQLExecute");
+        RaiseError(rc, SQL_HANDLE_STMT, FStmt, FNarrow, "SQLExecute");
     FExecuted = true;
 }
 
@@ -353,13 +346,13 @@ void TADODataSet::InternalClose() { ReleaseStatement(); }
 
 bool TADODataSet::FetchRow()
 {
-    if (Check(SQLFetch(FStmt), SQL_HANDLE_STMT, FStmt, "SQLFetch") == SQL_NO_DATA)
+    if (Check(SQLFetch(FStmt), SQL_HANDLE_STMT, FStmt, FNarrow, "SQLFetch") == SQL_NO_DATA)
         return false;
     QList<QVariant> record;
     record.reserve(FColumnKinds.size());
     const TFieldDefs &defs = FieldDefs();
     for (qsizetype i = 0; i < FColumnKinds.size(); ++i)
-        record.append(ReadValue(FStmt, SQLUSMALLINT(i + 1), FColumnKinds[i], defs[i].DataType()));
+        record.append(ReadValue(FStmt, FNarrow, SQLUSMALLINT(i + 1), FColumnKinds[i], defs[i].DataType()));
     ++FRowIndex;
     if (FRowIndex == 0)
         FFirstRecord = record;

@@ -56,6 +56,7 @@ private:
     TADOConnection *FConnection = nullptr;
     QString FCommandText;
     void *FStmt = nullptr; // SQLHSTMT, owned
+    bool FNarrow = false; // the statement's texts take the narrow entry points
     // Held while the handle is made or freed, and by Cancel from another thread.
     std::mutex FStmtMutex;
     bool FExecuted = false;

@@ -14,7 +14,53 @@ QString EOdbcError::SqlState() const { return FRecords.isEmpty() ? QString() : F
 
 namespace odbc {
 
-QList<TOdbcDiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
+namespace {
+
+// One diagnostic record through the wide entry point; false when there is none.
+bool ReadWideRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT i, TOdbcDiagRecord &r)
+{
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    QList<SQLWCHAR> text(1024);
+    SQLRETURN rc =
+        SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+    if (rc == SQL_SUCCESS_WITH_INFO && length >= text.size()) {
+        text.resize(length + 1);
+        rc = SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+    }
+    if (!Succeeded(rc))
+        return false;
+    r.SqlState = FromWTextBuffer(state, 5, std::size(state));
+    r.NativeError = int(native);
+    r.Message = FromWTextBuffer(text.data(), length, text.size()).trimmed();
+    return true;
+}
+
+// The same through the narrow entry point: the length is in UTF-8 bytes.
+bool ReadNarrowRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT i, TOdbcDiagRecord &r)
+{
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    QList<SQLCHAR> text(2048);
+    SQLRETURN rc =
+        SQLGetDiagRec(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+    if (rc == SQL_SUCCESS_WITH_INFO && length >= text.size()) {
+        text.resize(length + 1);
+        rc = SQLGetDiagRec(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+    }
+    if (!Succeeded(rc))
+        return false;
+    r.SqlState = FromNTextBuffer(state, 5, std::size(state));
+    r.NativeError = int(native);
+    r.Message = FromNTextBuffer(text.data(), length, text.size()).trimmed();
+    return true;
+}
+
+} // namespace
+
+QList<TOdbcDiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool narrow)
 {
     QList<TOdbcDiagRecord> records;
     if (handle == SQL_NULL_HANDLE)
@@ -22,33 +68,20 @@ QList<TOdbcDiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
     // A driver may report many records (one per bad row of a batch); the first
     // few say what went wrong.
     for (SQLSMALLINT i = 1; i <= 20; ++i) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        QList<SQLWCHAR> text(1024);
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(),
-                                      SQLSMALLINT(text.size()), &length);
-        if (rc == SQL_SUCCESS_WITH_INFO && length >= text.size()) {
-            text.resize(length + 1);
-            rc = SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()),
-                                &length);
-        }
-        if (!Succeeded(rc))
-            break;
         TOdbcDiagRecord r;
-        r.SqlState = FromWTextBuffer(state, 5, std::size(state));
-        r.NativeError = int(native);
-        r.Message = FromWTextBuffer(text.data(), length, text.size()).trimmed();
+        if (!(narrow ? ReadNarrowRecord(handleType, handle, i, r) : ReadWideRecord(handleType, handle, i, r)))
+            break;
         records.append(r);
     }
     return records;
 }
 
-void RaiseError(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char *call, const QString &context)
+void RaiseError(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, bool narrow, const char *call,
+                const QString &context)
 {
     QList<TOdbcDiagRecord> records;
     if (rc != SQL_INVALID_HANDLE)
-        records = ReadDiagnostics(handleType, handle);
+        records = ReadDiagnostics(handleType, handle, narrow);
     QStringList lines;
     if (!context.isEmpty())
         lines.append(context);
@@ -63,10 +96,10 @@ void RaiseError(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const ch
     throw EOdbcError(lines.join(u'\n'), records);
 }
 
-OwnedHandle AllocStatement(SQLHDBC dbc, int queryTimeoutSeconds)
+OwnedHandle AllocStatement(SQLHDBC dbc, bool narrow, int queryTimeoutSeconds)
 {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
-    Check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_HANDLE_DBC, dbc, "SQLAllocHandle");
+    Check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_HANDLE_DBC, dbc, narrow, "SQLAllocHandle");
     OwnedHandle owned(SQL_HANDLE_STMT, stmt);
     if (queryTimeoutSeconds > 0)
         // Best effort: a driver without query timeouts still runs the statement.
@@ -75,7 +108,7 @@ OwnedHandle AllocStatement(SQLHDBC dbc, int queryTimeoutSeconds)
     return owned;
 }
 
-QString GetWideText(SQLHSTMT stmt, SQLUSMALLINT column)
+QString GetWideText(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column)
 {
     constexpr SQLLEN chunkChars = 4096;
     SQLWCHAR buffer[chunkChars];
@@ -86,7 +119,7 @@ QString GetWideText(SQLHSTMT stmt, SQLUSMALLINT column)
         const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof(buffer), &indicator);
         if (rc == SQL_NO_DATA)
             break;
-        Check(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
+        Check(rc, SQL_HANDLE_STMT, stmt, narrow, "SQLGetData");
         if (indicator == SQL_NULL_DATA)
             return any ? result : QString();
         any = true;

@@ -14,29 +14,27 @@ namespace {
 
 constexpr int NameSize = 128;
 
-QVariant TextOrNull(SQLHSTMT stmt, SQLUSMALLINT column)
+QVariant TextOrNull(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column)
 {
-    const QString s = GetWideText(stmt, column);
+    const QString s = GetWideText(stmt, narrow, column);
     return s.isNull() ? QVariant() : QVariant(s);
 }
 
-QVariant IntOrNull(SQLHSTMT stmt, SQLUSMALLINT column)
+QVariant IntOrNull(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column)
 {
     SQLINTEGER value = 0;
     SQLLEN indicator = 0;
-    Check(SQLGetData(stmt, column, SQL_C_SLONG, &value, sizeof(value), &indicator), SQL_HANDLE_STMT, stmt,
+    Check(SQLGetData(stmt, column, SQL_C_SLONG, &value, sizeof(value), &indicator), SQL_HANDLE_STMT, stmt, narrow,
           "SQLGetData");
     if (indicator == SQL_NULL_DATA)
         return QVariant();
     return int(value);
 }
 
-bool Fetch(SQLHSTMT stmt) { return Check(SQLFetch(stmt), SQL_HANDLE_STMT, stmt, "SQLFetch") != SQL_NO_DATA; }
-
-// NULL for a null text: the catalog functions read NULL as "any", which is not
-// the same as an empty name.
-SQLWCHAR *Arg(const QString &s) { return s.isNull() ? nullptr : WText(s); }
-SQLSMALLINT ArgLength(const QString &s) { return s.isNull() ? 0 : SQL_NTS; }
+bool Fetch(SQLHSTMT stmt, bool narrow)
+{
+    return Check(SQLFetch(stmt), SQL_HANDLE_STMT, stmt, narrow, "SQLFetch") != SQL_NO_DATA;
+}
 
 QString RuleName(const QVariant &rule)
 {
@@ -65,38 +63,40 @@ void Prepare(TMemoryDataset &target)
     target.FieldDefs().Clear();
 }
 
+QString DbmsName(SQLHDBC dbc, bool narrow) { return GetInfoText(dbc, narrow, SQL_DBMS_NAME); }
+
 struct TableRow {
     QString Catalog, Schema, Name, Type, Remarks;
 };
 
-QList<TableRow> ReadTables(SQLHDBC dbc, int timeoutSeconds)
+QList<TableRow> ReadTables(SQLHDBC dbc, bool narrow, int timeoutSeconds)
 {
-    OwnedHandle stmt = AllocStatement(dbc, timeoutSeconds);
-    Check(SQLTablesW(stmt.Get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_HANDLE_STMT, stmt.Get(),
+    OwnedHandle stmt = AllocStatement(dbc, narrow, timeoutSeconds);
+    Check(Tables(stmt.Get(), narrow, QString(), QString(), QString(), QString()), SQL_HANDLE_STMT, stmt.Get(), narrow,
           "SQLTables");
     QList<TableRow> rows;
-    while (Fetch(stmt.Get())) {
+    while (Fetch(stmt.Get(), narrow)) {
         TableRow r;
-        r.Catalog = GetWideText(stmt.Get(), 1);
-        r.Schema = GetWideText(stmt.Get(), 2);
-        r.Name = GetWideText(stmt.Get(), 3);
-        r.Type = GetWideText(stmt.Get(), 4);
-        r.Remarks = GetWideText(stmt.Get(), 5);
+        r.Catalog = GetWideText(stmt.Get(), narrow, 1);
+        r.Schema = GetWideText(stmt.Get(), narrow, 2);
+        r.Name = GetWideText(stmt.Get(), narrow, 3);
+        r.Type = GetWideText(stmt.Get(), narrow, 4);
+        r.Remarks = GetWideText(stmt.Get(), narrow, 5);
         rows.append(r);
+    }
+    // SQLite's driver answers an empty list, not an error, for a file that
+    // is no database (or that it cannot read): asked of the file itself, the
+    // database names what is wrong. An empty database answers no rows.
+    if (rows.isEmpty() && DbmsName(dbc, narrow).startsWith(QStringLiteral("SQLite"))) {
+        OwnedHandle check = AllocStatement(dbc, narrow, timeoutSeconds);
+        Check(ExecDirect(check.Get(), narrow, QStringLiteral("select count(*) from sqlite_master")), SQL_HANDLE_STMT,
+              check.Get(), narrow, "SQLExecDirect", QStringLiteral("Cannot read the tables:"));
     }
     return rows;
 }
 
 QVariant NullIfNull(const QString &s) { return s.isNull() ? QVariant() : QVariant(s); }
 
-QString DbmsName(SQLHDBC dbc)
-{
-    SQLWCHAR name[64] = {};
-    SQLSMALLINT length = 0;
-    if (!Succeeded(SQLGetInfoW(dbc, SQL_DBMS_NAME, name, sizeof(name), &length)))
-        return QString();
-    return FromWTextBuffer(name, length / qsizetype(sizeof(SQLWCHAR)), std::size(name));
-}
 
 // Every foreign key of the database from the system catalogue in one query:
 // asking the driver table by table costs a round trip and a catalogue scan
@@ -123,53 +123,52 @@ const char16_t PostgresForeignKeysSQL[] =
     u" where c.contype = 'f'"
     u" order by fn.nspname, fc.relname, c.conname, k.pos";
 
-void FillPostgresForeignKeys(SQLHDBC dbc, int timeoutSeconds, TMemoryDataset &target)
+void FillPostgresForeignKeys(SQLHDBC dbc, bool narrow, int timeoutSeconds, TMemoryDataset &target)
 {
-    OwnedHandle stmt = AllocStatement(dbc, timeoutSeconds);
-    QString sql = QString::fromUtf16(PostgresForeignKeysSQL);
-    Check(SQLExecDirectW(stmt.Get(), WText(sql), SQL_NTS), SQL_HANDLE_STMT, stmt.Get(), "SQLExecDirect",
+    OwnedHandle stmt = AllocStatement(dbc, narrow, timeoutSeconds);
+    const QString sql = QString::fromUtf16(PostgresForeignKeysSQL);
+    Check(ExecDirect(stmt.Get(), narrow, sql), SQL_HANDLE_STMT, stmt.Get(), narrow, "SQLExecDirect",
           QStringLiteral("Cannot read the foreign keys:"));
-    while (Fetch(stmt.Get())) {
+    while (Fetch(stmt.Get(), narrow)) {
         QList<QVariant> v;
         v.reserve(13);
         for (SQLUSMALLINT column = 1; column <= 8; ++column)
-            v.append(TextOrNull(stmt.Get(), column));
-        v.append(IntOrNull(stmt.Get(), 9));
+            v.append(TextOrNull(stmt.Get(), narrow, column));
+        v.append(IntOrNull(stmt.Get(), narrow, 9));
         for (SQLUSMALLINT column = 10; column <= 13; ++column)
-            v.append(TextOrNull(stmt.Get(), column));
+            v.append(TextOrNull(stmt.Get(), narrow, column));
         target.AppendRecord(v);
     }
 }
 
 // The columns of a table's primary key in key order; empty when the table
 // has none or the driver cannot say.
-QStringList ReadPrimaryKey(SQLHDBC dbc, int timeoutSeconds, bool sqlite, const QVariant &catalog,
+QStringList ReadPrimaryKey(SQLHDBC dbc, bool narrow, int timeoutSeconds, bool sqlite, const QVariant &catalog,
                            const QVariant &schema, const QString &table)
 {
     const QString catalogText = catalog.isNull() ? QString() : catalog.toString();
     const QString schemaText = schema.isNull() ? QString() : schema.toString();
     try {
-        OwnedHandle stmt = AllocStatement(dbc, timeoutSeconds);
+        OwnedHandle stmt = AllocStatement(dbc, narrow, timeoutSeconds);
         if (sqlite) {
             // SQLite's driver numbers a key's columns in the table's order,
             // not the key's; the database itself knows the key's order.
             QString literal = table;
             literal.replace(u'\'', QStringLiteral("''"));
-            QString sql = QStringLiteral("select name from pragma_table_info('%1') where pk > 0 order by pk")
-                              .arg(literal);
-            Check(SQLExecDirectW(stmt.Get(), WText(sql), SQL_NTS), SQL_HANDLE_STMT, stmt.Get(), "SQLExecDirect");
+            const QString sql =
+                QStringLiteral("select name from pragma_table_info('%1') where pk > 0 order by pk").arg(literal);
+            Check(ExecDirect(stmt.Get(), narrow, sql), SQL_HANDLE_STMT, stmt.Get(), narrow, "SQLExecDirect");
             QStringList columns;
-            while (Fetch(stmt.Get()))
-                columns.append(GetWideText(stmt.Get(), 1));
+            while (Fetch(stmt.Get(), narrow))
+                columns.append(GetWideText(stmt.Get(), narrow, 1));
             return columns;
         }
-        Check(SQLPrimaryKeysW(stmt.Get(), Arg(catalogText), ArgLength(catalogText), Arg(schemaText),
-                              ArgLength(schemaText), WText(table), SQL_NTS),
-              SQL_HANDLE_STMT, stmt.Get(), "SQLPrimaryKeys");
+        Check(PrimaryKeys(stmt.Get(), narrow, catalogText, schemaText, table.isNull() ? QStringLiteral("") : table),
+              SQL_HANDLE_STMT, stmt.Get(), narrow, "SQLPrimaryKeys");
         QMap<int, QString> columns;
-        while (Fetch(stmt.Get())) {
-            const QString column = GetWideText(stmt.Get(), 4);
-            columns.insert(IntOrNull(stmt.Get(), 5).toInt(), column);
+        while (Fetch(stmt.Get(), narrow)) {
+            const QString column = GetWideText(stmt.Get(), narrow, 4);
+            columns.insert(IntOrNull(stmt.Get(), narrow, 5).toInt(), column);
         }
         return columns.values();
     } catch (const EOdbcError &) {
@@ -180,20 +179,18 @@ QStringList ReadPrimaryKey(SQLHDBC dbc, int timeoutSeconds, bool sqlite, const Q
 
 } // namespace
 
-void FillCatalogsRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
+void FillCatalogsRowset(void *dbc, bool narrow, int timeoutSeconds, TMemoryDataset &target)
 {
     Prepare(target);
     target.FieldDefs().Add(QStringLiteral("CATALOG_NAME"), ftWideString, NameSize);
     target.FieldDefs().Add(QStringLiteral("DESCRIPTION"), ftWideString, 255);
-    OwnedHandle stmt = AllocStatement(dbc, timeoutSeconds);
-    QString all = QStringLiteral(SQL_ALL_CATALOGS), empty = QStringLiteral("");
-    Check(SQLTablesW(stmt.Get(), WText(all), SQL_NTS, WText(empty), SQL_NTS, WText(empty), SQL_NTS, WText(empty),
-                     SQL_NTS),
-          SQL_HANDLE_STMT, stmt.Get(), "SQLTables");
+    OwnedHandle stmt = AllocStatement(dbc, narrow, timeoutSeconds);
+    const QString all = QStringLiteral(SQL_ALL_CATALOGS), empty = QStringLiteral("");
+    Check(Tables(stmt.Get(), narrow, all, empty, empty, empty), SQL_HANDLE_STMT, stmt.Get(), narrow, "SQLTables");
     QStringList seen;
-    while (Fetch(stmt.Get())) {
-        const QString name = GetWideText(stmt.Get(), 1);
-        const QString remarks = GetWideText(stmt.Get(), 5);
+    while (Fetch(stmt.Get(), narrow)) {
+        const QString name = GetWideText(stmt.Get(), narrow, 1);
+        const QString remarks = GetWideText(stmt.Get(), narrow, 5);
         // A nameless catalog is no catalog to choose.
         if (name.isEmpty() || seen.contains(name))
             continue;
@@ -202,7 +199,7 @@ void FillCatalogsRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
     }
 }
 
-void FillTablesRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
+void FillTablesRowset(void *dbc, bool narrow, int timeoutSeconds, TMemoryDataset &target)
 {
     Prepare(target);
     TFieldDefs &defs = target.FieldDefs();
@@ -211,12 +208,12 @@ void FillTablesRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
     defs.Add(QStringLiteral("TABLE_NAME"), ftWideString, NameSize);
     defs.Add(QStringLiteral("TABLE_TYPE"), ftWideString, NameSize);
     defs.Add(QStringLiteral("DESCRIPTION"), ftWideString, 255);
-    for (const TableRow &r : ReadTables(static_cast<SQLHDBC>(dbc), timeoutSeconds))
+    for (const TableRow &r : ReadTables(static_cast<SQLHDBC>(dbc), narrow, timeoutSeconds))
         target.AppendRecord(
             {NullIfNull(r.Catalog), NullIfNull(r.Schema), r.Name, NullIfNull(r.Type), NullIfNull(r.Remarks)});
 }
 
-void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target)
+void FillForeignKeysRowset(void *dbc, bool narrow, int timeoutSeconds, TMemoryDataset &target)
 {
     Prepare(target);
     TFieldDefs &defs = target.FieldDefs();
@@ -237,23 +234,22 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
     defs.Add(QStringLiteral("FK_NAME"), ftWideString, NameSize);
 
     const auto hdbc = static_cast<SQLHDBC>(dbc);
-    const QString dbms = DbmsName(hdbc);
+    const QString dbms = DbmsName(hdbc, narrow);
     if (dbms.startsWith(QStringLiteral("PostgreSQL"))) {
-        FillPostgresForeignKeys(hdbc, timeoutSeconds, target);
+        FillPostgresForeignKeys(hdbc, narrow, timeoutSeconds, target);
         return;
     }
     const bool sqlite = dbms.startsWith(QStringLiteral("SQLite"));
-    const QList<TableRow> tables = ReadTables(hdbc, timeoutSeconds);
-    OwnedHandle stmt = AllocStatement(hdbc, timeoutSeconds);
+    const QList<TableRow> tables = ReadTables(hdbc, narrow, timeoutSeconds);
+    OwnedHandle stmt = AllocStatement(hdbc, narrow, timeoutSeconds);
     QHash<QString, QStringList> primaryKeys; // referenced tables' keys, read once each
     for (const TableRow &t : tables) {
         // Only tables hold foreign keys ("TABLE", "SYSTEM TABLE", "BASE TABLE", ...).
         if (!t.Type.trimmed().endsWith(QStringLiteral("TABLE"), Qt::CaseInsensitive) || t.Name.isEmpty())
             continue;
-        const SQLRETURN rc = SQLForeignKeysW(stmt.Get(), nullptr, 0, nullptr, 0, nullptr, 0, Arg(t.Catalog),
-                                             ArgLength(t.Catalog), Arg(t.Schema), ArgLength(t.Schema),
-                                             WText(t.Name), SQL_NTS);
-        Check(rc, SQL_HANDLE_STMT, stmt.Get(), "SQLForeignKeys",
+        const SQLRETURN rc =
+            ForeignKeys(stmt.Get(), narrow, QString(), QString(), QString(), t.Catalog, t.Schema, t.Name);
+        Check(rc, SQL_HANDLE_STMT, stmt.Get(), narrow, "SQLForeignKeys",
               QStringLiteral("Cannot read the foreign keys of table %1:").arg(t.Name));
         struct Row {
             QList<QVariant> Values;
@@ -265,21 +261,21 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
         int constraint = -1;
         QVariant lastName;
         int lastSeq = 0;
-        while (Fetch(stmt.Get())) {
+        while (Fetch(stmt.Get(), narrow)) {
             QList<QVariant> v(ColumnCount);
-            v[PkCatalog] = TextOrNull(stmt.Get(), 1);
-            v[PkSchema] = TextOrNull(stmt.Get(), 2);
-            v[PkTable] = TextOrNull(stmt.Get(), 3);
-            v[PkColumn] = TextOrNull(stmt.Get(), 4);
-            v[FkCatalog] = TextOrNull(stmt.Get(), 5);
-            v[FkSchema] = TextOrNull(stmt.Get(), 6);
-            v[FkTable] = TextOrNull(stmt.Get(), 7);
-            v[FkColumn] = TextOrNull(stmt.Get(), 8);
-            v[Ordinal] = IntOrNull(stmt.Get(), 9);
-            v[UpdateRule] = NullIfNull(RuleName(IntOrNull(stmt.Get(), 10)));
-            v[DeleteRule] = NullIfNull(RuleName(IntOrNull(stmt.Get(), 11)));
-            v[FkName] = TextOrNull(stmt.Get(), 12);
-            v[PkName] = TextOrNull(stmt.Get(), 13);
+            v[PkCatalog] = TextOrNull(stmt.Get(), narrow, 1);
+            v[PkSchema] = TextOrNull(stmt.Get(), narrow, 2);
+            v[PkTable] = TextOrNull(stmt.Get(), narrow, 3);
+            v[PkColumn] = TextOrNull(stmt.Get(), narrow, 4);
+            v[FkCatalog] = TextOrNull(stmt.Get(), narrow, 5);
+            v[FkSchema] = TextOrNull(stmt.Get(), narrow, 6);
+            v[FkTable] = TextOrNull(stmt.Get(), narrow, 7);
+            v[FkColumn] = TextOrNull(stmt.Get(), narrow, 8);
+            v[Ordinal] = IntOrNull(stmt.Get(), narrow, 9);
+            v[UpdateRule] = NullIfNull(RuleName(IntOrNull(stmt.Get(), narrow, 10)));
+            v[DeleteRule] = NullIfNull(RuleName(IntOrNull(stmt.Get(), narrow, 11)));
+            v[FkName] = TextOrNull(stmt.Get(), narrow, 12);
+            v[PkName] = TextOrNull(stmt.Get(), narrow, 13);
             const int seq = v[Ordinal].toInt();
             if (constraint < 0 || v[FkName] != lastName || seq <= lastSeq)
                 ++constraint;
@@ -299,7 +295,7 @@ void FillForeignKeysRowset(void *dbc, int timeoutSeconds, TMemoryDataset &target
                                     .join(QChar(0));
             auto found = primaryKeys.find(key);
             if (found == primaryKeys.end())
-                found = primaryKeys.insert(key, ReadPrimaryKey(hdbc, timeoutSeconds, sqlite, v[PkCatalog],
+                found = primaryKeys.insert(key, ReadPrimaryKey(hdbc, narrow, timeoutSeconds, sqlite, v[PkCatalog],
                                                                v[PkSchema], v[PkTable].toString()));
             const int position = v[Ordinal].toInt();
             if (position >= 1 && position <= found->size())

@@ -48,6 +48,14 @@ int main(int argc, char **argv)
         TnvDemoWindow window;
         if (!nvQBCatchAll([&] { PrepareDemoWindow(window, options); }) && options.Headless())
             return 1;
+        // What a run without a user cannot leave unsaid: metadata that could
+        // not be read leaves boxes without their columns.
+        auto failed = [](const QString &reason) {
+            std::fprintf(stderr, "nvqb-demo: %s\n", qPrintable(reason));
+            return 1;
+        };
+        if (options.Headless() && !window.MetadataReadError().isEmpty())
+            return failed(window.MetadataReadError());
         if (options.PrintSQL) {
             QString sql;
             if (!nvQBCatchAll([&] { sql = window.QueryBuilder()->SQL(); }))
@@ -57,11 +65,14 @@ int main(int argc, char **argv)
             std::fflush(stdout);
         }
         if (!options.ScreenshotFile.isEmpty()) {
-            const QImage image = RenderDemoWindow(window);
-            if (!image.save(options.ScreenshotFile)) {
-                std::fprintf(stderr, "nvqb-demo: cannot write the picture %s\n", qPrintable(options.ScreenshotFile));
-                return 1;
-            }
+            // The picture of a run that failed is not written: it would show
+            // an error, or a query still running, as if it were the result.
+            QString failure;
+            const QImage image = RenderDemoWindow(window, 20000, &failure);
+            if (!failure.isEmpty())
+                return failed(failure);
+            if (!image.save(options.ScreenshotFile))
+                return failed(QStringLiteral("cannot write the picture %1").arg(options.ScreenshotFile));
         }
         if (options.Headless())
             return errors == 0 ? 0 : 1;

@@ -21,6 +21,7 @@
 // At the end, the growth exponent of each shape's show time (least squares
 // over the sizes from 100 on, and from size to size).
 #include "BenchTiming.h"
+#include "../BenchCommandLine.h"
 #include "JoinShapes.h"
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/QueryBuilder.h"
@@ -85,14 +86,6 @@ void CollectLinks(TnvDatasourceGroup *group, QList<TnvLink *> &links)
             CollectLinks(nested, links);
 }
 
-QList<int> IntList(const char *text)
-{
-    QList<int> list;
-    for (const QString &part : QString::fromLatin1(text).split(u',', Qt::SkipEmptyParts))
-        list.append(part.toInt());
-    return list;
-}
-
 struct TDrag {
     int Links = 0;
     double Median = 0, P90 = 0;
@@ -149,35 +142,33 @@ bool DragBusiest(TnvQueryBuilder *qb, int moves, TDrag &result)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     QList<int> sizes{10, 100, 300, 1000};
     std::vector<bench::TJoinShape> shapes{bench::TJoinShape::Chain, bench::TJoinShape::Tree, bench::TJoinShape::Star};
     int runs = 0, moves = 60;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--sizes")) {
-            sizes = IntList(argv[i + 1]);
-        } else if (!std::strcmp(argv[i], "--shapes")) {
+    bench::TCommandLine line(argc, argv, "nvqb-diagram-bench",
+                             "[--shapes chain,tree,star] [--sizes N,N,...] [--runs N] [--moves N]");
+    while (line.Next()) {
+        if (line.Is("--sizes")) {
+            sizes = line.Numbers<QList<int>>(1);
+        } else if (line.Is("--shapes")) {
             shapes.clear();
-            for (const QString &name : QString::fromLatin1(argv[i + 1]).split(u',', Qt::SkipEmptyParts)) {
+            for (const QString &name : QString::fromLatin1(line.Value()).split(u',', Qt::SkipEmptyParts)) {
                 bench::TJoinShape shape;
-                if (!bench::ParseJoinShape(qPrintable(name), shape)) {
-                    std::fprintf(stderr, "unknown shape %s (chain, tree, star)\n", qPrintable(name));
-                    return 2;
-                }
+                if (!bench::ParseJoinShape(qPrintable(name), shape))
+                    line.Refuse("Unknown shape '" + name.toStdString() + "' (chain, tree, star).");
                 shapes.push_back(shape);
             }
-        } else if (!std::strcmp(argv[i], "--runs")) {
-            runs = std::atoi(argv[i + 1]);
-        } else if (!std::strcmp(argv[i], "--moves")) {
-            moves = std::max(1, std::atoi(argv[i + 1]));
+        } else if (line.Is("--runs")) {
+            runs = int(line.Number(0, INT_MAX));
+        } else if (line.Is("--moves")) {
+            moves = int(line.Number(1, INT_MAX));
         } else {
-            std::fprintf(stderr, "usage: nvqb-diagram-bench [--shapes chain,tree,star] [--sizes N,N,...] [--runs N] "
-                                 "[--moves N]\n");
-            return 2;
+            line.Unexpected();
         }
     }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     TnvSQL92SyntaxProvider provider(nullptr);
 
     std::printf("%-6s %7s %6s %5s %14s %11s %17s %13s\n", "shape", "tables", "links", "runs", "SQL->painted ms",

@@ -9,6 +9,7 @@
 // the query is rebuilt and the grid refilled) and reads the SQL. The program
 // prints the median and the worst run, and checks that the condition is in
 // the SQL and that the editor stayed on its cell.
+#include "../BenchCommandLine.h"
 #include "BenchTiming.h"
 #include "builder/controls/SelectListControl.h"
 #include "builder/model/ControlFactory.h"
@@ -34,22 +35,19 @@ using namespace nvqb;
 
 int main(int argc, char **argv)
 {
+    int rows = 500, runs = 25;
+    bench::TCommandLine line(argc, argv, "nvqb-grid-bench", "[--rows N >= 2] [--runs N]");
+    while (line.Next()) {
+        if (line.Is("--rows"))
+            rows = int(line.Number(2, INT_MAX));
+        else if (line.Is("--runs"))
+            runs = int(line.Number(1, INT_MAX));
+        else
+            line.Unexpected();
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int rows = 500, runs = 25;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        const int value = args[i + 1].toInt();
-        if (args[i] == u"--rows")
-            rows = value;
-        else if (args[i] == u"--runs")
-            runs = value;
-    }
-    if (rows < 2 || runs < 1) {
-        std::fputs("usage: nvqb-grid-bench [--rows N >= 2] [--runs N]\n", stderr);
-        return 2;
-    }
 
     TnvSQL92SyntaxProvider provider;
     TnvControlFactory factory;

@@ -16,6 +16,7 @@
 // The ratio column compares each size's add-link time with the first
 // size's, against (N / N0)^2 for quadratic growth; the growth exponent of
 // both columns over the sizes closes the table.
+#include "../BenchCommandLine.h"
 #include "BenchTiming.h"
 #include "JoinShapes.h"
 #include "builder/model/DatasourceGroup.h"
@@ -68,25 +69,21 @@ QString StatementSQL(int tables)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
     QList<int> sizes{100, 200, 300, 400};
     int runs = 25;
     bool binary = false;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--sizes" && i + 1 < args.size()) {
-            sizes.clear();
-            for (const QString &part : args[++i].split(u','))
-                sizes.append(part.toInt());
-        } else if (args[i] == u"--runs" && i + 1 < args.size()) {
-            runs = std::max(1, args[++i].toInt());
-        } else if (args[i] == u"--binary") {
+    bench::TCommandLine line(argc, argv, "nvqb-jointree-bench", "[--sizes N,N,...] [--runs N] [--binary]");
+    while (line.Next()) {
+        if (line.Is("--sizes"))
+            sizes = line.Numbers<QList<int>>(2);
+        else if (line.Is("--runs"))
+            runs = int(line.Number(1, INT_MAX));
+        else if (line.Is("--binary"))
             binary = true;
-        } else {
-            std::fputs("usage: nvqb-jointree-bench [--sizes N,N,...] [--runs N] [--binary]\n", stderr);
-            return 2;
-        }
+        else
+            line.Unexpected();
     }
+    QCoreApplication app(argc, argv);
 
     TBenchProvider provider(nullptr);
     provider.Binary = binary;

@@ -11,6 +11,7 @@
 // noexcept); a case that breaks a check is printed with its document and the
 // program exits with 1. Prints the cases run, the time taken and how many
 // loads changed the query.
+#include "../BenchCommandLine.h"
 #include "builder/LayoutMutator.h"
 #include "builder/model/ControlBounds.h"
 #include "builder/model/ControlFactory.h"
@@ -91,16 +92,18 @@ void PlaceEvery(TnvQueryBuilderModel *model)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    bool ok = true;
-    const long long count = args.size() > 0 ? args[0].toLongLong(&ok) : 100000;
-    bool seedOk = true;
-    const unsigned seed = args.size() > 1 ? args[1].toUInt(&seedOk) : 1;
-    if (!ok || !seedOk || count < 1 || args.size() > 2) {
-        std::fputs("usage: nvqb-layout-fuzz [COUNT [SEED]]\n", stderr);
-        return 2;
+    long long count = 100000;
+    unsigned seed = 1;
+    bench::TCommandLine line(argc, argv, "nvqb-layout-fuzz", "[COUNT [SEED]]");
+    for (int position = 0; line.Next(); ++position) {
+        if (position == 0)
+            count = line.PositionalNumber("COUNT", 1);
+        else if (position == 1)
+            seed = unsigned(line.PositionalNumber("SEED", 0, UINT_MAX));
+        else
+            line.Unexpected();
     }
+    QCoreApplication app(argc, argv);
 
     TnvSQL92SyntaxProvider provider;
     TnvControlFactory factory;

@@ -18,6 +18,7 @@
 //   columns, the output flag of the middle column switched and the SQL read,
 //   once with the query-structure tree shown (each change then rebuilds the
 //   tree and the result statement behind it) and once with it hidden.
+#include "../BenchCommandLine.h"
 #include "BenchTiming.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/controls/TreeViewMetadata.h"
@@ -44,14 +45,6 @@ namespace {
 using bench::Median;
 using bench::Ms;
 
-int ArgValue(int argc, char **argv, const char *name, int fallback)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (qstrcmp(argv[i], name) == 0)
-            return QByteArray(argv[i + 1]).toInt();
-    return fallback;
-}
-
 // Forces the view to lay out the rows it shows, as painting would.
 void Settle(TnvTreeViewMetadata *tree)
 {
@@ -63,12 +56,21 @@ void Settle(TnvTreeViewMetadata *tree)
 
 int main(int argc, char **argv)
 {
+    int tables = 10000, schemas = 20, runs = 15;
+    bench::TCommandLine line(argc, argv, "nvqb-metadatatree-bench", "[--tables N] [--schemas N] [--runs N]");
+    while (line.Next()) {
+        if (line.Is("--tables"))
+            tables = int(line.Number(1, INT_MAX));
+        else if (line.Is("--schemas"))
+            schemas = int(line.Number(1, INT_MAX));
+        else if (line.Is("--runs"))
+            runs = int(line.Number(1, INT_MAX));
+        else
+            line.Unexpected();
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int tables = ArgValue(argc, argv, "--tables", 10000);
-    const int schemas = std::max(1, ArgValue(argc, argv, "--schemas", 20));
-    const int runs = std::max(1, ArgValue(argc, argv, "--runs", 15));
 
     TnvSQL92SyntaxProvider provider;
     auto *qb = new TnvQueryBuilder;

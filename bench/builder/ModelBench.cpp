@@ -17,6 +17,7 @@
 //   every result tree is built again.
 // The metadata container holds the tables a(id, x), b(id, a_id, y),
 // c(id, b_id), d(id, c_id), e(id, d_id), offline.
+#include "../BenchCommandLine.h"
 #include "BenchTiming.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
@@ -87,22 +88,19 @@ void AddTable(TnvMetadataContainer *container, const QString &name, const QStrin
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
     int parts = 50, tables = 5, runs = 25;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        const int value = args[i + 1].toInt();
-        if (args[i] == u"--parts")
-            parts = value;
-        else if (args[i] == u"--tables")
-            tables = value;
-        else if (args[i] == u"--runs")
-            runs = value;
+    bench::TCommandLine line(argc, argv, "nvqb-builder-bench", "[--parts N] [--tables 1..5] [--runs N]");
+    while (line.Next()) {
+        if (line.Is("--parts"))
+            parts = int(line.Number(1, INT_MAX));
+        else if (line.Is("--tables"))
+            tables = int(line.Number(1, 5));
+        else if (line.Is("--runs"))
+            runs = int(line.Number(1, INT_MAX));
+        else
+            line.Unexpected();
     }
-    if (parts < 1 || tables < 1 || tables > 5 || runs < 1) {
-        std::fputs("usage: nvqb-builder-bench [--parts N] [--tables 1..5] [--runs N]\n", stderr);
-        return 2;
-    }
+    QCoreApplication app(argc, argv);
 
     TnvSQL92SyntaxProvider provider;
     TOwned<TnvQueryBuilderModel> model = Create<TnvQueryBuilderModel>();

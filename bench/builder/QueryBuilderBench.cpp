@@ -31,6 +31,7 @@
 // 50), median of the runs (default 15), load, print, toggle + print on a
 // model that is never shown.
 // The metadata container holds t0 .. tN-1 (id, p_id, v), offline.
+#include "../BenchCommandLine.h"
 #include "BenchTiming.h"
 #include "ChainQuery.h"
 #include "JoinShapes.h"
@@ -153,14 +154,6 @@ TFigures Measure(int tables, int columns, int conditions, int runs)
 }
 
 // --- Shaped statements ------------------------------------------------------
-
-QList<int> IntList(const QString &text)
-{
-    QList<int> list;
-    for (const QString &part : text.split(u',', Qt::SkipEmptyParts))
-        list.append(part.toInt());
-    return list;
-}
 
 int RoundsFor(int runs, int tables) { return runs > 0 ? runs : (tables >= 1000 ? 3 : 7); }
 
@@ -375,36 +368,33 @@ int RunShaped(const QList<int> &sizes, const QList<int> &shownSizes, int runs)
 
 int main(int argc, char **argv)
 {
+    int tables = 0, columns = 200, conditions = 50, runs = 0;
+    QList<int> sizes{10, 100, 300, 1000}, shownSizes{10, 100, 300};
+    bench::TCommandLine line(argc, argv, "nvqb-querybuilder-bench",
+                             "[--sizes N,N,...] [--shown-sizes N,N,...] [--runs N]\n"
+                             "       nvqb-querybuilder-bench --tables N [--columns N] [--conditions N] [--runs N] "
+                             "[--sql-text 0|1]\n");
+    while (line.Next()) {
+        if (line.Is("--sizes"))
+            sizes = line.Numbers<QList<int>>(1);
+        else if (line.Is("--shown-sizes"))
+            shownSizes = line.Numbers<QList<int>>(1);
+        else if (line.Is("--tables"))
+            tables = int(line.Number(0, INT_MAX));
+        else if (line.Is("--columns"))
+            columns = int(line.Number(1, INT_MAX));
+        else if (line.Is("--conditions"))
+            conditions = int(line.Number(0, INT_MAX));
+        else if (line.Is("--runs"))
+            runs = int(line.Number(0, INT_MAX));
+        else if (line.Is("--sql-text"))
+            WithSQLText = line.Number(0, 1) != 0;
+        else
+            line.Unexpected();
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int tables = 0, columns = 200, conditions = 50, runs = 0;
-    QList<int> sizes{10, 100, 300, 1000}, shownSizes{10, 100, 300};
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        const int value = args[i + 1].toInt();
-        if (args[i] == u"--sizes")
-            sizes = IntList(args[i + 1]);
-        else if (args[i] == u"--shown-sizes")
-            shownSizes = IntList(args[i + 1]);
-        else if (args[i] == u"--tables")
-            tables = value;
-        else if (args[i] == u"--columns")
-            columns = value;
-        else if (args[i] == u"--conditions")
-            conditions = value;
-        else if (args[i] == u"--runs")
-            runs = value;
-        else if (args[i] == u"--sql-text")
-            WithSQLText = value != 0;
-    }
-    if (args.size() % 2 || tables < 0 || columns < 1 || conditions < 0 || runs < 0) {
-        std::fputs("usage: nvqb-querybuilder-bench [--sizes N,N,...] [--shown-sizes N,N,...] [--runs N]\n"
-                   "       nvqb-querybuilder-bench --tables N [--columns N] [--conditions N] [--runs N] "
-                   "[--sql-text 0|1]\n",
-                   stderr);
-        return 2;
-    }
     if (tables > 0)
         return Measure(tables, columns, conditions, runs > 0 ? runs : 15).Same ? 0 : 1;
     return RunShaped(sizes, shownSizes, runs);

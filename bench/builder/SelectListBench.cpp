@@ -19,6 +19,7 @@
 // reads its text after every change, so load and edit include the whole road
 // of SQL out (the result bound and counted, statistics, parameters, the
 // component's text).
+#include "../BenchCommandLine.h"
 #include "BenchTiming.h"
 #include "builder/model/Query.h"
 #include "builder/model/QueryBuilderModel.h"
@@ -67,25 +68,22 @@ QString StatementSQL(int rows, int columns)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
     int rows = 500, columns = 3, runs = 25, sqlText = 0;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        const int value = args[i + 1].toInt();
-        if (args[i] == u"--rows")
-            rows = value;
-        else if (args[i] == u"--columns")
-            columns = value;
-        else if (args[i] == u"--runs")
-            runs = value;
-        else if (args[i] == u"--sql-text")
-            sqlText = value;
+    bench::TCommandLine line(argc, argv, "nvqb-selectlist-bench",
+                             "[--rows N >= 2] [--columns N >= 2] [--runs N] [--sql-text 0|1]");
+    while (line.Next()) {
+        if (line.Is("--rows"))
+            rows = int(line.Number(2, INT_MAX));
+        else if (line.Is("--columns"))
+            columns = int(line.Number(2, INT_MAX));
+        else if (line.Is("--runs"))
+            runs = int(line.Number(1, INT_MAX));
+        else if (line.Is("--sql-text"))
+            sqlText = int(line.Number(0, 1));
+        else
+            line.Unexpected();
     }
-    if (rows < 2 || columns < 2 || runs < 1) {
-        std::fputs("usage: nvqb-selectlist-bench [--rows N >= 2] [--columns N >= 2] [--runs N] [--sql-text 1]\n",
-                   stderr);
-        return 2;
-    }
+    QCoreApplication app(argc, argv);
 
     TnvSQL92SyntaxProvider provider;
     TOwned<TnvQueryBuilderModel> model = Create<TnvQueryBuilderModel>();

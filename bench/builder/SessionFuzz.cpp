@@ -12,6 +12,7 @@
 // sources and links (tests/controls/RandomSession.h). A failing session
 // prints its seed and its actions. The program prints the sessions that passed and the time they took, and exits
 // with 1 when one failed.
+#include "../BenchCommandLine.h"
 #include "RandomSession.h"
 
 #include <QApplication>
@@ -38,29 +39,22 @@ private:
 
 int main(int argc, char **argv)
 {
+    int sessions = 20, actions = 1000;
+    quint32 seed = 1;
+    nvqb::bench::TCommandLine line(argc, argv, "nvqb-session-fuzz", "[--sessions N] [--actions N] [--seed S]");
+    while (line.Next()) {
+        if (line.Is("--sessions"))
+            sessions = int(line.Number(1, INT_MAX));
+        else if (line.Is("--actions"))
+            actions = int(line.Number(1, INT_MAX));
+        else if (line.Is("--seed"))
+            seed = quint32(line.Number(0, UINT_MAX));
+        else
+            line.Unexpected();
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int sessions = 20, actions = 1000;
-    quint32 seed = 1;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        if (args[i] == u"--sessions" && hasValue) {
-            sessions = args[++i].toInt();
-        } else if (args[i] == u"--actions" && hasValue) {
-            actions = args[++i].toInt();
-        } else if (args[i] == u"--seed" && hasValue) {
-            seed = args[++i].toUInt();
-        } else {
-            std::fputs("usage: nvqb-session-fuzz [--sessions N] [--actions N] [--seed S]\n", stderr);
-            return 2;
-        }
-    }
-    if (sessions < 1 || actions < 1) {
-        std::fputs("nvqb-session-fuzz: sessions and actions must be at least 1\n", stderr);
-        return 2;
-    }
     // GoogleTest reads no option of this program.
     int testArgc = 1;
     ::testing::InitGoogleTest(&testArgc, argv);

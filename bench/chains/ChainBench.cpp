@@ -11,6 +11,7 @@
 // clone, assign, provider change, binding, statistics and the condition
 // rewrites, each timed. The tree is freed last, also timed. The process's
 // peak resident size is reported at the end.
+#include "../BenchCommandLine.h"
 #include "sql92/SQL92SyntaxProvider.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/metadata/MetadataEntries.h"
@@ -32,11 +33,6 @@ using namespace nvqb;
 
 namespace {
 
-int Usage()
-{
-    std::fputs("usage: nvqb-chain-bench [--walks] [--op + | * | || | AND | OR] [terms]\n", stderr);
-    return 2;
-}
 
 // Runs the step and prints its time.
 template <class Step> auto Timed(const char *name, Step &&step)
@@ -55,26 +51,27 @@ template <class Step> auto Timed(const char *name, Step &&step)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
     bool walks = false;
     QString op = QStringLiteral("+");
     qint64 terms = 1000000;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--walks") {
+    bench::TCommandLine line(argc, argv, "nvqb-chain-bench", "[--walks] [--op + | * | || | AND | OR] [TERMS]");
+    bool termsGiven = false;
+    while (line.Next()) {
+        if (line.Is("--walks")) {
             walks = true;
-        } else if (args[i] == u"--op" && i + 1 < args.size()) {
-            op = args[++i];
+        } else if (line.Is("--op")) {
+            op = QString::fromLocal8Bit(line.Value());
+        } else if (!termsGiven) {
+            terms = line.PositionalNumber("TERMS", 1);
+            termsGiven = true;
         } else {
-            bool ok = false;
-            terms = args[i].toLongLong(&ok);
-            if (!ok || terms < 1)
-                return Usage();
+            line.Unexpected();
         }
     }
     const bool logical = op.compare(u"AND", Qt::CaseInsensitive) == 0 || op.compare(u"OR", Qt::CaseInsensitive) == 0;
     if (!logical && op != u"+" && op != u"*" && op != u"||")
-        return Usage();
+        line.Refuse("Unknown operator '" + op.toStdString() + "'.");
+    QCoreApplication app(argc, argv);
 
     const QString term = logical ? QStringLiteral("a = 1") : QStringLiteral("a");
     const QString separator = u' ' + op + u' ';

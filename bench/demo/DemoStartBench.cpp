@@ -7,6 +7,7 @@
 // cache folder; the others reuse it, as every start after the first does.
 //
 //   nvqb-demo-start-bench [RUNS]
+#include "../BenchCommandLine.h"
 #include "demos/window/DemoCommandLine.h"
 #include "demos/window/DemoWindow.h"
 
@@ -66,8 +67,15 @@ int main(int argc, char **argv)
     if (argc >= 3 && qstrcmp(argv[1], "--child") == 0)
         return Child(argc, argv, clock);
 
+    int runs = 9;
+    bench::TCommandLine line(argc, argv, "nvqb-demo-start-bench", "[RUNS]");
+    for (int position = 0; line.Next(); ++position) {
+        if (position == 0)
+            runs = int(line.PositionalNumber("RUNS", 1, INT_MAX));
+        else
+            line.Unexpected();
+    }
     QCoreApplication app(argc, argv);
-    const int runs = argc >= 2 ? std::max(1, atoi(argv[1])) : 9;
     QTemporaryDir cache;
     const QString program = QCoreApplication::applicationFilePath();
     TRun first;

@@ -5,6 +5,7 @@
 //
 //   nvqb-hive-depth-bench 2000
 //   nvqb-hive-depth-bench 40000
+#include "../BenchCommandLine.h"
 #include "installer/platform/Registry.h"
 
 #include <QByteArray>
@@ -50,10 +51,13 @@ long PeakKilobytes()
 
 int main(int argc, char **argv)
 {
-    const int levels = argc > 1 ? std::atoi(argv[1]) : 2000;
-    if (levels <= 0) {
-        std::fprintf(stderr, "usage: %s LEVELS\n", argv[0]);
-        return 2;
+    int levels = 2000;
+    bench::TCommandLine line(argc, argv, "nvqb-hive-depth-bench", "[LEVELS]");
+    for (int position = 0; line.Next(); ++position) {
+        if (position == 0)
+            levels = int(line.PositionalNumber("LEVELS", 1, INT_MAX));
+        else
+            line.Unexpected();
     }
     QTemporaryDir temp;
     const QString machine = temp.path() + QLatin1String("/machine");

@@ -33,6 +33,7 @@
 #include "StatementGenerator.h"
 #include "StatementText.h"
 
+#include "../BenchCommandLine.h"
 #include "builder/model/ErrorReport.h"
 #include "sql92/SQL92SyntaxProvider.h"
 
@@ -54,61 +55,46 @@ struct TOptions {
     int Item = 0;
 };
 
-bool ParseOptions(const QStringList &args, TOptions &options)
+TOptions ParseOptions(int argc, char **argv)
 {
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == u"--unknown") {
+    TOptions options;
+    nvqb::bench::TCommandLine line(argc, argv, "nvqb-meaning",
+                                   "[--statements N] [--sessions N] [--seed S] [--only K] [--show N] [--unknown] "
+                                   "[--item K] [--print K]\n"
+                                   "       nvqb-meaning --sql TEXT\n");
+    while (line.Next()) {
+        if (line.Is("--unknown"))
             options.Unknown = true;
-            continue;
-        }
-        if (arg == u"--sql" && i + 1 < args.size()) {
-            options.Sql = args[++i];
-            continue;
-        }
-        bool ok = i + 1 < args.size();
-        const quint64 value = ok ? args[i + 1].toULongLong(&ok) : 0;
-        if (!ok) {
-            std::fprintf(stderr, "nvqb-meaning: %s needs a number\n", qPrintable(arg));
-            return false;
-        }
-        ++i;
-        if (arg == u"--statements")
-            options.Statements = value;
-        else if (arg == u"--sessions")
-            options.Sessions = value;
-        else if (arg == u"--seed")
-            options.Seed = value;
-        else if (arg == u"--only")
-            options.Only = value;
-        else if (arg == u"--show")
-            options.Show = int(value);
-        else if (arg == u"--print")
-            options.Print = value;
-        else if (arg == u"--item")
-            options.Item = int(value);
-        else {
-            std::fprintf(stderr, "nvqb-meaning: unknown option %s\n", qPrintable(arg));
-            return false;
-        }
+        else if (line.Is("--sql"))
+            options.Sql = QString::fromLocal8Bit(line.Value());
+        else if (line.Is("--statements"))
+            options.Statements = quint64(line.Number(0));
+        else if (line.Is("--sessions"))
+            options.Sessions = quint64(line.Number(0));
+        else if (line.Is("--seed"))
+            options.Seed = quint64(line.Number(0));
+        else if (line.Is("--only"))
+            options.Only = quint64(line.Number(0));
+        else if (line.Is("--show"))
+            options.Show = int(line.Number(0, INT_MAX));
+        else if (line.Is("--print"))
+            options.Print = quint64(line.Number(0));
+        else if (line.Is("--item"))
+            options.Item = int(line.Number(0, INT_MAX));
+        else
+            line.Unexpected();
     }
-    return true;
+    return options;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    const TOptions options = ParseOptions(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    TOptions options;
-    if (!ParseOptions(app.arguments(), options)) {
-        std::fprintf(stderr, "usage: nvqb-meaning [--statements N] [--sessions N] [--seed S] [--only K] "
-                             "[--show N] [--unknown] [--item K] [--print K]\n"
-                             "       nvqb-meaning --sql TEXT\n");
-        return 2;
-    }
     if (options.Print) {
         nvqb::TnvSQL92SyntaxProvider provider;
         const QString statement = GenerateStatement(options.Seed, *options.Print);

@@ -2,6 +2,7 @@
 // tables with 20 fields each and 10,000 relations is saved to an XML file
 // and loaded back, and 1,000,000 qualified names are resolved against it
 // (half of them through the default schema). Prints one line per figure.
+#include "../BenchCommandLine.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 
@@ -61,6 +62,9 @@ void Fill(TnvMetadataContainer *container, TnvBaseSyntaxProvider *p)
 
 int main(int argc, char **argv)
 {
+    bench::TCommandLine line(argc, argv, "nvqb-metadata-bench", "(no options)");
+    while (line.Next())
+        line.Unexpected();
     QCoreApplication app(argc, argv);
     TnvBaseSyntaxProvider provider(nullptr);
     TnvBaseSyntaxProvider *p = &provider;

@@ -3,6 +3,7 @@
 // shape: the time of the first run and the best of three, and what came of
 // it (objects loaded, or the error's start). A shape name given on the command line runs only the shapes whose
 // names contain it; a second argument sets the size in KB.
+#include "../BenchCommandLine.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/providers/SyntaxProvider.h"
 #include "sqlmodel/sql/QualifiedName.h"
@@ -114,10 +115,17 @@ std::vector<TShape> Shapes()
 
 int main(int argc, char **argv)
 {
+    QString only;
+    bench::TCommandLine line(argc, argv, "nvqb-metadata-xml-hostile-bench", "[SHAPE [KB]]");
+    for (int position = 0; line.Next(); ++position) {
+        if (position == 0)
+            only = QString::fromLocal8Bit(line.Positional());
+        else if (position == 1)
+            Size = qsizetype(line.PositionalNumber("KB", 1, 1 << 20)) * 1024;
+        else
+            line.Unexpected();
+    }
     QCoreApplication app(argc, argv);
-    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (argc > 2)
-        Size = qsizetype(std::atoi(argv[2])) * 1024;
     TnvBaseSyntaxProvider provider(nullptr);
     QTemporaryDir dir;
     double worst = 0;

@@ -10,6 +10,7 @@
 // the best of a few runs for each.
 //
 //   nvqb-metadata-load-bench [tables] [--plain]
+#include "../BenchCommandLine.h"
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/OdbcConnection.h"
 #include "sql92/SQL92SyntaxProvider.h"
@@ -162,15 +163,20 @@ void Report(const char *what, const Result &r, double limit)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
     int count = 2000;
-    bool plain = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--plain") == 0)
+    bool plain = false, counted = false;
+    bench::TCommandLine line(argc, argv, "nvqb-metadata-load-bench", "[TABLES] [--plain]");
+    while (line.Next()) {
+        if (line.Is("--plain")) {
             plain = true;
-        else
-            count = std::max(2, std::atoi(argv[i]));
+        } else if (!counted) {
+            count = int(line.PositionalNumber("TABLES", 2, INT_MAX));
+            counted = true;
+        } else {
+            line.Unexpected();
+        }
     }
+    QCoreApplication app(argc, argv);
     std::printf("%d tables, %d foreign keys; best of %d runs\n", count, count, Runs);
 
     QTemporaryDir dir;

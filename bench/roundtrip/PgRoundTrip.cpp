@@ -7,6 +7,8 @@
 // --time prints "N stmts/s X MB/s" like nvqb-roundtrip --time; --check
 // prints "parsed N failed N"; --repeat N prints the time of N runs in a row
 // like nvqb-roundtrip --repeat N.
+#include "../BenchCommandLine.h"
+
 #include <pg_query.h>
 
 #include <chrono>
@@ -39,20 +41,21 @@ int main(int argc, char **argv)
     bool time = false;
     int repeat = 0;
     const char *path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc)
-            repeat = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--time") == 0)
+    nvqb::bench::TCommandLine line(argc, argv, "nvqb-pg-roundtrip", "[--time | --check | --repeat N] FILE");
+    while (line.Next()) {
+        if (line.Is("--repeat"))
+            repeat = int(line.Number(1, INT_MAX));
+        else if (line.Is("--time"))
             time = true;
-        else if (std::strcmp(argv[i], "--check") == 0)
+        else if (line.Is("--check"))
             time = false;
+        else if (!path)
+            path = line.Positional();
         else
-            path = argv[i];
+            line.Unexpected();
     }
-    if (!path) {
-        std::fputs("usage: nvqb-pg-roundtrip [--time | --check | --repeat N] file\n", stderr);
-        return 2;
-    }
+    if (!path)
+        line.Refuse("A FILE of statements is needed.");
     std::ifstream in(path);
     std::vector<std::string> statements;
     std::size_t bytes = 0;

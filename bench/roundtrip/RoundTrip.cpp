@@ -28,6 +28,7 @@
 // MODEL-ERROR<TAB>message. With --check it prints "loaded N failed N stable
 // N", where stable counts the statements whose model text, loaded into a
 // fresh model, prints identically.
+#include "../BenchCommandLine.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/Query.h"
@@ -141,66 +142,53 @@ void Write(const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-int Usage()
-{
-    std::fputs("usage: nvqb-roundtrip [--full | --tree | --check | --time | --pools | --repeat N] [file]\n"
-               "       nvqb-roundtrip --model [--metadata FILE] [--full | --check] [file]\n",
-               stderr);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    // The model mode goes through a widget, which needs a GUI application; it
-    // is never shown, so no display is needed.
-    bool widgets = false;
-    for (int i = 1; i < argc; ++i)
-        widgets = widgets || qstrcmp(argv[i], "--model") == 0;
-    if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> application =
-        widgets ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication &app = *application;
     TMode mode = TMode::Print;
     QString path;
     bool model = false;
     QString metadataPath;
     int repeat = 0;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == u"--model")
+    nvqb::bench::TCommandLine line(argc, argv, "nvqb-roundtrip",
+                                   "[--full | --tree | --check | --time | --pools | --repeat N] [FILE]\n"
+                                   "       nvqb-roundtrip --model [--metadata FILE] [--full | --check] [FILE]\n");
+    while (line.Next()) {
+        if (line.Is("--model")) {
             model = true;
-        else if (arg == u"--metadata" && i + 1 < args.size())
-            metadataPath = args[++i];
-        else if (arg == u"--repeat") {
-            bool ok = false;
-            repeat = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
-            if (!ok || repeat < 1)
-                return Usage();
+        } else if (line.Is("--metadata")) {
+            metadataPath = QString::fromLocal8Bit(line.Value());
+        } else if (line.Is("--repeat")) {
+            repeat = int(line.Number(1, INT_MAX));
             mode = TMode::Repeat;
-        } else if (arg == u"--tree")
+        } else if (line.Is("--tree")) {
             mode = TMode::Tree;
-        else if (arg == u"--full")
+        } else if (line.Is("--full")) {
             mode = TMode::Full;
-        else if (arg == u"--check")
+        } else if (line.Is("--check")) {
             mode = TMode::Check;
-        else if (arg == u"--time")
+        } else if (line.Is("--time")) {
             mode = TMode::Time;
-        else if (arg == u"--pools")
+        } else if (line.Is("--pools")) {
             mode = TMode::Pools;
-        else if (arg.startsWith(u'-') && arg != u"-")
-            return Usage();
-        else if (path.isEmpty())
-            path = arg;
-        else
-            return Usage();
+        } else if (path.isEmpty()) {
+            path = QString::fromLocal8Bit(line.Positional());
+        } else {
+            line.Unexpected();
+        }
     }
+    if (!metadataPath.isEmpty() && !model)
+        line.Refuse("--metadata is read with --model only.");
+    if (model && (mode == TMode::Time || mode == TMode::Pools || mode == TMode::Repeat || mode == TMode::Tree))
+        line.Refuse("--model prints or checks; it does not time, count pools, repeat or show trees.");
 
-    if ((!metadataPath.isEmpty() && !model) || (model && (mode == TMode::Time || mode == TMode::Pools || mode == TMode::Repeat || mode == TMode::Tree)))
-        return Usage();
+    // The model mode goes through a widget, which needs a GUI application; it
+    // is never shown, so no display is needed.
+    if (model && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application =
+        model ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
 
     QFile file;
     if (path.isEmpty() || path == u"-") {
@@ -322,8 +310,10 @@ int main(int argc, char **argv)
         qsizetype bytes = 0;
         for (const TStatement &s : statements)
             bytes += s.Bytes;
-        if (statements.empty())
-            return Usage();
+        if (statements.empty()) {
+            std::fputs("nvqb-roundtrip: no statements to time\n", stderr);
+            return 2;
+        }
         QElapsedTimer timer;
         timer.start();
         qint64 rounds = 0;

@@ -70,8 +70,8 @@ double ReplaceByNames(TnvMetadataContainer *target, TnvMetadataContainer *loaded
 
 int main(int argc, char **argv)
 {
+    const WizardBenchOptions options = ParseWizardBenchOptions(argc, argv, "nvqb-wizard-load-bench");
     QCoreApplication app(argc, argv);
-    const WizardBenchOptions options = ParseWizardBenchOptions(argc, argv);
     const int tables = options.Tables, views = options.Views, runs = options.Runs;
     const QString xmlFile = options.XmlFile;
     auto connection = NewPgConnection();

@@ -6,6 +6,7 @@
 // database, timed step by step: the objects list, the relations, the system
 // objects dropped, every object's fields loaded one at a time, the copy into
 // the target container.
+#include "../BenchCommandLine.h"
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/OdbcConnection.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -48,18 +49,24 @@ struct WizardBenchOptions {
     QString XmlFile;
 };
 
-inline WizardBenchOptions ParseWizardBenchOptions(int argc, char **argv)
+inline WizardBenchOptions ParseWizardBenchOptions(int argc, char **argv, const char *program)
 {
     WizardBenchOptions options;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--views") == 0 && i + 1 < argc)
-            options.Views = std::max(0, std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
-            options.Runs = std::max(1, std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--xml") == 0 && i + 1 < argc)
-            options.XmlFile = QString::fromLocal8Bit(argv[++i]);
-        else
-            options.Tables = std::max(2, std::atoi(argv[i]));
+    bench::TCommandLine line(argc, argv, program, "[TABLES] [--views N] [--runs N] [--xml FILE]");
+    bool counted = false;
+    while (line.Next()) {
+        if (line.Is("--views")) {
+            options.Views = int(line.Number(0, INT_MAX));
+        } else if (line.Is("--runs")) {
+            options.Runs = int(line.Number(1, INT_MAX));
+        } else if (line.Is("--xml")) {
+            options.XmlFile = QString::fromLocal8Bit(line.Value());
+        } else if (!counted) {
+            options.Tables = int(line.PositionalNumber("TABLES", 2, INT_MAX));
+            counted = true;
+        } else {
+            line.Unexpected();
+        }
     }
     // A view reads one table of its own.
     options.Views = std::min(options.Views, options.Tables);

@@ -138,10 +138,10 @@ RunResult RunWizard(TADOConnection &connection, const QString &schema)
 
 int main(int argc, char **argv)
 {
+    const WizardBenchOptions options = ParseWizardBenchOptions(argc, argv, "nvqb-wizard-window-bench");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const WizardBenchOptions options = ParseWizardBenchOptions(argc, argv);
     const int tables = options.Tables, views = options.Views, runs = options.Runs;
     auto connection = NewPgConnection();
     if (!connection)

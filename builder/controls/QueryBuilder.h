@@ -11,6 +11,7 @@
 #include "builder/controls/QueryBuilderEnums.h"
 #include "builder/model/QueryBuilderModel.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 class QMenu;
@@ -42,7 +43,9 @@ class TnvQueryBuilder : public QWidget, public TnvQueryBuilderModel {
     Q_PROPERTY(QString LinkPainterClassName READ LinkPainterClassName WRITE SetLinkPainterClassName)
     Q_PROPERTY(QColor TableColor READ TableColor WRITE SetTableColor)
     Q_PROPERTY(QFont TableFont READ TableFont WRITE SetTableFont)
-    Q_PROPERTY(QImage BkImage READ BkImage WRITE SetBkImage)
+    // A pixmap, which Qt Designer edits (from a file or a resource); the
+    // model keeps it as an image (BkImage, SetBkImage).
+    Q_PROPERTY(QPixmap BkImage READ BkPixmap WRITE SetBkPixmap)
     Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvBkImagePos BkImagePos READ GetBkImagePos WRITE SetBkImagePos)
     Q_PROPERTY(nvqb::TnvQueryBuilderEnums::TnvBkImageDarkness BkImageDarkness READ GetBkImageDarkness WRITE SetBkImageDarkness)
     Q_PROPERTY(QColor BkColor READ BkColor WRITE SetBkColor)
@@ -94,6 +97,8 @@ public:
     }
     TnvQueryBuilderEnums::TnvTabStyle GetTabStyle() const { return TnvQueryBuilderEnums::TnvTabStyle(TabStyle()); }
     void SetTabStyle(TnvQueryBuilderEnums::TnvTabStyle value) { TnvQueryBuilderModel::SetTabStyle(nvqb::TnvTabStyle(value)); }
+    QPixmap BkPixmap() const { return QPixmap::fromImage(BkImage()); }
+    void SetBkPixmap(const QPixmap &value) { SetBkImage(value.toImage()); }
     using TnvQueryBuilderModel::SetBkImageDarkness;
     using TnvQueryBuilderModel::SetBkImagePos;
     using TnvQueryBuilderModel::SetBorderStyle;

@@ -4,6 +4,7 @@
 #include "builder/controls/TreeViewQueryStructure.h"
 #include "builder/model/ErrorReport.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -240,7 +241,23 @@ QLayoutItem *TnvQueryBuilderPanels::takeAt(int index)
 
 int TnvQueryBuilderPanels::count() const { return int(FItems.size()); }
 
-QSize TnvQueryBuilderPanels::sizeHint() const { return QSize(300, 280); }
+QSize TnvQueryBuilderPanels::sizeHint() const
+{
+    // Room for every pane to be of use: the trees at their widths, and a
+    // page whose diagram holds three boxes of the default width side by side
+    // and whose column grid (a third of the page until the user moves its
+    // splitter) shows its header and four rows.
+    const QFontMetrics metrics(FQueryBuilder->font());
+    const int row = metrics.height() + 8;
+    int width = std::max(3 * FQueryBuilder->DefaultTableWidth() + 4 * 32, 400);
+    for (const auto &[panel, panelWidth] : {std::pair{FLeftPanel, FLeftWidth}, std::pair{FRightPanel, FRightWidth}})
+        if (panel && !panel->isHidden())
+            width += panelWidth + SplitterWidth();
+    const int grid = 5 * row + 2 * FQueryBuilder->BorderWidth() + 12;
+    const int height = 3 * grid + row + 12;
+    const QMargins margins = contentsMargins();
+    return QSize(width + margins.left() + margins.right(), height + margins.top() + margins.bottom());
+}
 
 QSize TnvQueryBuilderPanels::minimumSize() const { return QSize(0, 0); }
 

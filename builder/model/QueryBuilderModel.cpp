@@ -256,15 +256,15 @@ void TnvQueryBuilderModel::SetUnionNavBarPos(TnvUnionNavBarPosition value) { Set
 
 void TnvQueryBuilderModel::SetColumnsPaneVisible(bool value) { SetVisual(FColumnsPaneVisible, value); }
 
-void TnvQueryBuilderModel::SetBorderWidth(int value) { SetVisual(FBorderWidth, value); }
+void TnvQueryBuilderModel::SetBorderWidth(int value) { SetVisual(FBorderWidth, std::max(value, 0)); }
 
 void TnvQueryBuilderModel::SetBorderStyle(TnvBorderStyle value) { SetVisual(FBorderStyle, value); }
 
 void TnvQueryBuilderModel::SetBorderColor(const QColor &value) { SetVisual(FBorderColor, value); }
 
-void TnvQueryBuilderModel::SetSplitterHeight(int value) { SetVisual(FSplitterHeight, value); }
+void TnvQueryBuilderModel::SetSplitterHeight(int value) { SetVisual(FSplitterHeight, std::max(value, 0)); }
 
-void TnvQueryBuilderModel::SetTreeSplitterWidth(int value) { SetVisual(FTreeSplitterWidth, value); }
+void TnvQueryBuilderModel::SetTreeSplitterWidth(int value) { SetVisual(FTreeSplitterWidth, std::max(value, 0)); }
 
 void TnvQueryBuilderModel::SetTableColor(const QColor &value) { SetVisual(FTableColor, value); }
 
@@ -305,11 +305,11 @@ void TnvQueryBuilderModel::SetDefColumnsPaneHeight(int value)
     DoUpdateControlParams();
 }
 
-void TnvQueryBuilderModel::SetColumnWidthExpression(int value) { SetVisual(FColumnWidthExpression, value); }
+void TnvQueryBuilderModel::SetColumnWidthExpression(int value) { SetVisual(FColumnWidthExpression, std::max(value, 0)); }
 
 void TnvQueryBuilderModel::SetUseTableIcons(bool value) { SetVisual(FUseTableIcons, value); }
 
-void TnvQueryBuilderModel::SetDefaultTableWidth(int value) { SetVisual(FDefaultTableWidth, value); }
+void TnvQueryBuilderModel::SetDefaultTableWidth(int value) { SetVisual(FDefaultTableWidth, std::max(value, 0)); }
 
 void TnvQueryBuilderModel::SetMaxTableHeight(int value) { FMaxTableHeight = std::max(value, 0); }
 

@@ -128,6 +128,7 @@ public:
     TnvIdentQuotation IdentQuotation() const { return FQuoteAllIdentifiers ? icAll : icIfNeed; }
 
     // --- Visual options (a change updates the controls) ------------------
+    // Sizes and widths are never negative: a negative value is stored as 0.
     bool SnapToGrid() const { return FSnapToGrid; }
     void SetSnapToGrid(bool value);
     // Kept within 0..100.

@@ -7,6 +7,7 @@
 #include "builder/model/UnionSubQuery.h"
 #include "demos/window/DemoWindow.h"
 #include "demos/window/ResultGrid.h"
+#include "sqlmodel/metadata/MetadataContainer.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -89,7 +90,8 @@ bool DemoWindowShown(TnvDemoWindow &window)
     if (!window.isVisible() || !qb->ControlsCreated())
         return false;
     TnvTreeViewMetadata *tree = qb->TreeViewMetadata();
-    if (!tree || !tree->isVisible() || !tree->model() || tree->model()->rowCount() == 0)
+    if (!tree || !tree->isVisible() || !tree->model() ||
+        (tree->model()->rowCount() == 0 && qb->MetadataContainer()->Count() > 0))
         return false;
     QList<TnvDatasource *> sources;
     if (TnvSubQuery *subQuery = qb->CurrentSubquery())
@@ -102,17 +104,30 @@ bool DemoWindowShown(TnvDemoWindow &window)
     return boxes >= sources.size();
 }
 
-QImage RenderDemoWindow(TnvDemoWindow &window, int timeoutMs)
+QImage RenderDemoWindow(TnvDemoWindow &window, int timeoutMs, QString *failure)
 {
-    QDeadlineTimer deadline(timeoutMs);
+    QString reason;
     window.show();
-    while (!DemoWindowShown(window) && !deadline.hasExpired())
+    QDeadlineTimer shown(timeoutMs);
+    while (!DemoWindowShown(window) && !shown.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    // The change of the query runs it after a pause; the picture shows rows.
-    window.RunQuery();
-    window.ResultGrid()->WaitForResult(int(qMax<qint64>(0, deadline.remainingTime())));
+    if (!DemoWindowShown(window))
+        reason = QObject::tr("The diagram and the metadata tree were not shown within %1 s").arg(timeoutMs / 1000.0);
+    // The change of the query runs it after a pause, which may have come
+    // already; the picture shows the rows of the query as it stands.
+    TnvResultGrid *grid = window.ResultGrid();
+    if (!grid->IsRunning())
+        window.RunQuery();
+    if (!grid->WaitForResult(timeoutMs) && reason.isEmpty())
+        reason = QObject::tr("The query did not finish within %1 s").arg(timeoutMs / 1000.0);
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
+    if (reason.isEmpty() && !grid->LastError().isEmpty())
+        reason = QObject::tr("The query failed: %1").arg(grid->LastError());
+    if (reason.isEmpty() && !window.MetadataReadError().isEmpty())
+        reason = window.MetadataReadError();
+    if (failure)
+        *failure = reason;
     return window.grab().toImage();
 }
 

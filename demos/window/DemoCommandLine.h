@@ -35,11 +35,16 @@ QString DemoUsage();
 void PrepareDemoWindow(TnvDemoWindow &window, const TnvDemoOptions &options);
 
 // Whether the window shows the diagram's boxes of every data source of the
-// current query part and the metadata tree has rows.
+// current query part and the metadata tree its objects (none for a database
+// without any).
 bool DemoWindowShown(TnvDemoWindow &window);
 
-// Shows the window, waits (at most the time given) until the diagram, the
-// metadata tree and the result of the query are there, and renders it.
-QImage RenderDemoWindow(TnvDemoWindow &window, int timeoutMs = 20000);
+// Shows the window, waits until the diagram and the metadata tree are there
+// and then until the query has given its result (at most the time given for
+// each), and renders it. Failure, when given, gets why the picture does not
+// show a run that went well: the window not complete in time, the query's
+// error or a query still running, metadata that could not be read; it is
+// left empty when the run went well.
+QImage RenderDemoWindow(TnvDemoWindow &window, int timeoutMs = 20000, QString *failure = nullptr);
 
 } // namespace nvqb

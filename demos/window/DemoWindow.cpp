@@ -1,5 +1,6 @@
 #include "demos/window/DemoWindow.h"
 #include "adoprovider/ADOMetadataProvider.h"
+#include "adoprovider/ConnectionString.h"
 #include "adoprovider/DataLinkDialog.h"
 #include "adoprovider/OdbcConnection.h"
 #include "builder/controls/QueryBuilder.h"
@@ -9,12 +10,14 @@
 #include "builder/model/ErrorReport.h"
 #include "builder/model/Layout.h"
 #include "classlib/Exceptions.h"
+#include "classlib/ComponentClass.h"
 #include "demos/window/OptionsMenus.h"
 #include "demos/window/ResultGrid.h"
 #include "demos/window/SQLTextPane.h"
 #include "demos/window/SampleDatabase.h"
 #include "demos/window/StatisticsPane.h"
 #include "sql92/SQL92SyntaxProvider.h"
+#include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
@@ -23,7 +26,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QStatusBar>
@@ -71,9 +73,47 @@ const QString LayoutFilter = QObject::tr("Layouts (*.qbl *.xml);;All files (*)")
 
 } // namespace
 
+// The ODBC metadata provider of the window. The control takes an object
+// whose columns cannot be read with the columns it has (none), and says
+// nothing; the provider keeps the first such failure for the window to tell.
+class TnvDemoMetadataProvider : public TnvADOMetadataProvider {
+    NV_DECLARE_COMPONENT_CLASS(TnvDemoMetadataProvider)
+public:
+    using TnvADOMetadataProvider::TnvADOMetadataProvider;
+
+    const QString &ReadError() const { return FReadError; }
+    void ClearReadError() { FReadError.clear(); }
+
+    void LoadFieldsForQuery(TnvBaseSyntaxProvider *syntaxProvider, const QString &sql,
+                            TnvMetadataFieldsList *fields) override
+    {
+        try {
+            TnvADOMetadataProvider::LoadFieldsForQuery(syntaxProvider, sql, fields);
+        } catch (...) {
+            Keep(CurrentExceptionMessage());
+            throw;
+        }
+        // A read of the column definitions that failed half-way leaves the
+        // list unfinished, without an error.
+        if (!fields->Loaded() && GetCanExecSQL() && !sql.isEmpty())
+            Keep(QObject::tr("The columns of \"%1\" could not be read").arg(sql));
+    }
+
+private:
+    void Keep(const QString &message)
+    {
+        if (FReadError.isEmpty())
+            FReadError = message;
+    }
+
+    QString FReadError;
+};
+
+NV_IMPLEMENT_COMPONENT_CLASS(TnvDemoMetadataProvider, TnvADOMetadataProvider)
+
 TnvDemoWindow::TnvDemoWindow(QWidget *parent)
     : QMainWindow(parent), FSyntaxProvider(Create<TnvSQL92SyntaxProvider>(nullptr)),
-      FMetadataProvider(Create<TnvADOMetadataProvider>(nullptr)), FQueryBuilder(new TnvQueryBuilder),
+      FMetadataProvider(Create<TnvDemoMetadataProvider>(nullptr)), FQueryBuilder(new TnvQueryBuilder),
       FSQLPane(new TnvSQLTextPane), FStatisticsPane(new TnvStatisticsPane), FResultGrid(new TnvResultGrid),
       FTabs(new QTabWidget), FConnectionLabel(new QLabel), FAutoRunTimer(new QTimer(this))
 {
@@ -161,9 +201,14 @@ void TnvDemoWindow::CreateMenus()
     FillDisplayOptionsMenu(options->addMenu(tr("&Display")), FQueryBuilder);
 }
 
+TnvADOMetadataProvider *TnvDemoWindow::MetadataProvider() const { return FMetadataProvider.get(); }
+
+QString TnvDemoWindow::MetadataReadError() const { return FMetadataProvider->ReadError(); }
+
 void TnvDemoWindow::Connect(const QString &connectionString)
 {
     Disconnect();
+    FMetadataProvider->ClearReadError();
     TnvBusyCursor busy;
     auto connection = Create<TADOConnection>(nullptr);
     connection->SetConnectionString(connectionString);
@@ -207,11 +252,8 @@ void TnvDemoWindow::ShowConnection()
         FConnectionLabel->setText(tr("Not connected"));
         return;
     }
-    // The password stays on the screen no longer than in the dialog.
-    QString shown = FConnectionString;
-    shown.replace(QRegularExpression(QStringLiteral("(PWD|Password)=[^;]*"), QRegularExpression::CaseInsensitiveOption),
-                  QStringLiteral("\\1=***"));
-    FConnectionLabel->setText(tr("Connected: %1").arg(shown));
+    // The password is shown nowhere: masked as the library's messages mask it.
+    FConnectionLabel->setText(tr("Connected: %1").arg(MaskConnectionString(FConnectionString)));
 }
 
 template <class F> void TnvDemoWindow::RaisingSQLErrors(const QString &context, F load)

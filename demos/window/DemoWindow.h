@@ -17,6 +17,7 @@ namespace nvqb {
 
 class TADOConnection;
 class TnvADOMetadataProvider;
+class TnvDemoMetadataProvider;
 class TnvQueryBuilder;
 class TnvResultGrid;
 class TnvSQL92SyntaxProvider;
@@ -43,7 +44,12 @@ public:
     void Disconnect();
     const QString &ConnectionString() const { return FConnectionString; }
     TADOConnection *Connection() const { return FConnection.get(); }
-    TnvADOMetadataProvider *MetadataProvider() const { return FMetadataProvider.get(); }
+    TnvADOMetadataProvider *MetadataProvider() const;
+    // The first failure to read metadata since connecting that the control
+    // let pass (the columns of a box that could not be read, a connection
+    // lost on the way: the box is shown without them); empty when there was
+    // none. A run without a user reports it.
+    QString MetadataReadError() const;
 
     // Loads the SQL into the query builder at once; text that does not parse
     // raises with the parser's message and leaves the query as it was.
@@ -85,7 +91,7 @@ private:
     void SaveLayoutEvent();
 
     TOwned<TnvSQL92SyntaxProvider> FSyntaxProvider;
-    TOwned<TnvADOMetadataProvider> FMetadataProvider;
+    TOwned<TnvDemoMetadataProvider> FMetadataProvider;
     TOwned<TADOConnection> FConnection;
     QString FConnectionString;
     TnvQueryBuilder *FQueryBuilder;

@@ -12,6 +12,7 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMetaProperty>
+#include <QPixmap>
 #include <QPointer>
 
 namespace nvqb {
@@ -188,6 +189,7 @@ void FillDisplayOptionsMenu(QMenu *menu, TnvQueryBuilder *queryBuilder)
                              });
             break;
         case QMetaType::QImage:
+        case QMetaType::QPixmap:
             QObject::connect(menu->addAction(caption + QStringLiteral("...")), &QAction::triggered, queryBuilder,
                              [queryBuilder, property, caption] {
                                  const QString fileName = QFileDialog::getOpenFileName(
@@ -200,6 +202,8 @@ void FillDisplayOptionsMenu(QMenu *menu, TnvQueryBuilder *queryBuilder)
                                  if (image.isNull())
                                      nvQBShowError(QObject::tr("The image %1 cannot be read: %2")
                                                        .arg(fileName, reader.errorString()));
+                                 else if (property.metaType().id() == QMetaType::QPixmap)
+                                     SetOption(queryBuilder, property.name(), QPixmap::fromImage(image));
                                  else
                                      SetOption(queryBuilder, property.name(), image);
                              });

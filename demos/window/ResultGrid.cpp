@@ -1,4 +1,5 @@
 #include "demos/window/ResultGrid.h"
+#include "demos/window/StatusLabel.h"
 #include "demos/window/QueryRunner.h"
 
 #include <QApplication>
@@ -38,7 +39,7 @@ QString DisplayText(const QVariant &value)
 
 TnvResultGrid::TnvResultGrid(QWidget *parent)
     : QWidget(parent), FRunner(new TnvQueryRunner(this)), FView(new QTableView(this)),
-      FModel(new QStandardItemModel(this)), FStatus(new QLabel(this)),
+      FModel(new QStandardItemModel(this)), FStatus(new TnvStatusLabel(this)),
       FRunButton(new QPushButton(tr("Run"), this)), FCancelButton(new QPushButton(tr("Cancel"), this)),
       FTicker(new QTimer(this))
 {
@@ -81,7 +82,7 @@ void TnvResultGrid::Run(const QString &connectionString, const QString &sql)
         Cancel();
         FModel->clear();
         FLastError.clear();
-        FStatus->setText(connectionString.isEmpty() ? tr("Not connected") : QString());
+        FStatus->SetFullText(connectionString.isEmpty() ? tr("Not connected") : QString());
         return;
     }
     FLastError.clear();
@@ -98,13 +99,13 @@ void TnvResultGrid::Cancel()
     if (!FRunner->IsRunning())
         return;
     FRunner->Cancel();
-    FStatus->setText(tr("Cancelling..."));
+    FStatus->SetFullText(tr("Cancelling..."));
 }
 
 void TnvResultGrid::ShowRunning()
 {
     if (FRunner->IsRunning())
-        FStatus->setText(tr("Running... %1 s").arg(double(FElapsed.elapsed()) / 1000.0, 0, 'f', 1));
+        FStatus->SetFullText(tr("Running... %1 s").arg(double(FElapsed.elapsed()) / 1000.0, 0, 'f', 1));
 }
 
 void TnvResultGrid::ShowResult(const TnvQueryResult &result)
@@ -114,14 +115,14 @@ void TnvResultGrid::ShowResult(const TnvQueryResult &result)
     FStatus->setStyleSheet(QString());
     if (result.Cancelled) {
         FLastError = result.Error;
-        FStatus->setText(tr("Cancelled"));
+        FStatus->SetFullText(tr("Cancelled"));
         emit RunFinished();
         return;
     }
     if (!result.Error.isEmpty()) {
         FLastError = result.Error;
         FStatus->setStyleSheet(QStringLiteral("color: #b00020"));
-        FStatus->setText(result.Error.simplified());
+        FStatus->SetFullText(result.Error.simplified());
         emit RunFinished();
         return;
     }
@@ -140,7 +141,7 @@ void TnvResultGrid::ShowResult(const TnvQueryResult &result)
         FModel->appendRow(items);
     }
     FView->resizeColumnsToContents();
-    FStatus->setText(result.More ? tr("The first %1 rows (%2 s)").arg(result.Rows.size()).arg(
+    FStatus->SetFullText(result.More ? tr("The first %1 rows (%2 s)").arg(result.Rows.size()).arg(
                                        double(FElapsed.elapsed()) / 1000.0, 0, 'f', 2)
                                  : tr("%1 rows (%2 s)").arg(result.Rows.size()).arg(
                                        double(FElapsed.elapsed()) / 1000.0, 0, 'f', 2));

@@ -14,6 +14,8 @@ class QTimer;
 
 namespace nvqb {
 
+class TnvStatusLabel;
+
 class TnvQueryRunner;
 struct TnvQueryResult;
 
@@ -38,7 +40,7 @@ public:
 
     QTableView *View() const { return FView; }
     QStandardItemModel *Model() const { return FModel; }
-    QLabel *StatusLabel() const { return FStatus; }
+    TnvStatusLabel *StatusLabel() const { return FStatus; }
     QPushButton *RunButton() const { return FRunButton; }
     QPushButton *CancelButton() const { return FCancelButton; }
     // The error of the last run; empty when it succeeded.
@@ -56,7 +58,7 @@ private:
     TnvQueryRunner *FRunner;
     QTableView *FView;
     QStandardItemModel *FModel;
-    QLabel *FStatus;
+    TnvStatusLabel *FStatus;
     QPushButton *FRunButton;
     QPushButton *FCancelButton;
     QTimer *FTicker;

@@ -1,4 +1,5 @@
 #include "demos/window/SQLTextPane.h"
+#include "demos/window/StatusLabel.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/SQLTextBuilder.h"
@@ -17,14 +18,13 @@ namespace nvqb {
 
 TnvSQLTextPane::TnvSQLTextPane(QWidget *parent)
     : QWidget(parent), FSQLBuilder(Create<TnvSQLBuilderPlainText>(nullptr)), FEditor(new QPlainTextEdit(this)),
-      FStatus(new QLabel(this)), FApplyTimer(new QTimer(this))
+      FStatus(new TnvStatusLabel(this)), FApplyTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("SQLTextPane"));
     FEditor->setObjectName(QStringLiteral("mSQL"));
     FStatus->setObjectName(QStringLiteral("lSQLStatus"));
     FEditor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     FEditor->setLineWrapMode(QPlainTextEdit::NoWrap);
-    FStatus->setWordWrap(true);
     FStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     FSQLBuilder->SetRightMargin(60);
 
@@ -76,7 +76,7 @@ void TnvSQLTextPane::SQLUpdated()
         QTextCursor cursor(FEditor->document()->findBlockByNumber(qMin(line, FEditor->blockCount() - 1)));
         FEditor->setTextCursor(cursor);
     }
-    FStatus->clear();
+    FStatus->Clear();
     FStatus->setStyleSheet(QString());
     emit SQLChanged();
 }
@@ -86,7 +86,7 @@ void TnvSQLTextPane::ApplyText()
     FApplyTimer->stop();
     if (!FQueryBuilder)
         return;
-    FStatus->clear();
+    FStatus->Clear();
     FStatus->setStyleSheet(QString());
     // The SQL-error event takes parse errors; what else the load raises
     // (a name that cannot be bound, ...) is shown too.
@@ -97,7 +97,7 @@ void TnvSQLTextPane::ApplyText()
 void TnvSQLTextPane::ShowSQLError(const QString &error, const QString &errorToken, TnvPos position)
 {
     FStatus->setStyleSheet(QStringLiteral("color: #b00020"));
-    FStatus->setText(tr("Line %1, column %2, at \"%3\": %4")
+    FStatus->SetFullText(tr("Line %1, column %2, at \"%3\": %4")
                          .arg(position.Line)
                          .arg(position.Column)
                          .arg(errorToken, error));

@@ -14,6 +14,8 @@ class QTimer;
 
 namespace nvqb {
 
+class TnvStatusLabel;
+
 class TnvQueryBuilder;
 class TnvSQLBuilderPlainText;
 
@@ -32,7 +34,7 @@ public:
     TnvSQLBuilderPlainText *SQLBuilder() const { return FSQLBuilder.get(); }
 
     QPlainTextEdit *Editor() const { return FEditor; }
-    QLabel *StatusLine() const { return FStatus; }
+    TnvStatusLabel *StatusLine() const { return FStatus; }
     // Gives the edited text to the query builder now.
     void ApplyText();
 
@@ -47,7 +49,7 @@ private:
     TOwned<TnvSQLBuilderPlainText> FSQLBuilder;
     TnvQueryBuilder *FQueryBuilder = nullptr;
     QPlainTextEdit *FEditor;
-    QLabel *FStatus;
+    TnvStatusLabel *FStatus;
     QTimer *FApplyTimer;
     bool FShowing = false;
 };

@@ -25,6 +25,14 @@ TEST(ConnectionString, MalformedTextIsNamedByPosition)
     }
     EXPECT_THROW(ParseConnectionString(QStringLiteral("Driver=SQLite3;Database")), EDatabaseError);
     EXPECT_THROW(ParseConnectionString(QStringLiteral("=value")), EDatabaseError);
+    // A password with an unbraced ';': the message does not repeat its rest.
+    try {
+        ParseConnectionString(QStringLiteral("Driver=SQLite3;PWD=se;cret;UID=u"));
+        FAIL() << "no error";
+    } catch (const EDatabaseError &e) {
+        EXPECT_FALSE(e.Message().contains(QStringLiteral("cret"))) << e.what();
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("position 23"))) << e.what();
+    }
 }
 
 TEST(ConnectionString, BuildsBackWhatParses)
@@ -47,5 +55,7 @@ TEST(ConnectionString, ValuesAreReadAndReplacedWithoutRegardToCase)
               QStringLiteral("Driver=X;uid=a;Port=1;UID=b;PWD={p;w}"));
     EXPECT_EQ(MaskConnectionString(QStringLiteral("Driver=X;pwd=secret;Password={s;t}")),
               QStringLiteral("Driver=X;pwd=***;Password=***"));
+    EXPECT_EQ(MaskConnectionString(QStringLiteral("Driver=X; Pwd = {se;c}}ret} ;PASSWORD= two ;UID=u")),
+              QStringLiteral("Driver=X;Pwd=***;PASSWORD=***;UID=u"));
     EXPECT_FALSE(MaskConnectionString(QStringLiteral("PWD={secret")).contains(QStringLiteral("secret")));
 }

@@ -2,7 +2,10 @@
 #include "adoprovider/OdbcDataset.h"
 #include "adoprovider/OdbcError.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -90,12 +93,18 @@ TEST(OdbcConnection, UnknownDriverAndEmptyStringAreNamed)
     } catch (const EDatabaseError &e) {
         EXPECT_EQ(e.Message(), QStringLiteral("Cannot open the connection: the connection string is empty"));
     }
-    connection->SetConnectionString(QStringLiteral("Driver=NoSuchDriver;Database=x"));
+    // The message names the connection without its password, however the
+    // password is written.
+    connection->SetConnectionString(QStringLiteral("Driver=NoSuchDriver;Database=x;pwd = {se;c}}ret} ;PassWord=two"));
     try {
         connection->Open();
         FAIL() << "opened with an unknown driver";
     } catch (const EOdbcError &e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("NoSuchDriver"))) << e.what();
+        EXPECT_TRUE(e.Message().startsWith(
+            QStringLiteral("Cannot open the connection (Driver=NoSuchDriver;Database=x;pwd=***;PassWord=***):")))
+            << e.what();
+        for (const char *secret : {"se;", "c}", "ret", "two"})
+            EXPECT_FALSE(e.Message().contains(QLatin1String(secret))) << secret << ": " << e.what();
         EXPECT_FALSE(e.Records().isEmpty());
     }
     // A dataset opened through a closed connection reports the same failure.
@@ -196,8 +205,98 @@ TEST_P(OdbcConnectionTest, LoginPromptAsksTheHostForUserAndPassword)
     }
 }
 
+// Names and values beyond ASCII come back as written whichever entry points
+// the driver has: PostgreSQL's driver takes texts through its wide ones,
+// SQLite's has narrow ones only and gets UTF-8.
+TEST_P(OdbcConnectionTest, TextsTakeTheEntryPointsTheDriverHas)
+{
+    EXPECT_EQ(Connection->NarrowTexts(), !IsPostgres());
+    Connection->Execute(QStringLiteral("create table \"Kundenübersicht\" (id integer primary key, \"Straße\" varchar(40))"));
+    Connection->Execute(QStringLiteral("insert into \"Kundenübersicht\" values (1, 'Größe Ω東京 €')"));
+    auto ds = Create<TADODataSet>(nullptr);
+    ds->SetConnection(Connection.get());
+    ds->SetCommandText(QStringLiteral("select \"Straße\" from \"Kundenübersicht\" where \"Straße\" = 'Größe Ω東京 €'"));
+    ds->Open();
+    ASSERT_EQ(ds->FieldCount(), 1);
+    EXPECT_EQ(ds->Fields(0)->FieldName(), QStringLiteral("Straße"));
+    ASSERT_FALSE(ds->Eof());
+    EXPECT_EQ(ds->Fields(0)->AsWideString(), QStringLiteral("Größe Ω東京 €"));
+    try {
+        Connection->Execute(QStringLiteral("select * from \"fehlt_Ωü\""));
+        FAIL() << "no error";
+    } catch (const EOdbcError &e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("fehlt_Ωü"))) << e.what();
+    }
+    if (IsPostgres()) {
+        // A connection string beyond ASCII reaches a driver with wide entry
+        // points through them: the session has what it said.
+        QString connectionString = ConnectionString();
+        const QString settings = QStringLiteral("ConnSettings={set search_path to %1}").arg(Schema());
+        ASSERT_TRUE(connectionString.contains(settings));
+        connectionString.replace(settings, QStringLiteral("ConnSettings={set search_path to %1;"
+                                                          "set nvqb.tag to 'Jürgen Ω'}")
+                                               .arg(Schema()));
+        auto other = Create<TADOConnection>(nullptr);
+        other->SetConnectionString(connectionString);
+        other->Open();
+        EXPECT_FALSE(other->NarrowTexts());
+        auto name = Create<TADODataSet>(nullptr);
+        name->SetConnection(other.get());
+        name->SetCommandText(QStringLiteral("select current_setting('nvqb.tag')"));
+        name->Open();
+        EXPECT_EQ(name->Fields(0)->AsWideString(), QStringLiteral("Jürgen Ω"));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, OdbcConnectionTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          BackendName);
+
+// A database file whose path holds letters beyond ASCII is opened where it
+// lies, by a driver without wide entry points, and its catalogue and rows
+// are read with their names as written.
+TEST(OdbcConnectionSQLite, AFileBeyondAsciiIsOpenedAndReadWhereItLies)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("data-ü")));
+    const QString file = dir.filePath(QStringLiteral("data-ü/shöp Ω.db"));
+    const QString connectionString = QStringLiteral("Driver=SQLite3;Database=%1").arg(file);
+    {
+        auto connection = Create<TADOConnection>(nullptr);
+        connection->SetConnectionString(connectionString);
+        connection->Open();
+        connection->Execute(QStringLiteral("create table \"Kunden€\" (id integer primary key, name varchar(20))"));
+        connection->Execute(QStringLiteral("create table \"Bestellungen\" (nr integer primary key,"
+                                           " \"Käufer\" integer references \"Kunden€\" (id))"));
+        connection->Execute(QStringLiteral("insert into \"Kunden€\" values (7, 'Jürgen')"));
+    }
+    EXPECT_GT(QFileInfo(file).size(), 0);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("data-ü"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("shöp Ω.db")});
+
+    // Opened again, the file holds what was written: not a new, empty one.
+    auto connection = Create<TADOConnection>(nullptr);
+    connection->SetConnectionString(connectionString);
+    connection->Open();
+    EXPECT_TRUE(connection->NarrowTexts());
+    QStringList tables;
+    auto rowset = connection->OpenSchema(siTables);
+    for (rowset->First(); !rowset->Eof(); rowset->Next())
+        tables.append(rowset->FieldByName(QStringLiteral("TABLE_NAME"))->AsWideString());
+    tables.sort();
+    EXPECT_EQ(tables, (QStringList{QStringLiteral("Bestellungen"), QStringLiteral("Kunden€")}));
+    auto keys = connection->OpenSchema(siForeignKeys);
+    ASSERT_FALSE(keys->Eof());
+    EXPECT_EQ(keys->FieldByName(QStringLiteral("PK_TABLE_NAME"))->AsWideString(), QStringLiteral("Kunden€"));
+    EXPECT_EQ(keys->FieldByName(QStringLiteral("PK_COLUMN_NAME"))->AsWideString(), QStringLiteral("id"));
+    EXPECT_EQ(keys->FieldByName(QStringLiteral("FK_COLUMN_NAME"))->AsWideString(), QStringLiteral("Käufer"));
+    auto ds = Create<TADODataSet>(nullptr);
+    ds->SetConnection(connection.get());
+    ds->SetCommandText(QStringLiteral("select name from \"Kunden€\" where id = 7"));
+    ds->Open();
+    ASSERT_FALSE(ds->Eof());
+    EXPECT_EQ(ds->Fields(0)->AsWideString(), QStringLiteral("Jürgen"));
+}
 
 TEST(OdbcConnectionPostgres, StatementsStopAtTheCommandTimeout)
 {
@@ -255,4 +354,36 @@ TEST(OdbcConnectionPostgres, ASessionTheServerEndsReadsAsClosedAndOpensAgain)
     connection->Open();
     EXPECT_TRUE(connection->Connected());
     EXPECT_NE(BackendPid(connection.get()), pid);
+}
+
+// SQLite's driver lists no tables, and reports nothing, for a file that is
+// no database; reading the catalogue names the database's complaint. An
+// empty database lists no tables and is no error.
+TEST(OdbcConnectionSQLite, ACatalogueThatCannotBeReadIsAnErrorAnEmptyOneIsNot)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString bad = dir.filePath(QStringLiteral("n.db"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("hi\n");
+    file.close();
+    auto connection = Create<TADOConnection>(nullptr);
+    connection->SetConnectionString(QStringLiteral("Driver=SQLite3;Database=%1").arg(bad));
+    connection->Open();
+    for (TSchemaInfo schema : {siTables, siForeignKeys}) {
+        try {
+            connection->OpenSchema(schema);
+            ADD_FAILURE() << "read the catalogue of a file that is no database";
+        } catch (const EOdbcError &e) {
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot read the tables:"))) << e.what();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("file is not a database"))) << e.what();
+        }
+    }
+
+    auto empty = Create<TADOConnection>(nullptr);
+    empty->SetConnectionString(QStringLiteral("Driver=SQLite3;Database=%1").arg(dir.filePath(QStringLiteral("e.db"))));
+    empty->Open();
+    EXPECT_TRUE(empty->OpenSchema(siTables)->Eof());
+    EXPECT_TRUE(empty->OpenSchema(siForeignKeys)->Eof());
 }

@@ -36,7 +36,9 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QStyleOptionViewItem>
+#include <QHeaderView>
 #include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace nvqb::test {
@@ -843,6 +845,40 @@ TEST_F(TreesTest, PanelsTakeTheirWidthsFromTheTreeOptionsAndGiveThemBack)
     qb->TreeOptions()->SetTreeVisible(false);
     EXPECT_FALSE(panels->LeftSplitter()->isVisible());
     EXPECT_EQ(qb->PageArea()->geometry(), QRect(0, 0, 457, 420));
+}
+
+// A form that gives the control the room it asks for, as the layouts of a
+// form do, shows every pane of use: both trees at their widths, a diagram
+// with room for three boxes of the default width side by side, and a column
+// grid that shows its header and four rows.
+TEST(QueryBuilderSizeTest, AFormAroundTheControlShowsEveryPaneOfUse)
+{
+    QWidget form;
+    auto *control = new TnvQueryBuilder(&form);
+    (new QVBoxLayout(&form))->addWidget(control);
+    // As a window opens on a desktop: the offscreen screen is small enough
+    // for Qt to cut a window's first size down to two thirds of it.
+    form.resize(form.sizeHint());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTRY_VERIFY_WITH_TIMEOUT(control->ControlsCreated(), 10000);
+    QApplication::processEvents();
+
+    TnvQueryBuilderPanels *panels = control->Panels();
+    EXPECT_EQ(panels->LeftPanel()->width(), control->TreeOptions()->TreeWidth());
+    EXPECT_EQ(panels->RightPanel()->width(), control->TreeOptionsMetadata()->TreeWidth());
+    auto *diagram = control->findChild<QWidget *>(QStringLiteral("DiagramPanel"));
+    auto *pane = control->findChild<QWidget *>(QStringLiteral("ColumnsPane"));
+    auto *grid = control->findChild<TnvQueryBuilderSelectListControl *>();
+    ASSERT_TRUE(diagram && pane && grid);
+    EXPECT_GE(diagram->width(), 3 * control->DefaultTableWidth() + 40) << diagram->width();
+    EXPECT_GE(diagram->height(), 200) << diagram->height();
+    const int rows = (grid->viewport()->height()) / grid->verticalHeader()->defaultSectionSize();
+    EXPECT_GE(rows, 4) << "grid " << grid->width() << " x " << grid->height();
+    // Wider boxes ask for a wider diagram.
+    const QSize hint = control->sizeHint();
+    control->SetDefaultTableWidth(200);
+    EXPECT_GT(control->sizeHint().width(), hint.width());
 }
 
 TEST_F(TreesTest, PanelBordersFollowTheBorderStyle)

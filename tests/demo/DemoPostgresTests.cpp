@@ -2,6 +2,7 @@
 // its metadata loaded, two tables of a foreign key added and their rows
 // shown; a slow query runs without stopping the window and can be stopped.
 #include "DemoTestSupport.h"
+#include "adoprovider/OdbcDataset.h"
 #include "adoprovider/OdbcTestSupport.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/dialogs/MetadataContainerLoad.h"
@@ -12,11 +13,17 @@
 #include "builder/model/UnionSubQuery.h"
 #include "demos/window/DemoCommandLine.h"
 #include "demos/window/ResultGrid.h"
+#include "demos/window/StatusLabel.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/metadata/MetadataFilter.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -82,6 +89,16 @@ protected:
     }
 
     TnvUnionSubQuery *Part() const { return Window->QueryBuilder()->CurrentSubquery()->CurrentUnionSubQuery(); }
+
+    // The first value of the query, on the test's own connection.
+    qint64 Count(const QString &sql) const
+    {
+        auto dataSet = Create<TADODataSet>(nullptr);
+        dataSet->SetConnection(Connection.get());
+        dataSet->SetCommandText(sql);
+        dataSet->Open();
+        return dataSet->Fields(0)->AsVariant().toLongLong();
+    }
 
     std::unique_ptr<TnvDemoWindow> Window;
     QStringList Errors;
@@ -179,12 +196,12 @@ TEST_P(DemoPostgresTest, SlowQueryKeepsTheWindowPaintingAndIsCancelled)
     // The status line counts the seconds while the database sleeps.
     EXPECT_FALSE(WaitFor([&] { return !grid->IsRunning(); }, 1500));
     EXPECT_GE(painted.Count, 5);
-    EXPECT_TRUE(grid->StatusLabel()->text().startsWith(QStringLiteral("Running")));
+    EXPECT_TRUE(grid->StatusLabel()->FullText().startsWith(QStringLiteral("Running")));
 
     QTest::mouseClick(grid->CancelButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning(); }, 20000));
     EXPECT_LT(clock.elapsed(), 30000);
-    EXPECT_EQ(grid->StatusLabel()->text(), QStringLiteral("Cancelled"));
+    EXPECT_EQ(grid->StatusLabel()->FullText(), QStringLiteral("Cancelled"));
     EXPECT_FALSE(grid->CancelButton()->isEnabled());
 
     // The next run works as before.
@@ -206,6 +223,79 @@ TEST_P(DemoPostgresTest, ClosingWhileAQueryRunsStopsIt)
     clock.start();
     Window.reset();
     EXPECT_LT(clock.elapsed(), 20000);
+}
+
+// The server ends the window's session: the columns of the next table
+// cannot be read, and the window keeps the reason for a run without a user.
+TEST_P(DemoPostgresTest, ColumnsLostWithTheSessionAreKeptAsAFailure)
+{
+    EXPECT_TRUE(Window->MetadataReadError().isEmpty());
+    auto pid = Create<TADODataSet>(nullptr);
+    pid->SetConnection(Window->Connection());
+    pid->SetCommandText(QStringLiteral("select pg_backend_pid()"));
+    pid->Open();
+    const qint64 backend = pid->Fields(0)->AsVariant().toLongLong();
+    pid.reset();
+    Connection->Execute(QStringLiteral("select pg_terminate_backend(%1)").arg(backend));
+    ASSERT_TRUE(WaitFor([&] { return Count(QStringLiteral("select count(*) from pg_stat_activity where pid = %1")
+                                               .arg(backend)) == 0; },
+                        20000));
+
+    Window->SetSQL(QStringLiteral("Select p.name From %1.parents p").arg(Schema()));
+    EXPECT_TRUE(Window->MetadataReadError().contains(QStringLiteral("terminat"), Qt::CaseInsensitive))
+        << Window->MetadataReadError().toStdString();
+}
+
+// The server ends the sessions of a screenshot run while its query runs:
+// the run ends with 1, the server's reason on standard error, and writes no
+// picture.
+TEST_P(DemoPostgresTest, ASessionEndedWhileTheQueryRunsEndsTheRunWithOne)
+{
+    // The program's sessions are found by an application name of the test's own.
+    const QString tag = QStringLiteral("nvqb_lost_") + Schema();
+    QString connectionString = ConnectionString();
+    const QString settings = QStringLiteral("ConnSettings={set search_path to %1}").arg(Schema());
+    ASSERT_TRUE(connectionString.contains(settings));
+    connectionString.replace(settings, QStringLiteral("ConnSettings={set search_path to %1;set application_name to '%2'}")
+                                           .arg(Schema(), tag));
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("lost.png"));
+    QProcess demo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
+    demo.setProcessEnvironment(environment);
+    demo.start(QStringLiteral(NVQB_DEMO_PROGRAM),
+               {QStringLiteral("--connect"), connectionString, QStringLiteral("--screenshot"), picture,
+                QStringLiteral("--sql"), QStringLiteral("Select s.n From %1.slow_rows s").arg(Schema())});
+    auto running = [&] {
+        return Count(QStringLiteral("select count(*) from pg_stat_activity where application_name = '%1'"
+                                    " and state = 'active' and query like '%slow_rows%'")
+                         .arg(tag)) > 0;
+    };
+    const bool started = WaitFor(running, 60000);
+    // Every session of the program is ended until it gives up, also one it
+    // opens again.
+    QDeadlineTimer deadline(60000);
+    bool finished = false;
+    while (started && !finished && !deadline.hasExpired()) {
+        Connection->Execute(
+            QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where application_name = '%1'")
+                .arg(tag));
+        finished = demo.waitForFinished(200);
+    }
+    if (!finished)
+        demo.kill();
+    demo.waitForFinished();
+    const QString err = QString::fromUtf8(demo.readAllStandardError());
+    ASSERT_TRUE(started) << err.toStdString();
+    ASSERT_TRUE(finished) << err.toStdString();
+    EXPECT_EQ(demo.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("nvqb-demo: The query failed: "))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("terminat"), Qt::CaseInsensitive) ||
+                err.contains(QStringLiteral("closed"), Qt::CaseInsensitive))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(picture));
 }
 
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, DemoPostgresTest, ::testing::Values(Backend::PostgreSQL), BackendName);

@@ -107,6 +107,70 @@ TEST_F(DemoProgramTest, ALayoutFileThatCannotBeLoadedEndsTheRunWithOne)
     }
 }
 
+// A run without a user ends with 1 and the reason on standard error when the
+// query fails on the server or the database cannot be read; the picture of
+// such a run is not written. An empty database is no failure.
+TEST_F(DemoProgramTest, AQueryOrADatabaseThatFailsEndsTheRunWithOne)
+{
+    const QString picture = Dir.filePath(QStringLiteral("failed.png"));
+    const TDemoRun query = RunProgram({QStringLiteral("--screenshot"), picture, QStringLiteral("--sql"),
+                                       QStringLiteral("select c.\"NoSuchColumn\" from customers c")});
+    EXPECT_EQ(query.ExitCode, 1) << query.Err.toStdString();
+    EXPECT_TRUE(query.Err.contains(QStringLiteral("no such column: c.NoSuchColumn"))) << query.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(picture));
+
+    // A file the driver opens but cannot read as a database.
+    const QString bad = Dir.filePath(QStringLiteral("n.db"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("hi\n");
+    file.close();
+    for (const QStringList &output : {QStringList{QStringLiteral("--screenshot"), picture},
+                                      QStringList{QStringLiteral("--print-sql")}}) {
+        const TDemoRun run = RunProgram(QStringList{QStringLiteral("--connect"),
+                                                    QStringLiteral("Driver=SQLite3;Database=%1").arg(bad),
+                                                    QStringLiteral("--sql"), QStringLiteral("select * from Orders")} +
+                                        output);
+        EXPECT_EQ(run.ExitCode, 1) << output.join(u' ').toStdString() << "\n" << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains(QStringLiteral("file is not a database"))) << run.Err.toStdString();
+        EXPECT_TRUE(run.Out.isEmpty()) << run.Out.toStdString();
+        EXPECT_FALSE(QFile::exists(picture));
+    }
+
+    const TDemoRun empty = RunProgram({QStringLiteral("--connect"),
+                                       QStringLiteral("Driver=SQLite3;Database=%1").arg(Dir.filePath(QStringLiteral("e.db"))),
+                                       QStringLiteral("--screenshot"), picture});
+    EXPECT_EQ(empty.ExitCode, 0) << empty.Err.toStdString();
+    EXPECT_FALSE(QImage(picture).isNull());
+}
+
+// The window over a database without tables is complete at once: an empty
+// metadata tree is all there is to wait for.
+TEST_F(DemoProgramTest, TheWindowOverAnEmptyDatabaseIsCompleteAtOnce)
+{
+    Window->Connect(QStringLiteral("Driver=SQLite3;Database=%1").arg(Dir.filePath(QStringLiteral("e.db"))));
+    Window->show();
+    EXPECT_TRUE(WaitFor([&] { return DemoWindowShown(*Window); }, 20000));
+    QString failure = QStringLiteral("not asked");
+    RenderDemoWindow(*Window, 20000, &failure);
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+}
+
+// The sample database is made, and read, under a home folder whose name has
+// letters beyond ASCII.
+TEST_F(DemoProgramTest, TheSampleIsMadeUnderAHomeFolderBeyondAscii)
+{
+    const QString home = Dir.filePath(QStringLiteral("home-Jürgen Ω"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    const TDemoRun run = RunProgram({QStringLiteral("--print-sql")}, 60000, true, [&](QProcessEnvironment &environment) {
+        environment.remove(QStringLiteral("XDG_CACHE_HOME"));
+        environment.insert(QStringLiteral("HOME"), home);
+    });
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.contains(QLatin1String("customers c"))) << run.Out.toStdString();
+    EXPECT_EQ(QDir(home + QStringLiteral("/.cache/nvqb-demo")).entryList({QStringLiteral("orderentry-*.db")}).size(), 1);
+}
+
 // An empty query prints no FROM keyword, which no server would take.
 TEST_F(DemoProgramTest, AnEmptyQueryPrintsNoFrom)
 {

@@ -90,7 +90,8 @@ void DemoWindowTest::TearDown()
     SetErrorHandler(nullptr);
 }
 
-TDemoRun DemoWindowTest::RunProgram(const QStringList &arguments, int milliseconds, bool offscreen)
+TDemoRun DemoWindowTest::RunProgram(const QStringList &arguments, int milliseconds, bool offscreen,
+                                   const std::function<void(QProcessEnvironment &)> &change)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -101,6 +102,8 @@ TDemoRun DemoWindowTest::RunProgram(const QStringList &arguments, int millisecon
         for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(QString::fromLatin1(name));
     }
+    if (change)
+        change(environment);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(NVQB_DEMO_PROGRAM), arguments);
     TDemoRun run;

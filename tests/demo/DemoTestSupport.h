@@ -6,6 +6,8 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <functional>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -43,8 +45,10 @@ protected:
     void TearDown() override;
     // The demo program with the arguments, its cache folder in this test's
     // temporary folder, offscreen (or with no display and no platform named
-    // at all); killed after the time given.
-    TDemoRun RunProgram(const QStringList &arguments, int milliseconds = 60000, bool offscreen = true);
+    // at all), its environment changed further by the function when given;
+    // killed after the time given.
+    TDemoRun RunProgram(const QStringList &arguments, int milliseconds = 60000, bool offscreen = true,
+                        const std::function<void(QProcessEnvironment &)> &environment = {});
 
     QTemporaryDir Dir;
     std::unique_ptr<TnvDemoWindow> Window;

@@ -5,9 +5,11 @@
 #include "adoprovider/OdbcDataset.h"
 #include "builder/controls/PageControl.h"
 #include "builder/controls/QueryBuilder.h"
+#include "builder/model/ErrorReport.h"
 #include "builder/model/SQLTextBuilder.h"
 #include "demos/window/DemoCommandLine.h"
 #include "demos/window/ResultGrid.h"
+#include "demos/window/StatusLabel.h"
 #include "demos/window/SQLTextPane.h"
 #include "demos/window/SampleDatabase.h"
 #include "demos/window/StatisticsPane.h"
@@ -152,16 +154,52 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
     Window->SetSQL(QStringLiteral("Select a.order_id, b.line_no From order_lines a, order_lines b"));
     ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning() && grid->Model()->columnCount() == 2; }, 20000));
     EXPECT_EQ(grid->Model()->rowCount(), TnvResultGrid::MaxRows);
-    EXPECT_TRUE(grid->StatusLabel()->text().contains(QStringLiteral("first 200"))) <<
-        grid->StatusLabel()->text().toStdString();
+    EXPECT_TRUE(grid->StatusLabel()->FullText().contains(QStringLiteral("first 200"))) <<
+        grid->StatusLabel()->FullText().toStdString();
 
     // The database's refusal is shown in the status line, not raised.
     Window->SetSQL(QStringLiteral("Select o.no_such_column From orders o"));
     Window->RunQuery();
     ASSERT_TRUE(grid->WaitForResult(20000));
     EXPECT_TRUE(grid->LastError().contains(QStringLiteral("no_such_column"))) << grid->LastError().toStdString();
-    EXPECT_TRUE(grid->StatusLabel()->text().contains(QStringLiteral("no_such_column")));
+    EXPECT_TRUE(grid->StatusLabel()->FullText().contains(QStringLiteral("no_such_column")));
     EXPECT_TRUE(Errors.isEmpty());
+}
+
+// A message of thousands of characters, from the database or from the
+// parser, shows as one line cut to the room there is, the whole of it in the
+// tool tip: the window keeps its size and the SQL pane its width.
+TEST_F(SampleDatabaseTest, ALongMessageLeavesTheWindowAndItsPanesTheirSize)
+{
+    Window->show();
+    ASSERT_TRUE(WaitFor([&] { return Window->isVisible() && Window->SQLPane()->width() > 100; }, 20000));
+    QApplication::processEvents();
+    const QSize windowSize = Window->size();
+    const int paneWidth = Window->SQLPane()->width();
+    const QString column = QStringLiteral("no_such_column_") + QString(3000, u'x');
+
+    TnvResultGrid *grid = Window->ResultGrid();
+    Window->SetSQL(QStringLiteral("Select o.%1 From orders o").arg(column));
+    Window->RunQuery();
+    ASSERT_TRUE(grid->WaitForResult(20000));
+    // The driver manager keeps some 500 characters of a message: enough.
+    ASSERT_TRUE(grid->LastError().contains(column.left(300))) << grid->LastError().left(200).toStdString();
+    TnvSQLTextPane *pane = Window->SQLPane();
+    pane->Editor()->setPlainText(QStringLiteral("Select o.order_id From orders o Where ") + column + u' ' + column);
+    pane->ApplyText();
+    ASSERT_TRUE(pane->StatusLine()->FullText().contains(column)) << pane->StatusLine()->FullText().left(200).toStdString();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+
+    EXPECT_EQ(Window->size(), windowSize);
+    EXPECT_LE(Window->minimumSizeHint().width(), windowSize.width());
+    EXPECT_EQ(pane->width(), paneWidth);
+    for (TnvStatusLabel *label : {grid->StatusLabel(), pane->StatusLine()}) {
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+        EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << label->text().toStdString();
+        EXPECT_EQ(label->toolTip(), label->FullText());
+    }
+    EXPECT_EQ(grid->StatusLabel()->FullText(), grid->LastError().simplified());
 }
 
 TEST_F(SampleDatabaseTest, SQLPaneFollowsTheQueryAndGivesEditsBack)
@@ -175,15 +213,15 @@ TEST_F(SampleDatabaseTest, SQLPaneFollowsTheQueryAndGivesEditsBack)
     editor->setPlainText(QStringLiteral("Select e.last_name From employees e"));
     ASSERT_TRUE(WaitFor([&] { return Window->QueryBuilder()->SQL().contains(QStringLiteral("employees")); },
                         5000));
-    EXPECT_TRUE(pane->StatusLine()->text().isEmpty());
+    EXPECT_TRUE(pane->StatusLine()->FullText().isEmpty());
 
     // Text that does not parse leaves the query alone and says where it stopped.
     const QString before = Window->QueryBuilder()->SQL();
     editor->setPlainText(QStringLiteral("Select e.last_name From From employees e"));
     pane->ApplyText();
     EXPECT_EQ(Window->QueryBuilder()->SQL(), before);
-    EXPECT_TRUE(pane->StatusLine()->text().startsWith(QStringLiteral("Line 1, column"))) <<
-        pane->StatusLine()->text().toStdString();
+    EXPECT_TRUE(pane->StatusLine()->FullText().startsWith(QStringLiteral("Line 1, column"))) <<
+        pane->StatusLine()->FullText().toStdString();
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
 
     // The same text through the window's SetSQL raises the parser's message.
@@ -239,6 +277,7 @@ TEST_F(SampleDatabaseTest, MenusChangeTheControlsOptions)
     EXPECT_EQ(qb->TabStyle(), tsFlatButtons);
 
     // The background and tab options reach what the control paints.
+    EXPECT_NE(FindAction(bar, QStringLiteral("Bk image...")), nullptr);
     QMenu *imagePos = FindAction(bar, QStringLiteral("Bk image pos"))->menu();
     ASSERT_EQ(imagePos->actions().size(), 2);
     imagePos->actions().at(1)->trigger();
@@ -292,6 +331,29 @@ TEST_F(SampleDatabaseTest, ConnectMenuConnectsWithTheDataLinkDialogsString)
     connect->trigger();
     EXPECT_TRUE(Window->ConnectionString().isEmpty());
     ASSERT_EQ(Errors.size(), 1);
+}
+
+// The status bar and the messages name the connection, never its password,
+// however the password is written.
+TEST_F(SampleDatabaseTest, TheConnectionIsShownWithoutItsPassword)
+{
+    const QString sample = Window->ConnectionString();
+    auto *label = Window->findChild<QLabel *>(QStringLiteral("lConnection"));
+    ASSERT_NE(label, nullptr);
+    for (const QString &password : {QStringLiteral("PWD={se;cret}"), QStringLiteral("pwd = {se;c}}ret} "),
+                                    QStringLiteral("Password=secret")}) {
+        SCOPED_TRACE(password.toStdString());
+        Window->Connect(sample + u';' + password);
+        EXPECT_TRUE(label->text().startsWith(QStringLiteral("Connected: ") + sample + u';')) << label->text().toStdString();
+        EXPECT_TRUE(label->text().endsWith(QStringLiteral("=***"))) << label->text().toStdString();
+        for (const char *secret : {"se;", "cret", "c}"})
+            EXPECT_FALSE(label->text().contains(QLatin1String(secret))) << label->text().toStdString();
+    }
+    Errors.clear();
+    nvQBCatchAll([&] { Window->Connect(QStringLiteral("Driver=No Such Driver;PWD={se;cret}")); });
+    ASSERT_EQ(Errors.size(), 1);
+    EXPECT_FALSE(Errors[0].contains(QStringLiteral("cret"))) << Errors[0].toStdString();
+    EXPECT_EQ(label->text(), QStringLiteral("Not connected"));
 }
 
 TEST_F(SampleDatabaseTest, MetadataAndLayoutFilesComeBack)

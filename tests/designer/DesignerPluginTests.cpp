@@ -5,11 +5,14 @@
 #include "builder/model/ErrorReport.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QFormBuilder>
 #include <QMetaProperty>
+#include <QPixmap>
 #include <QPluginLoader>
+#include <QTemporaryDir>
 #include <QUiLoader>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 #include <gtest/gtest.h>
@@ -226,6 +229,69 @@ TEST_F(DesignerPluginTest, PropertyErrorsInAFormAreShownAndTheFormLoads)
         // The properties after it are still read.
         EXPECT_EQ(qb->MaxTableHeight(), 200);
     }
+}
+
+// The background picture is a pixmap, as Qt Designer edits one: a form file
+// names it by its file, and the control draws that image.
+TEST_F(DesignerPluginTest, TheBackgroundPictureComesFromAFileTheFormNames)
+{
+    const QMetaObject *meta = &TnvQueryBuilder::staticMetaObject;
+    const QMetaProperty property = meta->property(meta->indexOfProperty("BkImage"));
+    ASSERT_TRUE(property.isValid());
+    EXPECT_EQ(property.typeId(), QMetaType::QPixmap);
+    EXPECT_TRUE(property.isDesignable());
+    EXPECT_TRUE(property.isWritable());
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(250, 10, 20));
+    const QString file = dir.filePath(QStringLiteral("background.png"));
+    ASSERT_TRUE(image.save(file));
+    QFile form(QStringLiteral(NVQB_DESIGNER_TEST_DIR "/QueryBuilderForm.ui"));
+    ASSERT_TRUE(form.open(QIODevice::ReadOnly));
+    QByteArray text = form.readAll();
+    const QByteArray control = "<widget class=\"nvqb::TnvQueryBuilder\" name=\"queryBuilder\">";
+    ASSERT_TRUE(text.contains(control));
+    text.replace(control, control + "<property name=\"BkImage\"><pixmap>" + file.toUtf8() + "</pixmap></property>");
+    QBuffer buffer(&text);
+    std::unique_ptr<QWidget> loaded = Load(&buffer);
+    TnvQueryBuilder *qb = Control(loaded.get());
+    ASSERT_NE(qb, nullptr);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    ASSERT_EQ(qb->BkImage().size(), QSize(40, 30));
+    EXPECT_EQ(qb->BkImage().pixelColor(5, 5), QColor(250, 10, 20));
+    // Callers of the image keep their accessors.
+    qb->SetBkImage(QImage());
+    EXPECT_TRUE(qb->property("BkImage").value<QPixmap>().isNull());
+}
+
+// What a property editor lets a user type: a negative size is stored as 0,
+// and never reaches the widgets.
+TEST_F(DesignerPluginTest, NegativeSizesAreStoredAsZero)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &message) {
+        warnings << message;
+    });
+    {
+        std::unique_ptr<QWidget> form = LoadFile(QStringLiteral("QueryBuilderForm.ui"));
+        TnvQueryBuilder *qb = Control(form.get());
+        ASSERT_NE(qb, nullptr);
+        qb->SetColumnsPaneVisible(true);
+        form->show();
+        for (const char *name : {"BorderWidth", "SplitterHeight", "TreeSplitterWidth", "ColumnWidthExpression",
+                                 "DefaultTableWidth", "GridSize", "MaxTableHeight", "DefColumnsPaneHeight"}) {
+            SCOPED_TRACE(name);
+            EXPECT_TRUE(qb->setProperty(name, -7));
+            EXPECT_EQ(qb->property(name).toInt(), 0);
+        }
+        QApplication::processEvents();
+    }
+    qInstallMessageHandler(previous);
+    for (const QString &warning : warnings)
+        EXPECT_FALSE(warning.contains(QLatin1String("egative"))) << warning.toStdString();
 }
 
 } // namespace

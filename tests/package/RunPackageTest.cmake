@@ -3,6 +3,9 @@
 #   install   installs the build tree into PREFIX and checks what was installed
 #   outside   builds the outside project against it and runs it on the demo's
 #             sample database
+#   readme    builds the README's example with the README's own CMake lines,
+#             in a project that names no C++ standard and in one that asks
+#             for C++17, and runs each on the sample database
 #   designer  builds a Qt program that does not link the libraries and loads
 #             the installed designer plugin in it
 function(run)
@@ -19,7 +22,7 @@ function(expect_file path)
   endif()
 endfunction()
 
-# Builds a small project of this folder against the installed tree.
+# Builds a small project against the installed tree.
 function(build_project source build)
   set(flags "")
   if(CXX_FLAGS)
@@ -29,6 +32,39 @@ function(build_project source build)
   run(${CMAKE_COMMAND} -S "${source}" -B "${build}" -DCMAKE_BUILD_TYPE=Release
     "-DCMAKE_PREFIX_PATH=${PREFIX}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}" -DNVQB_CHECK_HEADERS=ON ${flags})
   run(${CMAKE_COMMAND} --build "${build}" -j 2)
+endfunction()
+
+# The demo makes its sample database (SQLite) in its cache folder; the file
+# goes into `var`.
+function(make_sample_database var)
+  file(REMOVE_RECURSE "${WORK_DIR}/cache")
+  run(${CMAKE_COMMAND} -E env "XDG_CACHE_HOME=${WORK_DIR}/cache" QT_QPA_PLATFORM=offscreen
+    "${DEMO_PROGRAM}" --print-sql)
+  file(GLOB database "${WORK_DIR}/cache/nvqb-demo/orderentry-*.db")
+  if(NOT database)
+    message(FATAL_ERROR "the demo made no sample database in ${WORK_DIR}/cache")
+  endif()
+  set(${var} "${database}" PARENT_SCOPE)
+endfunction()
+
+# Runs a program built like the README's example on the sample database and
+# checks what it prints.
+set(example_sql "select o.order_id, c.company_name from orders o inner join customers c on c.customer_id = o.customer_id where o.order_id > 10")
+set(example_out "9 objects Select o.order_id, c.company_name From orders o Inner Join customers c On c.customer_id = o.customer_id Where o.order_id > 10")
+function(check_example program database)
+  # Called directly: the connection string's semicolons would split it into
+  # arguments on the way through a function's argument list.
+  execute_process(COMMAND "${program}" "Driver=SQLite3;Database=${database}" "${example_sql}"
+    --print-sql RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${program} failed (${rc}):\n${out}\n${err}")
+  endif()
+  string(STRIP "${out}" out)
+  string(REGEX REPLACE "[ \r\n]+" " " flat "${out}")
+  if(NOT flat STREQUAL example_out)
+    message(FATAL_ERROR "${program} printed:\n${out}")
+  endif()
+  message(STATUS "${program} printed:\n${out}")
 endfunction()
 
 if(STEP STREQUAL "install")
@@ -72,28 +108,39 @@ if(STEP STREQUAL "install")
 
 elseif(STEP STREQUAL "outside")
   build_project("${SOURCE_DIR}/outside" "${WORK_DIR}/outside-build")
-  # The demo makes its sample database (SQLite) in its cache folder.
-  file(REMOVE_RECURSE "${WORK_DIR}/cache")
-  run(${CMAKE_COMMAND} -E env "XDG_CACHE_HOME=${WORK_DIR}/cache" QT_QPA_PLATFORM=offscreen
-    "${DEMO_PROGRAM}" --print-sql)
-  file(GLOB database "${WORK_DIR}/cache/nvqb-demo/orderentry-*.db")
-  if(NOT database)
-    message(FATAL_ERROR "the demo made no sample database in ${WORK_DIR}/cache")
+  make_sample_database(database)
+  check_example("${WORK_DIR}/outside-build/nvqb-outside" "${database}")
+
+elseif(STEP STREQUAL "readme")
+  # The example and its CMake lines exactly as the README gives them.
+  file(READ "${README}" readme)
+  string(REGEX MATCH "\n    (find_package\\(nvQueryBuilder[^)\n]*\\))\n" found "${readme}")
+  set(find_line "${CMAKE_MATCH_1}")
+  string(REGEX MATCH "\n    (target_link_libraries\\(myapp [^)]*\\))\n" found "${readme}")
+  set(link_lines "${CMAKE_MATCH_1}")
+  string(REGEX MATCH "```cpp\n([^`]*int main[^`]*)```" found "${readme}")
+  set(example "${CMAKE_MATCH_1}")
+  if(NOT find_line OR NOT link_lines OR NOT example)
+    message(FATAL_ERROR "the README has no find_package, target_link_libraries or C++ example:\n"
+      "'${find_line}'\n'${link_lines}'\n'${example}'")
   endif()
-  set(sql "select o.order_id, c.company_name from orders o inner join customers c on c.customer_id = o.customer_id where o.order_id > 10")
-  # Called directly: the connection string's semicolons would split it into
-  # arguments on the way through a function's argument list.
-  execute_process(COMMAND "${WORK_DIR}/outside-build/nvqb-outside" "Driver=SQLite3;Database=${database}" "${sql}"
-    --print-sql RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "the outside program failed (${rc}):\n${out}\n${err}")
-  endif()
-  string(STRIP "${out}" out)
-  string(REGEX REPLACE "[ \r\n]+" " " flat "${out}")
-  if(NOT flat STREQUAL "9 objects Select o.order_id, c.company_name From orders o Inner Join customers c On c.customer_id = o.customer_id Where o.order_id > 10")
-    message(FATAL_ERROR "the outside program printed:\n${out}")
-  endif()
-  message(STATUS "the outside program printed:\n${out}")
+  make_sample_database(database)
+  # An application that names no standard (the compiler's default) and one
+  # that keeps to C++17, as Qt's own examples do: the package raises both to
+  # what its headers need.
+  foreach(standard IN ITEMS default 17)
+    set(project "${WORK_DIR}/readme-${standard}")
+    file(REMOVE_RECURSE "${project}")
+    set(text "cmake_minimum_required(VERSION 3.25)\nproject(myapp LANGUAGES CXX)\n")
+    if(NOT standard STREQUAL "default")
+      string(APPEND text "set(CMAKE_CXX_STANDARD ${standard})\nset(CMAKE_CXX_STANDARD_REQUIRED ON)\n")
+    endif()
+    string(APPEND text "${find_line}\nadd_executable(myapp main.cpp)\n${link_lines}\n")
+    file(WRITE "${project}/CMakeLists.txt" "${text}")
+    file(WRITE "${project}/main.cpp" "${example}")
+    build_project("${project}" "${project}/build")
+    check_example("${project}/build/myapp" "${database}")
+  endforeach()
 
 elseif(STEP STREQUAL "designer")
   build_project("${SOURCE_DIR}/designer-host" "${WORK_DIR}/designer-host-build")
