@@ -1,4 +1,5 @@
 #include "ControlsTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/JoinTestSupport.h"
 #include "builder/controls/DragFormats.h"
 #include "builder/controls/UnionNavBar.h"
@@ -247,10 +248,12 @@ QAction *MenuAction(const QMenu *menu, const QString &caption)
 bool ActivateWindow(QWidget *widget)
 {
     QWidget *window = widget->window();
+    if (window->isVisible() && window->isActiveWindow())
+        return true;
     window->show();
     window->activateWindow();
     QApplication::setActiveWindow(window);
-    return QTest::qWaitForWindowActive(window);
+    return QTest::qWaitForWindowActive(window, EventuallyTimeoutMs);
 }
 
 } // namespace nvqb::test

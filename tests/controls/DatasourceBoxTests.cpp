@@ -3,6 +3,7 @@
 // fields, the caption buttons, check marks changing the select list, field
 // drags making links, and the Delete key.
 #include "DiagramTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/Datasource.h"
 #include "builder/model/SelectItem.h"
@@ -159,7 +160,7 @@ TEST_F(DatasourceBox, CloseButtonAndDeleteKeyRemoveTheBoxAndItsLinks)
     // Delete with a modifier is an ordinary key of the list.
     TnvQueryBuilderDataSourceControl *b = Box(QStringLiteral("b"));
     QTest::mouseClick(b->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(b->FieldsList(), 1));
-    ASSERT_TRUE(b->FieldsList()->hasFocus());
+    ASSERT_EVENTUALLY(b->FieldsList()->hasFocus());
     QTest::keyClick(b->FieldsList(), Qt::Key_Delete, Qt::ShiftModifier);
     Process();
     EXPECT_EQ(BoxWidgets(), 3);
@@ -313,7 +314,7 @@ TEST_F(DatasourceBox, CheckMarksChangeTheSelectList)
 
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CheckPoint(list, 1));
     EXPECT_TRUE(list->Checked(1));
-    EXPECT_TRUE(list->hasFocus());
+    EXPECT_EVENTUALLY(list->hasFocus());
     EXPECT_EQ(list->currentRow(), 1);
     TnvSelectList *select = CurrentUnion()->SelectList();
     QStringList rows;

@@ -16,7 +16,6 @@
 #include "sqlmodel/metadata/MetadataFilter.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -76,8 +75,9 @@ protected:
                    "insert into children values (10, 1, 1, 1, 1, 'ten'), (11, 2, 2, 2, 2, 'eleven')",
                    "insert into items values (100, 10, 'apple', 1.50, '2025-01-02', 1),"
                    " (101, 11, 'pear', 2.25, '2025-01-03', 0), (102, 10, 'plum', 0.75, null, 1)",
-                   // Rows that take a minute.
-                   "create view slow_rows as select 1 as n from pg_sleep(60)",
+                   // Rows that take ten minutes: longer than any test may
+                   // run, so a query that is not stopped fails its test.
+                   "create view slow_rows as select 1 as n from pg_sleep(600)",
                };
     }
 
@@ -171,19 +171,19 @@ TEST_P(DemoPostgresTest, SlowQueryKeepsTheWindowPaintingAndIsCancelled)
     TPaintCounter painted;
     grid->StatusLabel()->installEventFilter(&painted);
 
-    QElapsedTimer clock;
-    clock.start();
     Window->RunQuery();
     ASSERT_TRUE(grid->IsRunning());
     EXPECT_TRUE(grid->CancelButton()->isEnabled());
-    // The status line counts the seconds while the database sleeps.
-    EXPECT_FALSE(WaitFor([&] { return !grid->IsRunning(); }, 1500));
+    // The status line counts the seconds while the database sleeps: it is
+    // painted again and again while the query still runs.
+    ASSERT_TRUE(WaitFor([&] { return painted.Count >= 5 || !grid->IsRunning(); }, 120000));
     EXPECT_GE(painted.Count, 5);
+    ASSERT_TRUE(grid->IsRunning());
     EXPECT_TRUE(grid->StatusLabel()->text().startsWith(QStringLiteral("Running")));
 
+    // Cancelled, the query ends long before the database would end it.
     QTest::mouseClick(grid->CancelButton(), Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning(); }, 20000));
-    EXPECT_LT(clock.elapsed(), 30000);
+    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning(); }, 120000));
     EXPECT_EQ(grid->StatusLabel()->text(), QStringLiteral("Cancelled"));
     EXPECT_FALSE(grid->CancelButton()->isEnabled());
 
@@ -196,16 +196,16 @@ TEST_P(DemoPostgresTest, SlowQueryKeepsTheWindowPaintingAndIsCancelled)
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
 }
 
-// A window closed while its query runs stops the query and waits for it.
+// A window closed while its query runs stops the query and waits for it: a
+// window that only waited would wait ten minutes, past the test's time.
 TEST_P(DemoPostgresTest, ClosingWhileAQueryRunsStopsIt)
 {
     Window->SetAutoRun(false);
     Window->SetSQL(QStringLiteral("Select s.n From %1.slow_rows s").arg(Schema()));
     Window->RunQuery();
-    QElapsedTimer clock;
-    clock.start();
+    ASSERT_TRUE(Window->ResultGrid()->IsRunning());
     Window.reset();
-    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, DemoPostgresTest, ::testing::Values(Backend::PostgreSQL), BackendName);

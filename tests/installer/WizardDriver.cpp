@@ -1,4 +1,5 @@
 #include "WizardDriver.h"
+#include "common/Eventually.h"
 #include "installer/wizard/MainForm.h"
 #include "installer/wizard/Wizard.h"
 
@@ -89,7 +90,7 @@ void ClickFinish(const TfMain &form)
 void ShowForm(TfMain &form)
 {
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, EventuallyTimeoutMs));
 }
 
 void ClickNextUntil(const TfMain &form, const QString &page)
