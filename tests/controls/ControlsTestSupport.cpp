@@ -226,10 +226,15 @@ QList<QStringList> AnswerPopups(const std::function<void()> &open,
             captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
         menus.append(captions);
         QAction *chosen = choose ? choose(menu, int(menus.size()) - 1) : nullptr;
-        if (chosen)
+        if (chosen) {
             QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(chosen).center());
-        else
-            menu->close();
+            return;
+        }
+        // Nothing chosen: the menu and the menus it opened from close, so
+        // that the outermost loop ends.
+        for (auto it = seen.rbegin(); it != seen.rend(); ++it)
+            if (*it && (*it)->isVisible())
+                (*it)->close();
     });
     timer.start();
     open();

@@ -91,6 +91,16 @@ public:
 
 // What the dialog showed when it opened: the folder at the tree's root, the
 // selected folder, and whether OK was enabled.
+// Closes the window when the answer ends, also after a failed assertion in
+// it, so that the dialog's loop always ends.
+auto CloseAtEnd(QWidget *window)
+{
+    return qScopeGuard([window] {
+        if (window->isVisible())
+            window->close();
+    });
+}
+
 struct TOpened {
     QString Root, Selected;
     bool OKEnabled = false;
@@ -101,6 +111,7 @@ TOpened OpenAndCancel(TBrowseFolderDialog &dialog)
 {
     TOpened opened;
     WhenModal([&](QWidget *window) {
+        const auto close = CloseAtEnd(window);
         auto *tree = Child<QTreeWidget>(window, "tvFolders");
         EXPECT_EQ(tree->topLevelItemCount(), 1);
         opened.Root = PathOf(tree->topLevelItem(0));
@@ -269,6 +280,7 @@ TEST(FolderBrowse, TheTreeStartsAtTheDesktopUnlessTheStartFolderLiesOutsideIt)
         SCOPED_TRACE("the chosen desktop folder");
         TBrowseFolderDialog dialog;
         WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
             auto *tree = Child<QTreeWidget>(window, "tvFolders");
             ClickItem(tree, tree->topLevelItem(0));
             Click(Child<QPushButton>(window, "btnOK"));
@@ -316,6 +328,7 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
         dialog.FolderName = temp.path();
         bool hasHelp = true;
         WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
             hasHelp = window->findChild<QPushButton *>(QStringLiteral("btnHelp")) != nullptr;
             // F1 without a context asks for nothing.
             QTest::keyClick(Child<QTreeWidget>(window, "tvFolders"), Qt::Key_F1);
@@ -332,8 +345,10 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
         QString caption;
         bool besideOK = false, stillOpen = false;
         WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
             QPushButton *help = Child<QPushButton>(window, "btnHelp");
             QPushButton *ok = Child<QPushButton>(window, "btnOK");
+            ASSERT_TRUE(help && ok);
             caption = help->text();
             besideOK = help->geometry().right() < ok->geometry().left() && help->y() == ok->y();
             Click(help);
@@ -358,6 +373,7 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
             dialogAsked << context;
         };
         WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
             Click(Child<QPushButton>(window, "btnHelp"));
             Click(Child<QPushButton>(window, "btnCancel"));
         });
@@ -373,6 +389,7 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
         dialog.FolderName = temp.path();
         QString chosen;
         WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
             Click(Child<QPushButton>(window, "btnHelp"));
             QTest::keyClick(window, Qt::Key_F1);
             Click(Child<QPushButton>(window, "btnOK"));

@@ -9,9 +9,13 @@
 #include <QString>
 
 #include <functional>
+#include <ostream>
 
 class QAbstractButton;
 class QWidget;
+
+// Failure messages show texts as they read (UTF-8), not as code units.
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace nvqb {
 class TfMain;
