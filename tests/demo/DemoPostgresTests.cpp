@@ -128,7 +128,7 @@ TEST_P(DemoPostgresTest, ConnectedTablesOfAForeignKeyShowTheirRows)
     EXPECT_EQ(pages, (QStringList{"tsWelcome", "tsMetadataOpts", "tsLoadOpts", "tsFilter", "tsLoading"}));
     EXPECT_EQ(container->Count(), 5);
 
-    ASSERT_TRUE(WaitFor([&] { return DemoWindowShown(*Window); }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return DemoWindowShown(*Window); }, 60000));
 
     // The wizard loaded the database the user checked by its name, so the
     // objects carry it.
@@ -137,11 +137,11 @@ TEST_P(DemoPostgresTest, ConnectedTablesOfAForeignKeyShowTheirRows)
     Part()->AddObjectWithFK(prefix + QStringLiteral(".items"));
     Part()->AddObjectWithFK(prefix + QStringLiteral(".children"));
     ASSERT_EQ(Part()->FromGroup()->GetLinksCount(), 1) << Window->QueryBuilder()->SQL().toStdString();
-    ASSERT_TRUE(WaitFor([&] { return VisibleBoxes(*Window).size() == 2; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return VisibleBoxes(*Window).size() == 2; }, 60000));
 
     TnvResultGrid *grid = Window->ResultGrid();
     Window->RunQuery();
-    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->WaitForResult(60000));
     ASSERT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
     QStandardItemModel *rows = grid->Model();
     ASSERT_EQ(rows->rowCount(), 3);
@@ -190,7 +190,7 @@ TEST_P(DemoPostgresTest, SlowQueryKeepsTheWindowPaintingAndIsCancelled)
     // The next run works as before.
     Window->SetSQL(QStringLiteral("Select p.name From %1.parents p").arg(Schema()));
     Window->RunQuery();
-    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->WaitForResult(60000));
     EXPECT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
     EXPECT_EQ(grid->Model()->rowCount(), 2);
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
@@ -233,7 +233,7 @@ protected:
         Window->SetSQL(sql);
         Window->RunQuery();
         TnvResultGrid *grid = Window->ResultGrid();
-        if (!grid->WaitForResult(20000) || !grid->LastError().isEmpty())
+        if (!grid->WaitForResult(60000) || !grid->LastError().isEmpty())
             return {QStringLiteral("error: ") + grid->LastError()};
         QStringList rows;
         for (int r = 0; r < grid->Model()->rowCount(); ++r) {

@@ -137,7 +137,7 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
 {
     TnvResultGrid *grid = Window->ResultGrid();
     Window->RunQuery();
-    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->WaitForResult(60000));
     EXPECT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
     const qint64 german = Count(QStringLiteral(
         "select count(*) from order_lines l join orders o on o.order_id = l.order_id"
@@ -150,7 +150,7 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
     // A change of the query runs it again by itself; a large result stops
     // at the first rows.
     Window->SetSQL(QStringLiteral("Select a.order_id, b.line_no From order_lines a, order_lines b"));
-    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning() && grid->Model()->columnCount() == 2; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning() && grid->Model()->columnCount() == 2; }, 60000));
     EXPECT_EQ(grid->Model()->rowCount(), TnvResultGrid::MaxRows);
     EXPECT_TRUE(grid->StatusLabel()->text().contains(QStringLiteral("first 200"))) <<
         grid->StatusLabel()->text().toStdString();
@@ -158,7 +158,7 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
     // The database's refusal is shown in the status line, not raised.
     Window->SetSQL(QStringLiteral("Select o.no_such_column From orders o"));
     Window->RunQuery();
-    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->WaitForResult(60000));
     EXPECT_TRUE(grid->LastError().contains(QStringLiteral("no_such_column"))) << grid->LastError().toStdString();
     EXPECT_TRUE(grid->StatusLabel()->text().contains(QStringLiteral("no_such_column")));
     EXPECT_TRUE(Errors.isEmpty());
@@ -174,7 +174,7 @@ TEST_F(SampleDatabaseTest, SQLPaneFollowsTheQueryAndGivesEditsBack)
     editor->setFocus();
     editor->setPlainText(QStringLiteral("Select e.last_name From employees e"));
     ASSERT_TRUE(WaitFor([&] { return Window->QueryBuilder()->SQL().contains(QStringLiteral("employees")); },
-                        5000));
+                        60000));
     EXPECT_TRUE(pane->StatusLine()->text().isEmpty());
 
     // Text that does not parse leaves the query alone and says where it stopped.
