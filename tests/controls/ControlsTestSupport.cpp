@@ -14,6 +14,7 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QMenu>
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QHeaderView>
 #include <QtTest/QTest>
@@ -216,10 +217,14 @@ QList<QStringList> AnswerPopups(const std::function<void()> &open,
     QList<QPointer<QMenu>> seen;
     QTimer timer;
     timer.setInterval(5);
+    QDeadlineTimer deadline(EventuallyTimeoutMs);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!menu || seen.contains(menu))
             return;
+        if (!HasArrived(menu) && !deadline.hasExpired())
+            return;
+        deadline = QDeadlineTimer(EventuallyTimeoutMs);
         seen.append(menu);
         QStringList captions;
         for (QAction *action : menu->actions())

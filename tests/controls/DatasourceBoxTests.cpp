@@ -12,6 +12,7 @@
 #include "builder/model/UnionSubQuery.h"
 
 #include <QMenu>
+#include <QDeadlineTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -434,10 +435,14 @@ TEST_F(DatasourceBox, RemoveFromTheRealMenuFreesTheBoxAfterItsHandler)
     ASSERT_NE(box, nullptr);
     qb->RealMenus = true;
     bool chosen = false;
-    QTimer::singleShot(0, [&chosen] {
+    QTimer answer;
+    answer.setInterval(5);
+    const QDeadlineTimer deadline(EventuallyTimeoutMs);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
+        if (!menu || (!HasArrived(menu) && !deadline.hasExpired()))
             return;
+        answer.stop();
         for (QAction *action : menu->actions())
             if (action->text() == QStringLiteral("Remove")) {
                 chosen = true;
@@ -447,6 +452,7 @@ TEST_F(DatasourceBox, RemoveFromTheRealMenuFreesTheBoxAfterItsHandler)
             }
         menu->close();
     });
+    answer.start();
     QTest::mouseClick(box, Qt::RightButton, Qt::NoModifier, CaptionPoint(box));
     ASSERT_TRUE(chosen);
     Process();

@@ -2,6 +2,7 @@
 // its metadata loaded, two tables of a foreign key added and their rows
 // shown; a slow query runs without stopping the window and can be stopped.
 #include "DemoTestSupport.h"
+#include "common/Eventually.h"
 #include "adoprovider/OdbcTestSupport.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/dialogs/MetadataContainerLoad.h"
@@ -100,10 +101,11 @@ TEST_P(DemoPostgresTest, ConnectedTablesOfAForeignKeyShowTheirRows)
     QAction *load = FindAction(Window->menuBar(), QStringLiteral("Load Metadata..."));
     ASSERT_NE(load, nullptr);
     QStringList pages;
-    QTimer::singleShot(0, [&] {
-        auto *wizard = qobject_cast<TfnvQBMetadataContainerLoad *>(QApplication::activeModalWidget());
+    WhenModalArrives([&](QWidget *window) {
+        auto *wizard = qobject_cast<TfnvQBMetadataContainerLoad *>(window);
         if (!wizard) {
             ADD_FAILURE() << "the load wizard did not open";
+            window->close();
             return;
         }
         for (int step = 0; step < 8 && !wizard->bLoad->isVisible(); ++step) {

@@ -1,6 +1,7 @@
 // The demo's window over its sample database: the database it makes, the
 // SQL pane both ways, the statistics, the result grid and the menus.
 #include "DemoTestSupport.h"
+#include "common/Eventually.h"
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/OdbcDataset.h"
 #include "builder/controls/PageControl.h"
@@ -269,9 +270,13 @@ TEST_F(SampleDatabaseTest, ConnectMenuConnectsWithTheDataLinkDialogsString)
     QAction *connect = FindAction(Window->menuBar(), QStringLiteral("Connect..."));
     ASSERT_NE(connect, nullptr);
     auto answer = [](const QString &text, const char *button) {
-        QTimer::singleShot(0, [text, button] {
-            auto *dialog = qobject_cast<TnvDataLinkDialog *>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
+        WhenModalArrives([text, button](QWidget *window) {
+            auto *dialog = qobject_cast<TnvDataLinkDialog *>(window);
+            if (!dialog) {
+                ADD_FAILURE() << "the data-link dialog did not open";
+                window->close();
+                return;
+            }
             if (!text.isNull())
                 dialog->eConnectionString->setPlainText(text);
             QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);

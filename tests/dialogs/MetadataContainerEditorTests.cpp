@@ -182,7 +182,7 @@ protected:
                                      [&](QFileDialog *dialog) {
                                          if (filter)
                                              *filter = dialog->nameFilters().join(QStringLiteral(";;"));
-                                         dialog->selectFile(fileName);
+                                         TypeFileName(dialog, fileName);
                                          // QFileDialog makes accept protected; QDialog offers it.
                                          static_cast<QDialog *>(dialog)->accept();
                                      });

@@ -223,14 +223,14 @@ TEST_F(LoadWizardOfflineTest, ChecksRaiseTheirMessageAndKeepTheWizardOnThePage)
         QStringList offered;
         EXPECT_TRUE(RunModal<QFileDialog>([&] { Click(wizard.bBrowse); }, [&](QFileDialog *dialog) {
             offered = dialog->selectedFiles();
-            dialog->selectFile(second);
+            TypeFileName(dialog, second);
             // As the dialog's Save button does.
             QMetaObject::invokeMethod(dialog, "accept");
         }));
         EXPECT_EQ(offered, QStringList{first});
         EXPECT_EQ(wizard.eXMLFileName->text(), second);
         EXPECT_TRUE(RunModal<QFileDialog>([&] { Click(wizard.bBrowse); }, [&](QFileDialog *dialog) {
-            dialog->selectFile(first);
+            TypeFileName(dialog, first);
             dialog->reject();
         }));
         EXPECT_EQ(wizard.eXMLFileName->text(), second);
@@ -713,11 +713,10 @@ TEST_P(LoadWizardDatabaseTest, ThroughEveryPageIntoTheContainer)
             TWizard &wizard = *opened;
 
             QString shown;
-            QTimer::singleShot(0, &wizard, [&] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            WhenModalArrives([&](QWidget *window) {
+                if (auto *box = qobject_cast<QMessageBox *>(window))
                     shown = box->text();
-                    box->accept();
-                }
+                window->close();
             });
             Click(wizard.bConnectionTest);
             EXPECT_EQ(shown, u"Test Connection Successful!");

@@ -35,7 +35,8 @@ void Click(QAbstractButton *button);
 void ClickAt(QWidget *widget, const QPoint &point);
 
 // The next modal window that opens (a message box, a dialog) is handed to
-// answer once it is on screen; answer must close it. Deleting the returned
+// answer once it is on screen and the window system has made it the focus
+// window; answer must close it. Deleting the returned
 // timer (while it is still there) stops waiting.
 QPointer<QTimer> WhenModal(const std::function<void(QWidget *window)> &answer);
 
