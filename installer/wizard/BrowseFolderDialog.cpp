@@ -1,5 +1,7 @@
 #include "installer/wizard/BrowseFolderDialog.h"
 #include "installer/platform/FileNames.h"
+#include "installer/wizard/ApplicationHelp.h"
+#include "installer/wizard/GuardedCall.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -7,13 +9,17 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <memory>
+#include <optional>
 
 namespace nvqb {
 
@@ -29,6 +35,39 @@ QTreeWidgetItem *MakeItem(const QString &text, const QString &path)
     item->setData(0, PathRole, path);
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;
+}
+
+QString CleanFolder(const QString &folder)
+{
+    return ExcludeTrailingPathDelimiter(QDir::cleanPath(folder.trimmed()));
+}
+
+// The names that lead from the folder down to the path; none when the path
+// does not lie in the folder.
+std::optional<QStringList> NamesBelow(const QString &path, const QString &folder)
+{
+    if (!path.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    if (folder == QLatin1String("/"))
+        return path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (path == folder)
+        return QStringList();
+    if (!path.startsWith(folder + QLatin1Char('/')))
+        return std::nullopt;
+    return path.mid(folder.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+
+// As NamesBelow, or through the paths the links on the way lead to (a
+// desktop folder that is a link to another place).
+std::optional<QStringList> NamesBelowFollowingLinks(const QString &path, const QString &folder)
+{
+    if (std::optional<QStringList> names = NamesBelow(path, folder))
+        return names;
+    const QString canonicalPath = QFileInfo(path).canonicalFilePath();
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    if (canonicalPath.isEmpty() || canonicalFolder.isEmpty())
+        return std::nullopt;
+    return NamesBelow(canonicalPath, canonicalFolder);
 }
 
 } // namespace
@@ -50,8 +89,34 @@ void TBrowseFolderDialog::Populate(QTreeWidgetItem *item)
         item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
 }
 
+QString TBrowseFolderDialog::DesktopFolder()
+{
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!desktop.isEmpty() && QFileInfo(desktop).isDir())
+        return CleanFolder(QFileInfo(desktop).absoluteFilePath());
+    const QString home = QDir::homePath();
+    return QFileInfo(home).isDir() ? CleanFolder(home) : QStringLiteral("/");
+}
+
+QString TBrowseFolderDialog::RootFolder(const QString &start) const
+{
+    if (!DesktopRoot || BrowseKind != bkFolders)
+        return QStringLiteral("/");
+    const QString desktop = DesktopFolder();
+    if (start.isEmpty() || NamesBelowFollowingLinks(start, desktop))
+        return desktop;
+    // The start folder is not below the desktop: the whole tree shows it.
+    return QStringLiteral("/");
+}
+
 bool TBrowseFolderDialog::Execute(QWidget *owner)
 {
+    if (BrowseKind == bkComputers) {
+        QMessageBox::warning(owner, QStringLiteral("Browse for Computer"),
+                             QStringLiteral("Computers cannot be browsed: this system has no network neighbourhood "
+                                            "to list them from. Choose a folder instead."));
+        return false;
+    }
     const QPointer<QWidget> focused = QApplication::focusWidget();
     QDialog window(owner);
     window.setWindowTitle(QStringLiteral("Browse for Folder"));
@@ -77,6 +142,13 @@ bool TBrowseFolderDialog::Execute(QWidget *owner)
     auto *buttons = new QHBoxLayout;
     buttons->setObjectName(QStringLiteral("Buttons"));
     buttons->addStretch(1);
+    if (HelpContext != 0) {
+        FHelpButton = new QPushButton(QStringLiteral("&Help"), &window);
+        FHelpButton->setObjectName(QStringLiteral("btnHelp"));
+        FHelpButton->setAutoDefault(false);
+        buttons->addWidget(FHelpButton);
+        connect(FHelpButton, &QPushButton::clicked, this, [this] { Help(); });
+    }
     buttons->addWidget(FOKButton);
     buttons->addWidget(cancel);
     auto *layout = new QVBoxLayout(&window);
@@ -91,9 +163,11 @@ bool TBrowseFolderDialog::Execute(QWidget *owner)
     connect(cancel, &QPushButton::clicked, &window, &QDialog::reject);
     window.installEventFilter(this);
 
-    QTreeWidgetItem *root = MakeItem(QStringLiteral("/"), QStringLiteral("/"));
-    FTree->addTopLevelItem(root);
-    SelectStartFolder();
+    const QString start = CleanFolder(FolderName);
+    const QString rootFolder = RootFolder(start);
+    const QString rootName = rootFolder == QLatin1String("/") ? rootFolder : QFileInfo(rootFolder).fileName();
+    FTree->addTopLevelItem(MakeItem(rootName, rootFolder));
+    SelectStartFolder(start);
     if (Position == poScreenCenter) {
         window.adjustSize();
         if (QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen())
@@ -111,16 +185,18 @@ bool TBrowseFolderDialog::Execute(QWidget *owner)
     FWindow = nullptr;
     FTree = nullptr;
     FOKButton = nullptr;
+    FHelpButton = nullptr;
     if (focused)
         focused->setFocus();
     return accepted;
 }
 
-void TBrowseFolderDialog::SelectStartFolder()
+void TBrowseFolderDialog::SelectStartFolder(const QString &start)
 {
-    const QString start = ExcludeTrailingPathDelimiter(QDir::cleanPath(FolderName.trimmed()));
     QTreeWidgetItem *item = FTree->topLevelItem(0);
-    if (!start.startsWith(QLatin1Char('/')) || !QFileInfo(start).isDir()) {
+    const std::optional<QStringList> names =
+        QFileInfo(start).isDir() ? NamesBelowFollowingLinks(start, item->data(0, PathRole).toString()) : std::nullopt;
+    if (!names) {
         // Nothing is selected, so OK stays disabled until the user picks
         // an existing folder.
         FTree->expandItem(item);
@@ -128,7 +204,7 @@ void TBrowseFolderDialog::SelectStartFolder()
         SelectionChanged(nullptr);
         return;
     }
-    for (const QString &name : start.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    for (const QString &name : *names) {
         Populate(item);
         QTreeWidgetItem *child = nullptr;
         for (int i = 0; i < item->childCount() && !child; ++i)
@@ -173,10 +249,33 @@ void TBrowseFolderDialog::PostClose()
         QMetaObject::invokeMethod(FWindow.data(), &QDialog::reject, Qt::QueuedConnection);
 }
 
+void TBrowseFolderDialog::Help()
+{
+    if (HelpContext == 0)
+        return;
+    // The host's routine runs from the window's events: what it raises is
+    // shown, not let into the event loop.
+    GuardedCall(FWindow, [this] {
+        if (OnHelp)
+            OnHelp(this, HelpContext);
+        else
+            ApplicationHelpContext(HelpContext);
+    });
+}
+
 bool TBrowseFolderDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == FWindow && OnWndProc && OnWndProc(this, event))
+    if (watched != FWindow)
+        return QObject::eventFilter(watched, event);
+    if (OnWndProc && OnWndProc(this, event))
         return true;
+    // F1 reaches the window from whichever of its controls has the focus,
+    // as none of them takes that key.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1 &&
+        HelpContext != 0) {
+        Help();
+        return true;
+    }
     return QObject::eventFilter(watched, event);
 }
 

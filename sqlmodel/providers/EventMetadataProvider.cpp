@@ -83,8 +83,17 @@ void TnvEventMetadataProvider::LoadMetadataObjects(TnvBaseSyntaxProvider *syntax
             object->SetSchema(PartIdentifier(syntaxProvider, name, 1).get());
             object->SetName(PartIdentifier(syntaxProvider, name, 0).get());
             object->SetSystem(source.System);
-            if (!filter || filter->FilterMetadataObject(object.get()))
-                container->Add(std::move(object));
+            if (filter && !filter->FilterMetadataObject(object.get()))
+                continue;
+            TnvMetadataObject *added = object.get();
+            container->Add(std::move(object));
+            // As for every loaded object, the container's owner decides
+            // whether it is shown.
+            try {
+                added->SetVisible(container->IsMetadataObjectVisible(added));
+            } catch (...) {
+                // A host's visibility handler that fails leaves the object as it was.
+            }
         }
     }
 }

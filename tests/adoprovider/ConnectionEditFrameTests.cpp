@@ -1,5 +1,6 @@
 // The connection frame and the data-link dialog, driven through their widgets.
 #include "adoprovider/ADOConnectionEditFrame.h"
+#include "common/Eventually.h"
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/DataLinkDialog.h"
 #include "adoprovider/OdbcConnection.h"
@@ -30,6 +31,7 @@
 #include <type_traits>
 
 using namespace nvqb;
+using namespace nvqb::test;
 
 namespace {
 
@@ -54,12 +56,12 @@ struct FrameFixture {
 template <class Dialog = TnvDataLinkDialog>
 void AnswerModalDialog(std::type_identity_t<std::function<void(Dialog *)>> answer)
 {
-    QTimer::singleShot(0, [answer] {
-        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+    // Answered once the window system has made it the focus window.
+    WhenModalArrives([answer](QWidget *window) {
+        auto *dialog = qobject_cast<Dialog *>(window);
         if (!dialog) {
             ADD_FAILURE() << "no " << Dialog::staticMetaObject.className() << " is shown";
-            if (QWidget *other = QApplication::activeModalWidget())
-                other->close();
+            window->close();
             return;
         }
         answer(dialog);
@@ -451,7 +453,12 @@ TEST(DataLinkDialog, BuildsTheStringFromABrowsedDatabaseFile)
     bool answered = false;
     AnswerModalDialog<QFileDialog>([&](QFileDialog *files) {
         answered = true;
-        files->selectFile(file);
+        // Typed into the name edit: the active dialog's focused edit keeps
+        // its text when a file is selected in code.
+        if (auto *edit = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            edit->setText(file);
+        else
+            files->selectFile(file);
         // accept() is protected in QFileDialog, public in QDialog.
         static_cast<QDialog *>(files)->accept();
     });

@@ -3,6 +3,7 @@
 // PostgreSQL server, the typed user and password logging in, Cancel ending
 // the connection with a message of its own.
 #include "OdbcTestSupport.h"
+#include "common/Eventually.h"
 #include "adoprovider/ADOConnectionEditFrame.h"
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/LoginDialog.h"
@@ -69,7 +70,7 @@ TEST(LoginDialog, TheFramesLoginPromptAsksForWhatTheStringLacks)
         RunModal<TfNvQBLoginDialog>([&] { provider.Connect(); },
                                     [&](TfNvQBLoginDialog *dialog) {
                                         shownUser = dialog->eUserName->text();
-                                        EXPECT_EQ(dialog->focusWidget(), dialog->ePassword);
+                                        EXPECT_EVENTUALLY(dialog->focusWidget() == dialog->ePassword);
                                         QTest::keyClicks(dialog->ePassword, QStringLiteral("not-the-password"));
                                         QTest::keyClick(dialog->ePassword, Qt::Key_Return);
                                     });

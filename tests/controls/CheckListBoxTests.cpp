@@ -2,6 +2,7 @@
 // (seen in screenshots of the check-box column), and double clicks that count
 // only right of the check boxes.
 #include "builder/controls/CheckListBoxBase.h"
+#include "common/Eventually.h"
 
 #include <QDir>
 #include <QImage>
@@ -33,7 +34,7 @@ protected:
         list.addItems({QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("city")});
         list.resize(160, list.CalcOptimalHeight());
         list.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list, EventuallyTimeoutMs));
     }
 
     // The mouse goes through the list's window, as the platform's does, so
@@ -87,7 +88,7 @@ TEST(CheckListBoxHeight, FitsEveryItemWithoutScrolling)
     EXPECT_EQ(list.CalcOptimalHeight(), 30 * list.ItemHeight() + 4 + 2 * list.frameWidth());
     list.resize(160, list.CalcOptimalHeight());
     list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list, EventuallyTimeoutMs));
     EXPECT_EQ(list.visualItemRect(list.item(0)).height(), list.ItemHeight());
     EXPECT_EQ(list.verticalScrollBar()->maximum(), 0);
     EXPECT_LE(list.visualItemRect(list.item(29)).bottom(), list.viewport()->height() - 1);

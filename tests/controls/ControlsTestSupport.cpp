@@ -1,4 +1,5 @@
 #include "ControlsTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/JoinTestSupport.h"
 #include "builder/controls/DragFormats.h"
 #include "builder/controls/UnionNavBar.h"
@@ -13,6 +14,7 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QMenu>
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QHeaderView>
 #include <QtTest/QTest>
@@ -215,20 +217,29 @@ QList<QStringList> AnswerPopups(const std::function<void()> &open,
     QList<QPointer<QMenu>> seen;
     QTimer timer;
     timer.setInterval(5);
+    QDeadlineTimer deadline(EventuallyTimeoutMs);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!menu || seen.contains(menu))
             return;
+        if (!HasArrived(menu) && !deadline.hasExpired())
+            return;
+        deadline = QDeadlineTimer(EventuallyTimeoutMs);
         seen.append(menu);
         QStringList captions;
         for (QAction *action : menu->actions())
             captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
         menus.append(captions);
         QAction *chosen = choose ? choose(menu, int(menus.size()) - 1) : nullptr;
-        if (chosen)
+        if (chosen) {
             QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(chosen).center());
-        else
-            menu->close();
+            return;
+        }
+        // Nothing chosen: the menu and the menus it opened from close, so
+        // that the outermost loop ends.
+        for (auto it = seen.rbegin(); it != seen.rend(); ++it)
+            if (*it && (*it)->isVisible())
+                (*it)->close();
     });
     timer.start();
     open();
@@ -247,10 +258,12 @@ QAction *MenuAction(const QMenu *menu, const QString &caption)
 bool ActivateWindow(QWidget *widget)
 {
     QWidget *window = widget->window();
+    if (window->isVisible() && window->isActiveWindow())
+        return true;
     window->show();
     window->activateWindow();
     QApplication::setActiveWindow(window);
-    return QTest::qWaitForWindowActive(window);
+    return QTest::qWaitForWindowActive(window, EventuallyTimeoutMs);
 }
 
 } // namespace nvqb::test

@@ -122,7 +122,8 @@ protected:
 // would: QMenu::exec runs a nested loop, so a timer inside it finds the
 // open popup, records its captions ("-" for separators), and clicks the
 // action that Choose picks (the menu and its index among the menus opened
-// so far); no action closes the menu. The captions of each menu, in order.
+// so far); no action closes the menu and the menus it opened from. The
+// captions of each menu, in order.
 QList<QStringList> AnswerPopups(const std::function<void()> &open,
                                 const std::function<QAction *(QMenu *menu, int index)> &choose);
 // The action of the menu with the caption; nil when none.

@@ -3,6 +3,7 @@
 // fields, the caption buttons, check marks changing the select list, field
 // drags making links, and the Delete key.
 #include "DiagramTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/Datasource.h"
 #include "builder/model/SelectItem.h"
@@ -11,6 +12,7 @@
 #include "builder/model/UnionSubQuery.h"
 
 #include <QMenu>
+#include <QDeadlineTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -159,7 +161,7 @@ TEST_F(DatasourceBox, CloseButtonAndDeleteKeyRemoveTheBoxAndItsLinks)
     // Delete with a modifier is an ordinary key of the list.
     TnvQueryBuilderDataSourceControl *b = Box(QStringLiteral("b"));
     QTest::mouseClick(b->FieldsList()->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(b->FieldsList(), 1));
-    ASSERT_TRUE(b->FieldsList()->hasFocus());
+    ASSERT_EVENTUALLY(b->FieldsList()->hasFocus());
     QTest::keyClick(b->FieldsList(), Qt::Key_Delete, Qt::ShiftModifier);
     Process();
     EXPECT_EQ(BoxWidgets(), 3);
@@ -313,7 +315,7 @@ TEST_F(DatasourceBox, CheckMarksChangeTheSelectList)
 
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CheckPoint(list, 1));
     EXPECT_TRUE(list->Checked(1));
-    EXPECT_TRUE(list->hasFocus());
+    EXPECT_EVENTUALLY(list->hasFocus());
     EXPECT_EQ(list->currentRow(), 1);
     TnvSelectList *select = CurrentUnion()->SelectList();
     QStringList rows;
@@ -433,10 +435,14 @@ TEST_F(DatasourceBox, RemoveFromTheRealMenuFreesTheBoxAfterItsHandler)
     ASSERT_NE(box, nullptr);
     qb->RealMenus = true;
     bool chosen = false;
-    QTimer::singleShot(0, [&chosen] {
+    QTimer answer;
+    answer.setInterval(5);
+    const QDeadlineTimer deadline(EventuallyTimeoutMs);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
+        if (!menu || (!HasArrived(menu) && !deadline.hasExpired()))
             return;
+        answer.stop();
         for (QAction *action : menu->actions())
             if (action->text() == QStringLiteral("Remove")) {
                 chosen = true;
@@ -446,6 +452,7 @@ TEST_F(DatasourceBox, RemoveFromTheRealMenuFreesTheBoxAfterItsHandler)
             }
         menu->close();
     });
+    answer.start();
     QTest::mouseClick(box, Qt::RightButton, Qt::NoModifier, CaptionPoint(box));
     ASSERT_TRUE(chosen);
     Process();

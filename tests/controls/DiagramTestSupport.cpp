@@ -217,7 +217,10 @@ QString DiagramTest::LinkRandomFields(TnvQueryBuilderDataSourceControl *from, Tn
 bool DiagramTest::DeleteLine(TnvQueryBuilderLinkControl *line)
 {
     // Through the window, so that a box lying over the line takes the click
-    // instead; only a selected line hears the Delete key.
+    // instead; only a selected line hears the Delete key. The click gives
+    // the focus at once only in the active window, so that comes first.
+    if (!ActivateWindow(line))
+        return false;
     WindowClick(line, line->Points()[1]);
     if (QApplication::focusWidget() != line)
         return false;

@@ -1,20 +1,26 @@
 #pragma once
 // Driving modal dialogs in tests: the dialogs run their own event loop
-// (QDialog::exec), so a test hands the steps to a zero-time timer that fires
-// inside that loop, once the dialog is the active modal widget. The timer
+// (QDialog::exec), so a test hands the steps to a timer that fires inside
+// that loop, once the dialog is the active modal widget and the window
+// system has made it the focus window. The timer
 // belongs to the call, so a dialog that never opens leaves nothing pending,
 // and a dialog the steps leave open is rejected so no test ever blocks.
+#include "common/Eventually.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
@@ -30,14 +36,19 @@ bool RunModal(const std::function<void()> &open, const std::function<void(Dialog
 {
     bool reached = false;
     QTimer timer;
-    timer.setSingleShot(true);
-    timer.setInterval(0);
+    timer.setInterval(5);
+    const QDeadlineTimer deadline(EventuallyTimeoutMs);
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+        QWidget *modal = QApplication::activeModalWidget();
+        // Answered once the window system has made it the focus window.
+        if (!modal || !modal->isVisible() || (!HasArrived(modal) && !deadline.hasExpired()))
+            return;
+        timer.stop();
+        auto *dialog = qobject_cast<Dialog *>(modal);
         if (!dialog) {
             if (required)
                 ADD_FAILURE() << "no modal dialog of the expected class is open";
-            if (auto *other = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            if (auto *other = qobject_cast<QDialog *>(modal))
                 other->reject();
             return;
         }
@@ -48,7 +59,20 @@ bool RunModal(const std::function<void()> &open, const std::function<void(Dialog
     });
     timer.start();
     open();
+    if (!reached && required && timer.isActive())
+        ADD_FAILURE() << "no modal dialog opened";
     return reached;
+}
+
+// Types the file name into the file dialog's name edit, as a user does: once
+// the dialog is active that edit has the focus, and selectFile leaves a
+// focused edit as it is.
+inline void TypeFileName(QFileDialog *dialog, const QString &fileName)
+{
+    if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        edit->setText(fileName);
+    else
+        dialog->selectFile(fileName);
 }
 
 // The texts that the shown widgets under Root cut at their present size, as

@@ -3,6 +3,7 @@
 // and the Tab keys walking the cells while focus moves between the editor
 // and the grid.
 #include "ControlsTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/controls/SelectListControl.h"
 #include "builder/model/Query.h"
 #include "builder/model/SelectList.h"
@@ -10,6 +11,7 @@
 #include "builder/model/UnionSubQuery.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 #include <QTabBar>
 #include <QTest>
@@ -70,7 +72,7 @@ TEST_F(GridEditorSession, InsertSubQueryFromTheEditorsMenuShowsTheNewSubQuery)
         TnvQueryBuilderSelectListControl *grid = Grid();
         ASSERT_TRUE(grid->IsEditorShown());
         TnvQueryBuilderSelectListInplaceEdit *editor = grid->InplaceEditor();
-        ASSERT_TRUE(editor->hasFocus());
+        ASSERT_EVENTUALLY(editor->hasFocus());
         const QList<QStringList> menus = AnswerPopups(
             [&] { WindowClick(editor, editor->rect().center(), Qt::RightButton); },
             [](QMenu *menu, int) { return MenuAction(menu, QStringLiteral("Insert Sub-Query")); });
@@ -90,13 +92,70 @@ TEST_F(GridEditorSession, InsertSubQueryFromTheEditorsMenuShowsTheNewSubQuery)
     }
 }
 
+TEST_F(GridEditorSession, TheEditorsEditMenuCutsCopiesPastesAndSelectsAll)
+{
+    ASSERT_TRUE(ActivateWindow(qb));
+    SetSQL(QStringLiteral("SELECT a.x FROM a"));
+    ClickCell(0, M::colExpression);
+    TnvQueryBuilderSelectListControl *grid = Grid();
+    ASSERT_TRUE(grid->IsEditorShown());
+    TnvQueryBuilderSelectListInplaceEdit *editor = grid->InplaceEditor();
+    ASSERT_EVENTUALLY(editor->hasFocus());
+    QClipboard *clipboard = QApplication::clipboard();
+    clipboard->clear();
+    editor->deselect();
+    editor->setCursorPosition(0);
+    // Chooses the entry of the editor's Edit submenu; which entries were
+    // enabled. A disabled entry closes the menu unchosen.
+    QStringList submenu;
+    auto choose = [&](const QString &entry) {
+        QStringList enabled;
+        AnswerPopups([&] { WindowClick(editor, editor->rect().center(), Qt::RightButton); },
+                     [&](QMenu *menu, int index) -> QAction * {
+                         if (index == 0)
+                             return MenuAction(menu, QStringLiteral("Edit"));
+                         submenu.clear();
+                         for (QAction *action : menu->actions()) {
+                             submenu << (action->isSeparator() ? QStringLiteral("-") : action->text());
+                             if (action->isEnabled() && !action->isSeparator())
+                                 enabled << action->text();
+                         }
+                         QAction *chosen = MenuAction(menu, entry);
+                         return chosen && chosen->isEnabled() ? chosen : nullptr;
+                     });
+        Process();
+        return enabled;
+    };
+
+    // Nothing selected and nothing to paste: only Select All.
+    EXPECT_SQL(choose(QStringLiteral("Select All")), "Select All");
+    EXPECT_SQL(submenu, "Cut | Copy | Paste | - | Select All");
+    EXPECT_SQL(editor->selectedText(), "a.x");
+
+    EXPECT_SQL(choose(QStringLiteral("Copy")), "Cut | Copy | Select All");
+    EXPECT_SQL(clipboard->text(), "a.x");
+    EXPECT_SQL(editor->text(), "a.x");
+
+    EXPECT_SQL(choose(QStringLiteral("Cut")), "Cut | Copy | Paste | Select All");
+    EXPECT_SQL(editor->text(), "");
+    EXPECT_SQL(clipboard->text(), "a.x");
+
+    clipboard->setText(QStringLiteral("a.id"));
+    EXPECT_SQL(choose(QStringLiteral("Paste")), "Paste | Select All");
+    EXPECT_SQL(editor->text(), "a.id");
+    ASSERT_TRUE(grid->IsEditorShown());
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_SQL(SQL(), "Select a.id From a");
+    EXPECT_TRUE(errors.isEmpty()) << ToStd(errors);
+}
+
 TEST_F(GridEditorSession, ClickingASubQueryTabWithAnEditPendingWritesTheEditFirst)
 {
     ASSERT_TRUE(ActivateWindow(qb));
     SetSQL(QStringLiteral("SELECT a.x FROM a WHERE a.x IN (SELECT b.a_id FROM b)"));
     ClickCell(0, M::colCriteria);
     TnvQueryBuilderSelectListInplaceEdit *editor = Grid()->InplaceEditor();
-    ASSERT_TRUE(editor->hasFocus());
+    ASSERT_EVENTUALLY(editor->hasFocus());
     // The edit changes the cell and so makes its sub-query anew.
     QTest::keyClick(editor, Qt::Key_End);
     QTest::keyClicks(editor, QStringLiteral(" Or a.x = 2"));
@@ -118,10 +177,12 @@ TEST_F(GridEditorSession, TabAndShiftTabWalkEveryColumnBothWays)
     TnvQueryBuilderSelectListControl *grid = Grid();
     const int columns = grid->model()->columnCount();
     ASSERT_GE(columns, M::colCriteria + 4);
-    auto press = [](int key, Qt::KeyboardModifiers modifiers) {
-        QWidget *focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr);
-        QTest::keyClick(focus, Qt::Key(key), modifiers);
+    auto press = [grid](int key, Qt::KeyboardModifiers modifiers) {
+        // The key goes where the focus is once it has reached the grid or
+        // its editor.
+        ASSERT_EVENTUALLY(QApplication::focusWidget() &&
+                          (QApplication::focusWidget() == grid || grid->isAncestorOf(QApplication::focusWidget())));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
         Process();
     };
     QList<int> forward{grid->currentIndex().column()};

@@ -2,6 +2,7 @@
 // clicks they take (and which reach what lies beneath), rows scrolled out of
 // view, keys and menus, and what each painter style draws on the diagram.
 #include "DiagramTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/controls/LinkPainters.h"
 #include "builder/model/ControlFactory.h"
 #include "builder/model/Datasource.h"
@@ -132,7 +133,7 @@ TEST_F(LinkLine, TakesClicksOnlyNearTheLine)
     EXPECT_EQ(diagram->childAt(line->mapTo(diagram, stub - QPoint(0, 6))), line);
     WindowClick(line, stub - QPoint(0, 5));
     ASSERT_EQ(OnlyLine(), line);
-    EXPECT_TRUE(line->hasFocus());
+    EXPECT_EVENTUALLY(line->hasFocus());
 
     // Where the line's rectangle covers a box, a click away from the line
     // reaches the box: b below a, reaching further right, so that both ends
@@ -148,7 +149,7 @@ TEST_F(LinkLine, TakesClicksOnlyNearTheLine)
     ASSERT_TRUE(line->rect().contains(onB));
     ASSERT_FALSE(line->HitTest(onB));
     WindowClick(line, onB);
-    EXPECT_TRUE(b->FieldsList()->hasFocus());
+    EXPECT_EVENTUALLY(b->FieldsList()->hasFocus());
     EXPECT_EQ(b->FieldsList()->currentRow(), 0);
     Shot(WorkArea(), QStringLiteral("link-over-box"));
 }
@@ -251,7 +252,7 @@ TEST_F(LinkLine, DeleteKeyDoubleClickAndMenu)
     ASSERT_NE(line, nullptr);
     const QPoint stub = (line->Points()[0] + line->Points()[1]) / 2;
     QTest::mouseClick(line, Qt::LeftButton, Qt::NoModifier, stub);
-    ASSERT_TRUE(line->hasFocus());
+    ASSERT_EVENTUALLY(line->hasFocus());
 
     QContextMenuEvent menu(QContextMenuEvent::Mouse, stub, line->mapToGlobal(stub));
     QApplication::sendEvent(line, &menu);
@@ -275,7 +276,7 @@ TEST_F(LinkLine, DeleteKeyDoubleClickAndMenu)
     ASSERT_EQ(edited.size(), 1);
     EXPECT_EQ(edited[0], Links().value(0));
 
-    ASSERT_TRUE(line->hasFocus());
+    ASSERT_EVENTUALLY(line->hasFocus());
     ASSERT_EQ(QApplication::mouseButtons(), Qt::NoButton);
     QTest::keyClick(line, Qt::Key_Delete, Qt::ControlModifier);
     Process();

@@ -2,6 +2,7 @@
 // opens them (the node's EditProps through the control factory) and driven
 // with keys and clicks inside their modal loop.
 #include "DialogTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/JoinTestSupport.h"
 #include "builder/dialogs/BuilderDialogs.h"
 #include "builder/dialogs/DatasourcePropsForm.h"
@@ -77,7 +78,7 @@ TEST_F(PropertyDialogTest, AColumnComparisonOpensColumnByColumnAndTakesTheChosen
         EXPECT_SQL(form->eLeftObj->text(), "a");
         EXPECT_SQL(form->eRightObj->text(), "b");
         EXPECT_EQ(form->height(), form->pObjects->height() + form->pSimple->height() + form->pButtons->height());
-        EXPECT_EQ(form->focusWidget(), form->cbOperator);
+        EXPECT_EVENTUALLY(form->focusWidget() == form->cbOperator);
         // The two object panels share the width, and the operator sits
         // between the column panels.
         EXPECT_EQ(form->pLeftObj->width(), form->pObjects->width() / 2);
@@ -122,7 +123,7 @@ TEST_F(PropertyDialogTest, AnyOtherConditionIsEditedAsTextAndTheTypedTextBecomes
         EXPECT_FALSE(form->pSimple->isVisible());
         EXPECT_TRUE(form->pExpression->isVisible());
         EXPECT_SQL(form->eExpression->text(), "a.x > b.y + 1");
-        EXPECT_EQ(form->focusWidget(), form->eExpression);
+        EXPECT_EVENTUALLY(form->focusWidget() == form->eExpression);
         EXPECT_EQ(form->height(),
                   form->pObjects->height() + form->pExpression->height() + form->pButtons->height());
         Screenshot(form, QStringLiteral("link-dialog-expression"));
@@ -265,7 +266,7 @@ TEST_F(PropertyDialogTest, TheDataSourceDialogRenamesAndADerivedTableKeepsAName)
     EXPECT_TRUE(EditSource(Source(QStringLiteral("q")), [](TnvDatasourcePropsForm *form) {
         EXPECT_SQL(form->eObj->text(), "(Select * From b)");
         EXPECT_SQL(form->eAlias->text(), "q");
-        EXPECT_EQ(form->focusWidget(), form->eAlias);
+        EXPECT_EVENTUALLY(form->focusWidget() == form->eAlias);
         EXPECT_EQ(form->height(), form->pDatasource->height() + form->pButtons->height());
         Screenshot(form, QStringLiteral("datasource-dialog"));
         QTest::keyClick(form->eAlias, Qt::Key_A, Qt::ControlModifier);

@@ -1,4 +1,5 @@
 #include "RandomSession.h"
+#include "common/Eventually.h"
 #include "DialogTestSupport.h"
 #include "builder/JoinTestSupport.h"
 #include "builder/controls/DragFormats.h"
@@ -51,7 +52,7 @@ void RandomSession::SetUp()
     DiagramTest::SetUp();
     qb->resize(1000, 760);
     QApplication::setActiveWindow(qb);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(qb));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(qb, EventuallyTimeoutMs));
     FReader = Create<TnvQueryBuilderModel>();
     FReader->SetSyntaxProvider(p);
     AddJoinTestMetadata(FReader->MetadataContainer(), p);

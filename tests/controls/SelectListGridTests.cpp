@@ -4,6 +4,7 @@
 // SQL, sub-queries inserted from the editor's menu, the output check boxes,
 // and the editor staying put while each edit rebuilds the rows.
 #include "ControlsTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/BuilderTestSupport.h"
 #include "builder/controls/SelectListControl.h"
 #include "builder/model/ErrorReport.h"
@@ -65,7 +66,7 @@ protected:
                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
         grid->resize(900, 160);
         grid->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid, EventuallyTimeoutMs));
     }
 
     TEdit *Editor() const { return grid->InplaceEditor(); }
@@ -399,9 +400,9 @@ TEST_F(SelectListGridTest, FocusLeavingTheGridWritesTheText)
     window.resize(900, 260);
     window.show();
     QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, EventuallyTimeoutMs));
     ClickCell(0, M::colCriteria);
-    ASSERT_TRUE(Editor()->hasFocus());
+    ASSERT_EVENTUALLY(Editor()->hasFocus());
     QTest::keyClicks(Editor(), QStringLiteral("7"));
     other->setFocus();
     EXPECT_SQL(SQL(), "Select a.x From a Where a.x = 7");

@@ -3,6 +3,7 @@
 // Russian text, choosing no language brings the built-in ones back, and in
 // every language each text is whole at the dialog's default size.
 #include "DialogTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/JoinTestSupport.h"
 #include "builder/dialogs/AboutForm.h"
 #include "builder/dialogs/AddObjectForm.h"
@@ -18,15 +19,27 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
+#include <QUrl>
 
 namespace nvqb::test {
 
 namespace {
+
+// The links the dialogs open, caught instead of opened by the desktop.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Opened;
+public slots:
+    void Open(const QUrl &url) { Opened.append(url); }
+};
 
 class SmallDialogTest : public JoinTest {
 protected:
@@ -60,7 +73,7 @@ TEST_F(SmallDialogTest, TheProcedureDialogReturnsTheWholeCall)
         [](TnvProcedureParams *form) {
             EXPECT_SQL(form->lProcName->text(), "p(");
             EXPECT_SQL(form->eParams->text(), "");
-            EXPECT_EQ(form->focusWidget(), form->eParams);
+            EXPECT_EVENTUALLY(form->focusWidget() == form->eParams);
             // Name, edit box and bracket stand in one line, 4 pixels apart.
             EXPECT_EQ(form->eParams->x(), form->lProcName->geometry().right() + 1 + 4);
             EXPECT_EQ(form->lClose->x(), form->eParams->geometry().right() + 1 + 4);
@@ -111,6 +124,27 @@ TEST_F(SmallDialogTest, TheAboutBoxShowsTheVersion)
                                               QTest::keyClick(form, Qt::Key_Escape);
                                               EXPECT_FALSE(form->isVisible());
                                           }));
+
+    // A click on either link opens the link's text, a click on the picture
+    // the product's web site; the box stays open.
+    TUrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
+    auto unhook = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); });
+    QString webSite, support;
+    bool open = false;
+    RunModal<TfNvQBAboutForm>([this] { factory.ShowAboutDialog(qb.get()); }, [&](TfNvQBAboutForm *form) {
+        webSite = form->lWebSite->text();
+        support = form->lSupport->text();
+        QTest::mouseClick(form->lWebSite, Qt::LeftButton);
+        QTest::mouseClick(form->lSupport, Qt::LeftButton);
+        QTest::mouseClick(form->Image1, Qt::LeftButton);
+        open = form->isVisible();
+    });
+    EXPECT_TRUE(open);
+    ASSERT_TRUE(webSite.startsWith(u"https://"));
+    ASSERT_TRUE(support.startsWith(u"https://"));
+    EXPECT_NE(webSite, support);
+    EXPECT_EQ(catcher.Opened, (QList<QUrl>{QUrl(webSite), QUrl(support), QUrl(webSite)}));
 }
 
 TEST_F(SmallDialogTest, EveryDialogSpeaksTheChosenLanguage)
@@ -177,7 +211,7 @@ TEST_F(SmallDialogTest, EveryDialogShowsItsTextsWholeInEveryLanguage)
     // The cut texts of the dialog shown at its default size.
     auto cut = [](QDialog &dialog) {
         dialog.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog, EventuallyTimeoutMs));
         QApplication::processEvents();
         const QStringList texts = CutTexts(&dialog);
         dialog.hide();
@@ -231,3 +265,5 @@ TEST_F(SmallDialogTest, EveryBuiltInLanguageTranslatesEveryPathTheDialogsList)
 }
 
 } // namespace nvqb::test
+
+#include "SmallDialogTests.moc"

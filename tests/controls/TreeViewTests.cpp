@@ -3,6 +3,7 @@
 // adds them to the query; the structure tree's outline of the query and what
 // selecting its nodes brings forward; the side panels around the pages.
 #include "ControlsTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/controls/DragFormats.h"
 #include "builder/controls/PageControl.h"
 #include "builder/controls/WorkArea.h"
@@ -24,6 +25,8 @@
 #include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/metadata/MetadataObjects.h"
 #include "sqlmodel/metadata/MetadataRelations.h"
+#include "sqlmodel/providers/EventMetadataProvider.h"
+#include "sqlmodel/sql/QualifiedName.h"
 #include "support/LanguageManager.h"
 
 #include <QAbstractItemDelegate>
@@ -155,7 +158,7 @@ protected:
         FillMetadata();
         qb->resize(700, 420);
         qb->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(qb));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(qb, EventuallyTimeoutMs));
     }
 
     void TearDown() override
@@ -307,6 +310,82 @@ TEST_F(TreesTest, MetadataTreeGroupsByTypeAndFollowsItsOptions)
     options->SetShowSystemTables(false);
     EXPECT_SQL(Lines(Metadata()), QStringList({u"a"_qs, u"b"_qs, u"p"_qs, u"sales.Customers"_qs, u"sales.orders"_qs,
                                                u"sales.syn"_qs, u"history.archive.orders"_qs}));
+}
+
+TEST_F(TreesTest, MetadataTreeGroupsByEveryOtherOrderOfLevels)
+{
+    // Groups are made in the order the sorted objects need them; an object
+    // without a schema gets no schema level.
+    const struct {
+        TnvQBObjectsGroupingType Grouping;
+        const char *Name;
+        QStringList Lines;
+    } cases[] = {
+        {ogtDatabase,
+         "database",
+         {u"+(current database)"_qs, u"  a"_qs, u"  b"_qs, u"  p"_qs, u"  sales.Customers"_qs, u"  sales.orders"_qs,
+          u"  sales.syn"_qs, u"  sales.v_orders"_qs, u"+history"_qs, u"  archive.orders"_qs}},
+        {ogtDatabaseType,
+         "database, type",
+         {u"+(current database)"_qs, u"  +Tables"_qs, u"    a"_qs, u"    b"_qs, u"    sales.Customers"_qs,
+          u"    sales.orders"_qs, u"  +Procedures"_qs, u"    p"_qs, u"  +Synonyms"_qs, u"    sales.syn"_qs,
+          u"  +Views"_qs, u"    sales.v_orders"_qs, u"+history"_qs, u"  +Tables"_qs, u"    archive.orders"_qs}},
+        {ogtTypeDatabase,
+         "type, database",
+         {u"+Tables"_qs, u"  +(current database)"_qs, u"    a"_qs, u"    b"_qs, u"    sales.Customers"_qs,
+          u"    sales.orders"_qs, u"  +history"_qs, u"    archive.orders"_qs, u"+Procedures"_qs,
+          u"  +(current database)"_qs, u"    p"_qs, u"+Synonyms"_qs, u"  +(current database)"_qs, u"    sales.syn"_qs,
+          u"+Views"_qs, u"  +(current database)"_qs, u"    sales.v_orders"_qs}},
+        {ogtDatabaseTypeSchema,
+         "database, type, schema",
+         {u"+(current database)"_qs, u"  +Tables"_qs, u"    a"_qs, u"    b"_qs, u"    +sales"_qs, u"      Customers"_qs,
+          u"      orders"_qs, u"  +Procedures"_qs, u"    p"_qs, u"  +Synonyms"_qs, u"    +sales"_qs, u"      syn"_qs,
+          u"  +Views"_qs, u"    +sales"_qs, u"      v_orders"_qs, u"+history"_qs, u"  +Tables"_qs, u"    +archive"_qs,
+          u"      orders"_qs}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        qb->TreeOptionsMetadata()->SetGroupingType(c.Grouping);
+        EXPECT_SQL(Lines(Metadata()), c.Lines);
+    }
+}
+
+TEST_F(TreesTest, MetadataTreeLeavesOutTheObjectsTheHostsFiltersHide)
+{
+    // Loaded from the host's catalogue: each kind asks its own event, with
+    // the object's name, whether the object is shown.
+    auto names = [](const QStringList &list) {
+        return TnvGetObjectNamesEvent::FromCallable([list](TnvBaseMetadataProvider *, TSQLDatabaseObjectsList *objects) {
+            for (const QString &name : list)
+                objects->Add(name);
+        });
+    };
+    TnvEventMetadataProvider catalogue;
+    catalogue.OnGetTables = names({u"orders"_qs, u"secret_t"_qs});
+    catalogue.OnGetViews = names({u"totals"_qs, u"secret_v"_qs});
+    catalogue.OnGetProcedures = names({u"recalc"_qs, u"secret_p"_qs});
+    auto unhook = qScopeGuard([this] { qb->SetMetadataProvider(nullptr); });
+    QStringList asked;
+    auto filter = [&asked](const char *kind) {
+        return [&asked, kind](TnvQueryBuilderModel *, const QString &name, bool &visible) {
+            asked << QLatin1String(kind) + u' ' + name;
+            visible = !name.startsWith(u"secret");
+        };
+    };
+    qb->OnFilterTable = filter("table");
+    qb->OnFilterView = filter("view");
+    qb->OnFilterProcedure = filter("procedure");
+    Container()->SetWorkOffline(false);
+    qb->SetMetadataProvider(&catalogue);
+    qb->TreeOptionsMetadata()->BeginUpdate();
+    qb->TreeOptionsMetadata()->SetGroupingType(ogtType);
+    qb->TreeOptionsMetadata()->SetSortingType(ostTypeName);
+    qb->TreeOptionsMetadata()->EndUpdate();
+    qb->RefreshMetadata();
+    EXPECT_SQL(Lines(Metadata()), QStringList({u"+Tables"_qs, u"  orders"_qs, u"+Views"_qs, u"  totals"_qs,
+                                               u"+Procedures"_qs, u"  recalc"_qs}));
+    EXPECT_SQL(asked, QStringList({u"table orders"_qs, u"table secret_t"_qs, u"view totals"_qs, u"view secret_v"_qs,
+                                   u"procedure recalc"_qs, u"procedure secret_p"_qs}));
 }
 
 TEST_F(TreesTest, MetadataTreeShowsTheImagesOfItsOptions)
@@ -499,6 +578,46 @@ TEST_F(ControlsTest, TreeNodesAreWholeAtTheDefaultPanelWidths)
     EXPECT_SQL(cut(structure), "");
     EXPECT_SQL(cut(metadata), "");
     Shot(structure, QStringLiteral("structure-tree-default-width"));
+}
+
+TEST_F(ControlsTest, TheTreeFontAndTheGridFontReachTheirControlsOnly)
+{
+    SetSQL(QStringLiteral("SELECT a.id, a.x FROM a"));
+    TnvTreeViewQueryStructure *structure = qb->TreeViewQueryStructure();
+    TnvTreeViewMetadata *metadata = qb->TreeViewMetadata();
+    auto *grid = ControlOf<TnvQueryBuilderSelectListControl>(CurrentUnion()->SelectList());
+    ASSERT_TRUE(structure && metadata && grid);
+    // The height of the first row of each, as the user sees the text's size.
+    auto treeRow = [](QTreeView *tree) { return tree->visualRect(tree->model()->index(0, 0)).height(); };
+    const int gridRow = grid->rowHeight(0);
+    ASSERT_LT(treeRow(structure), 40);
+    ASSERT_LT(treeRow(metadata), 40);
+    ASSERT_LT(gridRow, 40);
+
+    QFont large = qb->TreeFont();
+    large.setPixelSize(40);
+    qb->SetTreeFont(large);
+    Process();
+    EXPECT_EQ(structure->font().pixelSize(), 40);
+    EXPECT_EQ(metadata->font().pixelSize(), 40);
+    EXPECT_GE(treeRow(structure), 40);
+    EXPECT_GE(treeRow(metadata), 40);
+    EXPECT_EQ(grid->rowHeight(0), gridRow);
+
+    large = qb->GridFont();
+    large.setPixelSize(40);
+    qb->SetGridFont(large);
+    Process();
+    EXPECT_EQ(grid->font().pixelSize(), 40);
+    EXPECT_GE(grid->rowHeight(0), 40);
+    EXPECT_GE(treeRow(metadata), 40);
+    QFont small = qb->TreeFont();
+    small.setPixelSize(10);
+    qb->SetTreeFont(small);
+    Process();
+    EXPECT_LT(treeRow(metadata), 40);
+    EXPECT_LT(treeRow(structure), 40);
+    EXPECT_GE(grid->rowHeight(0), 40);
 }
 
 TEST_F(ControlsTest, ChoosingAUnionPartInTheStructureTreeShowsItsPage)

@@ -2,6 +2,7 @@
 // that follow the children, scrolling that moves them, no scrolling by
 // focus, and what it does with drags, double clicks, menus and presses.
 #include "ControlsTestSupport.h"
+#include "common/Eventually.h"
 #include "builder/controls/DragFormats.h"
 #include "builder/model/Datasource.h"
 #include "builder/model/DatasourceGroup.h"
@@ -15,6 +16,9 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace nvqb::test {
 
 namespace {
@@ -27,6 +31,12 @@ QWidget *Child(TnvQueryBuilderWorkArea *area, const QRect &bounds)
     child->show();
     QApplication::processEvents();
     return child;
+}
+
+// The largest difference of the two colours in one of red, green and blue.
+int ColourDistance(const QColor &a, const QColor &b)
+{
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
 }
 
 std::unique_ptr<QMimeData> MetadataDrag(const QString &name, TnvDraggedObjectKind kind = TnvDraggedObjectKind::Table)
@@ -71,13 +81,26 @@ TEST_F(ControlsTest, BackgroundFillAndBuiltInImageByDarkness)
         EXPECT_EQ(Rgb(shot, image.width() + 10, 20), Rgb(c.Fill));
         EXPECT_EQ(Rgb(shot, 20, image.height() + 10), Rgb(c.Fill));
         EXPECT_EQ(Rgb(shot, area->viewport()->width() - 1, area->viewport()->height() - 1), Rgb(c.Fill));
-        // The image's lower corner is tinted, so it is seen to be drawn at
+        // The image's upper corner is tinted, so it is seen to be drawn at
         // the origin.
-        const QPoint corner(0, image.height() - 1);
-        EXPECT_NE(Rgb(image, corner.x(), corner.y()), Rgb(c.Fill));
-        EXPECT_EQ(Rgb(shot, corner.x(), corner.y()), Rgb(image, corner.x(), corner.y()));
+        EXPECT_NE(Rgb(image, 0, 0), Rgb(c.Fill));
         EXPECT_EQ(Rgb(shot, 0, 0), Rgb(image, 0, 0));
         EXPECT_EQ(Rgb(shot, 40, 24), Rgb(image, 40, 24));
+        // The picture meets the fill along its right and bottom edges: no
+        // seam where the fill takes over, and no step just inside either.
+        const int right = image.width() - 1, bottom = image.height() - 1;
+        for (int y : {0, 1, 60, 175, 290, bottom}) {
+            SCOPED_TRACE("row " + std::to_string(y));
+            EXPECT_EQ(Rgb(shot, right, y), Rgb(c.Fill));
+            EXPECT_EQ(Rgb(shot, right + 1, y), Rgb(c.Fill));
+            EXPECT_LE(ColourDistance(shot.pixelColor(right - 6, y), c.Fill), 3);
+        }
+        for (int x : {0, 1, 80, 225, 370, right}) {
+            SCOPED_TRACE("column " + std::to_string(x));
+            EXPECT_EQ(Rgb(shot, x, bottom), Rgb(c.Fill));
+            EXPECT_EQ(Rgb(shot, x, bottom + 1), Rgb(c.Fill));
+            EXPECT_LE(ColourDistance(shot.pixelColor(x, bottom - 6), c.Fill), 3);
+        }
     }
 }
 
@@ -295,7 +318,7 @@ TEST_F(ControlsTest, WorkAreaMouseAndMenu)
     other->setFocus();
     Process();
     QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
-    EXPECT_TRUE(area->hasFocus());
+    EXPECT_EVENTUALLY(area->hasFocus());
 
     QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(300, 100), area->viewport()->mapToGlobal(QPoint(300, 100)));
     QApplication::sendEvent(area->viewport(), &menu);

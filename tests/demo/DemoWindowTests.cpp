@@ -1,6 +1,7 @@
 // The demo's window over its sample database: the database it makes, the
 // SQL pane both ways, the statistics, the result grid and the menus.
 #include "DemoTestSupport.h"
+#include "common/Eventually.h"
 #include "adoprovider/OdbcConnection.h"
 #include "adoprovider/OdbcDataset.h"
 #include "builder/controls/PageControl.h"
@@ -139,7 +140,7 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
 {
     TnvResultGrid *grid = Window->ResultGrid();
     Window->RunQuery();
-    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->WaitForResult(60000));
     EXPECT_TRUE(grid->LastError().isEmpty()) << grid->LastError().toStdString();
     const qint64 german = Count(QStringLiteral(
         "select count(*) from order_lines l join orders o on o.order_id = l.order_id"
@@ -152,7 +153,7 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
     // A change of the query runs it again by itself; a large result stops
     // at the first rows.
     Window->SetSQL(QStringLiteral("Select a.order_id, b.line_no From order_lines a, order_lines b"));
-    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning() && grid->Model()->columnCount() == 2; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return !grid->IsRunning() && grid->Model()->columnCount() == 2; }, 60000));
     EXPECT_EQ(grid->Model()->rowCount(), TnvResultGrid::MaxRows);
     EXPECT_TRUE(grid->StatusLabel()->FullText().contains(QStringLiteral("first 200"))) <<
         grid->StatusLabel()->FullText().toStdString();
@@ -160,7 +161,7 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
     // The database's refusal is shown in the status line, not raised.
     Window->SetSQL(QStringLiteral("Select o.no_such_column From orders o"));
     Window->RunQuery();
-    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->WaitForResult(60000));
     EXPECT_TRUE(grid->LastError().contains(QStringLiteral("no_such_column"))) << grid->LastError().toStdString();
     EXPECT_TRUE(grid->StatusLabel()->FullText().contains(QStringLiteral("no_such_column")));
     EXPECT_TRUE(Errors.isEmpty());
@@ -212,7 +213,7 @@ TEST_F(SampleDatabaseTest, SQLPaneFollowsTheQueryAndGivesEditsBack)
     editor->setFocus();
     editor->setPlainText(QStringLiteral("Select e.last_name From employees e"));
     ASSERT_TRUE(WaitFor([&] { return Window->QueryBuilder()->SQL().contains(QStringLiteral("employees")); },
-                        5000));
+                        60000));
     EXPECT_TRUE(pane->StatusLine()->FullText().isEmpty());
 
     // Text that does not parse leaves the query alone and says where it stopped.
@@ -308,9 +309,13 @@ TEST_F(SampleDatabaseTest, ConnectMenuConnectsWithTheDataLinkDialogsString)
     QAction *connect = FindAction(Window->menuBar(), QStringLiteral("Connect..."));
     ASSERT_NE(connect, nullptr);
     auto answer = [](const QString &text, const char *button) {
-        QTimer::singleShot(0, [text, button] {
-            auto *dialog = qobject_cast<TnvDataLinkDialog *>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
+        WhenModalArrives([text, button](QWidget *window) {
+            auto *dialog = qobject_cast<TnvDataLinkDialog *>(window);
+            if (!dialog) {
+                ADD_FAILURE() << "the data-link dialog did not open";
+                window->close();
+                return;
+            }
             if (!text.isNull())
                 dialog->eConnectionString->setPlainText(text);
             QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);

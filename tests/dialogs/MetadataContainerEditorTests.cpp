@@ -3,6 +3,7 @@
 // description editors, XML files, and what OK and Cancel leave in the edited
 // container.
 #include "adoprovider/ADOMetadataProvider.h"
+#include "common/Eventually.h"
 #include "adoprovider/OdbcTestSupport.h"
 #include "builder/dialogs/MetadataContainerEditor.h"
 #include "builder/dialogs/MetadataEditorImages.h"
@@ -181,7 +182,7 @@ protected:
                                      [&](QFileDialog *dialog) {
                                          if (filter)
                                              *filter = dialog->nameFilters().join(QStringLiteral(";;"));
-                                         dialog->selectFile(fileName);
+                                         TypeFileName(dialog, fileName);
                                          // QFileDialog makes accept protected; QDialog offers it.
                                          static_cast<QDialog *>(dialog)->accept();
                                      });
@@ -191,7 +192,7 @@ protected:
     {
         auto editor = std::make_unique<Editor>(nullptr, Container.get());
         editor->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(editor.get(), EventuallyTimeoutMs));
         return editor;
     }
 };
@@ -665,7 +666,7 @@ TEST_P(MetadataEditorDatabaseTest, LoadedMetadataShowsWithFieldsAndRelations)
 
     Editor editor(nullptr, container.get());
     editor.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor, EventuallyTimeoutMs));
     EXPECT_EQ(editor.WorkingCopy()->MetadataProvider(), &provider);
     const QStringList tree = Tree(&editor);
     for (const char *line : {"    parents", "    children", "    items", "    children_view", "      Fields",

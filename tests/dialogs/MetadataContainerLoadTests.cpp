@@ -4,6 +4,7 @@
 // against the SQLite file and the PostgreSQL server through the ODBC
 // provider.
 #include "adoprovider/ADOMetadataProvider.h"
+#include "common/Eventually.h"
 #include "adoprovider/OdbcDataset.h"
 #include "adoprovider/OdbcTestSupport.h"
 #include "builder/dialogs/MetadataContainerLoad.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -211,6 +213,28 @@ TEST_F(LoadWizardOfflineTest, ChecksRaiseTheirMessageAndKeepTheWizardOnThePage)
         EXPECT_EQ(Recorder.Errors, QStringList{"You must specify File Name to save metadata!"});
         EXPECT_EQ(PageOf(wizard), u"tsSaveToFile");
         EXPECT_TRUE(wizard.mLog->toPlainText().isEmpty());
+
+        // Browse... starts the save dialog at the edit's file; the file
+        // chosen there goes into the edit, a cancelled dialog leaves it.
+        QTemporaryDir folder;
+        const QString first = folder.filePath(QStringLiteral("first.xml"));
+        const QString second = folder.filePath(QStringLiteral("second.xml"));
+        wizard.eXMLFileName->setText(first);
+        QStringList offered;
+        EXPECT_TRUE(RunModal<QFileDialog>([&] { Click(wizard.bBrowse); }, [&](QFileDialog *dialog) {
+            offered = dialog->selectedFiles();
+            TypeFileName(dialog, second);
+            // As the dialog's Save button does.
+            QMetaObject::invokeMethod(dialog, "accept");
+        }));
+        EXPECT_EQ(offered, QStringList{first});
+        EXPECT_EQ(wizard.eXMLFileName->text(), second);
+        EXPECT_TRUE(RunModal<QFileDialog>([&] { Click(wizard.bBrowse); }, [&](QFileDialog *dialog) {
+            TypeFileName(dialog, first);
+            dialog->reject();
+        }));
+        EXPECT_EQ(wizard.eXMLFileName->text(), second);
+        EXPECT_EQ(PageOf(wizard), u"tsSaveToFile");
     }
 }
 
@@ -406,7 +430,7 @@ TEST_F(LoadWizardOfflineTest, TheWindowPaintsWhileTheLogGrowsButNotForEveryLine)
         FieldDelayMs = 80;
         TWizard wizard(nullptr, Container.get(), false);
         wizard.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard, EventuallyTimeoutMs));
         LogPaintSpy spy;
         spy.Wizard = &wizard;
         wizard.mLog->viewport()->installEventFilter(&spy);
@@ -427,7 +451,7 @@ TEST_F(LoadWizardOfflineTest, TheWindowPaintsWhileTheLogGrowsButNotForEveryLine)
         FieldDelayMs = 0;
         TWizard wizard(nullptr, Container.get(), false);
         wizard.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard, EventuallyTimeoutMs));
         wizard.cbClearBeforeLoading->setChecked(true);
         LogPaintSpy spy;
         spy.Wizard = &wizard;
@@ -497,7 +521,7 @@ TEST_F(LoadWizardOfflineTest, EveryPageShowsItsTextsWholeInEveryLanguage)
         SCOPED_TRACE(language < 0 ? std::string("built-in") : manager->GetLanguage(language)->Name().toStdString());
         TWizard wizard(nullptr, Container.get(), false);
         wizard.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard, EventuallyTimeoutMs));
         for (;;) {
             QApplication::processEvents();
             EXPECT_EQ(CutTexts(&wizard).join(QStringLiteral(" | ")).toStdString(), "") << PageOf(wizard).toStdString();
@@ -689,11 +713,10 @@ TEST_P(LoadWizardDatabaseTest, ThroughEveryPageIntoTheContainer)
             TWizard &wizard = *opened;
 
             QString shown;
-            QTimer::singleShot(0, &wizard, [&] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            WhenModalArrives([&](QWidget *window) {
+                if (auto *box = qobject_cast<QMessageBox *>(window))
                     shown = box->text();
-                    box->accept();
-                }
+                window->close();
             });
             Click(wizard.bConnectionTest);
             EXPECT_EQ(shown, u"Test Connection Successful!");

@@ -96,7 +96,7 @@ TEST(SetupProgram, HelpPrintsTheOptionsWaitsForEnterAndEndsWithCodeOne)
         // It waits for the Enter key before it ends.
         EXPECT_FALSE(setup.waitForFinished(300));
         setup.write("\n");
-        ASSERT_TRUE(setup.waitForFinished(10000));
+        ASSERT_TRUE(setup.waitForFinished(60000));
         EXPECT_EQ(setup.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(setup.exitCode(), 1);
         const QString out = QString::fromUtf8(setup.readAllStandardOutput());

@@ -1,11 +1,17 @@
 // The folder edit frame and its browse dialog, driven with the mouse.
 #include "WizardDriver.h"
+#include "common/Eventually.h"
+#include "installer/wizard/ApplicationHelp.h"
+#include "installer/wizard/BrowseFolderDialog.h"
 #include "installer/wizard/FrameDirEditBrowse.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -33,6 +39,90 @@ void ClickItem(QTreeWidget *tree, QTreeWidgetItem *item)
     ClickAt(tree->viewport(), tree->visualItemRect(item).center());
 }
 
+QString PathOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, Qt::UserRole).toString() : QString();
+}
+
+// The user's folders of a home folder made for the test: HOME and
+// XDG_CONFIG_HOME point into it while the object lives.
+class THomeFolder {
+public:
+    THomeFolder()
+        : FHome(qgetenv("HOME")), FConfig(qgetenv("XDG_CONFIG_HOME")), FHadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")),
+          Path(QDir(FTemp.path()).canonicalPath())
+    {
+        qputenv("HOME", QFile::encodeName(Path));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path + QLatin1String("/.config")));
+    }
+    ~THomeFolder()
+    {
+        qputenv("HOME", FHome);
+        if (FHadConfig)
+            qputenv("XDG_CONFIG_HOME", FConfig);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    // Makes the folder below the home folder; its path.
+    QString MakeFolder(const QString &relative) const
+    {
+        const QString path = Path + QLatin1Char('/') + relative;
+        QDir().mkpath(path);
+        return path;
+    }
+    // Names the desktop folder in the user-dirs file, as a desktop session
+    // in another language does.
+    void NameDesktop(const QString &relative) const
+    {
+        QDir().mkpath(Path + QLatin1String("/.config"));
+        QFile file(Path + QLatin1String("/.config/user-dirs.dirs"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("XDG_DESKTOP_DIR=\"$HOME/" + relative.toUtf8() + "\"\n");
+    }
+
+private:
+    QTemporaryDir FTemp;
+    QByteArray FHome, FConfig;
+    bool FHadConfig;
+
+public:
+    const QString Path;
+};
+
+// What the dialog showed when it opened: the folder at the tree's root, the
+// selected folder, and whether OK was enabled.
+// Closes the window when the answer ends, also after a failed assertion in
+// it, so that the dialog's loop always ends.
+auto CloseAtEnd(QWidget *window)
+{
+    return qScopeGuard([window] {
+        if (window->isVisible())
+            window->close();
+    });
+}
+
+struct TOpened {
+    QString Root, Selected;
+    bool OKEnabled = false;
+    bool Chosen = false;
+};
+
+TOpened OpenAndCancel(TBrowseFolderDialog &dialog)
+{
+    TOpened opened;
+    WhenModal([&](QWidget *window) {
+        const auto close = CloseAtEnd(window);
+        auto *tree = Child<QTreeWidget>(window, "tvFolders");
+        EXPECT_EQ(tree->topLevelItemCount(), 1);
+        opened.Root = PathOf(tree->topLevelItem(0));
+        opened.Selected = PathOf(tree->currentItem());
+        opened.OKEnabled = Child<QPushButton>(window, "btnOK")->isEnabled();
+        Click(Child<QPushButton>(window, "btnCancel"));
+    });
+    opened.Chosen = dialog.Execute();
+    return opened;
+}
+
 struct TFrameWindow {
     QWidget Window;
     TFrameDirEditBrowse *Frame;
@@ -41,7 +131,7 @@ struct TFrameWindow {
         Window.resize(400, 80);
         Frame->setGeometry(10, 10, 380, 60);
         Window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window, EventuallyTimeoutMs));
     }
 };
 
@@ -142,4 +232,188 @@ TEST(FolderBrowse, NoDirectoryEmptiesTheEditAndASecondPressOpensNoSecondDialog)
     });
     Click(window.Frame->BtnDirBrowse);
     EXPECT_FALSE(offered);
+}
+
+TEST(FolderBrowse, TheTreeStartsAtTheDesktopUnlessTheStartFolderLiesOutsideIt)
+{
+    THomeFolder home;
+    const QString desktop = home.MakeFolder(QStringLiteral("Desktop"));
+    const QString project = home.MakeFolder(QStringLiteral("Desktop/Project/Sources"));
+    QTemporaryDir elsewhere;
+    const QString outside = QDir(elsewhere.path()).canonicalPath();
+    {
+        SCOPED_TRACE("no start folder");
+        TBrowseFolderDialog dialog;
+        EXPECT_TRUE(dialog.DesktopRoot);
+        const TOpened opened = OpenAndCancel(dialog);
+        EXPECT_EQ(opened.Root, desktop);
+        EXPECT_EQ(opened.Selected, QString());
+        EXPECT_FALSE(opened.Chosen);
+    }
+    {
+        SCOPED_TRACE("a start folder on the desktop");
+        TBrowseFolderDialog dialog;
+        dialog.FolderName = project + QLatin1Char('/');
+        const TOpened opened = OpenAndCancel(dialog);
+        EXPECT_EQ(opened.Root, desktop);
+        EXPECT_EQ(opened.Selected, project);
+        EXPECT_TRUE(opened.OKEnabled);
+    }
+    {
+        SCOPED_TRACE("a start folder elsewhere");
+        TBrowseFolderDialog dialog;
+        dialog.FolderName = outside;
+        const TOpened opened = OpenAndCancel(dialog);
+        EXPECT_EQ(opened.Root, QStringLiteral("/"));
+        EXPECT_EQ(opened.Selected, outside);
+    }
+    {
+        SCOPED_TRACE("DesktopRoot cleared");
+        TBrowseFolderDialog dialog;
+        dialog.DesktopRoot = false;
+        dialog.FolderName = project;
+        const TOpened opened = OpenAndCancel(dialog);
+        EXPECT_EQ(opened.Root, QStringLiteral("/"));
+        EXPECT_EQ(opened.Selected, project);
+    }
+    {
+        SCOPED_TRACE("the chosen desktop folder");
+        TBrowseFolderDialog dialog;
+        WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
+            auto *tree = Child<QTreeWidget>(window, "tvFolders");
+            ClickItem(tree, tree->topLevelItem(0));
+            Click(Child<QPushButton>(window, "btnOK"));
+        });
+        EXPECT_TRUE(dialog.Execute());
+        EXPECT_EQ(dialog.FolderName, desktop);
+    }
+}
+
+TEST(FolderBrowse, TheDesktopIsTheFolderTheUserDirsNameOrElseTheHomeFolder)
+{
+    THomeFolder home;
+    const QString inHome = home.MakeFolder(QStringLiteral("Documents"));
+    {
+        SCOPED_TRACE("no desktop folder");
+        TBrowseFolderDialog dialog;
+        dialog.FolderName = inHome;
+        const TOpened opened = OpenAndCancel(dialog);
+        EXPECT_EQ(opened.Root, home.Path);
+        EXPECT_EQ(opened.Selected, inHome);
+    }
+    {
+        SCOPED_TRACE("a desktop of another name");
+        const QString desktop = home.MakeFolder(QStringLiteral("Schreibtisch"));
+        home.MakeFolder(QStringLiteral("Desktop"));
+        ASSERT_NO_FATAL_FAILURE(home.NameDesktop(QStringLiteral("Schreibtisch")));
+        TBrowseFolderDialog dialog;
+        const TOpened opened = OpenAndCancel(dialog);
+        EXPECT_EQ(opened.Root, desktop);
+        // A folder of the home folder beside the desktop shows from "/".
+        dialog.FolderName = inHome;
+        EXPECT_EQ(OpenAndCancel(dialog).Root, QStringLiteral("/"));
+    }
+}
+
+TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
+{
+    QTemporaryDir temp;
+    QList<int> applicationAsked;
+    const THelpRoutine before = SetApplicationHelp([&](int context) { applicationAsked << context; });
+    auto restore = qScopeGuard([&] { SetApplicationHelp(before); });
+    {
+        SCOPED_TRACE("no help context");
+        TBrowseFolderDialog dialog;
+        dialog.FolderName = temp.path();
+        bool hasHelp = true;
+        WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
+            hasHelp = window->findChild<QPushButton *>(QStringLiteral("btnHelp")) != nullptr;
+            // F1 without a context asks for nothing.
+            QTest::keyClick(Child<QTreeWidget>(window, "tvFolders"), Qt::Key_F1);
+            Click(Child<QPushButton>(window, "btnCancel"));
+        });
+        dialog.Execute();
+        EXPECT_FALSE(hasHelp);
+        EXPECT_TRUE(applicationAsked.isEmpty());
+    }
+    {
+        SCOPED_TRACE("the application's help");
+        TBrowseFolderDialog dialog;
+        dialog.HelpContext = 1207;
+        QString caption;
+        bool besideOK = false, stillOpen = false;
+        WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
+            QPushButton *help = Child<QPushButton>(window, "btnHelp");
+            QPushButton *ok = Child<QPushButton>(window, "btnOK");
+            ASSERT_TRUE(help && ok);
+            caption = help->text();
+            besideOK = help->geometry().right() < ok->geometry().left() && help->y() == ok->y();
+            Click(help);
+            QTest::keyClick(Child<QTreeWidget>(window, "tvFolders"), Qt::Key_F1);
+            stillOpen = window->isVisible();
+            Click(Child<QPushButton>(window, "btnCancel"));
+        });
+        EXPECT_FALSE(dialog.Execute());
+        EXPECT_EQ(caption, QStringLiteral("&Help"));
+        EXPECT_TRUE(besideOK);
+        EXPECT_TRUE(stillOpen);
+        EXPECT_EQ(applicationAsked, (QList<int>{1207, 1207}));
+    }
+    {
+        SCOPED_TRACE("the dialog's own help");
+        applicationAsked.clear();
+        TBrowseFolderDialog dialog;
+        dialog.HelpContext = 12;
+        QList<int> dialogAsked;
+        dialog.OnHelp = [&](TBrowseFolderDialog *sender, int context) {
+            EXPECT_EQ(sender, &dialog);
+            dialogAsked << context;
+        };
+        WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
+            Click(Child<QPushButton>(window, "btnHelp"));
+            Click(Child<QPushButton>(window, "btnCancel"));
+        });
+        dialog.Execute();
+        EXPECT_EQ(dialogAsked, QList<int>{12});
+        EXPECT_TRUE(applicationAsked.isEmpty());
+    }
+    {
+        SCOPED_TRACE("no help routine at all");
+        SetApplicationHelp(nullptr);
+        TBrowseFolderDialog dialog;
+        dialog.HelpContext = 5;
+        dialog.FolderName = temp.path();
+        QString chosen;
+        WhenModal([&](QWidget *window) {
+            const auto close = CloseAtEnd(window);
+            Click(Child<QPushButton>(window, "btnHelp"));
+            QTest::keyClick(window, Qt::Key_F1);
+            Click(Child<QPushButton>(window, "btnOK"));
+        });
+        EXPECT_TRUE(dialog.Execute());
+        EXPECT_EQ(dialog.FolderName, QDir::cleanPath(temp.path()));
+    }
+}
+
+TEST(FolderBrowse, ComputersCannotBeBrowsedAndExecuteSaysWhy)
+{
+    TBrowseFolderDialog dialog;
+    dialog.BrowseKind = TBrowseFolderDialog::bkComputers;
+    dialog.FolderName = QStringLiteral("/tmp");
+    QString message;
+    bool folderTree = true;
+    WhenModal([&](QWidget *window) {
+        if (auto *box = qobject_cast<QMessageBox *>(window))
+            message = box->text();
+        folderTree = window->findChild<QTreeWidget *>() != nullptr;
+        window->close();
+    });
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_TRUE(message.contains(QLatin1String("Computers cannot be browsed"))) << message.toStdString();
+    EXPECT_FALSE(folderTree);
+    EXPECT_EQ(dialog.FolderName, QStringLiteral("/tmp"));
 }

@@ -1,4 +1,5 @@
 #include "WizardDriver.h"
+#include "common/Eventually.h"
 #include "installer/wizard/MainForm.h"
 #include "installer/wizard/Wizard.h"
 
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 namespace nvqb::test {
@@ -49,9 +51,11 @@ QPointer<QTimer> WhenModal(const std::function<void(QWidget *window)> &answer)
 {
     auto *timer = new QTimer;
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+    const QDeadlineTimer deadline(EventuallyTimeoutMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, deadline] {
         QWidget *window = QApplication::activeModalWidget();
-        if (!window || !window->isVisible())
+        // Answered once the window system has made it the focus window.
+        if (!window || !window->isVisible() || (!HasArrived(window) && !deadline.hasExpired()))
             return;
         timer->stop();
         timer->deleteLater();
@@ -89,7 +93,7 @@ void ClickFinish(const TfMain &form)
 void ShowForm(TfMain &form)
 {
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, EventuallyTimeoutMs));
 }
 
 void ClickNextUntil(const TfMain &form, const QString &page)

@@ -9,9 +9,13 @@
 #include <QString>
 
 #include <functional>
+#include <ostream>
 
 class QAbstractButton;
 class QWidget;
+
+// Failure messages show texts as they read (UTF-8), not as code units.
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace nvqb {
 class TfMain;
@@ -31,7 +35,8 @@ void Click(QAbstractButton *button);
 void ClickAt(QWidget *widget, const QPoint &point);
 
 // The next modal window that opens (a message box, a dialog) is handed to
-// answer once it is on screen; answer must close it. Deleting the returned
+// answer once it is on screen and the window system has made it the focus
+// window; answer must close it. Deleting the returned
 // timer (while it is still there) stops waiting.
 QPointer<QTimer> WhenModal(const std::function<void(QWidget *window)> &answer);
 

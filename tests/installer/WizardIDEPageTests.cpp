@@ -161,8 +161,32 @@ TEST(WizardIDEPage, AFreeEditionWithoutCompilerAsksUntilTheCompilerIsThere)
         << warnings[0].toStdString();
     EXPECT_EQ(ActivePageName(form), QStringLiteral("wConfigPage"));
 
-    // Exit leaves the installer.
+    // Continue Anyway goes on without the compiler, asking once.
     QFile::remove(root + QLatin1String("/Bin/dcc32.exe"));
+    ClickBack(form);
+    int asked = 0;
+    bool closed = false;
+    QPointer<QTimer> again;
+    WhenModal([&](QWidget *warning) {
+        ++asked;
+        // Asked again: answered with Exit, so the test ends either way.
+        again = WhenModal([&](QWidget *next) {
+            ++asked;
+            Click(Child<QPushButton>(next, "btnExit"));
+        });
+        Click(Child<QPushButton>(warning, "btnContinue"));
+        closed = !warning->isVisible();
+        if (!closed)
+            Click(Child<QPushButton>(warning, "btnExit"));
+    });
+    ClickNext(form);
+    delete again.data();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ActivePageName(form), QStringLiteral("wConfigPage"));
+    EXPECT_TRUE(form.isVisible());
+
+    // Exit leaves the installer.
     ClickBack(form);
     WhenModal([&](QWidget *warning) { Click(Child<QPushButton>(warning, "btnExit")); });
     ClickNext(form);

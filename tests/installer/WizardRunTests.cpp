@@ -2,6 +2,7 @@
 // machine folders: a new installation, a failing one, maintenance, an update
 // and the removal, and the window during the run.
 #include "TestDistribution.h"
+#include "common/Eventually.h"
 #include "WizardDriver.h"
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
@@ -233,8 +234,7 @@ TEST(WizardRun, TheWindowStaysResponsiveAndTheRunHappensOnce)
     EXPECT_TRUE(wizard.NextButton()->isEnabled());
     Screenshot(ActivePage(form), QStringLiteral("CompilePage"));
     ClickNext(form);
-    QTest::qWait(50);
-    EXPECT_EQ(ActivePageName(form), QStringLiteral("wFinish"));
+    EXPECT_EVENTUALLY(ActivePageName(form) == QStringLiteral("wFinish"));
     const QString shown = output->toPlainText();
     EXPECT_EQ(shown.count(QLatin1String("Installing NorvaneQueryBuilder v. 1.3.0")), 1);
     // The compiler ran once per package.
@@ -344,7 +344,7 @@ TEST(WizardRun, MaintenanceUpdateAndRemoval)
         auto *uninstall = Child<QRadioButton>(&form, "rbUninstall");
         ClickAt(Child<QLabel>(&form, "lUninstallCaption"), QPoint(5, 5));
         EXPECT_TRUE(uninstall->isChecked());
-        EXPECT_TRUE(uninstall->hasFocus());
+        EXPECT_EVENTUALLY(uninstall->hasFocus());
         ClickNext(form);
         EXPECT_EQ(PageTitle(form), QStringLiteral("Begin uninstall"));
         EXPECT_EQ(Child<QLabel>(&form, "lUninstallText")->text(),
