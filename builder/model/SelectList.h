@@ -181,6 +181,9 @@ private:
     // The text of the expression whose row the term of Row's criteria cell
     // goes to when read back; a null text when it is the whole term.
     QString TermKey(const TnvSelectItem *row, const TSQLExpressionItem *term) const;
+    // The key of a term whose left operand is its own (not the row's
+    // expression taken off): the text of that operand, or of the term.
+    QString KeyOf(const TnvSelectItem *row, const TSQLExpressionItem *term) const;
     // The text of the row's expression; printed once while a clause is built.
     QString RowText(const TnvSelectItem *row) const;
     class TRowTextScope;
@@ -189,6 +192,9 @@ private:
     QSet<QString> ConditionKeys(TnvQueryBuilderGroupByTypes kinds) const;
     // The terms of the rows of the kinds, column by column, in row order.
     std::vector<std::vector<TConditionTerm>> ConditionTerms(TnvQueryBuilderGroupByTypes kinds);
+    // The columns with each one that is a single OR opened into the columns
+    // reading it back gives.
+    std::vector<std::vector<TConditionTerm>> ExpandedColumns(std::vector<std::vector<TConditionTerm>> columns) const;
 
     // While a union part is loaded: the orders in which its select list,
     // each criteria column of WHERE and HAVING and GROUP BY name their rows.

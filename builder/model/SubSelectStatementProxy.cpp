@@ -67,6 +67,37 @@ TOwned<TSQLSubSelectStatement> TnvSubSelectStatementProxy::GetASTTree() const
     return Create<TSQLSubSelectStatement>(SyntaxProvider());
 }
 
+bool UsesFromSource(TastNodeBase *node, const TastNodeBase *source)
+{
+    if (!node || !source)
+        return false;
+    auto *target = const_cast<TastNodeBase *>(source);
+    auto names = [target](TastNodeBase *tree) {
+        TastNodeRefList sources;
+        tree->GetReferencedDatasourcesRecursive(sources);
+        return sources.contains(target);
+    };
+    if (names(node))
+        return true;
+    // A sub-query's trees live in its model nodes, the proxy holds none: its
+    // whole subtree is asked, nested sub-queries included.
+    TastNodesList nodes;
+    nodes.append(node);
+    node->GetMyChildrenRecursive(nodes);
+    for (TastNodeBase *child : std::as_const(nodes)) {
+        const auto *proxy = As<TnvSubSelectStatementProxy>(child);
+        TnvSubQuery *subQuery = proxy ? proxy->SubQuery() : nullptr;
+        if (!subQuery)
+            continue;
+        TastNodeRefList trees;
+        subQuery->GetASTChildrenForSubtree(trees);
+        for (TastNodeBase *tree : std::as_const(trees))
+            if (tree && names(tree))
+                return true;
+    }
+    return false;
+}
+
 void TnvSubSelectStatementProxy::DestroyOwned()
 {
     if (TnvQueryBuilderControlOwner *node = FModelNode.get())
