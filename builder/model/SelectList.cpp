@@ -365,6 +365,34 @@ void TnvSelectList::BindUnboundNames()
             row->NotifySQLUpdated();
 }
 
+namespace {
+
+// The rows of the sub-queries below the node, at any depth.
+void CollectSubQueryRows(const TnvQueryBuilderControlOwner *node, QList<TnvSelectItem *> &rows)
+{
+    for (qsizetype i = 0; i < node->GetChildCount(); ++i) {
+        TnvQueryBuilderControlOwner *child = node->GetChild(i);
+        if (auto *row = As<TnvSelectItem>(child))
+            rows.append(row);
+        CollectSubQueryRows(child, rows);
+    }
+}
+
+} // namespace
+
+void TnvSelectList::BindNamesOfSubQueries()
+{
+    QList<TnvSelectItem *> rows;
+    for (const TnvSelectItem *row : std::as_const(FItems))
+        CollectSubQueryRows(row, rows);
+    if (rows.isEmpty())
+        return;
+    auto bracket = UpdateBracket(this);
+    for (TnvSelectItem *row : std::as_const(rows))
+        if (row->BindUnboundNames())
+            row->NotifySQLUpdated();
+}
+
 void TnvSelectList::RowDestroying(TnvSelectItem *row)
 {
     FSortOrder.removeAll(row);

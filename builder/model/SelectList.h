@@ -77,6 +77,11 @@ public:
     // A data source was added: the names of the rows that named it before it
     // was there are bound to it now.
     void BindUnboundNames();
+    // The same for the rows of the sub-queries in the rows, at any depth:
+    // the select list is loaded before the FROM clause, so the names its
+    // sub-queries' rows take of the part's sources are bound once the
+    // sources are there.
+    void BindNamesOfSubQueries();
 
     // --- Output columns ---------------------------------------------------------
     // A t.* stands for the fields of its table; a * and a table whose fields

@@ -79,21 +79,19 @@ bool UsesFromSource(TastNodeBase *node, const TastNodeBase *source)
     };
     if (names(node))
         return true;
-    // A sub-query's trees live in its model nodes, the proxy holds none: its
-    // whole subtree is asked, nested sub-queries included.
+    // A sub-query's trees live in its model nodes, the proxy holds none: what
+    // the sub-query prints is asked (a copy of its result, which holds the
+    // results of the sub-queries inside it). A row of its grid that prints
+    // nothing (no output, no criterion) gives the sub-query no meaning.
     TastNodesList nodes;
     nodes.append(node);
     node->GetMyChildrenRecursive(nodes);
     for (TastNodeBase *child : std::as_const(nodes)) {
         const auto *proxy = As<TnvSubSelectStatementProxy>(child);
-        TnvSubQuery *subQuery = proxy ? proxy->SubQuery() : nullptr;
-        if (!subQuery)
+        if (!proxy || !proxy->SubQuery())
             continue;
-        TastNodeRefList trees;
-        subQuery->GetASTChildrenForSubtree(trees);
-        for (TastNodeBase *tree : std::as_const(trees))
-            if (tree && names(tree))
-                return true;
+        if (TOwned<TSQLSubSelectStatement> tree = proxy->GetASTTree(); tree && names(tree.get()))
+            return true;
     }
     return false;
 }

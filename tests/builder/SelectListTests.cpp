@@ -860,6 +860,43 @@ TEST_F(SelectListTest, ACriterionOrRowWhoseSubQueryUsesAGoingSourceGoesWhole)
     EXPECT_EQ(qb->GetSubQueriesCount(), 1);
 }
 
+TEST_F(SelectListTest, ASubQueryNamesWhatItPrints)
+{
+    // A row of a sub-query's grid that prints nothing (no output, no
+    // criterion left) names a source of the query around it: the row goes
+    // with the source, the sub-query and the column it gives stay.
+    Load(QStringLiteral("Select a.id, (Select Max(c.id) From c Where b.id = c.b_id) As m From a, b"));
+    TnvSelectList *inner = qb->GetSubQueries(1)->UnionSubQueries(0)->SelectList();
+    TnvSelectItem *row = nullptr;
+    for (qsizetype i = 0; i < inner->Count(); ++i)
+        if (inner->Items(i)->GetExpression() == QStringLiteral("b.id"))
+            row = inner->Items(i);
+    ASSERT_NE(row, nullptr);
+    row->SetCondition(0, QString());
+    EXPECT_SQL(SQL(), "Select a.id, (Select Max(c.id) From c) As m From a, b");
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.id, (Select Max(c.id) From c) As m From a");
+    EXPECT_SQL(Load(SQL()), SQL());
+}
+
+TEST_F(SelectListTest, SubQueriesOfTheSelectListNameTheSourcesLoadedAfterThem)
+{
+    // The select list is loaded before FROM: the rows its sub-queries make
+    // for the part's columns are bound once the sources are there, and
+    // follow a new alias as the rest of the text does.
+    Load(QStringLiteral("Select (Select Max(c.id) From c Where c.b_id = a.id And a.x Not In (Select b.y From b Where "
+                        "b.id = c.id)) As m, a.x From a"));
+    QList<TnvDatasource *> sources;
+    Part(0)->FromGroup()->GetDatasources(sources);
+    ASSERT_EQ(sources.size(), 1);
+    sources.front()->SetAlias(QStringLiteral("z"));
+    EXPECT_SQL(SQL(), "Select (Select Max(c.id) From c Where c.b_id = z.id And z.x Not In (Select b.y From b Where "
+                      "b.id = c.id)) As m, z.x From a z");
+    // And go with it: the whole item.
+    RemoveSource(QStringLiteral("z (a)"));
+    EXPECT_SQL(SQL(), "Select *");
+}
+
 TEST_F(SelectListTest, SubSelectsInCriteriaAndExpressionsAreSubQueries)
 {
     const QString sql =
