@@ -233,12 +233,13 @@ TEST_F(MeaningTest, EditSessionsOverCorrelatedSubQueriesKeepTheirRows)
 // Sessions over sub-queries that once differed: a source of the select
 // list's sub-queries unbound after loading, a criterion on an EXISTS row, a
 // removal oracle misled by a sub-query's own table of the same name, a row
-// of a sub-query that printed nothing taking the sub-query along.
+// of a sub-query that printed nothing taking the sub-query along, a
+// sub-query's aggregate taken for the block's when HAVING was left alone.
 TEST_F(MeaningTest, EditSessionsOverSubQueriesThatOnceDifferedKeepTheirRows)
 {
     const struct {
         quint64 Seed, Index;
-    } sessions[] = {{1, 42}, {1, 54}, {1, 70}, {1, 136}, {1, 1148}, {1, 1516}, {5, 1213}};
+    } sessions[] = {{1, 42}, {1, 54}, {1, 70}, {1, 136}, {1, 1148}, {1, 1516}, {5, 1213}, {777, 29204}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Options.SubQueries = true;

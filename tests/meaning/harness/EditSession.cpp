@@ -154,6 +154,22 @@ bool HasAggregate(const QString &text)
     return aggregate.match(text).hasMatch();
 }
 
+// Whether the node holds an aggregate of its own block: those of its
+// sub-queries aggregate their own rows.
+bool HasOwnAggregate(TastNodeBase *node)
+{
+    if (!node || node->Is<TSQLSubSelectStatement>())
+        return false;
+    if (node->Is<TSQLExpressionAggregate>())
+        return true;
+    TastNodesList children;
+    node->GetMyChildren(children);
+    for (TastNodeBase *child : std::as_const(children))
+        if (HasOwnAggregate(child))
+            return true;
+    return false;
+}
+
 // --- The model's union tree -------------------------------------------------
 
 void CollectMembers(TnvUnionGroup *group, QList<TnvUnionSubQuery *> &parts, QList<TnvUnionGroup *> &groups)
@@ -334,7 +350,7 @@ private:
             TOwned<TSQLSelectStatement> statement = FModel.Ansi()->ParseSelect(sql);
             const TSQLSubQuerySelectExpression *block = BlockAt(statement.get(), partIndex);
             return block && block->HavingClause && !block->GroupByClause && block->SelectItems &&
-                   !HasAggregate(Text(block->SelectItems.get()));
+                   !HasOwnAggregate(block->SelectItems.get());
         } catch (...) {
             return false;
         }
