@@ -120,7 +120,8 @@ int main(int argc, char **argv)
     }
     if (options.Print) {
         nvqb::TnvSQL92SyntaxProvider provider;
-        const QString statement = GenerateStatement(options.Seed, *options.Print, TStatementShape::Any, options.Generator);
+        const QString statement =
+            GenerateStatement(options.Seed, *options.Print, TStatementShape::Any, options.Generator);
         std::printf("statement %llu: %s\nas SQLite runs it: %s\nsession %llu starts from: %s\n", *options.Print,
                     qPrintable(statement), qPrintable(SQLiteText(&provider, statement)), *options.Print,
                     qPrintable(SessionStart(options.Seed, *options.Print, options.Generator)));

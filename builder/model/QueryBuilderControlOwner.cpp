@@ -500,7 +500,8 @@ void TnvQueryBuilderControlOwner::BindAsRead(TastNodeBase *tree)
     tree->RestoreColumnPrefixRecursive();
     TastNodeRefList withItems, fromSources;
     GatherPrepareAndFixupContext(withItems, fromSources, true);
-    tree->PrepareAndFixupRecursive(withItems, fromSources, FQueryBuilder ? FQueryBuilder->MetadataContainer() : nullptr);
+    tree->PrepareAndFixupRecursive(withItems, fromSources,
+                                   FQueryBuilder ? FQueryBuilder->MetadataContainer() : nullptr);
 }
 
 // ---------------------------------------------------------------------------

@@ -641,7 +641,8 @@ TEST_F(SelectListTest, WhatIsLeftOrWrittenAsANegationPrintsAsItReadsBack)
     for (const auto &negation : negations) {
         SCOPED_TRACE(negation.Row);
         Load(QStringLiteral("Select a.id From a Where a.id > 0"));
-        List()->AddExpression(QString::fromLatin1(negation.Row))->SetCondition(0, QString::fromLatin1(negation.Criterion));
+        List()->AddExpression(QString::fromLatin1(negation.Row))
+            ->SetCondition(0, QString::fromLatin1(negation.Criterion));
         EXPECT_SQL(SQL(), negation.Printed);
         EXPECT_SQL(Load(SQL()), negation.Printed);
     }

@@ -570,7 +570,8 @@ TEST_F(MeaningTest, EditsLeaveTextThatReadsBackToItself)
     ExpectRowsOf(*model, QStringLiteral("SELECT p.id FROM p WHERE p.v = 1 OR p.v = 2 OR p.id = 3"));
     // A negated condition row whose criterion is = False.
     model = Loaded(QStringLiteral("SELECT p.id FROM p WHERE p.id > 1"));
-    Part(*model, 0)->SelectList()->AddExpression(QStringLiteral("Not p.v = 1"))->SetCondition(0, QStringLiteral("= False"));
+    Part(*model, 0)->SelectList()->AddExpression(QStringLiteral("Not p.v = 1"))
+        ->SetCondition(0, QStringLiteral("= False"));
     ExpectRowsOf(*model, QStringLiteral("SELECT p.id FROM p WHERE p.id > 1 AND p.v = 1"));
     // A position in ORDER BY of a part put in brackets.
     const QString sorted = QStringLiteral("SELECT p.id, p.v AS m FROM p ORDER BY 2 DESC, 1");

@@ -787,7 +787,8 @@ private:
             return false;
         const auto [partIndex, removed] = OneOf(candidates);
         const QString prefix = SourcePrefix(removed);
-        plan.Action = QStringLiteral("remove data source %1 of part %2, which a sub-query names").arg(prefix).arg(partIndex + 1);
+        plan.Action =
+            QStringLiteral("remove data source %1 of part %2, which a sub-query names").arg(prefix).arg(partIndex + 1);
         PlanRemoval(plan, partIndex, prefix.toLower());
         return Click(removed->GetPopupMenu(), QStringLiteral("Remove"));
     }

@@ -321,8 +321,8 @@ QString QuantifiedComparison(const TSQLExpressionCompWithSubQuery *comparison)
     // that compares false for ALL, one that compares true for ANY.
     QString decides;
     if (op == u"=" || op == u"<>") {
-        decides = u'(' + lowest + QStringLiteral(" <> ") + x + QStringLiteral(" OR ") + highest + QStringLiteral(" <> ") +
-                  x + u')';
+        decides = u'(' + lowest + QStringLiteral(" <> ") + x + QStringLiteral(" OR ") + highest +
+                  QStringLiteral(" <> ") + x + u')';
     } else {
         const bool greater = op.startsWith(u'>');
         const QString extreme = greater == all ? highest : lowest;
