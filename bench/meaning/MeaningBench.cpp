@@ -2,7 +2,7 @@
 // sessions through the query model, checked on a SQLite file.
 //
 //   nvqb-meaning [--statements N] [--sessions N] [--seed S] [--only K]
-//                [--show N] [--unknown] [--item K] [--print K]
+//                [--show N] [--unknown] [--item K] [--print K] [--subqueries]
 //   nvqb-meaning --sql TEXT
 //
 // Every statement runs on SQLite as generated, is loaded into the query
@@ -24,8 +24,12 @@
 // --print K prints statement K and the session K starts from, and the
 // statement as it runs on SQLite, and runs nothing. --sql TEXT checks the
 // one statement given and prints what the model made of it, for cutting a
-// difference down by hand. Defaults: 1,000 statements, 100 sessions, seed 1.
-// The exit code is 1 when anything differed.
+// difference down by hand. --subqueries gives the statements (and the
+// sessions' statements) correlated sub-queries in WHERE, HAVING and the
+// select list, and the sessions remove the sources they name (see
+// StatementGenerator.h and EditSession.h); a difference found so replays
+// with it. Defaults: 1,000 statements, 100 sessions, seed 1, no
+// sub-queries. The exit code is 1 when anything differed.
 #include "EditSession.h"
 #include "MeaningDatabase.h"
 #include "MeaningRun.h"
@@ -53,6 +57,7 @@ struct TOptions {
     int Show = 5;
     bool Unknown = false;
     int Item = 0;
+    TGeneratorOptions Generator;
 };
 
 TOptions ParseOptions(int argc, char **argv)
@@ -60,11 +65,13 @@ TOptions ParseOptions(int argc, char **argv)
     TOptions options;
     nvqb::bench::TCommandLine line(argc, argv, "nvqb-meaning",
                                    "[--statements N] [--sessions N] [--seed S] [--only K] [--show N] [--unknown] "
-                                   "[--item K] [--print K]\n"
+                                   "[--item K] [--print K] [--subqueries]\n"
                                    "       nvqb-meaning --sql TEXT\n");
     while (line.Next()) {
         if (line.Is("--unknown"))
             options.Unknown = true;
+        else if (line.Is("--subqueries"))
+            options.Generator.SubQueries = true;
         else if (line.Is("--sql"))
             options.Sql = QString::fromLocal8Bit(line.Value());
         else if (line.Is("--statements"))
@@ -97,10 +104,11 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (options.Print) {
         nvqb::TnvSQL92SyntaxProvider provider;
-        const QString statement = GenerateStatement(options.Seed, *options.Print);
+        const QString statement =
+            GenerateStatement(options.Seed, *options.Print, TStatementShape::Any, options.Generator);
         std::printf("statement %llu: %s\nas SQLite runs it: %s\nsession %llu starts from: %s\n", *options.Print,
                     qPrintable(statement), qPrintable(SQLiteText(&provider, statement)), *options.Print,
-                    qPrintable(SessionStart(options.Seed, *options.Print)));
+                    qPrintable(SessionStart(options.Seed, *options.Print, options.Generator)));
         return 0;
     }
     try {
@@ -112,6 +120,7 @@ int main(int argc, char **argv)
             return outcome.Kind == TStatementOutcome::Different ? 1 : 0;
         }
         TMeaningRun run(database, options.Seed);
+        run.Options = options.Generator;
         run.Keep = std::max(options.Show, 1);
         run.KeepUnknownOnly = options.Unknown;
         run.KeepItem = options.Item;

@@ -553,6 +553,8 @@ void TnvDatasourceGroup::ReadWhereAsLoaded(TOwned<TSQLExpressionAnd> conditions)
         conditions->Add(BracketIfOr(std::move(criteria)));
     if (conditions->GetCount() == 0)
         return;
+    // The conditions are copies, of links and cells that go: read as text.
+    BindAsRead(conditions.get());
     bool found = false;
     TOwned<TSQLExpressionItem> rest = LoadWhereJoins(std::move(conditions), found);
     if (selectList && (moved || found))
@@ -587,8 +589,10 @@ void TnvDatasourceGroup::MoveJoinsToFrom()
         return;
     }
     for (TnvLink *link : std::as_const(links))
-        if (TOwned<TSQLExpressionItem> expression = TakeCondition(link))
+        if (TOwned<TSQLExpressionItem> expression = TakeCondition(link)) {
+            BindAsRead(expression.get());
             AddLoadedLink(std::move(expression), lpFrom);
+        }
     NotifyReorderNeeded();
 }
 

@@ -113,6 +113,8 @@ public:
     void GetWhereJoinConditions(TOwned<TSQLExpressionItem> &andNode);
     // The WHERE condition (taken over) with the WHERE links in front.
     TOwned<TSQLExpressionItem> AddWhereJoinConditions(TOwned<TSQLExpressionItem> condition);
+    // Whether the group or a group in it has a WHERE link.
+    bool HasWhereLinks() const { return !WhereLinks().isEmpty(); }
     // A dialect without joins in FROM (top-level group): the FROM clause
     // becomes a list and its join conditions go to WHERE; WHERE is then read
     // as loading reads it there: WHERE links for the terms that join two

@@ -4,6 +4,7 @@
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
+#include "builder/model/SubSelectStatementProxy.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Assert.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
@@ -670,13 +671,15 @@ void TnvLink::SetJoinKindClass(TastNodeClass kindClass)
 
 bool TnvLink::DropTermsReferring(const TnvDatasourceBase *datasource)
 {
-    auto refers = [datasource](TSQLExpressionItem *term) {
+    const TSQLFromSource *node = datasource ? datasource->DatasourceAST() : nullptr;
+    auto refers = [datasource, node](TSQLExpressionItem *term) {
         TastNodeRefList sources;
         term->GetReferencedDatasourcesRecursive(sources);
         for (const TastNodeBase *source : std::as_const(sources))
             if (DatasourceOfFromSource(source) == datasource)
                 return true;
-        return false;
+        // A sub-query that names it takes the term along.
+        return UsesFromSource(term, node);
     };
     // The terms, through brackets and nested ANDs, as a join condition is
     // taken apart.
@@ -710,7 +713,8 @@ bool TnvLink::NotifyDatasourceDestroyingInternal(TnvDatasourceBase *datasource)
     // The link is part of its owner's ON condition and goes with it.
     if (FOwnerDatasource.RefersTo(datasource))
         return true;
-    if (FReferencedDatasources.RefersTo(datasource)) {
+    if (FReferencedDatasources.RefersTo(datasource) ||
+        UsesFromSource(FLinkExpression.get(), datasource ? datasource->DatasourceAST() : nullptr)) {
         // Of an AND only the terms that refer to the data source go.
         if (!DropTermsReferring(datasource))
             return true;

@@ -492,6 +492,18 @@ void TnvQueryBuilderControlOwner::GetASTChildrenForSubtree(TastNodeRefList &list
         child->GetASTChildrenForSubtree(list);
 }
 
+void TnvQueryBuilderControlOwner::BindAsRead(TastNodeBase *tree)
+{
+    if (!tree)
+        return;
+    tree->SetSyntaxProvider(FSyntaxProvider);
+    tree->RestoreColumnPrefixRecursive();
+    TastNodeRefList withItems, fromSources;
+    GatherPrepareAndFixupContext(withItems, fromSources, true);
+    tree->PrepareAndFixupRecursive(withItems, fromSources,
+                                   FQueryBuilder ? FQueryBuilder->MetadataContainer() : nullptr);
+}
+
 // ---------------------------------------------------------------------------
 // Sub-queries
 

@@ -147,6 +147,11 @@ public:
     // sources, outer scopes first. The base asks the parent.
     virtual void GatherPrepareAndFixupContext(TastNodeRefList &withItems, TastNodeRefList &fromSources,
                                               bool addDatasources);
+    // Binds a tree copied out of the model again, as reading its text would:
+    // the column prefixes written out, then every name bound in this node's
+    // scope. A copy of a sub-query names the sources of the sub-query it was
+    // copied from, which go when that sub-query goes.
+    void BindAsRead(TastNodeBase *tree);
 
     // "SELECT " becomes "SEL ", " FROM " becomes " FRM ", and a text longer
     // than 25 characters is cut to 25 followed by " ...".

@@ -4,6 +4,7 @@
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
 #include "builder/model/SelectList.h"
+#include "builder/model/SubSelectStatementProxy.h"
 #include "builder/model/UnionSubQuery.h"
 #include "classlib/Exceptions.h"
 #include "classlib/Strings.h"
@@ -1197,11 +1198,9 @@ bool TnvSelectItem::NotifyFromSourceDestroying(TSQLFromSource *source)
         return false;
     if (DatasourceNode() == source)
         return true;
-    auto refersTo = [source](TastNodeBase *node) {
-        TastNodeRefList sources;
-        node->GetReferencedDatasourcesRecursive(sources);
-        return sources.contains(source);
-    };
+    // A sub-query that names the source (IN, EXISTS, a comparison with its
+    // value) means something else without it: what holds it goes whole.
+    auto refersTo = [source](TastNodeBase *node) { return UsesFromSource(node, source); };
     if (FExpression && refersTo(FExpression.get()))
         return true;
     auto bracket = UpdateBracket(this);

@@ -98,6 +98,36 @@ void TakeOperands(TOwned<TSQLExpressionItem> node, TClass collectionClass,
         operands.push_back(std::move(node));
 }
 
+// Whether the condition compares a logical value with True or False, which
+// printing writes as the value or its negation: a term whose reading back
+// then differs (Not Not x is x, Not (a Or b) is Not a And Not b).
+bool HasBooleanComparison(const TSQLExpressionItem *condition)
+{
+    if (!condition)
+        return false;
+    if (const auto *collection = As<TSQLExpressionLogicalCollection>(condition)) {
+        for (qsizetype i = 0; i < collection->GetCount(); ++i)
+            if (HasBooleanComparison(collection->GetItems(i)))
+                return true;
+        return false;
+    }
+    if (condition->Is<TSQLExpressionNot>() || condition->Is<TSQLExpressionBrackets>())
+        return HasBooleanComparison(static_cast<const TSQLExpressionExpressionItem *>(condition)->Expression.get());
+    const auto *binary = As<TSQLExpressionOperatorBinary>(condition);
+    if (!binary || binary->OperatorText() != QStringLiteral("="))
+        return false;
+    const TSQLExpressionItem *left = ExpressionRemoveBrackets(binary->Expression.get());
+    const auto *constant = As<TSQLExpressionConstant>(binary->Right.get());
+    return left && left->IsLogical() && constant && constant->GetCount() == 1 &&
+           constant->GetItems(0)->Is<TastTokenKeyword>();
+}
+
+// The condition as loading simplifies it, the brackets around it dropped.
+TOwned<TSQLExpressionItem> SimplifiedAsLoaded(TOwned<TSQLExpressionItem> condition)
+{
+    return WithoutBrackets(SimplifyLogicalExpression(WithoutBrackets(std::move(condition))));
+}
+
 constexpr TnvQueryBuilderGroupByTypes WhereSearchKinds{gtExpression, gtWhere};
 constexpr TnvQueryBuilderGroupByTypes GroupedSearchKinds{gtExpression, gtGroupBy, gtHaving, gtAggregateStar,
                                                          gtAggregate};
@@ -331,6 +361,34 @@ void TnvSelectList::BindUnboundNames()
 {
     auto bracket = UpdateBracket(this);
     for (TnvSelectItem *row : std::as_const(FItems))
+        if (row->BindUnboundNames())
+            row->NotifySQLUpdated();
+}
+
+namespace {
+
+// The rows of the sub-queries below the node, at any depth.
+void CollectSubQueryRows(const TnvQueryBuilderControlOwner *node, QList<TnvSelectItem *> &rows)
+{
+    for (qsizetype i = 0; i < node->GetChildCount(); ++i) {
+        TnvQueryBuilderControlOwner *child = node->GetChild(i);
+        if (auto *row = As<TnvSelectItem>(child))
+            rows.append(row);
+        CollectSubQueryRows(child, rows);
+    }
+}
+
+} // namespace
+
+void TnvSelectList::BindNamesOfSubQueries()
+{
+    QList<TnvSelectItem *> rows;
+    for (const TnvSelectItem *row : std::as_const(FItems))
+        CollectSubQueryRows(row, rows);
+    if (rows.isEmpty())
+        return;
+    auto bracket = UpdateBracket(this);
+    for (TnvSelectItem *row : std::as_const(rows))
         if (row->BindUnboundNames())
             row->NotifySQLUpdated();
 }
@@ -609,6 +667,9 @@ void TnvSelectList::AddWhereCondition(TOwned<TSQLExpressionItem> condition)
 void TnvSelectList::ReplaceWhereCriteria(TOwned<TSQLExpressionItem> condition)
 {
     auto bracket = UpdateBracket(this);
+    // The sub-queries of the cells go with them, and their copies in the
+    // condition name their sources: the condition is read as its text.
+    BindAsRead(condition.get());
     for (TnvSelectItem *row : std::as_const(FItems))
         if (WhereGroupByTypes.Contains(row->GroupByType()))
             while (row->ConditionsCount() > 0)
@@ -853,6 +914,13 @@ QString TnvSelectList::TermKey(const TnvSelectItem *row, const TSQLExpressionIte
     return left ? row->TextOf(left) : QString();
 }
 
+QString TnvSelectList::KeyOf(const TnvSelectItem *row, const TSQLExpressionItem *term) const
+{
+    bool taken = false;
+    const TSQLExpressionItem *left = LeftOperand(term, taken);
+    return row->TextOf(left ? left : term);
+}
+
 QSet<QString> TnvSelectList::ConditionKeys(TnvQueryBuilderGroupByTypes kinds) const
 {
     QSet<QString> keys;
@@ -891,6 +959,17 @@ std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::Condition
                 QString key = TermKey(row, term.get());
                 if (expression)
                     term->RestoreLExpression(expression);
+                if (expression && HasBooleanComparison(term.get())) {
+                    // Printed as the value or its negation, the term is read
+                    // back simplified: its terms find the rows of their own
+                    // operands.
+                    std::vector<TOwned<TSQLExpressionItem>> pieces;
+                    TakeOperands(SimplifiedAsLoaded(TransformExpression(std::move(term))),
+                                 TSQLExpressionAnd::StaticClassType(), pieces);
+                    for (TOwned<TSQLExpressionItem> &piece : pieces)
+                        cells[size_t(c)].push_back({KeyOf(row, piece.get()), i, std::move(piece)});
+                    continue;
+                }
                 if (key.isNull())
                     key = row->TextOf(term.get());
                 cells[size_t(c)].push_back({key, i, std::move(term)});
@@ -900,10 +979,56 @@ std::vector<std::vector<TnvSelectList::TConditionTerm>> TnvSelectList::Condition
     return cells;
 }
 
+std::vector<std::vector<TnvSelectList::TConditionTerm>>
+TnvSelectList::ExpandedColumns(std::vector<std::vector<TConditionTerm>> columns) const
+{
+    // A column whose only term is an OR is read back as so many columns, one
+    // per operand (nested ORs opened), each simplified as loading simplifies
+    // an operand of the clause's OR, and the terms of an AND among them
+    // spread over the rows of their own operands.
+    std::vector<std::vector<TConditionTerm>> expanded;
+    for (std::vector<TConditionTerm> &column : columns) {
+        if (column.size() != 1 || !ExpressionRemoveBrackets(column.front().Condition.get()) ||
+            !ExpressionRemoveBrackets(column.front().Condition.get())->Is<TSQLExpressionOr>()) {
+            expanded.push_back(std::move(column));
+            continue;
+        }
+        TConditionTerm &only = column.front();
+        const TnvSelectItem *row = FItems[only.Row];
+        std::vector<TOwned<TSQLExpressionItem>> work;
+        work.push_back(std::move(only.Condition));
+        for (size_t k = 0; k < work.size(); ++k) {
+            TOwned<TSQLExpressionItem> operand = SimplifiedAsLoaded(std::move(work[k]));
+            if (!operand)
+                continue;
+            if (operand->Is<TSQLExpressionOr>()) {
+                std::vector<TOwned<TSQLExpressionItem>> operands;
+                TakeOperands(std::move(operand), TSQLExpressionOr::StaticClassType(), operands);
+                work.insert(work.begin() + qsizetype(k) + 1, std::make_move_iterator(operands.begin()),
+                            std::make_move_iterator(operands.end()));
+                continue;
+            }
+            std::vector<TOwned<TSQLExpressionItem>> terms;
+            TakeOperands(std::move(operand), TSQLExpressionAnd::StaticClassType(), terms);
+            std::vector<TConditionTerm> disjunct;
+            for (TOwned<TSQLExpressionItem> &term : terms)
+                disjunct.push_back({KeyOf(row, term.get()), only.Row, std::move(term)});
+            expanded.push_back(std::move(disjunct));
+        }
+    }
+    return expanded;
+}
+
 TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupByTypes kinds)
 {
     TRowTextScope texts(this);
+    const bool where = kinds.Contains(gtWhere);
     std::vector<std::vector<TConditionTerm>> cells = ConditionTerms(kinds);
+    // After joins written in WHERE the clause is one term of their AND, and
+    // read back it stays one criterion; alone it is taken apart.
+    const TnvDatasourceGroup *from = where && FUnionSubQuery ? FUnionSubQuery->FromGroup() : nullptr;
+    if (!from || !from->HasWhereLinks())
+        cells = ExpandedColumns(std::move(cells));
     if (cells.empty())
         return nullptr;
     TnvBaseSyntaxProvider *provider = SyntaxProvider();
@@ -914,7 +1039,6 @@ TOwned<TSQLExpressionItem> TnvSelectList::GetConditionTree(TnvQueryBuilderGroupB
     // and a term typed into another expression's row where its own
     // expression's row is. A GROUP BY row that no output column takes stands
     // where it is.
-    const bool where = kinds.Contains(gtWhere);
     const QHash<QString, qsizetype> outputPlaces = ReadBackPlaces(where);
     QHash<QString, qsizetype> groupPlaces;
     if (!where)

@@ -77,6 +77,11 @@ public:
     // A data source was added: the names of the rows that named it before it
     // was there are bound to it now.
     void BindUnboundNames();
+    // The same for the rows of the sub-queries in the rows, at any depth:
+    // the select list is loaded before the FROM clause, so the names its
+    // sub-queries' rows take of the part's sources are bound once the
+    // sources are there.
+    void BindNamesOfSubQueries();
 
     // --- Output columns ---------------------------------------------------------
     // A t.* stands for the fields of its table; a * and a table whose fields
@@ -181,6 +186,9 @@ private:
     // The text of the expression whose row the term of Row's criteria cell
     // goes to when read back; a null text when it is the whole term.
     QString TermKey(const TnvSelectItem *row, const TSQLExpressionItem *term) const;
+    // The key of a term whose left operand is its own (not the row's
+    // expression taken off): the text of that operand, or of the term.
+    QString KeyOf(const TnvSelectItem *row, const TSQLExpressionItem *term) const;
     // The text of the row's expression; printed once while a clause is built.
     QString RowText(const TnvSelectItem *row) const;
     class TRowTextScope;
@@ -189,6 +197,9 @@ private:
     QSet<QString> ConditionKeys(TnvQueryBuilderGroupByTypes kinds) const;
     // The terms of the rows of the kinds, column by column, in row order.
     std::vector<std::vector<TConditionTerm>> ConditionTerms(TnvQueryBuilderGroupByTypes kinds);
+    // The columns with each one that is a single OR opened into the columns
+    // reading it back gives.
+    std::vector<std::vector<TConditionTerm>> ExpandedColumns(std::vector<std::vector<TConditionTerm>> columns) const;
 
     // While a union part is loaded: the orders in which its select list,
     // each criteria column of WHERE and HAVING and GROUP BY name their rows.

@@ -130,7 +130,10 @@ TOwned<TSQLOrderByClause> ResultOrderByClause(const TnvSelectList *list)
             if (columns.contains(column))
                 return;
             columns.insert(column);
-            reference = ColumnReference(list, column);
+            // A position names the same column of the result, and read
+            // back it stays a position: it is kept as written.
+            if (!TnvSelectItem::IsUnsignedInteger(key))
+                reference = ColumnReference(list, column);
         } else {
             const QString text = TnvSelectItem::NodeText(list->QueryBuilder(), key);
             if (others.contains(text))

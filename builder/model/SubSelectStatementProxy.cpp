@@ -67,6 +67,35 @@ TOwned<TSQLSubSelectStatement> TnvSubSelectStatementProxy::GetASTTree() const
     return Create<TSQLSubSelectStatement>(SyntaxProvider());
 }
 
+bool UsesFromSource(TastNodeBase *node, const TastNodeBase *source)
+{
+    if (!node || !source)
+        return false;
+    auto *target = const_cast<TastNodeBase *>(source);
+    auto names = [target](TastNodeBase *tree) {
+        TastNodeRefList sources;
+        tree->GetReferencedDatasourcesRecursive(sources);
+        return sources.contains(target);
+    };
+    if (names(node))
+        return true;
+    // A sub-query's trees live in its model nodes, the proxy holds none: what
+    // the sub-query prints is asked (a copy of its result, which holds the
+    // results of the sub-queries inside it). A row of its grid that prints
+    // nothing (no output, no criterion) gives the sub-query no meaning.
+    TastNodesList nodes;
+    nodes.append(node);
+    node->GetMyChildrenRecursive(nodes);
+    for (TastNodeBase *child : std::as_const(nodes)) {
+        const auto *proxy = As<TnvSubSelectStatementProxy>(child);
+        if (!proxy || !proxy->SubQuery())
+            continue;
+        if (TOwned<TSQLSubSelectStatement> tree = proxy->GetASTTree(); tree && names(tree.get()))
+            return true;
+    }
+    return false;
+}
+
 void TnvSubSelectStatementProxy::DestroyOwned()
 {
     if (TnvQueryBuilderControlOwner *node = FModelNode.get())

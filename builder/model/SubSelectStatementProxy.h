@@ -71,4 +71,9 @@ private:
     TOwned<TSQLSubSelectStatement> FSubject;
 };
 
+// Whether the tree uses the FROM source: names one of its columns, or holds
+// a sub-query that names one anywhere inside it (a correlated sub-query, at
+// any depth), whose meaning goes with the source.
+bool UsesFromSource(TastNodeBase *node, const TastNodeBase *source);
+
 } // namespace nvqb

@@ -104,6 +104,7 @@ void TnvUnionSubQuery::LoadFromAST(TOwned<TSQLSubQueryExpression> node)
         } else {
             FANSIJoins = true;
         }
+        FSelectList->BindNamesOfSubQueries();
     }
     if (where)
         FSelectList->LoadConditionFromAST(std::move(where), gtWhere);

@@ -645,6 +645,42 @@ TEST_F(SelectListTest, StandardFunctionsStayInTheirRowsAndCells)
     EXPECT_SQL(Load(edited), edited);
 }
 
+TEST_F(SelectListTest, WhatIsLeftOrWrittenAsANegationPrintsAsItReadsBack)
+{
+    // A removal that leaves an OR in brackets inside the OR of the clause:
+    // read back, every operand is a column of its own.
+    Load(QStringLiteral("Select a.id From a, b Where b.y = 1 And ((a.x = 1 Or a.x = 2) Or a.id = 3)"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.id From a Where a.x = 1 Or a.x = 2 Or a.id = 3");
+    EXPECT_SQL(Load(SQL()), "Select a.id From a Where a.x = 1 Or a.x = 2 Or a.id = 3");
+    // And an AND in one of them spreads over the rows of its columns, in
+    // their order.
+    Load(QStringLiteral("Select a.id From a, b Where b.y = 1 And (a.x = 1 Or (a.x = 2 And a.id = 3))"));
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.id From a Where a.x = 1 Or a.id = 3 And a.x = 2");
+    EXPECT_SQL(Load(SQL()), "Select a.id From a Where a.x = 1 Or a.id = 3 And a.x = 2");
+
+    // A condition row compared with False prints as its negation, read back
+    // as loading simplifies it: no double negation, and De Morgan's terms
+    // each in the row of its own column.
+    const struct {
+        const char *Row, *Criterion, *Printed;
+    } negations[] = {
+        {"Not a.x = 1", "= False", "Select a.id From a Where a.id > 0 And a.x = 1"},
+        {"a.x = 1 Or a.id = 2", "= False", "Select a.id From a Where a.id > 0 And Not a.id = 2 And Not a.x = 1"},
+        {"a.x = 1 And a.id = 2", "= True", "Select a.id From a Where a.id > 0 And a.id = 2 And a.x = 1"},
+        {"a.x = 1", "= False", "Select a.id From a Where a.id > 0 And Not a.x = 1"},
+    };
+    for (const auto &negation : negations) {
+        SCOPED_TRACE(negation.Row);
+        Load(QStringLiteral("Select a.id From a Where a.id > 0"));
+        List()->AddExpression(QString::fromLatin1(negation.Row))
+            ->SetCondition(0, QString::fromLatin1(negation.Criterion));
+        EXPECT_SQL(SQL(), negation.Printed);
+        EXPECT_SQL(Load(SQL()), negation.Printed);
+    }
+}
+
 TEST_F(SelectListTest, NamesTypedBeforeTheirSourceIsAddedBindToIt)
 {
     Load(QStringLiteral("Select a.x From a"));
@@ -809,6 +845,90 @@ TEST_F(SelectListTest, ARemovedSourceTakesOnlyTheTermsOfACellThatUseIt)
     Load(QStringLiteral("Select b.x, a.y From a Inner Join b On a.x <> 2 Where a.x = b.y"));
     RemoveSource(QStringLiteral("b"));
     EXPECT_SQL(SQL(), "Select a.y From a Where a.x <> 2");
+}
+
+TEST_F(SelectListTest, ACriterionOrRowWhoseSubQueryUsesAGoingSourceGoesWhole)
+{
+    // A correlated sub-query names the going source: the criterion or row
+    // that holds it goes as a whole, never only the inner condition (which
+    // would leave IN, EXISTS or a comparison with other rows).
+    const char *const cases[][2] = {
+        {"Select a.id From a Inner Join b On a.id = b.a_id Where a.id In (Select c.b_id From c Where c.id = b.id)",
+         "Select a.id From a"},
+        {"Select a.id From a, b Where Exists(Select c.id From c Where c.b_id = b.id)", "Select a.id From a"},
+        {"Select a.id From a, b Where Not Exists(Select c.id From c Where c.b_id = b.id) And a.x > 1",
+         "Select a.id From a Where a.x > 1"},
+        {"Select a.id From a, b Where a.x = (Select Max(c.id) From c Where c.b_id = b.id) Or a.x = 1",
+         "Select a.id From a Where a.x = 1"},
+        {"Select a.id From a, b Where a.x > 1 And a.x <> All(Select c.id From c Where c.b_id = b.id)",
+         "Select a.id From a Where a.x > 1"},
+        // Two levels down.
+        {"Select a.id From a, b Where a.id In (Select c.b_id From c Where Exists(Select b1.id From b b1 Where "
+         "b1.id = c.b_id And b1.y = b.y))",
+         "Select a.id From a"},
+        // In the select list, HAVING and ORDER BY.
+        {"Select a.id, (Select Max(c.id) From c Where c.b_id = b.id) As m From a, b", "Select a.id From a"},
+        {"Select a.x, Count(*) From a, b Group By a.x Having Count(*) > (Select Count(*) From c Where c.b_id = b.id)",
+         "Select a.x, Count(*) From a Group By a.x"},
+        {"Select a.id From a, b Order By (Select Max(c.id) From c Where c.b_id = b.id), a.id",
+         "Select a.id From a Order By a.id"},
+        // A sub-query that does not name it stays.
+        {"Select a.id From a, b Where a.id In (Select c.b_id From c Where c.id = a.x) And b.y = 1",
+         "Select a.id From a Where a.id In (Select c.b_id From c Where c.id = a.x)"},
+    };
+    for (const auto &[sql, left] : cases) {
+        EXPECT_SQL(Load(QString::fromLatin1(sql)), QString::fromLatin1(sql));
+        RemoveSource(QStringLiteral("b"));
+        EXPECT_SQL(SQL(), left) << sql;
+        EXPECT_SQL(Load(SQL()), left) << sql;
+    }
+    // An ON condition's term goes the same way.
+    Load(QStringLiteral("Select b.y From a Inner Join b On a.id = b.a_id And b.y In (Select c.id From c Where "
+                        "c.b_id = a.x) And b.y > 0"));
+    RemoveSource(QStringLiteral("a"));
+    EXPECT_SQL(SQL(), "Select b.y From b Where b.y > 0");
+    // The sub-queries that went are no pages any more.
+    Load(QStringLiteral("Select a.id From a, b Where a.id In (Select c.b_id From c Where c.id = b.id)"));
+    EXPECT_EQ(qb->GetSubQueriesCount(), 2);
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_EQ(qb->GetSubQueriesCount(), 1);
+}
+
+TEST_F(SelectListTest, ASubQueryNamesWhatItPrints)
+{
+    // A row of a sub-query's grid that prints nothing (no output, no
+    // criterion left) names a source of the query around it: the row goes
+    // with the source, the sub-query and the column it gives stay.
+    Load(QStringLiteral("Select a.id, (Select Max(c.id) From c Where b.id = c.b_id) As m From a, b"));
+    TnvSelectList *inner = qb->GetSubQueries(1)->UnionSubQueries(0)->SelectList();
+    TnvSelectItem *row = nullptr;
+    for (qsizetype i = 0; i < inner->Count(); ++i)
+        if (inner->Items(i)->GetExpression() == QStringLiteral("b.id"))
+            row = inner->Items(i);
+    ASSERT_NE(row, nullptr);
+    row->SetCondition(0, QString());
+    EXPECT_SQL(SQL(), "Select a.id, (Select Max(c.id) From c) As m From a, b");
+    RemoveSource(QStringLiteral("b"));
+    EXPECT_SQL(SQL(), "Select a.id, (Select Max(c.id) From c) As m From a");
+    EXPECT_SQL(Load(SQL()), SQL());
+}
+
+TEST_F(SelectListTest, SubQueriesOfTheSelectListNameTheSourcesLoadedAfterThem)
+{
+    // The select list is loaded before FROM: the rows its sub-queries make
+    // for the part's columns are bound once the sources are there, and
+    // follow a new alias as the rest of the text does.
+    Load(QStringLiteral("Select (Select Max(c.id) From c Where c.b_id = a.id And a.x Not In (Select b.y From b Where "
+                        "b.id = c.id)) As m, a.x From a"));
+    QList<TnvDatasource *> sources;
+    Part(0)->FromGroup()->GetDatasources(sources);
+    ASSERT_EQ(sources.size(), 1);
+    sources.front()->SetAlias(QStringLiteral("z"));
+    EXPECT_SQL(SQL(), "Select (Select Max(c.id) From c Where c.b_id = z.id And z.x Not In (Select b.y From b Where "
+                      "b.id = c.id)) As m, z.x From a z");
+    // And go with it: the whole item.
+    RemoveSource(QStringLiteral("z (a)"));
+    EXPECT_SQL(SQL(), "Select *");
 }
 
 TEST_F(SelectListTest, SubSelectsInCriteriaAndExpressionsAreSubQueries)

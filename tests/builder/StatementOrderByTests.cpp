@@ -60,6 +60,9 @@ TEST_F(StatementOrderByTest, BracketsAroundTheOnlySelectKeepItsOrderByOnTheResul
         // Already by the alias or the position.
         {"Select a.x As k From a Order By k", "(Select a.x As k From a) Order By k"},
         {"Select a.id, a.x From a Order By 2", "(Select a.id, a.x From a) Order By 2"},
+        // A position stays a position, as it reads back, though the column
+        // has an alias.
+        {"Select a.id, a.x As m From a Order By 2 Desc", "(Select a.id, a.x As m From a) Order By 2 Desc"},
         // An alias two columns share names neither.
         {"Select a.id As k, a.x As k From a Order By a.x", "(Select a.id As k, a.x As k From a) Order By 2"},
         // Past a t.* the position counts the fields of its table.
@@ -153,6 +156,14 @@ TEST_F(StatementOrderByTest, TheOrderByStaysWithTheStatementWhicheverPartIsFirst
                               .arg(QLatin1String(op)));
         ExpectStable();
     }
+
+    // A position of a union's ORDER BY stays one, also in brackets.
+    const QString position =
+        QStringLiteral("Select a.id, a.x As m From a Union Select b.id, b.y As n From b Order By 2 Desc");
+    EXPECT_SQL(Load(position), position);
+    Enclose(0);
+    EXPECT_SQL(SQL(), "(Select a.id, a.x As m From a) Union Select b.id, b.y As n From b Order By 2 Desc");
+    ExpectStable();
 
     // Moves in and out of brackets leave the first part first; a swap in the
     // first group makes another one first.

@@ -161,4 +161,30 @@ TEST_F(WhereJoinTest, ACriterionOverTwoSourcesThatTestsOneValueStaysACriterion)
     EXPECT_SQL(SQL(), sql);
     EXPECT_SQL(Load(sql), sql);
 }
+TEST_F(WhereJoinTest, SubQueriesOfTheCriteriaKeepTheirColumnsAcrossDialects)
+{
+    // The criteria are read again when the joins move: the sub-queries in
+    // them keep their column prefixes and what they name, outer sources too.
+    const QString sql = QStringLiteral("Select a.id From a Inner Join b On a.id = b.a_id Where a.id Not In (Select "
+                                       "c1.b_id From c c1 Where c1.id >= 100) And Exists(Select c.id From c Where "
+                                       "c.b_id = b.id And c.id > a.x)");
+    EXPECT_SQL(Load(sql), sql);
+    UseANSIJoins(false);
+    const QString where = QStringLiteral("Select a.id From a, b Where a.id = b.a_id And a.id Not In (Select c1.b_id "
+                                         "From c c1 Where c1.id >= 100) And Exists(Select c.id From c Where c.b_id = "
+                                         "b.id And c.id > a.x)");
+    EXPECT_SQL(SQL(), where);
+    EXPECT_SQL(Load(SQL()), where);
+    UseANSIJoins(true);
+    EXPECT_SQL(SQL(), sql);
+    EXPECT_SQL(Load(SQL()), sql);
+    // Switched and back without a load between: the correlation still names
+    // b, and the criterion goes with it.
+    UseANSIJoins(false);
+    UseANSIJoins(true);
+    EXPECT_SQL(SQL(), sql);
+    TObject::Free(Source(QStringLiteral("b")));
+    EXPECT_SQL(SQL(), "Select a.id From a Where a.id Not In (Select c1.b_id From c c1 Where c1.id >= 100)");
+}
+
 } // namespace nvqb::test

@@ -205,6 +205,50 @@ TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
     }
 }
 
+// The same over correlated sub-queries in WHERE, HAVING and the select
+// list, whose sources the sessions remove.
+TEST_F(MeaningTest, GeneratedStatementsWithCorrelatedSubQueriesKeepTheirRows)
+{
+    const quint64 count = SliceLength(600, 4);
+    TMeaningRun run(Database(), SliceSeed());
+    run.Options.SubQueries = true;
+    run.Keep = int(count);
+    run.Statements(0, count);
+    ExpectOnlyWaivedDifferences(run, 0);
+    EXPECT_EQ(run.StatementCounts.Executed, qint64(count));
+}
+
+TEST_F(MeaningTest, EditSessionsOverCorrelatedSubQueriesKeepTheirRows)
+{
+    const quint64 count = SliceLength(150, 16);
+    TMeaningRun run(Database(), SliceSeed());
+    run.Options.SubQueries = true;
+    run.Keep = int(count);
+    run.Sessions(0, count);
+    ExpectOnlyWaivedDifferences(run, 1);
+    EXPECT_EQ(run.SessionCounts.Executed, qint64(count));
+    EXPECT_GT(run.ComparedSteps, run.SessionSteps / 2);
+}
+
+// Sessions over sub-queries that once differed: a source of the select
+// list's sub-queries unbound after loading, a criterion on an EXISTS row, a
+// removal oracle misled by a sub-query's own table of the same name, a row
+// of a sub-query that printed nothing taking the sub-query along, a
+// sub-query's aggregate taken for the block's when HAVING was left alone.
+TEST_F(MeaningTest, EditSessionsOverSubQueriesThatOnceDifferedKeepTheirRows)
+{
+    const struct {
+        quint64 Seed, Index;
+    } sessions[] = {{1, 42}, {1, 54}, {1, 70}, {1, 136}, {1, 1148}, {1, 1516}, {5, 1213}, {777, 29204}};
+    for (const auto &session : sessions) {
+        TMeaningRun run(Database(), session.Seed);
+        run.Options.SubQueries = true;
+        run.Sessions(session.Index, 1);
+        EXPECT_EQ(run.SessionCounts.Different, 0) << "seed " << session.Seed << ", session " << session.Index << "\n"
+                                                  << Std(run.Report(1));
+    }
+}
+
 // SQLite reads a bracketed union as a derived table; flattened into the
 // query around it, it would lose or repeat rows of a RIGHT join inside.
 TEST_F(MeaningTest, BracketedUnionsRunOnSQLiteWithTheRowsOfTheirParts)
@@ -466,6 +510,75 @@ TEST_F(MeaningTest, Reported105OrderByStaysWithTheStatementWhenPartsMove)
     auto model = Loaded(QStringLiteral("SELECT p.id AS k FROM p UNION SELECT q.p_id AS k FROM q ORDER BY k DESC"));
     Click(*model, Part(*model, 0)->GetPopupMenu(), QStringLiteral("Move Forward"));
     ExpectRowsOf(*model, QStringLiteral("SELECT q.p_id AS k FROM q UNION SELECT p.id AS k FROM p ORDER BY k DESC"));
+}
+
+// --- Sub-queries that name the sources of the query around them ----------------
+
+TEST_F(MeaningTest, RemovingASourceThatASubQueryNamesTakesTheWholeCriterion)
+{
+    // Only the inner condition gone, IN would test another set, EXISTS hold
+    // for every row, NOT EXISTS for none, and an OR let more rows through.
+    const struct {
+        const char *Sql, *Removed, *Expected;
+    } cases[] = {
+        {"SELECT p1.id FROM p p1 INNER JOIN q q1 ON q1.p_id = p1.id WHERE p1.id IN (SELECT s.p_id FROM s WHERE "
+         "s.r_id = q1.id)",
+         "q1", "SELECT p1.id FROM p p1"},
+        {"SELECT p.id FROM p, q WHERE EXISTS (SELECT r.id FROM r WHERE r.q_id = q.id AND r.v = p.v)", "q",
+         "SELECT p.id FROM p"},
+        {"SELECT p.id FROM p, q WHERE NOT EXISTS (SELECT r.id FROM r WHERE r.q_id = q.id) AND p.v > 1", "q",
+         "SELECT p.id FROM p WHERE p.v > 1"},
+        {"SELECT p.id FROM p, q WHERE p.v = 1 OR p.id = (SELECT MAX(r.q_id) FROM r WHERE r.v = q.v)", "q",
+         "SELECT p.id FROM p WHERE p.v = 1"},
+        {"SELECT p.id, (SELECT COUNT(*) FROM r WHERE r.q_id = q.id) AS n FROM p INNER JOIN q ON q.p_id = p.id "
+         "ORDER BY p.id",
+         "q", "SELECT p.id FROM p ORDER BY p.id"},
+        // Two levels down, under a HAVING.
+        {"SELECT p.v, COUNT(*) FROM p, q WHERE q.p_id = p.id GROUP BY p.v HAVING COUNT(*) > (SELECT COUNT(*) FROM r "
+         "WHERE EXISTS (SELECT s.id FROM s WHERE s.r_id = r.id AND s.p_id = q.p_id))",
+         "q", "SELECT p.v, COUNT(*) FROM p GROUP BY p.v"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Sql);
+        auto model = Loaded(QString::fromLatin1(c.Sql));
+        Click(*model, Source(*model, QString::fromLatin1(c.Removed))->GetPopupMenu(), QStringLiteral("Remove"));
+        ExpectRowsOf(*model, QString::fromLatin1(c.Expected));
+    }
+}
+
+TEST_F(MeaningTest, SubQueriesKeepTheirColumnsThroughADialectWithoutAnsiJoins)
+{
+    // Written without its prefixes the sub-query's id would be ambiguous.
+    const QString sql = QStringLiteral(
+        "SELECT p.id FROM p INNER JOIN q ON q.p_id = p.id WHERE p.id NOT IN (SELECT s1.p_id FROM s s1, r r1 WHERE "
+        "r1.id = s1.r_id AND r1.id <= 2) AND EXISTS (SELECT r.id FROM r WHERE r.q_id = q.id)");
+    auto model = Loaded(sql);
+    model->UseWhereJoins(true);
+    ExpectRowsOf(*model, sql);
+    model->UseWhereJoins(false);
+    ExpectRowsOf(*model, sql);
+    EXPECT_TRUE(model->SQL().contains(QStringLiteral("(Select s1.p_id From s s1 Inner Join r r1 On r1.id = s1.r_id "
+                                                     "Where r1.id <= 2)")))
+        << Std(model->SQL());
+}
+
+TEST_F(MeaningTest, EditsLeaveTextThatReadsBackToItself)
+{
+    // What a removal leaves of an OR in brackets in an OR.
+    auto model = Loaded(QStringLiteral("SELECT p.id FROM p, q WHERE q.v = 1 AND ((p.v = 1 OR p.v = 2) OR p.id = 3)"));
+    Click(*model, Source(*model, QStringLiteral("q"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p.id FROM p WHERE p.v = 1 OR p.v = 2 OR p.id = 3"));
+    // A negated condition row whose criterion is = False.
+    model = Loaded(QStringLiteral("SELECT p.id FROM p WHERE p.id > 1"));
+    Part(*model, 0)->SelectList()->AddExpression(QStringLiteral("Not p.v = 1"))
+        ->SetCondition(0, QStringLiteral("= False"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p.id FROM p WHERE p.id > 1 AND p.v = 1"));
+    // A position in ORDER BY of a part put in brackets.
+    const QString sorted = QStringLiteral("SELECT p.id, p.v AS m FROM p ORDER BY 2 DESC, 1");
+    model = Loaded(sorted);
+    Click(*model, Part(*model, 0)->GetPopupMenu(), QStringLiteral("Enclose In Brackets"));
+    EXPECT_TRUE(model->SQL().endsWith(QStringLiteral("Order By 2 Desc, 1"))) << Std(model->SQL());
+    ExpectRowsOf(*model, sorted);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "builder/model/Query.h"
 #include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
+#include "builder/model/SubQuery.h"
 #include "builder/model/UnionGroup.h"
 #include "builder/model/UnionSubQuery.h"
 #include "sqlmodel/ast/AstTokens.h"
@@ -93,6 +94,32 @@ TBlockParts PartsOf(const TSQLSubQuerySelectExpression *block)
     return parts;
 }
 
+// The names the sources of the block's sub-queries go by, lower case: an
+// edit may give a source of the block one of them (a table added a second
+// time), and inside its sub-query the name is then the sub-query's own.
+QSet<QString> DeclaredInSubQueries(const TSQLSubQuerySelectExpression *block)
+{
+    QSet<QString> names;
+    if (!block)
+        return names;
+    TastNodesList nodes;
+    block->GetMyChildrenRecursive(nodes);
+    for (TastNodeBase *node : std::as_const(nodes)) {
+        if (!node->Is<TSQLSubSelectStatement>())
+            continue;
+        TastNodesList inner;
+        node->GetMyChildrenRecursive(inner);
+        for (TastNodeBase *child : std::as_const(inner)) {
+            const auto *source = As<TSQLFromSource>(child);
+            if (source && source->Alias && source->Alias->Identifier)
+                names.insert(source->Alias->Identifier->Text().toLower());
+            else if (const auto *object = As<TSQLFromObject>(child))
+                names.insert(object->GetSimpleExpression().toLower());
+        }
+    }
+    return names;
+}
+
 QString Conjunction(const QStringList &terms)
 {
     QStringList bracketed;
@@ -125,6 +152,22 @@ bool HasAggregate(const QString &text)
     static const QRegularExpression aggregate(QStringLiteral("\\b(count|sum|min|max|avg)\\s*\\("),
                                               QRegularExpression::CaseInsensitiveOption);
     return aggregate.match(text).hasMatch();
+}
+
+// Whether the node holds an aggregate of its own block: those of its
+// sub-queries aggregate their own rows.
+bool HasOwnAggregate(TastNodeBase *node)
+{
+    if (!node || node->Is<TSQLSubSelectStatement>())
+        return false;
+    if (node->Is<TSQLExpressionAggregate>())
+        return true;
+    TastNodesList children;
+    node->GetMyChildren(children);
+    for (TastNodeBase *child : std::as_const(children))
+        if (HasOwnAggregate(child))
+            return true;
+    return false;
 }
 
 // --- The model's union tree -------------------------------------------------
@@ -225,8 +268,8 @@ TQueryResult WithRowsSorted(TQueryResult result)
 
 class TSession {
 public:
-    TSession(const TMeaningDatabase &database, quint64 seed, quint64 index)
-        : FDatabase(database), FModel(database.MetadataXML())
+    TSession(const TMeaningDatabase &database, quint64 seed, quint64 index, const TGeneratorOptions &options)
+        : FDatabase(database), FModel(database.MetadataXML()), FOptions(options)
     {
         std::seed_seq sequence{quint32(seed), quint32(seed >> 32), quint32(index), quint32(index >> 32), 57u};
         FRandom.seed(sequence);
@@ -236,7 +279,7 @@ public:
 
     TSessionOutcome Run()
     {
-        FOutcome.Start = SessionStart(FSeed, FIndex);
+        FOutcome.Start = SessionStart(FSeed, FIndex, FOptions);
         const TQueryResult start = FDatabase.Run(SQLiteText(FModel.Ansi(), FOutcome.Start));
         if (!start.Ok)
             return FOutcome;
@@ -307,7 +350,7 @@ private:
             TOwned<TSQLSelectStatement> statement = FModel.Ansi()->ParseSelect(sql);
             const TSQLSubQuerySelectExpression *block = BlockAt(statement.get(), partIndex);
             return block && block->HavingClause && !block->GroupByClause && block->SelectItems &&
-                   !HasAggregate(Text(block->SelectItems.get()));
+                   !HasOwnAggregate(block->SelectItems.get());
         } catch (...) {
             return false;
         }
@@ -317,12 +360,13 @@ private:
     bool Step()
     {
         using TOperation = bool (TSession::*)(TPlan &);
-        static const QList<QPair<TOperation, int>> operations = {
+        static const QList<QPair<TOperation, int>> plain = {
             {&TSession::RemoveDatasource, 15}, {&TSession::AddTable, 15},      {&TSession::Enclose, 10},
             {&TSession::RemoveBrackets, 8},    {&TSession::Move, 10},          {&TSession::MoveAndBack, 5},
             {&TSession::AddCriterion, 15},     {&TSession::RenameSource, 8},   {&TSession::RenameColumn, 6},
             {&TSession::SwitchDialect, 8},
         };
+        const QList<QPair<TOperation, int>> &operations = FOptions.SubQueries ? SubQueryOperations() : plain;
         int total = 0;
         for (const auto &operation : operations)
             total += operation.second;
@@ -381,6 +425,10 @@ private:
             for (qsizetype i = 0; i < parts.Items.size(); ++i)
                 plan.MayBreakUnion = plan.MayBreakUnion || parts.ItemPrefixes[i].contains(prefix) || parts.Star;
         if (!parts.Usable || parts.Outer || parts.Star)
+            return;
+        // The text tells a name of the block from a sub-query's own of the
+        // same spelling only by scope: no oracle then.
+        if (DeclaredInSubQueries(BlockAt(statement.get(), partIndex)).contains(prefix))
             return;
         TBlockParts kept = parts;
         kept.Items.clear();
@@ -560,7 +608,9 @@ private:
             for (int k = 0; k < row->ConditionsCount(); ++k)
                 if (row->GetASTCondition(k))
                     columns = std::max(columns, k + 1);
-            if (row->ExpressionItem() && !row->IsAllColumnsItem() &&
+            // A condition row (EXISTS ...) takes no comparison: the model
+            // refuses one with the parser's message.
+            if (row->ExpressionItem() && !row->IsAllColumnsItem() && !row->ExpressionItem()->IsLogical() &&
                 (row->GroupByType() == gtExpression || row->GroupByType() == gtWhere) &&
                 !HasAggregate(Text(row->ExpressionItem())))
                 rows.append(row);
@@ -687,6 +737,87 @@ private:
         return true;
     }
 
+    // --- Sessions over correlated sub-queries ---------------------------------------
+
+    static const QList<QPair<bool (TSession::*)(TPlan &), int>> &SubQueryOperations()
+    {
+        static const QList<QPair<bool (TSession::*)(TPlan &), int>> operations = {
+            {&TSession::RemoveDatasource, 10},        {&TSession::RemoveSourceASubQueryNames, 20},
+            {&TSession::RemoveSubQuerySource, 10},    {&TSession::AddTable, 8},
+            {&TSession::Enclose, 5},                  {&TSession::RemoveBrackets, 4},
+            {&TSession::Move, 5},                     {&TSession::AddCriterion, 10},
+            {&TSession::RenameSource, 8},             {&TSession::RenameColumn, 4},
+            {&TSession::SwitchDialect, 16},
+        };
+        return operations;
+    }
+
+    // The names the sub-queries of the block name, less those of their own
+    // sources, lower case.
+    static QSet<QString> NamedInSubQueries(const TSQLSubQuerySelectExpression *block)
+    {
+        QSet<QString> names;
+        if (!block)
+            return names;
+        TastNodesList nodes;
+        block->GetMyChildrenRecursive(nodes);
+        for (TastNodeBase *node : std::as_const(nodes))
+            if (const auto *subQuery = As<TSQLSubSelectStatement>(node))
+                names.unite(NamesIn(Text(subQuery)));
+        return names.subtract(DeclaredInSubQueries(block));
+    }
+
+    // Removes a data source of a part that a sub-query of the part names.
+    bool RemoveSourceASubQueryNames(TPlan &plan)
+    {
+        const QList<TnvUnionSubQuery *> parts = Parts();
+        TOwned<TSQLSelectStatement> statement = ParseCurrent();
+        QList<QPair<int, TnvDatasource *>> candidates;
+        for (int i = 0; i < parts.size(); ++i) {
+            QList<TnvDatasource *> sources;
+            parts[i]->FromGroup()->GetDatasources(sources);
+            if (sources.size() < 2)
+                continue;
+            const QSet<QString> named = NamedInSubQueries(BlockAt(statement.get(), i));
+            for (TnvDatasource *source : std::as_const(sources))
+                if (named.contains(SourcePrefix(source).toLower()))
+                    candidates.append({i, source});
+        }
+        if (candidates.isEmpty())
+            return false;
+        const auto [partIndex, removed] = OneOf(candidates);
+        const QString prefix = SourcePrefix(removed);
+        plan.Action =
+            QStringLiteral("remove data source %1 of part %2, which a sub-query names").arg(prefix).arg(partIndex + 1);
+        PlanRemoval(plan, partIndex, prefix.toLower());
+        return Click(removed->GetPopupMenu(), QStringLiteral("Remove"));
+    }
+
+    // Removes a data source of a sub-query: a WHERE, HAVING or select-list
+    // sub-query, or one inside it. No oracle: the sub-query may lose the
+    // column it gave (its SQL then need not run, and the session ends).
+    bool RemoveSubQuerySource(TPlan &plan)
+    {
+        QList<TnvDatasource *> candidates;
+        for (qsizetype i = 0; i < Builder()->GetSubQueriesCount(); ++i) {
+            TnvSubQuery *subQuery = Builder()->GetSubQueries(i);
+            if (subQuery == Builder()->Query())
+                continue;
+            for (qsizetype k = 0; k < subQuery->UnionSubQueriesCount(); ++k) {
+                QList<TnvDatasource *> sources;
+                subQuery->UnionSubQueries(k)->FromGroup()->GetDatasources(sources);
+                if (sources.size() >= 2)
+                    candidates += sources;
+            }
+        }
+        if (candidates.isEmpty())
+            return false;
+        TnvDatasource *removed = OneOf(candidates);
+        plan.Action = QStringLiteral("remove data source %1 of a sub-query").arg(SourcePrefix(removed));
+        plan.MayBreakUnion = true;
+        return Click(removed->GetPopupMenu(), QStringLiteral("Remove"));
+    }
+
     // --- Checks -----------------------------------------------------------------
 
     void Fail(const TPlan &plan, const QString &why, const QString &after = QString())
@@ -783,6 +914,7 @@ private:
 
     const TMeaningDatabase &FDatabase;
     TMeaningModel FModel;
+    TGeneratorOptions FOptions;
     std::mt19937 FRandom;
     quint64 FSeed = 0, FIndex = 0;
     int FNames = 0;
@@ -799,16 +931,17 @@ QString Indented(const QString &text)
 
 } // namespace
 
-QString SessionStart(quint64 seed, quint64 index)
+QString SessionStart(quint64 seed, quint64 index, const TGeneratorOptions &options)
 {
     // A series of its own, half of it unions.
     return GenerateStatement(seed ^ 0x5e55104e5eedull, index,
-                             index % 2 ? TStatementShape::Union : TStatementShape::SingleBlock);
+                             index % 2 ? TStatementShape::Union : TStatementShape::SingleBlock, options);
 }
 
-TSessionOutcome RunSession(const TMeaningDatabase &database, quint64 seed, quint64 index)
+TSessionOutcome RunSession(const TMeaningDatabase &database, quint64 seed, quint64 index,
+                           const TGeneratorOptions &options)
 {
-    return TSession(database, seed, index).Run();
+    return TSession(database, seed, index, options).Run();
 }
 
 QString DescribeSession(const TSessionOutcome &outcome)

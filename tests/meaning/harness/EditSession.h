@@ -28,6 +28,7 @@
 //   places and the operators stay where they stood.
 // A session ends at its first difference.
 #include "QueryResult.h"
+#include "StatementGenerator.h"
 
 #include <QList>
 #include <QString>
@@ -68,9 +69,14 @@ struct TSessionOutcome {
 };
 
 // The statement session Index of the series Seed starts from.
-QString SessionStart(quint64 seed, quint64 index);
-// Session Index of the series Seed.
-TSessionOutcome RunSession(const TMeaningDatabase &database, quint64 seed, quint64 index);
+QString SessionStart(quint64 seed, quint64 index, const TGeneratorOptions &options = {});
+// Session Index of the series Seed. With correlated sub-queries the
+// sessions also remove the data sources that sub-queries name (with the
+// oracle above, which drops every item, conjunct and HAVING term whose text
+// names the source, sub-queries included) and data sources of the
+// sub-queries themselves, and switch the dialect more often.
+TSessionOutcome RunSession(const TMeaningDatabase &database, quint64 seed, quint64 index,
+                           const TGeneratorOptions &options = {});
 // The first different step with the SQL before, after and expected and the
 // results.
 QString DescribeSession(const TSessionOutcome &outcome);

@@ -29,7 +29,8 @@ template <class TOutcome> bool Tally(TCounts &counts, const TOutcome &outcome)
 void TMeaningRun::Statements(quint64 first, quint64 count)
 {
     for (quint64 index = first; index < first + count; ++index) {
-        const TStatementOutcome outcome = CheckStatement(FDatabase, GenerateStatement(FSeed, index));
+        const TStatementOutcome outcome =
+            CheckStatement(FDatabase, GenerateStatement(FSeed, index, TStatementShape::Any, Options));
         OrderChecked += outcome.OrderChecked ? 1 : 0;
         if (Tally(StatementCounts, outcome))
             Add(false, index, outcome.Input, FaultItemsOf(outcome), [&] { return DescribeOutcome(outcome); });
@@ -39,7 +40,7 @@ void TMeaningRun::Statements(quint64 first, quint64 count)
 void TMeaningRun::Sessions(quint64 first, quint64 count)
 {
     for (quint64 index = first; index < first + count; ++index) {
-        const TSessionOutcome outcome = RunSession(FDatabase, FSeed, index);
+        const TSessionOutcome outcome = RunSession(FDatabase, FSeed, index, Options);
         SessionSteps += outcome.Steps.size();
         ComparedSteps += outcome.Compared;
         if (Tally(SessionCounts, outcome))
@@ -109,11 +110,12 @@ QString TMeaningRun::Report(int count) const
     QString text;
     for (qsizetype i = 0; i < Differences.size() && i < count; ++i) {
         const TDifference &difference = Differences[i];
-        text += QStringLiteral("%1 %2 (replay: --seed %3 --only %2%4), %5\n")
+        text += QStringLiteral("%1 %2 (replay: --seed %3 --only %2%4%5), %6\n")
                     .arg(difference.Session ? QStringLiteral("session") : QStringLiteral("statement"))
                     .arg(difference.Index)
                     .arg(FSeed)
                     .arg(difference.Session ? QStringLiteral(" --statements 0") : QStringLiteral(" --sessions 0"))
+                    .arg(Options.SubQueries ? QStringLiteral(" --subqueries") : QString())
                     .arg(ItemsText(difference.Items));
         text += difference.Report + u'\n';
     }

@@ -3,6 +3,8 @@
 // with the first differences kept for the report. Each difference carries
 // the issue item whose shape it has (see FaultShapes.h), so a run can tell
 // the faults known to be open from new ones.
+#include "StatementGenerator.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -29,6 +31,10 @@ struct TDifference {
 class TMeaningRun {
 public:
     TMeaningRun(const TMeaningDatabase &database, quint64 seed) : FDatabase(database), FSeed(seed) {}
+
+    // What the statements and the sessions' statements hold besides the
+    // shapes of every series.
+    TGeneratorOptions Options;
 
     // Statements and sessions First .. First + Count - 1 of the seed.
     void Statements(quint64 first, quint64 count);

@@ -17,7 +17,7 @@ struct TSource {
 
 class TGenerator {
 public:
-    TGenerator(quint64 seed, quint64 index)
+    TGenerator(quint64 seed, quint64 index, const TGeneratorOptions &options) : FOptions(options)
     {
         std::seed_seq sequence{quint32(seed), quint32(seed >> 32), quint32(index), quint32(index >> 32), 31u};
         FRandom.seed(sequence);
@@ -190,6 +190,8 @@ private:
 
     QString Term(const QList<TSource> &scope)
     {
+        if (FOptions.SubQueries && Chance(25))
+            return SubQueryCondition(ColumnsOf(scope), ColumnsOf(scope), 1);
         const QString left = Column(scope);
         switch (Pick(0, 7)) {
         case 0:
@@ -247,9 +249,114 @@ private:
 
     QString HavingTerm(const QList<TSource> &scope)
     {
+        if (FOptions.SubQueries && Chance(30))
+            return HavingSubQueryCondition(scope);
         if (!FGroupColumns.isEmpty() && Chance(30))
             return OneOf(FGroupColumns) + u' ' + Comparison() + u' ' + Constant();
         return Aggregate(scope) + u' ' + Comparison() + u' ' + Constant();
+    }
+
+    // --- Correlated sub-queries ---------------------------------------------------
+
+    static QStringList ColumnsOf(const QList<TSource> &sources)
+    {
+        QStringList columns;
+        for (const TSource &source : sources)
+            for (const QString &column : Tables()[source.Table].Columns)
+                columns.append(source.Prefix + u'.' + column);
+        return columns;
+    }
+
+    // A table of a sub-query, under an alias of its own.
+    TSource SubQuerySource()
+    {
+        TSource source;
+        source.Table = Pick(0, int(Tables().size()) - 1);
+        source.Prefix = Tables()[source.Table].Name + QString::number(++FAliasCount);
+        return source;
+    }
+    static QString SourceText(const TSource &source) { return Tables()[source.Table].Name + u' ' + source.Prefix; }
+
+    // " FROM ... WHERE ..." of a sub-query whose tables (Inner gets them)
+    // see the columns Outer of the blocks around it; the WHERE names one of
+    // them, and with Depth above 0 may hold a sub-query of its own that
+    // names the blocks around both, the outer ones half of the time.
+    QString SubQueryBody(const QStringList &outer, QList<TSource> &inner, int depth)
+    {
+        inner.append(SubQuerySource());
+        QString from = SourceText(inner.first());
+        QStringList terms;
+        if (Chance(25)) {
+            const TSource second = SubQuerySource();
+            const QString join = Column(second) + QStringLiteral(" = ") + Column(inner.first());
+            if (Chance(50)) {
+                from += QStringLiteral(", ") + SourceText(second);
+                terms.append(join);
+            } else {
+                from += QStringLiteral(" INNER JOIN ") + SourceText(second) + QStringLiteral(" ON ") + join;
+            }
+            inner.append(second);
+        }
+        terms.append(Column(inner) + u' ' + (Chance(60) ? QStringLiteral("=") : Comparison()) + u' ' + OneOf(outer));
+        if (Chance(30))
+            terms.append(Column(inner) + u' ' + Comparison() + u' ' + Constant());
+        if (depth > 0 && Chance(35)) {
+            const QStringList own = ColumnsOf(inner);
+            terms.append(SubQueryCondition(Chance(50) ? outer : own, outer + own, depth - 1));
+        }
+        return QStringLiteral(" FROM ") + from + QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
+    }
+
+    // A condition with a sub-query: its left side one of Left, its WHERE
+    // naming one of Outer.
+    QString SubQueryCondition(const QStringList &left, const QStringList &outer, int depth)
+    {
+        QList<TSource> inner;
+        const QString body = SubQueryBody(outer, inner, depth);
+        const QString column = Column(inner);
+        switch (Pick(0, 6)) {
+        case 0:
+        case 1:
+            return OneOf(left) + (Chance(40) ? QStringLiteral(" NOT IN (SELECT ") : QStringLiteral(" IN (SELECT ")) +
+                   column + body + u')';
+        case 2:
+            return QStringLiteral("EXISTS (SELECT ") + column + body + u')';
+        case 3:
+            return QStringLiteral("NOT EXISTS (SELECT ") + column + body + u')';
+        case 4:
+            return OneOf(left) + u' ' + Comparison() + QStringLiteral(" (SELECT ") + SubQueryAggregate(column) + body +
+                   u')';
+        default: {
+            static const QStringList quantifiers = {QStringLiteral("ALL"), QStringLiteral("ANY"),
+                                                    QStringLiteral("SOME")};
+            return OneOf(left) + u' ' + Comparison() + u' ' + OneOf(quantifiers) + QStringLiteral(" (SELECT ") +
+                   column + body + u')';
+        }
+        }
+    }
+
+    // One value of a sub-query's rows, whatever their number.
+    QString SubQueryAggregate(const QString &column)
+    {
+        static const QStringList functions = {QStringLiteral("MAX"), QStringLiteral("MIN"), QStringLiteral("SUM")};
+        return Chance(30) ? QStringLiteral("COUNT(*)") : OneOf(functions) + u'(' + column + u')';
+    }
+
+    // A sub-query of one value, for the select list.
+    QString ScalarSubQuery(const QStringList &outer, int depth)
+    {
+        QList<TSource> inner;
+        const QString body = SubQueryBody(outer, inner, depth);
+        return QStringLiteral("(SELECT ") + SubQueryAggregate(Column(inner)) + body + u')';
+    }
+
+    // A HAVING term with a sub-query, which names only grouped columns of
+    // the block; its left side an aggregate or a grouped column.
+    QString HavingSubQueryCondition(const QList<TSource> &scope)
+    {
+        QStringList left = FGroupColumns;
+        left.append(Aggregate(scope));
+        return SubQueryCondition(left, FGroupColumns, 1);
     }
 
     // --- Blocks ---------------------------------------------------------------------
@@ -300,6 +407,11 @@ private:
             }
             const int count = columns >= 0 ? columns : Pick(1, 3);
             for (int i = 0; i < count; ++i) {
+                if (FOptions.SubQueries && Chance(15)) {
+                    // Grouped, the sub-query names the grouped columns.
+                    AddItem(block, items, ScalarSubQuery(FGroupColumns, 1), forceAliases);
+                    continue;
+                }
                 const bool useGroupColumn = i < FGroupColumns.size() && Chance(60);
                 const QString expression = useGroupColumn ? FGroupColumns[i] : Aggregate(scope);
                 AddItem(block, items, Chance(10) ? expression + QStringLiteral(" + 1") : expression, forceAliases);
@@ -309,6 +421,10 @@ private:
             block.Distinct = Chance(10);
             const int count = columns >= 0 ? columns : Pick(1, 4);
             for (int i = 0; i < count; ++i) {
+                if (FOptions.SubQueries && Chance(15)) {
+                    AddItem(block, items, ScalarSubQuery(ColumnsOf(scope), 1), forceAliases);
+                    continue;
+                }
                 const int kind = Pick(1, 100);
                 if (columns < 0 && kind <= 12) {
                     // t.* of one of the tables (no alias and no sorting on it).
@@ -425,6 +541,7 @@ private:
         return items.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + items.join(QStringLiteral(", "));
     }
 
+    TGeneratorOptions FOptions;
     std::mt19937 FRandom;
     int FAliasCount = 0;
     QStringList FUnaliased;
@@ -437,9 +554,9 @@ private:
 
 } // namespace
 
-QString GenerateStatement(quint64 seed, quint64 index, TStatementShape shape)
+QString GenerateStatement(quint64 seed, quint64 index, TStatementShape shape, const TGeneratorOptions &options)
 {
-    return TGenerator(seed, index).Statement(shape);
+    return TGenerator(seed, index, options).Statement(shape);
 }
 
 } // namespace nvqb::meaning

@@ -9,7 +9,7 @@
 // self-joins of one table under aliases with t.* items; WHERE; GROUP BY
 // with aggregates and HAVING; ORDER BY on columns, on aliases (some named
 // like columns) and on either in brackets; UNION, UNION ALL, EXCEPT and
-// INTERSECT with bracketed parts.
+// INTERSECT with bracketed parts; and, as an option, correlated sub-queries.
 //
 // Every statement is valid SQL-92, which SQLite runs once two readings of
 // its own are translated (see StatementText.h). An ON condition names only
@@ -31,7 +31,20 @@ enum class TStatementShape {
     Union,
 };
 
+// What a series holds besides the shapes above; a series without any of it
+// is the one it always was.
+struct TGeneratorOptions {
+    // Correlated sub-queries in WHERE, in HAVING and in the select list:
+    // IN and NOT IN, EXISTS and NOT EXISTS, a comparison with a scalar
+    // sub-query or with ALL or ANY of one, each naming columns of the block
+    // around it, and now and then a sub-query inside that names the blocks
+    // one and two levels up. Their tables always have aliases of their own,
+    // so no name of a block around them is hidden.
+    bool SubQueries = false;
+};
+
 // Statement Index of the series Seed.
-QString GenerateStatement(quint64 seed, quint64 index, TStatementShape shape = TStatementShape::Any);
+QString GenerateStatement(quint64 seed, quint64 index, TStatementShape shape = TStatementShape::Any,
+                          const TGeneratorOptions &options = {});
 
 } // namespace nvqb::meaning

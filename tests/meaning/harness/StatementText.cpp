@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <vector>
 
 namespace nvqb::meaning {
@@ -279,6 +280,80 @@ bool BracketCommaSegments(const TSQLSubQueryExpressions *list)
     return changed;
 }
 
+// SQLite compares with no ALL, ANY or SOME of a sub-query. x op ALL (SELECT
+// e FROM f WHERE w) is true without rows, else unknown for a null x, else
+// false when a value of e compares false, else unknown when one is null,
+// else true; x op ANY the other way round. The values that decide are the
+// sub-query's extremes: x > ALL holds when x > MAX(e), x > ANY when x >
+// MIN(e), x = ALL when both are x, x <> ANY when not both are. = ANY is IN
+// and <> ALL is NOT IN. Written so for SQLite with the sub-query's counts
+// and extremes as sub-queries of their own, x staying outside them (in
+// HAVING it may be an aggregate of the block); empty for a sub-query of
+// another shape (several parts, grouping).
+QString QuantifiedComparison(const TSQLExpressionCompWithSubQuery *comparison)
+{
+    const TSQLSubSelectStatement *subQuery = comparison->SubQuery.get();
+    const auto *block = subQuery && subQuery->GetCount() == 1 && !subQuery->OrderByClause && !subQuery->WithClause
+                            ? As<TSQLSubQuerySelectExpression>(subQuery->GetItems(0))
+                            : nullptr;
+    if (!block || !block->FromClause || block->GroupByClause || block->HavingClause || block->SelectMode ||
+        !block->SelectItems || block->SelectItems->GetCount() != 1 || !comparison->Expression)
+        return QString();
+    const auto *item = As<TSQLSelectItemExpression>(block->SelectItems->GetItems(0));
+    if (!item)
+        return QString();
+    const QString x = u'(' + Text(comparison->Expression.get()) + u')';
+    const QString e = Text(item->Expression.get());
+    const QString where = Text(block->WhereClause.get());
+    const QString rest = QStringLiteral(" FROM ") + Text(block->FromClause.get()) +
+                         (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where) + u')';
+    const QString op = comparison->OperatorText();
+    const bool all = comparison->SetQuantifier == cwsAll;
+    if (op == u"=" && !all)
+        return u'(' + x + QStringLiteral(" IN (SELECT ") + e + rest + u')';
+    if (op == u"<>" && all)
+        return u'(' + x + QStringLiteral(" NOT IN (SELECT ") + e + rest + u')';
+    const QString rows = QStringLiteral("(SELECT COUNT(*)") + rest;
+    const QString values = QStringLiteral("(SELECT COUNT(") + e + u')' + rest;
+    const QString lowest = QStringLiteral("(SELECT MIN(") + e + u')' + rest;
+    const QString highest = QStringLiteral("(SELECT MAX(") + e + u')' + rest;
+    // Whether the extremes decide against the quantifier's default: a value
+    // that compares false for ALL, one that compares true for ANY.
+    QString decides;
+    if (op == u"=" || op == u"<>") {
+        decides = u'(' + lowest + QStringLiteral(" <> ") + x + QStringLiteral(" OR ") + highest +
+                  QStringLiteral(" <> ") + x + u')';
+    } else {
+        const bool greater = op.startsWith(u'>');
+        const QString extreme = greater == all ? highest : lowest;
+        const QString compared = x + u' ' + op + u' ' + extreme;
+        decides = all ? QStringLiteral("NOT (") + compared + u')' : compared;
+    }
+    const QString decided = all ? QStringLiteral("0") : QStringLiteral("1");
+    const QString otherwise = all ? QStringLiteral("1") : QStringLiteral("0");
+    return QStringLiteral("(CASE WHEN ") + rows + QStringLiteral(" = 0 THEN ") + otherwise + QStringLiteral(" WHEN ") +
+           x + QStringLiteral(" IS NULL THEN NULL WHEN ") + values + QStringLiteral(" > 0 AND ") + decides +
+           QStringLiteral(" THEN ") + decided + QStringLiteral(" WHEN ") + values + QStringLiteral(" < ") + rows +
+           QStringLiteral(" THEN NULL ELSE ") + otherwise + QStringLiteral(" END)");
+}
+
+// Each comparison with ALL, ANY or SOME of the statement as its text and as
+// SQLite's, the outer ones (the longer texts) first: an inner one is
+// written the same inside an outer one's form for SQLite.
+QList<QPair<QString, QString>> QuantifiedComparisons(const TSQLSelectStatement *statement)
+{
+    QList<QPair<QString, QString>> forms;
+    TastNodesList nodes;
+    statement->GetMyChildrenRecursive(nodes);
+    for (TastNodeBase *node : std::as_const(nodes))
+        if (const auto *comparison = As<TSQLExpressionCompWithSubQuery>(node))
+            if (const QString form = QuantifiedComparison(comparison); !form.isEmpty())
+                forms.append({Text(comparison), form});
+    std::stable_sort(forms.begin(), forms.end(),
+                     [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
+    return forms;
+}
+
 } // namespace
 
 QString SQLiteText(const TnvBaseSyntaxProvider *provider, const QString &sql)
@@ -287,7 +362,13 @@ QString SQLiteText(const TnvBaseSyntaxProvider *provider, const QString &sql)
         TOwned<TSQLSelectStatement> statement = provider->ParseSelect(sql);
         const bool bracketed = BracketCommaSegments(statement.get());
         const TStatementText text(statement.get());
-        return bracketed || text.HasGroups() ? text.SQLite() : sql;
+        const QList<QPair<QString, QString>> comparisons = QuantifiedComparisons(statement.get());
+        if (comparisons.isEmpty())
+            return bracketed || text.HasGroups() ? text.SQLite() : sql;
+        QString translated = text.SQLite();
+        for (const auto &[written, form] : comparisons)
+            translated.replace(written, form);
+        return translated;
     } catch (const Exception &) {
         return sql;
     }

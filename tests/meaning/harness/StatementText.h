@@ -12,8 +12,10 @@
 // the same rows under the same column names; and it reads a comma in FROM as one more
 // join of a chain read from left to right, where SQL-92 joins the
 // comma-separated references last, so a reference after a comma that is a
-// chain of joins goes in brackets after CROSS JOIN. Nothing else is
-// translated.
+// chain of joins goes in brackets after CROSS JOIN; and it has no
+// comparison with ALL, ANY or SOME of a sub-query, which becomes a CASE over
+// two EXISTS of the sub-query's rows with the same three-valued result.
+// Nothing else is translated.
 #include "QueryResult.h"
 
 #include <QList>
