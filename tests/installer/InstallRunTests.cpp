@@ -1,5 +1,6 @@
 // Whole install runs against machine folders built by the tests, with the
 // stand-in IDE tools and this build's unarchiver.
+#include "FaultRuns.h"
 #include "TestDistribution.h"
 #include "installer/CompileTarget.h"
 #include "installer/InstallData.h"
@@ -191,4 +192,46 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
     EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/out")).isSymLink());
     EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/up")).exists());
     EXPECT_FALSE(QFileInfo::exists(data.InstallDir + QLatin1String("/Demos/pipe")));
+}
+
+TEST(InstallRun, FilesThatCannotBeWrittenFailTheInstallAndTheNextStartInstallsAgain)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    TTestDistribution distribution(machine, true, false);
+    // With the ADO provider's projects, which the IDE's record selects once
+    // the product is installed there.
+    std::vector<TArchiveEntry> files = ComponentFilesWithADO(QStringLiteral("Delphi7"));
+    files.push_back({QStringLiteral("Help/Big.chm"), QByteArray(300000, 'h')});
+    distribution.WriteArchive(files);
+    const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+    {
+        // A disk that is full when the big file is written.
+        TFaultPlan plan;
+        plan.FailPaths = QStringLiteral("*/Help/Big.chm");
+        plan.Kinds = QStringLiteral("write");
+        const TScopedFaults faults(dir, plan);
+        TInstallData data(distribution.Folder());
+        InstallIntoEveryIDE(data);
+        const TRun run = RunSetup(data);
+        ASSERT_EQ(faults.Faults(), 1u) << Text(run.Log);
+        EXPECT_FALSE(run.Result) << Text(run.Log);
+        QString missing;
+        EXPECT_TRUE(ContainsInOrder(run.Log,
+                                    {QStringLiteral("ERROR: Cannot write %1/Help/Big.chm: Write failed: No space left on device").arg(dir),
+                                     QStringLiteral("Error extracting component files from archive.")},
+                                    &missing))
+            << missing.toStdString() << "\n" << Text(run.Log);
+        EXPECT_FALSE(QFileInfo::exists(dir + QLatin1String("/Help/Big.chm")));
+    }
+    // The record does not name this version: the next start is a new
+    // installation again, and it installs everything.
+    TInstallData data(distribution.Folder());
+    EXPECT_EQ(data.Mode, imNewInstallation);
+    InstallIntoEveryIDE(data);
+    const TRun run = RunSetup(data);
+    EXPECT_TRUE(run.Result) << Text(run.Log);
+    EXPECT_EQ(machine.ReadFile(dir + QLatin1String("/Help/Big.chm")), QByteArray(300000, 'h'));
+    EXPECT_EQ(TInstallData(distribution.Folder()).Mode, imMaintenance);
 }
