@@ -4,6 +4,7 @@
 // is empty, and the Programs folder never.
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
+#include "installer/platform/AtomicFile.h"
 #include "installer/platform/FileOperations.h"
 #include "installer/platform/SetupError.h"
 #include "installer/platform/ShellLink.h"
@@ -70,6 +71,8 @@ void TCompiler::CreateShortcuts()
     ShellOpen(folder);
     for (const TShortcut &shortcut : Shortcuts) {
         const QString link = folder + QLatin1Char('/') + QLatin1String(shortcut.Name);
+        // What a run killed while it wrote the shortcut left beside it.
+        RemoveStaleTemporaryFiles(link);
         if (QFileInfo(link).isFile() && !DeleteFile(link))
             throw EOSError(QStringLiteral("Cannot delete \"%1\"").arg(link), errno);
     }
@@ -93,6 +96,7 @@ void TCompiler::DeleteShortcuts()
     const QString &folder = levels.first();
     for (const TShortcut &shortcut : Shortcuts) {
         const QString link = folder + QLatin1Char('/') + QLatin1String(shortcut.Name);
+        RemoveStaleTemporaryFiles(link);
         if (QFileInfo(link).isFile() && !DeleteFile(link))
             throw EOSError(QStringLiteral("Cannot delete \"%1\"").arg(link), errno);
     }

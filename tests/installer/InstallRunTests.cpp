@@ -235,3 +235,46 @@ TEST(InstallRun, FilesThatCannotBeWrittenFailTheInstallAndTheNextStartInstallsAg
     EXPECT_EQ(machine.ReadFile(dir + QLatin1String("/Help/Big.chm")), QByteArray(300000, 'h'));
     EXPECT_EQ(TInstallData(distribution.Folder()).Mode, imMaintenance);
 }
+
+TEST(InstallRun, AFileOfItsOwnThatTheRunCannotWriteOrDeleteFailsItAndTheNextRunFinishes)
+{
+    const struct {
+        const char *Name;
+        QString Paths; // whose operations fail
+        QString Kinds;
+        QString Error;
+    } cases[] = {
+        {"the compiler's configuration stays", QStringLiteral("*/Packages/Delphi7/dcc32.cfg"), QStringLiteral("unlink"),
+         QStringLiteral("Error: Cannot delete \"%1/Packages/Delphi7/dcc32.cfg\": Permission denied")},
+        {"the log cannot be saved", QStringLiteral("*/Norvane Query Builder/setup.log.*"), QStringLiteral("open"),
+         QStringLiteral("Error: Cannot write \"%1/setup.log\": No space left on device")},
+    };
+    for (const auto &failing : cases) {
+        SCOPED_TRACE(failing.Name);
+        TTestMachine machine;
+        AddWindows(machine);
+        AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+        TTestDistribution distribution(machine, true, false);
+        distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+        const QString root = QFileInfo(machine.Folder()).absolutePath();
+        const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+
+        TFaultPlan plan;
+        plan.FailPaths = failing.Paths;
+        plan.Kinds = failing.Kinds;
+        const TFaultRun failed = RunSetupRobot(distribution.Folder(), QStringLiteral("install"), root, plan);
+        EXPECT_GE(failed.Faults, 1u) << Text(failed.Output);
+        EXPECT_EQ(failed.ExitCode, 1) << Text(failed.Output);
+        EXPECT_EQ(failed.Finish(), QStringLiteral("Norvane Query Builder Setup completed with errors. See Setup Log for "
+                                                  "additional information."));
+        EXPECT_TRUE(failed.Log().contains(failing.Error.arg(dir))) << Text(failed.Log());
+
+        // Installed again from the maintenance page, with nothing in the way.
+        const TFaultRun next = RunSetupRobot(distribution.Folder(), QStringLiteral("install"), root);
+        EXPECT_EQ(next.ExitCode, 0) << Text(next.Output);
+        EXPECT_TRUE(next.Output.contains(QStringLiteral("page: wMainternance"))) << Text(next.Output);
+        EXPECT_FALSE(QFileInfo::exists(dir + QLatin1String("/Packages/Delphi7/dcc32.cfg")));
+        EXPECT_EQ(Entries(dir + QLatin1String("/Packages/Delphi7")).filter(QStringLiteral("dcc32")), QStringList());
+        EXPECT_TRUE(machine.ReadFile(dir + QLatin1String("/setup.log")).contains("All operations done."));
+    }
+}

@@ -252,3 +252,26 @@ TEST(UninstallRun, WhatCannotBeDeletedFailsTheRunAndTheNextUninstallFinishesTheJ
                   (QStringList{QStringLiteral("+ HKLM\\SOFTWARE\\Tellwright"), QStringLiteral("+ Program Files/Tellwright")}));
     }
 }
+
+TEST(UninstallRun, WhatKilledWritersOfTheProductLeftGoesWithIt)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    TTestDistribution distribution(machine, true, false);
+    distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+    const QMap<QString, QByteArray> pristine = MachineSnapshot(machine);
+    ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
+    // A maintenance run killed while it wrote its log and a shortcut leaves
+    // their temporary files, which no writer holds any more.
+    const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+    const QString startMenu = machine.Path(QStringLiteral("Start Menu/Programs/Tellwright/Norvane Query Builder VCL Edition"));
+    machine.WriteFile(dir + QLatin1String("/setup.log.a1B2c3"), "Installing NorvaneQueryBuilder v. 1.3.0\r\n");
+    machine.WriteFile(startMenu + QLatin1String("/Norvane Query Builder Help.lnk.Zz9Yy8"), "Target=");
+
+    bool result = false;
+    const QStringList log = Uninstall(distribution, result);
+    EXPECT_TRUE(result) << Text(log);
+    EXPECT_EQ(SnapshotDifferences(pristine, MachineSnapshot(machine)),
+              (QStringList{QStringLiteral("+ HKLM\\SOFTWARE\\Tellwright"), QStringLiteral("+ Program Files/Tellwright")}));
+}
