@@ -91,6 +91,33 @@ QStringList ErrorLines(const TFaultRun &run)
     return errors;
 }
 
+// A Delphi 2007 (BDS 5) with the database components; its paths are in the
+// user's EnvOptions.proj.
+void AddDelphi2007(const TTestMachine &machine)
+{
+    const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
+    const QString root = machine.AddIDE(QStringLiteral("BDS"), QStringLiteral("5.0"), QStringLiteral("BDS5"),
+                                        QStringLiteral("bds.exe"), QStringLiteral("Enterprise"));
+    machine.InstallTool(root + QLatin1String("/Bin/dcc32.exe"));
+    const QString user = QStringLiteral("\\SOFTWARE\\Borland\\BDS\\5.0");
+    machine.SetString(HKCU, user + QLatin1String("\\Personalities"), QStringLiteral("Delphi.Win32"), QString());
+    machine.SetString(HKCU, user + QLatin1String("\\Known Packages"), QStringLiteral("$(BDS)/Bin/dcldb100.bpl"),
+                      QStringLiteral("Borland Database Components"));
+    machine.SetString(HKCU, user + QLatin1String("\\Known Packages"), QStringLiteral("$(BDS)/Bin/dclado100.bpl"),
+                      QStringLiteral("Borland ADO DB Components"));
+    machine.WriteFile(QStringLiteral("Application Data/Borland/BDS/5.0/EnvOptions.proj"),
+                      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                      "<Project xmlns=\"http://schemas.microsoft.com/developer/msbuild/2003\">\n"
+                      "  <PropertyGroup Condition=\"'$(Platform)'==''\">\n"
+                      "    <Win32DCPOutput>$(BDSCOMMONDIR)/Dcp</Win32DCPOutput>\n"
+                      "    <Win32DLLOutputPath>$(BDSCOMMONDIR)/Bpl</Win32DLLOutputPath>\n"
+                      "    <Win32BrowsingPath>$(BDS)/source/Win32/vcl</Win32BrowsingPath>\n"
+                      "    <Win32LibraryPath>$(BDS)/lib;$(BDSCOMMONDIR)/Dcp</Win32LibraryPath>\n"
+                      "    <Win32DebugDCUPath>$(BDS)/lib/debug</Win32DebugDCUPath>\n"
+                      "  </PropertyGroup>\n"
+                      "</Project>\n");
+}
+
 } // namespace
 
 const char *SweepKindName(TSweepKind kind)
@@ -106,7 +133,7 @@ const char *SweepKindName(TSweepKind kind)
     return "?";
 }
 
-TFaultSweep::TFaultSweep(TSweepKind kind) : FKind(kind)
+TFaultSweep::TFaultSweep(TSweepKind kind, bool withDelphi2007) : FKind(kind)
 {
     FMachine = std::make_unique<TTestMachine>();
     const TTestMachine &machine = *FMachine;
@@ -114,10 +141,18 @@ TFaultSweep::TFaultSweep(TSweepKind kind) : FKind(kind)
     FInstallDir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
     AddWindows(machine);
     AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
-    // With the provider packages: the ADO provider is chosen for Delphi 7
-    // at once, as its record chooses it for every later run.
+    if (withDelphi2007)
+        AddDelphi2007(machine);
+    // With the provider packages: the ADO provider is chosen for each IDE at
+    // once, as its record chooses it for every later run.
     FDistribution = std::make_unique<TTestDistribution>(machine, true, true);
-    FDistribution->WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+    std::vector<TArchiveEntry> files = ComponentFilesWithADO(QStringLiteral("Delphi7"));
+    if (withDelphi2007) {
+        for (const char *project : {"nvQueryBuilderD11.dpk", "nvQueryBuilderDsgnD11.dpk", "NvQueryBuilderADOD11.dpk",
+                                    "NvQueryBuilderDsgnADOD11.dpk"})
+            files.push_back(PackageProject(QStringLiteral("Delphi2007"), QLatin1String(project)));
+    }
+    FDistribution->WriteArchive(files);
     if (kind != TSweepKind::Install) {
         const TFaultRun install = RunSetupRobot(FDistribution->Folder(), QStringLiteral("install"), FRoot);
         if (install.ExitCode != 0) {
@@ -128,16 +163,16 @@ TFaultSweep::TFaultSweep(TSweepKind kind) : FKind(kind)
     if (kind == TSweepKind::Update) {
         // The next version changes a file, brings a new one and drops one.
         machine.WriteFile(FDistribution->Folder() + QLatin1String("/version"), "1.4.0\r\n");
-        std::vector<TArchiveEntry> files;
-        for (TArchiveEntry &entry : ComponentFilesWithADO(QStringLiteral("Delphi7"))) {
+        std::vector<TArchiveEntry> next;
+        for (TArchiveEntry &entry : files) {
             if (entry.Path == QLatin1String("History.txt"))
                 continue;
             if (entry.Path == QLatin1String("EULA.txt"))
                 entry.Content = "licence of 1.4.0";
-            files.push_back(entry);
+            next.push_back(entry);
         }
-        files.push_back({QStringLiteral("Demos/New/Readme.txt"), "new in 1.4.0"});
-        FDistribution->WriteArchive(files);
+        next.push_back({QStringLiteral("Demos/New/Readme.txt"), "new in 1.4.0"});
+        FDistribution->WriteArchive(next);
     }
 
     // Other programs' files: beside the product, in folders named like its
@@ -155,6 +190,11 @@ TFaultSweep::TFaultSweep(TSweepKind kind) : FKind(kind)
           "Start Menu/Programs/Tellwright/Norvane Query Builder VCL Edition 2/Help.lnk", "Temp/other.tmp",
           "Documents/notes.txt"})
         FSentinels.Add(machine.Path(QLatin1String(file)), others);
+    if (withDelphi2007) {
+        for (const char *file : {"Program Files/Borland/BDS5/lib/SysUtils.dcu", "Common Documents/RAD Studio/5.0/Bpl/OtherD11.bpl",
+                                 "Application Data/Borland/BDS/5.0/Other.proj"})
+            FSentinels.Add(machine.Path(QLatin1String(file)), others);
+    }
     if (!CopyTree(FRoot, FSaved.filePath(QStringLiteral("copy")))) {
         FProblem = QStringLiteral("cannot copy the machine");
         return;

@@ -50,10 +50,11 @@ struct TPointOutcome {
 
 class TFaultSweep {
 public:
-    // Builds the machine (Delphi 7, a distribution with sources; for an
-    // update or an uninstall with the product installed), keeps a copy of it
-    // and makes the untouched run.
-    explicit TFaultSweep(TSweepKind kind);
+    // Builds the machine (Delphi 7, with withDelphi2007 a Delphi 2007 too,
+    // whose paths the IDE keeps in its EnvOptions.proj; a distribution with
+    // sources and provider packages; for an update or an uninstall with the
+    // product installed), keeps a copy of it and makes the untouched run.
+    explicit TFaultSweep(TSweepKind kind, bool withDelphi2007 = false);
     ~TFaultSweep();
     TFaultSweep(const TFaultSweep &) = delete;
     TFaultSweep &operator=(const TFaultSweep &) = delete;
