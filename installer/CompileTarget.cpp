@@ -2,6 +2,7 @@
 #include "installer/BDSVersions.h"
 #include "installer/EnvOptionsProject.h"
 #include "installer/PathList.h"
+#include "installer/platform/AtomicFile.h"
 #include "installer/platform/FileNames.h"
 #include "installer/platform/Machine.h"
 #include "installer/platform/MachineEnvironment.h"
@@ -418,6 +419,8 @@ void TCompileTarget::SaveToRegistry()
         options.SetProperty(QStringLiteral("Win32BrowsingPath"), JoinPathList(FBrowsingPaths));
         options.SetProperty(QStringLiteral("Win32LibraryPath"), JoinPathList(FLibrarySearchPaths));
         options.SetProperty(QStringLiteral("Win32DebugDCUPath"), JoinPathList(FDebugDCUPaths));
+        // What a run killed while it wrote the file left beside it.
+        RemoveStaleTemporaryFiles(fileName);
         options.SaveToFile(fileName);
     }
 
