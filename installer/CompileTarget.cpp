@@ -2,6 +2,7 @@
 #include "installer/BDSVersions.h"
 #include "installer/EnvOptionsProject.h"
 #include "installer/PathList.h"
+#include "installer/platform/AtomicFile.h"
 #include "installer/platform/FileNames.h"
 #include "installer/platform/Machine.h"
 #include "installer/platform/MachineEnvironment.h"
@@ -424,6 +425,8 @@ void TCompileTarget::SaveToRegistry()
         set(QStringLiteral("Win32BrowsingPath"), FBrowsingPaths);
         set(QStringLiteral("Win32LibraryPath"), FLibrarySearchPaths);
         set(QStringLiteral("Win32DebugDCUPath"), FDebugDCUPaths);
+        // What a run killed while it wrote the file left beside it.
+        RemoveStaleTemporaryFiles(fileName);
         options.SaveToFile(fileName);
     }
 

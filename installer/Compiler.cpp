@@ -32,6 +32,12 @@ void TCompiler::LogError(const QString &message)
     Log(QLatin1String("Error: ") + message);
 }
 
+void TCompiler::LogDeleteError(const QString &message)
+{
+    ++FDeleteErrors;
+    LogError(message);
+}
+
 void TCompiler::CaptureFileContent(const QString &fileName)
 {
     QFile file(fileName);

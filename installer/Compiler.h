@@ -40,10 +40,16 @@ public:
     // with the exception.
     bool Install();
     // The full uninstall: false when any "Error: " line was logged; an
-    // exception ends the run.
+    // exception ends the run. While some of the product's files could not
+    // be deleted, the run keeps what lets the next uninstall finish the work:
+    // the product's marker, the uninstaller with its entry in the system's
+    // list of programs, and the install record.
     bool Uninstall();
 
     void InstallTarget(TTargetOptions &options);
+    // Takes the product out of the IDE; its record says "not installed" only
+    // when every file of it could be deleted, so that the next run tries
+    // again.
     bool UninstallTarget(TTargetOptions &options);
     // name: a package base ("nvQueryBuilder"); the project comes from the IDE.
     void CompilePackage(TTargetOptions &options, const QString &name, bool design, bool core);
@@ -54,6 +60,9 @@ public:
     void Status(const QString &line);
     // Logs "Error: " + message; the run then reports failure.
     void LogError(const QString &message);
+    // A file or folder of the product that could not be deleted: an error
+    // (message names it and why), and the product is not gone yet.
+    void LogDeleteError(const QString &message);
     void CaptureFileContent(const QString &fileName);
 
 protected:
@@ -130,6 +139,8 @@ private:
     TInstallData &FInstallData;
     QStringList FLog;
     bool FErrorLogged = false;
+    // Deletes of the run that failed (LogDeleteError).
+    int FDeleteErrors = 0;
     // Whether the install folder may be deleted in, decided once per run.
     bool FInstallDirChecked = false;
     QString FInstallDirRefusal;

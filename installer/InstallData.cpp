@@ -156,6 +156,12 @@ QString InstallFolderProblem(const QString &folder)
         return QStringLiteral("is a root or special folder");
     if (folder.contains(QLatin1Char('"')))
         return QStringLiteral("holds a double quote");
+    if (folder.contains(QLatin1Char('\\')))
+        return QStringLiteral("holds a backslash");
+    if (folder.contains(QLatin1Char(';')))
+        return QStringLiteral("holds a \";\"");
+    if (folder.contains(QLatin1String("$(")))
+        return QStringLiteral("holds \"$(\"");
     return QString();
 }
 

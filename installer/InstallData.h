@@ -121,7 +121,13 @@ private:
 // ("is a root or special folder": an uninstall empties the install folder),
 // and hold no double quote ("holds a double quote"): no Windows folder name
 // has one, and it would end the folder's text on the unarchiver's command
-// line and in the compiler's configuration.
+// line and in the compiler's configuration. Nor a backslash ("holds a
+// backslash"): on the machine it is a character of a name, while the Windows
+// names the IDEs and the unarchiver are given take it for a separator, so
+// that "x\..\..\y" would name another folder there. Nor what the IDEs' path
+// lists cannot hold: ";" separates their entries ("holds a \";\"") and "$("
+// begins one of their macros ("holds \"$(\""); the pieces would stay in the
+// lists after an uninstall.
 QString InstallFolderProblem(const QString &folder);
 
 // A Start-menu folder name as the install data keeps it: "/" between the

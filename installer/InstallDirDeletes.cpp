@@ -15,7 +15,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 
 namespace nvqb {
 
@@ -25,11 +24,6 @@ bool PathExists(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
-}
-
-QString SystemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 // Why deletes in the install folder are refused, or empty when they are not.
@@ -52,6 +46,7 @@ QString InstallDirRefusal(const QString &folder, bool withMarker)
 void TCompiler::StartRun()
 {
     FErrorLogged = false;
+    FDeleteErrors = 0;
     FInstallDirChecked = false;
     FInstallDirRefusal.clear();
 }
@@ -116,7 +111,7 @@ void TCompiler::DeleteInstallFile(const QString &path, const QString &logPrefix)
     if (!MayDeleteInstallPath(path))
         return;
     if (!DeleteFile(path)) {
-        LogError(QStringLiteral("Cannot delete \"%1\": %2").arg(path, SystemError()));
+        LogDeleteError(QStringLiteral("Cannot delete \"%1\": %2").arg(path, LastOSErrorText()));
         return;
     }
     if (!logPrefix.isEmpty())
@@ -129,14 +124,16 @@ void TCompiler::DeleteInstallFolder(const QString &path)
     if (!MayDeleteInstallPath(path))
         return;
     if (!DeleteTree(path))
-        LogError(QStringLiteral("Cannot delete the folder \"%1\" completely").arg(path));
+        LogDeleteError(QStringLiteral("Cannot delete the folder \"%1\" completely").arg(path));
 }
 
 void TCompiler::RemoveEmptyInstallFolder(const QString &path)
 {
     const QFileInfo info(path);
     const bool link = info.isSymLink();
-    if (!link && (!info.isDir() || !QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)))
+    const bool empty =
+        info.isDir() && QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (!link && !empty)
         return;
     if (!LinkOnTheWay(path, false).isEmpty())
         return;
@@ -146,8 +143,16 @@ void TCompiler::RemoveEmptyInstallFolder(const QString &path)
         FInstallDirChecked ? FInstallDirRefusal : InstallDirRefusal(FInstallData.InstallDir, false);
     if (!refusal.isEmpty())
         return;
+    // An install folder that is a link the user made to a folder of theirs
+    // goes only once the product's files were all that folder held; the
+    // link is the user's way to what else is there.
+    if (link && !empty && QDir::cleanPath(path) == QDir::cleanPath(FInstallData.InstallDir)) {
+        Log(QStringLiteral("  kept the symbolic link \"%1\": \"%2\" holds other files")
+                .arg(path, info.symLinkTarget()));
+        return;
+    }
     if (!(link ? DeleteFile(path) : RemoveDir(path)))
-        LogError(QStringLiteral("Cannot remove the folder \"%1\": %2").arg(path, SystemError()));
+        LogDeleteError(QStringLiteral("Cannot remove the folder \"%1\": %2").arg(path, LastOSErrorText()));
 }
 
 void TCompiler::DeleteFilesIn(const QString &folder, const QStringList &extensions, bool recursive)
@@ -159,7 +164,7 @@ void TCompiler::DeleteFilesIn(const QString &folder, const QStringList &extensio
         return;
     for (const QString &file : files)
         if (!DeleteFile(file))
-            LogError(QStringLiteral("Cannot delete \"%1\": %2").arg(file, SystemError()));
+            LogDeleteError(QStringLiteral("Cannot delete \"%1\": %2").arg(file, LastOSErrorText()));
 }
 
 QStringList TCompiler::InstallFiles(const QString &folder, const QStringList &extensions, bool recursive)

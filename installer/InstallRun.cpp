@@ -229,8 +229,8 @@ void TCompiler::RemoveHeaderFiles(TTargetOptions &options)
     const QString include = IncludeVclFolder(*options.Target());
     for (const QString &header : InstallFiles(options.TargetDir(), {QStringLiteral(".hpp")}, false)) {
         const QString installed = include + QLatin1Char('/') + ExtractFileName(header);
-        if (QFileInfo(installed).isFile())
-            DeleteFile(installed);
+        if (QFileInfo(installed).isFile() && !DeleteFile(installed))
+            LogDeleteError(QStringLiteral("Cannot delete \"%1\": %2").arg(installed, LastOSErrorText()));
     }
 }
 

@@ -25,7 +25,7 @@ QString Quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// Deletes a file when the scope ends, however it ends.
+// Deletes a file when the scope ends by an exception too.
 struct TFileRemover {
     QString FileName;
     ~TFileRemover() { DeleteFile(FileName); }
@@ -60,6 +60,8 @@ void TCompiler::CompileDelphiPackage(TTargetOptions &options, const QString &pro
     RequireNoLinkOnTheWay(folder);
     const QString config = folder + QLatin1String("/dcc32.cfg");
     const TFileRemover remover{config};
+    // What a run killed while it wrote the configuration left beside it.
+    RemoveStaleTemporaryFiles(config);
     WriteDccConfig(options, config);
     CaptureFileContent(config);
     const QString command = Quoted(options.Target()->DccFileName()) + QLatin1Char(' ') + Quoted(project);
@@ -67,6 +69,9 @@ void TCompiler::CompileDelphiPackage(TTargetOptions &options, const QString &pro
     QStringList output;
     const int result = RunCompiler(command, folder, output, true, [this] { DoIdle(); });
     LogList([this](const QString &line) { Log(line); }, QStringLiteral("compiler output"), output);
+    // The configuration names this machine's folders; it does not stay.
+    if (!DeleteFile(config) && errno != ENOENT)
+        LogDeleteError(QStringLiteral("Cannot delete \"%1\": %2").arg(config, LastOSErrorText()));
     if (result != 0)
         throw ESetupError(QLatin1String("Error compiling package: ") + project);
 }

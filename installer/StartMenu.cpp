@@ -100,8 +100,8 @@ void TCompiler::DeleteShortcuts()
     const QString &folder = levels.first();
     for (const TShortcut &shortcut : Shortcuts)
         DeleteShortcut(folder + QLatin1Char('/') + QLatin1String(shortcut.Name));
-    if (IsEmptyFolder(folder))
-        RemoveDir(folder);
+    if (IsEmptyFolder(folder) && !RemoveDir(folder))
+        LogDeleteError(QStringLiteral("Cannot remove the folder \"%1\": %2").arg(folder, LastOSErrorText()));
 }
 
 void TCompiler::DeleteStartMenuProgramFolder()
@@ -109,8 +109,14 @@ void TCompiler::DeleteStartMenuProgramFolder()
     // The levels the Start-menu folder name added below the Programs folder,
     // as long as they are empty.
     for (const QString &level : StartMenuLevels(FInstallData)) {
-        if (QFileInfo(level).exists() && (!IsEmptyFolder(level) || !RemoveDir(level)))
+        if (!QFileInfo(level).exists())
+            continue;
+        if (!IsEmptyFolder(level))
             return;
+        if (!RemoveDir(level)) {
+            LogDeleteError(QStringLiteral("Cannot remove the folder \"%1\": %2").arg(level, LastOSErrorText()));
+            return;
+        }
     }
 }
 

@@ -4,9 +4,11 @@
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
+#include "installer/platform/AtomicFile.h"
 #include "installer/platform/FileNames.h"
 #include "installer/platform/FileOperations.h"
 #include "installer/platform/Machine.h"
+#include "installer/platform/SetupError.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,9 +66,15 @@ void TCompiler::UninstallPackage(TTargetOptions &options, const QString &name)
         list.List.Delete(index);
     }
 
+    // A copy that stays (in the system folder above all) would be loaded in
+    // place of the next version's: a failed delete is an error of the run.
     const auto removeFile = [this](const QString &fileName) {
-        if (QFileInfo(fileName).isFile() && DeleteFile(fileName))
+        if (!QFileInfo(fileName).isFile())
+            return;
+        if (DeleteFile(fileName))
             Log(QLatin1String("  remove file: ") + fileName);
+        else
+            LogDeleteError(QStringLiteral("Cannot delete \"%1\": %2").arg(fileName, LastOSErrorText()));
     };
     Log(QLatin1String(" searching in PATH: ") + package);
     QStringList folders = FInstallData.PathFolders();
@@ -92,6 +100,7 @@ bool TCompiler::UninstallTarget(TTargetOptions &options)
 {
     TCompileTarget &target = *options.Target();
     Log(QLatin1String("Uninstall from IDE:") + target.DisplayName());
+    const int deleteErrors = FDeleteErrors;
     if (FInstallData.WithSources())
         CleanTargetFolder(options, false);
     UninstallAllPackages(options, false);
@@ -100,8 +109,12 @@ bool TCompiler::UninstallTarget(TTargetOptions &options)
     RemoveBrowsingPath(options);
     target.SaveToRegistry();
     target.SavePackages();
-    options.Installed = false;
-    options.SaveToRegistry();
+    if (FDeleteErrors == deleteErrors) {
+        options.Installed = false;
+        options.SaveToRegistry();
+    } else {
+        Log(QLatin1String("The record of the IDE is kept: not every file of the product could be deleted."));
+    }
     Log(QStringLiteral("Completed"));
     Log(QString());
     return true;
@@ -136,24 +149,39 @@ bool TCompiler::Uninstall()
     }
     for (const char *file : ComponentFiles)
         DeleteInstallFile(installDir + QLatin1String(file));
+    // What a run killed while it wrote the log left beside it.
+    const QString log = installDir + QLatin1String("setup.log");
+    if (!QDir(FInstallData.InstallDir).entryList({QStringLiteral("setup.log.*")}, QDir::Files | QDir::Hidden).isEmpty()
+        && LinkOnTheWay(log, false).isEmpty() && CanDeleteInInstallDir(log))
+        RemoveStaleTemporaryFiles(log);
 
     Log(QStringLiteral("Delete start menu group..."));
     DeleteShortcuts();
-    DeleteUninstallEntry();
-    const QString uninstaller = FInstallData.UninstallDir() + QLatin1Char('/') + SetupProgramName;
-    if (QFileInfo::exists(uninstaller) && LinkOnTheWay(uninstaller, false).isEmpty()
-        && CanDeleteInInstallDir(uninstaller) && !DeleteFile(uninstaller) && QFileInfo::exists(uninstaller)) {
-        // A running program that cannot be deleted moves out of the way.
-        const QString temporary = GetSpecialFolder(TSpecialFolder::Temp) + QLatin1Char('/') + SetupProgramName;
-        ForceDirectories(GetSpecialFolder(TSpecialFolder::Temp));
-        DeleteFile(temporary);
-        if (!QFile::rename(uninstaller, temporary))
-            LogError(QStringLiteral("Cannot move \"%1\" to \"%2\"").arg(uninstaller, temporary));
+    // While files of the product are left (a refused install folder, a
+    // delete that failed), the uninstall is not done: the product's marker,
+    // the uninstaller and its entry in the list of programs stay, so that
+    // the next uninstall finds the folder as the product's and finishes.
+    if (FInstallDirRefusal.isEmpty() && FDeleteErrors == 0) {
+        DeleteUninstallEntry();
+        const QString uninstaller = FInstallData.UninstallDir() + QLatin1Char('/') + SetupProgramName;
+        if (QFileInfo::exists(uninstaller) && LinkOnTheWay(uninstaller, false).isEmpty()
+            && CanDeleteInInstallDir(uninstaller) && !DeleteFile(uninstaller) && QFileInfo::exists(uninstaller)) {
+            // A running program that cannot be deleted moves out of the way.
+            const QString temporary = GetSpecialFolder(TSpecialFolder::Temp) + QLatin1Char('/') + SetupProgramName;
+            ForceDirectories(GetSpecialFolder(TSpecialFolder::Temp));
+            DeleteFile(temporary);
+            if (!QFile::rename(uninstaller, temporary))
+                LogDeleteError(QStringLiteral("Cannot move \"%1\" to \"%2\"").arg(uninstaller, temporary));
+        }
+        if (FDeleteErrors == 0) {
+            DeleteInstallFile(installDir + ProductMarkerFile);
+            // The emptied "Uninstall" folder goes with the install folder.
+            RemoveEmptyInstallFolder(FInstallData.UninstallDir());
+            RemoveEmptyInstallFolder(FInstallData.InstallDir);
+        }
     }
-    DeleteInstallFile(installDir + ProductMarkerFile);
-    // The emptied "Uninstall" folder goes with the install folder.
-    RemoveEmptyInstallFolder(FInstallData.UninstallDir());
-    RemoveEmptyInstallFolder(FInstallData.InstallDir);
+    if (FDeleteErrors > 0)
+        Log(QStringLiteral("Not every file of the product could be deleted: run the uninstall again to finish it."));
     Log(QStringLiteral("Completed"));
 
     Log(QStringLiteral("Delete Start menu Program Folder..."));
@@ -161,9 +189,10 @@ bool TCompiler::Uninstall()
     Log(QStringLiteral("Completed"));
     Log(QString());
 
-    // A refused install folder still holds the product: its record stays, so
-    // that the files are not lost to every later run.
-    if (FInstallDirRefusal.isEmpty()) {
+    // The record goes last, when nothing of the product is left: otherwise
+    // the next uninstall would not know the folder as the product's, and its
+    // files would be lost to every later run.
+    if (FInstallDirRefusal.isEmpty() && FDeleteErrors == 0) {
         FInstallData.Installed = false;
         FInstallData.SaveToRegistry();
     } else {

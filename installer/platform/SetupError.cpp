@@ -23,4 +23,9 @@ void RaiseLastOSError(const QString &action)
     throw EOSError(action, errno);
 }
 
+QString LastOSErrorText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
 } // namespace nvqb

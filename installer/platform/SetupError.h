@@ -39,5 +39,7 @@ public:
 
 // Raises EOSError for errno, naming the action that failed.
 [[noreturn]] void RaiseLastOSError(const QString &action);
+// The system's text for errno ("No space left on device").
+QString LastOSErrorText();
 
 } // namespace nvqb

@@ -32,6 +32,16 @@ const char *ErrorText(archive *a)
     return text ? text : "unknown error";
 }
 
+// libarchive's text with the system's reason ("Write failed: No space left
+// on device").
+std::string WriteErrorText(archive *a)
+{
+    std::string text = ErrorText(a);
+    if (const int error = archive_errno(a))
+        text += std::string(": ") + std::strerror(error);
+    return text;
+}
+
 // "*" and "*.*" stand for every entry, as on the systems the archive comes
 // from; other masks match the entry's file name or its whole path.
 bool Matches(const std::vector<std::string> &masks, const std::string &path)
@@ -54,6 +64,8 @@ struct TCounts {
     int Refused = 0;
     int CreateErrors = 0;
     bool Damaged = false;
+    // A file's data could not be written (a full disk): the unpack ends.
+    bool WriteFailed = false;
 };
 
 // Copies one entry's data; false when reading or writing fails (the reason is
@@ -73,9 +85,11 @@ bool CopyData(archive *reader, archive *writer, const std::string &archiveName, 
             counts.Damaged = true;
             return false;
         }
-        if (archive_write_data_block(writer, buffer, size, offset) < ARCHIVE_WARN) {
-            out << "ERROR: Cannot write " << shown << ": " << ErrorText(writer) << "\n";
-            ++counts.CreateErrors;
+        // libarchive reports a failed or short write as a warning, and
+        // would then pad the file to its size with zeros.
+        if (archive_write_data_block(writer, buffer, size, offset) != ARCHIVE_OK) {
+            out << "ERROR: Cannot write " << shown << ": " << WriteErrorText(writer) << "\n";
+            counts.WriteFailed = true;
             return false;
         }
     }
@@ -186,16 +200,23 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
             continue;
         }
         const bool copied = folder || CopyData(reader.get(), writer.get(), command.Archive, archivePath, shown, out, counts);
-        if (archive_write_finish_entry(writer.get()) < ARCHIVE_WARN) {
+        const bool finished = archive_write_finish_entry(writer.get()) >= ARCHIVE_WARN;
+        if (!finished) {
             out << "ERROR: Cannot create " << shown << ": " << ErrorText(writer.get()) << "\n";
             ++counts.CreateErrors;
-            continue;
         }
         if (!copied) {
-            if (counts.Damaged)
+            // A file cut short must not pass for a whole one.
+            if (counts.WriteFailed) {
+                std::error_code removeError;
+                fs::remove(*path, removeError);
+            }
+            if (counts.Damaged || counts.WriteFailed)
                 break;
             continue;
         }
+        if (!finished)
+            continue;
         out << (folder ? "Creating    " : "Extracting  ") << shown << "  OK\n";
         ++counts.Extracted;
     }
@@ -204,10 +225,13 @@ TUnrarExitCode ExtractArchive(const TUnrarCommand &command, std::ostream &out)
         ++counts.CreateErrors;
     }
 
-    const int errors = int(counts.Damaged) + counts.Refused + counts.CreateErrors;
+    const int errors = int(counts.Damaged) + int(counts.WriteFailed) + counts.Refused + counts.CreateErrors;
     if (errors > 0) {
         out << "Total errors: " << errors << "\n";
-        return counts.Damaged ? ueDamagedArchive : counts.CreateErrors > 0 ? ueCreateError : ueFatalError;
+        return counts.Damaged       ? ueDamagedArchive
+            : counts.WriteFailed    ? ueWriteError
+            : counts.CreateErrors > 0 ? ueCreateError
+                                      : ueFatalError;
     }
     if (counts.Extracted == 0) {
         out << "No files to extract\n";

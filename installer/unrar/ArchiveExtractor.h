@@ -19,6 +19,7 @@ enum TUnrarExitCode {
     ueSuccess = 0,
     ueFatalError = 2,       // an entry was refused
     ueDamagedArchive = 3,   // not an archive, damaged or cut short
+    ueWriteError = 5,       // a file's data cannot be written (the unpack stops there)
     ueOpenError = 6,        // the archive cannot be opened
     ueUserError = 7,        // the command line is not understood
     ueCreateError = 9,      // a file or folder cannot be written

@@ -49,7 +49,10 @@ bool ParseUnrarCommandLine(const std::vector<std::string> &arguments, TUnrarComm
     size_t end = words.size();
     if (end > 2 && IsFolderName(words[end - 1])) {
         command.Destination = words[end - 1];
-        std::replace(command.Destination.begin(), command.Destination.end(), '\\', '/');
+        // Only the last character marks the folder; a backslash before it
+        // is a character of a name here, never a separator to follow: the
+        // files go into the folder named, not into one its name leads to.
+        command.Destination.back() = '/';
         --end;
     }
     command.Masks.assign(words.begin() + 2, words.begin() + std::ptrdiff_t(end));

@@ -6,7 +6,8 @@
 //
 // Switches may stand anywhere; they and the command are read without regard to
 // case. After the command come the archive, any file masks, and the
-// destination folder, recognized by its trailing "/" (or "\"). Only the
+// destination folder, recognized by its trailing "/" (or "\"; any other
+// backslash is part of a folder's name). Only the
 // switches above are accepted: extraction with full paths, overwriting
 // without asking, is the only behaviour there is, so the switches that ask for
 // it are taken and any other switch is refused.

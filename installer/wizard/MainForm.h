@@ -114,7 +114,8 @@ private:
     void wCompilePageEnterPage();
     void RunCompile();
     void AddLogLine(const QString &line);
-    void SaveLog();
+    // False (the message added to the log) when the file cannot be written.
+    bool SaveLog();
     void wFinishEnterPage();
     void wFinishFinishButtonClick();
     void WizardCancelButtonClick();

@@ -97,8 +97,9 @@ void TfMain::RunCompile()
     if (uninstall) {
         lLogPathCaption->hide();
         lLogPath->hide();
-    } else {
-        SaveLog();
+    } else if (!SaveLog()) {
+        // The run is not done as it says while its log is not where it says.
+        succeeded = false;
     }
     FRunSucceeded = succeeded;
     FRunState = TRunState::Done;
@@ -106,20 +107,25 @@ void TfMain::RunCompile()
     FWizard->SelectNextPage();
 }
 
-void TfMain::SaveLog()
+bool TfMain::SaveLog()
 {
     const QString fileName = FInstallData.InstallDir + QLatin1String("/setup.log");
     try {
+        // What a run killed while it wrote the log left beside it.
+        RemoveStaleTemporaryFiles(fileName);
         WriteFileAtomically(fileName, (FLog.join(QLatin1String("\r\n")) + QLatin1String("\r\n")).toLocal8Bit());
     } catch (const ESetupError &e) {
-        AddLogLine(e.Message());
+        const QString error = QLatin1String("Error: ") + e.Message();
+        FLog += error;
+        AddLogLine(error);
         lLogPathCaption->hide();
         lLogPath->hide();
-        return;
+        return false;
     }
     lLogPath->setText(fileName);
     lLogPathCaption->show();
     lLogPath->show();
+    return true;
 }
 
 void TfMain::CreateFinishPage()

@@ -329,7 +329,11 @@ TEST(IDESettings, BDS5FoldersFromTheResourceModuleAndEnvOptions)
 
     bds.LibrarySearchPaths() += QStringLiteral("/nqb/Delphi2007");
     bds.BrowsingPaths() += QStringLiteral("/nqb/Sources");
+    // What an install killed while it wrote the file left beside it goes
+    // with the next write.
+    const QString stale = machine.WriteFile(envOptions + QLatin1String(".k1LlEd"), "<Project>");
     bds.SaveToRegistry();
+    EXPECT_FALSE(QFileInfo::exists(stale));
     TCompileTarget again(QStringLiteral("BDS"), QStringLiteral("BDS"), QStringLiteral("5.0"));
     EXPECT_EQ(again.LibrarySearchPaths(), (QStringList{QStringLiteral("$(BDS)/lib"), QStringLiteral("$(BDSCOMMONDIR)/Dcp"),
                                                        QStringLiteral("/nqb/Delphi2007")}));

@@ -1,5 +1,6 @@
 // Whole install runs against machine folders built by the tests, with the
 // stand-in IDE tools and this build's unarchiver.
+#include "FaultRuns.h"
 #include "TestDistribution.h"
 #include "installer/CompileTarget.h"
 #include "installer/InstallData.h"
@@ -191,4 +192,89 @@ TEST(InstallRun, MissingDamagedAndHostileArchives)
     EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/out")).isSymLink());
     EXPECT_FALSE(QFileInfo(data.InstallDir + QLatin1String("/Demos/up")).exists());
     EXPECT_FALSE(QFileInfo::exists(data.InstallDir + QLatin1String("/Demos/pipe")));
+}
+
+TEST(InstallRun, FilesThatCannotBeWrittenFailTheInstallAndTheNextStartInstallsAgain)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    TTestDistribution distribution(machine, true, false);
+    // With the ADO provider's projects, which the IDE's record selects once
+    // the product is installed there.
+    std::vector<TArchiveEntry> files = ComponentFilesWithADO(QStringLiteral("Delphi7"));
+    files.push_back({QStringLiteral("Help/Big.chm"), QByteArray(300000, 'h')});
+    distribution.WriteArchive(files);
+    const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+    {
+        // A disk that is full when the big file is written.
+        TFaultPlan plan;
+        plan.FailPaths = QStringLiteral("*/Help/Big.chm");
+        plan.Kinds = QStringLiteral("write");
+        const TScopedFaults faults(dir, plan);
+        TInstallData data(distribution.Folder());
+        InstallIntoEveryIDE(data);
+        const TRun run = RunSetup(data);
+        ASSERT_EQ(faults.Faults(), 1u) << Text(run.Log);
+        EXPECT_FALSE(run.Result) << Text(run.Log);
+        QString missing;
+        EXPECT_TRUE(ContainsInOrder(run.Log,
+                                    {QStringLiteral("ERROR: Cannot write %1/Help/Big.chm: Write failed: No space left on device").arg(dir),
+                                     QStringLiteral("Error extracting component files from archive.")},
+                                    &missing))
+            << missing.toStdString() << "\n" << Text(run.Log);
+        EXPECT_FALSE(QFileInfo::exists(dir + QLatin1String("/Help/Big.chm")));
+    }
+    // The record does not name this version: the next start is a new
+    // installation again, and it installs everything.
+    TInstallData data(distribution.Folder());
+    EXPECT_EQ(data.Mode, imNewInstallation);
+    InstallIntoEveryIDE(data);
+    const TRun run = RunSetup(data);
+    EXPECT_TRUE(run.Result) << Text(run.Log);
+    EXPECT_EQ(machine.ReadFile(dir + QLatin1String("/Help/Big.chm")), QByteArray(300000, 'h'));
+    EXPECT_EQ(TInstallData(distribution.Folder()).Mode, imMaintenance);
+}
+
+TEST(InstallRun, AFileOfItsOwnThatTheRunCannotWriteOrDeleteFailsItAndTheNextRunFinishes)
+{
+    const struct {
+        const char *Name;
+        QString Paths; // whose operations fail
+        QString Kinds;
+        QString Error;
+    } cases[] = {
+        {"the compiler's configuration stays", QStringLiteral("*/Packages/Delphi7/dcc32.cfg"), QStringLiteral("unlink"),
+         QStringLiteral("Error: Cannot delete \"%1/Packages/Delphi7/dcc32.cfg\": Permission denied")},
+        {"the log cannot be saved", QStringLiteral("*/Norvane Query Builder/setup.log.*"), QStringLiteral("open"),
+         QStringLiteral("Error: Cannot write \"%1/setup.log\": No space left on device")},
+    };
+    for (const auto &failing : cases) {
+        SCOPED_TRACE(failing.Name);
+        TTestMachine machine;
+        AddWindows(machine);
+        AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+        TTestDistribution distribution(machine, true, false);
+        distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+        const QString root = QFileInfo(machine.Folder()).absolutePath();
+        const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+
+        TFaultPlan plan;
+        plan.FailPaths = failing.Paths;
+        plan.Kinds = failing.Kinds;
+        const TFaultRun failed = RunSetupRobot(distribution.Folder(), QStringLiteral("install"), root, plan);
+        EXPECT_GE(failed.Faults, 1u) << Text(failed.Output);
+        EXPECT_EQ(failed.ExitCode, 1) << Text(failed.Output);
+        EXPECT_EQ(failed.Finish(), QStringLiteral("Norvane Query Builder Setup completed with errors. See Setup Log for "
+                                                  "additional information."));
+        EXPECT_TRUE(failed.Log().contains(failing.Error.arg(dir))) << Text(failed.Log());
+
+        // Installed again from the maintenance page, with nothing in the way.
+        const TFaultRun next = RunSetupRobot(distribution.Folder(), QStringLiteral("install"), root);
+        EXPECT_EQ(next.ExitCode, 0) << Text(next.Output);
+        EXPECT_TRUE(next.Output.contains(QStringLiteral("page: wMainternance"))) << Text(next.Output);
+        EXPECT_FALSE(QFileInfo::exists(dir + QLatin1String("/Packages/Delphi7/dcc32.cfg")));
+        EXPECT_EQ(Entries(dir + QLatin1String("/Packages/Delphi7")).filter(QStringLiteral("dcc32")), QStringList());
+        EXPECT_TRUE(machine.ReadFile(dir + QLatin1String("/setup.log")).contains("All operations done."));
+    }
 }

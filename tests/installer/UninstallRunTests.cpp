@@ -1,9 +1,11 @@
 // The uninstall run: taking the product out of the IDEs and off the machine,
 // and nothing more than that.
+#include "FaultRuns.h"
 #include "TestDistribution.h"
 #include "installer/CompileTarget.h"
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
+#include "installer/ProductInfo.h"
 #include "installer/platform/Registry.h"
 
 #include <QDir>
@@ -195,4 +197,81 @@ TEST(UninstallRun, ARecordThatNamesNoProductFolderDeletesNothingThereAndFails)
                                QStringLiteral("- Start Menu/Programs/NQB/Norvane Query Builder Help.lnk")}))
             << folder.toStdString();
     }
+}
+
+TEST(UninstallRun, WhatCannotBeDeletedFailsTheRunAndTheNextUninstallFinishesTheJob)
+{
+    const struct {
+        const char *Name;
+        QString Paths; // that cannot be deleted
+        QString Kinds;
+        QString Error;
+    } cases[] = {
+        {"the run-time package in the system folder", QStringLiteral("*/Windows/System32/nvQueryBuilderD7.bpl"),
+         QStringLiteral("unlink"),
+         QStringLiteral("Error: Cannot delete \"%1/Windows/System32/nvQueryBuilderD7.bpl\": Permission denied")},
+        {"a file in the install folder", QStringLiteral("*/Norvane Query Builder/Help/NvQB.HLP"), QStringLiteral("unlink"),
+         QStringLiteral("Error: Cannot delete the folder \"%1/Program Files/Tellwright/Norvane Query Builder/Help\" completely")},
+        {"the Start-menu folder", QStringLiteral("*/Start Menu/Programs/Tellwright/Norvane Query Builder VCL Edition"),
+         QStringLiteral("rmdir"),
+         QStringLiteral("Error: Cannot remove the folder \"%1/Start Menu/Programs/Tellwright/Norvane Query Builder VCL "
+                        "Edition\": Permission denied")},
+    };
+    for (const auto &undeletable : cases) {
+        SCOPED_TRACE(undeletable.Name);
+        TTestMachine machine;
+        AddWindows(machine);
+        AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+        TTestDistribution distribution(machine, true, false);
+        distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+        const QMap<QString, QByteArray> pristine = MachineSnapshot(machine);
+        ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
+        const QString root = QFileInfo(machine.Folder()).absolutePath();
+        const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+
+        // Started from the system's list of programs, as users do.
+        TFaultPlan plan;
+        plan.FailPaths = undeletable.Paths;
+        plan.Kinds = undeletable.Kinds;
+        const TFaultRun failed = RunSetupRobot(dir + QLatin1String("/Uninstall"), QStringLiteral("uninstall"), root, plan);
+        EXPECT_GE(failed.Faults, 1u) << Text(failed.Output);
+        EXPECT_EQ(failed.ExitCode, 1) << Text(failed.Output);
+        EXPECT_EQ(failed.Finish(), QStringLiteral("Norvane Query Builder uninstall completed with errors. See Setup Log "
+                                                  "for additional information."));
+        EXPECT_TRUE(failed.Log().contains(undeletable.Error.arg(machine.Folder()))) << Text(failed.Log());
+        // What lets the next uninstall finish stays.
+        EXPECT_EQ(ReadValue(HKLM, Record, QStringLiteral("InstallDir")), dir);
+        EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Uninstall/version")).isFile());
+        EXPECT_TRUE(QFileInfo(dir + QLatin1String("/Uninstall/setup.exe")).isFile());
+        EXPECT_EQ(ReadValue(HKLM, UninstallEntryKey, QStringLiteral("UninstallString")),
+                  dir + QLatin1String("/Uninstall/setup.exe"));
+
+        const TFaultRun next = RunSetupRobot(dir + QLatin1String("/Uninstall"), QStringLiteral("uninstall"), root);
+        EXPECT_EQ(next.ExitCode, 0) << Text(next.Output);
+        EXPECT_EQ(SnapshotDifferences(pristine, MachineSnapshot(machine)),
+                  (QStringList{QStringLiteral("+ HKLM\\SOFTWARE\\Tellwright"), QStringLiteral("+ Program Files/Tellwright")}));
+    }
+}
+
+TEST(UninstallRun, WhatKilledWritersOfTheProductLeftGoesWithIt)
+{
+    TTestMachine machine;
+    AddWindows(machine);
+    AddDelphi(machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
+    TTestDistribution distribution(machine, true, false);
+    distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+    const QMap<QString, QByteArray> pristine = MachineSnapshot(machine);
+    ASSERT_NO_FATAL_FAILURE(InstallEverywhere(distribution));
+    // A maintenance run killed while it wrote its log and a shortcut leaves
+    // their temporary files, which no writer holds any more.
+    const QString dir = machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
+    const QString startMenu = machine.Path(QStringLiteral("Start Menu/Programs/Tellwright/Norvane Query Builder VCL Edition"));
+    machine.WriteFile(dir + QLatin1String("/setup.log.a1B2c3"), "Installing NorvaneQueryBuilder v. 1.3.0\r\n");
+    machine.WriteFile(startMenu + QLatin1String("/Norvane Query Builder Help.lnk.Zz9Yy8"), "Target=");
+
+    bool result = false;
+    const QStringList log = Uninstall(distribution, result);
+    EXPECT_TRUE(result) << Text(log);
+    EXPECT_EQ(SnapshotDifferences(pristine, MachineSnapshot(machine)),
+              (QStringList{QStringLiteral("+ HKLM\\SOFTWARE\\Tellwright"), QStringLiteral("+ Program Files/Tellwright")}));
 }

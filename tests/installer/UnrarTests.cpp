@@ -1,5 +1,6 @@
 // The unarchiver on its own, run as the installer runs it: archives of every
 // format a distribution may come in, whole and cut short.
+#include "FaultRuns.h"
 #include "TestDistribution.h"
 #include "TestRarArchive.h"
 #include "installer/ChildProcessRunner.h"
@@ -413,5 +414,59 @@ TEST(Unrar, EveryCutOfEveryFormatIsRefusedWithItsReason)
                               << Text(cut.Lines);
             }
         }
+    }
+}
+
+TEST(Unrar, TheFilesGoIntoTheFolderNamedWithBackslashesAsPartOfItsName)
+{
+    QTemporaryDir temp;
+    const QString folder = temp.path();
+    const QString outside = folder + QLatin1String("/outside");
+    TSentinels sentinels;
+    sentinels.Add(outside + QLatin1String("/EULA.txt"), "the other program's");
+    WriteArchive(folder + QLatin1String("/data.arc"), {{QStringLiteral("EULA.txt"), "licence"}});
+    // Read as separators, the backslashes would lead from "a" to "outside".
+    const QString destination = folder + QLatin1String("/a/x\\..\\..\\outside");
+    TUnrarRun run;
+    run.ExitCode = CaptureExecute(QString::fromUtf8(NVQB_UNRAR_PROGRAM),
+                                  QStringLiteral("x -c- -cfg- -dh -idp -o+ -r -y  data.arc *.* \"%1/\"").arg(destination),
+                                  folder, true, nullptr, [&run](const QString &line) { run.Lines += line; });
+    EXPECT_EQ(Outcome(run), QStringLiteral("0 | All OK"));
+    EXPECT_EQ(sentinels.Touched(), QStringList());
+    EXPECT_EQ(Entries(folder + QLatin1String("/a")), QStringList{QStringLiteral("x\\..\\..\\outside")});
+    QFile unpacked(destination + QLatin1String("/EULA.txt"));
+    ASSERT_TRUE(unpacked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(unpacked.readAll(), QByteArray("licence"));
+}
+
+TEST(Unrar, AFileThatCannotBeWrittenEndsTheUnpackAsFailedAndIsNotLeftBehind)
+{
+    QTemporaryDir temp;
+    const QString folder = temp.path();
+    const QString out = folder + QLatin1String("/out");
+    WriteArchive(folder + QLatin1String("/data.arc"),
+                 {{QStringLiteral("Big.bpl"), QByteArray(300000, 'b')}, {QStringLiteral("Small.txt"), "small"}});
+    const QStringList arguments{QStringLiteral("x"),        QStringLiteral("-c-"), QStringLiteral("-cfg-"),
+                                QStringLiteral("-dh"),      QStringLiteral("-idp"), QStringLiteral("-o+"),
+                                QStringLiteral("-r"),       QStringLiteral("-y"),   QStringLiteral("data.arc"),
+                                QStringLiteral("*.*"),      out + QLatin1Char('/')};
+    // The first write and one in the middle of the big file fail, as on a
+    // disk that is full.
+    for (const quint64 at : {quint64(1), quint64(3)}) {
+        SCOPED_TRACE(at);
+        QDir(out).removeRecursively();
+        TFaultPlan plan;
+        plan.Mode = TFaultPlan::Fail;
+        plan.At = at;
+        plan.Kinds = QStringLiteral("write");
+        const TFaultRun run = RunUnderFaults(QString::fromUtf8(NVQB_UNRAR_PROGRAM), arguments, folder, out, plan);
+        ASSERT_EQ(run.Faults, 1u) << Text(run.Output);
+        EXPECT_EQ(run.ExitCode, 5) << Text(run.Output);
+        EXPECT_TRUE(run.Output.contains(
+            QStringLiteral("ERROR: Cannot write %1/Big.bpl: Write failed: No space left on device").arg(out)))
+            << Text(run.Output);
+        EXPECT_FALSE(run.Output.contains(QStringLiteral("All OK"))) << Text(run.Output);
+        // Neither a file of the right size full of zeros, nor the files after it.
+        EXPECT_EQ(Entries(out), QStringList());
     }
 }

@@ -108,10 +108,15 @@ struct TRun {
         return true;
     }
 
+    // As a real tool does, a file that cannot be written whole is a
+    // failure (the content reaches the disk when the stream closes).
     bool Create(const std::string &path, const std::string &content)
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         if (!out || !(out << content))
+            return false;
+        out.close();
+        if (out.fail())
             return false;
         Write("wrote " + Absolute(path));
         return true;
