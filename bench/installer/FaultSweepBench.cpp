@@ -17,6 +17,7 @@
 // per kind and way and the first --show problems (10 unless given); exits
 // with 1 when there was any. --with-delphi2007 adds a Delphi 2007 to the
 // machine, whose paths the installer writes into the IDE's EnvOptions.proj.
+#include "../BenchCommandLine.h"
 #include "installer/FaultSweep.h"
 
 #include <QCoreApplication>
@@ -47,15 +48,6 @@ struct TOptions {
     int Slice = -1;
     int Slices = 1;
 };
-
-int Usage(const QString &error)
-{
-    QTextStream(stderr) << error << "\n"
-                        << "usage: nvqb-installer-fault-sweep [--kind install|update|uninstall|all] "
-                           "[--mode fail|kill|both] [--points all|representatives|N] [--seed S] [--jobs J] "
-                           "[--show N] [--with-delphi2007]\n";
-    return 2;
-}
 
 TSweepKind KindOf(const QString &name)
 {
@@ -125,48 +117,53 @@ struct TFigures {
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
     TOptions options;
-    const QStringList arguments = app.arguments().mid(1);
-    for (qsizetype k = 0; k < arguments.size(); ++k) {
-        const QString &argument = arguments[k];
-        const QString value = arguments.value(k + 1);
-        if (argument == QLatin1String("--with-delphi2007")) {
+    nvqb::bench::TCommandLine line(argc, argv, "nvqb-installer-fault-sweep",
+                                   "[--kind install|update|uninstall|all] [--mode fail|kill|both] "
+                                   "[--points all|representatives|N] [--seed S] [--jobs J] [--show N] "
+                                   "[--with-delphi2007]\n");
+    while (line.Next()) {
+        if (line.Is("--with-delphi2007")) {
             options.WithDelphi2007 = true;
-            continue;
-        }
-        if (argument == QLatin1String("--kind") && !value.isEmpty()) {
+        } else if (line.Is("--kind")) {
+            const QString value = QString::fromLocal8Bit(line.Value());
+            if (value != QLatin1String("all") && value != QLatin1String("install") && value != QLatin1String("update")
+                && value != QLatin1String("uninstall"))
+                line.Refuse("Unknown kind '" + value.toStdString() + "'.");
             if (value != QLatin1String("all"))
                 options.Kinds = QStringList{value};
-        } else if (argument == QLatin1String("--mode") && !value.isEmpty()) {
+        } else if (line.Is("--mode")) {
+            const QString value = QString::fromLocal8Bit(line.Value());
+            if (value != QLatin1String("both") && value != QLatin1String("fail") && value != QLatin1String("kill"))
+                line.Refuse("Unknown mode '" + value.toStdString() + "'.");
             if (value != QLatin1String("both"))
                 options.Modes = QStringList{value};
-        } else if (argument == QLatin1String("--points") && !value.isEmpty()) {
-            options.Points = value;
-        } else if (argument == QLatin1String("--seed") && !value.isEmpty()) {
-            options.Seed = value.toUInt();
-        } else if (argument == QLatin1String("--jobs") && value.toInt() > 0) {
-            options.Jobs = value.toInt();
-        } else if (argument == QLatin1String("--show") && !value.isEmpty()) {
-            options.Show = value.toInt();
-        } else if (argument == QLatin1String("--slice") && value.contains(QLatin1Char('/'))) {
-            options.Slice = value.section(QLatin1Char('/'), 0, 0).toInt();
-            options.Slices = value.section(QLatin1Char('/'), 1, 1).toInt();
+        } else if (line.Is("--points")) {
+            options.Points = QString::fromLocal8Bit(line.Value());
+            bool number = false;
+            options.Points.toInt(&number);
+            if (options.Points != QLatin1String("all") && options.Points != QLatin1String("representatives") && !number)
+                line.Refuse("'--points' needs all, representatives or a number, not '" + options.Points.toStdString()
+                            + "'.");
+        } else if (line.Is("--seed")) {
+            options.Seed = quint32(line.Number(0, UINT32_MAX));
+        } else if (line.Is("--jobs")) {
+            options.Jobs = int(line.Number(1, 64));
+        } else if (line.Is("--show")) {
+            options.Show = int(line.Number(0, INT_MAX));
+        } else if (line.Is("--slice")) {
+            // Given by the parent to its workers: "K/J".
+            const QString value = QString::fromLocal8Bit(line.Value());
+            bool sliceOk = false, slicesOk = false;
+            options.Slice = value.section(QLatin1Char('/'), 0, 0).toInt(&sliceOk);
+            options.Slices = value.section(QLatin1Char('/'), 1, 1).toInt(&slicesOk);
+            if (!sliceOk || !slicesOk || options.Slices < 1 || options.Slice < 0 || options.Slice >= options.Slices)
+                line.Refuse("'--slice' needs K/J, not '" + value.toStdString() + "'.");
         } else {
-            return Usage(QLatin1String("unknown or incomplete option: ") + argument);
+            line.Unexpected();
         }
-        ++k;
     }
-    for (const QString &kind : options.Kinds)
-        if (kind != QLatin1String("install") && kind != QLatin1String("update") && kind != QLatin1String("uninstall"))
-            return Usage(QLatin1String("unknown kind: ") + kind);
-    for (const QString &mode : options.Modes)
-        if (mode != QLatin1String("fail") && mode != QLatin1String("kill"))
-            return Usage(QLatin1String("unknown mode: ") + mode);
-    bool number = false;
-    options.Points.toInt(&number);
-    if (options.Points != QLatin1String("all") && options.Points != QLatin1String("representatives") && !number)
-        return Usage(QLatin1String("unknown --points: ") + options.Points);
+    QCoreApplication app(argc, argv);
     if (options.Slice >= 0)
         return Work(options);
 
