@@ -621,6 +621,38 @@ void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
         owned.append(link);
     }
     HandOnConditions(item, owned);
+    LeaveCommaToNext(item);
+}
+
+void TnvDatasourceGroup::LeaveCommaToNext(TnvDatasourceBase *item)
+{
+    // The item starts a table reference after a comma: where the item after
+    // it is an outer join, or a right or full join follows in the reference,
+    // the item after it starts the reference now and the comma stays.
+    // Joined to what stands before the comma, it would make that the side
+    // of those joins.
+    const qsizetype index = IndexOf(item);
+    if (index <= 0 || item->GetJoinKind() || index + 1 >= FItems.size())
+        return;
+    TnvDatasourceBase *next = FItems[index + 1];
+    if (!next->GetJoinKind() || !(IsOuterJoin(index + 1) || IsSideTakenAfter(index + 1)))
+        return;
+    // Its join to the going item goes; of an AND the terms that name
+    // others filter its rows, as they do where the first item goes.
+    QList<TnvLink *> owned;
+    const QList<TnvLink *> links = FLinks;
+    for (TnvLink *link : links) {
+        if (link->Place() != lpFrom || link->OwnerDatasource() != next)
+            continue;
+        if (link->RefersToDatasource(item)) {
+            if (!link->DropTermsReferring(item))
+                continue;
+            link->RecalcLink();
+        }
+        owned.append(link);
+    }
+    next->SetJoinKind(nullptr);
+    HandOnConditions(next, owned);
 }
 
 void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links)
@@ -629,12 +661,16 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
         return;
     // An inner join after the item filters the same rows with them; a comma
     // or a cross join becomes one. An outer join would keep rows they drop:
-    // then they go to WHERE.
+    // then they go to WHERE. So do they before a comma of the FROM list that
+    // a right or full join follows in its reference: joined to the item, the
+    // reference would become that join's side. The item ends its own
+    // reference there, whose rows WHERE filters alike.
     const qsizetype index = IndexOf(item);
     TnvDatasourceBase *next = index >= 0 && index + 1 < FItems.size() ? FItems[index + 1] : nullptr;
     const TastNodeClass kind = next ? next->GetJoinKindClass() : nullptr;
     const TastNodeClass inner = TSQLJoinKindInner::StaticClassType();
-    if (next && (!kind || kind == inner || kind == TSQLJoinKindCross::StaticClassType())) {
+    const bool keepComma = next && !kind && IsRootGroup() && IsSideTakenAfter(index + 1);
+    if (next && !keepComma && (!kind || kind == inner || kind == TSQLJoinKindCross::StaticClassType())) {
         if (kind != inner)
             next->SetJoinKindClass(inner);
         for (TnvLink *link : links) {
@@ -650,6 +686,14 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
             selectList->AddWhereCondition(link->GetLinkExpression()->Clone());
         TObject::Free(link);
     }
+}
+
+bool TnvDatasourceGroup::IsSideTakenAfter(qsizetype index) const
+{
+    for (qsizetype j = index + 1; j < FItems.size() && FItems[j]->GetJoinKind(); ++j)
+        if (IsOuterJoin(j) && FItems[j]->GetJoinKind()->IsRightOuter())
+            return true;
+    return false;
 }
 
 qsizetype TnvDatasourceGroup::LowestReach(const TnvLink *link) const
@@ -743,29 +787,67 @@ bool TnvDatasourceGroup::BringJoinsBeforeTheirComma()
     return moved;
 }
 
-void TnvDatasourceGroup::KeepConditionsInReach()
+bool TnvDatasourceGroup::KeepConditionsInReach()
 {
     // After a comma what follows is a table reference of its own, whose ON
     // conditions see nothing before the comma; in brackets a comma makes no
     // joined table at all. There the items are cross joined instead.
     const TnvBaseSyntaxProvider *provider = QueryBuilder() ? QueryBuilder()->SyntaxProvider() : nullptr;
     if (!provider || !provider->IsSupportCrossJoin())
-        return;
-    QHash<const TnvDatasourceBase *, qsizetype> reach;
+        return false;
+    // The lowest index each item's conditions reach, of those read from the
+    // text and of those drawn since.
+    QHash<const TnvDatasourceBase *, qsizetype> reachRead, reachDrawn;
     for (const TnvLink *link : std::as_const(FLinks)) {
         if (link->Place() != lpFrom)
             continue;
+        auto &reach = link->IsNew() ? reachDrawn : reachRead;
         const qsizetype lowest = LowestReach(link);
         const auto found = reach.constFind(link->OwnerDatasource());
         reach.insert(link->OwnerDatasource(), found == reach.constEnd() ? lowest : std::min(lowest, found.value()));
     }
-    qsizetype reachedAfter = FItems.size();
+    auto reachOf = [&](const TnvDatasourceBase *item, qsizetype index) {
+        return std::min(reachRead.value(item, index), reachDrawn.value(item, index));
+    };
+    // Where each reference after a comma ends, as the items stand now: the
+    // walk below goes from the last item back, so what it nests lies after
+    // the comma it looks at.
+    QList<qsizetype> commas;
+    for (qsizetype i = 1; i < FItems.size(); ++i)
+        if (!FItems[i]->GetJoinKind())
+            commas.append(i);
+    bool nested = false;
+    QSet<const TnvDatasourceBase *> nestedHere;
+    qsizetype readAfter = FItems.size(), drawnAfter = FItems.size();
     for (qsizetype i = FItems.size() - 1; i >= 1; --i) {
         TnvDatasourceBase *item = FItems[i];
-        if (!item->GetJoinKind() && (!IsRootGroup() || reachedAfter < i))
+        const qsizetype read = reachRead.value(item, i), drawn = reachDrawn.value(item, i);
+        if (!item->GetJoinKind() && (!IsRootGroup() || readAfter < i || drawnAfter < i)) {
+            // A condition read from the text that reaches past the comma
+            // reads it as a cross join in its place, as the text was written.
+            // One drawn since joins a reference the comma made whole: a right
+            // or full join in it takes what stands before it there as its
+            // side, which a cross join would widen to all before the comma.
+            // The reference up to its last such join goes in brackets first;
+            // the joins after it that reach back past the comma stay outside.
+            qsizetype last = -1;
+            if (readAfter >= i && drawnAfter < i) {
+                const auto next = std::upper_bound(commas.cbegin(), commas.cend(), i);
+                const qsizetype end = next == commas.cend() ? FItems.size() : *next;
+                for (qsizetype k = i + 1; k < end && reachOf(FItems[k], k) >= i; ++k)
+                    if (IsOuterJoin(k) && FItems[k]->GetJoinKind()->IsRightOuter())
+                        last = k;
+            }
+            if (last > i) {
+                item = NestItems(i, last - i + 1, nestedHere);
+                nested = true;
+            }
             item->SetJoinKindClass(TSQLJoinKindCross::StaticClassType());
-        reachedAfter = std::min(reachedAfter, reach.value(item, i));
+        }
+        readAfter = std::min(readAfter, read);
+        drawnAfter = std::min(drawnAfter, drawn);
     }
+    return nested;
 }
 
 bool TnvDatasourceGroup::OwnsConditions(const TnvDatasourceBase *item) const
@@ -1117,7 +1199,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     }
     SeatFirstItemConditions();
     const bool brought = BringJoinsBeforeTheirComma();
-    KeepConditionsInReach();
+    const bool bracketed = KeepConditionsInReach();
     // The groups that binary nesting makes here.
     QSet<const TnvDatasourceBase *> nestedHere;
     if (FItems.size() > 2 && provider && provider->IsForceBinaryANSIJoins())
@@ -1128,7 +1210,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     // leave a nested group untouched (it then gives way): the rebuild runs
     // again on what it made, as it would when the text is read back, until
     // nothing moves (a few rounds at most).
-    if (round < MaxRounds && (adopted || brought || (!parent && HasLoneGroup(nestedHere))))
+    if (round < MaxRounds && (adopted || brought || bracketed || (!parent && HasLoneGroup(nestedHere))))
         ReorderANSIJoins(round + 1);
 }
 

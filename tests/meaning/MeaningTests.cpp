@@ -241,6 +241,47 @@ TEST_F(MeaningTest, ARemovalThatLeavesHavingWithNothingGroupedEndsTheSession)
     }
 }
 
+// --- Comma segments in the join tree ------------------------------------------------
+
+// Everything after a comma up to the next comma is one table reference,
+// which a RIGHT or FULL join in it takes as its side: an edit keeps that
+// reference whole.
+TEST_F(MeaningTest, AnAddedTableLeavesTheReferencesAfterACommaWhole)
+{
+    // s joins p1 before the comma and p inside the FULL join's reference:
+    // p1 must not become part of the FULL join's left side.
+    auto model = Loaded(QStringLiteral("SELECT p1.id, q2.v, p.id FROM p p1, q q2 FULL JOIN p ON q2.p_id = p.id AND q2.v > 1"));
+    Part(*model, 0)->AddObjectWithFK(QStringLiteral("s"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q2.v, p.id FROM p p1, q q2 FULL JOIN p ON q2.p_id = p.id AND q2.v > 1, "
+                                        "s WHERE s.p_id = p1.id AND s.p_id = p.id"));
+    // The same where the reference holds a RIGHT join and an inner join.
+    model = Loaded(QStringLiteral("SELECT p1.id, q.id, p.id FROM p p1, q INNER JOIN r ON r.q_id = q.id RIGHT JOIN p ON "
+                                  "p.id = q.p_id"));
+    Part(*model, 0)->AddObjectWithFK(QStringLiteral("s"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, p.id FROM p p1, q INNER JOIN r ON r.q_id = q.id RIGHT JOIN p "
+                                        "ON p.id = q.p_id, s WHERE s.p_id = p1.id AND s.p_id = p.id AND s.r_id = r.id"));
+}
+
+TEST_F(MeaningTest, RemovingTheFirstSourceOfACommaSegmentLeavesItsComma)
+{
+    // q joined p2 alone: it takes p2's place after the comma, and p1 stays
+    // out of the FULL join's side.
+    auto model = Loaded(QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, p p2 INNER JOIN q ON q.p_id = p2.id FULL JOIN r "
+                                       "ON r.q_id = q.id"));
+    Click(*model, Source(*model, QStringLiteral("p2"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q FULL JOIN r ON r.q_id = q.id"));
+    // A cross join after the removed source gives way to the comma as well.
+    model = Loaded(QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, p p2 CROSS JOIN q RIGHT JOIN r ON r.q_id = q.id"));
+    Click(*model, Source(*model, QStringLiteral("p2"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q RIGHT JOIN r ON r.q_id = q.id"));
+    // The last source of a segment: what its inner join tested besides it
+    // filters the segment, in WHERE, and the next segment keeps its comma.
+    model = Loaded(QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1 INNER JOIN p p2 ON p2.id = p1.id AND p1.v > 1, q "
+                                  "FULL JOIN r ON r.q_id = q.id"));
+    Click(*model, Source(*model, QStringLiteral("p2"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q FULL JOIN r ON r.q_id = q.id WHERE p1.v > 1"));
+}
+
 // --- The statements of issue 31 -------------------------------------------------
 
 struct TIssueStatement {
