@@ -1085,9 +1085,12 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
         }
         if (!LayoutRun(runs[r], runLinks[r], before, base, order, provider, chains[r], mayLeave ? &leaving : nullptr)) {
             // Conditions that went on from the first item may let the next
-            // round lay the items out, as reading the text back would.
+            // round lay the items out, as reading the text back would. Items
+            // kept where they stand may have come to own conditions that
+            // reach past a comma.
             const bool moved = KeepItemsAsTheyStand();
-            if (round < MaxRounds && (moved || (!parent && HasLoneGroup({}))))
+            const bool bracketed = KeepConditionsInReach();
+            if (round < MaxRounds && (moved || bracketed || (!parent && HasLoneGroup({}))))
                 ReorderANSIJoins(round + 1);
             return;
         }

@@ -196,7 +196,8 @@ TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
     const struct {
         quint64 Seed, Index;
     } sessions[] = {{1, 522},  {1, 2527}, {1, 8738},  {7, 76},    {7, 1475},
-                    {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052}};
+                    {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052},
+                    {7001, 5848}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Sessions(session.Index, 1);
@@ -280,6 +281,33 @@ TEST_F(MeaningTest, RemovingTheFirstSourceOfACommaSegmentLeavesItsComma)
                                   "FULL JOIN r ON r.q_id = q.id"));
     Click(*model, Source(*model, QStringLiteral("p2"))->GetPopupMenu(), QStringLiteral("Remove"));
     ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q FULL JOIN r ON r.q_id = q.id WHERE p1.v > 1"));
+}
+
+TEST_F(MeaningTest, AnOnConditionStaysInReachWhereTheJoinTreeKeepsItsItemsAsTheyStand)
+{
+    // p3 and r4 test themselves alone, so the rebuild keeps the items as
+    // they stand: the added p, which joins s1 and q2, must still see both.
+    auto model = Loaded(QStringLiteral("SELECT s1.id FROM s s1 CROSS JOIN q q2 INNER JOIN p p3 ON p3.id > 1 INNER JOIN r r4 "
+                                       "ON r4.q_id >= 0"));
+    Part(*model, 0)->AddObjectWithFK(QStringLiteral("p"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT s1.id FROM s s1, q q2, p p3, r r4, p WHERE p3.id > 1 AND r4.q_id >= 0 AND "
+                                        "s1.p_id = p.id AND q2.p_id = p.id"));
+}
+
+// The harness ends a session without a difference where a step may leave a
+// union's parts of different widths and SQLite refuses that; any other
+// refusal counts.
+TEST_F(MeaningTest, OnlyARefusalForUnionPartsOfDifferentWidthsEndsASessionQuietly)
+{
+    const TQueryResult widths = Database().Run(QStringLiteral("SELECT p.id, p.v FROM p UNION SELECT q.id FROM q"));
+    ASSERT_FALSE(widths.Ok);
+    EXPECT_TRUE(IsUnionWidthRefusal(widths)) << Std(widths.Error);
+    // An ON condition out of its reach, as SQL-92 reads the comma.
+    TnvSQL92SyntaxProvider provider;
+    const TQueryResult reach = Database().Run(SQLiteText(
+        &provider, QStringLiteral("SELECT s1.id FROM s s1, q q2 INNER JOIN p ON p.id = s1.p_id UNION SELECT q.id FROM q")));
+    ASSERT_FALSE(reach.Ok);
+    EXPECT_FALSE(IsUnionWidthRefusal(reach)) << Std(reach.Error);
 }
 
 // --- The statements of issue 31 -------------------------------------------------

@@ -732,7 +732,8 @@ private:
             return fail(QStringLiteral("the model's SQL does not load again: ") + CurrentExceptionMessage());
         }
         step.AfterResult = FDatabase.Run(SQLiteText(FModel.Ansi(), step.After));
-        if (!step.AfterResult.Ok && (plan.MayBreakUnion || HavingLeftAlone(step.AfterResult, step.After, plan.MayLeaveHavingAlone))) {
+        if (!step.AfterResult.Ok && ((plan.MayBreakUnion && IsUnionWidthRefusal(step.AfterResult)) ||
+                                     HavingLeftAlone(step.AfterResult, step.After, plan.MayLeaveHavingAlone))) {
             FOutcome.Steps.append(step);
             return false;
         }
@@ -798,6 +799,11 @@ QString Indented(const QString &text)
 }
 
 } // namespace
+
+bool IsUnionWidthRefusal(const TQueryResult &result)
+{
+    return !result.Ok && result.Error.contains(QStringLiteral("do not have the same number of result columns"));
+}
 
 QString SessionStart(quint64 seed, quint64 index)
 {

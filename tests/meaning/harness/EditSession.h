@@ -67,6 +67,10 @@ struct TSessionOutcome {
     int Compared = 0;
 };
 
+// Whether the database refused the SQL for the parts of a union that differ
+// in width: where a step may leave them so, the session ends there without
+// a difference. Any other refusal is a difference.
+bool IsUnionWidthRefusal(const TQueryResult &result);
 // The statement session Index of the series Seed starts from.
 QString SessionStart(quint64 seed, quint64 index);
 // Session Index of the series Seed.
