@@ -172,11 +172,11 @@ private:
     // Conditions whose item can no longer carry them (it goes, or stands
     // first) go to the join after it, or to WHERE.
     void HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links);
-    // The item, which goes, stands after a comma: an item after it whose
-    // join would otherwise take in what stands before the comma takes the
-    // comma, and its conditions that name others go on as the first item's
-    // do.
-    void LeaveCommaToNext(TnvDatasourceBase *item);
+    // The item, which goes, stands first or after a comma: an outer join
+    // after it, or an item whose reference holds a right or full join,
+    // takes its place without a join; what is left of an inner join's
+    // conditions goes on as the first item's does, an outer join's goes.
+    void LeaveStartToNext(TnvDatasourceBase *item);
     // Nested groups left empty go; one left with a single item gives way to
     // it.
     void TidyNestedGroups();

@@ -23,6 +23,14 @@ namespace nvqb {
 namespace {
 // How many times a rebuild runs again on what it made.
 constexpr int MaxRounds = 4;
+
+bool IsOuterKind(const TSQLJoinKind *kind) { return kind && (kind->IsLeftOuter() || kind->IsRightOuter()); }
+
+void FreeLinks(const QList<TnvLink *> &links)
+{
+    for (TnvLink *link : links)
+        TObject::Free(link);
+}
 } // namespace
 
 void TnvDatasourceGroup::NotifyReorderNeeded()
@@ -591,10 +599,15 @@ bool TnvDatasourceGroup::SeatFirstItemConditions()
     for (TnvLink *link : std::as_const(FLinks))
         if (link->Place() == lpFrom && link->OwnerDatasource() == first)
             owned.append(link);
+    const bool outer = IsOuterKind(first->GetJoinKind());
     if (first->GetJoinKind())
         first->SetJoinKind(nullptr);
-    // They filter the rows of the first item: it lost the item before it.
-    HandOnConditions(first, owned);
+    // It lost the item before it. An inner join's conditions filter its
+    // rows; an outer join's only chose which of them matched: they go.
+    if (outer)
+        FreeLinks(owned);
+    else
+        HandOnConditions(first, owned);
     return !owned.isEmpty();
 }
 
@@ -602,8 +615,7 @@ void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
 {
     // An outer join's conditions only chose the item's rows that match: they
     // go with it. Those that refer to the item go with it in any case.
-    const TSQLJoinKind *kind = item->GetJoinKind();
-    if (kind && (kind->IsLeftOuter() || kind->IsRightOuter()))
+    if (IsOuterKind(item->GetJoinKind()))
         return;
     // A going item no longer answers as the links' owner: they still tell
     // whom they were made for. Of an AND the terms that name other items
@@ -621,24 +633,27 @@ void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
         owned.append(link);
     }
     HandOnConditions(item, owned);
-    LeaveCommaToNext(item);
+    LeaveStartToNext(item);
 }
 
-void TnvDatasourceGroup::LeaveCommaToNext(TnvDatasourceBase *item)
+void TnvDatasourceGroup::LeaveStartToNext(TnvDatasourceBase *item)
 {
-    // The item starts a table reference after a comma: where the item after
-    // it is an outer join, or a right or full join follows in the reference,
-    // the item after it starts the reference now and the comma stays.
-    // Joined to what stands before the comma, it would make that the side
-    // of those joins.
+    // The item starts the list or a table reference after a comma: where the
+    // item after it is an outer join, or a right or full join follows in the
+    // reference, the item after it starts the reference now, and a comma
+    // stays. Joined to what stands before the comma, it would make that the
+    // side of those joins; an outer join left without the item before it
+    // would join whatever the rebuild puts there.
     const qsizetype index = IndexOf(item);
-    if (index <= 0 || item->GetJoinKind() || index + 1 >= FItems.size())
+    if (index < 0 || item->GetJoinKind() || index + 1 >= FItems.size())
         return;
     TnvDatasourceBase *next = FItems[index + 1];
     if (!next->GetJoinKind() || !(IsOuterJoin(index + 1) || IsSideTakenAfter(index + 1)))
         return;
     // Its join to the going item goes; of an AND the terms that name
-    // others filter its rows, as they do where the first item goes.
+    // others stay, as they do where the first item goes: an inner join's
+    // filter its rows, an outer join's go.
+    const bool outer = IsOuterKind(next->GetJoinKind());
     QList<TnvLink *> owned;
     const QList<TnvLink *> links = FLinks;
     for (TnvLink *link : links) {
@@ -652,7 +667,10 @@ void TnvDatasourceGroup::LeaveCommaToNext(TnvDatasourceBase *item)
         owned.append(link);
     }
     next->SetJoinKind(nullptr);
-    HandOnConditions(next, owned);
+    if (outer)
+        FreeLinks(owned);
+    else
+        HandOnConditions(next, owned);
 }
 
 void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links)

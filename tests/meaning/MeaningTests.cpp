@@ -294,6 +294,30 @@ TEST_F(MeaningTest, AnOnConditionStaysInReachWhereTheJoinTreeKeepsItsItemsAsThey
                                         "s1.p_id = p.id AND q2.p_id = p.id"));
 }
 
+TEST_F(MeaningTest, AnOuterJoinThatLosesWhatStoodBeforeItKeepsAllItsRows)
+{
+    // q goes: what is left of r's FULL join condition only chose which rows
+    // of r matched q, so all rows of r stay. In WHERE it would drop the rows
+    // the RIGHT join after it adds.
+    auto model = Loaded(QStringLiteral("SELECT p1.id, r.id, s.id FROM p p1, q FULL JOIN r ON r.q_id = q.id AND r.v > 1 "
+                                       "LEFT JOIN s ON s.r_id = r.id RIGHT JOIN p ON p.id = s.p_id"));
+    Click(*model, Source(*model, QStringLiteral("q"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, r.id, s.id FROM p p1, r LEFT JOIN s ON s.r_id = r.id RIGHT JOIN p "
+                                        "ON p.id = s.p_id"));
+    // The same where the removed source stands first in FROM.
+    model = Loaded(QStringLiteral("SELECT r.id, s.id FROM q RIGHT JOIN r ON r.q_id = q.id AND r.v > 1 LEFT JOIN s ON "
+                                  "s.r_id = r.id"));
+    Click(*model, Source(*model, QStringLiteral("q"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT r.id, s.id FROM r LEFT JOIN s ON s.r_id = r.id"));
+    // The LEFT join after it takes the first place, rather than a LEFT join
+    // to whatever the rebuild puts first.
+    model = Loaded(QStringLiteral("SELECT s2.r_id, s.id FROM s s1 LEFT JOIN s s2 ON s2.id = s1.r_id AND s2.p_id > 1 "
+                                  "INNER JOIN s ON s.p_id = s1.p_id INNER JOIN p ON p.id = s2.p_id AND p.id = s.p_id"));
+    Click(*model, Source(*model, QStringLiteral("s1"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT s2.r_id, s.id FROM s s2 CROSS JOIN s INNER JOIN p ON p.id = s2.p_id AND "
+                                        "p.id = s.p_id"));
+}
+
 // The harness ends a session without a difference where a step may leave a
 // union's parts of different widths and SQLite refuses that; any other
 // refusal counts.
