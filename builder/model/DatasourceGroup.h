@@ -196,6 +196,9 @@ private:
     qsizetype LowestReach(const TnvLink *link) const;
     // Whether an ON condition after the index reaches before it.
     bool IsReachedPast(qsizetype index) const;
+    // An item's conditions that are no simple links become one link, as
+    // loading its printed ON makes them. True when any did.
+    bool MergeItemConditions();
     // Whether the item owns an ON condition.
     bool OwnsConditions(const TnvDatasourceBase *item) const;
     // The item at the index is an outer join with its ON condition: the

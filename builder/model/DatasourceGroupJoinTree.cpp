@@ -11,6 +11,7 @@
 #include "builder/model/ScopeExit.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
+#include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 
 #include <QHash>
@@ -868,6 +869,44 @@ bool TnvDatasourceGroup::KeepConditionsInReach()
     return nested;
 }
 
+bool TnvDatasourceGroup::MergeItemConditions()
+{
+    // The conditions an item owns print as one ON, whose terms that are no
+    // simple links load back as one link: an item that has come to own
+    // several of them (handed on, adopted, taken from a group) owns them as
+    // one link here as well, so the join tree is laid out as it is when the
+    // text is read back.
+    QHash<const TnvDatasourceBase *, TnvLink *> kept;
+    QList<TnvLink *> merging;
+    QHash<TnvLink *, QList<TnvLink *>> others;
+    for (TnvLink *link : std::as_const(FLinks)) {
+        if (link->Place() != lpFrom || link->IsSimple() || !link->GetLinkExpression())
+            continue;
+        TnvLink *&first = kept[link->OwnerDatasource()];
+        if (!first) {
+            first = link;
+            continue;
+        }
+        if (!others.contains(first))
+            merging.append(first);
+        others[first].append(link);
+    }
+    for (TnvLink *link : std::as_const(merging)) {
+        // In link order, as the ON prints them.
+        TOwned<TSQLExpressionAnd> conditions = Create<TSQLExpressionAnd>(link->GetLinkExpression()->SyntaxProvider());
+        conditions->Add(link->GetLinkExpression()->Clone());
+        bool isNew = link->IsNew();
+        for (TnvLink *other : others.value(link)) {
+            conditions->Add(other->GetLinkExpression()->Clone());
+            isNew = isNew || other->IsNew();
+            TObject::Free(other);
+        }
+        link->SetLinkExpression(SimplifyLogicalExpression(std::move(conditions)));
+        link->SetNew(isNew);
+    }
+    return !merging.isEmpty();
+}
+
 bool TnvDatasourceGroup::OwnsConditions(const TnvDatasourceBase *item) const
 {
     if (item->JoinCondition())
@@ -1056,6 +1095,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     // Empty nested groups take no part, lest they join a set of their own;
     // brackets around one item go.
     TidyNestedGroups();
+    MergeItemConditions();
     TnvDatasourceGroup *parent = Group();
     if (!parent)
         DissolveLoneGroups();
@@ -1221,6 +1261,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     SeatFirstItemConditions();
     const bool brought = BringJoinsBeforeTheirComma();
     const bool bracketed = KeepConditionsInReach();
+    const bool merged = MergeItemConditions();
     // The groups that binary nesting makes here.
     QSet<const TnvDatasourceBase *> nestedHere;
     if (FItems.size() > 2 && provider && provider->IsForceBinaryANSIJoins())
@@ -1231,7 +1272,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     // leave a nested group untouched (it then gives way): the rebuild runs
     // again on what it made, as it would when the text is read back, until
     // nothing moves (a few rounds at most).
-    if (round < MaxRounds && (adopted || brought || bracketed || (!parent && HasLoneGroup(nestedHere))))
+    if (round < MaxRounds && (adopted || brought || bracketed || merged || (!parent && HasLoneGroup(nestedHere))))
         ReorderANSIJoins(round + 1);
 }
 

@@ -318,6 +318,18 @@ TEST_F(MeaningTest, AnOuterJoinThatLosesWhatStoodBeforeItKeepsAllItsRows)
                                         "p.id = s.p_id"));
 }
 
+TEST_F(MeaningTest, ConditionsAnItemComesToOwnAreLaidOutAsTheyReadBack)
+{
+    // r2 owns its own term and the one q3's ON had; printed as one ON they
+    // load back as one condition, which lets r2 come before q3. The edit
+    // lays them out the same way, so the text reads back as it prints.
+    auto model = Loaded(QStringLiteral("SELECT s1.id, q3.p_id FROM s s1 JOIN q ON 1 = 1 JOIN r r2 ON r2.q_id IS NULL "
+                                       "INNER JOIN q q3 ON q3.p_id <> 9 OR q3.v = r2.id WHERE q3.p_id > q.id"));
+    Click(*model, Source(*model, QStringLiteral("s1"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT q3.p_id FROM q, q q3, r r2 WHERE r2.q_id IS NULL AND (q3.p_id <> 9 OR "
+                                        "q3.v = r2.id) AND q3.p_id > q.id"));
+}
+
 // The harness ends a session without a difference where a step may leave a
 // union's parts of different widths and SQLite refuses that; any other
 // refusal counts.
