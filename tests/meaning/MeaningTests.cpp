@@ -190,14 +190,14 @@ TEST_F(MeaningTest, EditSessionsKeepTheirRowsStepByStep)
 
 // Sessions of long runs that once differed, each replayed on its own: the
 // join tree, WHERE joins and criteria beside them, a change of dialect, an
-// added table, brackets.
+// added table, brackets, comma-separated references that lose a table.
 TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
 {
     const struct {
         quint64 Seed, Index;
     } sessions[] = {{1, 522},  {1, 2527}, {1, 8738},  {7, 76},    {7, 1475},
                     {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052},
-                    {7001, 5848}};
+                    {7001, 5848}, {8001, 1675}, {8005, 904}, {8005, 2039}, {8006, 1770}, {9001, 3788}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Sessions(session.Index, 1);

@@ -26,6 +26,12 @@
 // - removing brackets: the same text without that pair of brackets;
 // - moving a part past a neighbour part of its group: the two blocks change
 //   places and the operators stay where they stood.
+// Half of the sessions then go on with a statement typed in whose FROM list
+// is of comma-separated references, a RIGHT or FULL join in one after a
+// comma (SegmentStatements.h): tables added by their foreign keys and
+// removed at either end of a reference, links deleted and join kinds chosen
+// as the link dialog does, each with the oracle of SegmentOracles.h, beside
+// removals of any table and criteria.
 // A session ends at its first difference.
 #include "QueryResult.h"
 
