@@ -5,6 +5,7 @@
 // groups give up unlinked items, dissolve when nothing joins them, and nest
 // two at a time when the dialect demands it. A rebuild that cannot lay out
 // its items keeps them as they stand and mends only what would not print.
+#include "builder/model/ControlInterfaces.h"
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/Link.h"
 #include "builder/model/QueryBuilderModel.h"
@@ -901,8 +902,14 @@ bool TnvDatasourceGroup::MergeItemConditions()
             isNew = isNew || other->IsNew();
             TObject::Free(other);
         }
-        link->SetLinkExpression(SimplifyLogicalExpression(std::move(conditions)));
-        link->SetNew(isNew);
+        // The copies keep the data sources their columns are bound to, also
+        // where an alias has changed since the text was read.
+        link->SetLinkParamsInternal(link->OwnerDatasource(), SimplifyLogicalExpression(std::move(conditions)), lpFrom,
+                                    isNew);
+        if (InvLinkControl *line = link->GetILinkControl()) {
+            line->AlignLink();
+            line->InvalidateLink();
+        }
     }
     return !merging.isEmpty();
 }

@@ -197,7 +197,8 @@ TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
         quint64 Seed, Index;
     } sessions[] = {{1, 522},  {1, 2527}, {1, 8738},  {7, 76},    {7, 1475},
                     {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052},
-                    {7001, 5848}, {8001, 1675}, {8005, 904}, {8005, 2039}, {8006, 1770}, {9001, 3788}};
+                    {7001, 5848}, {8001, 1675}, {8005, 904}, {8005, 2039}, {8006, 1770}, {9001, 3788},
+                    {9004, 3868}, {9005, 1558}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Sessions(session.Index, 1);
@@ -328,6 +329,12 @@ TEST_F(MeaningTest, ConditionsAnItemComesToOwnAreLaidOutAsTheyReadBack)
     Click(*model, Source(*model, QStringLiteral("s1"))->GetPopupMenu(), QStringLiteral("Remove"));
     ExpectRowsOf(*model, QStringLiteral("SELECT q3.p_id FROM q, q q3, r r2 WHERE r2.q_id IS NULL AND (q3.p_id <> 9 OR "
                                         "q3.v = r2.id) AND q3.p_id > q.id"));
+    // Joined after a data source took another alias, they name it by the
+    // new one.
+    model = Loaded(QStringLiteral("SELECT p1.v, r.q_id, r2.v FROM p p1 JOIN r ON r.id < 2 INNER JOIN r r2 ON r2.q_id <> 2"));
+    Source(*model, QStringLiteral("r2"))->SetAlias(QStringLiteral("n1"));
+    Click(*model, Source(*model, QStringLiteral("p1"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT r.q_id, n1.v FROM r, r n1 WHERE r.id < 2 AND n1.q_id <> 2"));
 }
 
 // The harness ends a session without a difference where a step may leave a
