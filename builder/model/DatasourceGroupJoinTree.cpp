@@ -876,12 +876,13 @@ bool TnvDatasourceGroup::MergeItemConditions()
     // simple links load back as one link: an item that has come to own
     // several of them (handed on, adopted, taken from a group) owns them as
     // one link here as well, so the join tree is laid out as it is when the
-    // text is read back.
+    // text is read back. A condition with sub-queries keeps its link, which
+    // holds them.
     QHash<const TnvDatasourceBase *, TnvLink *> kept;
     QList<TnvLink *> merging;
     QHash<TnvLink *, QList<TnvLink *>> others;
     for (TnvLink *link : std::as_const(FLinks)) {
-        if (link->Place() != lpFrom || link->IsSimple() || !link->GetLinkExpression())
+        if (link->Place() != lpFrom || link->IsSimple() || !link->GetLinkExpression() || link->ProxyCount() > 0)
             continue;
         TnvLink *&first = kept[link->OwnerDatasource()];
         if (!first) {
