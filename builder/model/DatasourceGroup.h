@@ -174,20 +174,33 @@ private:
     // Conditions whose item can no longer carry them (it goes, or stands
     // first) go to the join after it, or to WHERE.
     void HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links);
+    // The item, which goes, stands first or after a comma: an outer join
+    // after it, or an item whose reference holds a right or full join,
+    // takes its place without a join; what is left of an inner join's
+    // conditions goes on as the first item's does, an outer join's goes.
+    void LeaveStartToNext(TnvDatasourceBase *item);
     // Nested groups left empty go; one left with a single item gives way to
     // it.
     void TidyNestedGroups();
     // List items that a later ON condition reaches past, and those in
-    // brackets, are cross joined instead.
-    void KeepConditionsInReach();
+    // brackets, are cross joined instead; a right or full join after such
+    // a comma keeps its side in brackets. True when it made brackets.
+    bool KeepConditionsInReach();
     // An inner-joined item whose ON conditions name only items before a
     // comma comes right after them, so that the comma need not become a
     // cross join. True when any item moved.
     bool BringJoinsBeforeTheirComma();
+    // Whether a right or full join follows the item at the index in its
+    // table reference (up to the next comma): that join takes all before
+    // it there as its side.
+    bool IsSideTakenAfter(qsizetype index) const;
     // The lowest index of the items the link touches.
     qsizetype LowestReach(const TnvLink *link) const;
     // Whether an ON condition after the index reaches before it.
     bool IsReachedPast(qsizetype index) const;
+    // An item's conditions that are no simple links become one link, as
+    // loading its printed ON makes them. True when any did.
+    bool MergeItemConditions();
     // Whether the item owns an ON condition.
     bool OwnsConditions(const TnvDatasourceBase *item) const;
     // The item at the index is an outer join with its ON condition: the

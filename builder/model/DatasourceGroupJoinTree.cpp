@@ -5,12 +5,14 @@
 // groups give up unlinked items, dissolve when nothing joins them, and nest
 // two at a time when the dialect demands it. A rebuild that cannot lay out
 // its items keeps them as they stand and mends only what would not print.
+#include "builder/model/ControlInterfaces.h"
 #include "builder/model/DatasourceGroup.h"
 #include "builder/model/Link.h"
 #include "builder/model/QueryBuilderModel.h"
 #include "builder/model/ScopeExit.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
+#include "sqlmodel/sql/ExpressionTransforms.h"
 #include "sqlmodel/sql/SQLFromClause.h"
 
 #include <QHash>
@@ -23,6 +25,14 @@ namespace nvqb {
 namespace {
 // How many times a rebuild runs again on what it made.
 constexpr int MaxRounds = 4;
+
+bool IsOuterKind(const TSQLJoinKind *kind) { return kind && (kind->IsLeftOuter() || kind->IsRightOuter()); }
+
+void FreeLinks(const QList<TnvLink *> &links)
+{
+    for (TnvLink *link : links)
+        TObject::Free(link);
+}
 } // namespace
 
 void TnvDatasourceGroup::NotifyReorderNeeded()
@@ -591,10 +601,15 @@ bool TnvDatasourceGroup::SeatFirstItemConditions()
     for (TnvLink *link : std::as_const(FLinks))
         if (link->Place() == lpFrom && link->OwnerDatasource() == first)
             owned.append(link);
+    const bool outer = IsOuterKind(first->GetJoinKind());
     if (first->GetJoinKind())
         first->SetJoinKind(nullptr);
-    // They filter the rows of the first item: it lost the item before it.
-    HandOnConditions(first, owned);
+    // It lost the item before it. An inner join's conditions filter its
+    // rows; an outer join's only chose which of them matched: they go.
+    if (outer)
+        FreeLinks(owned);
+    else
+        HandOnConditions(first, owned);
     return !owned.isEmpty();
 }
 
@@ -602,8 +617,7 @@ void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
 {
     // An outer join's conditions only chose the item's rows that match: they
     // go with it. Those that refer to the item go with it in any case.
-    const TSQLJoinKind *kind = item->GetJoinKind();
-    if (kind && (kind->IsLeftOuter() || kind->IsRightOuter()))
+    if (IsOuterKind(item->GetJoinKind()))
         return;
     // A going item no longer answers as the links' owner: they still tell
     // whom they were made for. Of an AND the terms that name other items
@@ -621,6 +635,44 @@ void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
         owned.append(link);
     }
     HandOnConditions(item, owned);
+    LeaveStartToNext(item);
+}
+
+void TnvDatasourceGroup::LeaveStartToNext(TnvDatasourceBase *item)
+{
+    // The item starts the list or a table reference after a comma: where the
+    // item after it is an outer join, or a right or full join follows in the
+    // reference, the item after it starts the reference now, and a comma
+    // stays. Joined to what stands before the comma, it would make that the
+    // side of those joins; an outer join left without the item before it
+    // would join whatever the rebuild puts there.
+    const qsizetype index = IndexOf(item);
+    if (index < 0 || item->GetJoinKind() || index + 1 >= FItems.size())
+        return;
+    TnvDatasourceBase *next = FItems[index + 1];
+    if (!next->GetJoinKind() || !(IsOuterJoin(index + 1) || IsSideTakenAfter(index + 1)))
+        return;
+    // Its join to the going item goes; of an AND the terms that name
+    // others stay, as they do where the first item goes: an inner join's
+    // filter its rows, an outer join's go.
+    const bool outer = IsOuterKind(next->GetJoinKind());
+    QList<TnvLink *> owned;
+    const QList<TnvLink *> links = FLinks;
+    for (TnvLink *link : links) {
+        if (link->Place() != lpFrom || link->OwnerDatasource() != next)
+            continue;
+        if (link->RefersToDatasource(item)) {
+            if (!link->DropTermsReferring(item))
+                continue;
+            link->RecalcLink();
+        }
+        owned.append(link);
+    }
+    next->SetJoinKind(nullptr);
+    if (outer)
+        FreeLinks(owned);
+    else
+        HandOnConditions(next, owned);
 }
 
 void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links)
@@ -629,12 +681,16 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
         return;
     // An inner join after the item filters the same rows with them; a comma
     // or a cross join becomes one. An outer join would keep rows they drop:
-    // then they go to WHERE.
+    // then they go to WHERE. So do they before a comma of the FROM list that
+    // a right or full join follows in its reference: joined to the item, the
+    // reference would become that join's side. The item ends its own
+    // reference there, whose rows WHERE filters alike.
     const qsizetype index = IndexOf(item);
     TnvDatasourceBase *next = index >= 0 && index + 1 < FItems.size() ? FItems[index + 1] : nullptr;
     const TastNodeClass kind = next ? next->GetJoinKindClass() : nullptr;
     const TastNodeClass inner = TSQLJoinKindInner::StaticClassType();
-    if (next && (!kind || kind == inner || kind == TSQLJoinKindCross::StaticClassType())) {
+    const bool keepComma = next && !kind && IsRootGroup() && IsSideTakenAfter(index + 1);
+    if (next && !keepComma && (!kind || kind == inner || kind == TSQLJoinKindCross::StaticClassType())) {
         if (kind != inner)
             next->SetJoinKindClass(inner);
         for (TnvLink *link : links) {
@@ -650,6 +706,14 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
             selectList->AddWhereCondition(link->GetLinkExpression()->Clone());
         TObject::Free(link);
     }
+}
+
+bool TnvDatasourceGroup::IsSideTakenAfter(qsizetype index) const
+{
+    for (qsizetype j = index + 1; j < FItems.size() && FItems[j]->GetJoinKind(); ++j)
+        if (IsOuterJoin(j) && FItems[j]->GetJoinKind()->IsRightOuter())
+            return true;
+    return false;
 }
 
 qsizetype TnvDatasourceGroup::LowestReach(const TnvLink *link) const
@@ -743,29 +807,112 @@ bool TnvDatasourceGroup::BringJoinsBeforeTheirComma()
     return moved;
 }
 
-void TnvDatasourceGroup::KeepConditionsInReach()
+bool TnvDatasourceGroup::KeepConditionsInReach()
 {
     // After a comma what follows is a table reference of its own, whose ON
     // conditions see nothing before the comma; in brackets a comma makes no
     // joined table at all. There the items are cross joined instead.
     const TnvBaseSyntaxProvider *provider = QueryBuilder() ? QueryBuilder()->SyntaxProvider() : nullptr;
     if (!provider || !provider->IsSupportCrossJoin())
-        return;
-    QHash<const TnvDatasourceBase *, qsizetype> reach;
+        return false;
+    // The lowest index each item's conditions reach, of those read from the
+    // text and of those drawn since.
+    QHash<const TnvDatasourceBase *, qsizetype> reachRead, reachDrawn;
     for (const TnvLink *link : std::as_const(FLinks)) {
         if (link->Place() != lpFrom)
             continue;
+        auto &reach = link->IsNew() ? reachDrawn : reachRead;
         const qsizetype lowest = LowestReach(link);
         const auto found = reach.constFind(link->OwnerDatasource());
         reach.insert(link->OwnerDatasource(), found == reach.constEnd() ? lowest : std::min(lowest, found.value()));
     }
-    qsizetype reachedAfter = FItems.size();
+    auto reachOf = [&](const TnvDatasourceBase *item, qsizetype index) {
+        return std::min(reachRead.value(item, index), reachDrawn.value(item, index));
+    };
+    // Where each reference after a comma ends, as the items stand now: the
+    // walk below goes from the last item back, so what it nests lies after
+    // the comma it looks at.
+    QList<qsizetype> commas;
+    for (qsizetype i = 1; i < FItems.size(); ++i)
+        if (!FItems[i]->GetJoinKind())
+            commas.append(i);
+    bool nested = false;
+    QSet<const TnvDatasourceBase *> nestedHere;
+    qsizetype readAfter = FItems.size(), drawnAfter = FItems.size();
     for (qsizetype i = FItems.size() - 1; i >= 1; --i) {
         TnvDatasourceBase *item = FItems[i];
-        if (!item->GetJoinKind() && (!IsRootGroup() || reachedAfter < i))
+        const qsizetype read = reachRead.value(item, i), drawn = reachDrawn.value(item, i);
+        if (!item->GetJoinKind() && (!IsRootGroup() || readAfter < i || drawnAfter < i)) {
+            // A condition read from the text that reaches past the comma
+            // reads it as a cross join in its place, as the text was written.
+            // One drawn since joins a reference the comma made whole: a right
+            // or full join in it takes what stands before it there as its
+            // side, which a cross join would widen to all before the comma.
+            // The reference up to its last such join goes in brackets first;
+            // the joins after it that reach back past the comma stay outside.
+            qsizetype last = -1;
+            if (readAfter >= i && drawnAfter < i) {
+                const auto next = std::upper_bound(commas.cbegin(), commas.cend(), i);
+                const qsizetype end = next == commas.cend() ? FItems.size() : *next;
+                for (qsizetype k = i + 1; k < end && reachOf(FItems[k], k) >= i; ++k)
+                    if (IsOuterJoin(k) && FItems[k]->GetJoinKind()->IsRightOuter())
+                        last = k;
+            }
+            if (last > i) {
+                item = NestItems(i, last - i + 1, nestedHere);
+                nested = true;
+            }
             item->SetJoinKindClass(TSQLJoinKindCross::StaticClassType());
-        reachedAfter = std::min(reachedAfter, reach.value(item, i));
+        }
+        readAfter = std::min(readAfter, read);
+        drawnAfter = std::min(drawnAfter, drawn);
     }
+    return nested;
+}
+
+bool TnvDatasourceGroup::MergeItemConditions()
+{
+    // The conditions an item owns print as one ON, whose terms that are no
+    // simple links load back as one link: an item that has come to own
+    // several of them (handed on, adopted, taken from a group) owns them as
+    // one link here as well, so the join tree is laid out as it is when the
+    // text is read back. A condition with sub-queries keeps its link, which
+    // holds them.
+    QHash<const TnvDatasourceBase *, TnvLink *> kept;
+    QList<TnvLink *> merging;
+    QHash<TnvLink *, QList<TnvLink *>> others;
+    for (TnvLink *link : std::as_const(FLinks)) {
+        if (link->Place() != lpFrom || link->IsSimple() || !link->GetLinkExpression() || link->ProxyCount() > 0)
+            continue;
+        TnvLink *&first = kept[link->OwnerDatasource()];
+        if (!first) {
+            first = link;
+            continue;
+        }
+        if (!others.contains(first))
+            merging.append(first);
+        others[first].append(link);
+    }
+    for (TnvLink *link : std::as_const(merging)) {
+        // In link order, as the ON prints them.
+        TOwned<TSQLExpressionAnd> conditions = Create<TSQLExpressionAnd>(link->GetLinkExpression()->SyntaxProvider());
+        conditions->Add(link->GetLinkExpression()->Clone());
+        bool isNew = link->IsNew();
+        for (TnvLink *other : others.value(link)) {
+            conditions->Add(other->GetLinkExpression()->Clone());
+            isNew = isNew || other->IsNew();
+            TObject::Free(other);
+        }
+        // The copies keep the data sources their columns are bound to, also
+        // where an alias has changed since the text was read.
+        link->SetLinkParamsInternal(link->OwnerDatasource(), SimplifyLogicalExpression(std::move(conditions)), lpFrom,
+                                    isNew);
+        if (InvLinkControl *line = link->GetILinkControl()) {
+            line->AlignLink();
+            line->InvalidateLink();
+        }
+    }
+    return !merging.isEmpty();
 }
 
 bool TnvDatasourceGroup::OwnsConditions(const TnvDatasourceBase *item) const
@@ -956,6 +1103,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     // Empty nested groups take no part, lest they join a set of their own;
     // brackets around one item go.
     TidyNestedGroups();
+    MergeItemConditions();
     TnvDatasourceGroup *parent = Group();
     if (!parent)
         DissolveLoneGroups();
@@ -1003,9 +1151,12 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
         }
         if (!LayoutRun(runs[r], runLinks[r], before, base, order, provider, chains[r], mayLeave ? &leaving : nullptr)) {
             // Conditions that went on from the first item may let the next
-            // round lay the items out, as reading the text back would.
+            // round lay the items out, as reading the text back would. Items
+            // kept where they stand may have come to own conditions that
+            // reach past a comma.
             const bool moved = KeepItemsAsTheyStand();
-            if (round < MaxRounds && (moved || (!parent && HasLoneGroup({}))))
+            const bool bracketed = KeepConditionsInReach();
+            if (round < MaxRounds && (moved || bracketed || (!parent && HasLoneGroup({}))))
                 ReorderANSIJoins(round + 1);
             return;
         }
@@ -1117,7 +1268,8 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     }
     SeatFirstItemConditions();
     const bool brought = BringJoinsBeforeTheirComma();
-    KeepConditionsInReach();
+    const bool bracketed = KeepConditionsInReach();
+    const bool merged = MergeItemConditions();
     // The groups that binary nesting makes here.
     QSet<const TnvDatasourceBase *> nestedHere;
     if (FItems.size() > 2 && provider && provider->IsForceBinaryANSIJoins())
@@ -1128,7 +1280,7 @@ void TnvDatasourceGroup::ReorderANSIJoins(int round)
     // leave a nested group untouched (it then gives way): the rebuild runs
     // again on what it made, as it would when the text is read back, until
     // nothing moves (a few rounds at most).
-    if (round < MaxRounds && (adopted || brought || (!parent && HasLoneGroup(nestedHere))))
+    if (round < MaxRounds && (adopted || brought || bracketed || merged || (!parent && HasLoneGroup(nestedHere))))
         ReorderANSIJoins(round + 1);
 }
 

@@ -349,16 +349,18 @@ TEST_F(JoinTest, ARebuildThatKeepsTheOrderStillPrintsJoinsThatParse)
     // The outer brackets hold one group and give way to it, which takes
     // their cross join; the top level cannot lay out t1, t3 and t4 (t4's
     // conditions test t1 and t3 alone), so it keeps its order, and every
-    // condition stays where it was. The brackets around the right join stay:
-    // without them everything before t5 would be the side of the join that
-    // may come out empty.
+    // condition stays where it was. t4's reaches t1 past the commas, which
+    // are cross joins then, as the text reads in order. The brackets around
+    // the right join stay: without them everything before t5 would be the
+    // side of the join that may come out empty.
     const QString sql = QStringLiteral(
         "Select * From a t0 Cross Join c t1, dbo.Customers t2, dbo.Customers t3 Join dbo.Customers t4 On (t4.City = "
         "t3.City Or t3.City = t4.City) And t1.b_id Is Not Null And t3.City Is Not Null Cross Join ((c t5 Right Outer "
         "Join a t6 On t6.x = t5.id Cross Join c t7))");
-    EXPECT_SQL(Load(sql), "Select * From a t0 Cross Join c t1, dbo.Customers t2, dbo.Customers t3 Inner Join "
-                          "dbo.Customers t4 On (t4.City = t3.City Or t3.City = t4.City) And t1.b_id Is Not Null And "
-                          "t3.City Is Not Null Cross Join (c t5 Right Outer Join a t6 On t6.x = t5.id Cross Join c t7)");
+    EXPECT_SQL(Load(sql), "Select * From a t0 Cross Join c t1 Cross Join dbo.Customers t2 Cross Join dbo.Customers t3 "
+                          "Inner Join dbo.Customers t4 On (t4.City = t3.City Or t3.City = t4.City) And t1.b_id Is Not "
+                          "Null And t3.City Is Not Null Cross Join (c t5 Right Outer Join a t6 On t6.x = t5.id Cross "
+                          "Join c t7)");
     EXPECT_SQL(Shape(), "t0 | t1 | t2 | t3 | t4 | (t5 t6 t7)");
     EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
 }

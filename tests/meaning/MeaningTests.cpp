@@ -190,13 +190,15 @@ TEST_F(MeaningTest, EditSessionsKeepTheirRowsStepByStep)
 
 // Sessions of long runs that once differed, each replayed on its own: the
 // join tree, WHERE joins and criteria beside them, a change of dialect, an
-// added table, brackets.
+// added table, brackets, comma-separated references that lose a table.
 TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
 {
     const struct {
         quint64 Seed, Index;
     } sessions[] = {{1, 522},  {1, 2527}, {1, 8738},  {7, 76},    {7, 1475},
-                    {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052}};
+                    {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052},
+                    {7001, 5848}, {8001, 1675}, {8005, 904}, {8005, 2039}, {8006, 1770}, {9001, 3788},
+                    {9004, 3868}, {9005, 1558}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Sessions(session.Index, 1);
@@ -283,6 +285,116 @@ TEST_F(MeaningTest, ARemovalThatLeavesHavingWithNothingGroupedEndsTheSession)
         for (const TDifference &difference : run.Differences)
             ADD_FAILURE() << "session " << index << " of seed " << seed << "\n" << Std(difference.Report);
     }
+}
+
+// --- Comma segments in the join tree ------------------------------------------------
+
+// Everything after a comma up to the next comma is one table reference,
+// which a RIGHT or FULL join in it takes as its side: an edit keeps that
+// reference whole.
+TEST_F(MeaningTest, AnAddedTableLeavesTheReferencesAfterACommaWhole)
+{
+    // s joins p1 before the comma and p inside the FULL join's reference:
+    // p1 must not become part of the FULL join's left side.
+    auto model = Loaded(QStringLiteral("SELECT p1.id, q2.v, p.id FROM p p1, q q2 FULL JOIN p ON q2.p_id = p.id AND q2.v > 1"));
+    Part(*model, 0)->AddObjectWithFK(QStringLiteral("s"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q2.v, p.id FROM p p1, q q2 FULL JOIN p ON q2.p_id = p.id AND q2.v > 1, "
+                                        "s WHERE s.p_id = p1.id AND s.p_id = p.id"));
+    // The same where the reference holds a RIGHT join and an inner join.
+    model = Loaded(QStringLiteral("SELECT p1.id, q.id, p.id FROM p p1, q INNER JOIN r ON r.q_id = q.id RIGHT JOIN p ON "
+                                  "p.id = q.p_id"));
+    Part(*model, 0)->AddObjectWithFK(QStringLiteral("s"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, p.id FROM p p1, q INNER JOIN r ON r.q_id = q.id RIGHT JOIN p "
+                                        "ON p.id = q.p_id, s WHERE s.p_id = p1.id AND s.p_id = p.id AND s.r_id = r.id"));
+}
+
+TEST_F(MeaningTest, RemovingTheFirstSourceOfACommaSegmentLeavesItsComma)
+{
+    // q joined p2 alone: it takes p2's place after the comma, and p1 stays
+    // out of the FULL join's side.
+    auto model = Loaded(QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, p p2 INNER JOIN q ON q.p_id = p2.id FULL JOIN r "
+                                       "ON r.q_id = q.id"));
+    Click(*model, Source(*model, QStringLiteral("p2"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q FULL JOIN r ON r.q_id = q.id"));
+    // A cross join after the removed source gives way to the comma as well.
+    model = Loaded(QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, p p2 CROSS JOIN q RIGHT JOIN r ON r.q_id = q.id"));
+    Click(*model, Source(*model, QStringLiteral("p2"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q RIGHT JOIN r ON r.q_id = q.id"));
+    // The last source of a segment: what its inner join tested besides it
+    // filters the segment, in WHERE, and the next segment keeps its comma.
+    model = Loaded(QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1 INNER JOIN p p2 ON p2.id = p1.id AND p1.v > 1, q "
+                                  "FULL JOIN r ON r.q_id = q.id"));
+    Click(*model, Source(*model, QStringLiteral("p2"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q FULL JOIN r ON r.q_id = q.id WHERE p1.v > 1"));
+}
+
+TEST_F(MeaningTest, AnOnConditionStaysInReachWhereTheJoinTreeKeepsItsItemsAsTheyStand)
+{
+    // p3 and r4 test themselves alone, so the rebuild keeps the items as
+    // they stand: the added p, which joins s1 and q2, must still see both.
+    auto model = Loaded(QStringLiteral("SELECT s1.id FROM s s1 CROSS JOIN q q2 INNER JOIN p p3 ON p3.id > 1 INNER JOIN r r4 "
+                                       "ON r4.q_id >= 0"));
+    Part(*model, 0)->AddObjectWithFK(QStringLiteral("p"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT s1.id FROM s s1, q q2, p p3, r r4, p WHERE p3.id > 1 AND r4.q_id >= 0 AND "
+                                        "s1.p_id = p.id AND q2.p_id = p.id"));
+}
+
+TEST_F(MeaningTest, AnOuterJoinThatLosesWhatStoodBeforeItKeepsAllItsRows)
+{
+    // q goes: what is left of r's FULL join condition only chose which rows
+    // of r matched q, so all rows of r stay. In WHERE it would drop the rows
+    // the RIGHT join after it adds.
+    auto model = Loaded(QStringLiteral("SELECT p1.id, r.id, s.id FROM p p1, q FULL JOIN r ON r.q_id = q.id AND r.v > 1 "
+                                       "LEFT JOIN s ON s.r_id = r.id RIGHT JOIN p ON p.id = s.p_id"));
+    Click(*model, Source(*model, QStringLiteral("q"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, r.id, s.id FROM p p1, r LEFT JOIN s ON s.r_id = r.id RIGHT JOIN p "
+                                        "ON p.id = s.p_id"));
+    // The same where the removed source stands first in FROM.
+    model = Loaded(QStringLiteral("SELECT r.id, s.id FROM q RIGHT JOIN r ON r.q_id = q.id AND r.v > 1 LEFT JOIN s ON "
+                                  "s.r_id = r.id"));
+    Click(*model, Source(*model, QStringLiteral("q"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT r.id, s.id FROM r LEFT JOIN s ON s.r_id = r.id"));
+    // The LEFT join after it takes the first place, rather than a LEFT join
+    // to whatever the rebuild puts first.
+    model = Loaded(QStringLiteral("SELECT s2.r_id, s.id FROM s s1 LEFT JOIN s s2 ON s2.id = s1.r_id AND s2.p_id > 1 "
+                                  "INNER JOIN s ON s.p_id = s1.p_id INNER JOIN p ON p.id = s2.p_id AND p.id = s.p_id"));
+    Click(*model, Source(*model, QStringLiteral("s1"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT s2.r_id, s.id FROM s s2 CROSS JOIN s INNER JOIN p ON p.id = s2.p_id AND "
+                                        "p.id = s.p_id"));
+}
+
+TEST_F(MeaningTest, ConditionsAnItemComesToOwnAreLaidOutAsTheyReadBack)
+{
+    // r2 owns its own term and the one q3's ON had; printed as one ON they
+    // load back as one condition, which lets r2 come before q3. The edit
+    // lays them out the same way, so the text reads back as it prints.
+    auto model = Loaded(QStringLiteral("SELECT s1.id, q3.p_id FROM s s1 JOIN q ON 1 = 1 JOIN r r2 ON r2.q_id IS NULL "
+                                       "INNER JOIN q q3 ON q3.p_id <> 9 OR q3.v = r2.id WHERE q3.p_id > q.id"));
+    Click(*model, Source(*model, QStringLiteral("s1"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT q3.p_id FROM q, q q3, r r2 WHERE r2.q_id IS NULL AND (q3.p_id <> 9 OR "
+                                        "q3.v = r2.id) AND q3.p_id > q.id"));
+    // Joined after a data source took another alias, they name it by the
+    // new one.
+    model = Loaded(QStringLiteral("SELECT p1.v, r.q_id, r2.v FROM p p1 JOIN r ON r.id < 2 INNER JOIN r r2 ON r2.q_id <> 2"));
+    Source(*model, QStringLiteral("r2"))->SetAlias(QStringLiteral("n1"));
+    Click(*model, Source(*model, QStringLiteral("p1"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT r.q_id, n1.v FROM r, r n1 WHERE r.id < 2 AND n1.q_id <> 2"));
+}
+
+// The harness ends a session without a difference where a step may leave a
+// union's parts of different widths and SQLite refuses that; any other
+// refusal counts.
+TEST_F(MeaningTest, OnlyARefusalForUnionPartsOfDifferentWidthsEndsASessionQuietly)
+{
+    const TQueryResult widths = Database().Run(QStringLiteral("SELECT p.id, p.v FROM p UNION SELECT q.id FROM q"));
+    ASSERT_FALSE(widths.Ok);
+    EXPECT_TRUE(IsUnionWidthRefusal(widths)) << Std(widths.Error);
+    // An ON condition out of its reach, as SQL-92 reads the comma.
+    TnvSQL92SyntaxProvider provider;
+    const TQueryResult reach = Database().Run(SQLiteText(
+        &provider, QStringLiteral("SELECT s1.id FROM s s1, q q2 INNER JOIN p ON p.id = s1.p_id UNION SELECT q.id FROM q")));
+    ASSERT_FALSE(reach.Ok);
+    EXPECT_FALSE(IsUnionWidthRefusal(reach)) << Std(reach.Error);
 }
 
 // --- The statements of issue 31 -------------------------------------------------

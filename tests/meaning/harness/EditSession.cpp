@@ -2,13 +2,17 @@
 
 #include "MeaningDatabase.h"
 #include "MeaningModel.h"
+#include "SegmentOracles.h"
+#include "SegmentStatements.h"
 #include "StatementGenerator.h"
 #include "StatementText.h"
 
 #include "builder/model/Datasource.h"
 #include "builder/model/DatasourceGroup.h"
+#include "builder/model/Link.h"
 #include "builder/model/MenuItemData.h"
 #include "builder/model/Query.h"
+#include "builder/model/ScopeExit.h"
 #include "builder/model/SelectItem.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/SubQuery.h"
@@ -301,6 +305,10 @@ public:
         for (int i = 0; i < steps; ++i)
             if (!Step())
                 break;
+        // Half of the sessions go on with a FROM list of comma-separated
+        // references; what they drew so far stays as it was.
+        if (FOutcome.Kind == TSessionOutcome::Same && Chance(50))
+            RunSegmentSteps();
         return FOutcome;
     }
 
@@ -366,29 +374,7 @@ private:
             {&TSession::AddCriterion, 15},     {&TSession::RenameSource, 8},   {&TSession::RenameColumn, 6},
             {&TSession::SwitchDialect, 8},
         };
-        const QList<QPair<TOperation, int>> &operations = FOptions.SubQueries ? SubQueryOperations() : plain;
-        int total = 0;
-        for (const auto &operation : operations)
-            total += operation.second;
-        // Operations that do not apply now are tried in turn after the one
-        // drawn.
-        int draw = Pick(0, total - 1);
-        qsizetype first = 0;
-        while (draw >= operations[first].second)
-            draw -= operations[first++].second;
-        for (qsizetype k = 0; k < operations.size(); ++k) {
-            TPlan plan;
-            bool done = false;
-            try {
-                done = (this->*operations[(first + k) % operations.size()].first)(plan);
-            } catch (...) {
-                Fail(plan, QStringLiteral("the operation raised: ") + CurrentExceptionMessage());
-                return false;
-            }
-            if (done)
-                return Check(plan);
-        }
-        return false;
+        return StepOf(FOptions.SubQueries ? SubQueryOperations() : plain);
     }
 
     // --- Operations -----------------------------------------------------------
@@ -818,6 +804,201 @@ private:
         return Click(removed->GetPopupMenu(), QStringLiteral("Remove"));
     }
 
+    // --- Comma-separated references -------------------------------------------------
+
+    // Types in a statement of comma-separated references with a RIGHT or FULL
+    // join after a comma (SegmentStatements.h) and edits it: tables added by
+    // their foreign keys and removed at either end of a reference, links
+    // deleted and join kinds chosen as the link dialog does, criteria and
+    // removals of any table beside them. The dialect is the one with ANSI
+    // joins again.
+    void RunSegmentSteps()
+    {
+        if (FModel.IsWhereJoins())
+            FModel.UseWhereJoins(false);
+        const QString sql = GenerateSegmentStatement(FSeed, FIndex);
+        const TQueryResult result = FDatabase.Run(SQLiteText(FModel.Ansi(), sql));
+        if (!result.Ok)
+            return;
+        FCurrent = sql;
+        FCurrentResult = result;
+        TPlan load;
+        load.Action = QStringLiteral("type in ") + sql;
+        load.Expect = TPlan::SameRows;
+        try {
+            FModel.Load(sql);
+        } catch (...) {
+            Fail(load, QStringLiteral("the model raised while loading: ") + CurrentExceptionMessage());
+            return;
+        }
+        if (!Check(load))
+            return;
+        using TOperation = bool (TSession::*)(TPlan &);
+        static const QList<QPair<TOperation, int>> operations = {
+            {&TSession::AddTableByKeys, 25}, {&TSession::RemoveReferenceEnd, 25}, {&TSession::DeleteLink, 15},
+            {&TSession::ChooseJoinKind, 20}, {&TSession::RemoveDatasource, 8},   {&TSession::AddCriterion, 7},
+        };
+        const int steps = Pick(3, 6);
+        for (int i = 0; i < steps; ++i)
+            if (!StepOf(operations))
+                return;
+    }
+
+    // One step of the operations, drawn by weight; those that do not apply
+    // now are tried in turn after the one drawn. False when the session is
+    // to end.
+    bool StepOf(const QList<QPair<bool (TSession::*)(TPlan &), int>> &operations)
+    {
+        int total = 0;
+        for (const auto &operation : operations)
+            total += operation.second;
+        int draw = Pick(0, total - 1);
+        qsizetype first = 0;
+        while (draw >= operations[first].second)
+            draw -= operations[first++].second;
+        for (qsizetype k = 0; k < operations.size(); ++k) {
+            TPlan plan;
+            bool done = false;
+            try {
+                done = (this->*operations[(first + k) % operations.size()].first)(plan);
+            } catch (...) {
+                Fail(plan, QStringLiteral("the operation raised: ") + CurrentExceptionMessage());
+                return false;
+            }
+            if (done)
+                return Check(plan);
+        }
+        return false;
+    }
+
+    // The oracle's statement, when it has one. A * lists the columns in the
+    // order FROM names the sources, which laying out the joins may change:
+    // the rows then compare as multisets of their values.
+    void Expect(TPlan &plan, const QString &expected)
+    {
+        plan.AnyColumnOrder = FCurrent.startsWith(QStringLiteral("Select * ")) ||
+                              FCurrent.startsWith(QStringLiteral("Select Distinct * "));
+        if (expected.isEmpty())
+            return;
+        plan.Expect = TPlan::Statement;
+        plan.Expected = expected;
+    }
+
+    bool AddTableByKeys(TPlan &plan)
+    {
+        TnvUnionSubQuery *part = Parts().value(0);
+        if (!part || Parts().size() != 1)
+            return false;
+        const QString table = OneOf(Tables()).Name;
+        TnvDataSourceObject *added = part->AddObjectWithFK(table);
+        plan.Action = QStringLiteral("add table %1 with its foreign keys").arg(table);
+        if (!added)
+            return true;
+        const QString prefix = SourcePrefix(added);
+        plan.Action += QStringLiteral(" (as %1)").arg(prefix);
+        Expect(plan, ExpectedAfterAddingTable(FModel.Ansi(), FCurrent, table, prefix));
+        return true;
+    }
+
+    bool RemoveReferenceEnd(TPlan &plan)
+    {
+        TnvUnionSubQuery *part = Parts().value(0);
+        if (!part || Parts().size() != 1)
+            return false;
+        QList<TnvDatasource *> sources;
+        part->FromGroup()->GetDatasources(sources);
+        if (sources.size() < 2)
+            return false;
+        const QList<TReferenceEnds> ends = ReferenceEndsOf(FModel.Ansi(), FCurrent);
+        if (ends.isEmpty())
+            return false;
+        const TReferenceEnds &reference = OneOf(ends);
+        const bool atStart = Chance(50);
+        QString prefix = atStart ? reference.First : reference.Last;
+        if (prefix.isEmpty())
+            prefix = atStart ? reference.Last : reference.First;
+        TnvDatasource *removed = nullptr;
+        for (TnvDatasource *source : std::as_const(sources))
+            if (SourcePrefix(source).compare(prefix, Qt::CaseInsensitive) == 0)
+                removed = source;
+        if (prefix.isEmpty() || !removed)
+            return false;
+        plan.Action = QStringLiteral("remove data source %1 at the %2 of its reference")
+                          .arg(prefix, prefix == reference.First ? QStringLiteral("start") : QStringLiteral("end"));
+        Expect(plan, ExpectedAfterRemovingEnd(FModel.Ansi(), FCurrent, prefix));
+        return Click(removed->GetPopupMenu(), QStringLiteral("Remove"));
+    }
+
+    // The links of the group and of the groups in it that join in FROM.
+    static void CollectFromLinks(TnvDatasourceGroup *group, QList<TnvLink *> &links)
+    {
+        for (qsizetype i = 0; i < group->GetLinksCount(); ++i)
+            if (group->GetLink(i)->Place() == lpFrom)
+                links.append(group->GetLink(i));
+        for (qsizetype i = 0; i < group->GetCount(); ++i)
+            if (auto *nested = As<TnvDatasourceGroup>(group->GetItems(i)))
+                CollectFromLinks(nested, links);
+    }
+
+    TnvLink *AnyFromLink()
+    {
+        TnvUnionSubQuery *part = Parts().value(0);
+        if (!part || Parts().size() != 1)
+            return nullptr;
+        QList<TnvLink *> links;
+        CollectFromLinks(part->FromGroup(), links);
+        return links.isEmpty() ? nullptr : OneOf(links);
+    }
+
+    // The prefix of the table whose ON holds the link; empty for a group.
+    static QString OwnerPrefix(const TnvLink *link)
+    {
+        auto *owner = As<TnvDatasource>(link->OwnerDatasource());
+        return owner ? SourcePrefix(owner) : QString();
+    }
+
+    bool DeleteLink(TPlan &plan)
+    {
+        TnvLink *link = AnyFromLink();
+        if (!link)
+            return false;
+        const QStringList terms = ConjunctsOf(link->GetLinkExpression());
+        plan.Action = QStringLiteral("delete the link %1").arg(Text(link->GetLinkExpression()));
+        Expect(plan, ExpectedAfterDeletingTerms(FModel.Ansi(), FCurrent, terms, OwnerPrefix(link)));
+        // As the line's Remove does.
+        auto bracket = UpdateBracket(Builder()->Query());
+        TObject::Free(link);
+        return true;
+    }
+
+    bool ChooseJoinKind(TPlan &plan)
+    {
+        TnvLink *link = AnyFromLink();
+        TnvDatasourceBase *owner = link ? link->OwnerDatasource() : nullptr;
+        if (!owner)
+            return false;
+        static const QStringList kinds = {QStringLiteral("Inner"), QStringLiteral("Left"), QStringLiteral("Right"),
+                                          QStringLiteral("Full")};
+        static const TastNodeClass classes[] = {
+            TSQLJoinKindInner::StaticClassType(), TSQLJoinKindLeft::StaticClassType(),
+            TSQLJoinKindRight::StaticClassType(), TSQLJoinKindFull::StaticClassType()};
+        const int choice = Pick(0, 3);
+        if (owner->GetJoinKindClass() == classes[choice])
+            return false;
+        plan.Action = QStringLiteral("make the join of the link %1 %2")
+                          .arg(Text(link->GetLinkExpression()), kinds[choice].toLower());
+        Expect(plan, ExpectedAfterChangingJoin(FModel.Ansi(), FCurrent, ConjunctsOf(link->GetLinkExpression()),
+                                               OwnerPrefix(link), kinds[choice]));
+        // As the link dialog saves its check boxes, within the bracket it
+        // opens in.
+        link->BeginUpdate();
+        TnvScopeExit close([link] { link->EndUpdate(); });
+        link->SetJoinKindClass(classes[choice]);
+        owner->NotifySQLUpdated();
+        link->NotifySQLUpdated();
+        return true;
+    }
+
     // --- Checks -----------------------------------------------------------------
 
     void Fail(const TPlan &plan, const QString &why, const QString &after = QString())
@@ -863,7 +1044,8 @@ private:
             return fail(QStringLiteral("the model's SQL does not load again: ") + CurrentExceptionMessage());
         }
         step.AfterResult = FDatabase.Run(SQLiteText(FModel.Ansi(), step.After));
-        if (!step.AfterResult.Ok && (plan.MayBreakUnion || HavingLeftAlone(step.AfterResult, step.After, plan.MayLeaveHavingAlone))) {
+        if (!step.AfterResult.Ok && ((plan.MayBreakUnion && IsUnionWidthRefusal(step.AfterResult)) ||
+                                     HavingLeftAlone(step.AfterResult, step.After, plan.MayLeaveHavingAlone))) {
             FOutcome.Steps.append(step);
             return false;
         }
@@ -902,7 +1084,10 @@ private:
             }
             if (!step.ExpectedResult.Ok)
                 return fail(QStringLiteral("the oracle's statement does not run: ") + step.ExpectedResult.Error);
-            const TComparison comparison = CompareResults(step.ExpectedResult, step.AfterResult, keys);
+            const TComparison comparison =
+                plan.AnyColumnOrder
+                    ? CompareResults(WithRowsSorted(step.ExpectedResult), WithRowsSorted(step.AfterResult), {})
+                    : CompareResults(step.ExpectedResult, step.AfterResult, keys);
             if (!comparison.Same)
                 return fail(QStringLiteral("the rows differ from the oracle's: ") + comparison.Why);
         }
@@ -930,6 +1115,11 @@ QString Indented(const QString &text)
 }
 
 } // namespace
+
+bool IsUnionWidthRefusal(const TQueryResult &result)
+{
+    return !result.Ok && result.Error.contains(QStringLiteral("do not have the same number of result columns"));
+}
 
 QString SessionStart(quint64 seed, quint64 index, const TGeneratorOptions &options)
 {

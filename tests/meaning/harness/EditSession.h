@@ -26,6 +26,12 @@
 // - removing brackets: the same text without that pair of brackets;
 // - moving a part past a neighbour part of its group: the two blocks change
 //   places and the operators stay where they stood.
+// Half of the sessions then go on with a statement typed in whose FROM list
+// is of comma-separated references, a RIGHT or FULL join in one after a
+// comma (SegmentStatements.h): tables added by their foreign keys and
+// removed at either end of a reference, links deleted and join kinds chosen
+// as the link dialog does, each with the oracle of SegmentOracles.h, beside
+// removals of any table and criteria.
 // A session ends at its first difference.
 #include "QueryResult.h"
 #include "StatementGenerator.h"
@@ -68,6 +74,10 @@ struct TSessionOutcome {
     int Compared = 0;
 };
 
+// Whether the database refused the SQL for the parts of a union that differ
+// in width: where a step may leave them so, the session ends there without
+// a difference. Any other refusal is a difference.
+bool IsUnionWidthRefusal(const TQueryResult &result);
 // The statement session Index of the series Seed starts from.
 QString SessionStart(quint64 seed, quint64 index, const TGeneratorOptions &options = {});
 // Session Index of the series Seed. With correlated sub-queries the
