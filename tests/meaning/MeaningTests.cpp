@@ -382,9 +382,9 @@ TEST_F(MeaningTest, ConditionsAnItemComesToOwnAreLaidOutAsTheyReadBack)
 }
 
 // The harness ends a session without a difference where a step may leave a
-// union's parts of different widths and SQLite refuses that; any other
-// refusal counts.
-TEST_F(MeaningTest, OnlyARefusalForUnionPartsOfDifferentWidthsEndsASessionQuietly)
+// union's parts of different widths, or a sub-query without the column it
+// gave, and SQLite refuses that; any other refusal counts.
+TEST_F(MeaningTest, OnlyARefusalOfWhatAnEditMayLeaveEndsASessionQuietly)
 {
     const TQueryResult widths = Database().Run(QStringLiteral("SELECT p.id, p.v FROM p UNION SELECT q.id FROM q"));
     ASSERT_FALSE(widths.Ok);
@@ -395,6 +395,13 @@ TEST_F(MeaningTest, OnlyARefusalForUnionPartsOfDifferentWidthsEndsASessionQuietl
         &provider, QStringLiteral("SELECT s1.id FROM s s1, q q2 INNER JOIN p ON p.id = s1.p_id UNION SELECT q.id FROM q")));
     ASSERT_FALSE(reach.Ok);
     EXPECT_FALSE(IsUnionWidthRefusal(reach)) << Std(reach.Error);
+    // A sub-query that lost the source of the column it gave is left as
+    // "Select *", which SQLite refuses: that too ends the session, but only
+    // where the edit left such a sub-query.
+    EXPECT_TRUE(EmptiesASubQuery(QStringLiteral("Select q.id From q Where q.id > Some(Select r.v From r)"),
+                                 QStringLiteral("Select q.id From q Where q.id > Some(Select * From p)")));
+    EXPECT_FALSE(EmptiesASubQuery(QStringLiteral("Select (Select * From p) As x From q"),
+                                  QStringLiteral("Select (Select * From p) As x From q Where q.id = 1")));
 }
 
 // --- The statements of issue 31 -------------------------------------------------

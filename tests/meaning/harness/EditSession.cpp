@@ -249,6 +249,10 @@ struct TPlan {
     // The step takes columns out of a part of a union, whose parts then
     // differ in width: the SQL need not run, and the session ends there.
     bool MayBreakUnion = false;
+    // The step takes a source out of a sub-query, which may lose the column
+    // it gave and be left as "Select *": that SQL need not run either, and
+    // the session ends there.
+    bool MayEmptySubQuery = false;
     // A * lists the columns of the sources in the order FROM names them,
     // and laying out the joins may name them in another: the rows then
     // compare as multisets of their values.
@@ -801,6 +805,7 @@ private:
         TnvDatasource *removed = OneOf(candidates);
         plan.Action = QStringLiteral("remove data source %1 of a sub-query").arg(SourcePrefix(removed));
         plan.MayBreakUnion = true;
+        plan.MayEmptySubQuery = true;
         return Click(removed->GetPopupMenu(), QStringLiteral("Remove"));
     }
 
@@ -1045,6 +1050,7 @@ private:
         }
         step.AfterResult = FDatabase.Run(SQLiteText(FModel.Ansi(), step.After));
         if (!step.AfterResult.Ok && ((plan.MayBreakUnion && IsUnionWidthRefusal(step.AfterResult)) ||
+                                     (plan.MayEmptySubQuery && EmptiesASubQuery(step.Before, step.After)) ||
                                      HavingLeftAlone(step.AfterResult, step.After, plan.MayLeaveHavingAlone))) {
             FOutcome.Steps.append(step);
             return false;
@@ -1115,6 +1121,13 @@ QString Indented(const QString &text)
 }
 
 } // namespace
+
+bool EmptiesASubQuery(const QString &before, const QString &after)
+{
+    static const QRegularExpression star(QStringLiteral("\\(Select (Distinct )?\\* "),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return after.count(star) > before.count(star);
+}
 
 bool IsUnionWidthRefusal(const TQueryResult &result)
 {

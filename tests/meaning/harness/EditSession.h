@@ -78,6 +78,9 @@ struct TSessionOutcome {
 // in width: where a step may leave them so, the session ends there without
 // a difference. Any other refusal is a difference.
 bool IsUnionWidthRefusal(const TQueryResult &result);
+// Whether the edit left a sub-query more as "Select *", having taken the
+// source of the column it gave.
+bool EmptiesASubQuery(const QString &before, const QString &after);
 // The statement session Index of the series Seed starts from.
 QString SessionStart(quint64 seed, quint64 index, const TGeneratorOptions &options = {});
 // Session Index of the series Seed. With correlated sub-queries the
