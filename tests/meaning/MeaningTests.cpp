@@ -241,7 +241,7 @@ TEST_F(MeaningTest, EditSessionsOverSubQueriesThatOnceDifferedKeepTheirRows)
 {
     const struct {
         quint64 Seed, Index;
-    } sessions[] = {{1, 42}, {1, 54}, {1, 70}, {1, 136}, {1, 1148}, {1, 1516}, {5, 1213}, {777, 29204}};
+    } sessions[] = {{1, 42}, {1, 54}, {1, 70}, {1, 136}, {1, 1148}, {1, 1516}, {5, 1213}, {777, 29204}, {9001, 8325}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Options.SubQueries = true;
