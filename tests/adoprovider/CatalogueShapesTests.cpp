@@ -15,6 +15,7 @@
 #include "sqlmodel/providers/EventMetadataProvider.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
 
 using namespace nvqb;
@@ -352,7 +353,7 @@ TEST_P(RelationsQueryFormsTest, AServerRefusingAFormGetsTheNext)
     }
 }
 
-TEST_P(RelationsQueryFormsTest, TwoThousandKeysLoadInSeconds)
+TEST_P(RelationsQueryFormsTest, TwoThousandKeysLoadTouchingFewPagesPerKey)
 {
     // A chain of tables, each referring to the next, made in batches (one
     // statement for all of them needs more locks than a server allows).
@@ -372,24 +373,55 @@ TEST_P(RelationsQueryFormsTest, TwoThousandKeysLoadInSeconds)
     for (qsizetype i = 0; i < statements.size(); i += 200)
         Connection->Execute(statements.mid(i, 200).join(u';'));
 
+    // The load runs its statements on the test's connection through a
+    // provider that notes the relations query.
+    QStringList asked;
+    TnvEventMetadataProvider events;
+    events.OnExecSQLEvent = TnvExecSQLEvent::FromCallable(
+        [&](TnvBaseMetadataProvider *, const QString &sql, TOwned<TDataSet> &dataset) {
+            if (sql.contains(QStringLiteral(" as ORDINAL from ")))
+                asked << sql;
+            auto query = Create<TADODataSet>(nullptr);
+            query->SetConnection(Connection.get());
+            query->SetCommandText(sql);
+            dataset.reset(query.release());
+        });
     Syntax.SetUseInformationSchema(true);
     Provider.SetConnection(Connection.get());
     auto container = Create<TnvMetadataContainer>(nullptr);
     container->SetSyntaxProvider(&Syntax);
-    container->SetMetadataProvider(&Provider);
+    container->SetMetadataProvider(&events);
     TnvMetadataFilter filter;
     filter.Add()->SchemaMask = other;
-    QElapsedTimer timer;
-    timer.start();
     container->LoadMetadataByFilter(&filter, nullptr);
-    // Generous: the figure is taken in bench/metadataload; the views joined
-    // directly took over half a minute here.
-    EXPECT_LT(timer.elapsed(), 20000);
     qsizetype relations = 0;
     for (qsizetype i = 0; i < container->Count(); ++i)
         relations += container->Items(i)->GetRelations()->Count();
     EXPECT_EQ(container->Count(), count);
     EXPECT_EQ(relations, count);
+
+    // The work of the relations query, in the server's own count of the
+    // pages it touched (found in its buffers or read), which is the same on
+    // any machine; its time is taken by bench/metadataload. The form that
+    // joins the views directly touched about 900,000 pages here and took
+    // over half a minute; the derived tables touch about 17,000.
+    // (The keys are dropped below whatever happens here: left in the
+    // catalogue, they would slow the other tests' forms down.)
+    EXPECT_EQ(asked.size(), 1);
+    if (!asked.isEmpty()) {
+        qint64 pages = -1;
+        TOwned<TDataSet> plan = Provider.ExecSQL(QStringLiteral("explain (analyze, buffers) ") + asked[0], true);
+        static const QRegularExpression buffers(QStringLiteral("Buffers: shared( hit=\\d+)?( read=\\d+)?"));
+        for (plan->First(); !plan->Eof() && pages < 0; plan->Next()) {
+            const QRegularExpressionMatch match = buffers.match(plan->Fields(0)->AsWideString());
+            // The first node's count is the whole query's.
+            if (match.hasMatch())
+                pages = match.captured(1).section(u'=', 1).toLongLong() +
+                        match.captured(2).section(u'=', 1).toLongLong();
+        }
+        EXPECT_GT(pages, 0);
+        EXPECT_LT(pages, 40 * count) << asked[0].toStdString();
+    }
 
     for (int i = 0; i < count; i += 200) {
         QStringList drops;
