@@ -3,7 +3,7 @@
 # on standard error and nothing on standard output; the second with 0 and the
 # usage on standard output.
 execute_process(COMMAND "${PROGRAM}" --bogus
-  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 if(NOT rc STREQUAL "2")
   message(FATAL_ERROR "${NAME} --bogus ended with ${rc}, not 2:\n${out}\n${err}")
 endif()
@@ -16,7 +16,7 @@ if(NOT out STREQUAL "")
 endif()
 
 execute_process(COMMAND "${PROGRAM}" --help
-  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 string(FIND "${out}" "Usage: ${NAME} " at)
 if(NOT rc STREQUAL "0" OR NOT at EQUAL 0)
   message(FATAL_ERROR "${NAME} --help ended with ${rc}:\n${out}\n${err}")

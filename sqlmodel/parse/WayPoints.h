@@ -89,6 +89,7 @@ public:
             w = FNext++;
         }
         ++FInUse;
+        ++FHandedOut;
         w->FPooled = false;
         w->FKind = TnvWayPoint::TKind::Step;
         w->FRefCount = 0;
@@ -117,6 +118,11 @@ public:
     // Way points made so far and those free now; equal when no parse holds any.
     qsizetype TotalCount() const { return FTotal; }
     qsizetype FreeCount() const { return FTotal - FInUse; }
+    // Way points handed out since the pool was made: the work of the first
+    // passes on this thread, the same on any machine. A parse that retraced
+    // the same routes again and again shows here, as growth in the length
+    // of the text.
+    qint64 HandedOutCount() const { return FHandedOut; }
 
 private:
     // Hands out from the front of the first slab again; only while none is in use.
@@ -134,6 +140,7 @@ private:
     TnvWayPoint *FFreeHead = nullptr;
     qsizetype FTotal = 0;
     qsizetype FInUse = 0;
+    qint64 FHandedOut = 0;
     // The targets of the live links, by slot, and the free slots.
     std::vector<TnvWayPoint *> FLinkTargets;
     std::vector<int> FFreeLinkSlots;

@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -263,15 +262,12 @@ TEST(DataLinkDialog, TestConnectionShowsTheDatabasesMessage)
     EXPECT_TRUE(dialog.lStatus->text().contains(QStringLiteral("no_such_role"))) << dialog.lStatus->text().toStdString();
     EXPECT_EQ(dialog.ConnectionString(), wrong);
 
-    // So is a wrong password, with the server's own words, and well within
-    // the connection's login timeout.
+    // So is a wrong password, with the server's own words: the server's
+    // answer, not the end of the login timeout, which would be named so.
     dialog.SetConnectionString(pg);
     dialog.ePassword->selectAll();
     QTest::keyClicks(dialog.ePassword, QStringLiteral("not_the_password"));
-    QElapsedTimer clock;
-    clock.start();
     QTest::mouseClick(dialog.bTestConnection, Qt::LeftButton);
-    EXPECT_LT(clock.elapsed(), TADOConnection().ConnectionTimeout() * 1000);
     EXPECT_TRUE(dialog.lStatus->text().contains(QStringLiteral("password authentication failed")))
         << dialog.lStatus->text().toStdString();
     EXPECT_FALSE(dialog.lStatus->text().contains(QStringLiteral("not_the_password")))

@@ -3,7 +3,6 @@
 #include "adoprovider/OdbcError.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <arpa/inet.h>
@@ -69,14 +68,13 @@ TEST(OdbcConnection, UnansweringServerFailsWithinTheLoginTimeout)
     connection->SetConnectionString(
         QStringLiteral("Driver=PostgreSQL Unicode;Servername=127.0.0.1;Port=%1;Database=x;UID=u;PWD=secret")
             .arg(server.Port()));
+    // The server never answers: only the login timeout ends the wait, and
+    // a wait that goes on past it fails by the test's timeout.
     connection->SetConnectionTimeout(2);
-    QElapsedTimer timer;
-    timer.start();
     try {
         connection->Open();
         FAIL() << "connected to a server that never answers";
     } catch (const EOdbcError &e) {
-        EXPECT_LT(timer.elapsed(), 8000);
         EXPECT_EQ(e.SqlState(), QStringLiteral("08001"));
         EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot open the connection (Driver=PostgreSQL Unicode;"))) << e.what();
         EXPECT_FALSE(e.Message().contains(QStringLiteral("secret"))) << e.what();
@@ -306,13 +304,13 @@ TEST(OdbcConnectionPostgres, StatementsStopAtTheCommandTimeout)
     auto connection = Create<TADOConnection>(nullptr);
     connection->SetConnectionString(connectionString);
     connection->SetCommandTimeout(1);
-    QElapsedTimer timer;
-    timer.start();
+    // The statement would run for longer than the test may: one that does
+    // not stop at the command timeout fails by the test's timeout.
     try {
-        connection->Execute(QStringLiteral("select pg_sleep(30)"));
+        connection->Execute(QStringLiteral("select pg_sleep(600)"));
         FAIL() << "the statement ran past its timeout";
     } catch (const EOdbcError &e) {
-        EXPECT_LT(timer.elapsed(), 10000) << e.what();
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("statement timeout"))) << e.what();
     }
     // The session is still usable afterwards.
     EXPECT_NO_THROW(connection->Execute(QStringLiteral("select 1")));

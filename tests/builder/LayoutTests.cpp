@@ -8,7 +8,6 @@
 #include "sqlmodel/sql/SQLStatements.h"
 
 #include <QDomDocument>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <limits>
 
@@ -488,8 +487,6 @@ TEST_F(LayoutTest, DamagedLayoutsLeaveAModelThatPrintsValidSQL)
     TLayoutMutator mutator(20240518);
     // Deep SQL is the fuzzing program's part; here it stays shallow.
     mutator.MaxSQLDepth = 8;
-    QElapsedTimer timer;
-    timer.start();
     int cases = 0;
     for (; cases < 2000; ++cases) {
         if (cases % 400 == 0) {
@@ -515,8 +512,6 @@ TEST_F(LayoutTest, DamagedLayoutsLeaveAModelThatPrintsValidSQL)
         qb->SetLayout(again);
         ASSERT_EQ(SQL().toStdString(), sql.toStdString()) << "case " << cases;
     }
-    // A generous bound: a few thousand loads take well under this.
-    EXPECT_LT(timer.elapsed(), 120000);
 }
 
 } // namespace

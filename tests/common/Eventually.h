@@ -14,8 +14,13 @@
 
 namespace nvqb::test {
 
-// Long enough for a sanitizer build on a machine busy with other work.
-inline constexpr int EventuallyTimeoutMs = 30000;
+// Long enough for a sanitizer build on a machine busy with other work (the
+// tests run side by side); a wait ends as soon as its condition holds, so
+// the bound costs nothing until something is wrong.
+inline constexpr int EventuallyTimeoutMs = 60000;
+// The same for child processes: to start, to reach a point of their run and
+// to end, runs of the setup program with its own children included.
+inline constexpr int ProcessTimeoutMs = 120000;
 
 // Whether the window that has opened has also been made the focus window by
 // the window system. A dialog or menu is answered only then: one closed

@@ -979,8 +979,8 @@ TEST(QueryBuilderSizeTest, AFormAroundTheControlShowsEveryPaneOfUse)
     // for Qt to cut a window's first size down to two thirds of it.
     form.resize(form.sizeHint());
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTRY_VERIFY_WITH_TIMEOUT(control->ControlsCreated(), 10000);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, EventuallyTimeoutMs));
+    ASSERT_EVENTUALLY(control->ControlsCreated());
     QApplication::processEvents();
 
     TnvQueryBuilderPanels *panels = control->Panels();

@@ -241,7 +241,7 @@ TEST_P(DemoPostgresTest, ColumnsLostWithTheSessionAreKeptAsAFailure)
     Connection->Execute(QStringLiteral("select pg_terminate_backend(%1)").arg(backend));
     ASSERT_TRUE(WaitFor([&] { return Count(QStringLiteral("select count(*) from pg_stat_activity where pid = %1")
                                                .arg(backend)) == 0; },
-                        20000));
+                        EventuallyTimeoutMs));
 
     Window->SetSQL(QStringLiteral("Select p.name From %1.parents p").arg(Schema()));
     EXPECT_TRUE(Window->MetadataReadError().contains(QStringLiteral("terminat"), Qt::CaseInsensitive))
@@ -275,10 +275,10 @@ TEST_P(DemoPostgresTest, ASessionEndedWhileTheQueryRunsEndsTheRunWithOne)
                                     " and state = 'active' and query like '%slow_rows%'")
                          .arg(tag)) > 0;
     };
-    const bool started = WaitFor(running, 60000);
+    const bool started = WaitFor(running, ProcessTimeoutMs);
     // Every session of the program is ended until it gives up, also one it
     // opens again.
-    QDeadlineTimer deadline(60000);
+    QDeadlineTimer deadline(ProcessTimeoutMs);
     bool finished = false;
     while (started && !finished && !deadline.hasExpired()) {
         Connection->Execute(
@@ -288,7 +288,7 @@ TEST_P(DemoPostgresTest, ASessionEndedWhileTheQueryRunsEndsTheRunWithOne)
     }
     if (!finished)
         demo.kill();
-    demo.waitForFinished();
+    demo.waitForFinished(ProcessTimeoutMs);
     const QString err = QString::fromUtf8(demo.readAllStandardError());
     ASSERT_TRUE(started) << err.toStdString();
     ASSERT_TRUE(finished) << err.toStdString();

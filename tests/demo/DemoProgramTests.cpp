@@ -64,12 +64,12 @@ TEST_F(DemoProgramTest, BadInputIsNamedAndEndsTheRun)
 // display is needed for them.
 TEST_F(DemoProgramTest, HelpAndBadOptionsNeedNoDisplay)
 {
-    const TDemoRun help = RunProgram({QStringLiteral("--help")}, 60000, false);
+    const TDemoRun help = RunProgram({QStringLiteral("--help")}, ProcessTimeoutMs, false);
     EXPECT_EQ(help.ExitCode, 0) << help.Err.toStdString();
     EXPECT_TRUE(help.Out.startsWith(QStringLiteral("Usage: nvqb-demo [options]"))) << help.Out.toStdString();
     EXPECT_TRUE(help.Out.contains(QStringLiteral("--print-sql"))) << help.Out.toStdString();
 
-    const TDemoRun bad = RunProgram({QStringLiteral("--layuot"), QStringLiteral("x.qbl")}, 60000, false);
+    const TDemoRun bad = RunProgram({QStringLiteral("--layuot"), QStringLiteral("x.qbl")}, ProcessTimeoutMs, false);
     EXPECT_EQ(bad.ExitCode, 2) << bad.Err.toStdString();
     EXPECT_TRUE(bad.Err.startsWith(QStringLiteral("nvqb-demo: Unknown option 'layuot'."))) << bad.Err.toStdString();
     EXPECT_TRUE(bad.Err.contains(QStringLiteral("--layout <FILE>")));
@@ -150,9 +150,9 @@ TEST_F(DemoProgramTest, TheWindowOverAnEmptyDatabaseIsCompleteAtOnce)
 {
     Window->Connect(QStringLiteral("Driver=SQLite3;Database=%1").arg(Dir.filePath(QStringLiteral("e.db"))));
     Window->show();
-    EXPECT_TRUE(WaitFor([&] { return DemoWindowShown(*Window); }, 20000));
+    EXPECT_TRUE(WaitFor([&] { return DemoWindowShown(*Window); }, EventuallyTimeoutMs));
     QString failure = QStringLiteral("not asked");
-    RenderDemoWindow(*Window, 20000, &failure);
+    RenderDemoWindow(*Window, EventuallyTimeoutMs, &failure);
     EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
 }
 
@@ -162,7 +162,7 @@ TEST_F(DemoProgramTest, TheSampleIsMadeUnderAHomeFolderBeyondAscii)
 {
     const QString home = Dir.filePath(QStringLiteral("home-Jürgen Ω"));
     ASSERT_TRUE(QDir().mkpath(home));
-    const TDemoRun run = RunProgram({QStringLiteral("--print-sql")}, 60000, true, [&](QProcessEnvironment &environment) {
+    const TDemoRun run = RunProgram({QStringLiteral("--print-sql")}, ProcessTimeoutMs, true, [&](QProcessEnvironment &environment) {
         environment.remove(QStringLiteral("XDG_CACHE_HOME"));
         environment.insert(QStringLiteral("HOME"), home);
     });

@@ -2,6 +2,7 @@
 // The demo's window over its sample database in a temporary cache folder,
 // with errors recorded instead of shown, and the built program for runs
 // from the command line.
+#include "common/Eventually.h"
 #include "demos/window/DemoWindow.h"
 
 #include <QImage>
@@ -47,7 +48,7 @@ protected:
     // temporary folder, offscreen (or with no display and no platform named
     // at all), its environment changed further by the function when given;
     // killed after the time given.
-    TDemoRun RunProgram(const QStringList &arguments, int milliseconds = 60000, bool offscreen = true,
+    TDemoRun RunProgram(const QStringList &arguments, int milliseconds = ProcessTimeoutMs, bool offscreen = true,
                         const std::function<void(QProcessEnvironment &)> &environment = {});
 
     QTemporaryDir Dir;

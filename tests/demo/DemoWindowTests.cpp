@@ -173,7 +173,8 @@ TEST_F(SampleDatabaseTest, ResultGridShowsTheRowsOfTheQueryAndOnlyTheFirstOnes)
 TEST_F(SampleDatabaseTest, ALongMessageLeavesTheWindowAndItsPanesTheirSize)
 {
     Window->show();
-    ASSERT_TRUE(WaitFor([&] { return Window->isVisible() && Window->SQLPane()->width() > 100; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return Window->isVisible() && Window->SQLPane()->width() > 100; },
+                        EventuallyTimeoutMs));
     QApplication::processEvents();
     const QSize windowSize = Window->size();
     const int paneWidth = Window->SQLPane()->width();
@@ -182,7 +183,7 @@ TEST_F(SampleDatabaseTest, ALongMessageLeavesTheWindowAndItsPanesTheirSize)
     TnvResultGrid *grid = Window->ResultGrid();
     Window->SetSQL(QStringLiteral("Select o.%1 From orders o").arg(column));
     Window->RunQuery();
-    ASSERT_TRUE(grid->WaitForResult(20000));
+    ASSERT_TRUE(grid->WaitForResult(EventuallyTimeoutMs));
     // The driver manager keeps some 500 characters of a message: enough.
     ASSERT_TRUE(grid->LastError().contains(column.left(300))) << grid->LastError().left(200).toStdString();
     TnvSQLTextPane *pane = Window->SQLPane();

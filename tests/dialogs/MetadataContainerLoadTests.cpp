@@ -462,10 +462,11 @@ TEST_F(LoadWizardOfflineTest, TheWindowPaintsWhileTheLogGrowsButNotForEveryLine)
         const qint64 elapsed = timer.elapsed();
         wizard.mLog->viewport()->removeEventFilter(&spy);
         EXPECT_EQ(Container->Count(), 401);
-        // One paint per interval at most, not one per line (with room for
-        // the first paint and a slow machine's scheduling).
+        // One paint per interval of the run at most, not one per line (with
+        // room for the first paint). The bound grows with the run's own
+        // length, so a slow machine only widens it; how many lines fall
+        // into one interval is the machine's speed and is not asserted.
         EXPECT_LE(spy.PaintedAt.size(), elapsed / 40 + 3) << elapsed << " ms";
-        EXPECT_LT(spy.PaintedAt.size(), LogLines(wizard).size() / 4);
     }
 }
 
@@ -814,10 +815,9 @@ TEST_P(LoadWizardDatabaseTest, AFailingConnectionKeepsTheConnectionPage)
         if (!opened)
             return;
         TWizard &wizard = *opened;
-        QElapsedTimer timer;
-        timer.start();
+        // Each is refused at once, in its own words; a connection that
+        // waited instead would end with the login timeout's.
         Click(wizard.bNext);
-        EXPECT_LT(timer.elapsed(), 30000);
         ASSERT_EQ(Recorder.Errors.size(), 1);
         EXPECT_TRUE(Recorder.Errors[0].contains(c.Message)) << Recorder.Errors[0].toStdString();
         EXPECT_EQ(PageOf(wizard), u"tsMetadataOpts");

@@ -1,5 +1,6 @@
 // The installer's command line: options with their aliases, case and "-"
 // rules, the help text and the program's answer to "--help".
+#include "common/Eventually.h"
 #include "installer/CmdOptions.h"
 
 #include <QProcess>
@@ -92,11 +93,11 @@ TEST(SetupProgram, HelpPrintsTheOptionsWaitsForEnterAndEndsWithCodeOne)
     for (const char *spelling : {"--help", "/?"}) {
         QProcess setup;
         setup.start(QStringLiteral(NVQB_SETUP_PROGRAM), QStringList{QString::fromUtf8(spelling)});
-        ASSERT_TRUE(setup.waitForStarted());
+        ASSERT_TRUE(setup.waitForStarted(test::ProcessTimeoutMs));
         // It waits for the Enter key before it ends.
         EXPECT_FALSE(setup.waitForFinished(300));
         setup.write("\n");
-        ASSERT_TRUE(setup.waitForFinished(60000));
+        ASSERT_TRUE(setup.waitForFinished(test::ProcessTimeoutMs));
         EXPECT_EQ(setup.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(setup.exitCode(), 1);
         const QString out = QString::fromUtf8(setup.readAllStandardOutput());

@@ -3,6 +3,7 @@
 // setup programs started twice at once. Each program is a process of its own;
 // what the tests check is the machine when they are done, whichever came first.
 #include "TestDistribution.h"
+#include "common/Eventually.h"
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
@@ -47,7 +48,7 @@ std::unique_ptr<QProcess> StartSetupProgram(const TTestDistribution &distributio
     auto process = std::make_unique<QProcess>();
     process->start(InstallerPeer(), {QStringLiteral("setup"), QLatin1String(uninstall ? "uninstall" : "install"),
                                      distribution.Folder()});
-    EXPECT_TRUE(process->waitForStarted());
+    EXPECT_TRUE(process->waitForStarted(ProcessTimeoutMs));
     return process;
 }
 
@@ -55,7 +56,7 @@ std::unique_ptr<QProcess> StartSetupProgram(const TTestDistribution &distributio
 // because another one runs); anything else fails the test.
 int Finished(QProcess &process)
 {
-    EXPECT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(120000));
+    EXPECT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(ProcessTimeoutMs));
     const int code = process.exitCode();
     const QByteArray errors = process.readAllStandardError();
     EXPECT_TRUE(code == 0 || code == 3) << code << "\n" << process.readAllStandardOutput().toStdString() << errors.toStdString();
@@ -102,8 +103,9 @@ TEST(ConcurrentRuns, AnotherProgramsValuesSurviveInstallsAndUninstalls)
     constexpr int Count = 300;
     QProcess other;
     other.start(InstallerPeer(), {QStringLiteral("write-values"), QString::number(Count)});
-    ASSERT_TRUE(other.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return other.canReadLine() || other.state() == QProcess::NotRunning; }, 30000));
+    ASSERT_TRUE(other.waitForStarted(ProcessTimeoutMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.canReadLine() || other.state() == QProcess::NotRunning; },
+                                ProcessTimeoutMs));
     ASSERT_EQ(other.readLine(), QByteArray("started\n")) << other.readAllStandardError().toStdString();
 
     for (int runs = 0; runs < 200 && (runs == 0 || other.state() != QProcess::NotRunning); ++runs) {
@@ -125,7 +127,7 @@ TEST(ConcurrentRuns, AnotherProgramsValuesSurviveInstallsAndUninstalls)
             break;
         QCoreApplication::processEvents();
     }
-    ASSERT_TRUE(other.state() == QProcess::NotRunning || other.waitForFinished(60000));
+    ASSERT_TRUE(other.state() == QProcess::NotRunning || other.waitForFinished(ProcessTimeoutMs));
     EXPECT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
 
     int missing = 0;

@@ -1,6 +1,7 @@
 // The machine folder: special folders, environment and locale, shell links,
 // resource modules, file-name case and running programs.
 #include "TestMachine.h"
+#include "common/Eventually.h"
 #include "installer/platform/FileNames.h"
 #include "installer/platform/Machine.h"
 #include "installer/platform/MachineEnvironment.h"
@@ -118,11 +119,11 @@ TEST(Machine, AnIDEIsRunningWhenAProcessRunsItsProgramFile)
     EXPECT_FALSE(IsProgramRunning(ide));
     QProcess process;
     process.start(ide, QStringList());
-    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(process.waitForStarted(test::ProcessTimeoutMs));
     EXPECT_TRUE(IsProgramRunning(ide));
     EXPECT_TRUE(IsProgramRunning(machine.Path(QStringLiteral("Program Files/Borland/DELPHI7/Bin/../Bin/Delphi32.EXE"))));
     EXPECT_FALSE(IsProgramRunning(twin)); // same name, other program file
     process.kill();
-    process.waitForFinished();
+    ASSERT_TRUE(process.waitForFinished(test::ProcessTimeoutMs));
     EXPECT_FALSE(IsProgramRunning(ide));
 }

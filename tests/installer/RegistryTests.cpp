@@ -2,6 +2,7 @@
 // operations, and writes that a crash cannot cut in half.
 #include "TestDistribution.h"
 #include "TestMachine.h"
+#include "common/Eventually.h"
 #include "installer/platform/RegistryHive.h"
 #include "installer/platform/SetupError.h"
 
@@ -687,13 +688,14 @@ TEST(Registry, WritersWaitForTheHiveLockAndWriteOntoWhatTheHolderLeft)
         writer.start(test::InstallerPeer(), {QStringLiteral("write-value"), QStringLiteral("HKLM"),
                                              QStringLiteral("\\SOFTWARE\\Tellwright"), QStringLiteral("Mine"),
                                              QStringLiteral("2")});
-        ASSERT_TRUE(writer.waitForStarted());
+        ASSERT_TRUE(writer.waitForStarted(test::ProcessTimeoutMs));
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return test::WaitsForALock(writer.processId()) || writer.state() == QProcess::NotRunning; }, 30000));
+            [&] { return test::WaitsForALock(writer.processId()) || writer.state() == QProcess::NotRunning; },
+            test::ProcessTimeoutMs));
         ASSERT_NE(writer.state(), QProcess::NotRunning) << "the writer did not wait for the lock";
         held.Replace(machine.ReadFile(hive) + "[SOFTWARE\\Another]\n\"Value\"=\"3\"\n\n");
         held.Release();
-        ASSERT_TRUE(writer.waitForFinished(30000));
+        ASSERT_TRUE(writer.waitForFinished(test::ProcessTimeoutMs));
         EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
     }
     EXPECT_EQ(test::ReadValue(HKLM, QStringLiteral("\\SOFTWARE\\Tellwright"), QStringLiteral("Mine")), QStringLiteral("2"));
@@ -709,15 +711,16 @@ TEST(Registry, WritersWaitForTheHiveLockAndWriteOntoWhatTheHolderLeft)
         writer.start(test::InstallerPeer(), {QStringLiteral("write-value"), QStringLiteral("HKLM"),
                                              QStringLiteral("\\SOFTWARE\\Other"), QStringLiteral("Theirs"),
                                              QStringLiteral("4")});
-        ASSERT_TRUE(writer.waitForStarted());
+        ASSERT_TRUE(writer.waitForStarted(test::ProcessTimeoutMs));
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return test::WaitsForALock(writer.processId()) || writer.state() == QProcess::NotRunning; }, 30000));
+            [&] { return test::WaitsForALock(writer.processId()) || writer.state() == QProcess::NotRunning; },
+            test::ProcessTimeoutMs));
         ASSERT_NE(writer.state(), QProcess::NotRunning) << "the writer did not wait for the batch";
         reg.WriteString(QStringLiteral("Mine"), QStringLiteral("5"));
         reg.WriteString(QStringLiteral("More"), QStringLiteral("6"));
         batch.Commit();
     }
-    ASSERT_TRUE(writer.waitForFinished(30000));
+    ASSERT_TRUE(writer.waitForFinished(test::ProcessTimeoutMs));
     EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
     EXPECT_EQ(test::ReadValue(HKLM, QStringLiteral("\\SOFTWARE\\Other"), QStringLiteral("Theirs")), QStringLiteral("4"));
     EXPECT_EQ(test::ReadValue(HKLM, QStringLiteral("\\SOFTWARE\\Tellwright"), QStringLiteral("Mine")), QStringLiteral("5"));
@@ -741,16 +744,17 @@ TEST(Registry, TheCleanUpNeverTakesATemporaryFileWhoseWriterIsAlive)
     const QString fresh = machine.WriteFile(QStringLiteral("registry/HKLM.reg.Live01"), QByteArray());
     QProcess cleaner;
     cleaner.start(test::InstallerPeer(), {QStringLiteral("clean"), machine.Path(QStringLiteral("registry/HKLM.reg"))});
-    ASSERT_TRUE(cleaner.waitForStarted());
+    ASSERT_TRUE(cleaner.waitForStarted(test::ProcessTimeoutMs));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return test::WaitsForALock(cleaner.processId()) || cleaner.state() == QProcess::NotRunning; }, 30000));
+        [&] { return test::WaitsForALock(cleaner.processId()) || cleaner.state() == QProcess::NotRunning; },
+        test::ProcessTimeoutMs));
     const bool waited = cleaner.state() != QProcess::NotRunning;
     // ... locked, and the folder's lock given back.
     QFile temporary(fresh);
     ASSERT_TRUE(temporary.open(QIODevice::ReadWrite));
     ASSERT_EQ(::flock(temporary.handle(), LOCK_EX), 0);
     ::close(folderHandle);
-    ASSERT_TRUE(cleaner.waitForFinished(30000));
+    ASSERT_TRUE(cleaner.waitForFinished(test::ProcessTimeoutMs));
     EXPECT_TRUE(waited) << "the clean-up did not wait for the writer";
     EXPECT_EQ(cleaner.readAllStandardOutput().trimmed(), QByteArray("1"));
     EXPECT_TRUE(QFile::exists(fresh));

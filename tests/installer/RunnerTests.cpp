@@ -7,11 +7,13 @@
 #include "installer/platform/CommandLine.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 using namespace nvqb;
@@ -25,7 +27,9 @@ struct TCapture {
     QStringList Events; // lines and idle calls, in order
     int Result = 0;
 
-    explicit TCapture(const QString &script, const QString &folder = QString(), bool inputPipe = false)
+    // onLine, when given, hears each line as it comes.
+    explicit TCapture(const QString &script, const QString &folder = QString(), bool inputPipe = false,
+                      const std::function<void(const QString &)> &onLine = {})
     {
         QString quoted = script;
         quoted.replace(QLatin1Char('"'), QLatin1String("\\\""));
@@ -35,12 +39,27 @@ struct TCapture {
                 if (Events.isEmpty() || Events.last() != QLatin1String("<idle>"))
                     Events += QStringLiteral("<idle>");
             },
-            [this](const QString &line) {
+            [this, onLine](const QString &line) {
                 Lines += line;
                 Events += line;
+                if (onLine)
+                    onLine(line);
             });
     }
 };
+
+// A shell command that waits until the file exists (for two minutes at
+// most): a child that goes on only once the test has seen what it should
+// have, however slowly either of them runs.
+QString WaitForFile(const QString &file)
+{
+    return QStringLiteral("for i in $(seq 12000); do [ -e '%1' ] && break; sleep 0.01; done").arg(file);
+}
+
+void Touch(const QString &file)
+{
+    QFile(file).open(QIODevice::WriteOnly);
+}
 
 QList<QByteArray> Split(const QList<QByteArray> &reads)
 {
@@ -91,7 +110,14 @@ TEST(OutputLines, ABreakCutBetweenReadsIsOneBreak)
 
 TEST(Runner, DeliversLinesWhileTheChildRunsAndTheLastOneAfterItsEnd)
 {
-    const TCapture crlf(QStringLiteral("printf 'a\\r\\nb'; sleep 0.3"));
+    // The child writes "b" only once "a" has arrived.
+    QTemporaryDir folder;
+    const QString seen = folder.filePath(QStringLiteral("seen"));
+    const TCapture crlf(QStringLiteral("printf 'a\\r\\n'; ") + WaitForFile(seen) + QStringLiteral("; printf b"), QString(),
+                        false, [&seen](const QString &line) {
+                            if (line == u"a")
+                                Touch(seen);
+                        });
     EXPECT_EQ(crlf.Result, 0);
     EXPECT_EQ(crlf.Lines, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
     // "a" came while the child was still running, "b" (no line break) only at its end.
@@ -176,12 +202,22 @@ TEST(Runner, RunCompilerCollectsTheLinesAndCallsTheIdleCallbackBetweenPolls)
     QTemporaryDir folder;
     QStringList lines;
     int idle = 0;
-    const int result = RunCompiler(QStringLiteral("/bin/sh -c \"pwd; sleep 0.2; printf 'x\\ny'; exit 2\""), folder.path(),
-                                   lines, true, [&idle] { ++idle; });
+    // The child ends only after the third idle call; the calls come one a
+    // poll, so there are no more than the run's length allows (with room).
+    const QString third = QDir(folder.path()).filePath(QStringLiteral("third"));
+    QElapsedTimer run;
+    run.start();
+    const int result =
+        RunCompiler(QStringLiteral("/bin/sh -c \"pwd; ") + WaitForFile(third) + QStringLiteral("; printf 'x\\ny'; exit 2\""),
+                    folder.path(), lines, true, [&idle, &third] {
+                        if (++idle == 3)
+                            Touch(third);
+                    });
+    const qint64 ran = run.elapsed();
     EXPECT_EQ(result, 2);
     EXPECT_EQ(lines, (QStringList{QDir(folder.path()).canonicalPath(), QStringLiteral("x"), QStringLiteral("y")}));
-    EXPECT_GE(idle, 3); // 200 ms in 30 ms steps
-    EXPECT_LE(idle, 20);
+    EXPECT_GE(idle, 3);
+    EXPECT_LE(idle, ran / 20 + 5) << ran << " ms";
 
     // With the input pipe the child reads the end of its input at once.
     EXPECT_EQ(TCapture(QStringLiteral("read x; echo read=$?"), QString(), true).Lines, QStringList{QStringLiteral("read=1")});

@@ -2,6 +2,7 @@
 // wrong with the distribution.
 #include "TestDistribution.h"
 #include "WizardDriver.h"
+#include "common/Eventually.h"
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
 #include "installer/wizard/MainForm.h"
@@ -107,7 +108,7 @@ TEST(SetupStart, ASecondSetupProgramOnTheMachineIsRefused)
     const auto runSecond = [&distribution, &refusal] {
         QProcess second;
         second.start(InstallerPeer(), {QStringLiteral("setup"), QStringLiteral("install"), distribution.Folder()});
-        EXPECT_TRUE(second.waitForFinished(120000));
+        EXPECT_TRUE(second.waitForFinished(ProcessTimeoutMs));
         // Its message, among what else it writes there.
         const QString errors = QString::fromLocal8Bit(second.readAllStandardError());
         return std::pair{second.exitCode(), errors.contains(refusal)};

@@ -3,6 +3,8 @@
 // mouse and key events on the offscreen platform: clicks that hit the
 // controls where a user would click them, modal windows answered as they
 // open, and screenshots.
+#include "common/Eventually.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -25,8 +27,8 @@ class TWizardPage;
 namespace nvqb::test {
 
 // Processes events until the condition holds or the time is over; returns
-// the condition.
-bool WaitFor(const std::function<bool()> &condition, int milliseconds = 30000);
+// the condition. The bound is that of a run with its child processes.
+bool WaitFor(const std::function<bool()> &condition, int milliseconds = ProcessTimeoutMs);
 
 // A left click where it takes effect: a check box or radio button on its
 // indicator, other buttons in the middle.

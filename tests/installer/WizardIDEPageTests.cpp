@@ -3,6 +3,7 @@
 // before the wizard leaves the page.
 #include "TestDistribution.h"
 #include "WizardDriver.h"
+#include "common/Eventually.h"
 #include "installer/CompileTarget.h"
 #include "installer/InstallData.h"
 #include "installer/TargetOptions.h"
@@ -112,7 +113,7 @@ TEST(WizardIDEPage, ARunningIDERefusesNext)
 
     QProcess ide;
     ide.start(root + QLatin1String("/Bin/delphi32.exe"), QStringList());
-    ASSERT_TRUE(ide.waitForStarted());
+    ASSERT_TRUE(ide.waitForStarted(ProcessTimeoutMs));
     QString message;
     WhenModal([&](QWidget *window) {
         if (auto *box = qobject_cast<QMessageBox *>(window))
@@ -124,7 +125,7 @@ TEST(WizardIDEPage, ARunningIDERefusesNext)
     EXPECT_EQ(ActivePageName(form), QStringLiteral("wIDEPage"));
 
     ide.kill();
-    ide.waitForFinished();
+    ASSERT_TRUE(ide.waitForFinished(ProcessTimeoutMs));
     ClickNext(form);
     EXPECT_EQ(ActivePageName(form), QStringLiteral("wConfigPage"));
 }

@@ -16,7 +16,6 @@
 #include "sqlmodel/sql/QueryStatistics.h"
 #include "sqlmodel/sql/SQLStatements.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -154,14 +153,10 @@ class LongChainWalks : public LongChainTest, public ::testing::WithParamInterfac
 
 TEST_P(LongChainWalks, EveryWalkGetsThroughFiftyThousandOperands)
 {
-    QElapsedTimer timer;
-    timer.start();
+    // The walks are linear in the length of the chain: nvqb-chain-bench
+    // --walks times them; here a walk that never ends fails by the test's
+    // timeout.
     WalkEverything(Chains(Terms).at(GetParam()));
-    // Generous (a few seconds here): the walks are linear in the length of
-    // the chain. The sanitizers make it many times slower.
-#if !defined(__SANITIZE_ADDRESS__)
-    EXPECT_LT(timer.elapsed(), 120000);
-#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Chains, LongChainWalks, ::testing::Range(0, int(Chains(1).size())),

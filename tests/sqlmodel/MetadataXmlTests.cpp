@@ -5,7 +5,6 @@
 #include "StatementTestSupport.h"
 
 #include <QDomDocument>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -65,8 +64,10 @@ protected:
     }
 
     // Loads a hostile document into the filled container: it must be refused
-    // (the message is returned) within a generous time, leaving the
-    // container as it was.
+    // (the message is returned), leaving the container as it was. What such
+    // documents cost is measured by nvqb-metadata-xml-hostile-bench; here
+    // the message shows which check refused them, and a load that never
+    // ends fails by the test's timeout.
     QString Refused(const QString &text)
     {
         return Refused([&] { c->LoadFromXML(text); });
@@ -78,15 +79,12 @@ protected:
             Fill();
         const QString before = c->GetXML();
         QString message;
-        QElapsedTimer timer;
-        timer.start();
         try {
             load();
             ADD_FAILURE() << "no error";
         } catch (const Exception &e) {
             message = e.Message();
         }
-        EXPECT_LT(timer.elapsed(), 5000) << message.toStdString();
         EXPECT_SQL(c->GetXML(), before);
         return message;
     }
@@ -282,9 +280,11 @@ TEST_F(MetadataXmlTest, NestingDeeperThanTheDocumentHasIsRefused)
 TEST_F(MetadataXmlTest, ElementsWithTooManyAttributesAreRefusedQuickly)
 {
     // The reader compares each attribute with all before it: 100,000 on one
-    // element took over 20 s.
+    // element took over 20 s. They are refused before the reader sees them:
+    // a reader that read the text first would name the stray end tag that
+    // follows them instead.
     const QString many = Numbered(QStringLiteral("a#=\"\" "), 100000);
-    EXPECT_SQL(Refused(QStringLiteral("<metadata><table ") + many + QStringLiteral("/></metadata>")),
+    EXPECT_SQL(Refused(QStringLiteral("<metadata><table ") + many + QStringLiteral("/></metadata></stray>")),
                "Error parsing XML: Element \"table\" has more than 64 attributes (line 1, column 11)");
     EXPECT_TRUE(Refused(QStringLiteral("<metadata ") + Numbered(QStringLiteral("xmlns:p#=\"u\" "), 100000) +
                         QStringLiteral("/>"))
@@ -357,7 +357,8 @@ TEST_F(MetadataXmlTest, FilesAreCheckedInTheEncodingTheyAreReadIn)
 
 TEST_F(MetadataXmlTest, OtherHostileShapesLoadOrAreRefusedInTime)
 {
-    // Up to 1 MB each; what matters is that none crashes or takes long.
+    // Up to 1 MB each; what matters is that none crashes, loads wrongly or
+    // never ends (nvqb-metadata-xml-hostile-bench measures their time).
     const QString table = QStringLiteral("<metadata><table><name name=\"T\"/>%1</table></metadata>");
     const QStringList loads = {
         table.arg(QStringLiteral("<descr>") + Repeat(QStringLiteral("&amp;&#65;&#x1F600;"), 50000) +
@@ -371,13 +372,24 @@ TEST_F(MetadataXmlTest, OtherHostileShapesLoadOrAreRefusedInTime)
         QStringLiteral("<metadata>") + Numbered(QStringLiteral("<table><name name=\"#_SAME_END\"/></table>"), 6000) +
             QStringLiteral("</metadata>"),
     };
-    for (const QString &text : loads) {
-        QElapsedTimer timer;
-        timer.start();
-        c->LoadFromXML(text);
-        EXPECT_LT(timer.elapsed(), 5000);
-        EXPECT_GE(c->Count(), 1);
-    }
+    c->LoadFromXML(loads[0]);
+    ASSERT_EQ(c->Count(), 1);
+    EXPECT_SQL(c->Items(0)->ShortDescription(), Repeat(QStringLiteral("&A\U0001F600"), 50000));
+    c->LoadFromXML(loads[1]);
+    ASSERT_EQ(c->Count(), 1);
+    ASSERT_TRUE(c->Items(0)->Schema());
+    EXPECT_SQL(c->Items(0)->Schema()->Text(), Repeat(QStringLiteral("A"), 200000));
+    c->LoadFromXML(loads[2]);
+    ASSERT_EQ(c->Count(), 1);
+    EXPECT_SQL(c->Items(0)->LongDescription(), "");
+    c->LoadFromXML(loads[3]);
+    ASSERT_EQ(c->Count(), 1);
+    ASSERT_EQ(c->Items(0)->OwnFields()->Count(), 6000);
+    EXPECT_SQL(c->Items(0)->OwnFields()->Items(5999)->NameStr(), "f5999");
+    // Every name falls into the same bucket of the name index.
+    c->LoadFromXML(loads[4]);
+    ASSERT_EQ(c->Count(), 6000);
+    EXPECT_EQ(c->FindObjectByFullName(QName(p, QStringLiteral("4321_SAME_END")).get()), c->Items(4321));
     EXPECT_TRUE(Refused(QStringLiteral("<metadata><") + Repeat(QStringLiteral("n"), 1000000) +
                         QStringLiteral("/></metadata>"))
                     .startsWith(QStringLiteral("Error parsing XML: ")));

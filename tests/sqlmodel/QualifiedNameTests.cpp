@@ -2,7 +2,6 @@
 // objects the provider makes from names.
 #include "StatementTestSupport.h"
 
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace nvqb;
@@ -161,7 +160,9 @@ TEST_F(QualifiedNameTest, ListAssignSortExtractAndXml)
 TEST_F(QualifiedNameTest, HostileNameListDocumentsAreRefusedQuickly)
 {
     // The DOM took seconds for some thousands of nesting levels or attributes
-    // and minutes for entities expanded over and over.
+    // and minutes for entities expanded over and over. Each is refused by the
+    // check that runs before the DOM reads the text, as its message shows:
+    // the DOM would have named the stray end tag after the attributes.
     auto repeat = [](const QString &piece, int count) {
         QString result;
         for (int i = 0; i < count; ++i)
@@ -171,7 +172,8 @@ TEST_F(QualifiedNameTest, HostileNameListDocumentsAreRefusedQuickly)
     const QStringList documents = {
         QStringLiteral("<names><name>") + repeat(QStringLiteral("<x>"), 60000) + repeat(QStringLiteral("</x>"), 60000) +
             QStringLiteral("</name></names>"),
-        QStringLiteral("<names><name ") + repeat(QStringLiteral("a#=\"\" "), 100000) + QStringLiteral("/></names>"),
+        QStringLiteral("<names><name ") + repeat(QStringLiteral("a#=\"\" "), 100000) +
+            QStringLiteral("/></names></stray>"),
         QStringLiteral("<!DOCTYPE names [<!ENTITY a \"") + repeat(QStringLiteral("x"), 4000) +
             QStringLiteral("\">]><names><name><item name=\"") + repeat(QStringLiteral("&a;"), 30000) +
             QStringLiteral("\"/></name></names>"),
@@ -182,15 +184,12 @@ TEST_F(QualifiedNameTest, HostileNameListDocumentsAreRefusedQuickly)
     TSQLQualifiedNamesList list(p);
     list.AddIdentifier(QStringLiteral("kept"), false);
     for (qsizetype i = 0; i < documents.size(); ++i) {
-        QElapsedTimer timer;
-        timer.start();
         try {
             list.SetXML(documents[i], QStringLiteral("name"));
             ADD_FAILURE() << "no error";
         } catch (const Exception &e) {
             EXPECT_SQL(e.Message(), QStringLiteral("Invalid XML: ") + reasons[i]);
         }
-        EXPECT_LT(timer.elapsed(), 5000);
         EXPECT_EQ(list.GetCount(), 1);
     }
 }
