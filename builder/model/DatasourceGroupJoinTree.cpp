@@ -699,6 +699,25 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
         }
         return;
     }
+    // In WHERE they would also drop the rows a right join later in the
+    // reference adds without a match. Before the first such join they only
+    // filter its left side, whose rows the right join keeps only where they
+    // match: in its ON they drop the same. A full join keeps the others too;
+    // no ON can hold them there.
+    if (index >= 0 && (!next || kind)) {
+        for (qsizetype j = index + 1; j < FItems.size() && FItems[j]->GetJoinKind(); ++j) {
+            if (!IsOuterJoin(j) || !FItems[j]->GetJoinKind()->IsRightOuter())
+                continue;
+            if (!FItems[j]->GetJoinKind()->IsLeftOuter()) {
+                for (TnvLink *link : links) {
+                    link->SetOwnerDatasource(FItems[j]);
+                    link->RecalcLink();
+                }
+                return;
+            }
+            break;
+        }
+    }
     TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
     TnvSelectList *selectList = unionSubQuery ? unionSubQuery->SelectList() : nullptr;
     for (TnvLink *link : links) {

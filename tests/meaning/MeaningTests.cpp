@@ -328,6 +328,32 @@ TEST_F(MeaningTest, RemovingTheFirstSourceOfACommaSegmentLeavesItsComma)
     ExpectRowsOf(*model, QStringLiteral("SELECT p1.id, q.id, r.id FROM p p1, q FULL JOIN r ON r.q_id = q.id WHERE p1.v > 1"));
 }
 
+// What the removed source's inner join tested of the source after it alone
+// filtered that source before the joins after it. A RIGHT join later in the
+// reference keeps its own rows without a match: the test goes into its ON,
+// where it drops the same rows of the left side, not into WHERE, where it
+// would drop the right join's unmatched rows too.
+TEST_F(MeaningTest, ATestLeftByARemovedSourceFiltersBeforeALaterRightJoin)
+{
+    auto model = Loaded(QStringLiteral("SELECT x.id, y.id, z.id FROM p a INNER JOIN q x ON a.id = x.p_id AND x.v = 1 "
+                                       "LEFT JOIN r y ON y.q_id = x.id RIGHT JOIN s z ON z.r_id = y.id"));
+    Click(*model, Source(*model, QStringLiteral("a"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT x.id, y.id, z.id FROM (SELECT * FROM q WHERE q.v = 1) x LEFT JOIN r y "
+                                        "ON y.q_id = x.id RIGHT JOIN s z ON z.r_id = y.id"));
+    model = Loaded(QStringLiteral("SELECT x.id, z.id FROM p a INNER JOIN q x ON a.id = x.p_id AND x.v = 1 RIGHT JOIN s z "
+                                  "ON z.p_id = x.p_id"));
+    Click(*model, Source(*model, QStringLiteral("a"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT x.id, z.id FROM (SELECT * FROM q WHERE q.v = 1) x RIGHT JOIN s z "
+                                        "ON z.p_id = x.p_id"));
+    // The same for a source in the middle of the chain: its ON's test of an
+    // earlier source.
+    model = Loaded(QStringLiteral("SELECT a.id, x.id, z.id FROM p a INNER JOIN q x ON a.id = x.p_id INNER JOIN r y "
+                                  "ON y.q_id = x.id AND a.v = 1 RIGHT JOIN s z ON z.p_id = a.id"));
+    Click(*model, Source(*model, QStringLiteral("y"))->GetPopupMenu(), QStringLiteral("Remove"));
+    ExpectRowsOf(*model, QStringLiteral("SELECT a.id, x.id, z.id FROM (SELECT * FROM p WHERE p.v = 1) a INNER JOIN q x "
+                                        "ON a.id = x.p_id RIGHT JOIN s z ON z.p_id = a.id"));
+}
+
 TEST_F(MeaningTest, AnOnConditionStaysInReachWhereTheJoinTreeKeepsItsItemsAsTheyStand)
 {
     // p3 and r4 test themselves alone, so the rebuild keeps the items as

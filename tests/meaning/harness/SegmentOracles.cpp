@@ -207,11 +207,16 @@ QString ExpectedAfterRemovingEnd(const TnvBaseSyntaxProvider *provider, const QS
             if (!filter.isEmpty() && IsInner(next)) {
                 // The filter stays before the joins after it only where the
                 // model can write it so: in the ON of an inner or cross join
-                // after it, or in WHERE where no right or full join follows.
+                // after it, in WHERE where no right or full join follows, or
+                // in the ON of the first that follows where that is a right
+                // join; before a full join nothing can hold it.
                 const TSQLJoinKind *after = at + 2 <= last ? chain->GetItems(at + 2)->JoinKind.get() : nullptr;
                 bool sideTaken = false;
                 for (qsizetype k = at + 2; k <= last; ++k)
-                    sideTaken = sideTaken || chain->GetItems(k)->JoinKind->IsRightOuter();
+                    if (const TSQLJoinKind *kind = chain->GetItems(k)->JoinKind.get(); kind->IsRightOuter()) {
+                        sideTaken = kind->IsLeftOuter();
+                        break;
+                    }
                 const QString table = As<TSQLFromObject>(next) ? next->GetSimpleExpression() : QString();
                 if (table.isEmpty() || (after && (after->IsLeftOuter() || after->IsRightOuter()) && sideTaken))
                     return QString();

@@ -21,9 +21,9 @@
 // Each returns an empty string where the rows cannot be told that way: an
 // OR that mixes the table with others, no select item left, a bracketed
 // group that would have to keep a filter, and a filter that an outer join
-// after it leaves only WHERE to hold, where a RIGHT or FULL join further on
-// would drop the rows it adds (no join of the FROM clause can hold it
-// there).
+// after it leaves only WHERE to hold, where a FULL join further on would
+// drop the rows it adds (no join of the FROM clause can hold it there; before
+// a RIGHT join its ON holds it).
 #include <QString>
 #include <QStringList>
 
