@@ -3,7 +3,6 @@
 #include "installer/platform/SetupError.h"
 
 #include <QByteArrayView>
-#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QXmlStreamReader>
@@ -84,12 +83,11 @@ struct TEnvOptionsProject::TLayout {
 
 bool TEnvOptionsProject::LoadFromFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.exists())
+    // The IDE may replace the file as the installer reads it.
+    const std::optional<QByteArray> content = ReadWholeFile(fileName);
+    if (!content)
         return false;
-    if (!file.open(QIODevice::ReadOnly))
-        throw ESetupError(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const QByteArray &bytes = *content;
 
     // Read as a stream, so that the depth costs no stack.
     QXmlStreamReader reader(bytes);

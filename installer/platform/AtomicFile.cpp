@@ -59,6 +59,12 @@ struct TTemporaryFile {
     }
 };
 
+// Closes a file on every way out.
+struct TOpenFile {
+    int Handle;
+    ~TOpenFile() { ::close(Handle); }
+};
+
 } // namespace
 
 void WriteFileAtomically(const QString &fileName, const QByteArray &data)
@@ -116,6 +122,31 @@ void WriteFileAtomically(const QString &fileName, const QByteArray &data)
     temp.Handle = -1;
     if (::close(handle) != 0)
         RaiseLastOSError(QStringLiteral("Cannot write \"%1\"").arg(fileName));
+}
+
+std::optional<QByteArray> ReadWholeFile(const QString &fileName)
+{
+    int handle;
+    while ((handle = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC)) < 0 && errno == EINTR) {
+    }
+    if (handle < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        RaiseLastOSError(QStringLiteral("Cannot read \"%1\"").arg(fileName));
+    }
+    const TOpenFile opened{handle};
+    QByteArray content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(handle, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            RaiseLastOSError(QStringLiteral("Cannot read \"%1\"").arg(fileName));
+        if (count == 0)
+            return content;
+        content.append(buffer, count);
+    }
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace nvqb {
 
 // Creates the folder when missing; raises EOSError naming the file on failure,
@@ -19,6 +21,15 @@ void WriteFileAtomically(const QString &fileName, const QByteArray &data);
 // writer holds locked, never one that a writer has just made and is about to
 // lock. Returns how many were removed; what cannot be removed stays, quietly.
 int RemoveStaleTemporaryFiles(const QString &fileName);
+
+// Reads a file that WriteFileAtomically (in this program or another one) may
+// replace meanwhile: the file is opened once and read to its end from there,
+// so that the content is the old file's or the new one's, whole. Nothing
+// (nullopt) when there is no file; raises EOSError naming the file when it
+// cannot be read. There is no look whether the file exists before: a look
+// made while another program puts its new file in place can find the file
+// it replaces, which has no name any more, and take the file for missing.
+std::optional<QByteArray> ReadWholeFile(const QString &fileName);
 
 // Whether the file has temporary files beside it, stale or not.
 bool HasTemporaryFiles(const QString &fileName);

@@ -5,10 +5,10 @@
 #include "installer/platform/SetupError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -97,15 +97,16 @@ THiveFile &Hive(TRootKey rootKey, bool refresh)
     // Inside a batch the hive in memory runs ahead of its file, which nobody
     // changes meanwhile.
     if (!fileName.isEmpty() && ((refresh && hive.Batches == 0) || !hive.Loaded)) {
-        QFile file(fileName);
-        QByteArray bytes;
-        if (file.exists()) {
-            if (!file.open(QIODevice::ReadOnly))
-                throw ERegistryException(QStringLiteral("Cannot read the registry file \"%1\": %2")
-                                             .arg(fileName, file.errorString()));
-            bytes = file.readAll();
+        // Other programs replace the file as they write it: it is read
+        // without the lock, and never taken for missing while it is replaced.
+        std::optional<QByteArray> bytes;
+        try {
+            bytes = ReadWholeFile(fileName);
+        } catch (const EOSError &e) {
+            throw ERegistryException(QStringLiteral("Cannot read the registry file \"%1\": %2")
+                                         .arg(fileName, QString::fromLocal8Bit(std::strerror(e.ErrorCode()))));
         }
-        Take(hive, bytes, fileName);
+        Take(hive, bytes.value_or(QByteArray()), fileName);
     }
     return hive;
 }

@@ -15,7 +15,8 @@
 // while waiting), reads the file as it is, makes this program's changes on
 // it (see TRegistryHive: nothing else in the file changes) and puts the new
 // file in place before the lock goes. Programs that change a hive file do
-// the same; readers need no lock.
+// the same; readers need no lock: they read the file from one open, so that
+// a file replaced meanwhile is read whole, old or new (ReadWholeFile).
 #include "installer/platform/RegistryHive.h"
 
 #include <QString>

@@ -1,7 +1,9 @@
 // Runs with other programs on the machine at the same time: another program
-// that writes the registry throughout an install and an uninstall, and
+// that writes the registry throughout an install and an uninstall, or that
+// replaces the files the setup program reads whenever it looks at them, and
 // setup programs started twice at once. Each program is a process of its own;
 // what the tests check is the machine when they are done, whichever came first.
+#include "FaultRuns.h"
 #include "TestDistribution.h"
 #include "common/Eventually.h"
 #include "installer/Compiler.h"
@@ -29,15 +31,24 @@ const TRootKey HKCU = TRootKey::HKEY_CURRENT_USER;
 const QString KnownPackages = QStringLiteral("\\SOFTWARE\\Borland\\Delphi\\7.0\\Known Packages");
 const QString IDERecord = InstallRecordKey + QLatin1String("\\Delphi 7.0 (Enterprise)");
 
+// Delphi 7 and, when asked, a Delphi 2007, whose paths live in the file
+// EnvOptions names.
 struct TDelphi7Machine {
     TTestMachine Machine;
     TTestDistribution Distribution{Machine, true, false};
     QString Dir = Machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder"));
-    TDelphi7Machine()
+    QString EnvOptions;
+    explicit TDelphi7Machine(bool withDelphi2007 = false)
     {
         AddWindows(Machine);
         AddDelphi(Machine, QStringLiteral("7.0"), QStringLiteral("Delphi7"), QStringLiteral("70"));
-        Distribution.WriteArchive(ComponentFilesWithADO(QStringLiteral("Delphi7")));
+        std::vector<TArchiveEntry> files = ComponentFilesWithADO(QStringLiteral("Delphi7"));
+        if (withDelphi2007) {
+            EnvOptions = AddBDS2007(Machine);
+            files.push_back(PackageProject(QStringLiteral("Delphi2007"), QStringLiteral("nvQueryBuilderD11.dpk")));
+            files.push_back(PackageProject(QStringLiteral("Delphi2007"), QStringLiteral("nvQueryBuilderDsgnD11.dpk")));
+        }
+        Distribution.WriteArchive(files);
     }
 };
 
@@ -111,6 +122,9 @@ TEST(ConcurrentRuns, AnotherProgramsValuesSurviveInstallsAndUninstalls)
     for (int runs = 0; runs < 200 && (runs == 0 || other.state() != QProcess::NotRunning); ++runs) {
         {
             TInstallData data(m.Distribution.Folder());
+            // An IDE that is not found is not installed into, and the run
+            // still succeeds: the IDE must be in sight first.
+            EXPECT_EQ(data.TargetOptions().Count(), 1) << "the IDE was not found";
             InstallIntoEveryIDE(data);
             const TRun run = RunSetup(data);
             EXPECT_TRUE(run.Result) << Text(run.Log);
@@ -118,6 +132,7 @@ TEST(ConcurrentRuns, AnotherProgramsValuesSurviveInstallsAndUninstalls)
         ExpectInstalled(m);
         {
             TInstallData data(m.Distribution.Folder());
+            EXPECT_EQ(data.TargetOptions().Count(), 1) << "the IDE was not found";
             data.Mode = imUninstall;
             const TRun run = RunSetup(data);
             EXPECT_TRUE(run.Result) << Text(run.Log);
@@ -139,6 +154,36 @@ TEST(ConcurrentRuns, AnotherProgramsValuesSurviveInstallsAndUninstalls)
         missing += value != QString::number(k);
     }
     EXPECT_EQ(missing, 0) << "of " << Count;
+}
+
+// Another program replaces the hive files of the registry, and the IDE's
+// EnvOptions.proj, each time the setup program looks at them: every look
+// finds the file, the old one or the new one, never none. So the install
+// goes into both IDEs, keeping the paths the IDE had, and the uninstall takes
+// the product out of both again.
+TEST(ConcurrentRuns, FilesReplacedWhileTheSetupProgramLooksAtThemAreNeverMissing)
+{
+    TDelphi7Machine m(true);
+    const QByteArray envOptions = m.Machine.ReadFile(m.EnvOptions);
+    const QString root = QFileInfo(m.Machine.Folder()).absolutePath();
+    TFaultPlan plan;
+    plan.ReplacePaths = QStringLiteral("*/registry/*.reg:*/EnvOptions.proj");
+
+    const TFaultRun install = RunSetupRobot(m.Distribution.Folder(), QStringLiteral("install"), root, plan);
+    EXPECT_EQ(install.ExitCode, 0) << Text(install.Output);
+    EXPECT_GT(install.Faults, 0u) << "nothing was replaced";
+    ExpectInstalled(m);
+    const QString delphi2007 = InstallRecordKey + QLatin1String("\\Codegear Delphi for Win32 2007 ()");
+    EXPECT_EQ(ReadValue(HKLM, delphi2007, QStringLiteral("BPLDir")), m.Dir + QLatin1String("/Delphi2007"));
+    EXPECT_TRUE(m.Machine.ReadFile(m.EnvOptions)
+                    .contains("<Win32LibraryPath>$(BDS)/lib;" + (m.Dir + QLatin1String("/Delphi2007")).toUtf8()))
+        << m.Machine.ReadFile(m.EnvOptions).toStdString();
+
+    const TFaultRun uninstall = RunSetupRobot(m.Dir + QLatin1String("/Uninstall"), QStringLiteral("uninstall"), root, plan);
+    EXPECT_EQ(uninstall.ExitCode, 0) << Text(uninstall.Output);
+    EXPECT_GT(uninstall.Faults, 0u) << "nothing was replaced";
+    ExpectUninstalled(m);
+    EXPECT_EQ(m.Machine.ReadFile(m.EnvOptions), envOptions);
 }
 
 // Two setup programs started at once on one machine: the second refuses to

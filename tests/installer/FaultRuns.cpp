@@ -62,6 +62,7 @@ QList<std::pair<QString, QString>> FaultVariables(const QString &root, const TFa
         {QStringLiteral("NVQB_FAULT_AT"), QString::number(plan.At)},
         {QStringLiteral("NVQB_FAULT_PATH"), plan.FailPaths},
         {QStringLiteral("NVQB_FAULT_OPS"), plan.Kinds},
+        {QStringLiteral("NVQB_FAULT_REPLACE"), plan.ReplacePaths},
         {QStringLiteral("NVQB_FAULT_TRACE"), plan.Trace},
     };
     return variables;

@@ -3,7 +3,8 @@
 // faults/FaultInjection.c): the setup program through its robot user (see
 // robot/SetupRobot.cpp) and the unarchiver, with the file operations below a
 // folder counted, one of them failed or the run killed just before it, or
-// every operation on some paths failed.
+// every operation on some paths failed, or some files replaced by another
+// program whenever the run looks at them.
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -24,6 +25,10 @@ struct TFaultPlan {
     QString FailPaths;
     // The kinds of operation that count ("unlink,rmdir"); all when empty.
     QString Kinds;
+    // Files (patterns as FailPaths, separated by ":") that another program
+    // replaces each time the run looks at them: their status asked by name
+    // comes while they are replaced, their opens for reading just before.
+    QString ReplacePaths;
     // A file that lists every point counted (number, kind, path).
     QString Trace;
 };

@@ -283,32 +283,6 @@ TEST(InterruptedRun, AnIDERecordCutShortKeepsTheChoicesThePagesShow)
               machine.Path(QStringLiteral("Program Files/Tellwright/Norvane Query Builder/Delphi7")));
 }
 
-namespace {
-
-// A BDS 2007, whose paths live in the user's EnvOptions.proj; returns that file.
-QString AddBDS2007(const TTestMachine &machine)
-{
-    const QString root = machine.AddIDE(QStringLiteral("BDS"), QStringLiteral("5.0"), QStringLiteral("BDS5"),
-                                        QStringLiteral("bds.exe"), QString());
-    machine.InstallTool(root + QLatin1String("/Bin/dcc32.exe"));
-    const QString user = QStringLiteral("\\SOFTWARE\\Borland\\BDS\\5.0");
-    machine.SetString(HKCU, user + QLatin1String("\\Personalities"), QStringLiteral("Delphi.Win32"), QString());
-    machine.SetString(HKCU, user + QLatin1String("\\Known Packages"), QStringLiteral("$(BDS)/Bin/dcldb100.bpl"),
-                      QStringLiteral("Borland Database Components"));
-    return machine.WriteFile(QStringLiteral("Application Data/Borland/BDS/5.0/EnvOptions.proj"),
-                             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                             "<Project>\n"
-                             "  <PropertyGroup>\n"
-                             "    <Win32DCPOutput>$(BDSCOMMONDIR)/Dcp</Win32DCPOutput>\n"
-                             "    <Win32DLLOutputPath>$(BDSCOMMONDIR)/Bpl</Win32DLLOutputPath>\n"
-                             "    <Win32BrowsingPath>$(BDS)/source/Win32/vcl</Win32BrowsingPath>\n"
-                             "    <Win32LibraryPath>$(BDS)/lib</Win32LibraryPath>\n"
-                             "  </PropertyGroup>\n"
-                             "</Project>\n");
-}
-
-} // namespace
-
 // Writers killed in the middle of an atomic write leave their temporary files
 // (the file's name, "." and six letters or digits, locked by nobody): a
 // shortcut's in the Start-menu folder, the IDE's option file's in Application

@@ -76,6 +76,10 @@ private:
 QString AddDelphi(const TTestMachine &machine, const QString &version, const QString &folder,
                   const QString &packageSuffix);
 
+// A BDS 2007 (Delphi 2007) with the database components, whose paths live in
+// the user's EnvOptions.proj; returns that file.
+QString AddBDS2007(const TTestMachine &machine);
+
 // A Windows folder structure of a machine: System32, the Start menu's
 // Programs and the key of the list of installed programs.
 void AddWindows(const TTestMachine &machine);

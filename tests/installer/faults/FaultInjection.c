@@ -34,6 +34,18 @@
  *   NVQB_FAULT_PATH   instead of a point: every operation on a path that
  *                     matches this pattern (fnmatch) fails
  *   NVQB_FAULT_OPS    the kinds that count, separated by ","; all by default
+ *   NVQB_FAULT_REPLACE  another program replaces files as the run looks at
+ *                     them: every file below the root whose path matches one
+ *                     of these patterns (fnmatch, separated by ":") is
+ *                     replaced by a copy of itself (written beside it and
+ *                     renamed over it, as atomic writers do, under its lock
+ *                     (flock) when nobody else holds it) each time its status
+ *                     is asked by name (stat, lstat, fstatat, statx) or it is
+ *                     opened for reading. A status comes in the middle of the
+ *                     replacement: the name is looked up, the file replaced,
+ *                     and the status is that of the file looked up, which has
+ *                     no name any more. An open gets the file as it was. Each
+ *                     replacement counts as a fault made ("0 replace <path>")
  *   NVQB_FAULT_TRACE  a file to which every point is appended as a line:
  *                     number, kind, path
  * A failed operation does nothing and returns the error a full or broken disk
@@ -55,6 +67,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
+#include <sys/file.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -83,6 +96,7 @@ static struct {
     char Root[PATH_MAX];
     size_t RootLength;
     char Path[PATH_MAX];
+    char Replace[PATH_MAX];
     unsigned Kinds;
     struct State *State;
     int Trace;
@@ -122,6 +136,8 @@ static void Setup(void)
     Config.At = at ? strtoull(at, NULL, 10) : 0;
     const char *path = getenv("NVQB_FAULT_PATH");
     snprintf(Config.Path, sizeof Config.Path, "%s", path ? path : "");
+    const char *replace = getenv("NVQB_FAULT_REPLACE");
+    snprintf(Config.Replace, sizeof Config.Replace, "%s", replace ? replace : "");
     const char *kinds = getenv("NVQB_FAULT_OPS");
     Config.KillGroup = getenv("NVQB_FAULT_KILL_GROUP") != NULL;
     Config.Kinds = 0;
@@ -256,6 +272,178 @@ static int Point(int kind, const char *path)
     return -1;
 }
 
+static int RealLstat(const char *path, struct stat *info)
+{
+    REAL(int, lstat, (const char *, struct stat *));
+    return real_lstat(path, info);
+}
+
+/* Whether the absolute path is one that another program replaces. */
+static int Replaced(const char *path)
+{
+    if (!Ready() || !Config.Replace[0] || !path[0] || !BelowRoot(path))
+        return 0;
+    char patterns[sizeof Config.Replace];
+    snprintf(patterns, sizeof patterns, "%s", Config.Replace);
+    char *rest = patterns;
+    for (char *pattern; (pattern = strsep(&rest, ":")) != NULL;)
+        if (*pattern && fnmatch(pattern, path, 0) == 0)
+            return 1;
+    return 0;
+}
+
+/* Another program's atomic write of the file: a copy of it beside it,
+   renamed over it. Under the file's lock, as writers of the registry hold
+   it; not while someone else holds it (the run itself, as it writes). */
+static void Replace(const char *path)
+{
+    const int file = RealOpen(path, O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (file < 0)
+        return;
+    struct stat locked;
+    struct stat named;
+    if (flock(file, LOCK_EX | LOCK_NB) != 0 || fstat(file, &locked) != 0 || !S_ISREG(locked.st_mode)
+        || RealLstat(path, &named) != 0 || named.st_dev != locked.st_dev || named.st_ino != locked.st_ino) {
+        close(file);
+        return;
+    }
+    char copy[PATH_MAX + 16];
+    snprintf(copy, sizeof copy, "%s.other", path);
+    const int out = RealOpen(copy, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    int copied = out >= 0 && fchmod(out, locked.st_mode & 07777) == 0;
+    REAL(ssize_t, write, (int, const void *, size_t));
+    char buffer[65536];
+    for (ssize_t n; copied && (n = read(file, buffer, sizeof buffer)) != 0;) {
+        if (n < 0) {
+            copied = errno == EINTR;
+            continue;
+        }
+        for (ssize_t done = 0; copied && done < n;) {
+            const ssize_t put = real_write(out, buffer + done, (size_t)(n - done));
+            copied = put > 0 || (put < 0 && errno == EINTR);
+            done += put > 0 ? put : 0;
+        }
+    }
+    if (out >= 0)
+        close(out);
+    REAL(int, rename, (const char *, const char *));
+    REAL(int, unlink, (const char *));
+    if (copied && real_rename(copy, path) == 0) {
+        if (__atomic_fetch_add(&Config.State->Made, 1, __ATOMIC_SEQ_CST) == 0)
+            snprintf(Config.State->What, sizeof Config.State->What, "0 replace %s", path);
+    } else if (out >= 0) {
+        real_unlink(copy);
+    }
+    close(file);
+}
+
+/* A status asked by name while the file is replaced: the name looked up
+   first, then the file replaced, then the status of what was looked up.
+   -2 when the path is not one that is replaced. */
+static int StatReplaced(int dirfd, const char *path, int flags, int (*status)(int fd, void *out), void *out)
+{
+    if (!path || !path[0] || !Ready() || !Config.Replace[0])
+        return -2;
+    char absolute[PATH_MAX * 2];
+    Absolute(dirfd, path, absolute, sizeof absolute);
+    if (!Replaced(absolute))
+        return -2;
+    const int saved = errno;
+    REAL(int, openat, (int, const char *, int, ...));
+    const int looked = real_openat(dirfd, path, O_PATH | O_CLOEXEC | (flags & AT_SYMLINK_NOFOLLOW ? O_NOFOLLOW : 0));
+    if (looked < 0)
+        return -2;
+    Replace(absolute);
+    errno = saved;
+    const int result = status(looked, out);
+    const int error = errno;
+    close(looked);
+    errno = error;
+    return result;
+}
+
+static int FdStat(int fd, void *out)
+{
+    REAL(int, fstatat, (int, const char *, struct stat *, int));
+    return real_fstatat(fd, "", (struct stat *)out, AT_EMPTY_PATH);
+}
+
+struct StatxRequest {
+    unsigned Mask;
+    int Flags;
+    struct statx *Out;
+};
+
+static int FdStatx(int fd, void *out)
+{
+    const struct StatxRequest *request = (const struct StatxRequest *)out;
+    REAL(int, statx, (int, const char *, int, unsigned, struct statx *));
+    return real_statx(fd, "", (request->Flags & ~AT_SYMLINK_NOFOLLOW) | AT_EMPTY_PATH, request->Mask, request->Out);
+}
+
+int stat(const char *path, struct stat *info)
+{
+    const int replaced = StatReplaced(AT_FDCWD, path, 0, FdStat, info);
+    if (replaced != -2)
+        return replaced;
+    REAL(int, stat, (const char *, struct stat *));
+    return real_stat(path, info);
+}
+
+int stat64(const char *path, struct stat64 *info)
+{
+    const int replaced = StatReplaced(AT_FDCWD, path, 0, FdStat, info);
+    if (replaced != -2)
+        return replaced;
+    REAL(int, stat64, (const char *, struct stat64 *));
+    return real_stat64(path, info);
+}
+
+int lstat(const char *path, struct stat *info)
+{
+    const int replaced = StatReplaced(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, FdStat, info);
+    if (replaced != -2)
+        return replaced;
+    return RealLstat(path, info);
+}
+
+int lstat64(const char *path, struct stat64 *info)
+{
+    const int replaced = StatReplaced(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, FdStat, info);
+    if (replaced != -2)
+        return replaced;
+    REAL(int, lstat64, (const char *, struct stat64 *));
+    return real_lstat64(path, info);
+}
+
+int fstatat(int dirfd, const char *path, struct stat *info, int flags)
+{
+    const int replaced = flags & AT_EMPTY_PATH ? -2 : StatReplaced(dirfd, path, flags, FdStat, info);
+    if (replaced != -2)
+        return replaced;
+    REAL(int, fstatat, (int, const char *, struct stat *, int));
+    return real_fstatat(dirfd, path, info, flags);
+}
+
+int fstatat64(int dirfd, const char *path, struct stat64 *info, int flags)
+{
+    const int replaced = flags & AT_EMPTY_PATH ? -2 : StatReplaced(dirfd, path, flags, FdStat, info);
+    if (replaced != -2)
+        return replaced;
+    REAL(int, fstatat64, (int, const char *, struct stat64 *, int));
+    return real_fstatat64(dirfd, path, info, flags);
+}
+
+int statx(int dirfd, const char *path, int flags, unsigned mask, struct statx *info)
+{
+    struct StatxRequest request = {mask, flags, info};
+    const int replaced = flags & AT_EMPTY_PATH ? -2 : StatReplaced(dirfd, path, flags, FdStatx, &request);
+    if (replaced != -2)
+        return replaced;
+    REAL(int, statx, (int, const char *, int, unsigned, struct statx *));
+    return real_statx(dirfd, path, flags, mask, info);
+}
+
 static int PathPoint(int kind, int dirfd, const char *path)
 {
     if (!Ready())
@@ -265,7 +453,7 @@ static int PathPoint(int kind, int dirfd, const char *path)
     /* What would fail anyway is no point: a folder made that is there (a
        full disk still says EEXIST), a file deleted or renamed that is not. */
     struct stat info;
-    const int exists = lstat(absolute, &info) == 0;
+    const int exists = RealLstat(absolute, &info) == 0;
     if ((kind == kMkdir && exists) || ((kind == kUnlink || kind == kRmdir || kind == kRename) && !exists))
         return 0;
     return Point(kind, absolute);
@@ -312,6 +500,15 @@ static int OpenAt(int dirfd, const char *path, int flags, mode_t mode, int at)
         fd = RealOpen(path, flags, mode);
     }
     Watch(fd, dirfd, path, Writing(flags));
+    if (fd >= 0 && !Writing(flags) && !(flags & O_PATH) && Ready() && Config.Replace[0]) {
+        char absolute[PATH_MAX * 2];
+        Absolute(dirfd, path, absolute, sizeof absolute);
+        if (Replaced(absolute)) {
+            const int saved = errno;
+            Replace(absolute);
+            errno = saved;
+        }
+    }
     return fd;
 }
 
@@ -613,7 +810,7 @@ int rmdir(const char *path)
 int remove(const char *path)
 {
     struct stat info;
-    const int folder = path && lstat(path, &info) == 0 && S_ISDIR(info.st_mode);
+    const int folder = path && RealLstat(path, &info) == 0 && S_ISDIR(info.st_mode);
     if (PathPoint(folder ? kRmdir : kUnlink, AT_FDCWD, path) != 0)
         return -1;
     REAL(int, remove, (const char *));
