@@ -629,9 +629,9 @@ template <class P> SQL92Parser::N<P, TSQLFunction> SQL92Parser::SQLFunction(P &p
             auto function = Create<TSQLFunctionTrim>(provider);
             named(function.get(), word);
             if (side)
-                function->Specification = side->Kind == _LEADING    ? tspLeading
-                                          : side->Kind == _TRAILING ? tspTrailing
-                                                                    : tspBoth;
+                function->Side = side->Kind == _LEADING    ? ttsLeading
+                                 : side->Kind == _TRAILING ? ttsTrailing
+                                                           : ttsBoth;
             function->FromWritten = fromWritten;
             if (character)
                 function->Add(std::move(character));

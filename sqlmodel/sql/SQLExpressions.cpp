@@ -1175,7 +1175,7 @@ void TSQLFunctionTrim::AssignNode(const TastNodeBase &source)
 {
     TSQLFunction::AssignNode(source);
     if (const auto *other = As<TSQLFunctionTrim>(&source)) {
-        Specification = other->Specification;
+        Side = other->Side;
         FromWritten = other->FromWritten;
     }
 }
@@ -1184,23 +1184,23 @@ void TSQLFunctionTrim::BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFor
 {
     builder->WriteKeyword(QStringLiteral("Trim"));
     builder->WriteSymbol(QStringLiteral("("));
-    switch (Specification) {
-    case tspLeading:
+    switch (Side) {
+    case ttsLeading:
         builder->WriteKeywordAndSpace(QStringLiteral("Leading"), 3);
         break;
-    case tspTrailing:
+    case ttsTrailing:
         builder->WriteKeywordAndSpace(QStringLiteral("Trailing"), 3);
         break;
-    case tspBoth:
+    case ttsBoth:
         builder->WriteKeywordAndSpace(QStringLiteral("Both"), 3);
         break;
-    case tspNone:
+    case ttsNone:
         break;
     }
     const qsizetype count = GetCount();
     if (count > 1)
         BuildASTField(As<TastNode>(GetItems(0)), builder, format, true);
-    if (FromWritten || Specification != tspNone || count > 1)
+    if (FromWritten || Side != ttsNone || count > 1)
         builder->WriteKeywordAndSpace(QStringLiteral("From"), 3);
     if (count > 0)
         BuildASTField(As<TastNode>(GetItems(count - 1)), builder, format, false);

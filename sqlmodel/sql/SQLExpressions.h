@@ -754,7 +754,7 @@ public:
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;
 };
 
-enum TSQLTrimSpecification { tspNone, tspLeading, tspTrailing, tspBoth };
+enum TSQLTrimSide { ttsNone, ttsLeading, ttsTrailing, ttsBoth };
 
 // TRIM([[LEADING | TRAILING | BOTH] [character] FROM] source): the list
 // holds the trim character when one is written, then the source.
@@ -762,7 +762,7 @@ class TSQLFunctionTrim : public TSQLFunction {
     NV_DECLARE_AST_CLASS(TSQLFunctionTrim)
 public:
     using TSQLFunction::TSQLFunction;
-    TSQLTrimSpecification Specification = tspNone;
+    TSQLTrimSide Side = ttsNone;
     // FROM was written; it is written anyway with a side or a character.
     bool FromWritten = false;
     void BuildSQLDirect(TSQLBuilder *builder, TSQLBuilderSelectFormat *format) const override;

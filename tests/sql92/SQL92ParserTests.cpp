@@ -243,7 +243,7 @@ TEST_F(SQL92Parsing, StandardFunctionsNamedByKeywordsReadAndPrintInTheirOwnForms
     TOwned<TSQLExpressionItem> call = Provider.ParseExpression(QStringLiteral("TRIM(both 'x' FROM a)"));
     auto *trim = As<TSQLFunctionTrim>(As<TSQLExpressionFunction>(call.get())->Function.get());
     ASSERT_NE(trim, nullptr);
-    EXPECT_EQ(trim->Specification, tspBoth);
+    EXPECT_EQ(trim->Side, ttsBoth);
     EXPECT_EQ(trim->GetCount(), 2);
     EXPECT_EQ(Std(trim->FunctionName->GetItems(0)->Text()), "TRIM");
     call = Provider.ParseExpression(QStringLiteral("extract(minute from d)"));

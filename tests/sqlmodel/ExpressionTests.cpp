@@ -171,7 +171,7 @@ TEST_F(ExpressionTest, AggregatesAndFunctionNames)
     trim->FromWritten = true;
     EXPECT_SQL(Fast(trim.get()), "Trim(From x)");
     trim->FromWritten = false;
-    trim->Specification = tspTrailing;
+    trim->Side = ttsTrailing;
     EXPECT_SQL(Fast(trim.get()), "Trim(Trailing From x)");
     trim->Insert(0, Str(p, " "));
     EXPECT_SQL(Fast(trim.get()), "Trim(Trailing ' ' From x)");
