@@ -593,18 +593,16 @@ template <class P> SQL92Parser::N<P, TSQLFunction> SQL92Parser::SQLFunction(P &p
         const TnvToken *side = nullptr;
         bool fromWritten = false;
         N<P, TSQLExpressionItem> character, source;
-        // [ LEADING / TRAILING / BOTH ] [ character ] FROM source
-        auto withSide = [&] {
-            side = g::OneOf(p, sides);
-            g::Opt(p, &gates::ExpressionStart, &fromWord, [&] { character = Expression(p); });
-            g::Tok(p, _FROMTOKEN);
-            fromWritten = true;
-            source = Expression(p);
-        };
         auto fromFirst = [&] {
             g::Tok(p, _FROMTOKEN);
             fromWritten = true;
             source = Expression(p);
+        };
+        // [ LEADING / TRAILING / BOTH ] [ character ] FROM source
+        auto withSide = [&] {
+            side = g::OneOf(p, sides);
+            g::Opt(p, &gates::ExpressionStart, &fromWord, [&] { character = Expression(p); });
+            fromFirst();
         };
         // source, or character FROM source
         auto valueFirst = [&] {

@@ -16,7 +16,7 @@
 //   statements N, executed N, same N, different N
 //   sessions N, executed N, same N, different N
 // (executed: SQLite ran the generated statement), then the steps the
-// sessions took, the differences counted by the issue item whose shape they
+// sessions took, the differences counted by the fault item whose shape they
 // have, and the first N differences (--show, 5 by default), each with the
 // command line that replays it: statement or session K of seed S alone is
 // --seed S --only K; with --unknown only those of no known shape are shown,

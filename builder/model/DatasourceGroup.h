@@ -179,6 +179,9 @@ private:
     // takes its place without a join; what is left of an inner join's
     // conditions goes on as the first item's does, an outer join's goes.
     void LeaveStartToNext(TnvDatasourceBase *item);
+    // The item stands without a join now, and the conditions it owned go
+    // with that join.
+    void EndJoin(TnvDatasourceBase *item, const QList<TnvLink *> &owned);
     // Nested groups left empty go; one left with a single item gives way to
     // it.
     void TidyNestedGroups();
@@ -190,10 +193,10 @@ private:
     // comma comes right after them, so that the comma need not become a
     // cross join. True when any item moved.
     bool BringJoinsBeforeTheirComma();
-    // Whether a right or full join follows the item at the index in its
-    // table reference (up to the next comma): that join takes all before
-    // it there as its side.
-    bool IsSideTakenAfter(qsizetype index) const;
+    // The first right or full join after the item at the index in its
+    // table reference (up to the next comma), which takes all before it
+    // there as its side; -1 for none.
+    qsizetype SideTakerAfter(qsizetype index) const;
     // The lowest index of the items the link touches.
     qsizetype LowestReach(const TnvLink *link) const;
     // Whether an ON condition after the index reaches before it.

@@ -33,6 +33,26 @@ void FreeLinks(const QList<TnvLink *> &links)
     for (TnvLink *link : links)
         TObject::Free(link);
 }
+
+// The FROM links that Owns picks (of a copy of the list, as dropping terms
+// may touch it), less their terms that name the going item; a link of
+// nothing but such terms is left out.
+template <class TOwns>
+QList<TnvLink *> ConditionsLeftBy(const QList<TnvLink *> links, const TnvDatasourceBase *item, TOwns owns)
+{
+    QList<TnvLink *> owned;
+    for (TnvLink *link : links) {
+        if (link->Place() != lpFrom || !owns(link))
+            continue;
+        if (link->RefersToDatasource(item)) {
+            if (!link->DropTermsReferring(item))
+                continue;
+            link->RecalcLink();
+        }
+        owned.append(link);
+    }
+    return owned;
+}
 } // namespace
 
 void TnvDatasourceGroup::NotifyReorderNeeded()
@@ -601,16 +621,22 @@ bool TnvDatasourceGroup::SeatFirstItemConditions()
     for (TnvLink *link : std::as_const(FLinks))
         if (link->Place() == lpFrom && link->OwnerDatasource() == first)
             owned.append(link);
-    const bool outer = IsOuterKind(first->GetJoinKind());
-    if (first->GetJoinKind())
-        first->SetJoinKind(nullptr);
-    // It lost the item before it. An inner join's conditions filter its
-    // rows; an outer join's only chose which of them matched: they go.
+    // It lost the item before it.
+    EndJoin(first, owned);
+    return !owned.isEmpty();
+}
+
+void TnvDatasourceGroup::EndJoin(TnvDatasourceBase *item, const QList<TnvLink *> &owned)
+{
+    // An inner join's conditions filter the item's rows; an outer join's
+    // only chose which of them matched: they go.
+    const bool outer = IsOuterKind(item->GetJoinKind());
+    if (item->GetJoinKind())
+        item->SetJoinKind(nullptr);
     if (outer)
         FreeLinks(owned);
     else
-        HandOnConditions(first, owned);
-    return !owned.isEmpty();
+        HandOnConditions(item, owned);
 }
 
 void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
@@ -622,19 +648,8 @@ void TnvDatasourceGroup::ReleaseConditions(TnvDatasourceBase *item)
     // A going item no longer answers as the links' owner: they still tell
     // whom they were made for. Of an AND the terms that name other items
     // outlive it.
-    QList<TnvLink *> owned;
-    const QList<TnvLink *> links = FLinks;
-    for (TnvLink *link : links) {
-        if (link->Place() != lpFrom || !link->IsOwnedBy(item))
-            continue;
-        if (link->RefersToDatasource(item)) {
-            if (!link->DropTermsReferring(item))
-                continue;
-            link->RecalcLink();
-        }
-        owned.append(link);
-    }
-    HandOnConditions(item, owned);
+    HandOnConditions(item,
+                     ConditionsLeftBy(FLinks, item, [item](const TnvLink *link) { return link->IsOwnedBy(item); }));
     LeaveStartToNext(item);
 }
 
@@ -650,29 +665,12 @@ void TnvDatasourceGroup::LeaveStartToNext(TnvDatasourceBase *item)
     if (index < 0 || item->GetJoinKind() || index + 1 >= FItems.size())
         return;
     TnvDatasourceBase *next = FItems[index + 1];
-    if (!next->GetJoinKind() || !(IsOuterJoin(index + 1) || IsSideTakenAfter(index + 1)))
+    if (!next->GetJoinKind() || !(IsOuterJoin(index + 1) || SideTakerAfter(index + 1) >= 0))
         return;
     // Its join to the going item goes; of an AND the terms that name
-    // others stay, as they do where the first item goes: an inner join's
-    // filter its rows, an outer join's go.
-    const bool outer = IsOuterKind(next->GetJoinKind());
-    QList<TnvLink *> owned;
-    const QList<TnvLink *> links = FLinks;
-    for (TnvLink *link : links) {
-        if (link->Place() != lpFrom || link->OwnerDatasource() != next)
-            continue;
-        if (link->RefersToDatasource(item)) {
-            if (!link->DropTermsReferring(item))
-                continue;
-            link->RecalcLink();
-        }
-        owned.append(link);
-    }
-    next->SetJoinKind(nullptr);
-    if (outer)
-        FreeLinks(owned);
-    else
-        HandOnConditions(next, owned);
+    // others stay, as they do where the first item goes.
+    EndJoin(next,
+            ConditionsLeftBy(FLinks, item, [next](const TnvLink *link) { return link->OwnerDatasource() == next; }));
 }
 
 void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<TnvLink *> &links)
@@ -689,7 +687,7 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
     TnvDatasourceBase *next = index >= 0 && index + 1 < FItems.size() ? FItems[index + 1] : nullptr;
     const TastNodeClass kind = next ? next->GetJoinKindClass() : nullptr;
     const TastNodeClass inner = TSQLJoinKindInner::StaticClassType();
-    const bool keepComma = next && !kind && IsRootGroup() && IsSideTakenAfter(index + 1);
+    const bool keepComma = next && !kind && IsRootGroup() && SideTakerAfter(index + 1) >= 0;
     if (next && !keepComma && (!kind || kind == inner || kind == TSQLJoinKindCross::StaticClassType())) {
         if (kind != inner)
             next->SetJoinKindClass(inner);
@@ -705,17 +703,13 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
     // match: in its ON they drop the same. A full join keeps the others too;
     // no ON can hold them there.
     if (index >= 0 && (!next || kind)) {
-        for (qsizetype j = index + 1; j < FItems.size() && FItems[j]->GetJoinKind(); ++j) {
-            if (!IsOuterJoin(j) || !FItems[j]->GetJoinKind()->IsRightOuter())
-                continue;
-            if (!FItems[j]->GetJoinKind()->IsLeftOuter()) {
-                for (TnvLink *link : links) {
-                    link->SetOwnerDatasource(FItems[j]);
-                    link->RecalcLink();
-                }
-                return;
+        const qsizetype taker = SideTakerAfter(index);
+        if (taker >= 0 && !FItems[taker]->GetJoinKind()->IsLeftOuter()) {
+            for (TnvLink *link : links) {
+                link->SetOwnerDatasource(FItems[taker]);
+                link->RecalcLink();
             }
-            break;
+            return;
         }
     }
     TnvUnionSubQuery *unionSubQuery = UnionSubQuery();
@@ -727,12 +721,12 @@ void TnvDatasourceGroup::HandOnConditions(TnvDatasourceBase *item, const QList<T
     }
 }
 
-bool TnvDatasourceGroup::IsSideTakenAfter(qsizetype index) const
+qsizetype TnvDatasourceGroup::SideTakerAfter(qsizetype index) const
 {
     for (qsizetype j = index + 1; j < FItems.size() && FItems[j]->GetJoinKind(); ++j)
         if (IsOuterJoin(j) && FItems[j]->GetJoinKind()->IsRightOuter())
-            return true;
-    return false;
+            return j;
+    return -1;
 }
 
 qsizetype TnvDatasourceGroup::LowestReach(const TnvLink *link) const
@@ -948,9 +942,8 @@ bool TnvDatasourceGroup::IsOuterJoin(qsizetype index) const
 {
     if (index <= 0 || index >= FItems.size())
         return false;
-    const TSQLJoinKind *kind = FItems[index]->GetJoinKind();
     // An outer join without a condition prints as none; it is a list item.
-    return kind && (kind->IsLeftOuter() || kind->IsRightOuter()) && OwnsConditions(FItems[index]);
+    return IsOuterKind(FItems[index]->GetJoinKind()) && OwnsConditions(FItems[index]);
 }
 
 bool TnvDatasourceGroup::HoldsOuterJoin() const

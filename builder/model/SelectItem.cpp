@@ -1200,20 +1200,19 @@ bool TnvSelectItem::NotifyFromSourceDestroying(TSQLFromSource *source)
         return true;
     // A sub-query that names the source (IN, EXISTS, a comparison with its
     // value) means something else without it: what holds it goes whole.
-    auto refersTo = [source](TastNodeBase *node) { return UsesFromSource(node, source); };
-    if (FExpression && refersTo(FExpression.get()))
+    if (FExpression && UsesFromSource(FExpression.get(), source))
         return true;
     auto bracket = UpdateBracket(this);
     for (int i = 0; i < ConditionsCount(); ++i) {
         TOwned<TSQLExpressionItem> &cell = FConditions[size_t(i)];
-        if (!cell || !refersTo(cell.get()))
+        if (!cell || !UsesFromSource(cell.get(), source))
             continue;
         // Of an AND only the terms that use the source go: the others (a
         // criterion typed beside it, or an ON condition handed on to WHERE)
         // still filter the rows.
         if (auto *conjunction = As<TSQLExpressionAnd>(cell.get())) {
             for (qsizetype k = conjunction->GetCount() - 1; k >= 0; --k)
-                if (refersTo(conjunction->GetItems(k)))
+                if (UsesFromSource(conjunction->GetItems(k), source))
                     conjunction->Extract(k);
             if (conjunction->GetCount() > 0) {
                 // An AND of one term prints as the term, and loads so.

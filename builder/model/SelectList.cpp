@@ -988,8 +988,9 @@ TnvSelectList::ExpandedColumns(std::vector<std::vector<TConditionTerm>> columns)
     // spread over the rows of their own operands.
     std::vector<std::vector<TConditionTerm>> expanded;
     for (std::vector<TConditionTerm> &column : columns) {
-        if (column.size() != 1 || !ExpressionRemoveBrackets(column.front().Condition.get()) ||
-            !ExpressionRemoveBrackets(column.front().Condition.get())->Is<TSQLExpressionOr>()) {
+        const TSQLExpressionItem *bare =
+            column.size() == 1 ? ExpressionRemoveBrackets(column.front().Condition.get()) : nullptr;
+        if (!bare || !bare->Is<TSQLExpressionOr>()) {
             expanded.push_back(std::move(column));
             continue;
         }

@@ -161,6 +161,7 @@ TEST_F(WhereJoinTest, ACriterionOverTwoSourcesThatTestsOneValueStaysACriterion)
     EXPECT_SQL(SQL(), sql);
     EXPECT_SQL(Load(sql), sql);
 }
+
 TEST_F(WhereJoinTest, SubQueriesOfTheCriteriaKeepTheirColumnsAcrossDialects)
 {
     // The criteria are read again when the joins move: the sub-queries in

@@ -276,6 +276,9 @@ TQueryResult WithRowsSorted(TQueryResult result)
 
 class TSession {
 public:
+    // Operations that edit the model, each with the weight it is drawn by.
+    using TOperations = QList<QPair<bool (TSession::*)(TPlan &), int>>;
+
     TSession(const TMeaningDatabase &database, quint64 seed, quint64 index, const TGeneratorOptions &options)
         : FDatabase(database), FModel(database.MetadataXML()), FOptions(options)
     {
@@ -371,8 +374,7 @@ private:
     // One random step; false when the session is to end.
     bool Step()
     {
-        using TOperation = bool (TSession::*)(TPlan &);
-        static const QList<QPair<TOperation, int>> plain = {
+        static const TOperations plain = {
             {&TSession::RemoveDatasource, 15}, {&TSession::AddTable, 15},      {&TSession::Enclose, 10},
             {&TSession::RemoveBrackets, 8},    {&TSession::Move, 10},          {&TSession::MoveAndBack, 5},
             {&TSession::AddCriterion, 15},     {&TSession::RenameSource, 8},   {&TSession::RenameColumn, 6},
@@ -729,9 +731,9 @@ private:
 
     // --- Sessions over correlated sub-queries ---------------------------------------
 
-    static const QList<QPair<bool (TSession::*)(TPlan &), int>> &SubQueryOperations()
+    static const TOperations &SubQueryOperations()
     {
-        static const QList<QPair<bool (TSession::*)(TPlan &), int>> operations = {
+        static const TOperations operations = {
             {&TSession::RemoveDatasource, 10},        {&TSession::RemoveSourceASubQueryNames, 20},
             {&TSession::RemoveSubQuerySource, 10},    {&TSession::AddTable, 8},
             {&TSession::Enclose, 5},                  {&TSession::RemoveBrackets, 4},
@@ -838,8 +840,7 @@ private:
         }
         if (!Check(load))
             return;
-        using TOperation = bool (TSession::*)(TPlan &);
-        static const QList<QPair<TOperation, int>> operations = {
+        static const TOperations operations = {
             {&TSession::AddTableByKeys, 25}, {&TSession::RemoveReferenceEnd, 25}, {&TSession::DeleteLink, 15},
             {&TSession::ChooseJoinKind, 20}, {&TSession::RemoveDatasource, 8},   {&TSession::AddCriterion, 7},
         };
@@ -852,7 +853,7 @@ private:
     // One step of the operations, drawn by weight; those that do not apply
     // now are tried in turn after the one drawn. False when the session is
     // to end.
-    bool StepOf(const QList<QPair<bool (TSession::*)(TPlan &), int>> &operations)
+    bool StepOf(const TOperations &operations)
     {
         int total = 0;
         for (const auto &operation : operations)

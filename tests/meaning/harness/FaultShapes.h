@@ -1,6 +1,6 @@
 #pragma once
-// The shapes of the faults of issue 31 that the meaning checks reach: which
-// numbered items of the issue a differing statement or session looks like.
+// The shapes of the faults the meaning checks reach: which numbered items of
+// the list below a differing statement or session looks like.
 // A statement is told by its own text (its joins, ON conditions, select
 // list and ORDER BY), a session by the step where it differed.
 //

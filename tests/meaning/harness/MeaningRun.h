@@ -1,7 +1,7 @@
 #pragma once
 // A run of the meaning checks: statements and sessions of one seed, counted,
 // with the first differences kept for the report. Each difference carries
-// the issue item whose shape it has (see FaultShapes.h), so a run can tell
+// the fault item whose shape it has (see FaultShapes.h), so a run can tell
 // the faults known to be open from new ones.
 #include "StatementGenerator.h"
 
@@ -21,7 +21,7 @@ struct TCounts {
 struct TDifference {
     bool Session = false;
     quint64 Index = 0;
-    // The items of issue 31 whose shape the difference has; empty for none.
+    // The fault items whose shape the difference has; empty for none.
     QList<int> Items;
     // The statement the run generated (the session's start).
     QString Statement;

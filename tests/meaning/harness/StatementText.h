@@ -13,8 +13,9 @@
 // join of a chain read from left to right, where SQL-92 joins the
 // comma-separated references last, so a reference after a comma that is a
 // chain of joins goes in brackets after CROSS JOIN; and it has no
-// comparison with ALL, ANY or SOME of a sub-query, which becomes a CASE over
-// two EXISTS of the sub-query's rows with the same three-valued result.
+// comparison with ALL, ANY or SOME of a sub-query, which becomes IN, NOT IN
+// or a CASE over the sub-query's counts and extremes with the same
+// three-valued result.
 // Nothing else is translated.
 #include "QueryResult.h"
 
