@@ -122,6 +122,10 @@ private:
     // as a link. A deleted file is logged as logPrefix + path when a prefix
     // is given.
     void DeleteInstallFile(const QString &path, const QString &logPrefix = QString());
+    // What a writer of the file in the install folder, killed in the middle
+    // of its write, left beside it goes (where the folder allows deletes and
+    // no link stands on the way).
+    void RemoveStaleInstallTemporaryFiles(const QString &path);
     void DeleteInstallFolder(const QString &path);
     // An empty folder (or a link standing in its place) below or at the
     // install folder; needs no marker, which is gone by then.

@@ -7,6 +7,8 @@
 #include <QStringEncoder>
 #include <QXmlStreamReader>
 
+#include <optional>
+
 namespace nvqb {
 
 namespace {
@@ -51,13 +53,26 @@ bool IsXmlCharacter(char32_t c)
         || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// The blanks that stand between the line break before position and position;
-// empty when something else stands there.
-QString IndentBefore(const QString &text, qsizetype position)
+// The text in the encoding, when it reads back as the very same text.
+std::optional<QByteArray> EncodedFaithfully(const QByteArray &encoding, const QString &text)
 {
-    const qsizetype lineStart = text.lastIndexOf(QLatin1Char('\n'), position - 1) + 1;
-    const QStringView indent = QStringView(text).mid(lineStart, position - lineStart);
-    return indent.trimmed().isEmpty() ? indent.toString() : QString();
+    QStringEncoder encoder(encoding.constData(), WholeText);
+    const QByteArray bytes = encoder.encode(text);
+    QStringDecoder decoder(encoding.constData(), WholeText | QStringConverter::Flag::ConvertInitialBom);
+    const QString back = decoder.decode(bytes);
+    if (encoder.hasError() || decoder.hasError() || back != text)
+        return std::nullopt;
+    return bytes;
+}
+
+// The blanks that stand between the last "after" character before position
+// (or the text's start) and position; empty when something else stands
+// there.
+QString BlanksBefore(const QString &text, qsizetype position, QChar after)
+{
+    const qsizetype start = text.lastIndexOf(after, position - 1) + 1;
+    const QStringView blanks = QStringView(text).mid(start, position - start);
+    return blanks.trimmed().isEmpty() ? blanks.toString() : QString();
 }
 
 } // namespace
@@ -181,9 +196,7 @@ TEnvOptionsProject::TLayout TEnvOptionsProject::Layout(const QString &name) cons
                 inGroup = true;
             } else if (depth == 3 && inGroup) {
                 const qsizetype tag = FText.lastIndexOf(QLatin1Char('<'), at - 1);
-                const qsizetype before = FText.lastIndexOf(QLatin1Char('>'), tag - 1) + 1;
-                const QStringView space = QStringView(FText).mid(before, tag - before);
-                layout.LastChildSpace = space.trimmed().isEmpty() ? space.toString() : QString();
+                layout.LastChildSpace = BlanksBefore(FText, tag, QLatin1Char('>'));
                 if (layout.Element < 0 && reader.qualifiedName() == name) {
                     layout.ElementName = reader.qualifiedName().toString();
                     layout.Value = reader.readElementText(QXmlStreamReader::IncludeChildElements);
@@ -230,12 +243,7 @@ QString TEnvOptionsProject::Escaped(const QString &name, const QString &value) c
     // back. A letter follows them, as markup follows a value in the file: a
     // converter with a state (UTF-7) ends what it has begun only before one.
     const auto encodable = [this](QStringView characters) {
-        const QString followed = characters.toString() + QLatin1Char('a');
-        QStringEncoder encoder(FConverterName.constData(), WholeText);
-        const QByteArray bytes = encoder.encode(followed);
-        QStringDecoder decoder(FConverterName.constData(), WholeText | QStringConverter::Flag::ConvertInitialBom);
-        const QString back = decoder.decode(bytes);
-        return !encoder.hasError() && !decoder.hasError() && back == followed;
+        return EncodedFaithfully(FConverterName, characters.toString() + QLatin1Char('a')).has_value();
     };
     const bool allEncodable = encodable(value);
     QString escaped;
@@ -287,7 +295,8 @@ void TEnvOptionsProject::SetProperty(const QString &name, const QString &value)
         else
             FText.replace(layout.Element, layout.ElementEnd - layout.Element, escaped);
     } else if (layout.GroupTag >= 0) {
-        const QString indent = IndentBefore(FText, layout.GroupTag);
+        // The group's indent: the blanks that begin its line.
+        const QString indent = BlanksBefore(FText, layout.GroupTag, QLatin1Char('\n'));
         if (layout.LastChildEnd >= 0)
             FText.insert(layout.LastChildEnd, layout.LastChildSpace + element);
         else if (layout.GroupEmpty)
@@ -316,15 +325,10 @@ void TEnvOptionsProject::SaveToFile(const QString &fileName) const
         QStringLiteral("\"%1\" declares the encoding \"%2\", which the installer cannot write back without changing "
                        "what it does not set. The file is left as it is.")
             .arg(fileName, QString::fromLatin1(FEncodingName));
-    if (!FWritable)
+    const std::optional<QByteArray> body = FWritable ? EncodedFaithfully(FConverterName, FText) : std::nullopt;
+    if (!body)
         throw ESetupError(cannotWrite);
-    QStringEncoder encoder(FConverterName.constData(), WholeText);
-    const QByteArray body = encoder.encode(FText);
-    QStringDecoder decoder(FConverterName.constData(), WholeText | QStringConverter::Flag::ConvertInitialBom);
-    const QString back = decoder.decode(body);
-    if (encoder.hasError() || decoder.hasError() || back != FText)
-        throw ESetupError(cannotWrite);
-    WriteFileAtomically(fileName, FByteOrderMark + body);
+    WriteFileAtomically(fileName, FByteOrderMark + *body);
 }
 
 } // namespace nvqb

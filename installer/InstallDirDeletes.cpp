@@ -102,12 +102,16 @@ bool TCompiler::MayDeleteInstallPath(const QString &path)
     return CanDeleteInInstallDir(path);
 }
 
-void TCompiler::DeleteInstallFile(const QString &path, const QString &logPrefix)
+void TCompiler::RemoveStaleInstallTemporaryFiles(const QString &path)
 {
-    // What a writer of the file killed in the middle of its write left
-    // beside it goes with it.
     if (HasTemporaryFiles(path) && LinkOnTheWay(path, false).isEmpty() && CanDeleteInInstallDir(path))
         RemoveStaleTemporaryFiles(path);
+}
+
+void TCompiler::DeleteInstallFile(const QString &path, const QString &logPrefix)
+{
+    // What a writer of the file left beside it goes with it.
+    RemoveStaleInstallTemporaryFiles(path);
     if (!MayDeleteInstallPath(path))
         return;
     if (!DeleteFile(path)) {

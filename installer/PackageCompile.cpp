@@ -60,8 +60,6 @@ void TCompiler::CompileDelphiPackage(TTargetOptions &options, const QString &pro
     RequireNoLinkOnTheWay(folder);
     const QString config = folder + QLatin1String("/dcc32.cfg");
     const TFileRemover remover{config};
-    // What a run killed while it wrote the configuration left beside it.
-    RemoveStaleTemporaryFiles(config);
     WriteDccConfig(options, config);
     CaptureFileContent(config);
     const QString command = Quoted(options.Target()->DccFileName()) + QLatin1Char(' ') + Quoted(project);

@@ -4,7 +4,6 @@
 #include "installer/Compiler.h"
 #include "installer/InstallData.h"
 #include "installer/ProductInfo.h"
-#include "installer/platform/AtomicFile.h"
 #include "installer/platform/FileNames.h"
 #include "installer/platform/FileOperations.h"
 #include "installer/platform/Machine.h"
@@ -150,10 +149,7 @@ bool TCompiler::Uninstall()
     for (const char *file : ComponentFiles)
         DeleteInstallFile(installDir + QLatin1String(file));
     // What a run killed while it wrote the log left beside it.
-    const QString log = installDir + QLatin1String("setup.log");
-    if (!QDir(FInstallData.InstallDir).entryList({QStringLiteral("setup.log.*")}, QDir::Files | QDir::Hidden).isEmpty()
-        && LinkOnTheWay(log, false).isEmpty() && CanDeleteInInstallDir(log))
-        RemoveStaleTemporaryFiles(log);
+    RemoveStaleInstallTemporaryFiles(installDir + QLatin1String("setup.log"));
 
     Log(QStringLiteral("Delete start menu group..."));
     DeleteShortcuts();

@@ -135,17 +135,24 @@ std::optional<QByteArray> ReadWholeFile(const QString &fileName)
         RaiseLastOSError(QStringLiteral("Cannot read \"%1\"").arg(fileName));
     }
     const TOpenFile opened{handle};
+    return ReadOpenFile(handle, fileName);
+}
+
+QByteArray ReadOpenFile(int handle, const QString &fileName)
+{
     QByteArray content;
     char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(handle, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
+    for (off_t offset = 0;;) {
+        const ssize_t count = ::pread(handle, buffer, sizeof buffer, offset);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
             RaiseLastOSError(QStringLiteral("Cannot read \"%1\"").arg(fileName));
+        }
         if (count == 0)
             return content;
         content.append(buffer, count);
+        offset += count;
     }
 }
 

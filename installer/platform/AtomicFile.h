@@ -31,6 +31,10 @@ int RemoveStaleTemporaryFiles(const QString &fileName);
 // it replaces, which has no name any more, and take the file for missing.
 std::optional<QByteArray> ReadWholeFile(const QString &fileName);
 
+// The content of an open file from its start to its end, whatever its
+// position; raises EOSError naming fileName when it cannot be read.
+QByteArray ReadOpenFile(int handle, const QString &fileName);
+
 // Whether the file has temporary files beside it, stale or not.
 bool HasTemporaryFiles(const QString &fileName);
 

@@ -1,4 +1,5 @@
 #include "installer/platform/FileLock.h"
+#include "installer/platform/AtomicFile.h"
 #include "installer/platform/SetupError.h"
 
 #include <QFile>
@@ -69,20 +70,7 @@ std::unique_ptr<TFileLock> TFileLock::AcquireReplaced(const QString &fileName)
 
 QByteArray TFileLock::ReadAll() const
 {
-    QByteArray content;
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        const ssize_t count = ::pread(FHandle, buffer, sizeof buffer, offset);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            RaiseLastOSError(QStringLiteral("Cannot read \"%1\"").arg(FFileName));
-        }
-        if (count == 0)
-            return content;
-        content.append(buffer, count);
-        offset += count;
-    }
+    return ReadOpenFile(FHandle, FFileName);
 }
 
 } // namespace nvqb

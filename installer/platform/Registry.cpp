@@ -8,7 +8,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -90,6 +89,17 @@ void Take(THiveFile &hive, const QByteArray &bytes, const QString &fileName)
     }
 }
 
+// Back to what the file holds, after changes in memory that did not reach
+// it; when that cannot be parsed, the file is read again when next used.
+void Restore(THiveFile &hive, const QByteArray &bytes, const QString &fileName)
+{
+    try {
+        hive.Loaded = false;
+        Take(hive, bytes, fileName);
+    } catch (const ESetupError &) {
+    }
+}
+
 THiveFile &Hive(TRootKey rootKey, bool refresh)
 {
     THiveFile &hive = Slot(rootKey);
@@ -104,7 +114,7 @@ THiveFile &Hive(TRootKey rootKey, bool refresh)
             bytes = ReadWholeFile(fileName);
         } catch (const EOSError &e) {
             throw ERegistryException(QStringLiteral("Cannot read the registry file \"%1\": %2")
-                                         .arg(fileName, QString::fromLocal8Bit(std::strerror(e.ErrorCode()))));
+                                         .arg(fileName, OSErrorText(e.ErrorCode())));
         }
         Take(hive, bytes.value_or(QByteArray()), fileName);
     }
@@ -145,13 +155,8 @@ void WritePending(TRootKey rootKey, THiveFile &hive)
         hive.Bytes = bytes;
         hive.Loaded = true;
     } catch (const ESetupError &e) {
-        // Back to what the file holds, so that memory and file agree again.
-        try {
-            hive.Loaded = false;
-            Take(hive, current ? *current : hive.Bytes, fileName);
-        } catch (const ESetupError &) {
-            // Read again when next used.
-        }
+        // So that memory and file agree again.
+        Restore(hive, current ? *current : hive.Bytes, fileName);
         throw ERegistryException(QStringLiteral("Failed to set data for '%1': %2").arg(hive.PendingWhat, e.Message()));
     }
 }
@@ -200,12 +205,7 @@ TRegistryBatch::~TRegistryBatch()
         return;
     if (!hive.Pending.empty()) {
         hive.Pending.clear();
-        try {
-            hive.Loaded = false;
-            Take(hive, hive.Bytes, TRegistry::HiveFileName(FRootKey));
-        } catch (const ESetupError &) {
-            // Read again when next used.
-        }
+        Restore(hive, hive.Bytes, TRegistry::HiveFileName(FRootKey));
     }
     hive.Lock.reset();
 }

@@ -465,15 +465,18 @@ void TRegistryHive::SetValue(const QString &path, const TRegistryValue &value)
     }
     if (replaced)
         return;
-    size_t header = NoLine;
-    for (size_t k = 0; k < FLines.size(); ++k)
-        if (FLines[k].Kind == TLine::Header && FLines[k].Key == key)
-            header = k;
-    if (header == NoLine) {
-        AddSection(*key);
-        for (size_t k = 0; k < FLines.size() && header == NoLine; ++k)
+    // The key's last header line, which a key without one gets first.
+    const auto lastHeader = [this, key] {
+        size_t header = NoLine;
+        for (size_t k = 0; k < FLines.size(); ++k)
             if (FLines[k].Kind == TLine::Header && FLines[k].Key == key)
                 header = k;
+        return header;
+    };
+    size_t header = lastHeader();
+    if (header == NoLine) {
+        AddSection(*key);
+        header = lastHeader();
     }
     std::vector<TLine> lines;
     lines.push_back(ValueLine(*key, stored));

@@ -13,7 +13,7 @@ ESetupError::ESetupError(QString message)
 ESetupError::~ESetupError() = default;
 
 EOSError::EOSError(const QString &action, int errorCode)
-    : ESetupError(QStringLiteral("%1: %2").arg(action, QString::fromLocal8Bit(std::strerror(errorCode)))),
+    : ESetupError(QStringLiteral("%1: %2").arg(action, OSErrorText(errorCode))),
       FErrorCode(errorCode)
 {
 }
@@ -23,9 +23,14 @@ void RaiseLastOSError(const QString &action)
     throw EOSError(action, errno);
 }
 
+QString OSErrorText(int errorCode)
+{
+    return QString::fromLocal8Bit(std::strerror(errorCode));
+}
+
 QString LastOSErrorText()
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return OSErrorText(errno);
 }
 
 } // namespace nvqb

@@ -39,7 +39,9 @@ public:
 
 // Raises EOSError for errno, naming the action that failed.
 [[noreturn]] void RaiseLastOSError(const QString &action);
-// The system's text for errno ("No space left on device").
+// The system's text for an error code ("No space left on device"), and for
+// errno.
+QString OSErrorText(int errorCode);
 QString LastOSErrorText();
 
 } // namespace nvqb

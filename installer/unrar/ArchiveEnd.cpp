@@ -474,23 +474,15 @@ std::string ZipEnd(const fs::path &file)
     headers.reserve(entries.size());
     for (const TListedEntry &entry : entries)
         headers.push_back({entry.At, 30 + entry.Name.size(), {}});
-    std::vector<std::size_t> order(headers.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return headers[a].Offset < headers[b].Offset; });
-    std::vector<TRange> sorted;
-    sorted.reserve(headers.size());
-    for (const std::size_t i : order)
-        sorted.push_back(headers[i]);
-    if (!sorted.empty()) {
-        stream = ReadStream(file, [&sorted](std::string_view block, std::int64_t at) { Collect(sorted, block, at); });
+    if (!headers.empty()) {
+        stream = ReadStream(file, [&headers](std::string_view block, std::int64_t at) { Collect(headers, block, at); });
         if (!stream.Error.empty())
             return stream.Error;
     }
-    for (std::size_t k = 0; k < sorted.size(); ++k) {
-        const std::string &header = sorted[k].Bytes;
-        const std::string &name = entries[order[k]].Name;
-        if (header.size() != sorted[k].Count || header.compare(0, 4, LocalHeader) != 0
+    for (std::size_t k = 0; k < headers.size(); ++k) {
+        const std::string &header = headers[k].Bytes;
+        const std::string &name = entries[k].Name;
+        if (header.size() != headers[k].Count || header.compare(0, 4, LocalHeader) != 0
             || LittleEndian(header, 26, 2) != name.size() || header.compare(30, name.size(), name) != 0)
             return mismatch;
     }

@@ -111,8 +111,6 @@ bool TfMain::SaveLog()
 {
     const QString fileName = FInstallData.InstallDir + QLatin1String("/setup.log");
     try {
-        // What a run killed while it wrote the log left beside it.
-        RemoveStaleTemporaryFiles(fileName);
         WriteFileAtomically(fileName, (FLog.join(QLatin1String("\r\n")) + QLatin1String("\r\n")).toLocal8Bit());
     } catch (const ESetupError &e) {
         const QString error = QLatin1String("Error: ") + e.Message();

@@ -5,6 +5,7 @@
 // The wait ends as soon as the condition holds.
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -35,7 +36,8 @@ inline bool HasArrived(const QWidget *window)
 
 // Calls Answer with the active modal widget once it has arrived (or the
 // bound is over, so that it is answered all the same); Answer must close it.
-inline void WhenModalArrives(const std::function<void(QWidget *window)> &answer)
+// Deleting the returned timer (while it is still there) stops waiting.
+inline QPointer<QTimer> WhenModalArrives(const std::function<void(QWidget *window)> &answer)
 {
     auto *timer = new QTimer;
     timer->setInterval(5);
@@ -49,6 +51,7 @@ inline void WhenModalArrives(const std::function<void(QWidget *window)> &answer)
         answer(window);
     });
     timer->start();
+    return timer;
 }
 
 } // namespace nvqb::test

@@ -110,7 +110,7 @@ struct TOpened {
 TOpened OpenAndCancel(TBrowseFolderDialog &dialog)
 {
     TOpened opened;
-    WhenModal([&](QWidget *window) {
+    WhenModalArrives([&](QWidget *window) {
         const auto close = CloseAtEnd(window);
         auto *tree = Child<QTreeWidget>(window, "tvFolders");
         EXPECT_EQ(tree->topLevelItemCount(), 1);
@@ -149,7 +149,7 @@ TEST(FolderBrowse, AChosenFolderLosesItsTrailingSlashAndTheRootStaysSlash)
     // A double click on the edit opens the dialog at the edit's folder.
     QString selected;
     bool okEnabled = false;
-    WhenModal([&](QWidget *dialog) {
+    WhenModalArrives([&](QWidget *dialog) {
         auto *tree = Child<QTreeWidget>(dialog, "tvFolders");
         selected = tree->currentItem() ? tree->currentItem()->data(0, Qt::UserRole).toString() : QString();
         okEnabled = Child<QPushButton>(dialog, "btnOK")->isEnabled();
@@ -162,7 +162,7 @@ TEST(FolderBrowse, AChosenFolderLosesItsTrailingSlashAndTheRootStaysSlash)
     EXPECT_TRUE(okEnabled);
     EXPECT_EQ(window.Frame->EditDirectory->text(), folder + QLatin1String("/Below"));
 
-    WhenModal([&](QWidget *dialog) {
+    WhenModalArrives([&](QWidget *dialog) {
         auto *tree = Child<QTreeWidget>(dialog, "tvFolders");
         ClickItem(tree, tree->topLevelItem(0));
         Click(Child<QPushButton>(dialog, "btnOK"));
@@ -182,7 +182,7 @@ TEST(FolderBrowse, AStartFolderThatDoesNotExistOpensWithoutSelectionAndOKDisable
     bool hadSelection = true;
     bool okAtStart = true;
     bool okAfterChoice = false;
-    WhenModal([&](QWidget *dialog) {
+    WhenModalArrives([&](QWidget *dialog) {
         auto *tree = Child<QTreeWidget>(dialog, "tvFolders");
         auto *ok = Child<QPushButton>(dialog, "btnOK");
         hadSelection = tree->currentItem() != nullptr;
@@ -207,10 +207,10 @@ TEST(FolderBrowse, NoDirectoryEmptiesTheEditAndASecondPressOpensNoSecondDialog)
     int changes = 0;
     window.Frame->OnChange = [&](TFrameDirEditBrowse *) { ++changes; };
     bool secondDialog = false;
-    WhenModal([&](QWidget *dialog) {
+    WhenModalArrives([&](QWidget *dialog) {
         // The button pressed again while the dialog is open: a second
         // dialog would be answered here.
-        QPointer<QTimer> second = WhenModal([&](QWidget *other) {
+        QPointer<QTimer> second = WhenModalArrives([&](QWidget *other) {
             secondDialog = true;
             Click(Child<QPushButton>(other, "btnCancel"));
         });
@@ -226,7 +226,7 @@ TEST(FolderBrowse, NoDirectoryEmptiesTheEditAndASecondPressOpensNoSecondDialog)
     // Without AllowEmpty the dialog has no such button.
     window.Frame->AllowEmpty = false;
     bool offered = true;
-    WhenModal([&](QWidget *dialog) {
+    WhenModalArrives([&](QWidget *dialog) {
         offered = dialog->findChild<QPushButton *>(QStringLiteral("btnNoDirectory")) != nullptr;
         Click(Child<QPushButton>(dialog, "btnCancel"));
     });
@@ -279,7 +279,7 @@ TEST(FolderBrowse, TheTreeStartsAtTheDesktopUnlessTheStartFolderLiesOutsideIt)
     {
         SCOPED_TRACE("the chosen desktop folder");
         TBrowseFolderDialog dialog;
-        WhenModal([&](QWidget *window) {
+        WhenModalArrives([&](QWidget *window) {
             const auto close = CloseAtEnd(window);
             auto *tree = Child<QTreeWidget>(window, "tvFolders");
             ClickItem(tree, tree->topLevelItem(0));
@@ -327,7 +327,7 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
         TBrowseFolderDialog dialog;
         dialog.FolderName = temp.path();
         bool hasHelp = true;
-        WhenModal([&](QWidget *window) {
+        WhenModalArrives([&](QWidget *window) {
             const auto close = CloseAtEnd(window);
             hasHelp = window->findChild<QPushButton *>(QStringLiteral("btnHelp")) != nullptr;
             // F1 without a context asks for nothing.
@@ -344,7 +344,7 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
         dialog.HelpContext = 1207;
         QString caption;
         bool besideOK = false, stillOpen = false;
-        WhenModal([&](QWidget *window) {
+        WhenModalArrives([&](QWidget *window) {
             const auto close = CloseAtEnd(window);
             QPushButton *help = Child<QPushButton>(window, "btnHelp");
             QPushButton *ok = Child<QPushButton>(window, "btnOK");
@@ -372,7 +372,7 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
             EXPECT_EQ(sender, &dialog);
             dialogAsked << context;
         };
-        WhenModal([&](QWidget *window) {
+        WhenModalArrives([&](QWidget *window) {
             const auto close = CloseAtEnd(window);
             Click(Child<QPushButton>(window, "btnHelp"));
             Click(Child<QPushButton>(window, "btnCancel"));
@@ -388,7 +388,7 @@ TEST(FolderBrowse, WithAHelpContextTheHelpButtonAndF1AskForHelp)
         dialog.HelpContext = 5;
         dialog.FolderName = temp.path();
         QString chosen;
-        WhenModal([&](QWidget *window) {
+        WhenModalArrives([&](QWidget *window) {
             const auto close = CloseAtEnd(window);
             Click(Child<QPushButton>(window, "btnHelp"));
             QTest::keyClick(window, Qt::Key_F1);
@@ -406,7 +406,7 @@ TEST(FolderBrowse, ComputersCannotBeBrowsedAndExecuteSaysWhy)
     dialog.FolderName = QStringLiteral("/tmp");
     QString message;
     bool folderTree = true;
-    WhenModal([&](QWidget *window) {
+    WhenModalArrives([&](QWidget *window) {
         if (auto *box = qobject_cast<QMessageBox *>(window))
             message = box->text();
         folderTree = window->findChild<QTreeWidget *>() != nullptr;

@@ -52,7 +52,7 @@ TEST(SetupStart, AMissingVersionFileIsShownAndOpensNoWindow)
     QFile::remove(distribution.Folder() + QLatin1String("/version"));
     QString title;
     QString message;
-    WhenModal([&](QWidget *window) {
+    WhenModalArrives([&](QWidget *window) {
         if (auto *box = qobject_cast<QMessageBox *>(window)) {
             title = box->windowTitle();
             message = box->text();
@@ -120,7 +120,7 @@ TEST(SetupStart, ASecondSetupProgramOnTheMachineIsRefused)
         ASSERT_TRUE(held.open(QIODevice::ReadWrite));
         ASSERT_EQ(::flock(held.handle(), LOCK_EX), 0);
         QString message;
-        WhenModal([&](QWidget *window) {
+        WhenModalArrives([&](QWidget *window) {
             if (auto *box = qobject_cast<QMessageBox *>(window))
                 message = box->text();
             window->close();

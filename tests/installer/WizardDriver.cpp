@@ -11,8 +11,6 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QTest>
-#include <QDeadlineTimer>
-#include <QTimer>
 
 namespace nvqb::test {
 
@@ -45,24 +43,6 @@ void Click(QAbstractButton *button)
     else if (qobject_cast<QRadioButton *>(button))
         point = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button).center();
     ClickAt(button, point);
-}
-
-QPointer<QTimer> WhenModal(const std::function<void(QWidget *window)> &answer)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    const QDeadlineTimer deadline(EventuallyTimeoutMs);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, deadline] {
-        QWidget *window = QApplication::activeModalWidget();
-        // Answered once the window system has made it the focus window.
-        if (!window || !window->isVisible() || (!HasArrived(window) && !deadline.hasExpired()))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(window);
-    });
-    timer->start();
-    return timer;
 }
 
 TWizardPage *ActivePage(const TfMain &form)

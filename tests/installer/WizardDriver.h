@@ -6,8 +6,6 @@
 #include "common/Eventually.h"
 
 #include <QImage>
-#include <QPointer>
-#include <QTimer>
 #include <QString>
 
 #include <functional>
@@ -35,12 +33,6 @@ bool WaitFor(const std::function<bool()> &condition, int milliseconds = ProcessT
 void Click(QAbstractButton *button);
 // A left click on a widget at a point (the middle when none is given).
 void ClickAt(QWidget *widget, const QPoint &point);
-
-// The next modal window that opens (a message box, a dialog) is handed to
-// answer once it is on screen and the window system has made it the focus
-// window; answer must close it. Deleting the returned
-// timer (while it is still there) stops waiting.
-QPointer<QTimer> WhenModal(const std::function<void(QWidget *window)> &answer);
 
 // The wizard's active page and its name.
 TWizardPage *ActivePage(const TfMain &form);

@@ -115,7 +115,7 @@ TEST(WizardIDEPage, ARunningIDERefusesNext)
     ide.start(root + QLatin1String("/Bin/delphi32.exe"), QStringList());
     ASSERT_TRUE(ide.waitForStarted(ProcessTimeoutMs));
     QString message;
-    WhenModal([&](QWidget *window) {
+    WhenModalArrives([&](QWidget *window) {
         if (auto *box = qobject_cast<QMessageBox *>(window))
             message = box->text();
         window->close();
@@ -147,9 +147,9 @@ TEST(WizardIDEPage, AFreeEditionWithoutCompilerAsksUntilTheCompilerIsThere)
     // Retry while the compiler is missing asks again; once it is there the
     // wizard goes on.
     QStringList warnings;
-    WhenModal([&](QWidget *first) {
+    WhenModalArrives([&](QWidget *first) {
         warnings += Child<QLabel>(first, "lblWarning")->text();
-        WhenModal([&](QWidget *second) {
+        WhenModalArrives([&](QWidget *second) {
             warnings += Child<QLabel>(second, "lblWarning")->text();
             machine.InstallTool(root + QLatin1String("/Bin/dcc32.exe"));
             Click(Child<QPushButton>(second, "btnRetry"));
@@ -168,10 +168,10 @@ TEST(WizardIDEPage, AFreeEditionWithoutCompilerAsksUntilTheCompilerIsThere)
     int asked = 0;
     bool closed = false;
     QPointer<QTimer> again;
-    WhenModal([&](QWidget *warning) {
+    WhenModalArrives([&](QWidget *warning) {
         ++asked;
         // Asked again: answered with Exit, so the test ends either way.
-        again = WhenModal([&](QWidget *next) {
+        again = WhenModalArrives([&](QWidget *next) {
             ++asked;
             Click(Child<QPushButton>(next, "btnExit"));
         });
@@ -189,7 +189,7 @@ TEST(WizardIDEPage, AFreeEditionWithoutCompilerAsksUntilTheCompilerIsThere)
 
     // Exit leaves the installer.
     ClickBack(form);
-    WhenModal([&](QWidget *warning) { Click(Child<QPushButton>(warning, "btnExit")); });
+    WhenModalArrives([&](QWidget *warning) { Click(Child<QPushButton>(warning, "btnExit")); });
     ClickNext(form);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(ActivePageName(form), QStringLiteral("wIDEPage"));
