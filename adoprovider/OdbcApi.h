@@ -68,6 +68,17 @@ inline QString FromWTextBuffer(const SQLWCHAR *buffer, qsizetype reportedLength,
     return FromWText(buffer, length);
 }
 
+// Either of the two, by the kind of buffer: for code that reads a text the
+// same way through the wide and the narrow entry point.
+inline QString FromTextBuffer(const SQLWCHAR *buffer, qsizetype reportedLength, qsizetype capacity)
+{
+    return FromWTextBuffer(buffer, reportedLength, capacity);
+}
+inline QString FromTextBuffer(const SQLCHAR *buffer, qsizetype reportedLength, qsizetype capacity)
+{
+    return FromNTextBuffer(buffer, reportedLength, capacity);
+}
+
 inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
 // The diagnostic records of a handle, in the order the driver gave them.
@@ -122,8 +133,8 @@ SQLRETURN DescribeColumn(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column, QStrin
                          SQLULEN &size, SQLSMALLINT &digits, SQLSMALLINT &nullable);
 // A text item of SQLGetInfo; empty when the driver does not give it.
 QString GetInfoText(SQLHDBC dbc, bool narrow, SQLUSMALLINT info);
-// A text attribute of the connection; false when the driver does not give it.
-bool GetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, QString &value);
+// A text attribute of the connection; empty when the driver does not give it.
+QString GetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute);
 SQLRETURN SetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, const QString &value);
 
 // Owns one ODBC handle and frees it.

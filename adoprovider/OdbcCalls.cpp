@@ -42,6 +42,41 @@ private:
     QByteArray FUtf8;
 };
 
+// A column's name and type through one kind of entry point: SQLDescribeColW
+// with SQLWCHAR, SQLDescribeCol with SQLCHAR. NameLength is the length the
+// driver reported, in those units; the name is read whole however long it is.
+template <class Char, class DescribeCol>
+SQLRETURN DescribeColumnThrough(DescribeCol describeCol, SQLHSTMT stmt, SQLUSMALLINT column, QString &name,
+                                SQLSMALLINT &nameLength, SQLSMALLINT &sqlType, SQLULEN &size, SQLSMALLINT &digits,
+                                SQLSMALLINT &nullable)
+{
+    QList<Char> buffer(256);
+    SQLRETURN rc;
+    for (;;) {
+        rc = describeCol(stmt, column, buffer.data(), SQLSMALLINT(buffer.size()), &nameLength, &sqlType, &size,
+                         &digits, &nullable);
+        // A name that filled the buffer may have been cut: SQLite's driver
+        // then reports success and the length of what it wrote. Read it again
+        // into more room.
+        if (!Succeeded(rc) || nameLength < buffer.size() - 1 || buffer.size() >= SHRT_MAX)
+            break;
+        buffer.fill(0, qMin<qsizetype>(SHRT_MAX, qMax<qsizetype>(nameLength + 1, buffer.size() * 4)));
+    }
+    name = Succeeded(rc) ? FromTextBuffer(buffer.data(), nameLength, buffer.size()) : QString();
+    return rc;
+}
+
+SQLRETURN DescribeColumnWithLength(bool narrow, SQLHSTMT stmt, SQLUSMALLINT column, QString &name,
+                                   SQLSMALLINT &nameLength, SQLSMALLINT &sqlType, SQLULEN &size,
+                                   SQLSMALLINT &digits, SQLSMALLINT &nullable)
+{
+    if (narrow)
+        return DescribeColumnThrough<SQLCHAR>(SQLDescribeCol, stmt, column, name, nameLength, sqlType, size, digits,
+                                              nullable);
+    return DescribeColumnThrough<SQLWCHAR>(SQLDescribeColW, stmt, column, name, nameLength, sqlType, size, digits,
+                                           nullable);
+}
+
 } // namespace
 
 bool TextsGoNarrow(SQLHDBC dbc)
@@ -66,20 +101,7 @@ bool TextsGoNarrow(SQLHDBC dbc)
         SQLSMALLINT type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
         length = 0;
-        if (narrow) {
-            SQLCHAR text[64] = {};
-            if (!Succeeded(SQLDescribeCol(stmt, 1, text, SQLSMALLINT(std::size(text)), &length, &type, &size, &digits,
-                                          &nullable)))
-                return false;
-            described = FromNTextBuffer(text, length, std::size(text));
-            return true;
-        }
-        SQLWCHAR text[64] = {};
-        if (!Succeeded(SQLDescribeColW(stmt, 1, text, SQLSMALLINT(std::size(text)), &length, &type, &size, &digits,
-                                       &nullable)))
-            return false;
-        described = FromWTextBuffer(text, length, std::size(text));
-        return true;
+        return Succeeded(DescribeColumnWithLength(narrow, stmt, 1, described, length, type, size, digits, nullable));
     };
     QString described;
     SQLSMALLINT length = 0;
@@ -264,73 +286,36 @@ SQLRETURN DescribeColumn(SQLHSTMT stmt, bool narrow, SQLUSMALLINT column, QStrin
                          SQLULEN &size, SQLSMALLINT &digits, SQLSMALLINT &nullable)
 {
     SQLSMALLINT nameLength = 0;
-    SQLRETURN rc;
-    // A name that filled the buffer may have been cut: SQLite's driver then
-    // reports success and the length of what it wrote. Read it again into
-    // more room.
-    auto again = [&](qsizetype capacity) {
-        return Succeeded(rc) && nameLength >= capacity - 1 && capacity < SHRT_MAX;
-    };
-    auto more = [&](qsizetype capacity) {
-        return qMin<qsizetype>(SHRT_MAX, qMax<qsizetype>(nameLength + 1, capacity * 4));
-    };
-    if (narrow) {
-        QList<SQLCHAR> buffer(256);
-        for (;;) {
-            rc = SQLDescribeCol(stmt, column, buffer.data(), SQLSMALLINT(buffer.size()), &nameLength, &sqlType, &size,
-                                &digits, &nullable);
-            if (!again(buffer.size()))
-                break;
-            buffer.fill(0, more(buffer.size()));
-        }
-        name = Succeeded(rc) ? FromNTextBuffer(buffer.data(), nameLength, buffer.size()) : QString();
-        return rc;
-    }
-    QList<SQLWCHAR> buffer(256);
-    for (;;) {
-        rc = SQLDescribeColW(stmt, column, buffer.data(), SQLSMALLINT(buffer.size()), &nameLength, &sqlType, &size,
-                             &digits, &nullable);
-        if (!again(buffer.size()))
-            break;
-        buffer.fill(0, more(buffer.size()));
-    }
-    name = Succeeded(rc) ? FromWTextBuffer(buffer.data(), nameLength, buffer.size()) : QString();
-    return rc;
+    return DescribeColumnWithLength(narrow, stmt, column, name, nameLength, sqlType, size, digits, nullable);
 }
+
+namespace {
+
+// A text of SQLGetInfo(W) or SQLGetConnectAttr(W), whose lengths are in
+// bytes either way, through the entry point given; null when the driver does
+// not give it or gives it empty.
+template <class Char, class Get, class Item, class Length>
+QString ItemText(Get get, SQLHDBC dbc, Item item, Length capacityBytes)
+{
+    QList<Char> text(capacityBytes / sizeof(Char));
+    Length length = 0;
+    if (!Succeeded(get(dbc, item, text.data(), capacityBytes, &length)) || length <= 0)
+        return QString();
+    return FromTextBuffer(text.data(), length / qsizetype(sizeof(Char)), text.size());
+}
+
+} // namespace
 
 QString GetInfoText(SQLHDBC dbc, bool narrow, SQLUSMALLINT info)
 {
-    SQLSMALLINT length = 0;
-    if (narrow) {
-        SQLCHAR text[512] = {};
-        if (!Succeeded(SQLGetInfo(dbc, info, text, SQLSMALLINT(sizeof(text)), &length)))
-            return QString();
-        return FromNTextBuffer(text, length, std::size(text));
-    }
-    SQLWCHAR text[256] = {};
-    if (!Succeeded(SQLGetInfoW(dbc, info, text, SQLSMALLINT(sizeof(text)), &length)))
-        return QString();
-    return FromWTextBuffer(text, length / qsizetype(sizeof(SQLWCHAR)), std::size(text));
+    return narrow ? ItemText<SQLCHAR>(SQLGetInfo, dbc, info, SQLSMALLINT(512))
+                  : ItemText<SQLWCHAR>(SQLGetInfoW, dbc, info, SQLSMALLINT(512));
 }
 
-bool GetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, QString &value)
+QString GetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute)
 {
-    SQLINTEGER length = 0;
-    value.clear();
-    if (narrow) {
-        SQLCHAR text[2048] = {};
-        if (!Succeeded(SQLGetConnectAttr(dbc, attribute, text, SQLINTEGER(sizeof(text)), &length)))
-            return false;
-        if (length > 0)
-            value = FromNTextBuffer(text, length, std::size(text));
-        return true;
-    }
-    SQLWCHAR text[1024] = {};
-    if (!Succeeded(SQLGetConnectAttrW(dbc, attribute, text, SQLINTEGER(sizeof(text)), &length)))
-        return false;
-    if (length > 0)
-        value = FromWTextBuffer(text, length / qsizetype(sizeof(SQLWCHAR)), std::size(text));
-    return true;
+    return narrow ? ItemText<SQLCHAR>(SQLGetConnectAttr, dbc, attribute, SQLINTEGER(2048))
+                  : ItemText<SQLWCHAR>(SQLGetConnectAttrW, dbc, attribute, SQLINTEGER(2048));
 }
 
 SQLRETURN SetConnectAttrText(SQLHDBC dbc, bool narrow, SQLINTEGER attribute, const QString &value)

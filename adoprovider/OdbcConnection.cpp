@@ -137,10 +137,7 @@ QString TADOConnection::DefaultDatabase() const
 {
     if (!FDbc)
         return QString();
-    QString name;
-    if (!GetConnectAttrText(FDbc, FNarrow, SQL_ATTR_CURRENT_CATALOG, name))
-        return QString();
-    return name;
+    return GetConnectAttrText(FDbc, FNarrow, SQL_ATTR_CURRENT_CATALOG);
 }
 
 void TADOConnection::SetDefaultDatabase(const QString &name)

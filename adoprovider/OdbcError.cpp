@@ -16,45 +16,26 @@ namespace odbc {
 
 namespace {
 
-// One diagnostic record through the wide entry point; false when there is none.
-bool ReadWideRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT i, TOdbcDiagRecord &r)
+// One diagnostic record through the entry point given, wide (SQLWCHAR: its
+// lengths in code units) or narrow (SQLCHAR: in UTF-8 bytes); false when
+// there is none.
+template <class Char, class GetDiagRec>
+bool ReadRecord(GetDiagRec getDiagRec, SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT i, TOdbcDiagRecord &r)
 {
-    SQLWCHAR state[6] = {};
+    Char state[6] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    QList<SQLWCHAR> text(1024);
-    SQLRETURN rc =
-        SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+    QList<Char> text(2048 / sizeof(Char));
+    SQLRETURN rc = getDiagRec(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
     if (rc == SQL_SUCCESS_WITH_INFO && length >= text.size()) {
         text.resize(length + 1);
-        rc = SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+        rc = getDiagRec(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
     }
     if (!Succeeded(rc))
         return false;
-    r.SqlState = FromWTextBuffer(state, 5, std::size(state));
+    r.SqlState = FromTextBuffer(state, 5, std::size(state));
     r.NativeError = int(native);
-    r.Message = FromWTextBuffer(text.data(), length, text.size()).trimmed();
-    return true;
-}
-
-// The same through the narrow entry point: the length is in UTF-8 bytes.
-bool ReadNarrowRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT i, TOdbcDiagRecord &r)
-{
-    SQLCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    QList<SQLCHAR> text(2048);
-    SQLRETURN rc =
-        SQLGetDiagRec(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
-    if (rc == SQL_SUCCESS_WITH_INFO && length >= text.size()) {
-        text.resize(length + 1);
-        rc = SQLGetDiagRec(handleType, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
-    }
-    if (!Succeeded(rc))
-        return false;
-    r.SqlState = FromNTextBuffer(state, 5, std::size(state));
-    r.NativeError = int(native);
-    r.Message = FromNTextBuffer(text.data(), length, text.size()).trimmed();
+    r.Message = FromTextBuffer(text.data(), length, text.size()).trimmed();
     return true;
 }
 
@@ -69,7 +50,8 @@ QList<TOdbcDiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle,
     // few say what went wrong.
     for (SQLSMALLINT i = 1; i <= 20; ++i) {
         TOdbcDiagRecord r;
-        if (!(narrow ? ReadNarrowRecord(handleType, handle, i, r) : ReadWideRecord(handleType, handle, i, r)))
+        if (!(narrow ? ReadRecord<SQLCHAR>(SQLGetDiagRec, handleType, handle, i, r)
+                     : ReadRecord<SQLWCHAR>(SQLGetDiagRecW, handleType, handle, i, r)))
             break;
         records.append(r);
     }

@@ -33,7 +33,6 @@ using namespace nvqb;
 
 namespace {
 
-
 // Runs the step and prints its time.
 template <class Step> auto Timed(const char *name, Step &&step)
 {

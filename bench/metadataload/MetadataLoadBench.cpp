@@ -23,7 +23,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstring>
 
 using namespace nvqb;
 

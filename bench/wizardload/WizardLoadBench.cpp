@@ -20,7 +20,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 using namespace nvqb;

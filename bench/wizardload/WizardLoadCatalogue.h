@@ -20,8 +20,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 
 namespace nvqb::bench {

@@ -24,7 +24,6 @@
 #include <QtTest/QTest>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 using namespace nvqb;

@@ -1,6 +1,6 @@
 #include "demos/window/ResultGrid.h"
-#include "demos/window/StatusLabel.h"
 #include "demos/window/QueryRunner.h"
+#include "demos/window/StatusLabel.h"
 
 #include <QApplication>
 #include <QDate>
@@ -8,7 +8,6 @@
 #include <QDeadlineTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -122,7 +121,7 @@ void TnvResultGrid::ShowResult(const TnvQueryResult &result)
     if (!result.Error.isEmpty()) {
         FLastError = result.Error;
         FStatus->setStyleSheet(QStringLiteral("color: #b00020"));
-        FStatus->SetFullText(result.Error.simplified());
+        FStatus->SetFullText(result.Error);
         emit RunFinished();
         return;
     }
@@ -141,10 +140,9 @@ void TnvResultGrid::ShowResult(const TnvQueryResult &result)
         FModel->appendRow(items);
     }
     FView->resizeColumnsToContents();
-    FStatus->SetFullText(result.More ? tr("The first %1 rows (%2 s)").arg(result.Rows.size()).arg(
-                                       double(FElapsed.elapsed()) / 1000.0, 0, 'f', 2)
-                                 : tr("%1 rows (%2 s)").arg(result.Rows.size()).arg(
-                                       double(FElapsed.elapsed()) / 1000.0, 0, 'f', 2));
+    FStatus->SetFullText((result.More ? tr("The first %1 rows (%2 s)") : tr("%1 rows (%2 s)"))
+                             .arg(result.Rows.size())
+                             .arg(double(FElapsed.elapsed()) / 1000.0, 0, 'f', 2));
     emit RunFinished();
 }
 

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
-class QLabel;
 class QPushButton;
 class QStandardItemModel;
 class QTableView;
@@ -14,9 +13,8 @@ class QTimer;
 
 namespace nvqb {
 
-class TnvStatusLabel;
-
 class TnvQueryRunner;
+class TnvStatusLabel;
 struct TnvQueryResult;
 
 class TnvResultGrid : public QWidget {

@@ -1,12 +1,11 @@
 #include "demos/window/SQLTextPane.h"
-#include "demos/window/StatusLabel.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/SQLTextBuilder.h"
+#include "demos/window/StatusLabel.h"
 
 #include <QFontDatabase>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QShortcut>
@@ -98,9 +97,9 @@ void TnvSQLTextPane::ShowSQLError(const QString &error, const QString &errorToke
 {
     FStatus->setStyleSheet(QStringLiteral("color: #b00020"));
     FStatus->SetFullText(tr("Line %1, column %2, at \"%3\": %4")
-                         .arg(position.Line)
-                         .arg(position.Column)
-                         .arg(errorToken, error));
+                             .arg(position.Line)
+                             .arg(position.Column)
+                             .arg(errorToken, error));
 }
 
 } // namespace nvqb

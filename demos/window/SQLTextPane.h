@@ -8,16 +8,14 @@
 
 #include "builder/model/QueryBuilderModel.h"
 
-class QLabel;
 class QPlainTextEdit;
 class QTimer;
 
 namespace nvqb {
 
-class TnvStatusLabel;
-
 class TnvQueryBuilder;
 class TnvSQLBuilderPlainText;
+class TnvStatusLabel;
 
 class TnvSQLTextPane : public QWidget {
     Q_OBJECT

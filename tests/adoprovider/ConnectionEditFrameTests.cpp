@@ -1,9 +1,10 @@
 // The connection frame and the data-link dialog, driven through their widgets.
 #include "adoprovider/ADOConnectionEditFrame.h"
-#include "common/Eventually.h"
 #include "adoprovider/ADOMetadataProvider.h"
 #include "adoprovider/DataLinkDialog.h"
 #include "adoprovider/OdbcConnection.h"
+#include "common/Eventually.h"
+#include "controls/DialogTestSupport.h"
 #include "support/LanguageManager.h"
 #include "support/LocalizerForm.h"
 #include "tests/adoprovider/OdbcTestSupport.h"
@@ -449,12 +450,7 @@ TEST(DataLinkDialog, BuildsTheStringFromABrowsedDatabaseFile)
     bool answered = false;
     AnswerModalDialog<QFileDialog>([&](QFileDialog *files) {
         answered = true;
-        // Typed into the name edit: the active dialog's focused edit keeps
-        // its text when a file is selected in code.
-        if (auto *edit = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-            edit->setText(file);
-        else
-            files->selectFile(file);
+        TypeFileName(files, file);
         // accept() is protected in QFileDialog, public in QDialog.
         static_cast<QDialog *>(files)->accept();
     });

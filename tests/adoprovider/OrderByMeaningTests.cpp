@@ -1,28 +1,19 @@
 // ORDER BY by position and by alias, edited in the query model, run on
 // SQLite: the statement the model prints after the edit returns the rows in
 // the order the statement it was loaded from returned them.
-#include "OdbcTestSupport.h"
+#include "ModelOverDatabaseTest.h"
 #include "adoprovider/OdbcDataset.h"
 #include "builder/model/Query.h"
-#include "builder/model/QueryBuilderModel.h"
 #include "builder/model/SelectList.h"
 #include "builder/model/UnionSubQuery.h"
-#include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/metadata/MetadataContainer.h"
-#include "sqlmodel/metadata/MetadataFields.h"
-#include "sqlmodel/metadata/MetadataObjects.h"
-#include "sqlmodel/sql/SQLStatements.h"
 
 using namespace nvqb;
 using namespace nvqb::test;
 
 namespace {
 
-class OrderByMeaningTest : public OdbcDatabaseTest {
+class OrderByMeaningTest : public ModelOverDatabaseTest {
 protected:
-    TnvSQL92SyntaxProvider provider;
-    TOwned<TnvQueryBuilderModel> model;
-
     QStringList SchemaStatements() override
     {
         return {
@@ -33,34 +24,12 @@ protected:
         };
     }
 
-    void SetUp() override
+    QList<std::pair<QString, QStringList>> ModelTables() const override
     {
-        OdbcDatabaseTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        model = Create<TnvQueryBuilderModel>();
-        model->SetSyntaxProvider(&provider);
-        TnvMetadataContainer *container = model->MetadataContainer();
-        container->SetWorkOffline(true);
-        for (const auto &[table, fields] : {std::pair{"a", QStringList{"id", "x"}}, {"p", {"v", "id"}}}) {
-            TnvMetadataObject *object = container->AddTable(QString(), QString::fromLatin1(table));
-            for (const QString &field : fields) {
-                TOwned<TSQLQualifiedName> name = Create<TSQLQualifiedName>(&provider);
-                name->AddName(field, false);
-                object->GetFields()->AddField(name.get(), ftInteger, 0, true, false);
-            }
-            object->GetFields()->SetLoaded(true);
-        }
+        return {{"a", {"id", "x"}}, {"p", {"v", "id"}}};
     }
 
     TnvSelectList *List() const { return model->Query()->UnionSubQueries(0)->SelectList(); }
-
-    void Load(const QString &sql)
-    {
-        TOwned<TSQLSelectStatement> statement = provider.ParseSelect(sql);
-        model->PrepareStatement(statement.get());
-        model->LoadStatement(std::move(statement));
-    }
 
     // The rows in the order the database returns them, the columns in the
     // order given (0-based column indexes of the result).

@@ -3,25 +3,16 @@
 // the same rows. Each runs where the server has it (SQLite lacks the special
 // forms of TRIM, POSITION and EXTRACT, the length functions and the user
 // functions; PostgreSQL has SYSTEM_USER from version 16).
-#include "OdbcTestSupport.h"
+#include "ModelOverDatabaseTest.h"
 #include "adoprovider/OdbcDataset.h"
-#include "builder/model/QueryBuilderModel.h"
-#include "sql92/SQL92SyntaxProvider.h"
-#include "sqlmodel/metadata/MetadataContainer.h"
-#include "sqlmodel/metadata/MetadataFields.h"
-#include "sqlmodel/metadata/MetadataObjects.h"
-#include "sqlmodel/sql/SQLStatements.h"
 
 using namespace nvqb;
 using namespace nvqb::test;
 
 namespace {
 
-class StandardFunctionsMeaningTest : public OdbcDatabaseTest {
+class StandardFunctionsMeaningTest : public ModelOverDatabaseTest {
 protected:
-    TnvSQL92SyntaxProvider provider;
-    TOwned<TnvQueryBuilderModel> model;
-
     QStringList SchemaStatements() override
     {
         return {
@@ -31,31 +22,9 @@ protected:
         };
     }
 
-    void SetUp() override
+    QList<std::pair<QString, QStringList>> ModelTables() const override
     {
-        OdbcDatabaseTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        model = Create<TnvQueryBuilderModel>();
-        model->SetSyntaxProvider(&provider);
-        TnvMetadataContainer *container = model->MetadataContainer();
-        container->SetWorkOffline(true);
-        TnvMetadataObject *object = container->AddTable(QString(), QStringLiteral("c"));
-        for (const char *field : {"id", "name", "city", "qty", "placed"}) {
-            TOwned<TSQLQualifiedName> name = Create<TSQLQualifiedName>(&provider);
-            name->AddName(QString::fromLatin1(field), false);
-            object->GetFields()->AddField(name.get(), ftInteger, 0, true, false);
-        }
-        object->GetFields()->SetLoaded(true);
-    }
-
-    // The statement loaded into the query model and printed back from it.
-    QString ThroughTheModel(const QString &sql)
-    {
-        TOwned<TSQLSelectStatement> statement = provider.ParseSelect(sql);
-        model->PrepareStatement(statement.get());
-        model->LoadStatement(std::move(statement));
-        return model->GetSQL();
+        return {{"c", {"id", "name", "city", "qty", "placed"}}};
     }
 
     // Every row as its values joined by "|", null as "<null>".
@@ -121,7 +90,7 @@ TEST_P(StandardFunctionsMeaningTest, RowsAreTheSameAsWrittenAndAsTheModelPrintsT
         SCOPED_TRACE(sql.toStdString());
         const QStringList written = Rows(sql);
         ASSERT_FALSE(written.isEmpty());
-        const QString printed = ThroughTheModel(sql);
+        const QString printed = Load(sql);
         EXPECT_TRUE(printed.contains(spelling)) << printed.toStdString();
         EXPECT_EQ(Rows(printed), written) << printed.toStdString();
     }

@@ -10,13 +10,13 @@
 #include "builder/model/UnionSubQuery.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDrag>
 #include <QDropEvent>
-#include <QMenu>
-#include <QDeadlineTimer>
-#include <QTimer>
 #include <QHeaderView>
+#include <QMenu>
+#include <QTimer>
 #include <QtTest/QTest>
 
 namespace nvqb::test {

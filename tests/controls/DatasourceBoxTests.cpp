@@ -11,8 +11,8 @@
 #include "builder/model/SubQuery.h"
 #include "builder/model/UnionSubQuery.h"
 
-#include <QMenu>
 #include <QDeadlineTimer>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 

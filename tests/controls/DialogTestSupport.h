@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>

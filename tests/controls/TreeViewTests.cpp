@@ -31,15 +31,15 @@
 
 #include <QAbstractItemDelegate>
 #include <QAbstractItemModelTester>
-#include <QContextMenuEvent>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QStyleOptionViewItem>
-#include <QHeaderView>
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>

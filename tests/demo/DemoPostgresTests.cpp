@@ -2,8 +2,6 @@
 // its metadata loaded, two tables of a foreign key added and their rows
 // shown; a slow query runs without stopping the window and can be stopped.
 #include "DemoTestSupport.h"
-#include "adoprovider/OdbcDataset.h"
-#include "common/Eventually.h"
 #include "adoprovider/OdbcTestSupport.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/dialogs/MetadataContainerLoad.h"
@@ -21,17 +19,17 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest/QTest>
@@ -92,14 +90,7 @@ protected:
     TnvUnionSubQuery *Part() const { return Window->QueryBuilder()->CurrentSubquery()->CurrentUnionSubQuery(); }
 
     // The first value of the query, on the test's own connection.
-    qint64 Count(const QString &sql) const
-    {
-        auto dataSet = Create<TADODataSet>(nullptr);
-        dataSet->SetConnection(Connection.get());
-        dataSet->SetCommandText(sql);
-        dataSet->Open();
-        return dataSet->Fields(0)->AsVariant().toLongLong();
-    }
+    qint64 Count(const QString &sql) const { return FirstNumber(Connection.get(), sql); }
 
     std::unique_ptr<TnvDemoWindow> Window;
     QStringList Errors;
@@ -232,12 +223,7 @@ TEST_P(DemoPostgresTest, ClosingWhileAQueryRunsStopsIt)
 TEST_P(DemoPostgresTest, ColumnsLostWithTheSessionAreKeptAsAFailure)
 {
     EXPECT_TRUE(Window->MetadataReadError().isEmpty());
-    auto pid = Create<TADODataSet>(nullptr);
-    pid->SetConnection(Window->Connection());
-    pid->SetCommandText(QStringLiteral("select pg_backend_pid()"));
-    pid->Open();
-    const qint64 backend = pid->Fields(0)->AsVariant().toLongLong();
-    pid.reset();
+    const qint64 backend = FirstNumber(Window->Connection(), QStringLiteral("select pg_backend_pid()"));
     Connection->Execute(QStringLiteral("select pg_terminate_backend(%1)").arg(backend));
     ASSERT_TRUE(WaitFor([&] { return Count(QStringLiteral("select count(*) from pg_stat_activity where pid = %1")
                                                .arg(backend)) == 0; },

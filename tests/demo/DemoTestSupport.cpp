@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include "adoprovider/OdbcDataset.h"
 #include "builder/controls/DatasourceControl.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/ErrorReport.h"
@@ -35,6 +36,15 @@ bool WaitFor(const std::function<bool()> &condition, int milliseconds)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+qint64 FirstNumber(TADOConnection *connection, const QString &sql)
+{
+    auto dataSet = Create<TADODataSet>(nullptr);
+    dataSet->SetConnection(connection);
+    dataSet->SetCommandText(sql);
+    dataSet->Open();
+    return dataSet->Fields(0)->AsVariant().toLongLong();
 }
 
 QList<QWidget *> VisibleBoxes(TnvDemoWindow &window)

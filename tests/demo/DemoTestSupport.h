@@ -8,13 +8,17 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <functional>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
 class QAction;
+
+namespace nvqb {
+class TADOConnection;
+}
 
 namespace nvqb::test {
 
@@ -24,6 +28,9 @@ QAction *FindAction(QWidget *menu, const QString &text);
 
 // Processes events until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()> &condition, int milliseconds);
+
+// The first value of the query's first row, as a number, on the connection.
+qint64 FirstNumber(TADOConnection *connection, const QString &sql);
 
 // The boxes of the current diagram, visible ones only.
 QList<QWidget *> VisibleBoxes(TnvDemoWindow &window);

@@ -1,19 +1,17 @@
 // The demo's window over its sample database: the database it makes, the
 // SQL pane both ways, the statistics, the result grid and the menus.
 #include "DemoTestSupport.h"
-#include "common/Eventually.h"
 #include "adoprovider/OdbcConnection.h"
-#include "adoprovider/OdbcDataset.h"
 #include "builder/controls/PageControl.h"
 #include "builder/controls/QueryBuilder.h"
 #include "builder/model/ErrorReport.h"
 #include "builder/model/SQLTextBuilder.h"
 #include "demos/window/DemoCommandLine.h"
 #include "demos/window/ResultGrid.h"
-#include "demos/window/StatusLabel.h"
 #include "demos/window/SQLTextPane.h"
 #include "demos/window/SampleDatabase.h"
 #include "demos/window/StatisticsPane.h"
+#include "demos/window/StatusLabel.h"
 #include "sqlmodel/metadata/MetadataContainer.h"
 #include "sqlmodel/metadata/MetadataFields.h"
 #include "sqlmodel/metadata/MetadataObjects.h"
@@ -54,14 +52,7 @@ protected:
         return nullptr;
     }
 
-    qint64 Count(const QString &sql) const
-    {
-        auto dataSet = Create<TADODataSet>(nullptr);
-        dataSet->SetConnection(Window->Connection());
-        dataSet->SetCommandText(sql);
-        dataSet->Open();
-        return dataSet->Fields(0)->AsVariant().toLongLong();
-    }
+    qint64 Count(const QString &sql) const { return FirstNumber(Window->Connection(), sql); }
 };
 
 TEST(SampleScriptTest, SplitsStatementsAtLineEndSemicolonsAndDropsComments)

@@ -12,6 +12,7 @@
 #include <QMetaProperty>
 #include <QPixmap>
 #include <QPluginLoader>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QUiLoader>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
@@ -276,6 +277,8 @@ TEST_F(DesignerPluginTest, NegativeSizesAreStoredAsZero)
         warnings << message;
     });
     {
+        // Put back however the block ends, after the form is gone.
+        const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
         std::unique_ptr<QWidget> form = LoadFile(QStringLiteral("QueryBuilderForm.ui"));
         TnvQueryBuilder *qb = Control(form.get());
         ASSERT_NE(qb, nullptr);
@@ -289,7 +292,6 @@ TEST_F(DesignerPluginTest, NegativeSizesAreStoredAsZero)
         }
         QApplication::processEvents();
     }
-    qInstallMessageHandler(previous);
     for (const QString &warning : warnings)
         EXPECT_FALSE(warning.contains(QLatin1String("egative"))) << warning.toStdString();
 }
