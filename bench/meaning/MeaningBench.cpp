@@ -133,7 +133,7 @@ int main(int argc, char **argv)
         std::printf("session steps %lld, compared %lld; statements in a checked order %lld; %.1f s\n",
                     run.SessionSteps, run.ComparedSteps, run.OrderChecked, timer.elapsed() / 1000.0);
         if (!run.Items.isEmpty()) {
-            std::printf("differences by issue item: %s\n\n", qPrintable(run.ItemSummary()));
+            std::printf("differences by fault item: %s\n\n", qPrintable(run.ItemSummary()));
             std::printf("%s", qPrintable(run.Report(options.Show)));
         }
         return run.Items.isEmpty() ? 0 : 1;
