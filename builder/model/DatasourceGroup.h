@@ -204,6 +204,9 @@ private:
     // An item's conditions that are no simple links become one link, as
     // loading its printed ON makes them. True when any did.
     bool MergeItemConditions();
+    // The terms of an item's condition that load back as simple links become
+    // links of their own. True when any did.
+    bool SplitItemConditions();
     // Whether the item owns an ON condition.
     bool OwnsConditions(const TnvDatasourceBase *item) const;
     // The item at the index is an outer join with its ON condition: the

@@ -886,11 +886,13 @@ bool TnvDatasourceGroup::KeepConditionsInReach()
 bool TnvDatasourceGroup::MergeItemConditions()
 {
     // The conditions an item owns print as one ON, whose terms that are no
-    // simple links load back as one link: an item that has come to own
-    // several of them (handed on, adopted, taken from a group) owns them as
-    // one link here as well, so the join tree is laid out as it is when the
-    // text is read back. A condition with sub-queries keeps its link, which
-    // holds them.
+    // simple links load back as one link, and each term that joins an item
+    // before it to the item as a link of its own: an item that has come to
+    // own several of them (handed on, adopted, taken from a group) owns them
+    // so here as well, so the join tree is laid out as it is when the text
+    // is read back. A condition with sub-queries keeps its link, which holds
+    // them.
+    const bool split = SplitItemConditions();
     QHash<const TnvDatasourceBase *, TnvLink *> kept;
     QList<TnvLink *> merging;
     QHash<TnvLink *, QList<TnvLink *>> others;
@@ -925,7 +927,49 @@ bool TnvDatasourceGroup::MergeItemConditions()
             line->InvalidateLink();
         }
     }
-    return !merging.isEmpty();
+    return split || !merging.isEmpty();
+}
+
+bool TnvDatasourceGroup::SplitItemConditions()
+{
+    // A term inside a nested group joined two of its items, no link then;
+    // with the group given way they are items here.
+    bool split = false;
+    const QList<TnvLink *> links = FLinks;
+    for (TnvLink *link : links) {
+        TnvDatasourceBase *owner = link->OwnerDatasource();
+        if (link->Place() != lpFrom || link->IsSimple() || link->ProxyCount() > 0 || !owner ||
+            !As<TSQLExpressionAnd>(ExpressionRemoveBrackets(link->GetLinkExpression())))
+            continue;
+        std::vector<TOwned<TSQLExpressionItem>> terms;
+        TOwned<TSQLExpressionItem> rest = SplitJoinCondition(
+            link->GetLinkExpression()->Clone(),
+            [owner](TSQLExpressionItem *term) { return TnvLink::CanLoadExpressionAsSimpleLink(owner, term); },
+            [&terms](TOwned<TSQLExpressionItem> term) { terms.push_back(std::move(term)); });
+        if (terms.empty())
+            continue;
+        split = true;
+        const bool isNew = link->IsNew();
+        // Loading makes the simple links first, in the order of their terms.
+        for (TOwned<TSQLExpressionItem> &term : terms) {
+            TnvLink *simple = NewModelNode<TnvLink>(this, QueryBuilder());
+            simple->SetLinkParamsInternal(owner, std::move(term), lpFrom, isNew);
+            FLinks.removeOne(simple);
+            FLinks.insert(FLinks.indexOf(link), simple);
+            if (owner->ControlsCreated() && simple->CanCreateControls())
+                simple->CreateControl();
+        }
+        if (!rest) {
+            TObject::Free(link);
+            continue;
+        }
+        link->SetLinkParamsInternal(owner, std::move(rest), lpFrom, isNew);
+        if (InvLinkControl *line = link->GetILinkControl()) {
+            line->AlignLink();
+            line->InvalidateLink();
+        }
+    }
+    return split;
 }
 
 bool TnvDatasourceGroup::OwnsConditions(const TnvDatasourceBase *item) const

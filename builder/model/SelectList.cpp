@@ -602,6 +602,13 @@ void TnvSelectList::PlaceConjunct(TOwned<TSQLExpressionItem> conjunct, int colum
         condition = raw->TSQLExpressionItem::FindExpressionItem(std::move(condition), left);
     }
     TnvSelectItem *row = FindOrAddSelectItem(left, kinds, kind);
+    // The row stands for the operand now. A sub-query in the row prints
+    // through its model, in the order the model gives its parts, not always
+    // as the text was read: compared by text later, the operand would stay
+    // in the cell with a sub-query of its own, which edits of the row's
+    // sub-query would never reach.
+    const TOwned<TSQLExpressionItem> operand = left->Clone();
+    condition->RemoveLExpression(operand.get());
     row->AddCondition(column, std::move(condition));
 }
 

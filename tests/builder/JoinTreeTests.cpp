@@ -104,6 +104,23 @@ TEST_F(JoinTest, RemovingTheFirstSourceKeepsTheConditionsOfTheJoinsAfterIt)
     EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
 }
 
+TEST_F(JoinTest, ATermThatJoinedItemsOfAGroupThatGaveWayIsALinkOfItsOwn)
+{
+    // In brackets a1 and c were one item of b's ON: the term that joins them
+    // was no link. With the brackets gone it is one, as when the printed
+    // text is read, so a removal lays the rest out as a reload does.
+    Load(QStringLiteral("Select * From a Inner Join (a a1 Cross Join c) On a1.x = a.x And a.x <> 9 Inner Join b On "
+                        "a1.id = c.b_id And b.a_id = a.x And b.a_id Is Not Null"));
+    QStringList simple;
+    for (const TnvLink *link : Links())
+        if (link->IsSimple())
+            simple.append(Text(link));
+    EXPECT_EQ(simple.join(QStringLiteral(", ")), QStringLiteral("a1.x = a.x, b.a_id = a.x, a1.id = c.b_id"));
+    TObject::Free(Source(QStringLiteral("a")));
+    EXPECT_SQL(SQL(), "Select * From a a1 Inner Join c On a1.id = c.b_id Inner Join b On b.a_id Is Not Null");
+    EXPECT_SQL(Again(p, qb->MetadataContainer(), SQL()), SQL());
+}
+
 TEST_F(JoinTest, RemovingASourceTakesOnlyTheConditionsThatNeedIt)
 {
     // Of an AND only the terms that name the source go.

@@ -847,6 +847,34 @@ TEST_F(SelectListTest, ARemovedSourceTakesOnlyTheTermsOfACellThatUseIt)
     EXPECT_SQL(SQL(), "Select a.y From a Where a.x <> 2");
 }
 
+TEST_F(SelectListTest, ACriterionKeepsOneSubQueryWhateverOrderItsModelPrints)
+{
+    // The sub-query's model prints its criteria in the order of its rows
+    // (IN before the correlated test); the criterion's cell still leaves the
+    // sub-query to its row, so there is one model of it, which edits reach.
+    Load(QStringLiteral("Select a1.id From a a1, b b2 Where Not Exists(Select b8.id From a p7, b b8 Where b8.id = "
+                        "p7.id And b8.y = a1.x And b8.id In (Select c10.id From c c10, a s9 Where s9.x >= b2.y))"));
+    EXPECT_EQ(qb->GetSubQueriesCount(), 3);
+    // The source of that alias in the statement or any of its sub-queries.
+    auto byAlias = [this](const QString &alias) -> TnvDatasource * {
+        for (qsizetype i = 0; i < qb->GetSubQueriesCount(); ++i) {
+            QList<TnvDatasource *> sources;
+            qb->GetSubQueries(i)->UnionSubQueries(0)->FromGroup()->GetDatasources(sources);
+            for (TnvDatasource *source : std::as_const(sources))
+                if (source->GetAlias() == alias)
+                    return source;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(byAlias(QStringLiteral("s9")), nullptr);
+    TObject::Free(byAlias(QStringLiteral("s9")));
+    // What the sub-query no longer names does not take the criterion along.
+    ASSERT_NE(byAlias(QStringLiteral("b2")), nullptr);
+    TObject::Free(byAlias(QStringLiteral("b2")));
+    EXPECT_SQL(SQL(), "Select a1.id From a a1 Where Not Exists(Select b8.id From a p7, b b8 Where b8.id = p7.id And "
+                      "b8.id In (Select c10.id From c c10) And b8.y = a1.x)");
+}
+
 TEST_F(SelectListTest, ACriterionOrRowWhoseSubQueryUsesAGoingSourceGoesWhole)
 {
     // A correlated sub-query names the going source: the criterion or row

@@ -201,7 +201,7 @@ TEST_F(MeaningTest, EditSessionsThatOnceDifferedKeepTheirRows)
     } sessions[] = {{1, 522},  {1, 2527}, {1, 8738},  {7, 76},    {7, 1475},
                     {7, 1839}, {7, 1958}, {7, 2135}, {11, 1714}, {11, 9161}, {12, 7048}, {12, 9052},
                     {7001, 5848}, {8001, 1675}, {8005, 904}, {8005, 2039}, {8006, 1770}, {9001, 3788},
-                    {9004, 3868}, {9005, 1558}};
+                    {9004, 3868}, {9005, 1558}, {70102, 2990}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Sessions(session.Index, 1);
@@ -244,7 +244,8 @@ TEST_F(MeaningTest, EditSessionsOverSubQueriesThatOnceDifferedKeepTheirRows)
 {
     const struct {
         quint64 Seed, Index;
-    } sessions[] = {{1, 42}, {1, 54}, {1, 70}, {1, 136}, {1, 1148}, {1, 1516}, {5, 1213}, {777, 29204}, {9001, 8325}};
+    } sessions[] = {{1, 42},   {1, 54},       {1, 70},       {1, 136},     {1, 1148},
+                    {1, 1516}, {5, 1213},     {777, 29204},  {9001, 8325}, {70201, 1322}};
     for (const auto &session : sessions) {
         TMeaningRun run(Database(), session.Seed);
         run.Options.SubQueries = true;
